@@ -1,0 +1,32 @@
+# QuillonLT: `make run` builds and starts the program, `make test` runs every test.
+# Both install the Debian packages that are missing first (scripts/install-deps.sh).
+
+BUILD_DIR ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc)
+SAMPLE ?= resources/samples/O1001-POCKET.NC
+
+.PHONY: all deps configure build run test bench clean
+
+all: build
+
+deps:
+	scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	$(BUILD_DIR)/src/app/quillonlt $(SAMPLE)
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure --no-tests=error -j $(JOBS)
+
+bench: build
+	$(BUILD_DIR)/bench/quillon_bench
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,18 @@
+// The stored logical-font records turned into QFonts and back.
+#pragma once
+
+#include <QFont>
+
+#include "app/FontSettings.h"
+
+namespace quillon {
+
+// Face, size (height in tenths of a point), weight, italic, underline, strike-out and the
+// fixed-pitch bit. A face this system lacks falls back to the system's fixed font.
+QFont toQFont(const LogFont& font);
+
+// The chosen QFont over the record it replaces: the fields a QFont has are taken, the
+// others (character set, precisions, quality, family bits) stay as they were.
+LogFont fromQFont(const QFont& chosen, const LogFont& previous);
+
+}  // namespace quillon

@@ -1,0 +1,278 @@
+#include "app/ui/QuillonApplication.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/MainWindowRect.h"
+#include "app/SettingsLock.h"
+#include "app/ui/CMainFrame.h"
+#include "app/ui/DesktopCalculator.h"
+#include "app/ui/FontMapping.h"
+#include "app/ui/OtherOptionsDialog.h"
+#include "app/ui/PasswordDialog.h"
+#include "dnc/ComConfFile.h"
+#include "dnc/KeptOpenPorts.h"
+#include "dnc/ui/PortSetupDialog.h"
+#include "platform/FileAttributes.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr char kRestartNeeded[] = "You need to exit and re-enter Quillon LT program";
+
+// The command line with a file argument made absolute: the running program, which may
+// get the file, has its own current folder.
+std::vector<std::string> normalizedCommandLine(const QStringList& commandLine)
+{
+    std::vector<std::string> arguments;
+    for (qsizetype i = 0; i < commandLine.size(); ++i) {
+        QString argument = commandLine[i];
+        const bool option = argument.startsWith('-');
+        const bool transmit = argument.contains(fromBytes(std::string(kTransmitMarker)));
+        if (i > 0 && !option && !transmit && !argument.isEmpty())
+            argument = QFileInfo(argument).absoluteFilePath();
+        arguments.push_back(toBytes(argument));
+    }
+    return arguments;
+}
+
+QRect toQRect(const WindowRect& rect)
+{
+    return QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1));
+}
+
+WindowRect fromQRect(const QRect& rect)
+{
+    return {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
+}
+
+const char* fontDialogTitle(FontRole role)
+{
+    switch (role) {
+    case FontRole::Editor:
+        return "Editor font";
+    case FontRole::Printer:
+        return "Printer font";
+    case FontRole::PortWindows:
+        return "RS232 port font";
+    }
+    return "Font";
+}
+
+bool ViewFlags::*flagMember(ViewToggle toggle)
+{
+    switch (toggle) {
+    case ViewToggle::LineNumbers:
+        return &ViewFlags::showLineNumbers;
+    case ViewToggle::Spaces:
+        return &ViewFlags::showSpaces;
+    case ViewToggle::EndOfBlock:
+        return &ViewFlags::showEndOfBlock;
+    case ViewToggle::Colorize:
+        return &ViewFlags::colorize;
+    case ViewToggle::WheelScrollsAll:
+        return &ViewFlags::wheelScrollsAll;
+    case ViewToggle::ScrollBarScrollsAll:
+        break;
+    }
+    return &ViewFlags::scrollBarScrollsAll;
+}
+
+}  // namespace
+
+QuillonApplication::QuillonApplication(WorkDir workDir, QString instanceName,
+                                       Notifier* notifier, FilePrompter* files,
+                                       QObject* parent)
+    : QObject(parent),
+      m_workDir(std::move(workDir)),
+      m_ownNotifier(notifier ? nullptr : std::make_unique<QtNotifier>()),
+      m_ownFiles(files ? nullptr : std::make_unique<QtFilePrompter>()),
+      m_notifier(notifier ? notifier : m_ownNotifier.get()),
+      m_files(files ? files : m_ownFiles.get()),
+      m_instance(m_workDir, instanceName),
+      m_recentFiles(m_workDir)
+{
+    connect(&m_instance, &SingleInstance::messageReceived, this,
+            [this](InstanceMessage message) {
+                if (m_mainFrame)
+                    m_mainFrame->bringToFront();
+                if (message == InstanceMessage::OpenDropIn)
+                    openDroppedFile();
+                else if (message == InstanceMessage::TransmitHandOff)
+                    transmitHandedOver(true);
+            });
+}
+
+QuillonApplication::~QuillonApplication() = default;
+
+QuillonApplication::StartResult QuillonApplication::start(const QStringList& commandLine)
+{
+    // The lock and the hand-off files live in the working directory, so it is made
+    // before anything else.
+    if (!m_workDir.ensureTree()) {
+        m_notifier->error("The working directory " + m_workDir.root() +
+                          " could not be created.");
+        return StartResult::Failed;
+    }
+    const auto arguments = normalizedCommandLine(commandLine);
+    appendCommandLine(m_workDir, commandLineText(arguments));
+    const auto file =
+        fileArgument(std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+    if (!m_instance.tryBecomePrimary())
+        return handOverToRunningInstance(file);
+
+    m_settings.pendingTransmit.clear();
+    removeFile(m_workDir.file(kDropInFile));
+    loadStartupSettings(m_settings, m_workDir);
+    m_devices = ComDeviceMap::load(m_workDir);
+    m_recentFiles.load();
+
+    m_mainFrame = std::make_unique<CMainFrame>(*this);
+    if (m_ownNotifier)
+        m_ownNotifier->setParent(m_mainFrame.get());
+    if (m_ownFiles)
+        m_ownFiles->setParent(m_mainFrame.get());
+    if (const auto rect = readMainWindowRect(m_workDir)) {
+        m_mainFrame->setGeometry(toQRect(*rect));
+    } else {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        m_mainFrame->resize(screen.width() / 2, screen.height() / 2);
+        m_mainFrame->move(0, 0);  // the window frame's corner
+    }
+    const QString editorDirectory = fromBytes(m_settings.editorDirectory);
+    if (QFileInfo(editorDirectory).isDir())
+        QDir::setCurrent(editorDirectory);
+    m_mainFrame->show();
+    m_instance.listen();
+
+    openKeptPorts(m_settings.portSetups, m_devices, *m_notifier);
+    if (m_settings.margins.startMinimized)
+        m_mainFrame->showMinimized();
+
+    if (file && file->transmit) {
+        m_settings.pendingTransmit.set(file->text);
+        transmitHandedOver(false);
+    } else if (file && writeDropIn(m_workDir, file->text)) {
+        openDroppedFile();
+    }
+    return StartResult::Run;
+}
+
+QuillonApplication::StartResult QuillonApplication::handOverToRunningInstance(
+    const std::optional<FileArgument>& file)
+{
+    InstanceMessage message = InstanceMessage::Raise;
+    if (file && file->transmit) {
+        m_settings.pendingTransmit.set(file->text);
+        if (writeTransmitHandOff(m_workDir, m_settings.pendingTransmit.text()))
+            message = InstanceMessage::TransmitHandOff;
+    } else if (file && writeDropIn(m_workDir, file->text)) {
+        message = InstanceMessage::OpenDropIn;
+    }
+    m_instance.sendToPrimary(message);
+    return StartResult::HandedOver;
+}
+
+void QuillonApplication::openDroppedFile()
+{
+    queueDropIn(m_workDir, m_openFiles);
+    emit openFileQueueChanged();
+}
+
+void QuillonApplication::transmitHandedOver(bool fromHandOffFile)
+{
+    if (fromHandOffFile)
+        m_settings.pendingTransmit.set(takeTransmitHandOff(m_workDir));
+    if (m_mainFrame)
+        m_mainFrame->showNormal();
+    emit transmitRequested();
+}
+
+bool QuillonApplication::passSettingsLock()
+{
+    return quillon::passSettingsLock(m_workDir, *m_notifier, m_mainFrame.get());
+}
+
+void QuillonApplication::editFont(FontRole role)
+{
+    bool ok = false;
+    const LogFont& current = m_settings.fonts[role];
+    const QFont chosen =
+        QFontDialog::getFont(&ok, toQFont(current), m_mainFrame.get(), fontDialogTitle(role));
+    if (ok)
+        applyFont(role, fromQFont(chosen, current));
+}
+
+void QuillonApplication::applyFont(FontRole role, const LogFont& font)
+{
+    m_settings.fonts[role] = font;
+    const auto saved = writeFontsFile(m_workDir.file(kFontsFile), m_settings.fonts);
+    if (!saved.ok)
+        m_notifier->message("Could not save " + std::string(kFontsFile) + ": " + saved.error);
+    emit fontChanged(role);
+}
+
+void QuillonApplication::otherOptions()
+{
+    if (!passSettingsLock())
+        return;
+    const MarginsSettings stored = readMarginsFile(m_workDir);
+    m_settings.headsPalletsDontAsk = false;
+    OtherOptionsDialog dialog(stored, m_mainFrame.get());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const MarginsSettings chosen = dialog.settings();
+    const auto saved = applyOtherOptions(m_settings, chosen, m_workDir);
+    if (!saved.ok)
+        m_notifier->message("Could not save " + std::string(kMarginsFile) + ": " + saved.error);
+    emit viewFlagsChanged();
+    if (chosen.localIpAddress != stored.localIpAddress)
+        m_notifier->message(kRestartNeeded);
+}
+
+void QuillonApplication::rs232Parameters()
+{
+    if (!passSettingsLock())
+        return;
+    PortSetupDialog dialog(m_settings.portSetups, m_workDir, *m_notifier, *m_files,
+                           m_mainFrame.get());
+    dialog.exec();
+    reconcileKeptPorts(m_settings.portSetups, m_devices, *m_notifier);
+    savePortSetups(m_settings.portSetups, m_workDir, *m_notifier);
+}
+
+void QuillonApplication::toggleView(ViewToggle toggle)
+{
+    bool& flag = m_settings.flags.*flagMember(toggle);
+    flag = !flag;
+    emit viewFlagsChanged();
+}
+
+bool QuillonApplication::viewFlag(ViewToggle toggle) const
+{
+    return m_settings.flags.*flagMember(toggle);
+}
+
+void QuillonApplication::calculator()
+{
+    startCalculator(*m_notifier);
+}
+
+void QuillonApplication::shutDown(bool saveWindowRect)
+{
+    writeMarginsFile(m_workDir, m_settings.margins);
+    closeKeptPorts(m_settings.portSetups);
+    if (saveWindowRect && m_mainFrame) {
+        const QRect rect = m_mainFrame->isMaximized() ? m_mainFrame->normalGeometry()
+                                                      : m_mainFrame->geometry();
+        writeMainWindowRect(m_workDir, fromQRect(rect));
+    }
+    m_recentFiles.save();
+    removeFile(m_workDir.file(kCommandFile));
+}
+
+}  // namespace quillon

@@ -1,0 +1,102 @@
+// The application object: start-up, the process-wide settings, and the commands of the
+// Settings, View and Tools menus that belong to no window.
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+#include "app/AppSettings.h"
+#include "app/OpenFileQueue.h"
+#include "app/ui/RecentFileList.h"
+#include "app/ui/SingleInstance.h"
+#include "dnc/ComDeviceMap.h"
+#include "dnc/PortsInUse.h"
+#include "platform/WorkDir.h"
+#include "platform/ui/QtFilePrompter.h"
+#include "platform/ui/QtNotifier.h"
+
+namespace quillon {
+
+class CMainFrame;
+
+enum class ViewToggle {
+    LineNumbers,
+    Spaces,
+    EndOfBlock,
+    Colorize,
+    WheelScrollsAll,
+    ScrollBarScrollsAll,
+};
+
+class QuillonApplication : public QObject {
+    Q_OBJECT
+public:
+    enum class StartResult { Run, HandedOver, Failed };
+
+    // notifier and files: how the user is told and asked; the message boxes and file
+    // dialogs of the platform unless a test brings its own.
+    QuillonApplication(WorkDir workDir, QString instanceName, Notifier* notifier = nullptr,
+                       FilePrompter* files = nullptr, QObject* parent = nullptr);
+    ~QuillonApplication() override;
+
+    // Runs the start-up for this command line (program first). HandedOver: another
+    // instance runs and took the file; this process should end.
+    StartResult start(const QStringList& commandLine);
+
+    const WorkDir& workDir() const { return m_workDir; }
+    AppSettings& settings() { return m_settings; }
+    OpenFileQueue& openFileQueue() { return m_openFiles; }
+    PortsInUse& portsInUse() { return m_portsInUse; }
+    RecentFileList& recentFiles() { return m_recentFiles; }
+    Notifier& notifier() { return *m_notifier; }
+    FilePrompter& filePrompter() { return *m_files; }
+    CMainFrame* mainFrame() const { return m_mainFrame.get(); }
+    SingleInstance& instance() { return m_instance; }
+
+    // Commands.
+    void editFont(FontRole role);
+    // Stores a font chosen for the role, saves C2Fonts.sys and tells the windows.
+    void applyFont(FontRole role, const LogFont& font);
+    void otherOptions();
+    void rs232Parameters();
+    void toggleView(ViewToggle toggle);
+    bool viewFlag(ViewToggle toggle) const;
+    void calculator();
+    // The lock in front of a guarded command.
+    bool passSettingsLock();
+
+    // A second start asked for DROPIN.TXT to be opened (30018) or for a transmit (30011;
+    // fromHandOffFile: read the file from _DADUV.TMP, else it is already pending).
+    void openDroppedFile();
+    void transmitHandedOver(bool fromHandOffFile);
+
+    // The steps of the exit sequence that belong to the application: Margins.sys, the
+    // kept-open ports, the window rectangle, COMMAND.TXT.
+    void shutDown(bool saveWindowRect);
+
+signals:
+    void fontChanged(quillon::FontRole role);
+    void viewFlagsChanged();
+    void openFileQueueChanged();
+    void transmitRequested();
+
+private:
+    StartResult handOverToRunningInstance(const std::optional<FileArgument>& file);
+
+    WorkDir m_workDir;
+    std::unique_ptr<QtNotifier> m_ownNotifier;
+    std::unique_ptr<QtFilePrompter> m_ownFiles;
+    Notifier* m_notifier;
+    FilePrompter* m_files;
+    SingleInstance m_instance;
+    AppSettings m_settings;
+    OpenFileQueue m_openFiles;
+    PortsInUse m_portsInUse;
+    ComDeviceMap m_devices;
+    RecentFileList m_recentFiles;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+};
+
+}  // namespace quillon

@@ -1,0 +1,24 @@
+// quillonlt: the QuillonLT workstation.
+#include <QApplication>
+#include <QFileInfo>
+
+#include "app/ui/QuillonApplication.h"
+
+int main(int argc, char** argv)
+{
+    QApplication qtApplication(argc, argv);
+    QApplication::setApplicationName("QuillonLT");
+
+    // Copies of the program under another name run on their own, as on Windows.
+    const QString instanceName = QFileInfo(QApplication::applicationFilePath()).baseName();
+    quillon::QuillonApplication application(quillon::WorkDir::fromEnvironment(), instanceName);
+    switch (application.start(QApplication::arguments())) {
+    case quillon::QuillonApplication::StartResult::HandedOver:
+        return 0;
+    case quillon::QuillonApplication::StartResult::Failed:
+        return 1;
+    case quillon::QuillonApplication::StartResult::Run:
+        break;
+    }
+    return QApplication::exec();
+}

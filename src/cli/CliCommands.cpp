@@ -1,0 +1,87 @@
+#include "cli/CliCommands.h"
+
+#include <functional>
+#include <ostream>
+#include <string_view>
+
+#include "dnc/ComConfFile.h"
+#include "dnc/PortSetups.h"
+#include "platform/WorkDir.h"
+
+namespace quillon::cli {
+
+namespace {
+
+using Arguments = std::vector<std::string>;
+
+struct Subcommand {
+    std::string_view name;
+    std::string_view usage;
+    std::function<int(const Arguments&, std::ostream&, std::ostream&)> run;
+};
+
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 2;
+
+// The ten setups of the working directory's ComConf.sys, each as the "Select
+// configuration" dialog summarises it.
+int runSetups(const Arguments& arguments, std::ostream& out, std::ostream& err)
+{
+    if (!arguments.empty()) {
+        err << "setups takes no arguments\n";
+        return kExitUsage;
+    }
+    PortSetups setups;
+    loadPortSetups(setups, WorkDir::fromEnvironment());
+    for (int index = 0; index < kPortCount; ++index) {
+        if (index > 0)
+            out << '\n';
+        const PortSetup& setup = setups.record(index);
+        out << index + 1 << ": " << setup.name << '\n';
+        for (const auto& line : setupSummaryLines(setup)) {
+            if (!line.empty())
+                out << line << '\n';
+        }
+    }
+    return kExitOk;
+}
+
+const std::vector<Subcommand>& subcommands()
+{
+    static const std::vector<Subcommand> table = {
+        {"setups", "setups", runSetups},
+    };
+    return table;
+}
+
+void printUsage(std::ostream& out)
+{
+    out << "usage: quillonlt-cli COMMAND [ARGS...]\n\ncommands:\n";
+    for (const auto& command : subcommands())
+        out << "  " << command.usage << '\n';
+    out << "\nSettings are read from $QUILLONLT_HOME (default ~/_QuillonLT).\n";
+}
+
+}  // namespace
+
+int run(const Arguments& arguments, std::ostream& out, std::ostream& err)
+{
+    if (arguments.empty()) {
+        printUsage(err);
+        return kExitUsage;
+    }
+    if (arguments.front() == "--help" || arguments.front() == "-h" ||
+        arguments.front() == "help") {
+        printUsage(out);
+        return kExitOk;
+    }
+    for (const auto& command : subcommands()) {
+        if (arguments.front() == command.name)
+            return command.run(Arguments(arguments.begin() + 1, arguments.end()), out, err);
+    }
+    err << "unknown command: " << arguments.front() << '\n';
+    printUsage(err);
+    return kExitUsage;
+}
+
+}  // namespace quillon::cli

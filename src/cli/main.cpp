@@ -1,0 +1,10 @@
+// quillonlt-cli: the QuillonLT core from the shell.
+#include <iostream>
+
+#include "cli/CliCommands.h"
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    return quillon::cli::run(arguments, std::cout, std::cerr);
+}

@@ -1,0 +1,36 @@
+// "Select configuration": the setup a transfer is to use, picked by name, with a summary.
+#pragma once
+
+#include <QDialog>
+
+#include <vector>
+
+class QComboBox;
+class QLabel;
+
+namespace quillon {
+
+class PortSetups;
+class WorkDir;
+
+class SelectConfigurationDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Opening loads the setups from ComConf.sys. After "Continue" the working copy holds
+    // the chosen setup.
+    SelectConfigurationDialog(PortSetups& setups, const WorkDir& workDir,
+                              QWidget* parent = nullptr);
+
+    QComboBox* nameCombo() const { return m_nameCombo; }
+    // The summary texts as shown, one per line of the summary.
+    QStringList summaryTexts() const;
+
+private:
+    void showSummary();
+
+    PortSetups& m_setups;
+    QComboBox* m_nameCombo;
+    std::vector<QLabel*> m_summary;
+};
+
+}  // namespace quillon

@@ -1,0 +1,67 @@
+#include "platform/FileAttributes.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/Paths.h"
+
+namespace quillon {
+
+static bool userMayWrite(const struct stat& st)
+{
+    if (st.st_uid == geteuid())
+        return (st.st_mode & S_IWUSR) != 0;
+    if (st.st_gid == getegid())
+        return (st.st_mode & S_IWGRP) != 0;
+    return (st.st_mode & S_IWOTH) != 0;
+}
+
+std::optional<FileAttributes> fileAttributes(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    FileAttributes attributes;
+    attributes.isDirectory = S_ISDIR(st.st_mode);
+    attributes.readOnly = !userMayWrite(st);
+    attributes.size = static_cast<std::uint64_t>(st.st_size);
+    attributes.modifiedSeconds = static_cast<std::int64_t>(st.st_mtime);
+    return attributes;
+}
+
+bool fileExists(const std::string& path)
+{
+    return fileAttributes(path).has_value();
+}
+
+bool isDirectory(const std::string& path)
+{
+    const auto attributes = fileAttributes(path);
+    return attributes && attributes->isDirectory;
+}
+
+bool removeFile(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0;
+}
+
+bool makePath(const std::string& path)
+{
+    const std::string normalized = paths::normalizeSeparators(path);
+    if (normalized.empty())
+        return false;
+    std::string::size_type pos = 0;
+    while (pos != std::string::npos) {
+        pos = normalized.find('/', pos + 1);
+        const std::string prefix = normalized.substr(0, pos);
+        if (prefix.empty())
+            continue;
+        if (::mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST)
+            return false;
+    }
+    return isDirectory(normalized);
+}
+
+}  // namespace quillon

@@ -1,0 +1,35 @@
+// File attributes as this platform has them.
+//
+// The original program read the Windows attribute bits. Here "read-only" means the
+// write permission bit of the class the current user falls in (owner, group, other)
+// is clear; it is read from the mode bits and not from access(2), so that a file the
+// user marked read-only counts as such even for root. Linux has no hidden or system
+// attribute; names beginning with "." are the nearest thing and the callers that care
+// test the name.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace quillon {
+
+struct FileAttributes {
+    bool isDirectory = false;
+    bool readOnly = false;
+    std::uint64_t size = 0;
+    std::int64_t modifiedSeconds = 0;  // since 1970, UTC
+};
+
+std::optional<FileAttributes> fileAttributes(const std::string& path);
+
+bool fileExists(const std::string& path);
+bool isDirectory(const std::string& path);
+
+// Deletes a file; false when it did not exist or could not be deleted.
+bool removeFile(const std::string& path);
+
+// Creates the folder and its missing parents; true when it exists afterwards.
+bool makePath(const std::string& path);
+
+}  // namespace quillon

@@ -1,0 +1,26 @@
+// Path text helpers: paths read from settings files may use "\" or "/" as separator.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillon::paths {
+
+bool isSeparator(char c);
+
+// The path with every "\" turned into the native "/".
+std::string normalizeSeparators(std::string_view path);
+
+// dir + "/" + name, without doubling a separator that dir already ends with.
+std::string join(std::string_view dir, std::string_view name);
+
+// The part after the last separator of either kind.
+std::string_view fileName(std::string_view path);
+
+// The part up to and including the last separator of either kind; empty when none.
+std::string_view directoryOf(std::string_view path);
+
+// The path with a trailing separator removed (a lone root "/" stays).
+std::string withoutTrailingSeparator(std::string_view path);
+
+}  // namespace quillon::paths

@@ -1,0 +1,363 @@
+#include "app/ui/QuillonApplication.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScreen>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFontDatabase>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "app/MainWindowRect.h"
+#include "app/MarginsSettings.h"
+#include "app/SettingsLock.h"
+#include "app/ui/CMainFrame.h"
+#include "app/ui/DesktopCalculator.h"
+#include "app/ui/FontMapping.h"
+#include "app/ui/OtherOptionsDialog.h"
+#include "app/ui/PasswordDialog.h"
+#include "dnc/ComConfFile.h"
+#include "dnc/ui/PortSetupDialog.h"
+#include "gui/GuiTestSupport.h"
+#include "platform/FilePrompter.h"
+#include "platform/Notifier.h"
+#include "platform/SerialPortHandle.h"
+#include "platform/TextFile.h"
+#include "support/PseudoTerminal.h"
+#include "support/TempWorkDir.h"
+
+namespace quillon {
+namespace {
+
+constexpr char kInstanceName[] = "quillonlt";
+
+class ApplicationTest : public ::testing::Test {
+protected:
+    std::unique_ptr<QuillonApplication> makeApplication()
+    {
+        return std::make_unique<QuillonApplication>(dir.workDir(), kInstanceName, &notifier,
+                                                    &files);
+    }
+
+    // A second start of the real program, as a shell or a file manager would run it.
+    int runSecondStart(const QStringList& arguments, const QString& folder = {})
+    {
+        QProcess second;
+        second.setWorkingDirectory(folder);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QUILLONLT_HOME", QString::fromStdString(dir.workDir().root()));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        second.setProcessEnvironment(environment);
+        second.start(QUILLONLT_BINARY, arguments);
+        // The first instance answers on this event loop while the second one waits.
+        QElapsedTimer timer;
+        timer.start();
+        while (second.state() != QProcess::NotRunning && timer.elapsed() < 20000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            second.waitForFinished(20);
+        }
+        return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
+    }
+
+    // Lets the first instance handle what arrived on its socket.
+    static void settle(const std::function<bool()>& done)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+
+    test::TempWorkDir dir;
+    ScriptedNotifier notifier;
+    ScriptedFilePrompter files;
+};
+
+TEST_F(ApplicationTest, StartUpReadsTheSettingsAndRecordsTheCommandLine)
+{
+    dir.write(kMarginsFile, joinLinesCrLf({"/srv/nc", "1", "1", "1", "1", "1", "0", "1", "0",
+                                           "0", "0", "0", "0", "1"}));
+    dir.write("_TMP/MwndPos.txt", "40\r\n30\r\n840\r\n630\r\n");
+    dir.write(kDropInFile, "/stale/from/last/run.NC\r\n");
+    dir.write(kComConfFile, joinLinesCrLf({"", "2:", "NM:Lathe"}));
+
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"/usr/bin/quillonlt", "/nc/O1000.NC"}),
+              QuillonApplication::StartResult::Run);
+    CMainFrame* frame = app->mainFrame();
+    ASSERT_TRUE(frame);
+    test::saveScreenshot(*frame, "main-frame");
+    EXPECT_EQ(frame->geometry(), QRect(QPoint(40, 30), QPoint(839, 629)));
+    EXPECT_FALSE(app->settings().flags.wheelScrollsAll);
+    EXPECT_TRUE(app->settings().flags.scrollBarScrollsAll);
+    EXPECT_EQ(app->settings().editorDirectory, "/srv/nc");
+    EXPECT_EQ(app->settings().portSetups.record(1).name, "Lathe");
+    EXPECT_EQ(dir.read(kCommandFile), "\"/usr/bin/quillonlt\" \"/nc/O1000.NC\"\r\n");
+    // The stale hand-off file was deleted, the argument queued through a new one.
+    EXPECT_EQ(app->openFileQueue().entries()[0], "/nc/O1000.NC");
+    EXPECT_EQ(app->openFileQueue().freeSlots(), 4u);
+    EXPECT_FALSE(dir.exists(kDropInFile));
+    EXPECT_TRUE(notifier.shown().empty());
+}
+
+TEST_F(ApplicationTest, UnusableWindowRectangleGivesHalfTheScreenAtTheOrigin)
+{
+    dir.write("_TMP/MwndPos.txt", "0\r\n0\r\n0\r\n0\r\n");
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(app->mainFrame()->frameGeometry().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(app->mainFrame()->size(), QSize(screen.width() / 2, screen.height() / 2));
+    EXPECT_TRUE(app->openFileQueue().empty());
+}
+
+TEST_F(ApplicationTest, TransmitMarkerSetsThePendingTransmitFile)
+{
+    auto app = makeApplication();
+    int requests = 0;
+    QObject::connect(app.get(), &QuillonApplication::transmitRequested, [&] { ++requests; });
+    ASSERT_EQ(app->start({"quillonlt", "C:\\Cam\\byKestrane_/nc/Part?7.NC"}),
+              QuillonApplication::StartResult::Run);
+    EXPECT_EQ(app->settings().pendingTransmit.text(), "/nc/Part?7.NC");
+    EXPECT_EQ(app->settings().pendingTransmit.path(), "/nc/Part 7.NC");
+    EXPECT_EQ(requests, 1);
+    EXPECT_TRUE(app->openFileQueue().empty());
+}
+
+TEST_F(ApplicationTest, ASecondStartHandsItsFileToTheFirstAndEnds)
+{
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+
+    // A relative name is taken from the folder the second start ran in.
+    QTemporaryDir elsewhere;
+    const QString absolute = QDir(elsewhere.path()).filePath("O2000.NC");
+    EXPECT_EQ(runSecondStart({"O2000.NC"}, elsewhere.path()), 0);
+    settle([&] { return !app->openFileQueue().empty(); });
+    EXPECT_EQ(app->openFileQueue().entries()[0], absolute.toStdString());
+    EXPECT_FALSE(dir.exists(kDropInFile));
+
+    // Without a file the second start only brings the first forward.
+    EXPECT_EQ(runSecondStart({}), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(app->openFileQueue().freeSlots(), 4u);
+
+    // Both starts left their command lines for the first instance to read.
+    const std::string commands = dir.read(kCommandFile);
+    EXPECT_NE(commands.find("\"" + absolute.toStdString() + "\""), std::string::npos);
+}
+
+TEST_F(ApplicationTest, ASecondStartWithTheMarkerHandsOverATransmit)
+{
+    auto app = makeApplication();
+    int requests = 0;
+    QObject::connect(app.get(), &QuillonApplication::transmitRequested, [&] { ++requests; });
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    EXPECT_EQ(runSecondStart({"byKestrane_/nc/Mold?Cavity.NC"}), 0);
+    settle([&] { return requests > 0; });
+    EXPECT_EQ(requests, 1);
+    EXPECT_EQ(app->settings().pendingTransmit.text(), "/nc/Mold?Cavity.NC");
+    EXPECT_FALSE(dir.exists(kTransmitHandOffFile));
+    EXPECT_TRUE(app->openFileQueue().empty());
+}
+
+TEST_F(ApplicationTest, KeptOpenPortsAreOpenedAtStartUp)
+{
+    test::PseudoTerminal pty;
+    ASSERT_TRUE(pty.ok());
+    ::setenv("QUILLONLT_COM2", pty.devicePath().c_str(), 1);
+    ::setenv("QUILLONLT_COM7", "/dev/ttyNoSuchPort7", 1);
+    dir.write(kComConfFile,
+              joinLinesCrLf({"", "1:", "PT:1", "KO:1", "", "2:", "PT:6", "KO:2", "", "3:",
+                             "PT:7", "KO:0"}));
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    ::unsetenv("QUILLONLT_COM2");
+    ::unsetenv("QUILLONLT_COM7");
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{"Could not open COM7"});
+    const auto& setups = app->settings().portSetups;
+    EXPECT_TRUE(setups.record(0).handle);
+    EXPECT_EQ(setups.record(0).keepPortOpen, KeepPortOpen::Open);
+    EXPECT_EQ(setups.record(1).keepPortOpen, KeepPortOpen::WantedNotOpen);
+
+    // Closing the program closes the kept-open port.
+    const auto handle = setups.record(0).handle;
+    app->mainFrame()->close();
+    EXPECT_FALSE(handle->isOpen());
+}
+
+TEST_F(ApplicationTest, ExitSavesStateAndAsksWhileAPortIsInUse)
+{
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    CMainFrame* frame = app->mainFrame();
+    frame->setGeometry(100, 80, 700, 500);
+    ASSERT_TRUE(dir.exists(kCommandFile));
+
+    app->portsInUse().markInUse(0);
+    notifier.script({NoticeAnswer::No});
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(notifier.texts().back(),
+              "If you exit, machine communications will be closed.\n"
+              "Are you sure you want to exit?");
+    EXPECT_EQ(notifier.shown().back().title, "Warning");
+    EXPECT_TRUE(dir.exists(kCommandFile));
+
+    notifier.script({NoticeAnswer::Yes});
+    EXPECT_TRUE(frame->close());
+    EXPECT_FALSE(dir.exists(kCommandFile));
+    EXPECT_TRUE(dir.exists(kMarginsFile));
+    EXPECT_EQ(readMainWindowRect(dir.workDir()), (WindowRect{100, 80, 800, 580}));
+}
+
+TEST_F(ApplicationTest, ViewTogglesFlipTheLiveFlagsOnly)
+{
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    int changes = 0;
+    QObject::connect(app.get(), &QuillonApplication::viewFlagsChanged, [&] { ++changes; });
+    QAction* lineNumbers = app->mainFrame()->action("Show &line numbers");
+    ASSERT_TRUE(lineNumbers);
+    lineNumbers->trigger();
+    EXPECT_TRUE(app->settings().flags.showLineNumbers);
+    app->mainFrame()->action("&Mouse wheel scrolls all")->trigger();
+    EXPECT_FALSE(app->settings().flags.wheelScrollsAll);
+    EXPECT_TRUE(app->settings().margins.scrollAllWithWheel);  // the saved value stays
+    for (const char* text : {"Show &Spaces", "Show &EOB", "&Colorize editor",
+                             "Scroll &bar scrolls all"})
+        EXPECT_TRUE(app->mainFrame()->action(text)) << text;
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(ApplicationTest, OtherOptionsBehindTheLockSavesMarginsAndAsksForARestart)
+{
+    dir.write(kPasswordFile, "Rgno0\r\n");
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    app->settings().headsPalletsDontAsk = true;
+
+    test::onNextDialog<PasswordDialog>([](PasswordDialog& password) {
+        password.passwordEdit()->setText("Shop1");
+        password.accept();
+        test::onNextDialog<OtherOptionsDialog>([](OtherOptionsDialog& options) {
+            options.lineEdit("editorDefaultPath")->setText("/srv/programs");
+            options.checkBox("Scroll all windows with scroll bar")->setChecked(true);
+            options.ipAddressEdit()->octetEdit(0)->setText("10");
+            options.accept();
+        });
+    });
+    app->mainFrame()->action("&Other options")->trigger();
+
+    EXPECT_FALSE(app->settings().headsPalletsDontAsk);
+    EXPECT_EQ(app->settings().editorDirectory, "/srv/programs");
+    EXPECT_TRUE(app->settings().flags.scrollBarScrollsAll);
+    const MarginsSettings saved = readMarginsFile(dir.workDir());
+    EXPECT_EQ(saved.editorDefaultPath, "/srv/programs");
+    EXPECT_EQ(saved.localIpAddress, 0x0A000000);
+    EXPECT_EQ(notifier.texts(),
+              std::vector<std::string>{"You need to exit and re-enter Quillon LT program"});
+
+    // A refused password runs nothing.
+    test::onNextDialog<PasswordDialog>([](PasswordDialog& password) { password.reject(); });
+    app->otherOptions();
+    EXPECT_EQ(notifier.shown().size(), 1u);
+}
+
+TEST_F(ApplicationTest, Rs232ParametersOpensAndClosesKeptPorts)
+{
+    test::PseudoTerminal pty;
+    ASSERT_TRUE(pty.ok());
+    ::setenv("QUILLONLT_COM4", pty.devicePath().c_str(), 1);
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+
+    test::onNextDialog<PortSetupDialog>([](PortSetupDialog& dialog) {
+        dialog.radioButton("Port", "Com4")->click();
+        dialog.checkBox("Keep port open")->click();
+        dialog.accept();
+    });
+    app->mainFrame()->action("&RS232 parameters")->trigger();
+    const auto& setup = app->settings().portSetups.record(0);
+    ASSERT_TRUE(setup.handle);
+    EXPECT_EQ(setup.keepPortOpen, KeepPortOpen::Open);
+    EXPECT_NE(dir.read(kComConfFile).find("KO:2"), std::string::npos);
+
+    test::onNextDialog<PortSetupDialog>([](PortSetupDialog& dialog) {
+        dialog.checkBox("Keep port open")->click();
+        dialog.accept();
+    });
+    app->rs232Parameters();
+    EXPECT_FALSE(app->settings().portSetups.record(0).handle);
+    ::unsetenv("QUILLONLT_COM4");
+    EXPECT_TRUE(notifier.shown().empty());
+}
+
+TEST_F(ApplicationTest, AChosenFontIsStoredAndSaved)
+{
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    QFont chosen = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    chosen.setPointSizeF(11);
+    chosen.setWeight(QFont::Bold);
+    chosen.setItalic(true);
+    const LogFont before = app->settings().fonts[FontRole::PortWindows];
+    app->applyFont(FontRole::PortWindows, fromQFont(chosen, before));
+
+    const LogFont& after = app->settings().fonts[FontRole::PortWindows];
+    EXPECT_EQ(after.height, 110);
+    EXPECT_EQ(after.weight, 700);
+    EXPECT_EQ(after.italic, 1);
+    EXPECT_EQ(after.charSet, before.charSet);  // fields a QFont lacks are kept
+    EXPECT_EQ(after.faceName, chosen.family().toStdString());
+    FontSet saved;
+    readFontsFile(dir.path(kFontsFile), saved);
+    EXPECT_EQ(saved, app->settings().fonts);
+
+    const QFont shown = toQFont(after);
+    EXPECT_DOUBLE_EQ(shown.pointSizeF(), 11.0);
+    EXPECT_TRUE(shown.italic());
+    EXPECT_EQ(shown.weight(), QFont::Bold);
+}
+
+TEST(FontMapping, AMissingFaceFallsBackToTheSystemFixedFont)
+{
+    LogFont font = FontSet::defaults()[0];
+    font.faceName = "No Such Face 1234";
+    const QFont shown = toQFont(font);
+    EXPECT_EQ(shown.family(), QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+    EXPECT_DOUBLE_EQ(shown.pointSizeF(), 14.0);
+    EXPECT_EQ(shown.weight(), QFont::Normal);
+}
+
+TEST(DesktopCalculator, FoundOnTheSearchPathOrExplained)
+{
+    QTemporaryDir bin;
+    ASSERT_TRUE(bin.isValid());
+    EXPECT_TRUE(findCalculator({bin.path()}).isEmpty());
+    const QString fake = QDir(bin.path()).filePath("galculator");
+    QFile file(fake);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\nexit 0\n");
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    EXPECT_EQ(findCalculator({bin.path()}), fake);
+
+    const QByteArray path = qgetenv("PATH");
+    QTemporaryDir empty;
+    qputenv("PATH", empty.path().toUtf8());
+    ScriptedNotifier notifier;
+    EXPECT_FALSE(startCalculator(notifier));
+    qputenv("PATH", path);
+    ASSERT_EQ(notifier.shown().size(), 1u);
+    EXPECT_NE(notifier.texts()[0].find("No desktop calculator is installed."),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillon
