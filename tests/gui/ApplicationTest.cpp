@@ -359,5 +359,55 @@ TEST(DesktopCalculator, FoundOnTheSearchPathOrExplained)
               std::string::npos);
 }
 
+TEST_F(ApplicationTest, TheRealProgramAsFirstInstanceTakesTheHandOver)
+{
+    QProcess first;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QUILLONLT_HOME", QString::fromStdString(dir.workDir().root()));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    first.setProcessEnvironment(environment);
+    first.start(QUILLONLT_BINARY, {});
+    ASSERT_TRUE(first.waitForStarted());
+    settle([&] { return dir.exists("quillonlt.lock"); });
+    ASSERT_TRUE(dir.exists("quillonlt.lock"));
+
+    // The second start writes DROPIN.TXT; the first one takes the file and deletes it.
+    EXPECT_EQ(runSecondStart({"/nc/O3000.NC"}), 0);
+    settle([&] { return !dir.exists(kDropInFile); });
+    EXPECT_FALSE(dir.exists(kDropInFile));
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished();
+}
+
+TEST(RecentFileList, KeepsEightFilesMostRecentFirst)
+{
+    test::TempWorkDir dir;
+    RecentFileList list(dir.workDir());
+    for (int i = 1; i <= 10; ++i)
+        list.add(QStringLiteral("/nc/O%1.NC").arg(i));
+    list.add("/nc/O5.NC");  // listed again: moves to the front, not twice
+    ASSERT_EQ(list.files().size(), RecentFileList::kSize);
+    EXPECT_EQ(list.files().front(), "/nc/O5.NC");
+    EXPECT_EQ(list.files()[1], "/nc/O10.NC");
+    EXPECT_EQ(list.files().back(), "/nc/O3.NC");
+    EXPECT_EQ(list.files().count("/nc/O5.NC"), 1);
+    list.save();
+
+    RecentFileList read(dir.workDir());
+    read.load();
+    EXPECT_EQ(read.files(), list.files());
+    const std::string ini = dir.read("QuillonLT.ini");
+    EXPECT_NE(ini.find("[Recent%20File%20List]"), std::string::npos);
+    EXPECT_NE(ini.find("File1=/nc/O5.NC"), std::string::npos);
+
+    read.remove("/nc/O5.NC");
+    read.save();
+    RecentFileList shorter(dir.workDir());
+    shorter.load();
+    EXPECT_EQ(shorter.files().size(), RecentFileList::kSize - 1);
+    EXPECT_EQ(shorter.files().front(), "/nc/O10.NC");
+}
+
 }  // namespace
 }  // namespace quillon
