@@ -117,6 +117,16 @@ TEST_F(ApplicationTest, UnusableWindowRectangleGivesHalfTheScreenAtTheOrigin)
     EXPECT_TRUE(app->openFileQueue().empty());
 }
 
+TEST_F(ApplicationTest, AnUnwritableLockDoesNotKeepTheProgramFromRunning)
+{
+    // A folder where the lock file should be: the lock cannot be taken, and no other
+    // instance is running either.
+    QDir().mkpath(QString::fromStdString(dir.path("quillonlt.lock")));
+    auto app = makeApplication();
+    EXPECT_EQ(app->start({"quillonlt", "/nc/O1.NC"}), QuillonApplication::StartResult::Run);
+    EXPECT_EQ(app->openFileQueue().entries()[0], "/nc/O1.NC");
+}
+
 TEST_F(ApplicationTest, TransmitMarkerSetsThePendingTransmitFile)
 {
     auto app = makeApplication();

@@ -122,7 +122,7 @@ QuillonApplication::StartResult QuillonApplication::start(const QStringList& com
     appendCommandLine(m_workDir, commandLineText(arguments));
     const auto file =
         fileArgument(std::vector<std::string>(arguments.begin() + 1, arguments.end()));
-    if (!m_instance.tryBecomePrimary())
+    if (m_instance.claimPrimary() == SingleInstance::Claim::OtherRunning)
         return handOverToRunningInstance(file);
 
     m_settings.pendingTransmit.clear();

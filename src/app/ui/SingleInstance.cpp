@@ -63,9 +63,18 @@ SingleInstance::SingleInstance(const WorkDir& workDir, const QString& instanceNa
 
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::tryBecomePrimary()
+SingleInstance::Claim SingleInstance::claimPrimary()
 {
-    return m_lock.tryLock(0);
+    if (m_lock.tryLock(0))
+        return Claim::Primary;
+    // A lock held by a live process names it; anything else in its place is no lock.
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (m_lock.error() == QLockFile::LockFailedError &&
+        m_lock.getLockInfo(&pid, &host, &application))
+        return Claim::OtherRunning;
+    return Claim::LockUnavailable;
 }
 
 bool SingleInstance::listen()

@@ -32,8 +32,11 @@ public:
                    QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // Takes the lock; false when another process holds it.
-    bool tryBecomePrimary();
+    enum class Claim { Primary, OtherRunning, LockUnavailable };
+
+    // Takes the lock. LockUnavailable: the lock file cannot be written (a read-only
+    // working directory, say); the program then runs without the single-instance guard.
+    Claim claimPrimary();
     // Starts answering second starts; call once the main window is shown.
     bool listen();
 
