@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QCoreApplication>
@@ -232,16 +233,16 @@ TEST_F(ApplicationTest, ViewTogglesFlipTheLiveFlagsOnly)
     ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
     int changes = 0;
     QObject::connect(app.get(), &QuillonApplication::viewFlagsChanged, [&] { ++changes; });
-    QAction* lineNumbers = app->mainFrame()->action("Show &line numbers");
+    QAction* lineNumbers = test::findByText<QAction>(*app->mainFrame(), "Show &line numbers");
     ASSERT_TRUE(lineNumbers);
     lineNumbers->trigger();
     EXPECT_TRUE(app->settings().flags.showLineNumbers);
-    app->mainFrame()->action("&Mouse wheel scrolls all")->trigger();
+    test::findByText<QAction>(*app->mainFrame(), "&Mouse wheel scrolls all")->trigger();
     EXPECT_FALSE(app->settings().flags.wheelScrollsAll);
     EXPECT_TRUE(app->settings().margins.scrollAllWithWheel);  // the saved value stays
     for (const char* text : {"Show &Spaces", "Show &EOB", "&Colorize editor",
                              "Scroll &bar scrolls all"})
-        EXPECT_TRUE(app->mainFrame()->action(text)) << text;
+        EXPECT_TRUE(test::findByText<QAction>(*app->mainFrame(), text)) << text;
     EXPECT_EQ(changes, 2);
 }
 
@@ -256,13 +257,13 @@ TEST_F(ApplicationTest, OtherOptionsBehindTheLockSavesMarginsAndAsksForARestart)
         password.passwordEdit()->setText("Shop1");
         password.accept();
         test::onNextDialog<OtherOptionsDialog>([](OtherOptionsDialog& options) {
-            options.lineEdit("editorDefaultPath")->setText("/srv/programs");
-            options.checkBox("Scroll all windows with scroll bar")->setChecked(true);
+            test::edit(options, "editorDefaultPath")->setText("/srv/programs");
+            test::findByText<QCheckBox>(options, "Scroll all windows with scroll bar")->setChecked(true);
             options.ipAddressEdit()->octetEdit(0)->setText("10");
             options.accept();
         });
     });
-    app->mainFrame()->action("&Other options")->trigger();
+    test::findByText<QAction>(*app->mainFrame(), "&Other options")->trigger();
 
     EXPECT_FALSE(app->settings().headsPalletsDontAsk);
     EXPECT_EQ(app->settings().editorDirectory, "/srv/programs");
@@ -288,18 +289,18 @@ TEST_F(ApplicationTest, Rs232ParametersOpensAndClosesKeptPorts)
     ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
 
     test::onNextDialog<PortSetupDialog>([](PortSetupDialog& dialog) {
-        dialog.radioButton("Port", "Com4")->click();
-        dialog.checkBox("Keep port open")->click();
+        test::radioIn(dialog, "Port", "Com4")->click();
+        test::findByText<QCheckBox>(dialog, "Keep port open")->click();
         dialog.accept();
     });
-    app->mainFrame()->action("&RS232 parameters")->trigger();
+    test::findByText<QAction>(*app->mainFrame(), "&RS232 parameters")->trigger();
     const auto& setup = app->settings().portSetups.record(0);
     ASSERT_TRUE(setup.handle);
     EXPECT_EQ(setup.keepPortOpen, KeepPortOpen::Open);
     EXPECT_NE(dir.read(kComConfFile).find("KO:2"), std::string::npos);
 
     test::onNextDialog<PortSetupDialog>([](PortSetupDialog& dialog) {
-        dialog.checkBox("Keep port open")->click();
+        test::findByText<QCheckBox>(dialog, "Keep port open")->click();
         dialog.accept();
     });
     app->rs232Parameters();

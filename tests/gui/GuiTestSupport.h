@@ -1,9 +1,14 @@
 // Helpers of the widget tests: screenshots for review and driving modal dialogs.
 #pragma once
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QTimer>
 #include <QWidget>
 
@@ -21,6 +26,33 @@ inline void saveScreenshot(QWidget& widget, const QString& name)
     QDir().mkpath(folder);
     QApplication::processEvents();
     widget.grab().save(QDir(folder).filePath(name + ".png"));
+}
+
+// The child of the given kind showing this text (a button's or an action's text, "&"
+// included); nullptr when there is none.
+template <typename T>
+T* findByText(const QObject& root, const QString& text)
+{
+    for (auto* child : root.findChildren<T*>()) {
+        if (child->text() == text)
+            return child;
+    }
+    return nullptr;
+}
+
+// The radio button with this text inside the group box with this title.
+inline QRadioButton* radioIn(const QWidget& root, const QString& group, const QString& text)
+{
+    for (auto* box : root.findChildren<QGroupBox*>()) {
+        if (box->title() == group)
+            return findByText<QRadioButton>(*box, text);
+    }
+    return nullptr;
+}
+
+inline QLineEdit* edit(const QWidget& root, const QString& objectName)
+{
+    return root.findChild<QLineEdit*>(objectName);
 }
 
 // Runs the action on the next modal dialog that opens, once the event loop turns.

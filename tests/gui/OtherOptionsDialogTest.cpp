@@ -28,8 +28,8 @@ TEST(OtherOptionsDialog, ShowsTheSettingsAndGivesThemBack)
     dialog.show();
     test::saveScreenshot(dialog, "other-options-dialog");
     EXPECT_EQ(dialog.windowTitle(), "Margins / path / header");
-    EXPECT_EQ(dialog.lineEdit("editorDefaultPath")->text(), "/srv/nc");
-    EXPECT_EQ(dialog.lineEdit("left")->text(), "0.5");
+    EXPECT_EQ(test::edit(dialog, "editorDefaultPath")->text(), "/srv/nc");
+    EXPECT_EQ(test::edit(dialog, "left")->text(), "0.5");
     EXPECT_EQ(dialog.ipAddressEdit()->octetEdit(0)->text(), "10");
     EXPECT_EQ(dialog.ipAddressEdit()->octetEdit(3)->text(), "5");
     EXPECT_EQ(dialog.settings(), sampleSettings());
@@ -39,10 +39,10 @@ TEST(OtherOptionsDialog, ShowsTheSettingsAndGivesThemBack)
           "Scroll all windows with mouse wheel", "Detailed file open window",
           "Option 'Transfer' to machine the edited file", "Scroll all windows with scroll bar",
           "Print page numbers", "Print two columns", "Monthly .CSV file"})
-        EXPECT_TRUE(dialog.checkBox(text)) << text;
+        EXPECT_TRUE(test::findByText<QCheckBox>(dialog, text)) << text;
 
-    dialog.lineEdit("bottom")->setText("2.0");
-    dialog.checkBox("Monthly .CSV file")->setChecked(true);
+    test::edit(dialog, "bottom")->setText("2.0");
+    test::findByText<QCheckBox>(dialog, "Monthly .CSV file")->setChecked(true);
     dialog.ipAddressEdit()->octetEdit(3)->setText("");  // an empty field counts as 0
     const MarginsSettings chosen = dialog.settings();
     EXPECT_EQ(chosen.bottomMargin, "2.0");
@@ -56,8 +56,8 @@ TEST(OtherOptionsDialog, PrintFullPathFollowsPrintHeader)
     MarginsSettings settings = sampleSettings();
     settings.printHeader = false;
     OtherOptionsDialog dialog(settings);
-    QCheckBox* header = dialog.checkBox("Print header");
-    QCheckBox* fullPath = dialog.checkBox("Print full path");
+    QCheckBox* header = test::findByText<QCheckBox>(dialog, "Print header");
+    QCheckBox* fullPath = test::findByText<QCheckBox>(dialog, "Print full path");
     EXPECT_FALSE(fullPath->isEnabled());
     header->setChecked(true);
     EXPECT_TRUE(fullPath->isEnabled());

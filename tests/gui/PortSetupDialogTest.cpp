@@ -56,45 +56,45 @@ TEST_F(PortSetupDialogTest, OpensOnTheSelectedSetupFromTheFile)
     ASSERT_EQ(dialog->nameCombo()->count(), 10);
     EXPECT_EQ(dialog->nameCombo()->itemText(0), "Haas VF-2");
     EXPECT_EQ(dialog->nameCombo()->currentIndex(), 0);
-    EXPECT_TRUE(dialog->radioButton("Port", "Com2")->isChecked());
-    EXPECT_TRUE(dialog->radioButton("Baud", "38.4K")->isChecked());
-    EXPECT_TRUE(dialog->radioButton("EOB Character", "CRLF")->isChecked());
-    EXPECT_TRUE(dialog->radioButton("Code", "ISO")->isChecked());
-    EXPECT_TRUE(dialog->checkBox("Xon/Xoff")->isChecked());
-    EXPECT_FALSE(dialog->checkBox("Wait for XON")->isChecked());
-    EXPECT_EQ(dialog->lineEdit("null")->text(), "20");
-    EXPECT_EQ(dialog->lineEdit("rxStart")->text(), "%");
-    EXPECT_EQ(dialog->lineEdit("txDirectory")->text(), "C:\\NC\\HAAS\\OUT");
-    EXPECT_TRUE(dialog->button("Save && Exit"));
+    EXPECT_TRUE(test::radioIn(*dialog, "Port", "Com2")->isChecked());
+    EXPECT_TRUE(test::radioIn(*dialog, "Baud", "38.4K")->isChecked());
+    EXPECT_TRUE(test::radioIn(*dialog, "EOB Character", "CRLF")->isChecked());
+    EXPECT_TRUE(test::radioIn(*dialog, "Code", "ISO")->isChecked());
+    EXPECT_TRUE(test::findByText<QCheckBox>(*dialog, "Xon/Xoff")->isChecked());
+    EXPECT_FALSE(test::findByText<QCheckBox>(*dialog, "Wait for XON")->isChecked());
+    EXPECT_EQ(test::edit(*dialog, "null")->text(), "20");
+    EXPECT_EQ(test::edit(*dialog, "rxStart")->text(), "%");
+    EXPECT_EQ(test::edit(*dialog, "txDirectory")->text(), "C:\\NC\\HAAS\\OUT");
+    EXPECT_TRUE(test::findByText<QPushButton>(*dialog, "Save && Exit"));
 }
 
 TEST_F(PortSetupDialogTest, ABlockProtocolSetupDisablesTheHandshakes)
 {
     auto dialog = open(1);  // Fanuc DNC
     test::saveScreenshot(*dialog, "port-setup-dialog-fanuc");
-    EXPECT_TRUE(dialog->checkBox("Fanuc DNC")->isChecked());
-    EXPECT_FALSE(dialog->checkBox("Xon/Xoff")->isChecked());
-    EXPECT_FALSE(dialog->checkBox("Xon/Xoff")->isEnabled());
-    EXPECT_FALSE(dialog->checkBox("Hardware")->isEnabled());
-    EXPECT_FALSE(dialog->checkBox("Wait for XON")->isEnabled());
-    EXPECT_TRUE(dialog->radioButton("Baud", "110")->isChecked());
-    EXPECT_EQ(dialog->lineEdit("txStart")->text(), "^R");
+    EXPECT_TRUE(test::findByText<QCheckBox>(*dialog, "Fanuc DNC")->isChecked());
+    EXPECT_FALSE(test::findByText<QCheckBox>(*dialog, "Xon/Xoff")->isChecked());
+    EXPECT_FALSE(test::findByText<QCheckBox>(*dialog, "Xon/Xoff")->isEnabled());
+    EXPECT_FALSE(test::findByText<QCheckBox>(*dialog, "Hardware")->isEnabled());
+    EXPECT_FALSE(test::findByText<QCheckBox>(*dialog, "Wait for XON")->isEnabled());
+    EXPECT_TRUE(test::radioIn(*dialog, "Baud", "110")->isChecked());
+    EXPECT_EQ(test::edit(*dialog, "txStart")->text(), "^R");
 
     // Showing a plain setup afterwards brings the handshakes back.
     pick(*dialog, 0);
-    EXPECT_FALSE(dialog->checkBox("Fanuc DNC")->isChecked());
-    EXPECT_TRUE(dialog->checkBox("Xon/Xoff")->isEnabled());
-    EXPECT_TRUE(dialog->checkBox("Hardware")->isEnabled());
+    EXPECT_FALSE(test::findByText<QCheckBox>(*dialog, "Fanuc DNC")->isChecked());
+    EXPECT_TRUE(test::findByText<QCheckBox>(*dialog, "Xon/Xoff")->isEnabled());
+    EXPECT_TRUE(test::findByText<QCheckBox>(*dialog, "Hardware")->isEnabled());
 }
 
 TEST_F(PortSetupDialogTest, HandshakeAndProtocolClicks)
 {
     auto dialog = open(0);
-    QCheckBox* xon = dialog->checkBox("Xon/Xoff");
-    QCheckBox* wait = dialog->checkBox("Wait for XON");
-    QCheckBox* hardware = dialog->checkBox("Hardware");
-    QCheckBox* mazak = dialog->checkBox("MAZAK");
-    QCheckBox* heidenhain = dialog->checkBox("HEIDENHAIN");
+    QCheckBox* xon = test::findByText<QCheckBox>(*dialog, "Xon/Xoff");
+    QCheckBox* wait = test::findByText<QCheckBox>(*dialog, "Wait for XON");
+    QCheckBox* hardware = test::findByText<QCheckBox>(*dialog, "Hardware");
+    QCheckBox* mazak = test::findByText<QCheckBox>(*dialog, "MAZAK");
+    QCheckBox* heidenhain = test::findByText<QCheckBox>(*dialog, "HEIDENHAIN");
 
     wait->click();
     EXPECT_TRUE(wait->isChecked());
@@ -124,15 +124,15 @@ TEST_F(PortSetupDialogTest, HandshakeAndProtocolClicks)
 TEST_F(PortSetupDialogTest, EditsSurviveSwitchingAndCancelDiscardsThem)
 {
     auto dialog = open(0);
-    dialog->lineEdit("null")->setText("7");
-    dialog->radioButton("Port", "Com9")->click();
+    test::edit(*dialog, "null")->setText("7");
+    test::radioIn(*dialog, "Port", "Com9")->click();
     pick(*dialog, 3);
     EXPECT_EQ(setups.selectedIndex(), 3);
     EXPECT_EQ(setups.record(0).nullCount, 7);
     EXPECT_EQ(setups.record(0).port, 8);
     pick(*dialog, 0);
-    EXPECT_EQ(dialog->lineEdit("null")->text(), "7");
-    EXPECT_TRUE(dialog->radioButton("Port", "Com9")->isChecked());
+    EXPECT_EQ(test::edit(*dialog, "null")->text(), "7");
+    EXPECT_TRUE(test::radioIn(*dialog, "Port", "Com9")->isChecked());
     const std::string before = dir.read(kComConfFile);
 
     dialog->reject();
@@ -145,19 +145,19 @@ TEST_F(PortSetupDialogTest, EditsSurviveSwitchingAndCancelDiscardsThem)
 TEST_F(PortSetupDialogTest, ChangeNameAndSaveAndExit)
 {
     auto dialog = open(2);
-    dialog->button("Change name")->click();
+    test::findByText<QPushButton>(*dialog, "Change name")->click();
     EXPECT_EQ(notifier.texts(), std::vector<std::string>{"No name specified"});
 
     dialog->nameEdit()->setText("Bridgeport (retrofit)");
-    dialog->button("Change name")->click();
+    test::findByText<QPushButton>(*dialog, "Change name")->click();
     EXPECT_EQ(dialog->nameCombo()->itemText(2), "Bridgeport (retrofit)");
     EXPECT_EQ(setups.record(2).name, "Bridgeport (retrofit)");
 
-    dialog->lineEdit("null")->setText("250");
-    dialog->lineEdit("txEnd")->setText("^a");
-    dialog->lineEdit("rxEnd")->setText("^T");
-    dialog->lineEdit("commentFilter")->setText(" (");
-    dialog->checkBox("Keep port open")->click();
+    test::edit(*dialog, "null")->setText("250");
+    test::edit(*dialog, "txEnd")->setText("^a");
+    test::edit(*dialog, "rxEnd")->setText("^T");
+    test::edit(*dialog, "commentFilter")->setText(" (");
+    test::findByText<QCheckBox>(*dialog, "Keep port open")->click();
     dialog->accept();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
 
@@ -179,9 +179,9 @@ TEST_F(PortSetupDialogTest, ChangeNameAndSaveAndExit)
 TEST_F(PortSetupDialogTest, KeepPortOpenKeepsTheOpenStateAndNegativeNullsBecomeZero)
 {
     auto dialog = open(4);  // "TNC 426", kept open by the last run
-    EXPECT_TRUE(dialog->checkBox("Keep port open")->isChecked());
-    EXPECT_TRUE(dialog->checkBox("HEIDENHAIN")->isChecked());
-    dialog->lineEdit("null")->setText("-5");
+    EXPECT_TRUE(test::findByText<QCheckBox>(*dialog, "Keep port open")->isChecked());
+    EXPECT_TRUE(test::findByText<QCheckBox>(*dialog, "HEIDENHAIN")->isChecked());
+    test::edit(*dialog, "null")->setText("-5");
     dialog->accept();
     EXPECT_EQ(setups.record(4).keepPortOpen, KeepPortOpen::Open);
     EXPECT_EQ(setups.record(4).nullCount, 0);
@@ -203,7 +203,7 @@ TEST_F(PortSetupDialogTest, TheFolderButtonsAskForAFolder)
     browse->click();
     ASSERT_EQ(files.prompts().size(), 1u);
     EXPECT_EQ(files.prompts()[0].directory, "C:\\NC\\HAAS\\OUT");
-    EXPECT_EQ(dialog->lineEdit("txDirectory")->text(), "/srv/nc/haas/out");
+    EXPECT_EQ(test::edit(*dialog, "txDirectory")->text(), "/srv/nc/haas/out");
 }
 
 }  // namespace

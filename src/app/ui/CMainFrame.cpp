@@ -114,15 +114,6 @@ void CMainFrame::showPendingWork()
     statusBar()->showMessage(message.isEmpty() ? QString("Ready") : message);
 }
 
-QAction* CMainFrame::action(const QString& text) const
-{
-    for (auto* candidate : findChildren<QAction*>()) {
-        if (candidate->text() == text)
-            return candidate;
-    }
-    return nullptr;
-}
-
 void CMainFrame::bringToFront()
 {
     if (isMinimized())

@@ -16,8 +16,6 @@ public:
     explicit CMainFrame(QuillonApplication& app);
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
-    // The menu command with this text (as in the menu, "&" included), for the tests.
-    QAction* action(const QString& text) const;
 
     // Restores a minimized window and brings it to the front.
     void bringToFront();

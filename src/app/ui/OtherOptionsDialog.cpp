@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "platform/ui/QtNotifier.h"
+#include "platform/ui/WidgetHelpers.h"
 
 namespace quillon {
 
@@ -102,23 +103,16 @@ OtherOptionsDialog::OtherOptionsDialog(const MarginsSettings& settings, QWidget*
     margins->addWidget(new QLabel("Bottom:", this), 1, 2);
     margins->addWidget(m_bottom, 1, 3);
 
-    auto* printBox = new QGroupBox("Printing", this);
-    auto* print = new QVBoxLayout(printBox);
-    for (auto* box : {m_printHeader, m_printFullPath, m_pageNumbers, m_twoColumns})
-        print->addWidget(box);
     m_printFullPath->setContentsMargins(16, 0, 0, 0);
+    auto* printBox = groupColumn(this, "Printing",
+                                 {m_printHeader, m_printFullPath, m_pageNumbers, m_twoColumns});
+    auto* editorBox = groupColumn(this, "Editor",
+                                  {m_startMinimized, m_rememberDirectory, m_scrollWheel,
+                                   m_scrollBar, m_detailedOpen, m_offerTransfer, m_monthlyCsv});
 
-    auto* editorBox = new QGroupBox("Editor", this);
-    auto* editor = new QVBoxLayout(editorBox);
-    for (auto* box : {m_startMinimized, m_rememberDirectory, m_scrollWheel, m_scrollBar,
-                      m_detailedOpen, m_offerTransfer, m_monthlyCsv})
-        editor->addWidget(box);
-
-    auto* ipBox = new QGroupBox("Local computer IP address", this);
-    auto* ip = new QVBoxLayout(ipBox);
-    ip->addWidget(m_ipAddress);
-    ip->addWidget(new QLabel("(Used for remote viewing)", this));
-    ip->addWidget(new QLabel("(Recommended value: 0.0.0.0)", this));
+    auto* ipBox = groupColumn(this, "Local computer IP address",
+                              {m_ipAddress, new QLabel("(Used for remote viewing)", this),
+                               new QLabel("(Recommended value: 0.0.0.0)", this)});
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -147,20 +141,6 @@ QCheckBox* OtherOptionsDialog::addCheckBox(const QString& text, bool checked)
     auto* box = new QCheckBox(text, this);
     box->setChecked(checked);
     return box;
-}
-
-QCheckBox* OtherOptionsDialog::checkBox(const QString& text) const
-{
-    for (auto* box : findChildren<QCheckBox*>()) {
-        if (box->text() == text)
-            return box;
-    }
-    return nullptr;
-}
-
-QLineEdit* OtherOptionsDialog::lineEdit(const QString& objectName) const
-{
-    return findChild<QLineEdit*>(objectName);
 }
 
 MarginsSettings OtherOptionsDialog::settings() const

@@ -36,8 +36,6 @@ public:
     // keeps the value it came with.
     MarginsSettings settings() const;
 
-    QCheckBox* checkBox(const QString& text) const;
-    QLineEdit* lineEdit(const QString& objectName) const;
     IpAddressEdit* ipAddressEdit() const { return m_ipAddress; }
 
 private:

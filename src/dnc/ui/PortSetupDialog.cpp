@@ -18,6 +18,7 @@
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
 #include "platform/ui/QtNotifier.h"
+#include "platform/ui/WidgetHelpers.h"
 
 namespace quillon {
 
@@ -100,22 +101,17 @@ PortSetupDialog::PortSetupDialog(PortSetups& setups, const WorkDir& workDir,
     m_mazak = makeCheckBox("MAZAK");
     m_heidenhain = makeCheckBox("HEIDENHAIN");
     m_fanuc = makeCheckBox("Fanuc DNC");
-    auto* handshakeBox = new QGroupBox("Handshake / protocol", this);
-    auto* handshake = new QVBoxLayout(handshakeBox);
-    for (auto* box : {m_xonXoff, m_waitForXon, m_hardware, m_mazak, m_heidenhain, m_fanuc})
-        handshake->addWidget(box);
-    handshake->addStretch();
+    auto* handshakeBox = groupColumn(this, "Handshake / protocol",
+                                     {m_xonXoff, m_waitForXon, m_hardware, m_mazak,
+                                      m_heidenhain, m_fanuc});
 
     m_looping = makeCheckBox("Looping");
     m_mazakDelay = makeCheckBox("Mazak delay");
     m_smallBuffer = makeCheckBox("Small buffer");
     m_includeStart = makeCheckBox("Include 'Start' for repositioning");
     m_keepOpen = makeCheckBox("Keep port open");
-    auto* optionsBox = new QGroupBox("Options", this);
-    auto* options = new QVBoxLayout(optionsBox);
-    for (auto* box : {m_looping, m_mazakDelay, m_smallBuffer, m_includeStart, m_keepOpen})
-        options->addWidget(box);
-    options->addStretch();
+    auto* optionsBox = groupColumn(
+        this, "Options", {m_looping, m_mazakDelay, m_smallBuffer, m_includeStart, m_keepOpen});
 
     // Framing characters
     m_txStart = makeEdit("txStart", kCharacterEditLength);
@@ -414,41 +410,6 @@ void PortSetupDialog::reject()
 {
     loadPortSetups(m_setups, m_workDir);
     QDialog::reject();
-}
-
-QCheckBox* PortSetupDialog::checkBox(const QString& text) const
-{
-    for (auto* box : findChildren<QCheckBox*>()) {
-        if (box->text() == text)
-            return box;
-    }
-    return nullptr;
-}
-
-QRadioButton* PortSetupDialog::radioButton(const QString& group, const QString& text) const
-{
-    const auto* box = findChild<QGroupBox*>(group);
-    if (!box)
-        return nullptr;
-    for (auto* radio : box->findChildren<QRadioButton*>()) {
-        if (radio->text() == text)
-            return radio;
-    }
-    return nullptr;
-}
-
-QLineEdit* PortSetupDialog::lineEdit(const QString& objectName) const
-{
-    return findChild<QLineEdit*>(objectName);
-}
-
-QPushButton* PortSetupDialog::button(const QString& text) const
-{
-    for (auto* push : findChildren<QPushButton*>()) {
-        if (push->text() == text)
-            return push;
-    }
-    return nullptr;
 }
 
 }  // namespace quillon

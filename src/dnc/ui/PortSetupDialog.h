@@ -11,8 +11,6 @@
 class QButtonGroup;
 class QCheckBox;
 class QLineEdit;
-class QPushButton;
-class QRadioButton;
 
 namespace quillon {
 
@@ -44,13 +42,8 @@ public:
     // "Cancel" (and closing the window): every edit since opening is discarded.
     void reject() override;
 
-    // The controls, for the tests.
     NameComboBox* nameCombo() const { return m_nameCombo; }
     QLineEdit* nameEdit() const { return m_nameEdit; }
-    QCheckBox* checkBox(const QString& text) const;
-    QRadioButton* radioButton(const QString& group, const QString& text) const;
-    QLineEdit* lineEdit(const QString& objectName) const;
-    QPushButton* button(const QString& text) const;
 
 private:
     QCheckBox* makeCheckBox(const QString& text);
