@@ -84,19 +84,6 @@ bool PortSetup::usesBlockProtocol() const
            handshake == Handshake::FanucDnc;
 }
 
-bool PortSetup::sameSettings(const PortSetup& o) const
-{
-    return name == o.name && txDirectory == o.txDirectory && rxDirectory == o.rxDirectory &&
-           nullCount == o.nullCount && txStart == o.txStart && txEnd == o.txEnd &&
-           rxStart == o.rxStart && rxEnd == o.rxEnd && commentFilter == o.commentFilter &&
-           port == o.port && baud == o.baud && endOfBlock == o.endOfBlock && code == o.code &&
-           hardwareHandshake == o.hardwareHandshake && handshake == o.handshake &&
-           looping == o.looping && verticalParity == o.verticalParity &&
-           mazakDelay == o.mazakDelay && keepPortOpen == o.keepPortOpen &&
-           smallBuffer == o.smallBuffer &&
-           includeStartForRepositioning == o.includeStartForRepositioning;
-}
-
 std::optional<BaudEntry> baudEntry(std::uint8_t code)
 {
     if (code >= kBaudTable.size())

@@ -67,8 +67,7 @@ struct PortSetup {
 
     bool keepsPortOpen() const { return keepPortOpen != KeepPortOpen::No; }
     bool usesBlockProtocol() const;
-    // Everything but the runtime handle.
-    bool sameSettings(const PortSetup& other) const;
+    bool operator==(const PortSetup&) const = default;
 };
 
 struct BaudEntry {

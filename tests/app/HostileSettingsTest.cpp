@@ -118,7 +118,7 @@ TEST(HostileSettings, SavedPortSetupsReadBackWhateverWasRead)
             for (auto field : {&PortSetup::txStart, &PortSetup::txEnd, &PortSetup::rxStart,
                                &PortSetup::rxEnd, &PortSetup::commentFilter})
                 expected.*field = again[i].*field;
-            EXPECT_TRUE(expected.sameSettings(again[i])) << "record " << i + 1;
+            EXPECT_EQ(expected, again[i]) << "record " << i + 1;
         }
         EXPECT_EQ(formatComConf(parsedRecords(formatComConf(again))), formatComConf(again));
     }

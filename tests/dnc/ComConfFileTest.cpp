@@ -105,7 +105,7 @@ TEST(ComConfFile, OnlyRecordsThreeAndSevenLeaveTheOthersAtTheirDefaults)
     EXPECT_EQ(setups.record(6).name, "Seven");
     EXPECT_EQ(setups.record(6).port, 6);
     for (int i : {0, 1, 3, 4, 5, 7, 8, 9}) {
-        EXPECT_TRUE(setups.record(i).sameSettings(PortSetup::defaults(i))) << i;
+        EXPECT_EQ(setups.record(i), PortSetup::defaults(i)) << i;
     }
 }
 
