@@ -6,6 +6,8 @@
 
 #include "dnc/ComConfFile.h"
 #include "dnc/PortSetups.h"
+#include "editor/CLiDoc.h"
+#include "platform/Notifier.h"
 #include "platform/WorkDir.h"
 
 namespace quillon::cli {
@@ -21,6 +23,7 @@ struct Subcommand {
 };
 
 constexpr int kExitOk = 0;
+constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
 
 // The ten setups of the working directory's ComConf.sys, each as the "Select
@@ -46,10 +49,42 @@ int runSetups(const Arguments& arguments, std::ostream& out, std::ostream& err)
     return kExitOk;
 }
 
+// Opens IN as the editor does and saves it to OUT with the editor's save rules.
+int runResave(const Arguments& arguments, std::ostream&, std::ostream& err)
+{
+    if (arguments.size() != 2) {
+        err << "usage: quillonlt-cli resave IN OUT\n";
+        return kExitUsage;
+    }
+    StreamNotifier notifier(err);
+    CLiDoc doc;
+    if (!doc.open(arguments[0], notifier) || !doc.save(arguments[1], notifier))
+        return kExitRefused;
+    return kExitOk;
+}
+
+// The shape of a program as the editor loads it.
+int runInfo(const Arguments& arguments, std::ostream& out, std::ostream& err)
+{
+    if (arguments.size() != 1) {
+        err << "usage: quillonlt-cli info FILE\n";
+        return kExitUsage;
+    }
+    StreamNotifier notifier(err);
+    CLiDoc doc;
+    if (!doc.open(arguments[0], notifier))
+        return kExitRefused;
+    out << "lines=" << doc.lineCount() << " longest=" << doc.longestLine()
+        << " toolong=" << (doc.anyLineTooLong() ? 1 : 0) << '\n';
+    return kExitOk;
+}
+
 const std::vector<Subcommand>& subcommands()
 {
     static const std::vector<Subcommand> table = {
         {"setups", "setups", runSetups},
+        {"resave", "resave IN OUT", runResave},
+        {"info", "info FILE", runInfo},
     };
     return table;
 }

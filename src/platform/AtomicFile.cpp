@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/Paths.h"
 #include "platform/SystemError.h"
@@ -29,11 +30,6 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
-WriteResult failure(int error)
-{
-    return {false, errnoText(error)};
-}
-
 mode_t currentUmask()
 {
     const mode_t mask = ::umask(0);
@@ -52,31 +48,77 @@ void syncFolder(const std::string& folder)
 
 }  // namespace
 
+AtomicFileWriter::AtomicFileWriter(std::string path)
+    : m_target(paths::normalizeSeparators(path)), m_work(m_target + ".qltXXXXXX")
+{
+    m_fd = ::mkstemp(m_work.data());
+    if (m_fd < 0) {
+        m_work.clear();
+        fail(errno);
+    }
+}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    discard();
+}
+
+bool AtomicFileWriter::fail(int errorCode)
+{
+    m_errorCode = errorCode != 0 ? errorCode : EIO;
+    discard();
+    return false;
+}
+
+void AtomicFileWriter::discard()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_work.empty()) {
+        ::unlink(m_work.c_str());
+        m_work.clear();
+    }
+}
+
+std::string AtomicFileWriter::error() const
+{
+    return ok() ? std::string() : errnoText(m_errorCode);
+}
+
+bool AtomicFileWriter::write(std::string_view bytes)
+{
+    if (!ok())
+        return false;
+    return writeAll(m_fd, bytes) || fail(errno);
+}
+
+bool AtomicFileWriter::commit()
+{
+    if (!ok())
+        return false;
+    struct stat old {};
+    const mode_t mode = ::stat(m_target.c_str(), &old) == 0 ? (old.st_mode & 07777)
+                                                            : (0666 & ~currentUmask());
+    if (::fchmod(m_fd, mode) != 0 || ::fsync(m_fd) != 0)
+        return fail(errno);
+    const int fd = std::exchange(m_fd, -1);
+    if (::close(fd) != 0)
+        return fail(errno);
+    if (::rename(m_work.c_str(), m_target.c_str()) != 0)
+        return fail(errno);
+    m_work.clear();
+    syncFolder(std::string(paths::directoryOf(m_target)));
+    return true;
+}
+
 WriteResult replaceFileAtomically(const std::string& path, std::string_view bytes)
 {
-    const std::string target = paths::normalizeSeparators(path);
-    std::string work = target + ".qltXXXXXX";
-    const int fd = ::mkstemp(work.data());
-    if (fd < 0)
-        return failure(errno);
-
-    struct stat old {};
-    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777)
-                                                          : (0666 & ~currentUmask());
-    const bool written = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    const int writeError = errno;
-    if (::close(fd) != 0 || !written) {
-        const int error = written ? errno : writeError;
-        ::unlink(work.c_str());
-        return failure(error);
-    }
-    if (::rename(work.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(work.c_str());
-        return failure(error);
-    }
-    syncFolder(std::string(paths::directoryOf(target)));
-    return {true, {}};
+    AtomicFileWriter writer(path);
+    writer.write(bytes);
+    writer.commit();
+    return {writer.ok(), writer.error()};
 }
 
 WriteResult appendToFile(const std::string& path, std::string_view bytes)
@@ -84,11 +126,11 @@ WriteResult appendToFile(const std::string& path, std::string_view bytes)
     const std::string target = paths::normalizeSeparators(path);
     const int fd = ::open(target.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
-        return failure(errno);
+        return {false, errnoText(errno)};
     const bool written = writeAll(fd, bytes);
     const int error = errno;
     ::close(fd);
-    return written ? WriteResult{true, {}} : failure(error);
+    return written ? WriteResult{true, {}} : WriteResult{false, errnoText(error)};
 }
 
 }  // namespace quillon

@@ -11,6 +11,35 @@ struct WriteResult {
     std::string error;  // the system's text when !ok
 };
 
+// Writes a file through a work file in the same folder that replaces the target only when
+// everything was written and flushed to disk. Until commit() the target is untouched;
+// a writer destroyed without commit() removes its work file.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(std::string path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // False (with error() and errorCode() set) once anything failed; later calls do nothing.
+    bool ok() const { return m_errorCode == 0; }
+    bool write(std::string_view bytes);
+    // Flushes, gives the work file the target's permissions and renames it over the target.
+    bool commit();
+
+    int errorCode() const { return m_errorCode; }
+    std::string error() const;
+
+private:
+    bool fail(int errorCode);
+    void discard();
+
+    std::string m_target;
+    std::string m_work;
+    int m_fd = -1;
+    int m_errorCode = 0;
+};
+
 // Writes the bytes to a new file in the target's folder, flushes it to disk and renames
 // it over the target. The target keeps its permissions; a new target gets the usual
 // ones (0666 less the umask). On any failure the old file is untouched and the work

@@ -18,11 +18,14 @@ static bool userMayWrite(const struct stat& st)
     return (st.st_mode & S_IWOTH) != 0;
 }
 
-std::optional<FileAttributes> fileAttributes(const std::string& path)
+std::optional<FileAttributes> fileAttributes(const std::string& path, int* error)
 {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
+    if (::stat(paths::normalizeSeparators(path).c_str(), &st) != 0) {
+        if (error)
+            *error = errno;
         return std::nullopt;
+    }
     FileAttributes attributes;
     attributes.isDirectory = S_ISDIR(st.st_mode);
     attributes.readOnly = !userMayWrite(st);

@@ -21,7 +21,8 @@ struct FileAttributes {
     std::int64_t modifiedSeconds = 0;  // since 1970, UTC
 };
 
-std::optional<FileAttributes> fileAttributes(const std::string& path);
+// Nothing, with the errno in *error, when the path cannot be examined.
+std::optional<FileAttributes> fileAttributes(const std::string& path, int* error = nullptr);
 
 bool fileExists(const std::string& path);
 bool isDirectory(const std::string& path);

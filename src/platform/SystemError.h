@@ -2,9 +2,15 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace quillon {
 
 std::string errnoText(int error);
+
+enum class FileAction { Open, Save };
+
+// The message for a file that could not be opened (read) or saved, by the cause.
+std::string fileErrorText(int error, FileAction action, std::string_view path);
 
 }  // namespace quillon

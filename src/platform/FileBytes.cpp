@@ -1,0 +1,69 @@
+#include "platform/FileBytes.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/Paths.h"
+
+namespace quillon {
+
+std::optional<FileBytes> readFileBytes(const std::string& path, int* error)
+{
+    auto fail = [error](int code) -> std::optional<FileBytes> {
+        if (error)
+            *error = code;
+        return std::nullopt;
+    };
+    const std::string native = paths::normalizeSeparators(path);
+    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return fail(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int code = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        return fail(code);
+    }
+    // The size is a first guess: a file that grows while it is read (or a device that
+    // reports none) is read to its end all the same.
+    std::size_t capacity = static_cast<std::size_t>(st.st_size) + 1;
+    FileBytes bytes{std::make_unique_for_overwrite<char[]>(capacity), 0};
+    while (true) {
+        if (bytes.size == capacity) {
+            const std::size_t larger = capacity * 2;
+            auto grown = std::make_unique_for_overwrite<char[]>(larger);
+            std::memcpy(grown.get(), bytes.data.get(), bytes.size);
+            bytes.data = std::move(grown);
+            capacity = larger;
+        }
+        const ssize_t got = ::read(fd, bytes.data.get() + bytes.size, capacity - bytes.size);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            const int code = errno;
+            ::close(fd);
+            return fail(code);
+        }
+        if (got == 0)
+            break;
+        bytes.size += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+std::optional<FileStamp> fileStamp(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(paths::normalizeSeparators(path).c_str(), &st) != 0)
+        return std::nullopt;
+    return FileStamp{static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 +
+                         st.st_mtim.tv_nsec,
+                     static_cast<std::uint64_t>(st.st_size)};
+}
+
+}  // namespace quillon

@@ -1,0 +1,44 @@
+// Documents made from bytes for the editor tests.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "editor/CLiDoc.h"
+#include "platform/Notifier.h"
+#include "support/TempWorkDir.h"
+
+namespace quillon {
+
+// Positions in failure messages as (line, column).
+inline void PrintTo(const TextPos& position, std::ostream* out)
+{
+    *out << '(' << position.line << ", " << position.column << ')';
+}
+
+}  // namespace quillon
+
+namespace quillon::test {
+
+// The lines of a document joined by "|", to compare whole texts at a glance.
+inline std::string joined(const CLiDoc& doc)
+{
+    std::string text;
+    for (std::size_t i = 0; i < doc.lineCount(); ++i) {
+        if (i > 0)
+            text += '|';
+        text += doc.lineText(i);
+    }
+    return text;
+}
+
+// Opens the bytes as a file in the working directory.
+inline void openBytes(CLiDoc& doc, const TempWorkDir& dir, const std::string& bytes,
+                      const std::string& name = "PROG.NC")
+{
+    dir.write(name, bytes);
+    ScriptedNotifier notifier;
+    doc.open(dir.path(name), notifier);
+}
+
+}  // namespace quillon::test

@@ -1,0 +1,130 @@
+#include "editor/LineStore.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "editor/NcLines.h"
+
+namespace quillon {
+namespace {
+
+std::vector<std::string> lines(const LineStore& store)
+{
+    std::vector<std::string> result;
+    for (std::size_t i = 0; i < store.size(); ++i)
+        result.emplace_back(store.text(i));
+    return result;
+}
+
+std::string written(const LineStore& store)
+{
+    std::string bytes;
+    store.write([&](std::string_view piece) {
+        bytes += piece;
+        return true;
+    });
+    return bytes;
+}
+
+TEST(LineStore, LoadsByTheEditorsLineRules)
+{
+    struct Case {
+        const char* scenario;
+        std::string bytes;
+        std::vector<std::string> lines;
+        std::string saved;
+    };
+    const Case cases[] = {
+        {"empty file", "", {""}, ""},
+        {"lf after each line", "N10\nN20\n", {"N10", "N20", ""}, "N10\r\nN20\r\n"},
+        {"crlf without a last line end", "N10\r\nN20", {"N10", "N20"}, "N10\r\nN20"},
+        {"lone cr stays in the text", "A\rB\n", {"A\rB", ""}, "A\rB\r\n"},
+        {"cr before the end of the file stays", "A\r", {"A\r"}, "A\r"},
+        {"two crs before lf", "A\r\r\n", {"A\r", ""}, "A\r\r\n"},
+        {"nul bytes are kept", std::string("G1\0X\nY", 6), {std::string("G1\0X", 4), "Y"},
+         std::string("G1\0X\r\nY", 7)},
+        {"tape marks and eof characters are text", "%\n\x1a", {"%", "\x1a"}, "%\r\n\x1a"},
+        {"only line ends", "\n\n", {"", "", ""}, "\r\n\r\n"},
+    };
+    for (const auto& c : cases) {
+        LineStore store;
+        ASSERT_TRUE(store.load(c.bytes)) << c.scenario;
+        EXPECT_EQ(lines(store), c.lines) << c.scenario;
+        EXPECT_EQ(written(store), c.saved) << c.scenario;
+        EXPECT_EQ(countNcLines(c.bytes), c.lines.size()) << c.scenario;
+        EXPECT_EQ(splitNcLines(c.bytes), c.lines) << c.scenario;
+    }
+}
+
+TEST(LineStore, MarksLinesLongerThanTheColourLimit)
+{
+    LineStore store;
+    const std::string limit(kMaxColouredLine, 'X');
+    ASSERT_TRUE(store.load(limit + "\n" + limit + "Y\n"));
+    EXPECT_FALSE(store.line(0).hasFlag(LineFlag::TooLong));
+    EXPECT_TRUE(store.line(1).hasFlag(LineFlag::TooLong));
+    EXPECT_TRUE(store.anyTooLong());
+    EXPECT_EQ(store.longestLine(), kMaxColouredLine + 1);
+
+    store.setFlags(1, LineFlag::Bookmark);  // TooLong is not the caller's to clear
+    EXPECT_TRUE(store.line(1).hasFlag(LineFlag::TooLong));
+    store.modify(1, [](std::string& text) { text.pop_back(); });
+    EXPECT_EQ(store.flags(1), LineFlag::Bookmark);
+    EXPECT_FALSE(store.anyTooLong());
+}
+
+TEST(LineStore, WritesEditedAndUneditedLinesAlike)
+{
+    // Random edits over a CR LF file; what is written must always be the lines joined
+    // by CR LF, whichever lines still come from the loaded bytes.
+    std::mt19937 random(11);
+    std::string file;
+    for (int i = 0; i < 300; ++i)
+        file += "N" + std::to_string(i * 10) + (i % 7 == 0 ? "\n" : "\r\n");
+    file += "M30";
+    LineStore store;
+    ASSERT_TRUE(store.load(file));
+    auto model = splitNcLines(file);
+    for (int step = 0; step < 400; ++step) {
+        const std::size_t at = random() % model.size();
+        switch (random() % 4) {
+        case 0:
+            store.setText(at, "X" + std::to_string(step));
+            model[at] = "X" + std::to_string(step);
+            break;
+        case 1:
+            store.insertLine(at, "new " + std::to_string(step));
+            model.insert(model.begin() + static_cast<std::ptrdiff_t>(at),
+                         "new " + std::to_string(step));
+            break;
+        case 2:
+            if (model.size() > 1) {
+                store.eraseLines(at, 1);
+                model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+            }
+            break;
+        default:
+            store.modify(at, [](std::string& text) { text += ";"; });
+            model[at] += ";";
+            break;
+        }
+    }
+    ASSERT_EQ(lines(store), model);
+    std::string expected;
+    for (std::size_t i = 0; i < model.size(); ++i)
+        expected += model[i] + (i + 1 < model.size() ? "\r\n" : "");
+    EXPECT_EQ(written(store), expected);
+}
+
+TEST(LineStore, AWriteStopsWhenTheSinkFails)
+{
+    LineStore store;
+    ASSERT_TRUE(store.load("A\r\nB\r\nC"));
+    int pieces = 0;
+    EXPECT_FALSE(store.write([&](std::string_view) { return ++pieces > 5; }));
+    EXPECT_EQ(pieces, 1);
+}
+
+}  // namespace
+}  // namespace quillon
