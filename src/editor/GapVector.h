@@ -90,12 +90,16 @@ private:
         }
     }
 
-    // Makes the gap at least `needed` long, growing the storage by half again (at least
-    // 16 items) so that a run of insertions is amortised.
+    // Makes the gap at least `needed` long. It grows by an eighth of the size, but by no
+    // more than kMaxGrowth items, so that a run of insertions is amortised while the first
+    // Enter in a program of millions of lines does not double its table.
+    static constexpr std::size_t kMinGrowth = 16;
+    static constexpr std::size_t kMaxGrowth = 65536;
     void growGap(std::size_t needed)
     {
-        const std::size_t extra = std::max({needed - gapLength(), m_items.size() / 2,
-                                            std::size_t{16}});
+        const std::size_t extra =
+            std::max({needed - gapLength(), std::min(m_items.size() / 8, kMaxGrowth),
+                      kMinGrowth});
         const std::size_t backLength = m_items.size() - m_gapEnd;
         m_items.resize(m_items.size() + extra);
         std::move_backward(m_items.end() - static_cast<std::ptrdiff_t>(extra + backLength),

@@ -1,7 +1,6 @@
 #include "editor/LineStore.h"
 
 #include <cstring>
-#include <limits>
 
 #include "editor/NcLines.h"
 
@@ -19,7 +18,7 @@ void LineStore::reset()
     m_lines.clear();
     m_own.clear();
     m_freeSlots.clear();
-    m_lines.pushBack(Entry{});
+    m_lines.pushBack(arenaEntry(0, 0));
 }
 
 bool LineStore::load(std::string_view bytes)
@@ -31,24 +30,21 @@ bool LineStore::load(std::string_view bytes)
 
 bool LineStore::load(std::unique_ptr<char[]> bytes, std::size_t size)
 {
+    if (size > kMaxArenaOffset)
+        return false;
     const std::string_view view(bytes.get(), size);
-    constexpr std::size_t kLongestLine = std::numeric_limits<std::uint32_t>::max();
-    if (size > kLongestLine) {
-        bool fits = true;
-        forEachNcLine(view, [&](std::size_t, std::size_t length) {
-            fits = fits && length <= kLongestLine;
-        });
-        if (!fits)
-            return false;
-    }
-
     m_lines.clear();
     m_own.clear();
     m_freeSlots.clear();
+    // Counting first sizes the table once: no copy while it grows, no slack.
     m_lines.reserve(countNcLines(view));
-    forEachNcLine(view, [this](std::size_t offset, std::size_t length) {
-        m_lines.pushBack(Entry{offset, static_cast<std::uint32_t>(length),
-                               withTooLong(0, length)});
+    forEachNcLine(view, [&](std::size_t start, std::size_t lineLength) {
+        if (lineLength <= kMaxArenaLength) {
+            m_lines.pushBack(arenaEntry(start, lineLength));
+        } else {
+            const std::size_t own = newSlot(std::string(view.substr(start, lineLength)));
+            m_lines.pushBack(ownEntry(own, withTooLong(0, lineLength)));
+        }
     });
     m_arena = std::move(bytes);
     m_arenaSize = size;
@@ -57,17 +53,18 @@ bool LineStore::load(std::unique_ptr<char[]> bytes, std::size_t size)
 
 std::string_view LineStore::text(std::size_t line) const
 {
-    const Entry& entry = m_lines[line];
+    const Entry entry = m_lines[line];
     if (isOwn(entry))
-        return m_own[entry.location & ~kOwnBit];
-    return {m_arena.get() + entry.location, entry.length};
+        return m_own[slot(entry)];
+    return {m_arena.get() + offset(entry), length(entry)};
 }
 
 void LineStore::setFlags(std::size_t line, std::uint16_t flags)
 {
-    Entry& entry = m_lines[line];
-    entry.flags = static_cast<std::uint16_t>((flags & ~LineFlag::TooLong) |
-                                             (entry.flags & LineFlag::TooLong));
+    const Entry entry = m_lines[line];
+    m_lines[line] = withMarks(entry, static_cast<std::uint16_t>(
+                                         (flags & ~LineFlag::TooLong) |
+                                         (marks(entry) & LineFlag::TooLong)));
 }
 
 void LineStore::setText(std::size_t line, std::string text)
@@ -78,9 +75,9 @@ void LineStore::setText(std::size_t line, std::string text)
 
 void LineStore::insertLine(std::size_t at, std::string text)
 {
-    const std::size_t length = text.size();
-    const std::uint32_t slot = newSlot(std::move(text));
-    m_lines.insert(at, Entry{kOwnBit | slot, 0, withTooLong(0, length)});
+    const std::size_t textLength = text.size();
+    const std::size_t own = newSlot(std::move(text));
+    m_lines.insert(at, ownEntry(own, withTooLong(0, textLength)));
 }
 
 void LineStore::eraseLines(std::size_t at, std::size_t count)
@@ -101,7 +98,7 @@ std::size_t LineStore::longestLine() const
 bool LineStore::anyTooLong() const
 {
     for (std::size_t i = 0; i < size(); ++i) {
-        if (m_lines[i].flags & LineFlag::TooLong)
+        if (marks(m_lines[i]) & LineFlag::TooLong)
             return true;
     }
     return false;
@@ -109,47 +106,64 @@ bool LineStore::anyTooLong() const
 
 std::string& LineStore::ownText(std::size_t line)
 {
-    Entry& entry = m_lines[line];
+    const Entry entry = m_lines[line];
     if (!isOwn(entry)) {
-        const std::uint32_t slot = newSlot(std::string(text(line)));
-        entry.location = kOwnBit | slot;
-        entry.length = 0;
+        const std::size_t own = newSlot(std::string(text(line)));
+        m_lines[line] = ownEntry(own, marks(entry));
     }
-    return m_own[entry.location & ~kOwnBit];
+    return m_own[slot(m_lines[line])];
 }
 
 void LineStore::textChanged(std::size_t line)
 {
-    Entry& entry = m_lines[line];
-    entry.flags = withTooLong(entry.flags, text(line).size());
+    const Entry entry = m_lines[line];
+    m_lines[line] = withMarks(entry, withTooLong(marks(entry), text(line).size()));
 }
 
-std::uint32_t LineStore::newSlot(std::string text)
+std::size_t LineStore::newSlot(std::string text)
 {
     if (!m_freeSlots.empty()) {
-        const std::uint32_t slot = m_freeSlots.back();
+        const std::size_t free = m_freeSlots.back();
         m_freeSlots.pop_back();
-        m_own[slot] = std::move(text);
-        return slot;
+        m_own[free] = std::move(text);
+        return free;
     }
     m_own.push_back(std::move(text));
-    return static_cast<std::uint32_t>(m_own.size() - 1);
+    return m_own.size() - 1;
 }
 
-void LineStore::releaseSlot(const Entry& entry)
+void LineStore::releaseSlot(Entry entry)
 {
     if (!isOwn(entry))
         return;
-    const auto slot = static_cast<std::uint32_t>(entry.location & ~kOwnBit);
-    m_own[slot] = std::string();  // give the memory back
-    m_freeSlots.push_back(slot);
+    m_own[slot(entry)] = std::string();  // give the memory back
+    m_freeSlots.push_back(slot(entry));
 }
 
-std::uint16_t LineStore::withTooLong(std::uint16_t flags, std::size_t length)
+LineStore::Entry LineStore::withMarks(Entry entry, std::uint16_t flags)
+{
+    entry.bits = (entry.bits & ~(kMarksMask << kMarksShift)) |
+                 ((static_cast<std::uint64_t>(flags) & kMarksMask) << kMarksShift);
+    return entry;
+}
+
+LineStore::Entry LineStore::arenaEntry(std::uint64_t start, std::size_t lineLength)
+{
+    Entry entry{start | (static_cast<std::uint64_t>(lineLength) << kLengthShift)};
+    return withMarks(entry, withTooLong(0, lineLength));
+}
+
+LineStore::Entry LineStore::ownEntry(std::size_t own, std::uint16_t flags)
+{
+    return withMarks(Entry{kOwnBit | own}, flags);
+}
+
+std::uint16_t LineStore::withTooLong(std::uint16_t flags, std::size_t lineLength)
 {
     flags = static_cast<std::uint16_t>(flags & ~LineFlag::TooLong);
-    return length > kMaxColouredLine ? static_cast<std::uint16_t>(flags | LineFlag::TooLong)
-                                     : flags;
+    return lineLength > kMaxColouredLine
+               ? static_cast<std::uint16_t>(flags | LineFlag::TooLong)
+               : flags;
 }
 
 }  // namespace quillon

@@ -1,9 +1,10 @@
 // The lines of a document, stored for programs of hundreds of megabytes.
 //
 // A loaded file stays in memory as one block of bytes (the arena); a line that was never
-// edited is only a reference into it (offset and length, 16 bytes with its marks).
-// A line that is edited moves to a string of its own. The line table is a GapVector, so
-// a line is found by index in O(1) and inserting lines near the last edit is cheap.
+// edited is only a reference into it: offset, length and marks packed into 8 bytes.
+// A line that is edited (or longer than a reference can say) has a string of its own.
+// The line table is a GapVector, so a line is found by index in O(1) and inserting lines
+// near the last edit is cheap.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +23,7 @@ public:
     LineStore();
 
     // Takes the bytes of a file and cuts them into lines (see NcLines.h). False, with the
-    // store unchanged, for a line of 4 GiB or more.
+    // store unchanged, for a file of 256 GiB or more.
     bool load(std::unique_ptr<char[]> bytes, std::size_t size);
     bool load(std::string_view bytes);
     // One empty line.
@@ -30,7 +31,7 @@ public:
 
     std::size_t size() const { return m_lines.size(); }
     std::string_view text(std::size_t line) const;
-    std::uint16_t flags(std::size_t line) const { return m_lines[line].flags; }
+    std::uint16_t flags(std::size_t line) const { return marks(m_lines[line]); }
     EditLine line(std::size_t index) const { return {text(index), flags(index)}; }
 
     // Marks other than TooLong, which follows the text.
@@ -58,27 +59,51 @@ public:
     bool anyTooLong() const;
 
 private:
-    // Arena lines: location is the offset into the arena. Own lines: location is the slot
-    // in m_own with kOwnBit set.
+    // One line in 64 bits:
+    //
+    //    63   62..58   57 ........ 38   37 ............ 0
+    //   [own][ marks ][   length     ][    offset       ]   a line in the arena
+    //   [own][ marks ][          slot in m_own          ]   a line of its own
     struct Entry {
-        std::uint64_t location = 0;
-        std::uint32_t length = 0;
-        std::uint16_t flags = 0;
+        std::uint64_t bits = 0;
     };
+    static_assert(sizeof(Entry) == 8);
     static constexpr std::uint64_t kOwnBit = std::uint64_t{1} << 63;
+    static constexpr int kMarksShift = 58;
+    static constexpr std::uint64_t kMarksMask = 0x1F;
+    static constexpr int kLengthShift = 38;
+    static constexpr std::uint64_t kMaxArenaLength = (std::uint64_t{1} << 20) - 1;
+    static constexpr std::uint64_t kMaxArenaOffset = (std::uint64_t{1} << kLengthShift) - 1;
 
-    bool isOwn(const Entry& entry) const { return (entry.location & kOwnBit) != 0; }
+    static bool isOwn(Entry entry) { return (entry.bits & kOwnBit) != 0; }
+    static std::uint16_t marks(Entry entry)
+    {
+        return static_cast<std::uint16_t>((entry.bits >> kMarksShift) & kMarksMask);
+    }
+    static std::uint64_t offset(Entry entry) { return entry.bits & kMaxArenaOffset; }
+    static std::size_t length(Entry entry)
+    {
+        return static_cast<std::size_t>((entry.bits >> kLengthShift) & kMaxArenaLength);
+    }
+    static std::size_t slot(Entry entry)
+    {
+        return static_cast<std::size_t>(entry.bits & ((std::uint64_t{1} << kMarksShift) - 1));
+    }
+    static Entry withMarks(Entry entry, std::uint16_t flags);
+    static Entry arenaEntry(std::uint64_t offset, std::size_t length);
+    static Entry ownEntry(std::size_t slot, std::uint16_t flags);
+
     std::string& ownText(std::size_t line);
     void textChanged(std::size_t line);
-    std::uint32_t newSlot(std::string text);
-    void releaseSlot(const Entry& entry);
+    std::size_t newSlot(std::string text);
+    void releaseSlot(Entry entry);
     static std::uint16_t withTooLong(std::uint16_t flags, std::size_t length);
 
     std::unique_ptr<char[]> m_arena;
     std::size_t m_arenaSize = 0;
     GapVector<Entry> m_lines;
     std::vector<std::string> m_own;
-    std::vector<std::uint32_t> m_freeSlots;
+    std::vector<std::size_t> m_freeSlots;
 };
 
 template <typename Sink>
@@ -97,16 +122,16 @@ bool LineStore::write(Sink&& sink) const
     const std::size_t count = size();
     std::size_t line = 0;
     while (line < count) {
-        const Entry& first = m_lines[line];
+        const Entry first = m_lines[line];
         if (!isOwn(first) && line + 1 < count) {
             // Extend the run while the lines follow each other in the arena with CR LF.
             std::size_t end = line;
-            std::uint64_t next = first.location;
+            std::uint64_t next = offset(first);
             while (end + 1 < count) {
-                const Entry& entry = m_lines[end];
-                if (isOwn(entry) || entry.location != next)
+                const Entry entry = m_lines[end];
+                if (isOwn(entry) || offset(entry) != next)
                     break;
-                const std::uint64_t lineEnd = entry.location + entry.length;
+                const std::uint64_t lineEnd = offset(entry) + length(entry);
                 if (lineEnd + 2 > m_arenaSize || m_arena[lineEnd] != '\r' ||
                     m_arena[lineEnd + 1] != '\n')
                     break;
@@ -115,8 +140,8 @@ bool LineStore::write(Sink&& sink) const
             }
             if (end > line) {
                 if (!flush() ||
-                    !sink(std::string_view(m_arena.get() + first.location,
-                                           next - first.location)))
+                    !sink(std::string_view(m_arena.get() + offset(first),
+                                           next - offset(first))))
                     return false;
                 line = end;
                 continue;

@@ -74,6 +74,21 @@ TEST(LineStore, MarksLinesLongerThanTheColourLimit)
     EXPECT_FALSE(store.anyTooLong());
 }
 
+TEST(LineStore, LinesBeyondAMegabyteAreHeldApartAndKeptWhole)
+{
+    const std::string huge(3 * 1024 * 1024 + 7, 'H');
+    LineStore store;
+    ASSERT_TRUE(store.load("A\r\n" + huge + "\r\nB"));
+    ASSERT_EQ(store.size(), 3u);
+    EXPECT_EQ(store.text(1), huge);
+    EXPECT_TRUE(store.line(1).hasFlag(LineFlag::TooLong));
+    EXPECT_EQ(written(store), "A\r\n" + huge + "\r\nB");
+    store.setFlags(1, LineFlag::Bookmark | LineFlag::CompareAdded);
+    EXPECT_EQ(store.flags(1), LineFlag::Bookmark | LineFlag::CompareAdded | LineFlag::TooLong);
+    EXPECT_EQ(store.text(0), "A");
+    EXPECT_EQ(store.flags(0), 0);
+}
+
 TEST(LineStore, WritesEditedAndUneditedLinesAlike)
 {
     // Random edits over a CR LF file; what is written must always be the lines joined

@@ -1,0 +1,219 @@
+// Opening, saving and reading a 100 MB, 3.5-million-line program.
+//
+// The goals, each against a reference measured in the same run:
+//   load  <= 5 x counting the lines of the same bytes with memchr
+//   save  <= 3 x a plain copy of the file (read, write, flush to disk)
+//   peak resident memory of a process holding the document <= 1.6 x file size + 40 MB
+//   GetText of any line in O(1): the first and the last line cost the same
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "editor/CLiDoc.h"
+#include "platform/FileBytes.h"
+#include "platform/Notifier.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr std::size_t kTargetBytes = 100'000'000;
+constexpr std::size_t kTargetLines = 3'500'000;
+
+std::filesystem::path benchFolder()
+{
+    // A memory file system keeps disk noise out of the comparison where there is one.
+    const std::filesystem::path shm = "/dev/shm";
+    const auto base = std::filesystem::exists(shm) ? shm : std::filesystem::temp_directory_path();
+    const auto folder = base / ("quillon-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+// The folder lives as long as the run and is removed with everything in it.
+const std::filesystem::path& folder()
+{
+    static const struct Folder {
+        std::filesystem::path path = benchFolder();
+        ~Folder()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } folder;
+    return folder.path;
+}
+
+// A mold-finishing program: short 3-axis moves, CR LF, about 28.6 bytes a line.
+const std::string& programPath()
+{
+    static const std::string path = [] {
+        const std::string file = (folder() / "MOLD-100MB.NC").string();
+        std::mt19937 random(1);
+        std::string bytes;
+        bytes.reserve(kTargetBytes + 64);
+        bytes += "%\r\nO9000 (CAVITY FINISH)\r\n";
+        std::size_t line = 2;
+        char buffer[64];
+        const double bytesPerLine = static_cast<double>(kTargetBytes) / kTargetLines;
+        while (line < kTargetLines - 1) {
+            const int x = static_cast<int>(random() % 200000);
+            const int y = static_cast<int>(random() % 100000);
+            int n = std::snprintf(buffer, sizeof buffer, "X%d.%03d Y%d.%03d Z-%d.%d",
+                                  x / 1000, x % 1000, y / 1000, y % 1000,
+                                  static_cast<int>(random() % 10),
+                                  static_cast<int>(random() % 10));
+            // A feed word where the program runs short of its average line length.
+            if (static_cast<double>(bytes.size() + static_cast<std::size_t>(n) + 2) <
+                bytesPerLine * static_cast<double>(line + 1))
+                n += std::snprintf(buffer + n, sizeof buffer - static_cast<std::size_t>(n),
+                                   " F%d", 800 + static_cast<int>(random() % 9000));
+            bytes.append(buffer, static_cast<std::size_t>(n));
+            bytes += "\r\n";
+            ++line;
+        }
+        bytes += "M30\r\n%";
+        std::ofstream(file, std::ios::binary).write(bytes.data(),
+                                                    static_cast<std::streamsize>(bytes.size()));
+        return file;
+    }();
+    return path;
+}
+
+quillon::FileBytes programBytes()
+{
+    return quillon::readFileBytes(programPath()).value();
+}
+
+void BM_Reference_CountLinesWithMemchr(benchmark::State& state)
+{
+    const auto bytes = programBytes();
+    for (auto _ : state) {
+        std::size_t lines = 1;
+        const char* end = bytes.data.get() + bytes.size;
+        for (const char* p = bytes.data.get();
+             (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
+             ++p)
+            ++lines;
+        benchmark::DoNotOptimize(lines);
+    }
+    state.counters["MB"] = static_cast<double>(bytes.size) / 1e6;
+}
+BENCHMARK(BM_Reference_CountLinesWithMemchr)->Unit(benchmark::kMillisecond);
+
+void BM_OpenDocument(benchmark::State& state)
+{
+    quillon::ScriptedNotifier notifier;
+    for (auto _ : state) {
+        quillon::CLiDoc doc;
+        if (!doc.open(programPath(), notifier))
+            state.SkipWithError("open failed");
+        benchmark::DoNotOptimize(doc.lineCount());
+        state.counters["lines"] = static_cast<double>(doc.lineCount());
+    }
+}
+BENCHMARK(BM_OpenDocument)->Unit(benchmark::kMillisecond);
+
+void BM_Reference_PlainCopy(benchmark::State& state)
+{
+    const std::string target = (folder() / "COPY.NC").string();
+    for (auto _ : state) {
+        const auto bytes = programBytes();
+        const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::size_t done = 0;
+        while (done < bytes.size) {
+            const ssize_t n = ::write(fd, bytes.data.get() + done, bytes.size - done);
+            if (n <= 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+BENCHMARK(BM_Reference_PlainCopy)->Unit(benchmark::kMillisecond);
+
+void BM_SaveDocument(benchmark::State& state)
+{
+    quillon::ScriptedNotifier notifier;
+    quillon::CLiDoc doc;
+    doc.open(programPath(), notifier);
+    // A few edits, as a real save has them: the edited lines are no longer in the arena.
+    for (std::size_t line = 1000; line < doc.lineCount(); line += 100000)
+        doc.InsertText(line, 0, "(CHECKED) ");
+    const std::string target = (folder() / "SAVED.NC").string();
+    for (auto _ : state) {
+        if (!doc.save(target, notifier))
+            state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_SaveDocument)->Unit(benchmark::kMillisecond);
+
+// Also measured without the file read: what cutting the bytes into lines costs.
+void BM_LineStoreFromBytes(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto bytes = programBytes();
+        state.ResumeTiming();
+        quillon::LineStore store;
+        store.load(std::move(bytes.data), bytes.size);
+        benchmark::DoNotOptimize(store.size());
+    }
+}
+BENCHMARK(BM_LineStoreFromBytes)->Unit(benchmark::kMillisecond);
+
+void BM_GetText(benchmark::State& state)
+{
+    static quillon::CLiDoc doc;
+    static bool opened = [] {
+        quillon::ScriptedNotifier notifier;
+        return doc.open(programPath(), notifier);
+    }();
+    benchmark::DoNotOptimize(opened);
+    const std::size_t line = state.range(0) == 0 ? 0 : doc.lineCount() - 2;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(doc.GetText(line, 0, 8));
+}
+BENCHMARK(BM_GetText)->Arg(0)->Arg(1)->ArgNames({"last"});
+
+// The peak resident memory of a separate process that opens the program: quillonlt-cli
+// info, which holds the whole document.
+void BM_PeakMemoryOfAnOpenDocument(benchmark::State& state)
+{
+    const std::string path = programPath();
+    double peakMb = 0;
+    for (auto _ : state) {
+        pid_t child = 0;
+        const char* argv[] = {QUILLONLT_CLI, "info", path.c_str(), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        if (posix_spawn(&child, QUILLONLT_CLI, &actions, nullptr, const_cast<char**>(argv),
+                        environ) != 0) {
+            state.SkipWithError("cannot start quillonlt-cli");
+            break;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        int status = 0;
+        rusage usage {};
+        ::wait4(child, &status, 0, &usage);
+        peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB
+    }
+    const double fileMb = static_cast<double>(std::filesystem::file_size(path)) / (1024 * 1024);
+    state.counters["peak_MiB"] = peakMb;
+    state.counters["limit_MiB"] = 1.6 * fileMb + 40;
+}
+BENCHMARK(BM_PeakMemoryOfAnOpenDocument)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
