@@ -35,6 +35,8 @@ struct AppSettings {
     std::string editorDirectory;
     PendingTransmitFile pendingTransmit;
     PortSetups portSetups;
+    // "Enable 'Undo' for Utility functions": on at every start, never stored.
+    bool undoForUtilities = true;
     // "Don't ask again (*)" of the shift graphs' "Display Heads/Pallets" question;
     // opening "Other options" clears it.
     bool headsPalletsDontAsk = false;

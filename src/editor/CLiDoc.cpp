@@ -209,6 +209,8 @@ TextPos CLiDoc::endPosition() const
 
 std::string_view CLiDoc::GetText(std::size_t line, std::size_t column, std::size_t count) const
 {
+    if (line >= lineCount())
+        return {};
     const std::string_view text = lineText(line);
     if (column >= text.size())
         return {};
@@ -218,6 +220,8 @@ std::string_view CLiDoc::GetText(std::size_t line, std::size_t column, std::size
 std::vector<std::string> CLiDoc::GetBlock(std::size_t line1, std::size_t col1,
                                           std::size_t line2, std::size_t col2) const
 {
+    if (line2 >= lineCount() || line1 > line2)
+        return {};
     if (line1 == line2) {
         const std::size_t end = std::max(col1, col2);
         return {std::string(GetText(line1, col1, end - col1))};
@@ -233,8 +237,8 @@ std::vector<std::string> CLiDoc::GetBlock(std::size_t line1, std::size_t col1,
 
 // ---- Primitive edits -----------------------------------------------------------------
 //
-// Columns beyond a line's end are taken as its end, so that a stale position from a view
-// can never throw or corrupt a line.
+// Columns beyond a line's end are taken as its end and edits of lines that do not exist
+// do nothing, so that a stale position from a view can never corrupt the text.
 
 void CLiDoc::record(UndoRecord entry)
 {
@@ -250,6 +254,8 @@ void CLiDoc::touched()
 
 void CLiDoc::InsertChar(std::size_t line, std::size_t column, char ch)
 {
+    if (line >= lineCount())
+        return;
     column = std::min(column, lineLength(line));
     m_lines.modify(line, [&](std::string& text) { text.insert(column, 1, ch); });
     record(UndoRecord::at(UndoKind::InsertChar, {line, column}));
@@ -258,6 +264,8 @@ void CLiDoc::InsertChar(std::size_t line, std::size_t column, char ch)
 
 void CLiDoc::DeleteChar(std::size_t line, std::size_t column)
 {
+    if (line >= lineCount())
+        return;
     if (column >= lineLength(line))
         return;
     const char deleted = lineText(line)[column];
@@ -270,6 +278,8 @@ void CLiDoc::DeleteChar(std::size_t line, std::size_t column)
 
 void CLiDoc::InsertText(std::size_t line, std::size_t column, std::string_view text)
 {
+    if (line >= lineCount())
+        return;
     column = std::min(column, lineLength(line));
     m_lines.modify(line, [&](std::string& current) { current.insert(column, text); });
     UndoRecord entry = UndoRecord::at(UndoKind::InsertText, {line, column});
@@ -280,6 +290,8 @@ void CLiDoc::InsertText(std::size_t line, std::size_t column, std::string_view t
 
 void CLiDoc::DeleteText(std::size_t line, std::size_t column, std::size_t count)
 {
+    if (line >= lineCount())
+        return;
     const std::size_t length = lineLength(line);
     if (column >= length)
         return;
@@ -294,6 +306,8 @@ void CLiDoc::DeleteText(std::size_t line, std::size_t column, std::size_t count)
 TextPos CLiDoc::InsertBlock(std::size_t line, std::size_t column,
                             const std::vector<std::string>& strings)
 {
+    if (line >= lineCount())
+        return endPosition();
     column = std::min(column, lineLength(line));
     TextPos end{line, column};
     if (strings.size() == 1) {
@@ -327,6 +341,8 @@ TextPos CLiDoc::InsertBlock(std::size_t line, std::size_t column,
 void CLiDoc::DeleteBlock(std::size_t line1, std::size_t col1, std::size_t line2,
                          std::size_t col2)
 {
+    if (line2 >= lineCount() || line1 > line2)
+        return;
     col1 = std::min(col1, lineLength(line1));
     col2 = std::min(col2, lineLength(line2));
     if (line1 == line2 && col1 >= col2)
@@ -351,6 +367,8 @@ void CLiDoc::DeleteBlock(std::size_t line1, std::size_t col1, std::size_t line2,
 
 void CLiDoc::SplitLine(std::size_t line, std::size_t column)
 {
+    if (line >= lineCount())
+        return;
     column = std::min(column, lineLength(line));
     std::string tail(lineText(line).substr(column));
     m_lines.modify(line, [&](std::string& text) { text.resize(column); });

@@ -48,8 +48,27 @@ void syncFolder(const std::string& folder)
 
 }  // namespace
 
+namespace {
+
+// A link is followed, so that saving through it replaces the file it names instead of
+// turning the link into a file of its own.
+std::string resolvedTarget(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            std::string resolved = real;
+            std::free(real);
+            return resolved;
+        }
+    }
+    return path;
+}
+
+}  // namespace
+
 AtomicFileWriter::AtomicFileWriter(std::string path)
-    : m_target(paths::normalizeSeparators(path)), m_work(m_target + ".qltXXXXXX")
+    : m_target(resolvedTarget(paths::normalizeSeparators(path))), m_work(m_target + ".qltXXXXXX")
 {
     m_fd = ::mkstemp(m_work.data());
     if (m_fd < 0) {
@@ -99,8 +118,14 @@ bool AtomicFileWriter::commit()
     if (!ok())
         return false;
     struct stat old {};
-    const mode_t mode = ::stat(m_target.c_str(), &old) == 0 ? (old.st_mode & 07777)
-                                                            : (0666 & ~currentUmask());
+    const bool replacing = ::stat(m_target.c_str(), &old) == 0;
+    const mode_t mode = replacing ? (old.st_mode & 07777) : (0666 & ~currentUmask());
+    // The replaced file's owner and group stay where the rights allow it (root saving an
+    // operator's program); otherwise the file is the saver's, as any new file is.
+    if (replacing && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
+        const int kept = ::fchown(m_fd, old.st_uid, old.st_gid);
+        static_cast<void>(kept);
+    }
     if (::fchmod(m_fd, mode) != 0 || ::fsync(m_fd) != 0)
         return fail(errno);
     const int fd = std::exchange(m_fd, -1);

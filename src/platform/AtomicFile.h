@@ -13,7 +13,9 @@ struct WriteResult {
 
 // Writes a file through a work file in the same folder that replaces the target only when
 // everything was written and flushed to disk. Until commit() the target is untouched;
-// a writer destroyed without commit() removes its work file.
+// a writer destroyed without commit() removes its work file. The new file keeps the
+// permissions (and, where allowed, the owner) of the one it replaces; a symbolic link is
+// followed and its target replaced. Other hard links to the old file keep the old text.
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(std::string path);

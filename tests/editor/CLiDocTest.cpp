@@ -211,5 +211,51 @@ TEST_F(CLiDocFileTest, GetTextAndGetBlock)
     EXPECT_EQ(doc.endPosition(), (TextPos{2, 3}));
 }
 
+// Writes down what the views would hear.
+class RecordingObserver : public DocumentObserver {
+public:
+    void linesChanged(std::size_t first, std::size_t last) override
+    {
+        events.push_back("changed " + std::to_string(first) + "-" + std::to_string(last));
+    }
+    void linesInserted(std::size_t at, std::size_t count) override
+    {
+        events.push_back("inserted " + std::to_string(at) + "+" + std::to_string(count));
+    }
+    void linesRemoved(std::size_t at, std::size_t count) override
+    {
+        events.push_back("removed " + std::to_string(at) + "+" + std::to_string(count));
+    }
+    void documentReset() override { events.push_back("reset"); }
+    void modifiedChanged(bool modified) override
+    {
+        events.push_back(modified ? "modified" : "clean");
+    }
+    void flagsChanged(std::size_t line) override
+    {
+        events.push_back("flags " + std::to_string(line));
+    }
+    std::vector<std::string> events;
+};
+
+TEST_F(CLiDocFileTest, ViewsHearEveryChange)
+{
+    test::openBytes(doc, dir, "A\nB\nC\nD");
+    RecordingObserver views;
+    doc.addObserver(&views);
+    doc.InsertChar(0, 1, 'x');
+    doc.SplitLine(1, 0);
+    doc.DeleteBlock(0, 1, 2, 1);
+    doc.ToggleBookmark(1);
+    doc.Undo();  // nothing grouped: nothing to undo
+    ASSERT_TRUE(doc.reload(notifier));
+    doc.removeObserver(&views);
+    doc.InsertChar(0, 0, 'y');
+    EXPECT_EQ(views.events,
+              (std::vector<std::string>{"modified", "changed 0-0", "changed 1-1", "inserted 2+1",
+                                        "changed 0-0", "removed 1+2", "flags 1", "clean",
+                                        "reset"}));
+}
+
 }  // namespace
 }  // namespace quillon

@@ -41,6 +41,16 @@ TEST(ReplaceFileAtomically, KeepsThePermissionsOfTheFileItReplaces)
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
+TEST(ReplaceFileAtomically, ALinkIsFollowedAndStaysALink)
+{
+    test::TempWorkDir dir;
+    dir.write("REAL.NC", "old");
+    std::filesystem::create_symlink(dir.path("REAL.NC"), dir.path("LINK.NC"));
+    ASSERT_TRUE(replaceFileAtomically(dir.path("LINK.NC"), "new").ok);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path("LINK.NC")));
+    EXPECT_EQ(dir.read("REAL.NC"), "new");
+}
+
 TEST(ReplaceFileAtomically, FailureLeavesTheTargetAndNoWorkFile)
 {
     test::TempWorkDir dir;
