@@ -419,6 +419,8 @@ void CLiDoc::UnindentLines(std::size_t first, std::size_t last, bool includeLast
 
 void CLiDoc::SetLineTextDirect(std::size_t line, std::string text)
 {
+    if (line >= lineCount())
+        return;
     m_lines.setText(line, std::move(text));
     cleanUndoDepth = -1;
     setModified(true);
@@ -429,6 +431,8 @@ void CLiDoc::SetLineTextDirect(std::size_t line, std::string text)
 
 std::size_t CLiDoc::SetLineFlag(std::size_t line, std::uint16_t flag, bool on)
 {
+    if (line >= lineCount())
+        return line;
     const std::uint16_t flags = m_lines.flags(line);
     m_lines.setFlags(line, on ? static_cast<std::uint16_t>(flags | flag)
                               : static_cast<std::uint16_t>(flags & ~flag));
@@ -439,6 +443,8 @@ std::size_t CLiDoc::SetLineFlag(std::size_t line, std::uint16_t flag, bool on)
 
 std::size_t CLiDoc::ToggleBookmark(std::size_t line)
 {
+    if (line >= lineCount())
+        return line;
     return SetLineFlag(line, LineFlag::Bookmark, !m_lines.line(line).hasFlag(LineFlag::Bookmark));
 }
 
