@@ -20,6 +20,7 @@ void loadStartupSettings(AppSettings& settings, const WorkDir& workDir)
 {
     settings.fonts = FontSet{};
     settings.flags = ViewFlags{};
+    settings.colors = readEditorColors(workDir);
     loadPortSetups(settings.portSetups, workDir);
     settings.margins = readMarginsFile(workDir);
     followMargins(settings);

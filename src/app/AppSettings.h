@@ -7,6 +7,7 @@
 #include "app/HandOff.h"
 #include "app/MarginsSettings.h"
 #include "dnc/PortSetups.h"
+#include "editor/EditorColors.h"
 
 namespace quillon {
 
@@ -17,7 +18,6 @@ struct ViewFlags {
     bool showLineNumbers = false;
     bool showSpaces = false;
     bool showEndOfBlock = false;
-    bool colorize = true;
     bool showTabs = true;
     int tabWidth = 8;                  // character widths
     int lineSpacingPercent = 100;      // of the font height
@@ -30,6 +30,8 @@ struct ViewFlags {
 struct AppSettings {
     FontSet fonts;
     ViewFlags flags;
+    // With their "colours on", which View > "Colorize editor" flips.
+    EditorColors colors;
     MarginsSettings margins;
     // Where the editor's file dialogs start.
     std::string editorDirectory;
@@ -42,7 +44,8 @@ struct AppSettings {
     bool headsPalletsDontAsk = false;
 };
 
-// The settings files read at start-up over the defaults: the port setups, Margins.sys
+// The settings files read at start-up over the defaults: the editor colours, the port
+// setups, Margins.sys
 // (whose wheel and scroll-bar flags become the live ones and whose editor path becomes
 // the editor directory) and C2Fonts.sys.
 void loadStartupSettings(AppSettings& settings, const WorkDir& workDir);

@@ -63,23 +63,26 @@ const char* fontDialogTitle(FontRole role)
     return "Font";
 }
 
-bool ViewFlags::*flagMember(ViewToggle toggle)
+// The live flag a View toggle flips (const or not, as the settings are).
+template <typename Settings>
+auto& flagOf(Settings& settings, ViewToggle toggle)
 {
+    auto& flags = settings.flags;
     switch (toggle) {
     case ViewToggle::LineNumbers:
-        return &ViewFlags::showLineNumbers;
+        return flags.showLineNumbers;
     case ViewToggle::Spaces:
-        return &ViewFlags::showSpaces;
+        return flags.showSpaces;
     case ViewToggle::EndOfBlock:
-        return &ViewFlags::showEndOfBlock;
+        return flags.showEndOfBlock;
     case ViewToggle::Colorize:
-        return &ViewFlags::colorize;
+        return settings.colors.colorsOn;
     case ViewToggle::WheelScrollsAll:
-        return &ViewFlags::wheelScrollsAll;
+        return flags.wheelScrollsAll;
     case ViewToggle::ScrollBarScrollsAll:
         break;
     }
-    return &ViewFlags::scrollBarScrollsAll;
+    return flags.scrollBarScrollsAll;
 }
 
 }  // namespace
@@ -247,14 +250,14 @@ void QuillonApplication::rs232Parameters()
 
 void QuillonApplication::toggleView(ViewToggle toggle)
 {
-    bool& flag = m_settings.flags.*flagMember(toggle);
+    bool& flag = flagOf(m_settings, toggle);
     flag = !flag;
     emit viewFlagsChanged();
 }
 
 bool QuillonApplication::viewFlag(ViewToggle toggle) const
 {
-    return m_settings.flags.*flagMember(toggle);
+    return flagOf(m_settings, toggle);
 }
 
 void QuillonApplication::calculator()
