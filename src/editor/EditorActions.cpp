@@ -1,0 +1,305 @@
+#include "editor/EditorActions.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "editor/CLiDoc.h"
+
+namespace quillon {
+
+namespace {
+
+bool isBlank(char c)
+{
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// Inserts the strings at the position; the end of the inserted text.
+TextPos insertStrings(CLiDoc& doc, TextPos at, const std::vector<std::string>& strings)
+{
+    if (strings.size() == 1) {
+        const std::size_t column = std::min(at.column, doc.lineLength(at.line));
+        doc.InsertText(at.line, column, strings.front());
+        return {at.line, column + strings.front().size()};
+    }
+    return doc.InsertBlock(at.line, at.column, strings);
+}
+
+// Where a position ends up once the range [from, to) is removed.
+TextPos shiftedForRemoval(TextPos position, const Selection& removed)
+{
+    if (position <= removed.start)
+        return position;
+    if (position.line == removed.end.line)
+        return {removed.start.line,
+                removed.start.column + (position.column - removed.end.column)};
+    return {position.line - (removed.end.line - removed.start.line), position.column};
+}
+
+}  // namespace
+
+std::optional<Selection> CaretState::selection() const
+{
+    if (!selecting || caret == anchor)
+        return std::nullopt;
+    return Selection{std::min(caret, anchor), std::max(caret, anchor)};
+}
+
+void CaretState::moveTo(TextPos position)
+{
+    caret = position;
+    anchor = position;
+    selecting = false;
+}
+
+void CaretState::extendTo(TextPos position)
+{
+    if (!selecting) {
+        anchor = caret;
+        selecting = true;
+    }
+    caret = position;
+}
+
+void removeSelection(CLiDoc& doc, CaretState& state)
+{
+    const auto selection = state.selection();
+    if (!selection) {
+        state.drop();
+        return;
+    }
+    doc.DeleteBlock(selection->start.line, selection->start.column, selection->end.line,
+                    selection->end.column);
+    state.moveTo(selection->start);
+}
+
+void typeCharacter(CLiDoc& doc, CaretState& state, char ch, bool overwrite)
+{
+    EditGroup group(doc);
+    const bool hadSelection = state.hasSelection();
+    removeSelection(doc, state);
+    const TextPos at = state.caret;
+    if (overwrite && !hadSelection && at.column < doc.lineLength(at.line))
+        doc.DeleteChar(at.line, at.column);
+    doc.InsertChar(at.line, at.column, ch);
+    state.moveTo({at.line, at.column + 1});
+}
+
+void enterKey(CLiDoc& doc, CaretState& state, bool overwrite)
+{
+    EditGroup group(doc);
+    removeSelection(doc, state);
+    const TextPos at = state.caret;
+    const bool lastLine = at.line + 1 == doc.lineCount();
+    if (!overwrite || lastLine)
+        doc.SplitLine(at.line, at.column);
+    state.moveTo({std::min(at.line + 1, doc.lineCount() - 1), 0});
+}
+
+void backspaceKey(CLiDoc& doc, CaretState& state)
+{
+    EditGroup group(doc);
+    if (state.hasSelection()) {
+        removeSelection(doc, state);
+        return;
+    }
+    const TextPos at = state.caret;
+    if (at.column == 0) {
+        if (at.line == 0)
+            return;
+        const std::size_t join = doc.lineLength(at.line - 1);
+        doc.JoinLines(at.line - 1, join);
+        state.moveTo({at.line - 1, join});
+        return;
+    }
+    doc.DeleteChar(at.line, at.column - 1);
+    state.moveTo({at.line, at.column - 1});
+}
+
+void deleteKey(CLiDoc& doc, CaretState& state)
+{
+    EditGroup group(doc);
+    if (state.hasSelection()) {
+        removeSelection(doc, state);
+        return;
+    }
+    const TextPos at = state.caret;
+    if (at.column < doc.lineLength(at.line))
+        doc.DeleteChar(at.line, at.column);
+    else if (at.line + 1 < doc.lineCount())
+        doc.JoinLines(at.line, at.column);
+    state.moveTo(at);
+}
+
+void tabKey(CLiDoc& doc, CaretState& state)
+{
+    EditGroup group(doc);
+    const auto selection = state.selection();
+    if (selection && selection->start.line != selection->end.line) {
+        const LineSpan span = tabLineSpan(doc, *selection);
+        doc.IndentLines(span.first, span.last, span.includeLast);
+        // The processed lines stay selected, with the caret at the start.
+        state.anchor = {span.after.end.line, span.includeLast
+                                                 ? doc.lineLength(span.after.end.line)
+                                                 : span.after.end.column};
+        state.caret = span.after.start;
+        state.selecting = true;
+        return;
+    }
+    removeSelection(doc, state);
+    doc.InsertChar(state.caret.line, state.caret.column, '\t');
+    state.moveTo({state.caret.line, state.caret.column + 1});
+}
+
+void shiftTabKey(CLiDoc& doc, CaretState& state, int tabWidth)
+{
+    const auto selection = state.selection();
+    if (selection && selection->start.line != selection->end.line) {
+        EditGroup group(doc);
+        const LineSpan span = tabLineSpan(doc, *selection);
+        doc.UnindentLines(span.first, span.last, span.includeLast,
+                          static_cast<std::size_t>(tabWidth));
+        state.anchor = {span.after.end.line, span.includeLast
+                                                 ? doc.lineLength(span.after.end.line)
+                                                 : span.after.end.column};
+        state.caret = span.after.start;
+        state.selecting = true;
+        return;
+    }
+    // Only the caret moves: back to the previous tab stop, never before the line start.
+    const std::string_view text = doc.lineText(state.caret.line);
+    const std::size_t screen = screenColumn(text, state.caret.column, tabWidth);
+    const auto width = static_cast<std::size_t>(std::max(tabWidth, 1));
+    const std::size_t stop = screen == 0 ? 0 : ((screen - 1) / width) * width;
+    state.moveTo({state.caret.line, byteColumnAtScreen(text, stop, tabWidth)});
+}
+
+std::string copyText(const CLiDoc& doc, const CaretState& state)
+{
+    if (const auto selection = state.selection())
+        return joinClipboardText(doc.GetBlock(selection->start.line, selection->start.column,
+                                              selection->end.line, selection->end.column));
+    return joinClipboardText({std::string(doc.lineText(state.caret.line)), ""});
+}
+
+std::string cutText(CLiDoc& doc, CaretState& state)
+{
+    std::string text = copyText(doc, state);
+    EditGroup group(doc);
+    if (state.hasSelection()) {
+        removeSelection(doc, state);
+        return text;
+    }
+    const std::size_t line = state.caret.line;
+    if (line + 1 < doc.lineCount())
+        doc.DeleteBlock(line, 0, line + 1, 0);
+    else
+        doc.DeleteText(line, 0, doc.lineLength(line));
+    state.moveTo({std::min(line, doc.lineCount() - 1), 0});
+    return text;
+}
+
+void pasteText(CLiDoc& doc, CaretState& state, std::string_view text)
+{
+    EditGroup group(doc);
+    removeSelection(doc, state);
+    if (text.empty())
+        return;
+    state.moveTo(insertStrings(doc, state.caret, splitClipboardText(text)));
+}
+
+void selectAll(const CLiDoc& doc, CaretState& state)
+{
+    state.caret = {0, 0};
+    state.anchor = doc.endPosition();
+    state.selecting = !(doc.lineCount() == 1 && doc.lineLength(0) == 0);
+}
+
+void dropMoveWithinView(CLiDoc& doc, CaretState& state, TextPos drop)
+{
+    const auto source = state.selection();
+    if (!source || (drop >= source->start && drop <= source->end)) {
+        state.moveTo(drop);
+        return;
+    }
+    EditGroup group(doc);
+    const auto strings = doc.GetBlock(source->start.line, source->start.column,
+                                      source->end.line, source->end.column);
+    doc.DeleteBlock(source->start.line, source->start.column, source->end.line,
+                    source->end.column);
+    const TextPos at = shiftedForRemoval(drop, *source);
+    const TextPos end = insertStrings(doc, at, strings);
+    state.anchor = at;
+    state.caret = end;
+    state.selecting = true;
+}
+
+void dropText(CLiDoc& doc, CaretState& state, TextPos drop, std::string_view text)
+{
+    EditGroup group(doc);
+    const TextPos end = insertStrings(doc, drop, splitClipboardText(text));
+    state.anchor = drop;
+    state.caret = end;
+    state.selecting = true;
+}
+
+std::size_t nextWordStart(std::string_view text, std::size_t column)
+{
+    if (column >= text.size())
+        return text.size();
+    const bool blank = isBlank(text[column]);
+    while (column < text.size() && isBlank(text[column]) == blank)
+        ++column;
+    while (column < text.size() && isBlank(text[column]))
+        ++column;
+    return column;
+}
+
+std::size_t previousWordStart(std::string_view text, std::size_t column)
+{
+    column = std::min(column, text.size());
+    while (column > 0 && isBlank(text[column - 1]))
+        --column;
+    while (column > 0 && !isBlank(text[column - 1]))
+        --column;
+    return column;
+}
+
+std::pair<std::size_t, std::size_t> wordAt(std::string_view text, std::size_t column)
+{
+    if (text.empty())
+        return {0, 0};
+    column = std::min(column, text.size() - 1);
+    const bool blank = isBlank(text[column]);
+    std::size_t first = column;
+    while (first > 0 && isBlank(text[first - 1]) == blank)
+        --first;
+    std::size_t last = column;
+    while (last < text.size() && isBlank(text[last]) == blank)
+        ++last;
+    return {first, last};
+}
+
+std::size_t screenColumn(std::string_view text, std::size_t column, int tabWidth)
+{
+    const auto width = static_cast<std::size_t>(std::max(tabWidth, 1));
+    std::size_t screen = 0;
+    for (std::size_t i = 0; i < column && i < text.size(); ++i)
+        screen = text[i] == '\t' ? (screen / width + 1) * width : screen + 1;
+    return screen;
+}
+
+std::size_t byteColumnAtScreen(std::string_view text, std::size_t screen, int tabWidth)
+{
+    const auto width = static_cast<std::size_t>(std::max(tabWidth, 1));
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t next = text[i] == '\t' ? (at / width + 1) * width : at + 1;
+        if (next > screen)
+            return i;
+        at = next;
+    }
+    return text.size();
+}
+
+}  // namespace quillon
