@@ -1,6 +1,8 @@
 // One line of an NC program as the document hands it out: its bytes and its marks.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -17,6 +19,16 @@ inline constexpr std::uint16_t CompareAdded = 0x10;
 // Colouring stops at this column, and longer lines are marked TooLong: column numbers of
 // the Windows program were 16-bit.
 inline constexpr std::size_t kMaxColouredLine = 32766;
+
+// Digits the line-number margin is made for: 2 up to 9 lines, 3 up to 99, 4 up to 999,
+// 5 from 1000 on; programs of 100 000 lines and more get room for all their digits.
+inline std::size_t lineNumberDigits(std::size_t lineCount)
+{
+    std::size_t digits = 1;
+    for (std::size_t n = lineCount; n >= 10; n /= 10)
+        ++digits;
+    return std::max<std::size_t>(std::min<std::size_t>(digits + 1, 5), digits);
+}
 
 // A line without its line end; tabs, lone CRs, NULs and every other byte are kept. The
 // text stays valid until the document changes.

@@ -119,6 +119,18 @@ TEST(Tokenizer, ColouringStopsAtTheLimit)
     EXPECT_FALSE(Tokenize(std::string(kMaxColouredLine, 'X')).stoppedAtLimit);
 }
 
+TEST(LineNumberMargin, DigitsByLineCount)
+{
+    struct Case {
+        std::size_t lines;
+        std::size_t digits;
+    };
+    const Case cases[] = {{1, 2},      {9, 2},      {10, 3},       {99, 3},      {100, 4},
+                          {999, 4},    {1000, 5},   {99999, 5},    {100000, 6},  {3500000, 7}};
+    for (const auto& c : cases)
+        EXPECT_EQ(lineNumberDigits(c.lines), c.digits) << c.lines;
+}
+
 TEST(EditorColors, FileReadsOverTheDefaultsAndRoundTrips)
 {
     const EditorColors defaults;

@@ -19,6 +19,8 @@
 #include "app/MarginsSettings.h"
 #include "app/SettingsLock.h"
 #include "app/ui/CMainFrame.h"
+#include "app/ui/DocumentManager.h"
+#include "editor/ui/CChildFrame.h"
 #include "app/ui/DesktopCalculator.h"
 #include "app/ui/FontMapping.h"
 #include "app/ui/OtherOptionsDialog.h"
@@ -146,18 +148,24 @@ TEST_F(ApplicationTest, ASecondStartHandsItsFileToTheFirstAndEnds)
     auto app = makeApplication();
     ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
 
-    // A relative name is taken from the folder the second start ran in.
+    // A relative name is taken from the folder the second start ran in; the first
+    // instance queues the file and opens it on its next idle pass.
     QTemporaryDir elsewhere;
     const QString absolute = QDir(elsewhere.path()).filePath("O2000.NC");
+    test::writeBytes(absolute.toStdString(), "O2000\r\nN10 G0 X0\r\nM30\r\n");
     EXPECT_EQ(runSecondStart({"O2000.NC"}, elsewhere.path()), 0);
-    settle([&] { return !app->openFileQueue().empty(); });
-    EXPECT_EQ(app->openFileQueue().entries()[0], absolute.toStdString());
+    settle([&] { return app->mainFrame()->documents().frames().size() == 1; });
+    ASSERT_EQ(app->mainFrame()->documents().frames().size(), 1);
+    EXPECT_EQ(app->mainFrame()->documents().frames()[0]->document().pathName(),
+              absolute.toStdString());
+    EXPECT_TRUE(app->openFileQueue().empty());
     EXPECT_FALSE(dir.exists(kDropInFile));
 
     // Without a file the second start only brings the first forward.
     EXPECT_EQ(runSecondStart({}), 0);
     QCoreApplication::processEvents();
-    EXPECT_EQ(app->openFileQueue().freeSlots(), 4u);
+    EXPECT_TRUE(app->openFileQueue().empty());
+    EXPECT_EQ(app->mainFrame()->documents().frames().size(), 1);
 
     // Both starts left their command lines for the first instance to read.
     const std::string commands = dir.read(kCommandFile);

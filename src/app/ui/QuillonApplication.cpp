@@ -16,6 +16,7 @@
 #include "dnc/ComConfFile.h"
 #include "dnc/KeptOpenPorts.h"
 #include "dnc/ui/PortSetupDialog.h"
+#include "editor/ui/EditorEnvironment.h"
 #include "platform/FileAttributes.h"
 
 namespace quillon {
@@ -134,6 +135,14 @@ QuillonApplication::StartResult QuillonApplication::start(const QStringList& com
     m_devices = ComDeviceMap::load(m_workDir);
     m_recentFiles.load();
 
+    m_editorEnvironment = std::make_unique<EditorEnvironment>(m_settings);
+    connect(this, &QuillonApplication::viewFlagsChanged, m_editorEnvironment.get(),
+            &EditorEnvironment::displayChanged);
+    connect(this, &QuillonApplication::fontChanged, m_editorEnvironment.get(),
+            [this](FontRole role) {
+                if (role == FontRole::Editor)
+                    m_editorEnvironment->editorFontChanged();
+            });
     m_mainFrame = std::make_unique<CMainFrame>(*this);
     if (m_ownNotifier)
         m_ownNotifier->setParent(m_mainFrame.get());

@@ -20,6 +20,7 @@
 namespace quillon {
 
 class CMainFrame;
+class EditorEnvironment;
 
 enum class ViewToggle {
     LineNumbers,
@@ -53,6 +54,8 @@ public:
     Notifier& notifier() { return *m_notifier; }
     FilePrompter& filePrompter() { return *m_files; }
     CMainFrame* mainFrame() const { return m_mainFrame.get(); }
+    // What the editor views share; exists once start() has read the settings.
+    EditorEnvironment& editorEnvironment() { return *m_editorEnvironment; }
     SingleInstance& instance() { return m_instance; }
 
     // Commands.
@@ -96,6 +99,7 @@ private:
     PortsInUse m_portsInUse;
     ComDeviceMap m_devices;
     RecentFileList m_recentFiles;
+    std::unique_ptr<EditorEnvironment> m_editorEnvironment;
     std::unique_ptr<CMainFrame> m_mainFrame;
 };
 

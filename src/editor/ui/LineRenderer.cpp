@@ -147,6 +147,8 @@ void drawLine(QPainter& painter, const LineLayout& layout, std::string_view text
     const qreal baseline = top + metrics.ascent;
     const qreal bottom = top + metrics.lineHeight;
     auto textColor = [&](ColorRole role) {
+        if (options.overrideColor)
+            return *options.overrideColor;
         if (options.print && (role == ColorRole::Foreground || !colors.colorsOn))
             return QColor(Qt::black);
         return toQColor(colors.colorFor(role));

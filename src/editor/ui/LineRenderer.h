@@ -8,6 +8,7 @@
 #include <QFontMetricsF>
 #include <QString>
 
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -68,6 +69,8 @@ struct DrawOptions {
     bool showEndOfBlock = false;
     bool lastLine = false;  // no EOB glyph after the last line
     bool print = false;     // foreground and colours-off text in black
+    // Every character in this colour (selected text); glyphs keep theirs.
+    std::optional<QColor> overrideColor;
 };
 
 QColor toQColor(ColorRef value);

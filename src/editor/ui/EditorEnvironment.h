@@ -1,0 +1,69 @@
+// What all editor views share: the settings they draw with, the measures of the editor
+// font, and the table of views that scroll together.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+
+#include "editor/ui/LineRenderer.h"
+
+namespace quillon {
+
+struct AppSettings;
+class CLiView;
+
+class EditorEnvironment : public QObject {
+    Q_OBJECT
+public:
+    // Views that scroll together: the first view of each document takes the first free
+    // slot; a view that finds none is still counted but scrolls alone.
+    static constexpr std::size_t kRegistrySlots = 20;
+
+    explicit EditorEnvironment(AppSettings& settings, QObject* parent = nullptr);
+
+    AppSettings& settings() { return m_settings; }
+    const RenderMetrics& metrics() const { return m_metrics; }
+
+    // After a change of the editor font: measures again and lays every view out anew.
+    void editorFontChanged();
+    // After a change of flags or colours: every view is drawn again.
+    void displayChanged();
+
+    bool overwrite() const;
+    void toggleOverwrite();
+
+    // "&Paste" of the pop-up menu is offered once a copy was made in this run.
+    bool copyUsed() const { return m_copyUsed; }
+    void noteCopy() { m_copyUsed = true; }
+
+    bool registerView(CLiView* view);
+    void unregisterView(CLiView* view);
+    std::size_t viewCount() const { return m_viewCount; }
+    void countView() { ++m_viewCount; }
+    void uncountView();
+    // The registered views other than the one given.
+    std::vector<CLiView*> otherViews(const CLiView* view) const;
+
+    // The wheel and scroll-bar requests of one view, passed to every registered view when
+    // scrolling all is on (the one that asked included).
+    void wheelScroll(CLiView* from, int lines);
+    void scrollBarMoved(CLiView* from, int topLine);
+
+signals:
+    void metricsChanged();
+    void repaintAll();
+    void overwriteChanged(bool overwrite);
+    void caretMoved(std::size_t line, std::size_t column);
+
+private:
+    AppSettings& m_settings;
+    RenderMetrics m_metrics;
+    bool m_copyUsed = false;
+    std::array<QPointer<CLiView>, kRegistrySlots> m_registry;
+    std::size_t m_viewCount = 0;
+    bool m_broadcasting = false;
+};
+
+}  // namespace quillon
