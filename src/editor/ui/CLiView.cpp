@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
+#include <utility>
 
 #include "app/AppSettings.h"
 #include "editor/ui/EditorEnvironment.h"
@@ -29,6 +31,31 @@ constexpr int kWheelNotch = 120;
 constexpr int kLinesPerNotch = 3;
 // The bookmark mark in the margin: 0x00FFFF00 as the Windows program stored it.
 constexpr ColorRef kBookmarkColor = 0xFFFF00;
+
+// A drag carries, beside its text, which view of this process it came from, so that a
+// drop can tell a move inside one document from text of another window or program.
+constexpr char kViewMimeType[] = "application/x-quillonlt-view";
+
+std::set<CLiView*>& liveViews()
+{
+    static std::set<CLiView*> views;
+    return views;
+}
+
+QByteArray viewTag(const CLiView* view)
+{
+    return QByteArray::number(QCoreApplication::applicationPid()) + ':' +
+           QByteArray::number(reinterpret_cast<quintptr>(view));
+}
+
+CLiView* viewOfTag(const QByteArray& tag)
+{
+    for (CLiView* view : liveViews()) {
+        if (viewTag(view) == tag)
+            return view;
+    }
+    return nullptr;
+}
 
 QString clipboardString(const std::string& bytes)
 {
@@ -55,6 +82,7 @@ CLiView::CLiView(CLiDoc& doc, EditorEnvironment& environment, bool registerForSy
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setMinimumSize(10, 10);
 
+    liveViews().insert(this);
     if (registerForSync) {
         m_registered = m_environment.registerView(this);
         m_counted = true;
@@ -82,6 +110,7 @@ CLiView::CLiView(CLiDoc& doc, EditorEnvironment& environment, bool registerForSy
 
 CLiView::~CLiView()
 {
+    liveViews().erase(this);
     m_doc.removeObserver(this);
     if (m_registered)
         m_environment.unregisterView(this);
@@ -964,30 +993,43 @@ void CLiView::wheelEvent(QWheelEvent* event)
     event->accept();
 }
 
-void CLiView::contextMenuEvent(QContextMenuEvent* event)
+QMenu* CLiView::createContextMenu()
 {
-    QMenu menu(this);
-    QAction* cutAction = menu.addAction("Cu&t       Ctrl+X", this, &CLiView::cut);
-    QAction* copyAction = menu.addAction("&Copy   Ctrl+C", this, &CLiView::copy);
-    QAction* pasteAction = menu.addAction("&Paste  Ctrl+V", this, &CLiView::paste);
-    menu.addSeparator();
-    menu.addAction("C&ancel");
+    auto* menu = new QMenu(this);
+    QAction* cutAction = menu->addAction("Cu&t       Ctrl+X", this, &CLiView::cut);
+    QAction* copyAction = menu->addAction("&Copy   Ctrl+C", this, &CLiView::copy);
+    QAction* pasteAction = menu->addAction("&Paste  Ctrl+V", this, &CLiView::paste);
+    menu->addSeparator();
+    menu->addAction("C&ancel");
     cutAction->setEnabled(m_state.hasSelection());
     copyAction->setEnabled(m_state.hasSelection());
     pasteAction->setEnabled(m_environment.copyUsed());
-    menu.exec(event->globalPos());
+    return menu;
+}
+
+void CLiView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 // ---- Drag and drop -----------------------------------------------------------------------
+
+QMimeData* CLiView::createDragData() const
+{
+    auto* mime = new QMimeData;
+    mime->setText(clipboardString(copyText(m_doc, m_state)));
+    mime->setData(kViewMimeType, viewTag(this));
+    return mime;
+}
 
 void CLiView::startDrag()
 {
     m_autoScrollTimer.stop();
     m_press = Press::None;
-    auto* mime = new QMimeData;
-    mime->setText(clipboardString(copyText(m_doc, m_state)));
     auto* drag = new QDrag(this);
-    drag->setMimeData(mime);
+    drag->setMimeData(createDragData());
     m_dropHandledHere = false;
     const Qt::DropAction result = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
     if (result == Qt::MoveAction && !m_dropHandledHere) {
@@ -1004,6 +1046,7 @@ void CLiView::startDrag()
 
 void CLiView::dragEnterEvent(QDragEnterEvent* event)
 {
+
     if (!event->mimeData()->hasText()) {
         event->ignore();
         return;
@@ -1039,9 +1082,10 @@ void CLiView::dragLeaveEvent(QDragLeaveEvent*)
 
 void CLiView::dropEvent(QDropEvent* event)
 {
+
     m_dropCaret.reset();
     const TextPos drop = positionAt(event->position().toPoint());
-    auto* source = qobject_cast<CLiView*>(event->source());
+    CLiView* source = viewOfTag(event->mimeData()->data(kViewMimeType));
     const bool copy = event->modifiers() & Qt::ControlModifier;
     const Qt::DropAction action = copy ? Qt::CopyAction : Qt::MoveAction;
     if (source && &source->m_doc == &m_doc && action == Qt::MoveAction) {

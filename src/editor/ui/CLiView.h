@@ -15,6 +15,7 @@
 #include "editor/ui/LineRenderer.h"
 
 class QMenu;
+class QMimeData;
 
 namespace quillon {
 
@@ -49,6 +50,12 @@ public:
     void paste();
     void selectAll();
     bool insertFileAsText(const std::string& path, Notifier& notifier);
+
+    // What a drag of the selection carries: its text and where it came from.
+    QMimeData* createDragData() const;
+
+    // The pop-up menu of the right button, built for the current selection.
+    QMenu* createContextMenu();
 
     // Scrolling asked for by another view (synchronised scrolling).
     void scrollLines(int lines);
