@@ -250,8 +250,6 @@ void CLiView::paintEvent(QPaintEvent* event)
     painter.setFont(m.font);
 
     const QRect dirty = event->rect();
-    painter.fillRect(QRect(0, 0, margin, height).intersected(dirty),
-                     toQColor(colors[EditorColor::LeftMargin]));
     painter.fillRect(QRect(margin, 0, width - margin, height).intersected(dirty),
                      toQColor(colors[EditorColor::Background]));
 
@@ -269,38 +267,19 @@ void CLiView::paintEvent(QPaintEvent* event)
     options.showTabs = settings.flags.showTabs;
     options.showEndOfBlock = settings.flags.showEndOfBlock;
 
+    // The text rows, clipped to the text area once; the selected part of a row is drawn
+    // once more in the selection colours.
     const QRect textArea(margin, 0, width - margin, height);
-    for (int row = dirty.top() / rowHeight; row * rowHeight <= dirty.bottom(); ++row) {
-        const std::size_t line = top + static_cast<std::size_t>(row);
-        if (line >= count)
-            break;
-        const int y = row * rowHeight;
+    const int firstRow = std::max(0, dirty.top() / rowHeight);
+    const std::size_t rows = static_cast<std::size_t>(dirty.bottom() / rowHeight + 1 - firstRow);
+    const std::size_t firstLine = top + static_cast<std::size_t>(firstRow);
+    const std::size_t endLine = std::min(count, firstLine + rows);
+    painter.setClipRect(textArea);
+    for (std::size_t line = firstLine; line < endLine; ++line) {
+        const int y = static_cast<int>(line - top) * rowHeight;
         const LineLayout& layout = layoutOf(line);
         const std::string_view text = m_doc.lineText(line);
-        const EditLine editLine = m_doc.line(line);
         options.lastLine = line + 1 == count;
-
-        // Margin: bookmark, compare marks and the line number.
-        painter.setClipRect(QRect(0, y, margin, rowHeight));
-        if (editLine.hasFlag(LineFlag::Bookmark))
-            painter.fillRect(QRectF(1, y, m.averageCharWidth, m.textHeight),
-                             toQColor(kBookmarkColor));
-        painter.setPen(marginInk);
-        if (editLine.hasFlag(LineFlag::CompareChanged))
-            painter.drawText(QPointF(2, y + m.ascent), QStringLiteral("+"));
-        if (editLine.hasFlag(LineFlag::CompareAdded))
-            painter.drawText(QPointF(2, y + m.ascent), QStringLiteral("?"));
-        if (settings.flags.showLineNumbers) {
-            const QString number = QString::number(line + 1);
-            const qreal right = margin - m.digitWidth / 2;
-            painter.drawText(QPointF(right - QFontMetricsF(m.font).horizontalAdvance(number),
-                                     y + m.ascent),
-                             number);
-        }
-
-        // Text, then the selected part once more in the selection colours.
-        const QRect rowArea = QRect(margin, y, width - margin, rowHeight);
-        painter.setClipRect(rowArea);
         options.overrideColor.reset();
         drawLine(painter, layout, text, left, y, m, options);
         if (selection && line >= selection->start.line && line <= selection->end.line) {
@@ -308,10 +287,37 @@ void CLiView::paintEvent(QPaintEvent* event)
             const qreal to = line == selection->end.line ? xOf(selection->end)
                                                          : layout.width + m.spaceWidth;
             const QRectF selected(left + from, y, std::max<qreal>(0, to - from), rowHeight);
-            painter.setClipRect(selected.toAlignedRect().intersected(rowArea));
+            painter.setClipRect(selected.toAlignedRect().intersected(textArea));
             painter.fillRect(selected, highlight);
             options.overrideColor = highlightText;
             drawLine(painter, layout, text, left, y, m, options);
+            painter.setClipRect(textArea);
+        }
+    }
+
+    // The margin over whatever scrolled into it: bookmark, compare marks, line number.
+    painter.setClipping(false);
+    if (dirty.left() < margin) {
+        painter.fillRect(QRect(0, 0, margin, height), toQColor(colors[EditorColor::LeftMargin]));
+        painter.setPen(marginInk);
+        const qreal numberRight = margin - m.digitWidth / 2;
+        for (std::size_t line = firstLine; line < endLine; ++line) {
+            const int y = static_cast<int>(line - top) * rowHeight;
+            const EditLine editLine = m_doc.line(line);
+            if (editLine.hasFlag(LineFlag::Bookmark))
+                painter.fillRect(QRectF(1, y, m.averageCharWidth, m.textHeight),
+                                 toQColor(kBookmarkColor));
+            if (editLine.hasFlag(LineFlag::CompareChanged))
+                painter.drawText(QPointF(2, y + m.ascent), QStringLiteral("+"));
+            if (editLine.hasFlag(LineFlag::CompareAdded))
+                painter.drawText(QPointF(2, y + m.ascent), QStringLiteral("?"));
+            if (settings.flags.showLineNumbers) {
+                // Digits are equally wide in the fonts an editor uses.
+                const QString number = QString::number(line + 1);
+                painter.drawText(QPointF(numberRight - number.size() * m.digitWidth,
+                                         y + m.ascent),
+                                 number);
+            }
         }
     }
     painter.setClipRect(textArea);

@@ -16,12 +16,15 @@ QString latin1(std::string_view text)
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The width of a run of ordinary characters: a fixed-pitch font needs no measuring.
+// The width of a run of ordinary characters: a fixed-pitch font needs no adding up.
 qreal runWidth(std::string_view run, const RenderMetrics& metrics)
 {
     if (metrics.fixedPitch)
         return static_cast<qreal>(run.size()) * metrics.spaceWidth;
-    return QFontMetricsF(metrics.font).horizontalAdvance(latin1(run));
+    qreal width = 0;
+    for (const char c : run)
+        width += metrics.advance(c);
+    return width;
 }
 
 // A TAB runs to the next tab stop.
@@ -31,6 +34,52 @@ qreal tabWidthAt(qreal x, const RenderMetrics& metrics)
     if (stop <= 0)
         return metrics.spaceWidth;
     return (std::floor((x + metrics.spaceWidth - 1) / stop) + 1) * stop - x;
+}
+
+// Places the glyphs of every colour run. A font that lacks a glyph for a byte leaves
+// that run to drawText, which finds a fallback font.
+void buildRuns(LineLayout& layout, std::string_view text, const RenderMetrics& metrics)
+{
+    CommentState comments;
+    ColourRun* current = nullptr;
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    bool complete = true;
+    auto finish = [&] {
+        if (current && complete && metrics.rawFont.isValid()) {
+            current->glyphs.setRawFont(metrics.rawFont);
+            current->glyphs.setGlyphIndexes(glyphs);
+            current->glyphs.setPositions(positions);
+        }
+        glyphs.clear();
+        positions.clear();
+        complete = true;
+        current = nullptr;
+    };
+    for (const auto& token : layout.tokens) {
+        const ColorRole role = token.start >= kMaxColouredLine ? ColorRole::Foreground
+                                                               : comments.colorOf(token.kind);
+        if (token.kind == TokenKind::Tab || token.kind == TokenKind::EndOfLine) {
+            finish();
+            continue;
+        }
+        const bool blank = token.kind == TokenKind::Spaces;
+        if (!current || (!blank && current->role != role)) {
+            finish();
+            layout.runs.push_back({role, QGlyphRun(), token.start, token.start, token.x});
+            current = &layout.runs.back();
+        }
+        current->end = token.start + token.length;
+        qreal at = token.x - current->x;
+        for (const char c : text.substr(token.start, token.length)) {
+            const quint32 glyph = metrics.glyphOfByte[static_cast<unsigned char>(c)];
+            complete = complete && glyph != 0;
+            glyphs.append(glyph);
+            positions.append(QPointF(at, 0));
+            at += metrics.advance(c);
+        }
+    }
+    finish();
 }
 
 }  // namespace
@@ -46,9 +95,23 @@ RenderMetrics RenderMetrics::of(const QFont& font, int tabWidth, int lineSpacing
     metrics.textHeight = fm.height();
     metrics.ascent = fm.ascent();
     metrics.lineHeight = std::ceil(fm.height() * lineSpacingPercent / 100.0);
-    metrics.fixedPitch = QFontInfo(font).fixedPitch() &&
-                         qFuzzyCompare(fm.horizontalAdvance('W'), fm.horizontalAdvance('i'));
+    // Measured, not asked: font databases do not always mark monospaced faces as such.
+    metrics.fixedPitch = true;
+    for (const char c : {'W', 'i', '0', '.', '(', 'M'})
+        metrics.fixedPitch = metrics.fixedPitch &&
+                             qFuzzyCompare(fm.horizontalAdvance(QChar(c)), metrics.spaceWidth);
     metrics.tabWidth = tabWidth;
+    for (int byte = 0; byte < 256; ++byte)
+        metrics.advanceOfByte[static_cast<std::size_t>(byte)] = fm.horizontalAdvance(QChar(byte));
+    metrics.rawFont = QRawFont::fromFont(font);
+    if (metrics.rawFont.isValid()) {
+        QString bytes(256, QChar());
+        for (int byte = 0; byte < 256; ++byte)
+            bytes[byte] = QChar(byte);
+        const QList<quint32> glyphs = metrics.rawFont.glyphIndexesForString(bytes);
+        for (int byte = 0; byte < 256 && byte < glyphs.size(); ++byte)
+            metrics.glyphOfByte[static_cast<std::size_t>(byte)] = glyphs[byte];
+    }
     return metrics;
 }
 
@@ -84,6 +147,7 @@ LineLayout layoutLine(std::string_view text, const RenderMetrics& metrics)
         x += width;
     }
     layout.width = x;
+    buildRuns(layout, text, metrics);
     return layout;
 }
 
@@ -112,15 +176,14 @@ std::size_t columnAtX(const LineLayout& layout, std::string_view text, qreal x,
             return x - token.x < token.width / 2 ? token.start : token.start + 1;
         // The boundary nearest to x inside the run.
         std::size_t best = token.start;
-        qreal bestDistance = std::abs(x - token.x);
-        for (std::size_t column = token.start + 1; column <= token.start + token.length;
-             ++column) {
-            const qreal at = token.x + runWidth(text.substr(token.start, column - token.start),
-                                                metrics);
+        qreal at = token.x;
+        qreal bestDistance = std::abs(x - at);
+        for (std::size_t column = token.start; column < token.start + token.length; ++column) {
+            at += metrics.advance(text[column]);
             const qreal distance = std::abs(x - at);
             if (distance > bestDistance)
                 break;
-            best = column;
+            best = column + 1;
             bestDistance = distance;
         }
         return best;
@@ -154,68 +217,40 @@ void drawLine(QPainter& painter, const LineLayout& layout, std::string_view text
         return toQColor(colors.colorFor(role));
     };
 
-    // Neighbouring tokens of one colour are drawn as one run: far fewer text calls.
-    CommentState comments;
-    QString run;
-    qreal runX = 0;
-    QColor runColor;
-    auto flush = [&] {
-        if (run.isEmpty())
-            return;
-        painter.setPen(runColor);
-        painter.drawText(QPointF(x + runX, baseline), run);
-        run.clear();
-    };
-
+    // The glyph marks of blanks, tabs and line ends.
     for (const auto& token : layout.tokens) {
-        const ColorRole role = comments.colorOf(token.kind);
         const qreal left = x + token.x;
-        switch (token.kind) {
-        case TokenKind::Tab:
-            flush();
-            if (options.showTabs) {
-                painter.setPen(glyphColor);
-                const qreal stroke = left + metrics.averageCharWidth / 2;
-                painter.drawLine(QPointF(stroke, top + 2), QPointF(stroke, bottom - 2));
+        if (token.kind == TokenKind::Tab && options.showTabs) {
+            painter.setPen(glyphColor);
+            const qreal stroke = left + metrics.averageCharWidth / 2;
+            painter.drawLine(QPointF(stroke, top + 2), QPointF(stroke, bottom - 2));
+        } else if (token.kind == TokenKind::EndOfLine && options.showEndOfBlock &&
+                   !options.lastLine) {
+            painter.setPen(glyphColor);
+            const qreal cell = std::max<qreal>(8, metrics.averageCharWidth);
+            const qreal middle = top + metrics.lineHeight / 2;
+            painter.drawLine(QPointF(left + cell / 8, middle), QPointF(left + cell * 7 / 8, middle));
+            painter.drawLine(QPointF(left + cell * 7 / 8, middle),
+                             QPointF(left + cell * 7 / 8, top + metrics.lineHeight / 5));
+        } else if (token.kind == TokenKind::Spaces && options.showSpaces) {
+            painter.setPen(glyphColor);
+            for (std::uint32_t i = 0; i < token.length; ++i) {
+                const qreal cell = left + i * metrics.spaceWidth;
+                painter.drawLine(QPointF(cell + 1, bottom - 2),
+                                 QPointF(cell + metrics.spaceWidth - 1, bottom - 2));
             }
-            continue;
-        case TokenKind::EndOfLine:
-            flush();
-            if (options.showEndOfBlock && !options.lastLine) {
-                painter.setPen(glyphColor);
-                const qreal cell = std::max<qreal>(8, metrics.averageCharWidth);
-                const qreal middle = top + metrics.lineHeight / 2;
-                painter.drawLine(QPointF(left + cell / 8, middle),
-                                 QPointF(left + cell * 7 / 8, middle));
-                painter.drawLine(QPointF(left + cell * 7 / 8, middle),
-                                 QPointF(left + cell * 7 / 8, top + metrics.lineHeight / 5));
-            }
-            continue;
-        case TokenKind::Spaces:
-            if (options.showSpaces) {
-                flush();
-                painter.setPen(glyphColor);
-                for (std::uint32_t i = 0; i < token.length; ++i) {
-                    const qreal cell = left + i * metrics.spaceWidth;
-                    painter.drawLine(QPointF(cell + 1, bottom - 2),
-                                     QPointF(cell + metrics.spaceWidth - 1, bottom - 2));
-                }
-                continue;
-            }
-            break;
-        default:
-            break;
         }
-        const QColor color = token.start >= kMaxColouredLine ? textColor(ColorRole::Foreground)
-                                                             : textColor(role);
-        if (run.isEmpty() || color != runColor) {
-            flush();
-            runX = token.x;
-            runColor = color;
-        }
-        run += latin1(text.substr(token.start, token.length));
     }
-    flush();
+
+    // The text, one colour run at a time.
+    for (const auto& run : layout.runs) {
+        painter.setPen(textColor(run.role));
+        const QPointF origin(x + run.x, baseline);
+        if (!run.glyphs.glyphIndexes().isEmpty())
+            painter.drawGlyphRun(origin, run.glyphs);
+        else
+            painter.drawText(origin, latin1(text.substr(run.start, run.end - run.start)));
+    }
 }
 
 }  // namespace quillon

@@ -6,8 +6,11 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QString>
 
+#include <array>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -30,6 +33,13 @@ struct RenderMetrics {
     qreal ascent = 0;
     bool fixedPitch = true;
     int tabWidth = 8;       // in spaces
+    QRawFont rawFont;       // glyphs drawn without shaping the text each time
+    // The glyph of each byte (as Latin-1) in rawFont; 0 where the font has none.
+    std::array<quint32, 256> glyphOfByte{};
+    // The advance of each byte: text is measured by adding them up.
+    std::array<qreal, 256> advanceOfByte{};
+
+    qreal advance(char c) const { return advanceOfByte[static_cast<unsigned char>(c)]; }
 
     // lineSpacingPercent: the row pitch in percent of the font height.
     static RenderMetrics of(const QFont& font, int tabWidth, int lineSpacingPercent = 100);
@@ -45,10 +55,22 @@ struct LaidOutToken {
     qreal width;
 };
 
+// A stretch of a line drawn in one colour: its glyphs placed once, when the line is laid
+// out, so that drawing it again costs no text shaping. Blanks join the stretch before
+// them, as they show no ink.
+struct ColourRun {
+    ColorRole role;
+    QGlyphRun glyphs;  // empty when the font lacks a glyph: the bytes are drawn as text
+    std::uint32_t start;
+    std::uint32_t end;
+    qreal x;
+};
+
 // A line's tokens with their pixel positions. Text beyond the colour limit is one
 // uncoloured run after the end token.
 struct LineLayout {
     std::vector<LaidOutToken> tokens;
+    std::vector<ColourRun> runs;
     qreal width = 0;  // to the end of the text
     std::size_t textLength = 0;
 };
