@@ -51,7 +51,8 @@ public:
     // Replaces the standard colour dialog.
     void setColorPicker(ColorPicker picker) { m_pickColor = std::move(picker); }
 
-    // OK: Apply, then EColors.sys is written; a failed write is reported.
+    // OK: Apply, then EColors.sys is written. A failed write is reported and the dialog
+    // closes all the same: the colours stay applied for this session.
     void accept() override;
     // Cancel (and closing the window): after an Apply the live colours are read back
     // from EColors.sys; without one they were never touched.
