@@ -197,6 +197,11 @@ QColor toQColor(ColorRef value)
                   static_cast<int>((value >> 16) & 0xFF));
 }
 
+ColorRef toColorRef(const QColor& color)
+{
+    return colorRef(color.red(), color.green(), color.blue());
+}
+
 QColor complementOf(ColorRef value)
 {
     return toQColor(~value & 0xFFFFFF);

@@ -96,6 +96,8 @@ struct DrawOptions {
 };
 
 QColor toQColor(ColorRef value);
+// The colour as a ColorRef; the alpha channel is dropped.
+ColorRef toColorRef(const QColor& color);
 // Each of red, green and blue inverted: the colour of the margin items.
 QColor complementOf(ColorRef value);
 
