@@ -143,6 +143,8 @@ void CMainFrame::buildMenus()
     fonts->addAction("&Edit", this, [this] { m_app.editFont(FontRole::Editor); });
     fonts->addAction("&Printer", this, [this] { m_app.editFont(FontRole::Printer); });
     fonts->addAction("&RS232 port", this, [this] { m_app.editFont(FontRole::PortWindows); });
+    auto* colors = settings->addMenu("&Colors");
+    colors->addAction("&Edit", this, [this] { m_app.editColors(); });
     settings->addAction("&RS232 parameters", this, [this] { m_app.rs232Parameters(); });
     settings->addAction("&Other options", this, [this] { m_app.otherOptions(); });
 

@@ -16,6 +16,7 @@
 #include "dnc/ComConfFile.h"
 #include "dnc/KeptOpenPorts.h"
 #include "dnc/ui/PortSetupDialog.h"
+#include "editor/ui/ColorsDialog.h"
 #include "editor/ui/EditorEnvironment.h"
 #include "platform/FileAttributes.h"
 
@@ -244,6 +245,14 @@ void QuillonApplication::otherOptions()
     emit viewFlagsChanged();
     if (chosen.localIpAddress != stored.localIpAddress)
         m_notifier->message(kRestartNeeded);
+}
+
+void QuillonApplication::editColors()
+{
+    ColorsDialog dialog(m_settings.colors, m_workDir, *m_notifier, m_mainFrame.get());
+    connect(&dialog, &ColorsDialog::colorsApplied, m_editorEnvironment.get(),
+            &EditorEnvironment::displayChanged);
+    dialog.exec();
 }
 
 void QuillonApplication::rs232Parameters()

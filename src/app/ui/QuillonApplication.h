@@ -63,6 +63,7 @@ public:
     // Stores a font chosen for the role, saves C2Fonts.sys and tells the windows.
     void applyFont(FontRole role, const LogFont& font);
     void otherOptions();
+    void editColors();
     void rs232Parameters();
     void toggleView(ViewToggle toggle);
     bool viewFlag(ViewToggle toggle) const;
