@@ -16,6 +16,7 @@
 #include "editor/ui/EditorEnvironment.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/Notifier.h"
+#include "platform/TextFile.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {
@@ -452,6 +453,51 @@ TEST(CLiViewDisplay, MarginWidthAndStatusTexts)
     h.view->setCaret({41, 3});
     EXPECT_EQ(line, 42u);
     EXPECT_EQ(column, 4u);
+}
+
+// How many pixels of the image have exactly this colour.
+int pixelsOf(const QImage& image, const QColor& color)
+{
+    int count = 0;
+    const QRgb wanted = color.rgb();
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            count += (line[x] & 0xFFFFFF) == (wanted & 0xFFFFFF) ? 1 : 0;
+    }
+    return count;
+}
+
+TEST(CLiViewDisplay, ASampleProgramIsDrawnWithItsColoursNumbersAndMarks)
+{
+    const auto sample = readFile(std::string(QUILLON_SOURCE_DIR) +
+                                 "/resources/samples/O1001-POCKET.NC");
+    ASSERT_TRUE(sample);
+    ViewHarness h(*sample);
+    h.settings.flags.showLineNumbers = true;
+    h.settings.flags.showEndOfBlock = true;
+    h.doc.ToggleBookmark(5);
+    h.view->resize(760, 520);
+    h.view->GoToLine(1);
+    h.view->setCaret({5, 4});
+    QApplication::processEvents();
+    test::saveScreenshot(*h.view, "editor-sample");
+
+    QImage image(h.view->viewport()->size(), QImage::Format_RGB32);
+    h.view->viewport()->render(&image);
+    const EditorColors& colors = h.settings.colors;
+    EXPECT_GT(pixelsOf(image, toQColor(colors[EditorColor::Comment])), 200);
+    EXPECT_GT(pixelsOf(image, toQColor(colors[EditorColor::GCode])), 100);
+    EXPECT_GT(pixelsOf(image, toQColor(colors[EditorColor::BlockNumber])), 100);
+    EXPECT_GT(pixelsOf(image, toQColor(0xFFFF00)), 50);  // the bookmark
+    // Line numbers and EOB marks are drawn in the margin's colours.
+    EXPECT_GT(pixelsOf(image, complementOf(colors[EditorColor::LeftMargin])), 50);
+    EXPECT_GT(pixelsOf(image, toQColor(colors[EditorColor::LeftMargin])), 1000);
+
+    h.settings.colors.colorsOn = false;
+    h.environment->displayChanged();
+    h.view->viewport()->render(&image);
+    EXPECT_EQ(pixelsOf(image, toQColor(colors[EditorColor::GCode])), 0);
 }
 
 }  // namespace
