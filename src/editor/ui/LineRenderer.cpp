@@ -139,8 +139,30 @@ QColor complementOf(ColorRef value)
     return toQColor(~value & 0xFFFFFF);
 }
 
+void columnEdges(const LineLayout& layout, std::string_view text, const RenderMetrics& metrics,
+                 std::vector<qreal>& edges)
+{
+    edges.clear();
+    edges.reserve(text.size() + 1);
+    for (const auto& token : layout.tokens) {
+        if (token.kind == TokenKind::EndOfLine)
+            continue;
+        edges.push_back(token.x);
+        for (std::uint32_t k = 1; k < token.length; ++k)
+            edges.push_back(token.x + runWidth(text.substr(token.start, k), metrics));
+    }
+    edges.push_back(layout.width);
+}
+
 void drawLine(QPainter& painter, const LineLayout& layout, std::string_view text, qreal x,
               qreal top, const RenderMetrics& metrics, const DrawOptions& options)
+{
+    drawLineColumns(painter, layout, text, 0, layout.textLength, x, top, metrics, options);
+}
+
+void drawLineColumns(QPainter& painter, const LineLayout& layout, std::string_view text,
+                     std::size_t from, std::size_t to, qreal x, qreal top,
+                     const RenderMetrics& metrics, const DrawOptions& options)
 {
     const EditorColors& colors = *options.colors;
     const QColor glyphColor = toQColor(colors[EditorColor::LeftMargin]);
@@ -151,6 +173,9 @@ void drawLine(QPainter& painter, const LineLayout& layout, std::string_view text
             return QColor(Qt::black);
         return toQColor(colors.colorFor(role));
     };
+    // Token positions are the whole line's; the row puts the boundary before `from` at x.
+    const qreal shift = x - xOfColumn(layout, text, from, metrics);
+    const bool reachesLineEnd = to >= layout.textLength;
 
     // Neighbouring tokens of one colour are drawn as one run: far fewer text calls.
     CommentState comments;
@@ -161,13 +186,30 @@ void drawLine(QPainter& painter, const LineLayout& layout, std::string_view text
         if (run.isEmpty())
             return;
         painter.setPen(runColor);
-        painter.drawText(QPointF(x + runX, baseline), run);
+        painter.drawText(QPointF(runX, baseline), run);
         run.clear();
     };
 
     for (const auto& token : layout.tokens) {
+        // Every token before the row still moves the comment state.
         const ColorRole role = comments.colorOf(token.kind);
-        const qreal left = x + token.x;
+        const std::size_t tokenEnd = token.start + token.length;
+        const bool inRow = token.length == 0
+                               ? token.start >= from && (token.start < to || reachesLineEnd)
+                               : token.start < to && tokenEnd > from;
+        if (!inRow) {
+            if (token.start >= to)
+                break;
+            continue;
+        }
+        // The part of the token in the row: a wrap may cut through a word.
+        const std::size_t first = std::max<std::size_t>(token.start, from);
+        const std::size_t last = std::min(tokenEnd, to);
+        const qreal tokenLeft = shift + token.x;
+        const qreal left =
+            first > token.start
+                ? tokenLeft + runWidth(text.substr(token.start, first - token.start), metrics)
+                : tokenLeft;
         switch (token.kind) {
         case TokenKind::Tab:
             flush();
@@ -193,8 +235,8 @@ void drawLine(QPainter& painter, const LineLayout& layout, std::string_view text
             if (options.showSpaces) {
                 flush();
                 painter.setPen(glyphColor);
-                for (std::uint32_t i = 0; i < token.length; ++i) {
-                    const qreal cell = left + i * metrics.spaceWidth;
+                for (std::size_t i = first - token.start; i < last - token.start; ++i) {
+                    const qreal cell = tokenLeft + static_cast<qreal>(i) * metrics.spaceWidth;
                     painter.drawLine(QPointF(cell + 1, bottom - 2),
                                      QPointF(cell + metrics.spaceWidth - 1, bottom - 2));
                 }
@@ -208,10 +250,10 @@ void drawLine(QPainter& painter, const LineLayout& layout, std::string_view text
                                                              : textColor(role);
         if (run.isEmpty() || color != runColor) {
             flush();
-            runX = token.x;
+            runX = left;
             runColor = color;
         }
-        run += latin1(text.substr(token.start, token.length));
+        run += latin1(text.substr(first, last - first));
     }
     flush();
 }
