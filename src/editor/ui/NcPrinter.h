@@ -72,8 +72,8 @@ enum class PrintOutcome { Printed, Cancelled, Failed };
 
 // File > Print: the print dialog, then the chosen pages on the chosen printer. Failed when
 // the printer could not be painted on; telling the user is the caller's.
-PrintOutcome printWithDialog(const CLiDoc& document, const PrintSettings& settings, const Clock& clock,
-                     QWidget* parent);
+PrintOutcome printWithDialog(const CLiDoc& document, const PrintSettings& settings,
+                             const Clock& clock, QWidget* parent);
 // File > Print Preview: the preview window, from which the pages can be printed too.
 void showPrintPreview(const CLiDoc& document, const PrintSettings& settings,
                       const Clock& clock, QWidget* parent);
