@@ -207,8 +207,30 @@ QColor complementOf(ColorRef value)
     return toQColor(~value & 0xFFFFFF);
 }
 
+void columnEdges(const LineLayout& layout, std::string_view text, const RenderMetrics& metrics,
+                 std::vector<qreal>& edges)
+{
+    edges.clear();
+    edges.reserve(text.size() + 1);
+    for (const auto& token : layout.tokens) {
+        if (token.kind == TokenKind::EndOfLine)
+            continue;
+        edges.push_back(token.x);
+        for (std::uint32_t k = 1; k < token.length; ++k)
+            edges.push_back(token.x + runWidth(text.substr(token.start, k), metrics));
+    }
+    edges.push_back(layout.width);
+}
+
 void drawLine(QPainter& painter, const LineLayout& layout, std::string_view text, qreal x,
               qreal top, const RenderMetrics& metrics, const DrawOptions& options)
+{
+    drawLineColumns(painter, layout, text, 0, layout.textLength, x, top, metrics, options);
+}
+
+void drawLineColumns(QPainter& painter, const LineLayout& layout, std::string_view text,
+                     std::size_t from, std::size_t to, qreal x, qreal top,
+                     const RenderMetrics& metrics, const DrawOptions& options)
 {
     const EditorColors& colors = *options.colors;
     const QColor glyphColor = toQColor(colors[EditorColor::LeftMargin]);
@@ -221,10 +243,19 @@ void drawLine(QPainter& painter, const LineLayout& layout, std::string_view text
             return QColor(Qt::black);
         return toQColor(colors.colorFor(role));
     };
+    // Token positions are the whole line's; the row puts the boundary before `from` at x.
+    const qreal shift = x - xOfColumn(layout, text, from, metrics);
+    const bool reachesLineEnd = to >= layout.textLength;
 
-    // The glyph marks of blanks, tabs and line ends.
+    // The glyph marks of blanks, tabs and line ends in the row.
     for (const auto& token : layout.tokens) {
-        const qreal left = x + token.x;
+        const std::size_t tokenEnd = token.start + token.length;
+        const bool inRow = token.length == 0
+                               ? token.start >= from && (token.start < to || reachesLineEnd)
+                               : token.start < to && tokenEnd > from;
+        if (!inRow)
+            continue;
+        const qreal left = shift + token.x;
         if (token.kind == TokenKind::Tab && options.showTabs) {
             painter.setPen(glyphColor);
             const qreal stroke = left + metrics.averageCharWidth / 2;
@@ -239,22 +270,40 @@ void drawLine(QPainter& painter, const LineLayout& layout, std::string_view text
                              QPointF(left + cell * 7 / 8, top + metrics.lineHeight / 5));
         } else if (token.kind == TokenKind::Spaces && options.showSpaces) {
             painter.setPen(glyphColor);
-            for (std::uint32_t i = 0; i < token.length; ++i) {
-                const qreal cell = left + i * metrics.spaceWidth;
+            const std::size_t first = std::max<std::size_t>(token.start, from);
+            const std::size_t last = std::min(tokenEnd, to);
+            for (std::size_t i = first - token.start; i < last - token.start; ++i) {
+                const qreal cell = left + static_cast<qreal>(i) * metrics.spaceWidth;
                 painter.drawLine(QPointF(cell + 1, bottom - 2),
                                  QPointF(cell + metrics.spaceWidth - 1, bottom - 2));
             }
         }
     }
 
-    // The text, one colour run at a time.
+    // The text, one colour run at a time; a row of a wrapped line draws the part of each
+    // run that falls in it.
+    const bool wholeLine = from == 0 && reachesLineEnd;
     for (const auto& run : layout.runs) {
+        if (run.end <= from || run.start >= to)
+            continue;
         painter.setPen(textColor(run.role));
-        const QPointF origin(x + run.x, baseline);
-        if (!run.glyphs.glyphIndexes().isEmpty())
+        const QPointF origin(shift + run.x, baseline);
+        const std::size_t first = std::max<std::size_t>(run.start, from);
+        const std::size_t last = std::min<std::size_t>(run.end, to);
+        // Print draws text, not bare glyphs, so that a PDF keeps searchable text.
+        if (options.print || run.glyphs.glyphIndexes().isEmpty()) {
+            const qreal at = shift + xOfColumn(layout, text, first, metrics);
+            painter.drawText(QPointF(at, baseline), latin1(text.substr(first, last - first)));
+        } else if (wholeLine || (first == run.start && last == run.end)) {
             painter.drawGlyphRun(origin, run.glyphs);
-        else
-            painter.drawText(origin, latin1(text.substr(run.start, run.end - run.start)));
+        } else {
+            const auto offset = static_cast<qsizetype>(first - run.start);
+            const auto count = static_cast<qsizetype>(last - first);
+            QGlyphRun part = run.glyphs;
+            part.setGlyphIndexes(run.glyphs.glyphIndexes().mid(offset, count));
+            part.setPositions(run.glyphs.positions().mid(offset, count));
+            painter.drawGlyphRun(origin, part);
+        }
     }
 }
 

@@ -83,6 +83,10 @@ qreal xOfColumn(const LineLayout& layout, std::string_view text, std::size_t col
 // The character boundary nearest to x, never beyond the line end.
 std::size_t columnAtX(const LineLayout& layout, std::string_view text, qreal x,
                       const RenderMetrics& metrics);
+// The x of every character boundary in one pass: edges[i] = xOfColumn(i) for
+// i = 0 .. text.size().
+void columnEdges(const LineLayout& layout, std::string_view text, const RenderMetrics& metrics,
+                 std::vector<qreal>& edges);
 
 struct DrawOptions {
     const EditorColors* colors = nullptr;
@@ -104,5 +108,11 @@ QColor complementOf(ColorRef value);
 // Draws the line's text with its top-left corner at (x, top). Nothing of the background.
 void drawLine(QPainter& painter, const LineLayout& layout, std::string_view text, qreal x,
               qreal top, const RenderMetrics& metrics, const DrawOptions& options);
+// Draws the columns [from, to) of the line with the boundary before `from` at x: one row of
+// a line wrapped in print. The colours are the whole line's (a comment opened before
+// `from` goes on); the end-of-block glyph belongs to the row that reaches the line end.
+void drawLineColumns(QPainter& painter, const LineLayout& layout, std::string_view text,
+                     std::size_t from, std::size_t to, qreal x, qreal top,
+                     const RenderMetrics& metrics, const DrawOptions& options);
 
 }  // namespace quillon
