@@ -16,6 +16,7 @@
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CLiView.h"
 #include "editor/ui/EditorEnvironment.h"
+#include "editor/ui/NcPrinter.h"
 #include "platform/ui/QtNotifier.h"
 
 namespace quillon {
@@ -97,6 +98,21 @@ void CMainFrame::buildMenus()
     m_documentActions << file->addAction(
         "Insert &File as text", QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_F), this,
         onFrame([this](CChildFrame& frame) { m_documents->insertFileAsText(frame); }));
+    file->addSeparator();
+    m_documentActions << file->addAction(
+        "&Print...", QKeySequence::Print, this, onFrame([this](CChildFrame& frame) {
+            const auto outcome = printWithDialog(frame.document(),
+                                                 PrintSettings::of(m_app.settings()),
+                                                 m_app.clock(), this);
+            if (outcome == PrintOutcome::Failed)
+                m_app.notifier().message("The program could not be printed.");
+        }));
+    m_documentActions << file->addAction(
+        "Print Pre&view", QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_P), this,
+        onFrame([this](CChildFrame& frame) {
+            showPrintPreview(frame.document(), PrintSettings::of(m_app.settings()),
+                             m_app.clock(), this);
+        }));
     file->addSeparator();
     m_recentMenu = file->addMenu("Recent &files");
     connect(m_recentMenu, &QMenu::aboutToShow, this, &CMainFrame::fillRecentFiles);

@@ -13,6 +13,7 @@
 #include "app/ui/SingleInstance.h"
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortsInUse.h"
+#include "platform/Clock.h"
 #include "platform/WorkDir.h"
 #include "platform/ui/QtFilePrompter.h"
 #include "platform/ui/QtNotifier.h"
@@ -57,6 +58,7 @@ public:
     // What the editor views share; exists once start() has read the settings.
     EditorEnvironment& editorEnvironment() { return *m_editorEnvironment; }
     SingleInstance& instance() { return m_instance; }
+    const Clock& clock() const { return m_clock; }
 
     // Commands.
     void editFont(FontRole role);
@@ -90,6 +92,7 @@ private:
     StartResult handOverToRunningInstance(const std::optional<FileArgument>& file);
 
     WorkDir m_workDir;
+    SystemClock m_clock;
     std::unique_ptr<QtNotifier> m_ownNotifier;
     std::unique_ptr<QtFilePrompter> m_ownFiles;
     Notifier* m_notifier;
