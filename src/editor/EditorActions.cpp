@@ -36,6 +36,15 @@ TextPos shiftedForRemoval(TextPos position, const Selection& removed)
     return {position.line - (removed.end.line - removed.start.line), position.column};
 }
 
+// After Tab or Shift+Tab over lines: they stay selected, the caret at their start.
+void selectProcessedLines(const CLiDoc& doc, CaretState& state, const LineSpan& span)
+{
+    const TextPos end = span.after.end;
+    state.anchor = {end.line, span.includeLast ? doc.lineLength(end.line) : end.column};
+    state.caret = span.after.start;
+    state.selecting = true;
+}
+
 }  // namespace
 
 std::optional<Selection> CaretState::selection() const
@@ -139,11 +148,7 @@ void tabKey(CLiDoc& doc, CaretState& state)
         const LineSpan span = tabLineSpan(doc, *selection);
         doc.IndentLines(span.first, span.last, span.includeLast);
         // The processed lines stay selected, with the caret at the start.
-        state.anchor = {span.after.end.line, span.includeLast
-                                                 ? doc.lineLength(span.after.end.line)
-                                                 : span.after.end.column};
-        state.caret = span.after.start;
-        state.selecting = true;
+        selectProcessedLines(doc, state, span);
         return;
     }
     removeSelection(doc, state);
@@ -159,11 +164,7 @@ void shiftTabKey(CLiDoc& doc, CaretState& state, int tabWidth)
         const LineSpan span = tabLineSpan(doc, *selection);
         doc.UnindentLines(span.first, span.last, span.includeLast,
                           static_cast<std::size_t>(tabWidth));
-        state.anchor = {span.after.end.line, span.includeLast
-                                                 ? doc.lineLength(span.after.end.line)
-                                                 : span.after.end.column};
-        state.caret = span.after.start;
-        state.selecting = true;
+        selectProcessedLines(doc, state, span);
         return;
     }
     // Only the caret moves: back to the previous tab stop, never before the line start.

@@ -57,6 +57,16 @@ CLiView* viewOfTag(const QByteArray& tag)
     return nullptr;
 }
 
+// Over an editor view a drop copies while Ctrl is held and moves otherwise, where the
+// source allows it.
+void chooseDropAction(QDropEvent& event)
+{
+    const bool copy = event.modifiers() & Qt::ControlModifier;
+    event.setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
+    if (!(event.possibleActions() & event.dropAction()))
+        event.setDropAction(event.proposedAction());
+}
+
 QString clipboardString(const std::string& bytes)
 {
     return fromBytes(bytes);
@@ -1058,10 +1068,7 @@ void CLiView::dragEnterEvent(QDragEnterEvent* event)
         return;
     }
     emit activated();
-    const bool copy = event->modifiers() & Qt::ControlModifier;
-    event->setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
-    if (!(event->possibleActions() & event->dropAction()))
-        event->setDropAction(event->proposedAction());
+    chooseDropAction(*event);
     event->accept();
 }
 
@@ -1071,10 +1078,7 @@ void CLiView::dragMoveEvent(QDragMoveEvent* event)
         event->ignore();
         return;
     }
-    const bool copy = event->modifiers() & Qt::ControlModifier;
-    event->setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
-    if (!(event->possibleActions() & event->dropAction()))
-        event->setDropAction(event->proposedAction());
+    chooseDropAction(*event);
     m_dropCaret = positionAt(event->position().toPoint());
     event->accept();
     viewport()->update();
