@@ -49,6 +49,10 @@ public:
     }
 
     const std::vector<Window>& order() const { return m_order; }
+    bool contains(Window window) const
+    {
+        return std::find(m_order.begin(), m_order.end(), window) != m_order.end();
+    }
 
 private:
     void remove(Window window)

@@ -9,7 +9,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
+#include <QToolBar>
 
 #include "app/ui/DocumentManager.h"
 #include "app/ui/QuillonApplication.h"
@@ -39,7 +41,22 @@ CMainFrame::CMainFrame(QuillonApplication& app)
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_documents = new DocumentManager(m_app, m_app.editorEnvironment(), *m_mdiArea);
     buildMenus();
+    buildToolBar();
     buildStatusBar();
+    connect(m_statusBarAction, &QAction::triggered, statusBar(), &QWidget::setVisible);
+    m_statusBarAction->setCheckable(true);
+    m_statusBarAction->setChecked(true);
+
+    // Ctrl+Tab goes through the program windows in the order they were used.
+    qApp->installEventFilter(this);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (!window)
+            return;
+        if (!m_windowOrder.contains(window))
+            connect(window, &QObject::destroyed, this,
+                    [this, window] { m_windowOrder.closed(window); });
+        m_windowOrder.activated(window);
+    });
 
     connect(&m_app, &QuillonApplication::openFileQueueChanged, this, [this] {
         showPendingWork();
@@ -71,6 +88,19 @@ void CMainFrame::withView(void (CLiView::*command)())
     if (CLiView* view = m_documents->activeView())
         (view->*command)();
 }
+
+namespace {
+
+// A command whose part of the program is not built yet: present, and disabled.
+QAction* notYet(QMenu* menu, const QString& text, const QString& statusTip = {})
+{
+    QAction* action = menu->addAction(text);
+    action->setEnabled(false);
+    action->setStatusTip(statusTip.isEmpty() ? QStringLiteral("Not available yet") : statusTip);
+    return action;
+}
+
+}  // namespace
 
 void CMainFrame::buildMenus()
 {
@@ -133,6 +163,15 @@ void CMainFrame::buildMenus()
                                          [this] { withView(&CLiView::paste); });
     m_documentActions << edit->addAction("Select &All", QKeySequence::SelectAll, this,
                                          [this] { withView(&CLiView::selectAll); });
+    edit->addSeparator();
+    notYet(edit, "&Find...\tCtrl+F");
+    notYet(edit, "R&eplace...\tCtrl+H");
+    notYet(edit, "Find &Next\tF3");
+    notYet(edit, "Find &Prev\tShift+F3");
+    edit->addSeparator();
+    notYet(edit, "&Toggle Bookmark\tCtrl+F2");
+    notYet(edit, "Ne&xt Bookmark\tF2");
+    notYet(edit, "Pr&ev Bookmark\tShift+F2");
     connect(edit, &QMenu::aboutToShow, this, &CMainFrame::updateEditActions);
 
     auto* view = menuBar()->addMenu("&View");
@@ -153,6 +192,48 @@ void CMainFrame::buildMenus()
         connect(view, &QMenu::aboutToShow, action,
                 [this, action, toggle = toggle] { action->setChecked(m_app.viewFlag(toggle)); });
     }
+    view->addSeparator();
+    m_directoryAction = view->addAction("&Directory Window");
+    m_directoryAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_D));
+    m_directoryAction->setCheckable(true);
+    m_directoryAction->setEnabled(false);
+    view->addSeparator();
+    m_toolBarAction = view->addAction("&Toolbar");
+    m_statusBarAction = view->addAction("&Status Bar");
+
+    auto* utilities = menuBar()->addMenu("&Utilities");
+    notYet(utilities, "&Renumber", "Insert 'N' blocknumbers in each line");
+    notYet(utilities, "Remove &Blocknumbers", "Remove 'N' blocknumbers from each line");
+    notYet(utilities, "&Compress", "Remove spaces");
+    notYet(utilities, "&Expand", "Insert spaces");
+    notYet(utilities, "&Modify (+/*)", "Add, divide, multiply an address value");
+    notYet(utilities, "R&otate (X->Y->Z)", "Rotate X, Y, Z axes");
+    notYet(utilities, "M&in/Max");
+    notYet(utilities, "C&ycle time");
+    utilities->addSeparator();
+    notYet(utilities, "&2D Plotting");
+    notYet(utilities, "2D Step by Step");
+    notYet(utilities, "&3D Plotting");
+    notYet(utilities, "3D Step by Step");
+    utilities->addSeparator();
+    notYet(utilities, "Compare/Raw (2 files)");
+    notYet(utilities, "Compare/Smart (2 files)");
+    notYet(utilities, "Remove Compare results");
+    utilities->addSeparator();
+    QAction* undoForUtilities = utilities->addAction("Enable '&Undo' for Utility functions");
+    undoForUtilities->setCheckable(true);
+    undoForUtilities->setStatusTip("If checked, the 'Utility' menu items can be undone");
+    connect(utilities, &QMenu::aboutToShow, undoForUtilities, [this, undoForUtilities] {
+        undoForUtilities->setChecked(m_app.settings().undoForUtilities);
+    });
+    connect(undoForUtilities, &QAction::triggered, this,
+            [this](bool on) { m_app.settings().undoForUtilities = on; });
+
+    auto* dnc = menuBar()->addMenu("&DNC");
+    notYet(dnc, "&Transmit");
+    notYet(dnc, "Tran&smit/REPOS");
+    notYet(dnc, "&Receive");
+    notYet(dnc, "&Terminal mode");
 
     auto* settings = menuBar()->addMenu("&Settings");
     auto* fonts = settings->addMenu("F&onts");
@@ -161,19 +242,51 @@ void CMainFrame::buildMenus()
     fonts->addAction("&RS232 port", this, [this] { m_app.editFont(FontRole::PortWindows); });
     auto* colors = settings->addMenu("&Colors");
     colors->addAction("&Edit", this, [this] { m_app.editColors(); });
+    notYet(colors, "&Backplot");
+    notYet(colors, "&View graph/pie colors");
     settings->addAction("&RS232 parameters", this, [this] { m_app.rs232Parameters(); });
     settings->addAction("&Other options", this, [this] { m_app.otherOptions(); });
+    settings->addSeparator();
+    notYet(settings, "&Quillon remote");
+    notYet(settings, "E&XCEL.EXE path");
 
-    auto* tools = menuBar()->addMenu("&Tools");
-    tools->addAction("&Calculator", this, [this] { m_app.calculator(); });
+    m_toolsMenu = menuBar()->addMenu("&Tools");
+    m_toolsMenu->addAction("&Calculator", this, [this] { m_app.calculator(); });
+    notYet(m_toolsMenu, "&Bolt hole circle", "Bolt hole circle calculation");
+    notYet(m_toolsMenu, "&Right angle triangle",
+           "Calculate side(s) and/or angle(s) in a right angle triangle");
+    notYet(m_toolsMenu, "S&urface speed", "Surface speed calculation");
+    m_toolsMenu->addSeparator();
+    m_fileUpdateAction = m_toolsMenu->addAction("&File update");
+    m_fileUpdateAction->setEnabled(false);
+    auto* cleanup = m_toolsMenu->addMenu("&File cleanup");
+    for (const char* tool : {"&EOB", "&Blank line", "&Okuma format", "&Comment format",
+                             "&Reverse Comment format", "&Mazak Work Number"})
+        notYet(cleanup, tool);
+    auto* directoryLog = m_toolsMenu->addMenu("Directory log");
+    notYet(directoryLog, "&Create");
+    notYet(directoryLog, "&View");
+
+    // The remote menu stands ready; it goes in after "&Tools" once remote monitoring is
+    // configured.
+    m_remoteMenu = new QMenu("RemoteDNC", this);
+    for (const char* command :
+         {"&Machine Remote View", "&Remote monitor/Detailed", "Display machines/&Graph",
+          "Remote monitor/&TimeLine", "&Create list to Display"})
+        notYet(m_remoteMenu, command);
+    m_remoteMenu->addSeparator();
+    for (const char* command : {"View &Current shift", "View &Graph", "View &Piechart",
+                                "&Start of current shift", "Start &of previous shift"})
+        notYet(m_remoteMenu, command);
+    m_remoteMenu->addSeparator();
+    for (const char* command : {"Report view &Graph/Pie", "OEE - &Overall", "OEE/&Machine"})
+        notYet(m_remoteMenu, command);
+    m_remoteMenu->addSeparator();
+    notYet(m_remoteMenu, "&Quillon remote");
 
     auto* window = menuBar()->addMenu("&Window");
-    window->addAction("&Cascade", m_mdiArea, &QMdiArea::cascadeSubWindows);
-    window->addAction("&Tile", m_mdiArea, &QMdiArea::tileSubWindows);
-    m_documentActions << window->addAction("S&plit", this, [this] {
-        if (CChildFrame* frame = m_documents->activeFrame())
-            frame->splitPanes(true, true);
-    });
+    connect(window, &QMenu::aboutToShow, this, [this, window] { fillWindowMenu(window); });
+    fillWindowMenu(window);
 
     auto* help = menuBar()->addMenu("&Help");
     help->addAction("&About QuillonLT", this, [this] {
@@ -181,6 +294,129 @@ void CMainFrame::buildMenus()
                            "QuillonLT\n\nNC program editor and manual DNC for CNC machine "
                            "shops.");
     });
+}
+
+void CMainFrame::fillWindowMenu(QMenu* menu)
+{
+    menu->clear();
+    menu->addAction("&Cascade", m_mdiArea, &QMdiArea::cascadeSubWindows);
+    menu->addAction("&Tile", m_mdiArea, &QMdiArea::tileSubWindows);
+    QAction* split = menu->addAction("S&plit", this, [this] {
+        if (CChildFrame* frame = m_documents->activeFrame())
+            frame->splitPanes(true, true);
+    });
+    split->setEnabled(m_documents->activeFrame() != nullptr);
+    const QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList();
+    if (!windows.isEmpty())
+        menu->addSeparator();
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows[i];
+        const auto* frame = qobject_cast<CChildFrame*>(window->widget());
+        const QString title = frame ? frame->documentTitle() : window->windowTitle();
+        QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title), this,
+                                          [this, window] { m_mdiArea->setActiveSubWindow(window); });
+        action->setCheckable(true);
+        action->setChecked(window == m_mdiArea->activeSubWindow());
+    }
+}
+
+void CMainFrame::buildToolBar()
+{
+    m_toolBar = addToolBar("Toolbar");
+    // Saved with the window state under this name, as the toolbar state always was.
+    m_toolBar->setObjectName("QuillonLTtoolbar");
+    m_toolBar->setIconSize(QSize(20, 20));
+    const auto icon = [this](QStyle::StandardPixmap pixmap) { return style()->standardIcon(pixmap); };
+    const auto actionOf = [this](const QString& text) {
+        for (QAction* action : menuBar()->findChildren<QAction*>()) {
+            if (action->text() == text)
+                return action;
+        }
+        return static_cast<QAction*>(nullptr);
+    };
+    const std::pair<const char*, QStyle::StandardPixmap> commands[] = {
+        {"&New", QStyle::SP_FileIcon},
+        {"&Open...", QStyle::SP_DialogOpenButton},
+        {"&Save", QStyle::SP_DialogSaveButton},
+    };
+    for (const auto& [text, pixmap] : commands) {
+        if (QAction* action = actionOf(text)) {
+            action->setIcon(icon(pixmap));
+            m_toolBar->addAction(action);
+        }
+    }
+    m_toolBar->addSeparator();
+    for (const char* text : {"Cu&t", "&Copy", "&Paste"}) {
+        if (QAction* action = actionOf(text))
+            m_toolBar->addAction(action);
+    }
+    m_toolBar->addSeparator();
+    if (QAction* print = actionOf("&Print..."))
+        m_toolBar->addAction(print);
+    m_toolBar->addSeparator();
+    // Transmit and receive with the selected setup, without the selection dialog.
+    QAction* transmit = m_toolBar->addAction(icon(QStyle::SP_ArrowUp), "Transmit");
+    transmit->setEnabled(false);
+    QAction* receive = m_toolBar->addAction(icon(QStyle::SP_ArrowDown), "Receive");
+    receive->setEnabled(false);
+    m_toolBar->addSeparator();
+    m_remoteToolButton =
+        m_toolBar->addAction(icon(QStyle::SP_ComputerIcon), "&Remote monitor/Detailed");
+    m_remoteToolButton->setEnabled(false);
+    // Remote monitoring is not configured: its button is hidden.
+    m_remoteToolButton->setVisible(false);
+    m_toolBar->addAction(icon(QStyle::SP_MessageBoxQuestion), "&About QuillonLT", this, [this] {
+        QMessageBox::about(this, "About QuillonLT",
+                           "QuillonLT\n\nNC program editor and manual DNC for CNC machine "
+                           "shops.");
+    });
+    connect(m_toolBarAction, &QAction::triggered, m_toolBar, &QWidget::setVisible);
+    m_toolBarAction->setCheckable(true);
+    m_toolBarAction->setChecked(true);
+    connect(m_toolBar, &QToolBar::visibilityChanged, m_toolBarAction, &QAction::setChecked);
+}
+
+void CMainFrame::insertRemoteMenu()
+{
+    if (menuBar()->actions().contains(m_remoteMenu->menuAction()))
+        return;
+    const QList<QAction*> menus = menuBar()->actions();
+    const int tools = static_cast<int>(menus.indexOf(m_toolsMenu->menuAction()));
+    QAction* after = tools + 1 < menus.size() ? menus[tools + 1] : nullptr;
+    menuBar()->insertMenu(after, m_remoteMenu);
+    m_remoteToolButton->setVisible(true);
+}
+
+bool CMainFrame::startMainTimer(int intervalMs)
+{
+    m_timeGuard = TimeGuard::start(m_app.clock());
+    if (!m_timeGuard)
+        return false;
+    m_mainTimer.setInterval(intervalMs);
+    connect(&m_mainTimer, &QTimer::timeout, this, &CMainFrame::mainTimerTick,
+            Qt::UniqueConnection);
+    m_mainTimer.start();
+    return true;
+}
+
+void CMainFrame::mainTimerTick()
+{
+    if (m_inTick)
+        return;
+    m_inTick = true;
+    m_timeGuard->now(m_app.clock());
+    ++m_ticks;
+    if (m_ticks == 2) {
+        processCommandFile(m_app.workDir(), m_app.openFileQueue(), m_monitorRequests, false);
+        if (!m_app.openFileQueue().empty())
+            QTimer::singleShot(0, this, &CMainFrame::openNextQueuedFile);
+    }
+    const MonitorRequests::Due due = m_monitorRequests.tick();
+    if (due.monitor)
+        emit monitorWindowDue(false);
+    if (due.timeLine)
+        emit monitorWindowDue(true);
+    m_inTick = false;
 }
 
 void CMainFrame::buildStatusBar()
@@ -271,6 +507,29 @@ void CMainFrame::bringToFront()
         showNormal();
     raise();
     activateWindow();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    // Keys sent to any widget of this window (a modal dialog has its own window).
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+        widget && widget->window() == this) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool press = event->type() == QEvent::KeyPress;
+        if (key->key() == Qt::Key_Control && !key->isAutoRepeat()) {
+            if (press)
+                m_windowOrder.ctrlPressed();
+            else
+                m_windowOrder.ctrlReleased(m_mdiArea->activeSubWindow());
+        } else if (press && key->key() == Qt::Key_Tab &&
+                   key->modifiers() == Qt::ControlModifier) {
+            if (const auto next = m_windowOrder.tab())
+                m_mdiArea->setActiveSubWindow(*next);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

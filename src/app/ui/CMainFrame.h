@@ -2,11 +2,20 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMdiSubWindow>
 #include <QPointer>
+#include <QTimer>
+
+#include <optional>
+
+#include "app/CommandFile.h"
+#include "app/TimeGuard.h"
+#include "app/WindowCycler.h"
 
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QToolBar;
 
 namespace quillon {
 
@@ -28,12 +37,30 @@ public:
     // Opens the next file waiting in the open-file queue, one per pass of the event loop.
     void openNextQueuedFile();
 
+    // Starts the main timer; false ("Computer time issue") when the clock is broken.
+    bool startMainTimer(int intervalMs = kMainTimerMs);
+    // The remote menu: "RemoteDNC" after "&Tools", when remote monitoring is configured.
+    void insertRemoteMenu();
+    QMenu* remoteMenu() const { return m_remoteMenu; }
+    QToolBar* toolBar() const { return m_toolBar; }
+    const MonitorRequests& monitorRequests() const { return m_monitorRequests; }
+
+    static constexpr int kMainTimerMs = 1000;
+
+signals:
+    // A monitoring window asked for on the command line is due.
+    void monitorWindowDue(bool timeLine);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
+    void buildToolBar();
     void buildStatusBar();
+    void mainTimerTick();
+    void fillWindowMenu(QMenu* menu);
     void fillRecentFiles();
     void showPendingWork();
     void showCaret(std::size_t line, std::size_t column);
@@ -46,11 +73,25 @@ private:
     QMdiArea* m_mdiArea;
     DocumentManager* m_documents;
     QMenu* m_recentMenu = nullptr;
+    QMenu* m_toolsMenu = nullptr;
+    QMenu* m_remoteMenu = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QAction* m_remoteToolButton = nullptr;
+    QTimer m_mainTimer;
+    std::optional<TimeGuard> m_timeGuard;
+    int m_ticks = 0;
+    bool m_inTick = false;
+    MonitorRequests m_monitorRequests;
+    WindowCycler<QMdiSubWindow*> m_windowOrder;
     QLabel* m_caretPane = nullptr;
     QLabel* m_overwritePane = nullptr;
     QList<QAction*> m_documentActions;
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
+    QAction* m_directoryAction = nullptr;
+    QAction* m_toolBarAction = nullptr;
+    QAction* m_statusBarAction = nullptr;
+    QAction* m_fileUpdateAction = nullptr;
 };
 
 }  // namespace quillon

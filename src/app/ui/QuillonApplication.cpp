@@ -5,6 +5,7 @@
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
 
 #include "app/MainWindowRect.h"
 #include "app/SettingsLock.h"
@@ -25,6 +26,8 @@ namespace quillon {
 namespace {
 
 constexpr char kRestartNeeded[] = "You need to exit and re-enter Quillon LT program";
+// The toolbar's (and the docked windows') state in QuillonLT.ini.
+constexpr char kBarStateKey[] = "QuillonLTtoolbar";
 
 // The command line with a file argument made absolute: the running program, which may
 // get the file, has its own current folder.
@@ -91,9 +94,10 @@ auto& flagOf(Settings& settings, ViewToggle toggle)
 
 QuillonApplication::QuillonApplication(WorkDir workDir, QString instanceName,
                                        Notifier* notifier, FilePrompter* files,
-                                       QObject* parent)
+                                       const Clock* clock, QObject* parent)
     : QObject(parent),
       m_workDir(std::move(workDir)),
+      m_clock(clock ? clock : &m_systemClock),
       m_ownNotifier(notifier ? nullptr : std::make_unique<QtNotifier>()),
       m_ownFiles(files ? nullptr : std::make_unique<QtFilePrompter>()),
       m_notifier(notifier ? notifier : m_ownNotifier.get()),
@@ -145,6 +149,12 @@ QuillonApplication::StartResult QuillonApplication::start(const QStringList& com
                     m_editorEnvironment->editorFontChanged();
             });
     m_mainFrame = std::make_unique<CMainFrame>(*this);
+    if (!m_mainFrame->startMainTimer()) {
+        m_notifier->message("Computer time issue");
+        return StartResult::Failed;
+    }
+    m_mainFrame->restoreState(
+        QSettings(m_recentFiles.iniPath(), QSettings::IniFormat).value(kBarStateKey).toByteArray());
     if (m_ownNotifier)
         m_ownNotifier->setParent(m_mainFrame.get());
     if (m_ownFiles)
@@ -288,6 +298,8 @@ void QuillonApplication::shutDown(bool saveWindowRect)
     writeMarginsFile(m_workDir, m_settings.margins);
     closeKeptPorts(m_settings.portSetups);
     if (saveWindowRect && m_mainFrame) {
+        QSettings(m_recentFiles.iniPath(), QSettings::IniFormat)
+            .setValue(kBarStateKey, m_mainFrame->saveState());
         const QRect rect = m_mainFrame->isMaximized() ? m_mainFrame->normalGeometry()
                                                       : m_mainFrame->geometry();
         writeMainWindowRect(m_workDir, fromQRect(rect));

@@ -37,10 +37,12 @@ class QuillonApplication : public QObject {
 public:
     enum class StartResult { Run, HandedOver, Failed };
 
-    // notifier and files: how the user is told and asked; the message boxes and file
-    // dialogs of the platform unless a test brings its own.
+    // notifier, files and clock: how the user is told and asked and where the time comes
+    // from; the message boxes, file dialogs and clock of the system unless a test brings
+    // its own.
     QuillonApplication(WorkDir workDir, QString instanceName, Notifier* notifier = nullptr,
-                       FilePrompter* files = nullptr, QObject* parent = nullptr);
+                       FilePrompter* files = nullptr, const Clock* clock = nullptr,
+                       QObject* parent = nullptr);
     ~QuillonApplication() override;
 
     // Runs the start-up for this command line (program first). HandedOver: another
@@ -58,7 +60,7 @@ public:
     // What the editor views share; exists once start() has read the settings.
     EditorEnvironment& editorEnvironment() { return *m_editorEnvironment; }
     SingleInstance& instance() { return m_instance; }
-    const Clock& clock() const { return m_clock; }
+    const Clock& clock() const { return *m_clock; }
 
     // Commands.
     void editFont(FontRole role);
@@ -92,7 +94,8 @@ private:
     StartResult handOverToRunningInstance(const std::optional<FileArgument>& file);
 
     WorkDir m_workDir;
-    SystemClock m_clock;
+    SystemClock m_systemClock;
+    const Clock* m_clock;
     std::unique_ptr<QtNotifier> m_ownNotifier;
     std::unique_ptr<QtFilePrompter> m_ownFiles;
     Notifier* m_notifier;

@@ -1,0 +1,187 @@
+#include "app/ui/CMainFrame.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QProcess>
+#include <QSettings>
+#include <QTest>
+#include <QToolBar>
+
+#include "app/HandOff.h"
+#include "app/ui/DocumentManager.h"
+#include "app/ui/QuillonApplication.h"
+#include "editor/ui/CChildFrame.h"
+#include "gui/GuiTestSupport.h"
+#include "platform/Clock.h"
+#include "platform/FilePrompter.h"
+#include "platform/Notifier.h"
+#include "support/TempWorkDir.h"
+
+namespace quillon {
+namespace {
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    std::unique_ptr<QuillonApplication> start(const QStringList& commandLine = {"quillonlt"})
+    {
+        auto app = std::make_unique<QuillonApplication>(dir.workDir(), "quillonlt", &notifier,
+                                                        &files, clock.get());
+        started = app->start(commandLine);
+        return app;
+    }
+
+    static void settle(const std::function<bool()>& done, int ms = 5000)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+
+    std::string program(const std::string& name)
+    {
+        dir.write(name, "N10 G0 X0\r\nM30\r\n");
+        return dir.path(name);
+    }
+
+    test::TempWorkDir dir;
+    ScriptedNotifier notifier;
+    ScriptedFilePrompter files;
+    std::unique_ptr<FixedClock> clock = std::make_unique<FixedClock>(1'765'000'000);
+    QuillonApplication::StartResult started{};
+};
+
+TEST_F(MainFrameTest, ABrokenClockEndsTheStart)
+{
+    clock = std::make_unique<FixedClock>(5000);
+    auto app = start();
+    EXPECT_EQ(started, QuillonApplication::StartResult::Failed);
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{"Computer time issue"});
+}
+
+TEST_F(MainFrameTest, TheSecondTickOpensTheFilesOfTheCommandFile)
+{
+    const std::string file = program("O7.NC");
+    // Left by a start whose file could not be handed over at once.
+    dir.write(kCommandFile, "\"/usr/bin/quillonlt\" \"" + file + "\"\r\n");
+    auto app = start();
+    ASSERT_EQ(started, QuillonApplication::StartResult::Run);
+    CMainFrame* frame = app->mainFrame();
+    EXPECT_TRUE(frame->documents().frames().isEmpty());
+    frame->startMainTimer(20);
+    settle([&] { return !frame->documents().frames().isEmpty(); });
+    ASSERT_EQ(frame->documents().frames().size(), 1);
+    EXPECT_EQ(frame->documents().frames()[0]->document().pathName(), file);
+    EXPECT_FALSE(dir.exists(kCommandFile));
+}
+
+TEST_F(MainFrameTest, TheRealProgramReadsItsCommandFileOnTheSecondTick)
+{
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QUILLONLT_HOME", QString::fromStdString(dir.workDir().root()));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(environment);
+    const QString file = QString::fromStdString(this->program("O8.NC"));
+    program.start(QUILLONLT_BINARY, {file});
+    ASSERT_TRUE(program.waitForStarted());
+    settle([&] { return dir.exists(kCommandFile); });
+    EXPECT_NE(dir.read(kCommandFile).find("\"" + file.toStdString() + "\""), std::string::npos);
+    settle([&] { return !dir.exists(kCommandFile); }, 6000);
+    EXPECT_FALSE(dir.exists(kCommandFile));
+    EXPECT_EQ(program.state(), QProcess::Running);
+    program.kill();
+    program.waitForFinished();
+}
+
+TEST_F(MainFrameTest, TheSixthFileDroppedBeforeAnIdlePassIsDropped)
+{
+    auto app = start();
+    for (int i = 1; i <= 6; ++i) {
+        ASSERT_TRUE(writeDropIn(dir.workDir(), program("D" + std::to_string(i) + ".NC")));
+        app->openDroppedFile();  // each hand-over before the event loop runs again
+    }
+    EXPECT_EQ(app->openFileQueue().freeSlots(), 0u);
+    settle([&] { return app->openFileQueue().empty(); });
+    QCoreApplication::processEvents();
+    const auto frames = app->mainFrame()->documents().frames();
+    ASSERT_EQ(frames.size(), 5);
+    for (auto* frame : frames)
+        EXPECT_EQ(frame->document().pathName().find("D6.NC"), std::string::npos);
+}
+
+TEST_F(MainFrameTest, CtrlTabCyclesThroughTheWindowsInTheOrderOfUse)
+{
+    auto app = start();
+    CMainFrame* frame = app->mainFrame();
+    frame->activateWindow();
+    std::vector<CChildFrame*> opened;
+    for (const char* name : {"A.NC", "B.NC", "C.NC"})
+        opened.push_back(frame->documents().openFile(QString::fromStdString(program(name))));
+    QMdiArea* area = frame->mdiArea();
+    auto active = [&] { return qobject_cast<CChildFrame*>(area->activeSubWindow()->widget()); };
+    ASSERT_EQ(active(), opened[2]);
+
+    // Ctrl held down over several Tabs, as a hand does it.
+    auto key = [area](QEvent::Type type, int code, Qt::KeyboardModifiers mods) {
+        QKeyEvent event(type, code, mods);
+        QApplication::sendEvent(area, &event);
+    };
+    key(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+    key(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(active(), opened[1]);
+    key(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(active(), opened[0]);
+    key(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+    // A, the window reached, is now the most recent: a quick Ctrl+Tab goes back to C.
+    QTest::keyClick(area, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(active(), opened[2]);
+}
+
+TEST_F(MainFrameTest, MenusToolbarAndTheRemoteMenu)
+{
+    auto app = start();
+    CMainFrame* frame = app->mainFrame();
+    QStringList titles;
+    for (QAction* menu : frame->menuBar()->actions())
+        titles << menu->text();
+    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Utilities", "&DNC", "&Settings",
+                                   "&Tools", "&Window", "&Help"}));
+    // Commands of parts not built yet are there, and disabled.
+    for (const char* text : {"&Transmit", "&Renumber", "Compare/Raw (2 files)",
+                             "&Bolt hole circle", "&Mazak Work Number"}) {
+        QAction* action = test::findByText<QAction>(*frame, text);
+        ASSERT_TRUE(action) << text;
+        EXPECT_FALSE(action->isEnabled()) << text;
+    }
+    EXPECT_EQ(frame->toolBar()->objectName(), "QuillonLTtoolbar");
+
+    frame->insertRemoteMenu();
+    titles.clear();
+    for (QAction* menu : frame->menuBar()->actions())
+        titles << menu->text();
+    EXPECT_EQ(titles.indexOf("RemoteDNC"), titles.indexOf("&Tools") + 1);
+    EXPECT_TRUE(test::findByText<QAction>(*frame->remoteMenu(), "OEE/&Machine"));
+    frame->insertRemoteMenu();  // once only
+    EXPECT_EQ(frame->menuBar()->actions().size(), titles.size());
+}
+
+TEST_F(MainFrameTest, TheToolbarStateIsKeptBetweenRuns)
+{
+    {
+        auto app = start();
+        app->mainFrame()->toolBar()->hide();
+        ASSERT_TRUE(app->mainFrame()->close());
+    }
+    EXPECT_TRUE(QSettings(QString::fromStdString(dir.path("QuillonLT.ini")),
+                          QSettings::IniFormat)
+                    .contains("QuillonLTtoolbar"));
+    auto again = start();
+    EXPECT_TRUE(again->mainFrame()->toolBar()->isHidden());
+}
+
+}  // namespace
+}  // namespace quillon
