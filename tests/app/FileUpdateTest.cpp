@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 
+#include "cli/CliCommands.h"
 #include "platform/FileBytes.h"
 #include "platform/Notifier.h"
 #include "platform/TextFile.h"
@@ -185,6 +187,20 @@ TEST(RunFileUpdate, ReportsEachPairAndSkipsSameFoldersDotFilesAndSubfolders)
     EXPECT_EQ(std::distance(fs::directory_iterator(f.to), {}), 3);  // no .hidden, no SUB
     runFileUpdate(settings, notifier, collect);
     EXPECT_EQ(reports.size(), 2u);
+}
+
+TEST(CliFileUpdate, RunsTheStoredPairsAsStartDoes)
+{
+    Folders f;
+    f.put(f.from, "O1000", "%\nO1000\n%\n");
+    f.dir.write(kFileUpdatePairsFile, f.to + " " + f.to + "/\r\n" + f.from + "/>" + f.to +
+                                          "/\r\n" + f.from + ">" + f.dir.base() + "/none\r\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(cli::run({"fileupdate"}, out, err), 0);
+    EXPECT_EQ(out.str(), f.to + "/O1000\n" + f.dir.base() + "/none/O1000 --- FILE INCOMPLETE\n");
+    EXPECT_EQ(err.str(), f.to + ": The directories are the same\n");
+    EXPECT_EQ(readFile(f.to + "/O1000"), "%\nO1000\n%\n");
 }
 
 }  // namespace
