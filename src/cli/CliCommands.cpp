@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "app/FileUpdate.h"
 #include "dnc/ComConfFile.h"
 #include "dnc/PortSetups.h"
 #include "editor/CLiDoc.h"
@@ -79,12 +80,28 @@ int runInfo(const Arguments& arguments, std::ostream& out, std::ostream& err)
     return kExitOk;
 }
 
+// The pairs of the working directory's FileUpdt.sys, run as the "File update" dialog's
+// Start runs them; each report goes to standard output, nothing is printed on paper.
+int runFileUpdatePairs(const Arguments& arguments, std::ostream& out, std::ostream& err)
+{
+    if (!arguments.empty()) {
+        err << "fileupdate takes no arguments\n";
+        return kExitUsage;
+    }
+    const FileUpdateSettings stored = readFileUpdateSettings(WorkDir::fromEnvironment());
+    StreamNotifier notifier(err);
+    runFileUpdate(settingsFromList(listEntries(stored), stored.printAfterUpdate), notifier,
+                  [&out](const DirectoryPair&, const std::string& report) { out << report; });
+    return kExitOk;
+}
+
 const std::vector<Subcommand>& subcommands()
 {
     static const std::vector<Subcommand> table = {
         {"setups", "setups", runSetups},
         {"resave", "resave IN OUT", runResave},
         {"info", "info FILE", runInfo},
+        {"fileupdate", "fileupdate", runFileUpdatePairs},
     };
     return table;
 }

@@ -95,7 +95,6 @@ TEST_F(ApplicationTest, StartUpReadsTheSettingsAndRecordsTheCommandLine)
               QuillonApplication::StartResult::Run);
     CMainFrame* frame = app->mainFrame();
     ASSERT_TRUE(frame);
-    test::saveScreenshot(*frame, "main-frame");
     EXPECT_EQ(frame->geometry(), QRect(QPoint(40, 30), QPoint(839, 629)));
     EXPECT_FALSE(app->settings().flags.wheelScrollsAll);
     EXPECT_TRUE(app->settings().flags.scrollBarScrollsAll);

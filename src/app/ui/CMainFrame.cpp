@@ -257,8 +257,7 @@ void CMainFrame::buildMenus()
            "Calculate side(s) and/or angle(s) in a right angle triangle");
     notYet(m_toolsMenu, "S&urface speed", "Surface speed calculation");
     m_toolsMenu->addSeparator();
-    m_fileUpdateAction = m_toolsMenu->addAction("&File update");
-    m_fileUpdateAction->setEnabled(false);
+    m_toolsMenu->addAction("&File update", this, [this] { m_app.fileUpdate(); });
     auto* cleanup = m_toolsMenu->addMenu("&File cleanup");
     for (const char* tool : {"&EOB", "&Blank line", "&Okuma format", "&Comment format",
                              "&Reverse Comment format", "&Mazak Work Number"})

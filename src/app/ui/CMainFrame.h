@@ -91,7 +91,6 @@ private:
     QAction* m_directoryAction = nullptr;
     QAction* m_toolBarAction = nullptr;
     QAction* m_statusBarAction = nullptr;
-    QAction* m_fileUpdateAction = nullptr;
 };
 
 }  // namespace quillon

@@ -11,6 +11,7 @@
 #include "app/SettingsLock.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/DesktopCalculator.h"
+#include "app/ui/FileUpdateDialog.h"
 #include "app/ui/FontMapping.h"
 #include "app/ui/OtherOptionsDialog.h"
 #include "app/ui/PasswordDialog.h"
@@ -263,6 +264,13 @@ void QuillonApplication::editColors()
     connect(&dialog, &ColorsDialog::colorsApplied, m_editorEnvironment.get(),
             &EditorEnvironment::displayChanged);
     dialog.exec();
+}
+
+void QuillonApplication::fileUpdate()
+{
+    if (!passSettingsLock())
+        return;
+    runFileUpdateTool(m_workDir, *m_notifier, m_mainFrame.get());
 }
 
 void QuillonApplication::rs232Parameters()

@@ -68,6 +68,7 @@ public:
     void applyFont(FontRole role, const LogFont& font);
     void otherOptions();
     void editColors();
+    void fileUpdate();
     void rs232Parameters();
     void toggleView(ViewToggle toggle);
     bool viewFlag(ViewToggle toggle) const;
