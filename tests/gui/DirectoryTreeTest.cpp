@@ -1,0 +1,199 @@
+#include "editor/ui/DirectoryTree.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTest>
+
+#include "platform/FileAttributes.h"
+#include "support/TempWorkDir.h"
+
+namespace quillon {
+namespace {
+
+// base/
+//   empty/
+//   files/O1000.NC
+//   nc/  .git/  .hidden  alpha/deep/O2000.NC  Beta/  A.NC  zeta.nc
+class DirectoryTreeTest : public ::testing::Test {
+protected:
+    DirectoryTreeTest()
+    {
+        for (const char* folder : {"empty", "files", "nc/.git", "nc/alpha/deep", "nc/Beta"})
+            makePath(path(folder));
+        for (const char* file :
+             {"files/O1000.NC", "nc/.hidden", "nc/alpha/deep/O2000.NC", "nc/A.NC", "nc/zeta.nc"})
+            test::writeBytes(path(file), "%\nO1000\nM30\n%\n");
+    }
+
+    std::string path(const std::string& name) const { return dir.base() + "/" + name; }
+
+    static QTreeWidgetItem* child(QTreeWidgetItem* item, const QString& text)
+    {
+        for (int i = 0; i < item->childCount(); ++i) {
+            if (item->child(i)->text(0) == text)
+                return item->child(i);
+        }
+        return nullptr;
+    }
+
+    static QStringList childTexts(const QTreeWidgetItem* item)
+    {
+        QStringList texts;
+        for (int i = 0; i < item->childCount(); ++i)
+            texts << item->child(i)->text(0);
+        return texts;
+    }
+
+    static bool hasExpandButton(const QTreeWidgetItem* item)
+    {
+        return item->childCount() == 1 && DirectoryTree::isPlaceholder(item->child(0));
+    }
+
+    // A tree whose only root is the temporary folder, expanded.
+    QTreeWidgetItem* openBase(DirectoryTree& tree)
+    {
+        EXPECT_TRUE(tree.fillRoots({dir.base()}));
+        QTreeWidgetItem* root = tree.topLevelItem(0);
+        EXPECT_TRUE(hasExpandButton(root));
+        root->setExpanded(true);
+        return root;
+    }
+
+    test::TempWorkDir dir;
+};
+
+TEST_F(DirectoryTreeTest, ExpandButtonsFollowWhatIsShown)
+{
+    struct Case {
+        const char* scenario;
+        bool showFiles;
+        QStringList expandable;
+        QStringList plain;
+    };
+    const Case cases[] = {
+        {"with files", true, {"files", "nc"}, {"empty"}},
+        {"folders only", false, {"nc"}, {"empty", "files"}},
+    };
+    for (const auto& c : cases) {
+        DirectoryTree tree;
+        tree.setShowFiles(c.showFiles);
+        QTreeWidgetItem* root = openBase(tree);
+        for (const auto& name : c.expandable)
+            EXPECT_TRUE(hasExpandButton(child(root, name)))
+                << c.scenario << ' ' << name.toStdString();
+        for (const auto& name : c.plain)
+            EXPECT_EQ(child(root, name)->childCount(), 0)
+                << c.scenario << ' ' << name.toStdString();
+    }
+}
+
+TEST_F(DirectoryTreeTest, ExpandingListsFoldersFirstIgnoringCaseWithoutDotNames)
+{
+    DirectoryTree tree;
+    QTreeWidgetItem* nc = child(openBase(tree), "nc");
+    nc->setExpanded(true);
+    EXPECT_EQ(childTexts(nc), (QStringList{"alpha", "Beta", "A.NC", "zeta.nc"}));
+    EXPECT_TRUE(hasExpandButton(child(nc, "alpha")));
+    EXPECT_EQ(child(nc, "Beta")->childCount(), 0);
+    EXPECT_EQ(child(nc, "A.NC")->childCount(), 0);
+
+    tree.setShowFiles(false);
+    nc->setExpanded(false);
+    nc->setExpanded(true);
+    EXPECT_EQ(childTexts(nc), (QStringList{"alpha", "Beta"}));
+}
+
+TEST_F(DirectoryTreeTest, ExpandingAgainListsAfreshAndCollapsingKeepsTheSelectionVisible)
+{
+    DirectoryTree tree;
+    QTreeWidgetItem* nc = child(openBase(tree), "nc");
+    nc->setExpanded(true);
+    tree.setCurrentItem(child(nc, "zeta.nc"));
+    nc->setExpanded(false);
+    EXPECT_EQ(tree.currentItem(), nc);
+    EXPECT_EQ(tree.currentPath(), path("nc"));
+
+    test::writeBytes(path("nc/b.nc"), "%\n");
+    nc->setExpanded(true);
+    EXPECT_EQ(childTexts(nc), (QStringList{"alpha", "Beta", "A.NC", "b.nc", "zeta.nc"}));
+}
+
+TEST_F(DirectoryTreeTest, SelectPathWalksDownFromTheLongestRoot)
+{
+    DirectoryTree tree;
+    QStringList selected;
+    QObject::connect(&tree, &DirectoryTree::pathSelected,
+                     [&](const QString& path) { selected << path; });
+    ASSERT_TRUE(tree.fillRoots());
+    const std::string program = path("nc/alpha/deep/O2000.NC");
+    ASSERT_TRUE(tree.selectPath(program));
+    EXPECT_EQ(tree.currentItem()->text(0), "O2000.NC");
+    EXPECT_EQ(tree.currentPath(), program);
+    EXPECT_TRUE(tree.currentItem()->parent()->isExpanded());
+    EXPECT_EQ(selected.value(selected.size() - 1), QString::fromStdString(program));
+
+    struct Case {
+        const char* scenario;
+        std::vector<std::string> roots;
+        std::string path;
+        bool found;
+        std::string selected;
+        int topLevel;  // the root the selection lies below
+    };
+    const std::string home = dir.base();  // stands for the home folder
+    const Case cases[] = {
+        {"under home", {"/", home}, path("nc/Beta"), true, path("nc/Beta"), 1},
+        {"trailing separator", {"/", home}, path("nc/alpha/"), true, path("nc/alpha"), 1},
+        {"missing level", {home}, path("nc/alpha/missing/x"), false, path("nc/alpha"), 0},
+        {"case differs", {home}, path("NC/alpha"), false, home, 0},
+        {"dot name", {home}, path("nc/.git"), false, path("nc"), 0},
+    };
+    for (const auto& c : cases) {
+        DirectoryTree tree;
+        ASSERT_TRUE(tree.fillRoots(c.roots));
+        EXPECT_EQ(tree.selectPath(c.path), c.found) << c.scenario;
+        EXPECT_EQ(tree.currentPath(), c.selected) << c.scenario;
+        QTreeWidgetItem* top = tree.currentItem();
+        while (top && top->parent())
+            top = top->parent();
+        EXPECT_EQ(tree.indexOfTopLevelItem(top), c.topLevel) << c.scenario;
+    }
+
+    DirectoryTree other;
+    ASSERT_TRUE(other.fillRoots({home}));
+    EXPECT_FALSE(other.selectPath("/etc/fstab"));
+    EXPECT_EQ(other.currentItem(), nullptr);
+}
+
+TEST_F(DirectoryTreeTest, DoubleClickActivatesTheFullPath)
+{
+    DirectoryTree tree;
+    QStringList activated;
+    QObject::connect(&tree, &DirectoryTree::pathActivated,
+                     [&](const QString& path) { activated << path; });
+    tree.resize(300, 400);
+    tree.show();
+    ASSERT_TRUE(tree.fillRoots({dir.base()}));
+    ASSERT_TRUE(tree.selectPath(path("files/O1000.NC")));
+    const QRect rect = tree.visualItemRect(tree.currentItem());
+    // A widget double click arrives as press, release, double click.
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    QTest::mouseDClick(tree.viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    EXPECT_EQ(activated, QStringList{QString::fromStdString(path("files/O1000.NC"))});
+}
+
+TEST_F(DirectoryTreeTest, RootsAreTheFileSystemAndHome)
+{
+    const auto roots = DirectoryTree::platformRoots();
+    ASSERT_FALSE(roots.empty());
+    EXPECT_EQ(roots.front(), "/");
+    EXPECT_EQ(roots.back(), QDir::homePath().toStdString());
+
+    DirectoryTree tree;
+    EXPECT_FALSE(tree.fillRoots(std::vector<std::string>{}));
+    EXPECT_EQ(tree.errorText(), "Cannot get Logical Drive strings!");
+}
+
+}  // namespace
+}  // namespace quillon
