@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
+#include "editor/ui/DirectoryViewDialog.h"
+#include "editor/ui/SelectFolderDialog.h"
+#include "gui/GuiTestSupport.h"
 #include "platform/FileAttributes.h"
+#include "platform/Notifier.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {
@@ -193,6 +199,102 @@ TEST_F(DirectoryTreeTest, RootsAreTheFileSystemAndHome)
     DirectoryTree tree;
     EXPECT_FALSE(tree.fillRoots(std::vector<std::string>{}));
     EXPECT_EQ(tree.errorText(), "Cannot get Logical Drive strings!");
+}
+
+TEST_F(DirectoryTreeTest, DirectoryViewShowsAndHandsOverTheSelectedPath)
+{
+    DirectoryViewDialog dialog(path("nc/alpha"));
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Directory View");
+    QLineEdit* shown = test::edit(dialog, "path");
+    EXPECT_TRUE(shown->isReadOnly());
+    EXPECT_EQ(shown->text().toStdString(), path("nc/alpha"));
+    test::saveScreenshot(dialog, "directory-view-dialog");
+
+    dialog.tree()->selectPath(path("nc/zeta.nc"));
+    EXPECT_EQ(shown->text().toStdString(), path("nc/zeta.nc"));
+    test::findByText<QPushButton>(dialog, "Select")->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.selectedPath(), path("nc/zeta.nc"));
+
+    DirectoryViewDialog exited(path("nc"));
+    exited.show();
+    test::findByText<QPushButton>(exited, "Exit")->click();
+    EXPECT_EQ(exited.result(), QDialog::Rejected);
+}
+
+TEST_F(DirectoryTreeTest, SelectFolderOffersFoldersAndTheCallersFilter)
+{
+    SelectFolderDialog dialog(path("nc"));
+    dialog.resize(720, 420);
+    dialog.show();
+    test::saveScreenshot(dialog, "select-folder-dialog");
+    EXPECT_EQ(dialog.windowTitle(), "Select Folder");
+    EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
+    EXPECT_EQ(dialog.directory().absolutePath().toStdString(), path("nc"));
+    EXPECT_EQ(dialog.nameFilters(), (QStringList{"Show Folders Only (.)", "All Files (*.*)"}));
+    EXPECT_EQ(dialog.labelText(QFileDialog::FileName), "Folder:");
+    ASSERT_TRUE(dialog.folderEdit());
+    EXPECT_EQ(dialog.selectButton()->text(), "Select");
+    EXPECT_TRUE(dialog.selectButton()->isVisible());
+    EXPECT_TRUE(dialog.selectButton()->isEnabled());
+
+    SelectFolderDialog withFilter(path("nc"), "NC programs (*.nc)|*.nc||");
+    EXPECT_EQ(withFilter.nameFilters(),
+              (QStringList{"Show Folders Only (.)", "NC programs (*.nc)"}));
+}
+
+TEST_F(DirectoryTreeTest, SelectFolderStaysOpenUntilTheFolderPasses)
+{
+    ScriptedNotifier notifier;
+    SelectFolderDialog dialog(dir.base());
+    dialog.setNotifier(notifier);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    // Typed into the field, as a user does: while it has the focus the dialog leaves its
+    // text alone. The click takes the focus away.
+    auto select = [&](const std::string& typed) {
+        dialog.folderEdit()->setFocus();
+        dialog.folderEdit()->setText(QString::fromStdString(typed));
+        dialog.selectButton()->setFocus();
+        dialog.selectButton()->click();
+    };
+
+    select(path("files/O1000.NC"));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{path("files/O1000.NC") +
+                                                         "\nThis is a file not a directory."});
+    EXPECT_EQ(dialog.focusWidget(), dialog.folderEdit());
+
+    notifier.clear();
+    notifier.script({NoticeAnswer::Yes});
+    select(path("files/O1000.NC/sub"));  // cannot be made below a file
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(notifier.texts().size(), 2u);
+    EXPECT_EQ(notifier.texts()[1], "You do not have permission\nto create this folder.");
+
+    notifier.clear();
+    notifier.script({NoticeAnswer::Yes});
+    select("NEW/SUB");  // relative to the folder shown
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.selectedFolder(), path("NEW/SUB"));
+    EXPECT_TRUE(isDirectory(path("NEW/SUB")));
+}
+
+TEST_F(DirectoryTreeTest, SelectFolderReturnsTheFolderOrNothing)
+{
+    ScriptedNotifier notifier;
+    test::onNextDialog<SelectFolderDialog>([](SelectFolderDialog& dialog) {
+        dialog.folderEdit()->setText("nc/");
+        QTest::keyClick(dialog.folderEdit(), Qt::Key_Return);
+    });
+    EXPECT_EQ(selectFolder(nullptr, dir.base(), notifier), path("nc"));
+
+    test::onNextDialog<SelectFolderDialog>([](SelectFolderDialog& dialog) { dialog.reject(); });
+    EXPECT_FALSE(selectFolder(nullptr, dir.base(), notifier));
+    EXPECT_TRUE(notifier.shown().empty());
 }
 
 }  // namespace
