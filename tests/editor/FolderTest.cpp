@@ -43,31 +43,6 @@ TEST_F(FolderTest, ListsFoldersThenFilesIgnoringCaseAndHidingDotNames)
     EXPECT_TRUE(listFolder(path("missing"), true).folders.empty());
 }
 
-TEST_F(FolderTest, HasChildrenOnlyWhenSomethingWouldBeShown)
-{
-    makeFolder("empty");
-    makeFolder("files");
-    makeFile("files/O1000.NC");
-    makeFolder("hidden/.config");
-    makeFile("hidden/.profile");
-    makeFolder("nested/sub");
-    struct Case {
-        const char* scenario;
-        const char* folder;
-        bool withFiles;
-        bool withoutFiles;
-    };
-    const Case cases[] = {
-        {"empty folder", "empty", false, false},     {"only files", "files", true, false},
-        {"only dot names", "hidden", false, false},  {"a subfolder", "nested", true, true},
-        {"missing folder", "missing", false, false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(hasChildren(path(c.folder), true), c.withFiles) << c.scenario;
-        EXPECT_EQ(hasChildren(path(c.folder), false), c.withoutFiles) << c.scenario;
-    }
-}
-
 TEST_F(FolderTest, UnreadableFolderListsNothing)
 {
     if (::geteuid() == 0)
@@ -171,10 +146,6 @@ TEST_F(FolderTest, YesCreatesEveryLevelAndNoCreatesNothing)
     EXPECT_EQ(notifier.shown()[1].text,
               "NEW\\SUB\nThis folder does not exist.\n\nDo you want to create it?");
     EXPECT_EQ(notifier.shown()[1].buttons, NoticeButtons::YesNo);
-
-    notifier.clear();
-    EXPECT_FALSE(confirmFolder("C:", dir.base(), notifier, neverAsked));
-    EXPECT_EQ(notifier.texts(), std::vector<std::string>{"C:\nThe drive is invalid."});
 }
 
 TEST_F(FolderTest, FailedCreationIsExplainedByTheStorageKind)
