@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -14,6 +15,7 @@
 #include "app/ui/DocumentManager.h"
 #include "app/ui/QuillonApplication.h"
 #include "editor/ui/CChildFrame.h"
+#include "editor/ui/DirectoryTree.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/Clock.h"
 #include "platform/FilePrompter.h"
@@ -167,6 +169,35 @@ TEST_F(MainFrameTest, MenusToolbarAndTheRemoteMenu)
     EXPECT_TRUE(test::findByText<QAction>(*frame->remoteMenu(), "OEE/&Machine"));
     frame->insertRemoteMenu();  // once only
     EXPECT_EQ(frame->menuBar()->actions().size(), titles.size());
+}
+
+TEST_F(MainFrameTest, TheDirectoryWindowOpensFilesByDoubleClick)
+{
+    const std::string file = program("TREE.NC");
+    auto app = start();
+    app->settings().editorDirectory = dir.workDir().rootWithoutSeparator();
+    CMainFrame* frame = app->mainFrame();
+    EXPECT_FALSE(frame->directoryWindow()->isVisible());
+    EXPECT_EQ(frame->directoryWindow()->windowTitle(), "Directory tree");
+    QAction* toggle = test::findByText<QAction>(*frame, "&Directory Window");
+    ASSERT_TRUE(toggle);
+    EXPECT_EQ(toggle->shortcut(), QKeySequence(Qt::ALT | Qt::Key_D));
+    toggle->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(frame->directoryWindow()->isVisible());
+    EXPECT_TRUE(toggle->isChecked());
+    // Opened at the editor's folder, where the program lies.
+    EXPECT_EQ(frame->directoryTree()->currentPath(),
+              dir.workDir().rootWithoutSeparator());
+
+    emit frame->directoryTree()->pathActivated(QString::fromStdString(file));
+    ASSERT_EQ(frame->documents().frames().size(), 1);
+    EXPECT_EQ(frame->documents().frames()[0]->document().pathName(), file);
+    emit frame->directoryTree()->pathActivated(QString::fromStdString(dir.path("")));
+    EXPECT_EQ(frame->documents().frames().size(), 1);  // a folder opens nothing
+
+    toggle->trigger();
+    EXPECT_FALSE(frame->directoryWindow()->isVisible());
 }
 
 TEST_F(MainFrameTest, TheToolbarStateIsKeptBetweenRuns)

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
+#include <QVBoxLayout>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
@@ -17,6 +19,7 @@
 #include "app/ui/QuillonApplication.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CLiView.h"
+#include "editor/ui/DirectoryTree.h"
 #include "editor/ui/EditorEnvironment.h"
 #include "editor/ui/NcPrinter.h"
 #include "platform/ui/QtNotifier.h"
@@ -43,6 +46,7 @@ CMainFrame::CMainFrame(QuillonApplication& app)
     buildMenus();
     buildToolBar();
     buildStatusBar();
+    buildDirectoryWindow();
     connect(m_statusBarAction, &QAction::triggered, statusBar(), &QWidget::setVisible);
     m_statusBarAction->setCheckable(true);
     m_statusBarAction->setChecked(true);
@@ -196,7 +200,6 @@ void CMainFrame::buildMenus()
     m_directoryAction = view->addAction("&Directory Window");
     m_directoryAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_D));
     m_directoryAction->setCheckable(true);
-    m_directoryAction->setEnabled(false);
     view->addSeparator();
     m_toolBarAction = view->addAction("&Toolbar");
     m_statusBarAction = view->addAction("&Status Bar");
@@ -373,6 +376,38 @@ void CMainFrame::buildToolBar()
     m_toolBarAction->setCheckable(true);
     m_toolBarAction->setChecked(true);
     connect(m_toolBar, &QToolBar::visibilityChanged, m_toolBarAction, &QAction::setChecked);
+}
+
+void CMainFrame::buildDirectoryWindow()
+{
+    m_directoryDock = new QDockWidget("Directory tree", this);
+    m_directoryDock->setObjectName("DirectoryTree");
+    m_directoryTree = new DirectoryTree(m_directoryDock);
+    m_directoryTree->setShowFiles(true);
+    auto* inset = new QWidget(m_directoryDock);
+    auto* layout = new QVBoxLayout(inset);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(m_directoryTree);
+    m_directoryDock->setWidget(inset);
+    m_directoryDock->resize(200, 480);
+    addDockWidget(Qt::LeftDockWidgetArea, m_directoryDock);
+    m_directoryDock->hide();
+
+    // Filled the first time it is shown, at the editor's folder.
+    connect(m_directoryDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        m_directoryAction->setChecked(m_directoryDock->isVisible());
+        if (!visible || m_directoryFilled)
+            return;
+        m_directoryFilled = true;
+        m_directoryTree->fillRoots();
+        m_directoryTree->selectPath(m_app.settings().editorDirectory);
+    });
+    connect(m_directoryAction, &QAction::triggered, m_directoryDock, &QWidget::setVisible);
+    // A double click on a file opens it.
+    connect(m_directoryTree, &DirectoryTree::pathActivated, this, [this](const QString& path) {
+        if (QFileInfo(path).isFile())
+            m_documents->openFile(path);
+    });
 }
 
 void CMainFrame::insertRemoteMenu()

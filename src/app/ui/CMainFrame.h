@@ -12,6 +12,7 @@
 #include "app/TimeGuard.h"
 #include "app/WindowCycler.h"
 
+class QDockWidget;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -20,6 +21,7 @@ class QToolBar;
 namespace quillon {
 
 class CLiView;
+class DirectoryTree;
 class DocumentManager;
 class QuillonApplication;
 
@@ -42,6 +44,8 @@ public:
     // The remote menu: "RemoteDNC" after "&Tools", when remote monitoring is configured.
     void insertRemoteMenu();
     QMenu* remoteMenu() const { return m_remoteMenu; }
+    QDockWidget* directoryWindow() const { return m_directoryDock; }
+    DirectoryTree* directoryTree() const { return m_directoryTree; }
     QToolBar* toolBar() const { return m_toolBar; }
     const MonitorRequests& monitorRequests() const { return m_monitorRequests; }
 
@@ -59,6 +63,7 @@ private:
     void buildMenus();
     void buildToolBar();
     void buildStatusBar();
+    void buildDirectoryWindow();
     void mainTimerTick();
     void fillWindowMenu(QMenu* menu);
     void fillRecentFiles();
@@ -89,6 +94,9 @@ private:
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
     QAction* m_directoryAction = nullptr;
+    QDockWidget* m_directoryDock = nullptr;
+    DirectoryTree* m_directoryTree = nullptr;
+    bool m_directoryFilled = false;
     QAction* m_toolBarAction = nullptr;
     QAction* m_statusBarAction = nullptr;
 };

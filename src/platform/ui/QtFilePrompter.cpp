@@ -33,12 +33,16 @@ QString toQtFilter(std::string_view filter)
     QStringList entries;
     for (const auto& entry : parseFileFilter(filter)) {
         QStringList patterns;
-        for (const auto& pattern : entry.patterns)
-            patterns << fromBytes(pattern);
+        for (const auto& pattern : entry.patterns) {
+            // "*.*" meant every file on Windows; here names need no dot.
+            patterns << (pattern == "*.*" ? QStringLiteral("*") : fromBytes(pattern));
+        }
         QString description = fromBytes(entry.description);
         // QFileDialog takes the patterns from the parentheses of the description.
-        if (!description.contains('('))
-            description += " (" + patterns.join(' ') + ')';
+        const auto open = description.indexOf('(');
+        if (open >= 0)
+            description.truncate(open);
+        description = description.trimmed() + " (" + patterns.join(' ') + ')';
         entries << description;
     }
     return entries.join(";;");
