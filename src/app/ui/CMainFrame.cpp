@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
+#include <QIcon>
 #include <QVBoxLayout>
 #include <QFileInfo>
 #include <QLabel>
@@ -291,11 +292,7 @@ void CMainFrame::buildMenus()
     fillWindowMenu(window);
 
     auto* help = menuBar()->addMenu("&Help");
-    help->addAction("&About QuillonLT", this, [this] {
-        QMessageBox::about(this, "About QuillonLT",
-                           "QuillonLT\n\nNC program editor and manual DNC for CNC machine "
-                           "shops.");
-    });
+    help->addAction("&About QuillonLT", this, &CMainFrame::showAbout);
 }
 
 void CMainFrame::fillWindowMenu(QMenu* menu)
@@ -328,7 +325,10 @@ void CMainFrame::buildToolBar()
     // Saved with the window state under this name, as the toolbar state always was.
     m_toolBar->setObjectName("QuillonLTtoolbar");
     m_toolBar->setIconSize(QSize(20, 20));
-    const auto icon = [this](QStyle::StandardPixmap pixmap) { return style()->standardIcon(pixmap); };
+    // The desktop's icon theme where there is one, the style's own icons otherwise.
+    const auto icon = [this](const char* themeName, QStyle::StandardPixmap fallback) {
+        return QIcon::fromTheme(themeName, style()->standardIcon(fallback));
+    };
     const auto actionOf = [this](const QString& text) {
         for (QAction* action : menuBar()->findChildren<QAction*>()) {
             if (action->text() == text)
@@ -336,42 +336,49 @@ void CMainFrame::buildToolBar()
         }
         return static_cast<QAction*>(nullptr);
     };
-    const std::pair<const char*, QStyle::StandardPixmap> commands[] = {
-        {"&New", QStyle::SP_FileIcon},
-        {"&Open...", QStyle::SP_DialogOpenButton},
-        {"&Save", QStyle::SP_DialogSaveButton},
+    struct Button {
+        const char* text;
+        const char* themeIcon;
+        QStyle::StandardPixmap fallback;
     };
-    for (const auto& [text, pixmap] : commands) {
-        if (QAction* action = actionOf(text)) {
-            action->setIcon(icon(pixmap));
-            m_toolBar->addAction(action);
+    const Button buttons[] = {
+        {"&New", "document-new", QStyle::SP_FileIcon},
+        {"&Open...", "document-open", QStyle::SP_DialogOpenButton},
+        {"&Save", "document-save", QStyle::SP_DialogSaveButton},
+        {nullptr, nullptr, QStyle::SP_CustomBase},
+        {"Cu&t", "edit-cut", QStyle::SP_CustomBase},
+        {"&Copy", "edit-copy", QStyle::SP_CustomBase},
+        {"&Paste", "edit-paste", QStyle::SP_CustomBase},
+        {nullptr, nullptr, QStyle::SP_CustomBase},
+        {"&Print...", "document-print", QStyle::SP_CustomBase},
+    };
+    for (const auto& button : buttons) {
+        if (!button.text) {
+            m_toolBar->addSeparator();
+            continue;
         }
+        QAction* action = actionOf(button.text);
+        if (!action)
+            continue;
+        action->setIcon(button.fallback == QStyle::SP_CustomBase
+                            ? QIcon::fromTheme(button.themeIcon)
+                            : icon(button.themeIcon, button.fallback));
+        m_toolBar->addAction(action);
     }
-    m_toolBar->addSeparator();
-    for (const char* text : {"Cu&t", "&Copy", "&Paste"}) {
-        if (QAction* action = actionOf(text))
-            m_toolBar->addAction(action);
-    }
-    m_toolBar->addSeparator();
-    if (QAction* print = actionOf("&Print..."))
-        m_toolBar->addAction(print);
     m_toolBar->addSeparator();
     // Transmit and receive with the selected setup, without the selection dialog.
-    QAction* transmit = m_toolBar->addAction(icon(QStyle::SP_ArrowUp), "Transmit");
+    QAction* transmit = m_toolBar->addAction(icon("go-up", QStyle::SP_ArrowUp), "Transmit");
     transmit->setEnabled(false);
-    QAction* receive = m_toolBar->addAction(icon(QStyle::SP_ArrowDown), "Receive");
+    QAction* receive = m_toolBar->addAction(icon("go-down", QStyle::SP_ArrowDown), "Receive");
     receive->setEnabled(false);
     m_toolBar->addSeparator();
-    m_remoteToolButton =
-        m_toolBar->addAction(icon(QStyle::SP_ComputerIcon), "&Remote monitor/Detailed");
+    m_remoteToolButton = m_toolBar->addAction(icon("network-server", QStyle::SP_ComputerIcon),
+                                              "&Remote monitor/Detailed");
     m_remoteToolButton->setEnabled(false);
     // Remote monitoring is not configured: its button is hidden.
     m_remoteToolButton->setVisible(false);
-    m_toolBar->addAction(icon(QStyle::SP_MessageBoxQuestion), "&About QuillonLT", this, [this] {
-        QMessageBox::about(this, "About QuillonLT",
-                           "QuillonLT\n\nNC program editor and manual DNC for CNC machine "
-                           "shops.");
-    });
+    m_toolBar->addAction(icon("help-about", QStyle::SP_MessageBoxQuestion), "&About QuillonLT",
+                         this, &CMainFrame::showAbout);
     connect(m_toolBarAction, &QAction::triggered, m_toolBar, &QWidget::setVisible);
     m_toolBarAction->setCheckable(true);
     m_toolBarAction->setChecked(true);
@@ -408,6 +415,12 @@ void CMainFrame::buildDirectoryWindow()
         if (QFileInfo(path).isFile())
             m_documents->openFile(path);
     });
+}
+
+void CMainFrame::showAbout()
+{
+    QMessageBox::about(this, "About QuillonLT",
+                       "QuillonLT\n\nNC program editor and manual DNC for CNC machine shops.");
 }
 
 void CMainFrame::insertRemoteMenu()

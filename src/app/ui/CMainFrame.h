@@ -66,6 +66,7 @@ private:
     void buildDirectoryWindow();
     void mainTimerTick();
     void fillWindowMenu(QMenu* menu);
+    void showAbout();
     void fillRecentFiles();
     void showPendingWork();
     void showCaret(std::size_t line, std::size_t column);
