@@ -12,8 +12,9 @@ namespace quillon {
 namespace LineFlag {
 inline constexpr std::uint16_t Bookmark = 0x01;
 inline constexpr std::uint16_t TooLong = 0x04;  // longer than kMaxColouredLine
-inline constexpr std::uint16_t CompareChanged = 0x08;
-inline constexpr std::uint16_t CompareAdded = 0x10;
+// The compare marks: "+" for a line only in this file, "?" for a changed line.
+inline constexpr std::uint16_t CompareOnlyHere = 0x08;
+inline constexpr std::uint16_t CompareChanged = 0x10;
 }  // namespace LineFlag
 
 // Colouring stops at this column, and longer lines are marked TooLong: column numbers of

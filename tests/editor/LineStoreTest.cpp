@@ -83,8 +83,8 @@ TEST(LineStore, LinesBeyondAMegabyteAreHeldApartAndKeptWhole)
     EXPECT_EQ(store.text(1), huge);
     EXPECT_TRUE(store.line(1).hasFlag(LineFlag::TooLong));
     EXPECT_EQ(written(store), "A\r\n" + huge + "\r\nB");
-    store.setFlags(1, LineFlag::Bookmark | LineFlag::CompareAdded);
-    EXPECT_EQ(store.flags(1), LineFlag::Bookmark | LineFlag::CompareAdded | LineFlag::TooLong);
+    store.setFlags(1, LineFlag::Bookmark | LineFlag::CompareChanged);
+    EXPECT_EQ(store.flags(1), LineFlag::Bookmark | LineFlag::CompareChanged | LineFlag::TooLong);
     EXPECT_EQ(store.text(0), "A");
     EXPECT_EQ(store.flags(0), 0);
 }

@@ -317,9 +317,9 @@ void CLiView::paintEvent(QPaintEvent* event)
             if (editLine.hasFlag(LineFlag::Bookmark))
                 painter.fillRect(QRectF(1, y, m.averageCharWidth, m.textHeight),
                                  toQColor(kBookmarkColor));
-            if (editLine.hasFlag(LineFlag::CompareChanged))
+            if (editLine.hasFlag(LineFlag::CompareOnlyHere))
                 painter.drawText(QPointF(2, y + m.ascent), QStringLiteral("+"));
-            if (editLine.hasFlag(LineFlag::CompareAdded))
+            if (editLine.hasFlag(LineFlag::CompareChanged))
                 painter.drawText(QPointF(2, y + m.ascent), QStringLiteral("?"));
             if (settings.flags.showLineNumbers) {
                 // Digits are equally wide in the fonts an editor uses.
