@@ -417,6 +417,25 @@ void CLiDoc::UnindentLines(std::size_t first, std::size_t last, bool includeLast
     }
 }
 
+void CLiDoc::RewriteLines(std::size_t first, std::size_t last, const LineRewriter& rewrite)
+{
+    if (first >= lineCount())
+        return;
+    last = std::min(last, lineCount() - 1);
+    UndoRecord entry = UndoRecord::at(UndoKind::RewriteLines, {first, 0});
+    std::string newText;
+    for (std::size_t line = first; line <= last; ++line) {
+        newText.clear();
+        if (rewrite(line, m_lines.text(line), newText))
+            entry.savedLines.push_back(m_lines.rewriteLine(line, newText));
+    }
+    if (entry.savedLines.empty())
+        return;
+    entry.position.line = entry.savedLines.front().line;
+    notifyRewritten(entry.savedLines);
+    record(std::move(entry));
+}
+
 void CLiDoc::SetLineTextDirect(std::size_t line, std::string text)
 {
     if (line >= lineCount())
@@ -518,6 +537,14 @@ std::optional<TextPos> CLiDoc::replay(UndoStack& from, bool intoUndo)
         case UndoKind::JoinLines:
             SplitLine(at.line, at.column);
             break;
+        case UndoKind::RewriteLines: {
+            UndoRecord back = UndoRecord::at(UndoKind::RewriteLines, at);
+            back.savedLines = m_lines.restoreLines(entry.savedLines);
+            notifyRewritten(back.savedLines);
+            record(std::move(back));
+            position = {at.line, 0};
+            break;
+        }
         }
     }
     EndEditGroup();
@@ -552,6 +579,13 @@ void CLiDoc::notifyChanged(std::size_t first, std::size_t last)
 {
     for (auto* observer : m_observers)
         observer->linesChanged(first, last);
+}
+
+void CLiDoc::notifyRewritten(const std::vector<LineStore::SavedLine>& lines)
+{
+    // Rewritten lines are kept in line order.
+    if (!lines.empty())
+        notifyChanged(lines.front().line, lines.back().line);
 }
 
 void CLiDoc::notifyInserted(std::size_t at, std::size_t count)

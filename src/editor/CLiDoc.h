@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -127,6 +128,13 @@ public:
     void IndentLines(std::size_t first, std::size_t last, bool includeLast);
     void UnindentLines(std::size_t first, std::size_t last, bool includeLast, std::size_t width);
 
+    // New texts for many lines at once (replace all, the utilities): one record, kept
+    // compact however many lines change. The rewriter sees each line from first to last
+    // and returns true when it has put the line's new text in `newText` (given empty).
+    using LineRewriter =
+        std::function<bool(std::size_t line, std::string_view text, std::string& newText)>;
+    void RewriteLines(std::size_t first, std::size_t last, const LineRewriter& rewrite);
+
     // A utility's change of a whole line when undo for utilities is off: no record.
     // The saved state can no longer be reached by undo afterwards.
     void SetLineTextDirect(std::size_t line, std::string text);
@@ -170,6 +178,7 @@ private:
     bool loadFile(const std::string& path, Notifier& notifier);
     std::optional<TextPos> replay(UndoStack& from, bool intoUndo);
     void notifyChanged(std::size_t first, std::size_t last);
+    void notifyRewritten(const std::vector<LineStore::SavedLine>& lines);
     void notifyInserted(std::size_t at, std::size_t count);
     void notifyRemoved(std::size_t at, std::size_t count);
     void notifyReset();

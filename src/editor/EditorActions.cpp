@@ -244,6 +244,138 @@ void dropText(CLiDoc& doc, CaretState& state, TextPos drop, std::string_view tex
     state.selecting = true;
 }
 
+namespace {
+
+// The matches from `from` on (up to `to`, when given, which a match must not run past;
+// the first match beyond it ends the search), replaced left to right in one pass over
+// each line: the text after a replacement is searched, never the replacement itself.
+// Returns the number replaced and how much the line of `to` grew.
+std::pair<std::size_t, long long> replaceMatches(CLiDoc& doc, TextPos from,
+                                                 std::optional<TextPos> to,
+                                                 const SearchOptions& options,
+                                                 std::string_view replacement)
+{
+    std::size_t count = 0;
+    long long lastLineGrowth = 0;
+    const std::size_t lastLine = to ? to->line : doc.lineCount() - 1;
+    const std::size_t findLength = options.text.size();
+    const long long growth =
+        static_cast<long long>(replacement.size()) - static_cast<long long>(findLength);
+    doc.RewriteLines(from.line, lastLine,
+                     [&](std::size_t line, std::string_view text, std::string& result) {
+                         std::size_t column = line == from.line ? from.column : 0;
+                         std::size_t copied = 0;
+                         while (const auto at = findInLine(text, column, options)) {
+                             if (to && line == to->line && *at + findLength > to->column)
+                                 break;
+                             result.append(text.substr(copied, *at - copied));
+                             result.append(replacement);
+                             copied = column = *at + findLength;
+                             ++count;
+                             if (to && line == to->line)
+                                 lastLineGrowth += growth;
+                         }
+                         if (copied == 0)
+                             return false;
+                         result.append(text.substr(copied));
+                         return true;
+                     });
+    return {count, lastLineGrowth};
+}
+
+}  // namespace
+
+void replaceSelection(CLiDoc& doc, CaretState& state, std::string_view replacement)
+{
+    EditGroup group(doc);
+    removeSelection(doc, state);
+    const TextPos at = state.caret;
+    doc.InsertText(at.line, at.column, replacement);
+    state.moveTo({at.line, at.column + replacement.size()});
+}
+
+std::size_t replaceAllInSelection(CLiDoc& doc, CaretState& state, const SearchOptions& options,
+                                  std::string_view replacement)
+{
+    EditGroup group(doc);
+    const auto selection = state.selection();
+    if (!selection || selection->start.line == selection->end.line)
+        return 0;
+    const auto [count, growth] =
+        replaceMatches(doc, selection->start, selection->end, options, replacement);
+    TextPos end = selection->end;
+    end.column = static_cast<std::size_t>(static_cast<long long>(end.column) + growth);
+    state.anchor = selection->start;
+    state.caret = end;
+    state.selecting = true;
+    return count;
+}
+
+std::size_t replaceAllInFile(CLiDoc& doc, CaretState& state, const SearchOptions& options,
+                             std::string_view replacement)
+{
+    EditGroup group(doc);
+    const std::size_t count =
+        replaceMatches(doc, {0, 0}, std::nullopt, options, replacement).first;
+    state.moveTo({std::min(state.caret.line, doc.lineCount() - 1), 0});
+    return count;
+}
+
+namespace {
+
+void selectMatch(CaretState& state, TextPos match, std::size_t length)
+{
+    state.anchor = {match.line, match.column + length};
+    state.caret = match;
+    state.selecting = true;
+}
+
+}  // namespace
+
+bool searchNext(const CLiDoc& doc, CaretState& state, const SearchOptions& options)
+{
+    const auto selection = state.selection();
+    const auto match = FindForwardWrap(doc, selection ? selection->end : state.caret, options);
+    if (match)
+        selectMatch(state, *match, options.text.size());
+    return match.has_value();
+}
+
+bool searchPrevious(const CLiDoc& doc, CaretState& state, const SearchOptions& options)
+{
+    const auto selection = state.selection();
+    const auto match =
+        FindBackwardWrap(doc, selection ? selection->start : state.caret, options);
+    if (match)
+        selectMatch(state, *match, options.text.size());
+    return match.has_value();
+}
+
+std::optional<std::string> selectionInLine(const CLiDoc& doc, const CaretState& state)
+{
+    const auto selection = state.selection();
+    if (!selection || selection->start.line != selection->end.line)
+        return std::nullopt;
+    return std::string(doc.lineText(selection->start.line)
+                           .substr(selection->start.column,
+                                   selection->end.column - selection->start.column));
+}
+
+std::string findTextAtCaret(const CLiDoc& doc, const CaretState& state)
+{
+    if (auto selected = selectionInLine(doc, state))
+        return std::move(*selected);
+    const std::string_view text = doc.lineText(state.caret.line);
+    const auto blank = [&](std::size_t at) { return text[at] == ' ' || text[at] == '\t'; };
+    std::size_t column = std::min(state.caret.column, text.size());
+    if ((column == text.size() || blank(column)) && column > 0 && !blank(column - 1))
+        --column;  // just after a word: that word
+    if (column >= text.size() || blank(column))
+        return {};
+    const auto [first, last] = wordAt(text, column);
+    return std::string(text.substr(first, last - first));
+}
+
 std::size_t nextWordStart(std::string_view text, std::size_t column)
 {
     if (column >= text.size())

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "editor/EditCommands.h"
+#include "editor/Search.h"
 #include "editor/TextPos.h"
 
 namespace quillon {
@@ -70,6 +71,29 @@ void removeSelection(CLiDoc& doc, CaretState& state);
 void dropMoveWithinView(CLiDoc& doc, CaretState& state, TextPos drop);
 // Dropping text from elsewhere (or a copy): inserted at the drop position as one group.
 void dropText(CLiDoc& doc, CaretState& state, TextPos drop, std::string_view text);
+
+// Replacing found text. Each is one edit group.
+// The selection (a match) becomes the replacement; the caret goes after it.
+void replaceSelection(CLiDoc& doc, CaretState& state, std::string_view replacement);
+// Every match lying wholly inside a selection over several lines; the selection then
+// covers the changed text. Returns the number replaced (0 without such a selection).
+std::size_t replaceAllInSelection(CLiDoc& doc, CaretState& state, const SearchOptions& options,
+                                  std::string_view replacement);
+// Every match in the document; the caret goes to the start of its line.
+std::size_t replaceAllInFile(CLiDoc& doc, CaretState& state, const SearchOptions& options,
+                             std::string_view replacement);
+
+// Searching from a view. Search next starts at the end of the selection (else at the
+// caret) and searches forward with wrap; search previous starts at the start of the
+// selection and searches backward with wrap. A match becomes the selection with the caret
+// at its start and the anchor at its end; without one nothing moves.
+bool searchNext(const CLiDoc& doc, CaretState& state, const SearchOptions& options);
+bool searchPrevious(const CLiDoc& doc, CaretState& state, const SearchOptions& options);
+// The text of a selection within one line; nothing without one.
+std::optional<std::string> selectionInLine(const CLiDoc& doc, const CaretState& state);
+// The selection within one line, else the run of non-blank characters holding the caret or
+// ending at it; empty when the caret stands among blanks.
+std::string findTextAtCaret(const CLiDoc& doc, const CaretState& state);
 
 // Word boundaries: a word is a run of non-blank characters or a run of blanks.
 std::size_t nextWordStart(std::string_view text, std::size_t column);

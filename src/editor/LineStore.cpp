@@ -18,6 +18,8 @@ void LineStore::reset()
     m_lines.clear();
     m_own.clear();
     m_freeSlots.clear();
+    m_editBlocks.clear();
+    m_editUsed = kEditBlockSize;
     m_lines.pushBack(arenaEntry(0, 0));
 }
 
@@ -36,6 +38,8 @@ bool LineStore::load(std::unique_ptr<char[]> bytes, std::size_t size)
     m_lines.clear();
     m_own.clear();
     m_freeSlots.clear();
+    m_editBlocks.clear();
+    m_editUsed = kEditBlockSize;
     // Counting first sizes the table once: no copy while it grows, no slack.
     m_lines.reserve(countNcLines(view));
     forEachNcLine(view, [&](std::size_t start, std::size_t lineLength) {
@@ -56,7 +60,57 @@ std::string_view LineStore::text(std::size_t line) const
     const Entry entry = m_lines[line];
     if (isOwn(entry))
         return m_own[slot(entry)];
+    if (inEditArena(entry)) {
+        const std::uint64_t at = offset(entry);
+        return {m_editBlocks[at / kEditBlockSize].get() + at % kEditBlockSize, length(entry)};
+    }
     return {m_arena.get() + offset(entry), length(entry)};
+}
+
+LineStore::Entry LineStore::appendToEditArena(std::string_view text)
+{
+    if (m_editUsed + text.size() > kEditBlockSize) {
+        m_editBlocks.push_back(std::make_unique_for_overwrite<char[]>(kEditBlockSize));
+        m_editUsed = 0;
+    }
+    std::memcpy(m_editBlocks.back().get() + m_editUsed, text.data(), text.size());
+    const std::uint64_t at = (m_editBlocks.size() - 1) * kEditBlockSize + m_editUsed;
+    m_editUsed += text.size();
+    return Entry{kEditArenaBit | at | (static_cast<std::uint64_t>(text.size()) << kLengthShift)};
+}
+
+LineStore::SavedLine LineStore::rewriteLine(std::size_t line, std::string_view text)
+{
+    Entry old = m_lines[line];
+    if (isOwn(old)) {
+        // The old text must outlive its slot for undo: it moves to the edit arena.
+        const std::string_view own = m_own[slot(old)];
+        const Entry moved = own.size() <= kMaxArenaLength
+                                ? appendToEditArena(own)
+                                : ownEntry(newSlot(std::string(own)), 0);
+        releaseSlot(old);
+        old = withMarks(moved, marks(old));
+    }
+    const Entry fresh = text.size() <= kMaxArenaLength ? appendToEditArena(text)
+                                                       : ownEntry(newSlot(std::string(text)), 0);
+    m_lines[line] = withMarks(fresh, withTooLong(marks(old), text.size()));
+    return {line, old.bits};
+}
+
+std::vector<LineStore::SavedLine> LineStore::restoreLines(const std::vector<SavedLine>& saved)
+{
+    std::vector<SavedLine> replaced;
+    replaced.reserve(saved.size());
+    for (const auto& [line, bits] : saved) {
+        const Entry current = m_lines[line];
+        replaced.push_back({line, current.bits});
+        // The marks set since stay with the line.
+        const Entry restored{bits};
+        m_lines[line] = withMarks(restored, static_cast<std::uint16_t>(
+                                                (marks(current) & ~LineFlag::TooLong) |
+                                                (marks(restored) & LineFlag::TooLong)));
+    }
+    return replaced;
 }
 
 void LineStore::setFlags(std::size_t line, std::uint16_t flags)

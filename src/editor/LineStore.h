@@ -3,6 +3,9 @@
 // A loaded file stays in memory as one block of bytes (the arena); a line that was never
 // edited is only a reference into it: offset, length and marks packed into 8 bytes.
 // A line that is edited (or longer than a reference can say) has a string of its own.
+// Lines rewritten in bulk (replace all, the utilities) go into the edit arena: blocks that
+// are only ever appended to, so the old and new texts of such a rewrite both stay valid
+// and undo or redo only swap the 8-byte references back.
 // The line table is a GapVector, so a line is found by index in O(1) and inserting lines
 // near the last edit is cheap.
 #pragma once
@@ -50,6 +53,17 @@ public:
     void insertLine(std::size_t at, std::string text);
     void eraseLines(std::size_t at, std::size_t count);
 
+    // A line reference as a bulk rewrite keeps it for undo: the line and its 8 bytes.
+    struct SavedLine {
+        std::size_t line;
+        std::uint64_t entry;
+    };
+    // Gives the line a new text from the edit arena (its marks stay); returns the old
+    // reference, which stays valid.
+    SavedLine rewriteLine(std::size_t line, std::string_view text);
+    // Puts saved references back; returns the ones they replaced.
+    std::vector<SavedLine> restoreLines(const std::vector<SavedLine>& saved);
+
     // Writes the lines with CR LF between them and none after the last, in pieces to the
     // sink (a callable taking std::string_view that returns false to stop).
     template <typename Sink>
@@ -61,9 +75,12 @@ public:
 private:
     // One line in 64 bits:
     //
-    //    63   62..58   57 ........ 38   37 ............ 0
-    //   [own][ marks ][   length     ][    offset       ]   a line in the arena
-    //   [own][ marks ][          slot in m_own          ]   a line of its own
+    //    63   62..58   57 ........ 38   37   36 ........... 0
+    //   [own][ marks ][   length     ][ed][     offset      ]   a line in an arena
+    //   [own][ marks ][          slot in m_own              ]   a line of its own
+    //
+    // ed: the offset is into the edit arena (block number and offset in the block) rather
+    // than the file's arena.
     struct Entry {
         std::uint64_t bits = 0;
     };
@@ -73,7 +90,10 @@ private:
     static constexpr std::uint64_t kMarksMask = 0x1F;
     static constexpr int kLengthShift = 38;
     static constexpr std::uint64_t kMaxArenaLength = (std::uint64_t{1} << 20) - 1;
-    static constexpr std::uint64_t kMaxArenaOffset = (std::uint64_t{1} << kLengthShift) - 1;
+    static constexpr std::uint64_t kEditArenaBit = std::uint64_t{1} << 37;
+    static constexpr std::uint64_t kMaxArenaOffset = kEditArenaBit - 1;
+    // The edit arena grows in blocks of this size; a longer line gets a string of its own.
+    static constexpr std::size_t kEditBlockSize = std::size_t{1} << 20;
 
     static bool isOwn(Entry entry) { return (entry.bits & kOwnBit) != 0; }
     static std::uint16_t marks(Entry entry)
@@ -81,6 +101,7 @@ private:
         return static_cast<std::uint16_t>((entry.bits >> kMarksShift) & kMarksMask);
     }
     static std::uint64_t offset(Entry entry) { return entry.bits & kMaxArenaOffset; }
+    static bool inEditArena(Entry entry) { return (entry.bits & kEditArenaBit) != 0; }
     static std::size_t length(Entry entry)
     {
         return static_cast<std::size_t>((entry.bits >> kLengthShift) & kMaxArenaLength);
@@ -104,6 +125,11 @@ private:
     GapVector<Entry> m_lines;
     std::vector<std::string> m_own;
     std::vector<std::size_t> m_freeSlots;
+    std::vector<std::unique_ptr<char[]>> m_editBlocks;
+    std::size_t m_editUsed = kEditBlockSize;  // in the last block; full before the first
+
+    // Copies the text into the edit arena; the reference to it (without marks).
+    Entry appendToEditArena(std::string_view text);
 };
 
 template <typename Sink>
@@ -123,13 +149,13 @@ bool LineStore::write(Sink&& sink) const
     std::size_t line = 0;
     while (line < count) {
         const Entry first = m_lines[line];
-        if (!isOwn(first) && line + 1 < count) {
+        if (!isOwn(first) && !inEditArena(first) && line + 1 < count) {
             // Extend the run while the lines follow each other in the arena with CR LF.
             std::size_t end = line;
             std::uint64_t next = offset(first);
             while (end + 1 < count) {
                 const Entry entry = m_lines[end];
-                if (isOwn(entry) || offset(entry) != next)
+                if (isOwn(entry) || inEditArena(entry) || offset(entry) != next)
                     break;
                 const std::uint64_t lineEnd = offset(entry) + length(entry);
                 if (lineEnd + 2 > m_arenaSize || m_arena[lineEnd] != '\r' ||

@@ -35,6 +35,9 @@ void UndoStack::push(UndoRecord record)
     case UndoKind::DeleteBlock:
         m_blocks.push_back(std::move(record.block));
         break;
+    case UndoKind::RewriteLines:
+        m_savedLines.push_back(std::move(record.savedLines));
+        break;
     default:
         break;
     }
@@ -62,6 +65,9 @@ UndoRecord UndoStack::pop()
     case UndoKind::DeleteBlock:
         record.block = popBack(m_blocks);
         break;
+    case UndoKind::RewriteLines:
+        record.savedLines = popBack(m_savedLines);
+        break;
     default:
         break;
     }
@@ -82,6 +88,7 @@ void UndoStack::clear()
     m_lengths.clear();
     m_texts.clear();
     m_blocks.clear();
+    m_savedLines.clear();
     m_groups.shrink_to_fit();
     m_kinds.shrink_to_fit();
     m_positions.shrink_to_fit();
@@ -89,6 +96,7 @@ void UndoStack::clear()
     m_characters.shrink_to_fit();
     m_lengths.shrink_to_fit();
     m_blocks.shrink_to_fit();
+    m_savedLines.shrink_to_fit();
 }
 
 }  // namespace quillon

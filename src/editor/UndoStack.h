@@ -16,12 +16,14 @@
 //   6 DeleteBlock   the strings        InsertBlock, position at its end
 //   7 SplitLine     -                  JoinLines
 //   8 JoinLines     -                  SplitLine
+//   9 RewriteLines  the old lines      the old lines put back (see LineStore)
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "editor/LineStore.h"
 #include "editor/TextPos.h"
 
 namespace quillon {
@@ -35,6 +37,7 @@ enum class UndoKind : std::uint8_t {
     DeleteBlock = 6,
     SplitLine = 7,
     JoinLines = 8,
+    RewriteLines = 9,
 };
 
 struct UndoRecord {
@@ -45,6 +48,7 @@ struct UndoRecord {
     std::size_t length = 0;          // InsertText
     std::string text;                // DeleteText
     std::vector<std::string> block;  // DeleteBlock
+    std::vector<LineStore::SavedLine> savedLines;  // RewriteLines
 
     static UndoRecord at(UndoKind kind, TextPos position)
     {
@@ -77,6 +81,7 @@ private:
     std::vector<std::size_t> m_lengths;
     std::vector<std::string> m_texts;
     std::vector<std::vector<std::string>> m_blocks;
+    std::vector<std::vector<LineStore::SavedLine>> m_savedLines;
 };
 
 }  // namespace quillon

@@ -377,8 +377,7 @@ void CLiView::repaintLines(std::size_t first, std::size_t last)
 
 void CLiView::linesChanged(std::size_t first, std::size_t last)
 {
-    for (std::size_t line = first; line <= last; ++line)
-        m_layouts.erase(line);
+    m_layouts.erase(m_layouts.lower_bound(first), m_layouts.upper_bound(last));
     repaintLines(first, last);
 }
 
