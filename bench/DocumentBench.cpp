@@ -5,6 +5,7 @@
 //   save  <= 3 x a plain copy of the file (read, write, flush to disk)
 //   peak resident memory of a process holding the document <= 1.6 x file size + 40 MB
 //   GetText of any line in O(1): the first and the last line cost the same
+//   replace all of a word on every line, as one edit group <= 2 x load
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -20,6 +21,7 @@
 #include <string>
 
 #include "editor/CLiDoc.h"
+#include "editor/EditorActions.h"
 #include "platform/FileBytes.h"
 #include "platform/Notifier.h"
 
@@ -158,6 +160,29 @@ void BM_SaveDocument(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SaveDocument)->Unit(benchmark::kMillisecond);
+
+// "Z-" stands on nearly every line: millions of replacements in one edit group.
+void BM_ReplaceAllOfAFrequentWord(benchmark::State& state)
+{
+    quillon::ScriptedNotifier notifier;
+    const quillon::SearchOptions options{"Z-", false, false};
+    std::size_t replaced = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto doc = std::make_unique<quillon::CLiDoc>();
+        doc->open(programPath(), notifier);
+        quillon::CaretState caret;
+        state.ResumeTiming();
+        replaced = quillon::replaceAllInFile(*doc, caret, options, "Z -");
+        state.PauseTiming();
+        if (doc->undoDepth() != 1)
+            state.SkipWithError("not one edit group");
+        doc.reset();
+        state.ResumeTiming();
+    }
+    state.counters["replaced"] = static_cast<double>(replaced);
+}
+BENCHMARK(BM_ReplaceAllOfAFrequentWord)->Unit(benchmark::kMillisecond);
 
 // Also measured without the file read: what cutting the bytes into lines costs.
 void BM_LineStoreFromBytes(benchmark::State& state)

@@ -423,15 +423,19 @@ void CLiDoc::RewriteLines(std::size_t first, std::size_t last, const LineRewrite
         return;
     last = std::min(last, lineCount() - 1);
     UndoRecord entry = UndoRecord::at(UndoKind::RewriteLines, {first, 0});
+    // Room for every line up front: untouched room costs no memory, and the list never
+    // moves while it grows. What a sparse rewrite leaves unused is given back after.
+    entry.savedLines.reserve(last - first + 1);
     std::string newText;
     for (std::size_t line = first; line <= last; ++line) {
         newText.clear();
         if (rewrite(line, m_lines.text(line), newText))
-            entry.savedLines.push_back(m_lines.rewriteLine(line, newText));
+            entry.savedLines.add(line, m_lines.rewriteLine(line, newText));
     }
     if (entry.savedLines.empty())
         return;
-    entry.position.line = entry.savedLines.front().line;
+    entry.savedLines.trim();
+    entry.position.line = entry.savedLines.firstLine();
     notifyRewritten(entry.savedLines);
     record(std::move(entry));
 }
@@ -581,11 +585,10 @@ void CLiDoc::notifyChanged(std::size_t first, std::size_t last)
         observer->linesChanged(first, last);
 }
 
-void CLiDoc::notifyRewritten(const std::vector<LineStore::SavedLine>& lines)
+void CLiDoc::notifyRewritten(const LineStore::SavedLines& lines)
 {
-    // Rewritten lines are kept in line order.
     if (!lines.empty())
-        notifyChanged(lines.front().line, lines.back().line);
+        notifyChanged(lines.firstLine(), lines.lastLine());
 }
 
 void CLiDoc::notifyInserted(std::size_t at, std::size_t count)

@@ -178,7 +178,7 @@ private:
     bool loadFile(const std::string& path, Notifier& notifier);
     std::optional<TextPos> replay(UndoStack& from, bool intoUndo);
     void notifyChanged(std::size_t first, std::size_t last);
-    void notifyRewritten(const std::vector<LineStore::SavedLine>& lines);
+    void notifyRewritten(const LineStore::SavedLines& lines);
     void notifyInserted(std::size_t at, std::size_t count);
     void notifyRemoved(std::size_t at, std::size_t count);
     void notifyReset();

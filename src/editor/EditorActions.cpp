@@ -261,16 +261,18 @@ std::pair<std::size_t, long long> replaceMatches(CLiDoc& doc, TextPos from,
     const std::size_t findLength = options.text.size();
     const long long growth =
         static_cast<long long>(replacement.size()) - static_cast<long long>(findLength);
+    const LineMatcher matcher(options);
     doc.RewriteLines(from.line, lastLine,
                      [&](std::size_t line, std::string_view text, std::string& result) {
                          std::size_t column = line == from.line ? from.column : 0;
                          std::size_t copied = 0;
-                         while (const auto at = findInLine(text, column, options)) {
-                             if (to && line == to->line && *at + findLength > to->column)
+                         for (std::size_t at = matcher.position(text, column);
+                              at != LineMatcher::kNoMatch; at = matcher.position(text, column)) {
+                             if (to && line == to->line && at + findLength > to->column)
                                  break;
-                             result.append(text.substr(copied, *at - copied));
+                             result.append(text.substr(copied, at - copied));
                              result.append(replacement);
-                             copied = column = *at + findLength;
+                             copied = column = at + findLength;
                              ++count;
                              if (to && line == to->line)
                                  lastLineGrowth += growth;

@@ -1,6 +1,10 @@
 #include "editor/LineStore.h"
 
+#include <sys/mman.h>
+
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "editor/NcLines.h"
 
@@ -67,10 +71,37 @@ std::string_view LineStore::text(std::size_t line) const
     return {m_arena.get() + offset(entry), length(entry)};
 }
 
+namespace {
+
+constexpr std::size_t kLargePage = std::size_t{2} << 20;
+
+// Aligned to large pages and marked for them, so that filling a block takes a few page
+// faults instead of thousands.
+char* allocateEditBlock(std::size_t size)
+{
+    void* block = std::aligned_alloc(kLargePage, size);
+    if (!block)
+        throw std::bad_alloc();
+    //::madvise(block, size, MADV_HUGEPAGE);
+    return static_cast<char*>(block);
+}
+
+}  // namespace
+
+void LineStore::FreeBlock::operator()(char* block) const
+{
+    std::free(block);
+}
+
+std::unique_ptr<char, LineStore::FreeBlock> LineStore::newEditBlock()
+{
+    return std::unique_ptr<char, FreeBlock>(allocateEditBlock(kEditBlockSize));
+}
+
 LineStore::Entry LineStore::appendToEditArena(std::string_view text)
 {
     if (m_editUsed + text.size() > kEditBlockSize) {
-        m_editBlocks.push_back(std::make_unique_for_overwrite<char[]>(kEditBlockSize));
+        m_editBlocks.push_back(newEditBlock());
         m_editUsed = 0;
     }
     std::memcpy(m_editBlocks.back().get() + m_editUsed, text.data(), text.size());
@@ -79,7 +110,7 @@ LineStore::Entry LineStore::appendToEditArena(std::string_view text)
     return Entry{kEditArenaBit | at | (static_cast<std::uint64_t>(text.size()) << kLengthShift)};
 }
 
-LineStore::SavedLine LineStore::rewriteLine(std::size_t line, std::string_view text)
+std::uint64_t LineStore::rewriteLine(std::size_t line, std::string_view text)
 {
     Entry old = m_lines[line];
     if (isOwn(old)) {
@@ -94,23 +125,42 @@ LineStore::SavedLine LineStore::rewriteLine(std::size_t line, std::string_view t
     const Entry fresh = text.size() <= kMaxArenaLength ? appendToEditArena(text)
                                                        : ownEntry(newSlot(std::string(text)), 0);
     m_lines[line] = withMarks(fresh, withTooLong(marks(old), text.size()));
-    return {line, old.bits};
+    return old.bits;
 }
 
-std::vector<LineStore::SavedLine> LineStore::restoreLines(const std::vector<SavedLine>& saved)
+LineStore::SavedLines LineStore::restoreLines(const SavedLines& saved)
 {
-    std::vector<SavedLine> replaced;
+    SavedLines replaced;
     replaced.reserve(saved.size());
-    for (const auto& [line, bits] : saved) {
+    saved.forEach([&](std::size_t line, std::uint64_t bits) {
         const Entry current = m_lines[line];
-        replaced.push_back({line, current.bits});
+        replaced.add(line, current.bits);
         // The marks set since stay with the line.
         const Entry restored{bits};
         m_lines[line] = withMarks(restored, static_cast<std::uint16_t>(
                                                 (marks(current) & ~LineFlag::TooLong) |
                                                 (marks(restored) & LineFlag::TooLong)));
-    }
+    });
     return replaced;
+}
+
+void LineStore::SavedLines::add(std::size_t line, std::uint64_t entry)
+{
+    if (m_runs.empty() || line != lastLine() + 1)
+        m_runs.push_back({line, m_entries.size()});
+    m_entries.push_back(entry);
+}
+
+std::size_t LineStore::SavedLines::lastLine() const
+{
+    return m_runs.back().firstLine + (m_entries.size() - m_runs.back().firstEntry) - 1;
+}
+
+void LineStore::SavedLines::trim()
+{
+    if (m_entries.size() < m_entries.capacity() / 2)
+        m_entries.shrink_to_fit();
+    m_runs.shrink_to_fit();
 }
 
 void LineStore::setFlags(std::size_t line, std::uint16_t flags)

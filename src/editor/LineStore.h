@@ -53,16 +53,35 @@ public:
     void insertLine(std::size_t at, std::string text);
     void eraseLines(std::size_t at, std::size_t count);
 
-    // A line reference as a bulk rewrite keeps it for undo: the line and its 8 bytes.
-    struct SavedLine {
-        std::size_t line;
-        std::uint64_t entry;
+    // Line references as a bulk rewrite keeps them for undo: 8 bytes a line, the line
+    // numbers kept as runs of consecutive lines.
+    class SavedLines {
+    public:
+        // Lines are added in ascending order.
+        void add(std::size_t line, std::uint64_t entry);
+        void reserve(std::size_t lines) { m_entries.reserve(lines); }
+        // Gives back room a sparse rewrite left unused.
+        void trim();
+        bool empty() const { return m_entries.empty(); }
+        std::size_t size() const { return m_entries.size(); }
+        std::size_t firstLine() const { return m_runs.front().firstLine; }
+        std::size_t lastLine() const;
+        template <typename Visit>
+        void forEach(Visit&& visit) const;
+
+    private:
+        struct Run {
+            std::size_t firstLine;
+            std::size_t firstEntry;
+        };
+        std::vector<Run> m_runs;
+        std::vector<std::uint64_t> m_entries;
     };
     // Gives the line a new text from the edit arena (its marks stay); returns the old
     // reference, which stays valid.
-    SavedLine rewriteLine(std::size_t line, std::string_view text);
+    std::uint64_t rewriteLine(std::size_t line, std::string_view text);
     // Puts saved references back; returns the ones they replaced.
-    std::vector<SavedLine> restoreLines(const std::vector<SavedLine>& saved);
+    SavedLines restoreLines(const SavedLines& saved);
 
     // Writes the lines with CR LF between them and none after the last, in pieces to the
     // sink (a callable taking std::string_view that returns false to stop).
@@ -92,8 +111,12 @@ private:
     static constexpr std::uint64_t kMaxArenaLength = (std::uint64_t{1} << 20) - 1;
     static constexpr std::uint64_t kEditArenaBit = std::uint64_t{1} << 37;
     static constexpr std::uint64_t kMaxArenaOffset = kEditArenaBit - 1;
-    // The edit arena grows in blocks of this size; a longer line gets a string of its own.
-    static constexpr std::size_t kEditBlockSize = std::size_t{1} << 20;
+    // The edit arena grows in blocks of this size (a few large pages, which a bulk rewrite
+    // fills quickest); a line too long for a reference gets a string of its own.
+    static constexpr std::size_t kEditBlockSize = std::size_t{8} << 20;
+    struct FreeBlock {
+        void operator()(char* block) const;
+    };
 
     static bool isOwn(Entry entry) { return (entry.bits & kOwnBit) != 0; }
     static std::uint16_t marks(Entry entry)
@@ -125,12 +148,25 @@ private:
     GapVector<Entry> m_lines;
     std::vector<std::string> m_own;
     std::vector<std::size_t> m_freeSlots;
-    std::vector<std::unique_ptr<char[]>> m_editBlocks;
+    std::vector<std::unique_ptr<char, FreeBlock>> m_editBlocks;
     std::size_t m_editUsed = kEditBlockSize;  // in the last block; full before the first
 
+    static std::unique_ptr<char, FreeBlock> newEditBlock();
     // Copies the text into the edit arena; the reference to it (without marks).
     Entry appendToEditArena(std::string_view text);
 };
+
+template <typename Visit>
+void LineStore::SavedLines::forEach(Visit&& visit) const
+{
+    for (std::size_t run = 0; run < m_runs.size(); ++run) {
+        const std::size_t end = run + 1 < m_runs.size() ? m_runs[run + 1].firstEntry
+                                                        : m_entries.size();
+        std::size_t line = m_runs[run].firstLine;
+        for (std::size_t i = m_runs[run].firstEntry; i < end; ++i)
+            visit(line++, m_entries[i]);
+    }
+}
 
 template <typename Sink>
 bool LineStore::write(Sink&& sink) const

@@ -1,6 +1,11 @@
 #include "editor/Search.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
+#include <bit>
 #include <array>
 #include <cctype>
 #include <cstring>
@@ -12,16 +17,17 @@ namespace quillon {
 namespace {
 
 // Lower case as the C library gives it in the "C" locale: ASCII letters only.
-const std::array<unsigned char, 256>& lowerTable()
+constexpr std::array<unsigned char, 256> kLower = [] {
+    std::array<unsigned char, 256> lower{};
+    for (int c = 0; c < 256; ++c)
+        lower[static_cast<std::size_t>(c)] =
+            static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return lower;
+}();
+
+inline char lowered(char c)
 {
-    static const std::array<unsigned char, 256> table = [] {
-        std::array<unsigned char, 256> lower{};
-        for (int c = 0; c < 256; ++c)
-            lower[static_cast<std::size_t>(c)] =
-                static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        return lower;
-    }();
-    return table;
+    return static_cast<char>(kLower[static_cast<unsigned char>(c)]);
 }
 
 bool isWordCharacter(char c)
@@ -37,70 +43,101 @@ bool isWholeWord(std::string_view line, std::size_t at, std::size_t length)
     return at + length >= line.size() || !isWordCharacter(line[at + length]);
 }
 
-bool matchesAt(std::string_view line, std::size_t at, std::string_view text, bool matchCase)
+// Whether the text stands at the position; without match case, `lowerText` is the text
+// in lower case.
+inline bool matchesAt(std::string_view line, std::size_t at, std::string_view lowerText,
+                      bool matchCase)
 {
     if (matchCase)
-        return line.compare(at, text.size(), text) == 0;
-    const auto& lower = lowerTable();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (lower[static_cast<unsigned char>(line[at + i])] !=
-            lower[static_cast<unsigned char>(text[i])])
+        return std::memcmp(line.data() + at, lowerText.data(), lowerText.size()) == 0;
+    for (std::size_t i = 0; i < lowerText.size(); ++i) {
+        if (lowered(line[at + i]) != lowerText[i])
             return false;
     }
     return true;
 }
 
-// The next place at or after `from` where the text stands, whole-word test aside.
-std::optional<std::size_t> nextOccurrence(std::string_view line, std::size_t from,
-                                          std::string_view text, bool matchCase)
-{
-    if (matchCase) {
-        const auto at = line.find(text, from);
-        return at == std::string_view::npos ? std::nullopt : std::optional<std::size_t>(at);
-    }
-    // The first character in either case found with memchr, the rest compared.
-    const auto& lower = lowerTable();
-    const char first = static_cast<char>(lower[static_cast<unsigned char>(text[0])]);
-    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(first)));
-    const char* data = line.data();
-    const std::size_t last = line.size() - text.size();
-    for (std::size_t at = from; at <= last;) {
-        const auto* a = static_cast<const char*>(std::memchr(data + at, first, last + 1 - at));
-        const auto* b = first == upper ? nullptr
-                                       : static_cast<const char*>(
-                                             std::memchr(data + at, upper, last + 1 - at));
-        const char* hit = a && b ? std::min(a, b) : (a ? a : b);
-        if (!hit)
-            return std::nullopt;
-        at = static_cast<std::size_t>(hit - data);
-        if (matchesAt(line, at, text, false))
-            return at;
-        ++at;
-    }
-    return std::nullopt;
-}
+constexpr std::size_t kNone = std::string_view::npos;
 
-bool searchable(std::string_view line, const SearchOptions& options)
+// The first place in [from, last] holding a or b, or kNone.
+inline std::size_t firstOfTwo(const char* data, std::size_t from, std::size_t last, char a,
+                              char b)
 {
-    return !line.empty() && !options.text.empty() &&
-           options.text.find('\n') == std::string::npos && options.text.size() <= line.size();
+    std::size_t at = from;
+#if defined(__SSE2__)
+    const __m128i wantA = _mm_set1_epi8(a);
+    const __m128i wantB = _mm_set1_epi8(b);
+    for (; at + 16 <= last + 1; at += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        const int hits = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, wantA), _mm_cmpeq_epi8(chunk, wantB)));
+        if (hits != 0)
+            return at + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(hits)));
+    }
+#endif
+    for (; at <= last; ++at) {
+        if (data[at] == a || data[at] == b)
+            return at;
+    }
+    return kNone;
 }
 
 }  // namespace
 
+LineMatcher::LineMatcher(const SearchOptions& options)
+    : m_text(options.text),
+      m_matchCase(options.matchCase),
+      m_wholeWord(options.wholeWord),
+      m_never(options.text.empty() || options.text.find('\n') != std::string::npos),
+      m_first(0),
+      m_firstUpper(0)
+{
+    if (m_never)
+        return;
+    if (!m_matchCase) {
+        for (char& c : m_text)
+            c = lowered(c);
+    }
+    m_first = m_text[0];
+    m_firstUpper = m_matchCase || m_first < 'a' || m_first > 'z'
+                       ? m_first
+                       : static_cast<char>(m_first - 'a' + 'A');
+}
+
+std::size_t LineMatcher::position(std::string_view line, std::size_t column) const
+{
+    const std::size_t length = m_text.size();
+    if (m_never || line.empty() || column > line.size() || length > line.size())
+        return kNoMatch;
+    const std::size_t last = line.size() - length;
+    for (std::size_t at = column; at <= last; ++at) {
+        at = firstOfTwo(line.data(), at, last, m_first, m_firstUpper);
+        if (at == kNone)
+            return kNoMatch;
+        if (matchesAt(line, at, m_text, m_matchCase) &&
+            (!m_wholeWord || isWholeWord(line, at, length)))
+            return at;
+    }
+    return kNoMatch;
+}
+
 std::optional<std::size_t> findInLine(std::string_view line, std::size_t column,
                                       const SearchOptions& options)
 {
-    if (!searchable(line, options) || column > line.size())
+    return LineMatcher(options).find(line, column);
+}
+
+std::optional<std::size_t> LineMatcher::findBackward(std::string_view line,
+                                                     std::optional<std::size_t> limit) const
+{
+    const std::size_t length = m_text.size();
+    const std::size_t end = std::min(limit.value_or(line.size()), line.size());
+    if (m_never || line.empty() || end < length)
         return std::nullopt;
-    const std::string_view text = options.text;
-    for (std::size_t from = column; from + text.size() <= line.size();) {
-        const auto at = nextOccurrence(line, from, text, options.matchCase);
-        if (!at)
-            return std::nullopt;
-        if (!options.wholeWord || isWholeWord(line, *at, text.size()))
+    for (std::size_t at = end - length + 1; at-- > 0;) {
+        if (matchesAt(line, at, m_text, m_matchCase) &&
+            (!m_wholeWord || isWholeWord(line, at, length)))
             return at;
-        from = *at + 1;
     }
     return std::nullopt;
 }
@@ -109,25 +146,17 @@ std::optional<std::size_t> findInLineBackward(std::string_view line,
                                               std::optional<std::size_t> limit,
                                               const SearchOptions& options)
 {
-    if (!searchable(line, options))
-        return std::nullopt;
-    const std::size_t end = std::min(limit.value_or(line.size()), line.size());
-    if (end < options.text.size())
-        return std::nullopt;
-    for (std::size_t at = end - options.text.size() + 1; at-- > 0;) {
-        if (matchesAt(line, at, options.text, options.matchCase) &&
-            (!options.wholeWord || isWholeWord(line, at, options.text.size())))
-            return at;
-    }
-    return std::nullopt;
+    return LineMatcher(options).findBackward(line, limit);
 }
 
 std::optional<TextPos> FindForward(const CLiDoc& doc, TextPos from, const SearchOptions& options)
 {
+    const LineMatcher matcher(options);
     for (std::size_t line = from.line; line < doc.lineCount(); ++line) {
         const std::size_t column = line == from.line ? from.column : 0;
-        if (const auto at = findInLine(doc.lineText(line), column, options))
-            return TextPos{line, *at};
+        const std::size_t at = matcher.position(doc.lineText(line), column);
+        if (at != LineMatcher::kNoMatch)
+            return TextPos{line, at};
     }
     return std::nullopt;
 }
@@ -143,16 +172,17 @@ std::optional<TextPos> FindForwardWrap(const CLiDoc& doc, TextPos from,
 std::optional<TextPos> FindBackwardWrap(const CLiDoc& doc, TextPos from,
                                         const SearchOptions& options)
 {
+    const LineMatcher matcher(options);
     if (from.line < doc.lineCount()) {
-        if (const auto at = findInLineBackward(doc.lineText(from.line), from.column, options))
+        if (const auto at = matcher.findBackward(doc.lineText(from.line), from.column))
             return TextPos{from.line, *at};
     }
     for (std::size_t line = std::min(from.line, doc.lineCount()); line-- > 0;) {
-        if (const auto at = findInLineBackward(doc.lineText(line), std::nullopt, options))
+        if (const auto at = matcher.findBackward(doc.lineText(line), std::nullopt))
             return TextPos{line, *at};
     }
     for (std::size_t line = doc.lineCount(); line-- > 0;) {
-        if (const auto at = findInLineBackward(doc.lineText(line), std::nullopt, options))
+        if (const auto at = matcher.findBackward(doc.lineText(line), std::nullopt))
             return TextPos{line, *at};
     }
     return std::nullopt;
@@ -192,8 +222,9 @@ void SearchState::takeSelection(const std::optional<std::string>& selection)
         return;
     const bool same = options.matchCase
                           ? *selection == options.text
-                          : selection->size() == options.text.size() &&
-                                matchesAt(*selection, 0, options.text, false);
+                          : std::equal(selection->begin(), selection->end(),
+                                       options.text.begin(), options.text.end(),
+                                       [](char a, char b) { return lowered(a) == lowered(b); });
     if (same)
         return;
     options.text = *selection;

@@ -21,8 +21,34 @@ struct SearchOptions {
     bool wholeWord = false;  // the match must not touch a letter, a digit or "_"
 };
 
-// The first match at or after the column; nothing for an empty line or find text, a
-// column beyond the line end, or a find text holding a line end.
+// The options made ready for matching many lines.
+class LineMatcher {
+public:
+    explicit LineMatcher(const SearchOptions& options);
+    // The first match at or after the column; nothing for an empty line or find text, a
+    // column beyond the line end, or a find text holding a line end.
+    std::optional<std::size_t> find(std::string_view line, std::size_t column) const
+    {
+        const std::size_t at = position(line, column);
+        return at == kNoMatch ? std::nullopt : std::optional<std::size_t>(at);
+    }
+    // The same as a plain number, kNoMatch for none: for loops over every line of a file.
+    static constexpr std::size_t kNoMatch = std::string_view::npos;
+    std::size_t position(std::string_view line, std::size_t column) const;
+    // The last match that ends at or before the limit (the line end when there is none).
+    std::optional<std::size_t> findBackward(std::string_view line,
+                                            std::optional<std::size_t> limit) const;
+    std::size_t length() const { return m_text.size(); }
+
+private:
+    std::string m_text;  // lower case unless matching case
+    bool m_matchCase;
+    bool m_wholeWord;
+    bool m_never;  // an empty text or one with a line end
+    char m_first;  // the first character, in both cases when they differ
+    char m_firstUpper;
+};
+
 std::optional<std::size_t> findInLine(std::string_view line, std::size_t column,
                                       const SearchOptions& options);
 // The last match that ends at or before the limit (the line end when there is none).

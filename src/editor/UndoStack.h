@@ -48,7 +48,7 @@ struct UndoRecord {
     std::size_t length = 0;          // InsertText
     std::string text;                // DeleteText
     std::vector<std::string> block;  // DeleteBlock
-    std::vector<LineStore::SavedLine> savedLines;  // RewriteLines
+    LineStore::SavedLines savedLines;  // RewriteLines
 
     static UndoRecord at(UndoKind kind, TextPos position)
     {
@@ -81,7 +81,7 @@ private:
     std::vector<std::size_t> m_lengths;
     std::vector<std::string> m_texts;
     std::vector<std::vector<std::string>> m_blocks;
-    std::vector<std::vector<LineStore::SavedLine>> m_savedLines;
+    std::vector<LineStore::SavedLines> m_savedLines;
 };
 
 }  // namespace quillon
