@@ -1,10 +1,6 @@
 #include "editor/LineStore.h"
 
-#include <sys/mman.h>
-
-#include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "editor/NcLines.h"
 
@@ -71,37 +67,10 @@ std::string_view LineStore::text(std::size_t line) const
     return {m_arena.get() + offset(entry), length(entry)};
 }
 
-namespace {
-
-constexpr std::size_t kLargePage = std::size_t{2} << 20;
-
-// Aligned to large pages and marked for them, so that filling a block takes a few page
-// faults instead of thousands.
-char* allocateEditBlock(std::size_t size)
-{
-    void* block = std::aligned_alloc(kLargePage, size);
-    if (!block)
-        throw std::bad_alloc();
-    //::madvise(block, size, MADV_HUGEPAGE);
-    return static_cast<char*>(block);
-}
-
-}  // namespace
-
-void LineStore::FreeBlock::operator()(char* block) const
-{
-    std::free(block);
-}
-
-std::unique_ptr<char, LineStore::FreeBlock> LineStore::newEditBlock()
-{
-    return std::unique_ptr<char, FreeBlock>(allocateEditBlock(kEditBlockSize));
-}
-
 LineStore::Entry LineStore::appendToEditArena(std::string_view text)
 {
     if (m_editUsed + text.size() > kEditBlockSize) {
-        m_editBlocks.push_back(newEditBlock());
+        m_editBlocks.push_back(std::make_unique_for_overwrite<char[]>(kEditBlockSize));
         m_editUsed = 0;
     }
     std::memcpy(m_editBlocks.back().get() + m_editUsed, text.data(), text.size());

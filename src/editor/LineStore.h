@@ -111,12 +111,9 @@ private:
     static constexpr std::uint64_t kMaxArenaLength = (std::uint64_t{1} << 20) - 1;
     static constexpr std::uint64_t kEditArenaBit = std::uint64_t{1} << 37;
     static constexpr std::uint64_t kMaxArenaOffset = kEditArenaBit - 1;
-    // The edit arena grows in blocks of this size (a few large pages, which a bulk rewrite
-    // fills quickest); a line too long for a reference gets a string of its own.
+    // The edit arena grows in blocks of this size; a line too long for a reference gets a
+    // string of its own.
     static constexpr std::size_t kEditBlockSize = std::size_t{8} << 20;
-    struct FreeBlock {
-        void operator()(char* block) const;
-    };
 
     static bool isOwn(Entry entry) { return (entry.bits & kOwnBit) != 0; }
     static std::uint16_t marks(Entry entry)
@@ -148,10 +145,9 @@ private:
     GapVector<Entry> m_lines;
     std::vector<std::string> m_own;
     std::vector<std::size_t> m_freeSlots;
-    std::vector<std::unique_ptr<char, FreeBlock>> m_editBlocks;
+    std::vector<std::unique_ptr<char[]>> m_editBlocks;
     std::size_t m_editUsed = kEditBlockSize;  // in the last block; full before the first
 
-    static std::unique_ptr<char, FreeBlock> newEditBlock();
     // Copies the text into the edit arena; the reference to it (without marks).
     Entry appendToEditArena(std::string_view text);
 };
