@@ -78,7 +78,7 @@ struct OpenView {
         ScriptedNotifier notifier;
         doc.open(programOf(lines), notifier);
         settings.flags.showLineNumbers = true;
-        environment = std::make_unique<EditorEnvironment>(settings);
+        environment = std::make_unique<EditorEnvironment>(settings, messages);
         view = std::make_unique<CLiView>(doc, *environment, false);
         view->resize(1000, 800);
         view->show();
@@ -91,6 +91,7 @@ struct OpenView {
     }
 
     AppSettings settings;
+    ScriptedNotifier messages;
     CLiDoc doc;
     std::unique_ptr<EditorEnvironment> environment;
     std::unique_ptr<CLiView> view;

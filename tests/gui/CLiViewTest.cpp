@@ -15,51 +15,16 @@
 #include "app/AppSettings.h"
 #include "editor/ui/EditorEnvironment.h"
 #include "gui/GuiTestSupport.h"
+#include "gui/ViewHarness.h"
 #include "platform/Notifier.h"
 #include "platform/TextFile.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {
 
-inline void PrintTo(const TextPos& position, std::ostream* out)
-{
-    *out << '(' << position.line << ", " << position.column << ')';
-}
-
 namespace {
 
-// A document in a view of its own, shown offscreen.
-class ViewHarness {
-public:
-    explicit ViewHarness(const std::string& text, bool registered = true)
-    {
-        dir.write("PROG.NC", text);
-        ScriptedNotifier notifier;
-        doc.open(dir.path("PROG.NC"), notifier);
-        settings.flags.tabWidth = 8;
-        environment = std::make_unique<EditorEnvironment>(settings);
-        view = std::make_unique<CLiView>(doc, *environment, registered);
-        view->resize(640, 400);
-        view->show();
-        view->setFocus();
-        QApplication::processEvents();
-    }
-
-    std::string line(std::size_t index) const { return std::string(doc.lineText(index)); }
-    TextPos caret() const { return view->caretState().caret; }
-    void key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        QTest::keyClick(view.get(), static_cast<Qt::Key>(key), mods);
-    }
-    void type(const QString& text) { QTest::keyClicks(view.get(), text); }
-    QPoint at(TextPos position) const { return view->pointOf(position) + QPoint(1, 3); }
-
-    test::TempWorkDir dir;
-    AppSettings settings;
-    CLiDoc doc;
-    std::unique_ptr<EditorEnvironment> environment;
-    std::unique_ptr<CLiView> view;
-};
+using test::ViewHarness;
 
 std::string numberedLines(int count)
 {

@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <tuple>
+
 #include "app/ui/DocumentManager.h"
 #include "app/ui/QuillonApplication.h"
 #include "editor/ui/CChildFrame.h"
@@ -169,14 +171,39 @@ void CMainFrame::buildMenus()
     m_documentActions << edit->addAction("Select &All", QKeySequence::SelectAll, this,
                                          [this] { withView(&CLiView::selectAll); });
     edit->addSeparator();
-    notYet(edit, "&Find...\tCtrl+F");
-    notYet(edit, "R&eplace...\tCtrl+H");
-    notYet(edit, "Find &Next\tF3");
-    notYet(edit, "Find &Prev\tShift+F3");
-    edit->addSeparator();
-    notYet(edit, "&Toggle Bookmark\tCtrl+F2");
-    notYet(edit, "Ne&xt Bookmark\tF2");
-    notYet(edit, "Pr&ev Bookmark\tShift+F2");
+    const std::tuple<const char*, QKeySequence, void (CLiView::*)()> viewCommands[] = {
+        {"&Find...", QKeySequence(Qt::CTRL | Qt::Key_F), &CLiView::find},
+        {"R&eplace...", QKeySequence(Qt::CTRL | Qt::Key_H), &CLiView::replace},
+        {"Find &Next", QKeySequence(Qt::Key_F3), &CLiView::findNext},
+        {"Find &Prev", QKeySequence(Qt::SHIFT | Qt::Key_F3), &CLiView::findPrevious},
+        {nullptr, {}, nullptr},
+        {"&Toggle Bookmark", QKeySequence(Qt::CTRL | Qt::Key_F2), &CLiView::toggleBookmark},
+        {"Ne&xt Bookmark", QKeySequence(Qt::Key_F2), &CLiView::goToNextBookmark},
+        {"Pr&ev Bookmark", QKeySequence(Qt::SHIFT | Qt::Key_F2), &CLiView::goToPreviousBookmark},
+    };
+    for (const auto& [text, keys, command] : viewCommands) {
+        if (!text) {
+            edit->addSeparator();
+            continue;
+        }
+        m_documentActions << edit->addAction(text, keys, this,
+                                             [this, command = command] { withView(command); });
+    }
+    // The matching-text searches have keys only.
+    const std::tuple<const char*, QKeySequence, void (CLiView::*)()> wordSearches[] = {
+        {"Find the next matching text", QKeySequence(Qt::CTRL | Qt::Key_F3),
+         &CLiView::findWordNext},
+        {"Find the previous matching text", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F3),
+         &CLiView::findWordPrevious},
+    };
+    for (const auto& [text, keys, command] : wordSearches) {
+        auto* action = new QAction(text, this);
+        action->setShortcut(keys);
+        connect(action, &QAction::triggered, this,
+                [this, command = command] { withView(command); });
+        addAction(action);
+        m_documentActions << action;
+    }
     connect(edit, &QMenu::aboutToShow, this, &CMainFrame::updateEditActions);
 
     auto* view = menuBar()->addMenu("&View");

@@ -141,7 +141,7 @@ QuillonApplication::StartResult QuillonApplication::start(const QStringList& com
     m_devices = ComDeviceMap::load(m_workDir);
     m_recentFiles.load();
 
-    m_editorEnvironment = std::make_unique<EditorEnvironment>(m_settings);
+    m_editorEnvironment = std::make_unique<EditorEnvironment>(m_settings, notifier());
     connect(this, &QuillonApplication::viewFlagsChanged, m_editorEnvironment.get(),
             &EditorEnvironment::displayChanged);
     connect(this, &QuillonApplication::fontChanged, m_editorEnvironment.get(),

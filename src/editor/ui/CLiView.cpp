@@ -752,6 +752,33 @@ bool CLiView::handleEditingKey(QKeyEvent* event)
     return true;
 }
 
+// The search and bookmark keys, handled by the view itself so that they work wherever a
+// view has the focus.
+CLiView::Command CLiView::searchCommandOf(Qt::KeyboardModifiers mods, int key)
+{
+    struct Binding {
+        Qt::KeyboardModifiers mods;
+        int key;
+        Command command;
+    };
+    static const Binding bindings[] = {
+        {Qt::ControlModifier, Qt::Key_F, &CLiView::find},
+        {Qt::ControlModifier, Qt::Key_H, &CLiView::replace},
+        {Qt::NoModifier, Qt::Key_F3, &CLiView::findNext},
+        {Qt::ShiftModifier, Qt::Key_F3, &CLiView::findPrevious},
+        {Qt::ControlModifier, Qt::Key_F3, &CLiView::findWordNext},
+        {Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_F3, &CLiView::findWordPrevious},
+        {Qt::ControlModifier, Qt::Key_F2, &CLiView::toggleBookmark},
+        {Qt::NoModifier, Qt::Key_F2, &CLiView::goToNextBookmark},
+        {Qt::ShiftModifier, Qt::Key_F2, &CLiView::goToPreviousBookmark},
+    };
+    for (const Binding& binding : bindings) {
+        if (binding.mods == mods && binding.key == key)
+            return binding.command;
+    }
+    return nullptr;
+}
+
 bool CLiView::event(QEvent* event)
 {
     // The view's own editing shortcuts win over the menu's while it has the focus.
@@ -765,7 +792,8 @@ bool CLiView::event(QEvent* event)
               code == Qt::Key_C || code == Qt::Key_V || code == Qt::Key_A ||
               code == Qt::Key_Insert)) ||
             (mods == Qt::ShiftModifier && (code == Qt::Key_Insert || code == Qt::Key_Delete)) ||
-            (mods == Qt::AltModifier && code == Qt::Key_Backspace);
+            (mods == Qt::AltModifier && code == Qt::Key_Backspace) ||
+            searchCommandOf(mods, code) != nullptr;
         if (ours) {
             event->accept();
             return true;
@@ -776,6 +804,12 @@ bool CLiView::event(QEvent* event)
 
 void CLiView::keyPressEvent(QKeyEvent* event)
 {
+    if (const auto command =
+            searchCommandOf(event->modifiers() & ~Qt::KeypadModifier, event->key())) {
+        event->accept();
+        (this->*command)();
+        return;
+    }
     if (handleMovementKey(event) || handleEditingKey(event)) {
         event->accept();
         return;

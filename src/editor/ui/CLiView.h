@@ -51,6 +51,21 @@ public:
     void selectAll();
     bool insertFileAsText(const std::string& path, Notifier& notifier);
 
+    // Searching ("&Find...", "R&eplace...", F3, Shift+F3, Ctrl+F3, Ctrl+Shift+F3).
+    void find();
+    void replace();
+    void findNext();
+    void findPrevious();
+    void findWordNext();
+    void findWordPrevious();
+    // Bookmarks (Ctrl+F2, F2, Shift+F2).
+    void toggleBookmark();
+    void goToNextBookmark();
+    void goToPreviousBookmark();
+    // Where the Replace dialog goes when it asks about a match: 3 character widths right of
+    // the match start, a pixel below its row, on the screen.
+    QPoint askPosition() const;
+
     // What a drag of the selection carries: its text and where it came from.
     QMimeData* createDragData() const;
 
@@ -119,6 +134,13 @@ private:
     void runEdit(const std::function<void()>& edit);
 
     void selectLines(std::size_t from, std::size_t to);
+
+    using Command = void (CLiView::*)();
+    static Command searchCommandOf(Qt::KeyboardModifiers mods, int key);
+    void search(bool forward);
+    void showMatch();
+    void askReplace();
+    void replaceAll(bool inSelection);
     void autoScroll();
     void startDrag();
 

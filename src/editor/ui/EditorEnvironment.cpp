@@ -8,8 +8,9 @@
 
 namespace quillon {
 
-EditorEnvironment::EditorEnvironment(AppSettings& settings, QObject* parent)
-    : QObject(parent), m_settings(settings)
+EditorEnvironment::EditorEnvironment(AppSettings& settings, Notifier& notifier,
+                                     QObject* parent)
+    : QObject(parent), m_settings(settings), m_notifier(notifier)
 {
     m_metrics = RenderMetrics::of(toQFont(m_settings.fonts[FontRole::Editor]),
                                   m_settings.flags.tabWidth,

@@ -1,5 +1,5 @@
 // What all editor views share: the settings they draw with, the measures of the editor
-// font, and the table of views that scroll together.
+// font, the table of views that scroll together, and the last search.
 #pragma once
 
 #include <QObject>
@@ -7,12 +7,14 @@
 
 #include <array>
 
+#include "editor/Search.h"
 #include "editor/ui/LineRenderer.h"
 
 namespace quillon {
 
 struct AppSettings;
 class CLiView;
+class Notifier;
 
 class EditorEnvironment : public QObject {
     Q_OBJECT
@@ -21,9 +23,12 @@ public:
     // slot; a view that finds none is still counted but scrolls alone.
     static constexpr std::size_t kRegistrySlots = 20;
 
-    explicit EditorEnvironment(AppSettings& settings, QObject* parent = nullptr);
+    EditorEnvironment(AppSettings& settings, Notifier& notifier, QObject* parent = nullptr);
 
     AppSettings& settings() { return m_settings; }
+    // Where the views' messages go ("String '...' is not founf." and the like).
+    Notifier& notifier() { return m_notifier; }
+    SearchState& search() { return m_search; }
     const RenderMetrics& metrics() const { return m_metrics; }
 
     // After a change of the editor font: measures again and lays every view out anew.
@@ -59,6 +64,8 @@ signals:
 
 private:
     AppSettings& m_settings;
+    Notifier& m_notifier;
+    SearchState m_search;
     RenderMetrics m_metrics;
     bool m_copyUsed = false;
     std::array<QPointer<CLiView>, kRegistrySlots> m_registry;
