@@ -112,6 +112,8 @@ void CLiView::showMatch()
         verticalScrollBar()->setValue(static_cast<int>(line - std::min(line, (visible - 1) / 2)));
     ensureCaretVisible();
     caretChanged();
+    // The status bar follows even while a dialog holds the focus.
+    emit m_environment.caretMoved(m_state.caret.line + 1, m_state.caret.column + 1);
     viewport()->update();
 }
 
