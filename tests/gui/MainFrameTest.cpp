@@ -160,6 +160,18 @@ TEST_F(MainFrameTest, MenusToolbarAndTheRemoteMenu)
         EXPECT_FALSE(action->isEnabled()) << text;
     }
     EXPECT_EQ(frame->toolBar()->objectName(), "QuillonLTtoolbar");
+    // The program commands work on the active program only.
+    EXPECT_FALSE(test::findByText<QAction>(*frame, "&Save")->isEnabled());
+    for (const auto& [text, keys] : {std::pair{"&Find...", QKeySequence("Ctrl+F")},
+                                     std::pair{"Find &Prev", QKeySequence("Shift+F3")},
+                                     std::pair{"Pr&ev Bookmark", QKeySequence("Shift+F2")}}) {
+        QAction* action = test::findByText<QAction>(*frame, text);
+        ASSERT_TRUE(action) << text;
+        EXPECT_EQ(action->shortcut(), keys) << text;
+        EXPECT_FALSE(action->isEnabled()) << text;
+    }
+    frame->documents().openFile(QString::fromStdString(program("A.NC")));
+    EXPECT_TRUE(test::findByText<QAction>(*frame, "&Find...")->isEnabled());
 
     frame->insertRemoteMenu();
     titles.clear();

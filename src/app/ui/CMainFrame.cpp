@@ -509,6 +509,7 @@ void CMainFrame::buildStatusBar()
             &CMainFrame::showCaret);
     connect(&m_app.editorEnvironment(), &EditorEnvironment::overwriteChanged, this,
             &CMainFrame::showOverwrite);
+    updateEditActions();  // no program yet
 }
 
 void CMainFrame::showCaret(std::size_t line, std::size_t column)
