@@ -2,12 +2,18 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <thread>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 #include "editor/CLiDoc.h"
 #include "editor/EditLine.h"
@@ -18,11 +24,6 @@ namespace quillon {
 namespace {
 
 // ---- Normalizing ----------------------------------------------------------------------
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n';
-}
 
 bool isDigit(char c)
 {
@@ -35,6 +36,14 @@ bool isCSpace(char c)
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
+// 0 for the blanks a compare ignores (space, TAB, LF), 1 for every other byte.
+constexpr std::array<std::uint8_t, 256> kKept = [] {
+    std::array<std::uint8_t, 256> kept{};
+    kept.fill(1);
+    kept[' '] = kept['\t'] = kept['\n'] = 0;
+    return kept;
+}();
+
 // Copies the line without blanks to out, which must hold line.size() bytes; returns the
 // length written.
 std::size_t copyWithoutBlanks(std::string_view line, char* out)
@@ -42,7 +51,7 @@ std::size_t copyWithoutBlanks(std::string_view line, char* out)
     char* end = out;
     for (const char c : line) {
         *end = c;
-        end += isBlank(c) ? 0 : 1;
+        end += kKept[static_cast<unsigned char>(c)];
     }
     return static_cast<std::size_t>(end - out);
 }
@@ -133,11 +142,33 @@ void appendCanonicalNumber(std::string& out, double value)
 // order: reordering "IF[#1GT0]GOTO10" would make nonsense of it.
 bool isProgramLogic(std::string_view text)
 {
-    if (text.find_first_of("[#=") != std::string_view::npos)
-        return true;
-    for (const std::string_view word : {"GOTO", "IF", "THEN", "ELSE"}) {
-        if (text.find(word) != std::string_view::npos)
+    // One pass over the text rather than five: every line of a smart compare comes here.
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const std::string_view rest = text.substr(at);
+        switch (text[at]) {
+        case '[':
+        case '#':
+        case '=':
             return true;
+        case 'G':
+            if (rest.starts_with("GOTO"))
+                return true;
+            break;
+        case 'I':
+            if (rest.starts_with("IF"))
+                return true;
+            break;
+        case 'T':
+            if (rest.starts_with("THEN"))
+                return true;
+            break;
+        case 'E':
+            if (rest.starts_with("ELSE"))
+                return true;
+            break;
+        default:
+            break;
+        }
     }
     return false;
 }
@@ -236,7 +267,7 @@ std::uint32_t littleWord(const unsigned char* bytes)
 
 // The rounds laid out as lookup3.c has them, to be checked line by line.
 // clang-format off
-void mix(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c)
+[[gnu::always_inline]] inline void mix(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c)
 {
     a -= c;  a ^= std::rotl(c, 4);   c += b;
     b -= a;  b ^= std::rotl(a, 6);   a += c;
@@ -246,7 +277,7 @@ void mix(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c)
     c -= b;  c ^= std::rotl(b, 4);   b += a;
 }
 
-void finalMix(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c)
+[[gnu::always_inline]] inline void finalMix(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c)
 {
     c ^= b;  c -= std::rotl(b, 14);
     a ^= c;  a -= std::rotl(c, 11);
@@ -257,6 +288,206 @@ void finalMix(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c)
     c ^= b;  c -= std::rotl(b, 24);
 }
 // clang-format on
+
+// Where hashWords finds the last 1..12 bytes.
+enum class Tail {
+    Copied,  // copied out: nothing may be read beyond the key
+    InPlace  // read where they are: 11 bytes beyond the key are readable
+};
+
+// hashlittle over the bytes.
+template <Tail tail>
+[[gnu::always_inline]] inline std::uint32_t hashWords(const unsigned char* bytes,
+                                                      std::size_t length, std::uint32_t initval)
+{
+    std::uint32_t a = 0xdeadbeef + static_cast<std::uint32_t>(length) + initval;
+    std::uint32_t b = a;
+    std::uint32_t c = a;
+    while (length > 12) {
+        a += littleWord(bytes);
+        b += littleWord(bytes + 4);
+        c += littleWord(bytes + 8);
+        mix(a, b, c);
+        length -= 12;
+        bytes += 12;
+    }
+    if (length == 0)
+        return c;
+    // The last bytes count as if zero-padded to 12: lookup3's switch over them, or its
+    // masked reads of whole words.
+    if constexpr (tail == Tail::InPlace && std::endian::native == std::endian::little) {
+        std::uint64_t low;
+        std::uint64_t high = 0;
+        std::memcpy(&low, bytes, sizeof low);
+        std::memcpy(&high, bytes + 8, 4);
+        // Without branches: line lengths vary too much to predict.
+        const std::size_t lowBits = 8 * std::min<std::size_t>(length, 8);
+        const std::size_t highBits = 8 * (std::max<std::size_t>(length, 8) - 8);
+        low &= ~std::uint64_t{0} >> (64 - lowBits);
+        high &= (std::uint64_t{1} << highBits) - 1;
+        a += static_cast<std::uint32_t>(low);
+        b += static_cast<std::uint32_t>(low >> 32);
+        c += static_cast<std::uint32_t>(high);
+    } else {
+        unsigned char copy[12] = {};
+        std::memcpy(copy, bytes, length);
+        a += littleWord(copy);
+        b += littleWord(copy + 4);
+        c += littleWord(copy + 8);
+    }
+    finalMix(a, b, c);
+    return c;
+}
+
+// The seed the compare always used.
+constexpr std::uint32_t kLineSeed = 13;
+// What Tail::InPlace may read beyond a key.
+constexpr std::size_t kTailSlack = 11;
+
+[[gnu::always_inline]] inline std::uint32_t hashKeptLine(const unsigned char* text,
+                                                         std::size_t length)
+{
+    return length == 0 ? 0 : hashWords<Tail::InPlace>(text, length, kLineSeed);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define QUILLON_COMPARE_SSSE3 1
+
+// ---- Raw lines, 16 bytes at a time ---------------------------------------------------------
+//
+// A raw compare keeps a line's bytes but its blanks, so the whole file can be read as one
+// stream: every byte that is a blank, a line feed, or the CR before a line feed is dropped,
+// the rest is packed together, and each line is hashed where its bytes landed. Per block:
+//
+//   bytes    G 0 1 _ X 1 . _ Y 2 \r \n G 0 _ Z      (_ a space)
+//   kept     1 1 1 0 1 1 1 0 1 1  0  0 1 1 0 1
+//   packed   G01X1.Y2 | G0Z...                   one shuffle per 8 bytes, by a table
+//   line end at the LF: the line is the packed bytes before it
+
+// For each pattern of 8 kept bits, where the kept bytes come from.
+constexpr auto kPackShuffles = [] {
+    std::array<std::array<std::uint8_t, 8>, 256> shuffles{};
+    for (unsigned kept = 0; kept < 256; ++kept) {
+        unsigned to = 0;
+        for (unsigned from = 0; from < 8; ++from) {
+            if (kept & (1u << from))
+                shuffles[kept][to++] = static_cast<std::uint8_t>(from);
+        }
+    }
+    return shuffles;
+}();
+
+class RawStreamHasher {
+public:
+    explicit RawStreamHasher(std::vector<std::uint32_t>& hashes) : m_hashes(hashes) {}
+
+    // Hashes every line of the bytes. Without lastLine, the empty text after a final LF
+    // is not a line: the bytes are a part of a file that goes on.
+    [[gnu::target("ssse3,popcnt")]] void run(std::string_view bytes, bool lastLine)
+    {
+        const char* at = bytes.data();
+        const char* const end = at + bytes.size();
+        for (; end - at >= 16; at += 16) {
+            const bool lineFeedNext = end - at > 16 && at[16] == '\n';
+            addBlock(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), 0xffff,
+                     lineFeedNext);
+        }
+        if (at < end) {
+            char block[16] = {};
+            std::memcpy(block, at, static_cast<std::size_t>(end - at));
+            addBlock(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block)),
+                     (1u << (end - at)) - 1, false);
+        }
+        hashLines();
+        if (lastLine)
+            m_hashes.push_back(hashKeptLine(&m_kept[m_lineStart], m_end - m_lineStart));
+    }
+
+private:
+    [[gnu::target("ssse3,popcnt"), gnu::always_inline]] inline void addBlock(
+        __m128i block, unsigned valid, bool lineFeedNext)
+    {
+        if (m_end + 16 + kTailSlack > m_kept.size() || m_endCount + 16 > m_ends.size())
+            makeRoom();
+        const __m128i isLineFeed = _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'));
+        const __m128i isBlank =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(' ')),
+                                      _mm_cmpeq_epi8(block, _mm_set1_epi8('\t'))),
+                         isLineFeed);
+        unsigned lineFeeds = static_cast<unsigned>(_mm_movemask_epi8(isLineFeed)) & valid;
+        const unsigned returns = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))));
+        // A CR before a line feed, the feed perhaps the first byte of the next block.
+        const unsigned lineEnds = lineFeeds | (lineFeedNext ? 0x10000u : 0);
+        const unsigned lineEndReturns = returns & (lineEnds >> 1);
+        const unsigned kept =
+            ~(static_cast<unsigned>(_mm_movemask_epi8(isBlank)) | lineEndReturns) & valid;
+
+        unsigned char* out = m_kept.data() + m_end;
+        const unsigned keptLow = kept & 0xff;
+        const unsigned keptHigh = kept >> 8;
+        const __m128i low = _mm_shuffle_epi8(block, loadShuffle(keptLow, 0));
+        const __m128i high = _mm_shuffle_epi8(block, loadShuffle(keptHigh, 8));
+        const auto lowCount = static_cast<std::size_t>(std::popcount(keptLow));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), low);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + lowCount), high);
+
+        // Line ends are gathered and the lines hashed later in one tight loop, where the
+        // hashes of neighbouring lines can overlap.
+        for (; lineFeeds != 0; lineFeeds &= lineFeeds - 1) {
+            const unsigned before = kept & ((1u << std::countr_zero(lineFeeds)) - 1);
+            m_ends[m_endCount++] = m_end + static_cast<std::size_t>(std::popcount(before));
+        }
+        m_end += lowCount + static_cast<std::size_t>(std::popcount(keptHigh));
+    }
+
+    [[gnu::noinline]] void hashLines()
+    {
+        std::size_t start = m_lineStart;
+        for (std::size_t line = 0; line < m_endCount; ++line) {
+            m_hashes.push_back(hashKeptLine(m_kept.data() + start, m_ends[line] - start));
+            start = m_ends[line];
+        }
+        m_lineStart = start;
+        m_endCount = 0;
+    }
+
+    [[gnu::target("ssse3,popcnt")]] static __m128i loadShuffle(unsigned kept, char offset)
+    {
+        const __m128i from =
+            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kPackShuffles[kept].data()));
+        return _mm_add_epi8(from, _mm_set1_epi8(offset));
+    }
+
+    // Room for one more block, its line ends and the hash's reads beyond it: the lines read
+    // are hashed, the line being read moves to the front, and the buffer grows only for a
+    // line longer than it.
+    [[gnu::noinline]] void makeRoom()
+    {
+        hashLines();
+        std::memmove(m_kept.data(), m_kept.data() + m_lineStart, m_end - m_lineStart);
+        m_end -= m_lineStart;
+        m_lineStart = 0;
+        if (m_end + 16 + kTailSlack > m_kept.size() / 2)
+            m_kept.resize(m_kept.size() * 2);
+    }
+
+    static constexpr std::size_t kInitialBuffer = 64 << 10;
+    std::vector<std::uint32_t>& m_hashes;
+    std::vector<unsigned char> m_kept = std::vector<unsigned char>(kInitialBuffer);
+    std::array<std::size_t, 2048> m_ends;  // where lines read but not yet hashed end
+    std::size_t m_endCount = 0;
+    std::size_t m_lineStart = 0;  // where the line being read starts in m_kept
+    std::size_t m_end = 0;        // and where its bytes end so far
+};
+
+bool haveSsse3()
+{
+    static const bool have = __builtin_cpu_supports("ssse3") && __builtin_cpu_supports("popcnt");
+    return have;
+}
+
+#endif
 
 // ---- The difference ---------------------------------------------------------------------
 //
@@ -284,6 +515,35 @@ void finalMix(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c)
 // edit path: the range is cut at its end and both halves are done the same way. Equal
 // lines at both ends of a range are stripped first; a range left with lines of one file
 // only is all changes.
+
+// How many lines from a and b on are equal, at most n (none when n < 1): four compared at
+// a time, as snakes between scattered changes run to thousands of lines.
+template <typename Index>
+Index forwardRun(const std::uint32_t* a, const std::uint32_t* b, Index n)
+{
+    Index run = 0;
+    for (; run + 4 <= n; run += 4) {
+        if (std::memcmp(a + run, b + run, 4 * sizeof *a) != 0)
+            break;
+    }
+    while (run < n && a[run] == b[run])
+        ++run;
+    return run;
+}
+
+// How many lines just before a and b are equal, at most n.
+template <typename Index>
+Index backwardRun(const std::uint32_t* a, const std::uint32_t* b, Index n)
+{
+    Index run = 0;
+    for (; run + 4 <= n; run += 4) {
+        if (std::memcmp(a - run - 4, b - run - 4, 4 * sizeof *a) != 0)
+            break;
+    }
+    while (run < n && a[-run - 1] == b[-run - 1])
+        ++run;
+    return run;
+}
 
 template <typename Index>
 class MiddleSnakeDiff {
@@ -340,14 +600,14 @@ private:
 
     void stripEqualEnds(Range& r) const
     {
-        while (r.low1 < r.high1 && r.low2 < r.high2 && m_a[r.low1] == m_b[r.low2]) {
-            ++r.low1;
-            ++r.low2;
-        }
-        while (r.low1 < r.high1 && r.low2 < r.high2 && m_a[r.high1 - 1] == m_b[r.high2 - 1]) {
-            --r.high1;
-            --r.high2;
-        }
+        const Index front = forwardRun(m_a + r.low1, m_b + r.low2,
+                                       std::min(r.high1 - r.low1, r.high2 - r.low2));
+        r.low1 += front;
+        r.low2 += front;
+        const Index back = backwardRun(m_a + r.high1, m_b + r.high2,
+                                       std::min(r.high1 - r.low1, r.high2 - r.low2));
+        r.high1 -= back;
+        r.high2 -= back;
     }
 
     // The end of the middle snake of a range that holds lines of both files and differs at
@@ -378,11 +638,8 @@ private:
                     if (k < downK + d && down(k + 1) >= x)
                         x = down(k + 1);
                 }
-                Index y = x - k;
-                while (x < r.high1 && y < r.high2 && m_a[x] == m_b[y]) {
-                    ++x;
-                    ++y;
-                }
+                const Index y = x - k;
+                x += forwardRun(m_a + x, m_b + y, std::min(r.high1 - x, r.high2 - y));
                 down(k) = x;
                 if (oddDelta && upK - d < k && k < upK + d && up(k) <= x)
                     return {x, x - k};
@@ -397,11 +654,8 @@ private:
                     if (k > upK - d && up(k - 1) < x)
                         x = up(k - 1);
                 }
-                Index y = x - k;
-                while (x > r.low1 && y > r.low2 && m_a[x - 1] == m_b[y - 1]) {
-                    --x;
-                    --y;
-                }
+                const Index y = x - k;
+                x -= backwardRun(m_a + x, m_b + y, std::min(x - r.low1, y - r.low2));
                 up(k) = x;
                 if (!oddDelta && downK - d <= k && k <= downK + d && x <= down(k))
                     return {down(k), down(k) - k};
@@ -487,6 +741,51 @@ void markDifferences(const std::vector<std::uint32_t>& first,
     diff.run(static_cast<Index>(first.size()), static_cast<Index>(second.size()));
 }
 
+// ---- Files and documents ----------------------------------------------------------------
+
+// A big file is hashed in parts of about this size on at most this many threads: for
+// smaller parts a thread costs more than it saves.
+constexpr std::size_t kBytesPerPart = 4 << 20;
+constexpr std::size_t kMaxThreads = 8;
+
+// The bytes cut after line feeds into about count parts: every part but the last ends with
+// its LF.
+std::vector<std::string_view> cutAfterLineFeeds(std::string_view bytes, std::size_t count)
+{
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (std::size_t part = 1; part < count; ++part) {
+        const std::size_t from = std::max(start, bytes.size() * part / count);
+        const std::size_t lineFeed = bytes.find('\n', from);
+        if (lineFeed == std::string_view::npos)
+            break;
+        parts.push_back(bytes.substr(start, lineFeed + 1 - start));
+        start = lineFeed + 1;
+    }
+    parts.push_back(bytes.substr(start));
+    return parts;
+}
+
+// The hashes of the lines of a part of a file. Unless it is the last part, the empty text
+// after its final LF is not a line: the file goes on in the next part.
+std::vector<std::uint32_t> partHashes(std::string_view part, bool last, CompareMode mode)
+{
+    std::vector<std::uint32_t> hashes;
+    hashes.reserve(countNcLines(part));
+#ifdef QUILLON_COMPARE_SSSE3
+    if (mode == CompareMode::Raw && haveSsse3()) {
+        RawStreamHasher(hashes).run(part, last);
+        return hashes;
+    }
+#endif
+    LineHasher hasher(mode);
+    forEachNcLine(part, [&](std::size_t offset, std::size_t length) {
+        if (last || offset < part.size())
+            hashes.push_back(hasher(part.substr(offset, length)));
+    });
+    return hashes;
+}
+
 std::vector<std::uint32_t> documentHashes(const CLiDoc& doc, CompareMode mode)
 {
     LineHasher hasher(mode);
@@ -533,34 +832,11 @@ std::string canonicalNumber(double value)
 
 std::uint32_t hashLittle(const void* key, std::size_t length, std::uint32_t initval)
 {
-    const auto* bytes = static_cast<const unsigned char*>(key);
-    std::uint32_t a = 0xdeadbeef + static_cast<std::uint32_t>(length) + initval;
-    std::uint32_t b = a;
-    std::uint32_t c = a;
-    while (length > 12) {
-        a += littleWord(bytes);
-        b += littleWord(bytes + 4);
-        c += littleWord(bytes + 8);
-        mix(a, b, c);
-        length -= 12;
-        bytes += 12;
-    }
-    if (length == 0)
-        return c;
-    // The last 1..12 bytes, zero-padded: the same sums as lookup3's switch over them.
-    unsigned char last[12] = {};
-    std::memcpy(last, bytes, length);
-    a += littleWord(last);
-    b += littleWord(last + 4);
-    c += littleWord(last + 8);
-    finalMix(a, b, c);
-    return c;
+    return hashWords<Tail::Copied>(static_cast<const unsigned char*>(key), length, initval);
 }
 
 std::uint32_t lineHash(std::string_view normalized)
 {
-    // The seed the compare always used.
-    constexpr std::uint32_t kLineSeed = 13;
     return normalized.empty() ? 0 : hashLittle(normalized.data(), normalized.size(), kLineSeed);
 }
 
@@ -570,21 +846,43 @@ std::uint32_t LineHasher::operator()(std::string_view line)
         normalizeSmart(line, m_result, m_work);
         return lineHash(m_result);
     }
-    // Raw lines go straight from the text into the buffer without a resize per line.
-    if (m_work.size() < line.size())
-        m_work.resize(line.size());
-    return lineHash({m_work.data(), copyWithoutBlanks(line, m_work.data())});
+    // Raw lines go straight from the text into the buffer without a resize per line, and
+    // are hashed there.
+    if (m_work.size() < line.size() + kTailSlack)
+        m_work.resize(line.size() + kTailSlack);
+    const std::size_t length = copyWithoutBlanks(line, m_work.data());
+    return hashKeptLine(reinterpret_cast<const unsigned char*>(m_work.data()), length);
 }
 
 std::vector<std::uint32_t> lineHashes(std::string_view bytes, CompareMode mode)
 {
-    std::vector<std::uint32_t> hashes;
-    hashes.reserve(countNcLines(bytes));
-    LineHasher hasher(mode);
-    forEachNcLine(bytes, [&](std::size_t offset, std::size_t length) {
-        hashes.push_back(hasher(bytes.substr(offset, length)));
-    });
-    return hashes;
+    // Parts are handed out one by one to whichever thread is free, this one included, so
+    // a thread kept waiting for a core holds up only the part it has.
+    const auto parts = cutAfterLineFeeds(bytes, bytes.size() / kBytesPerPart + 1);
+    std::vector<std::vector<std::uint32_t>> hashes(parts.size());
+    std::atomic<std::size_t> next = 0;
+    auto hashParts = [&] {
+        for (std::size_t part; (part = next++) < parts.size();)
+            hashes[part] = partHashes(parts[part], part + 1 == parts.size(), mode);
+    };
+    {
+        const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+        std::vector<std::jthread> helpers;
+        for (std::size_t helper = 1; helper < std::min({cores, parts.size(), kMaxThreads});
+             ++helper)
+            helpers.emplace_back(hashParts);
+        hashParts();
+    }
+    if (hashes.size() == 1)
+        return std::move(hashes.front());
+    std::size_t total = 0;
+    for (const auto& part : hashes)
+        total += part.size();
+    std::vector<std::uint32_t> all;
+    all.reserve(total);
+    for (const auto& part : hashes)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
 }
 
 bool CompareResult::same() const

@@ -55,7 +55,7 @@ private:
 };
 
 // The hashes of a file's lines, cut by the editor's rules (NcLines.h) and hashed as they
-// are cut: no line is copied out of the bytes.
+// are cut, a big file in parts on several threads.
 std::vector<std::uint32_t> lineHashes(std::string_view bytes, CompareMode mode);
 
 // What a compare says of one line.
@@ -73,7 +73,8 @@ struct CompareResult {
     bool same() const;
 };
 
-// Compares two files given as the hashes of their lines.
+// Compares two files given as the hashes of their lines. The time grows with the lines
+// times the differences: files with little in common take long.
 CompareResult compareHashes(const std::vector<std::uint32_t>& first,
                             const std::vector<std::uint32_t>& second);
 
