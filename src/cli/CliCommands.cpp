@@ -1,6 +1,8 @@
 #include "cli/CliCommands.h"
 
+#include <charconv>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string_view>
 
@@ -8,7 +10,10 @@
 #include "dnc/ComConfFile.h"
 #include "dnc/PortSetups.h"
 #include "editor/CLiDoc.h"
+#include "editor/Compare.h"
+#include "platform/FileBytes.h"
 #include "platform/Notifier.h"
+#include "platform/SystemError.h"
 #include "platform/WorkDir.h"
 
 namespace quillon::cli {
@@ -26,6 +31,8 @@ struct Subcommand {
 constexpr int kExitOk = 0;
 constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
+// compare: the files differ (0 when they are the same, kExitUsage when one is unreadable).
+constexpr int kExitDifferent = 1;
 
 // The ten setups of the working directory's ComConf.sys, each as the "Select
 // configuration" dialog summarises it.
@@ -95,6 +102,72 @@ int runFileUpdatePairs(const Arguments& arguments, std::ostream& out, std::ostre
     return kExitOk;
 }
 
+// The hashes of a file's lines, or nothing after telling why the file cannot be read.
+std::optional<std::vector<std::uint32_t>> fileLineHashes(const std::string& path,
+                                                         CompareMode mode, Notifier& notifier)
+{
+    int error = 0;
+    const auto bytes = readFileBytes(path, &error);
+    if (!bytes) {
+        notifier.error(fileErrorText(error, FileAction::Open, path));
+        return std::nullopt;
+    }
+    return lineHashes({bytes->data.get(), bytes->size}, mode);
+}
+
+// Every marked line as FILE:LINE:MARK, in line order.
+void writeMarks(std::ostream& out, char file, const std::vector<std::uint8_t>& marks)
+{
+    std::string text;
+    char number[24];
+    for (std::size_t line = 0; line < marks.size(); ++line) {
+        if (marks[line] == CompareMark::Same)
+            continue;
+        text += file;
+        text += ':';
+        text.append(number, std::to_chars(number, number + sizeof number, line + 1).ptr);
+        text += marks[line] == CompareMark::Changed ? ":?\n" : ":+\n";
+    }
+    out << text;
+}
+
+// Compares two files as the editor's Compare does: "Compare OK", or the marked lines of
+// file 1 and then of file 2.
+int runCompare(const Arguments& arguments, std::ostream& out, std::ostream& err)
+{
+    CompareMode mode = CompareMode::Raw;
+    bool unknownOption = false;
+    std::vector<std::string> files;
+    for (const auto& argument : arguments) {
+        if (argument == "--smart")
+            mode = CompareMode::Smart;
+        else if (argument.size() > 1 && argument.front() == '-')
+            unknownOption = true;
+        else
+            files.push_back(argument);
+    }
+    if (unknownOption || files.size() != 2) {
+        err << "usage: quillonlt-cli compare [--smart] FILE1 FILE2\n";
+        return kExitUsage;
+    }
+    StreamNotifier notifier(err);
+    // One file in memory at a time: only the hashes are kept.
+    auto first = fileLineHashes(files[0], mode, notifier);
+    if (!first)
+        return kExitUsage;
+    const auto second = fileLineHashes(files[1], mode, notifier);
+    if (!second)
+        return kExitUsage;
+    const CompareResult result = compareHashes(*first, *second);
+    if (result.same()) {
+        out << "Compare OK\n";
+        return kExitOk;
+    }
+    writeMarks(out, '1', result.first);
+    writeMarks(out, '2', result.second);
+    return kExitDifferent;
+}
+
 const std::vector<Subcommand>& subcommands()
 {
     static const std::vector<Subcommand> table = {
@@ -102,6 +175,7 @@ const std::vector<Subcommand>& subcommands()
         {"resave", "resave IN OUT", runResave},
         {"info", "info FILE", runInfo},
         {"fileupdate", "fileupdate", runFileUpdatePairs},
+        {"compare", "compare [--smart] FILE1 FILE2", runCompare},
     };
     return table;
 }
