@@ -15,6 +15,7 @@
 #include "app/ui/DocumentManager.h"
 #include "app/ui/QuillonApplication.h"
 #include "editor/ui/CChildFrame.h"
+#include "editor/ui/CLiView.h"
 #include "editor/ui/DirectoryTree.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/Clock.h"
@@ -90,8 +91,10 @@ TEST_F(MainFrameTest, TheRealProgramReadsItsCommandFileOnTheSecondTick)
     const QString file = QString::fromStdString(this->program("O8.NC"));
     program.start(QUILLONLT_BINARY, {file});
     ASSERT_TRUE(program.waitForStarted());
-    settle([&] { return dir.exists(kCommandFile); });
-    EXPECT_NE(dir.read(kCommandFile).find("\"" + file.toStdString() + "\""), std::string::npos);
+    // The line is appended to a file that exists a moment before it holds the line.
+    const std::string quoted = "\"" + file.toStdString() + "\"";
+    settle([&] { return dir.read(kCommandFile).find(quoted) != std::string::npos; });
+    EXPECT_NE(dir.read(kCommandFile).find(quoted), std::string::npos);
     settle([&] { return !dir.exists(kCommandFile); }, 6000);
     EXPECT_FALSE(dir.exists(kCommandFile));
     EXPECT_EQ(program.state(), QProcess::Running);
@@ -153,7 +156,7 @@ TEST_F(MainFrameTest, MenusToolbarAndTheRemoteMenu)
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Utilities", "&DNC", "&Settings",
                                    "&Tools", "&Window", "&Help"}));
     // Commands of parts not built yet are there, and disabled.
-    for (const char* text : {"&Transmit", "&Renumber", "Compare/Raw (2 files)",
+    for (const char* text : {"&Transmit", "&Renumber", "&2D Plotting",
                              "&Bolt hole circle", "&Mazak Work Number"}) {
         QAction* action = test::findByText<QAction>(*frame, text);
         ASSERT_TRUE(action) << text;
@@ -224,6 +227,55 @@ TEST_F(MainFrameTest, TheToolbarStateIsKeptBetweenRuns)
                     .contains("QuillonLTtoolbar"));
     auto again = start();
     EXPECT_TRUE(again->mainFrame()->toolBar()->isHidden());
+}
+
+TEST_F(MainFrameTest, CompareTakesExactlyTwoProgramsAndMarksBoth)
+{
+    dir.write("ONE.NC", "N10 G0 X0\r\nN20 G1 X5\r\nM30\r\n");
+    dir.write("TWO.NC", "N10 G0 X0\r\nN15 M08\r\nN20 G1 X5\r\nM30\r\n");
+    auto app = start();
+    CMainFrame* frame = app->mainFrame();
+    frame->resize(1000, 700);
+    frame->show();
+    QAction* raw = test::findByText<QAction>(*frame, "Compare/Raw (2 files)");
+    QAction* remove = test::findByText<QAction>(*frame, "Remove Compare results");
+    ASSERT_TRUE(raw && remove);
+    CChildFrame* one = frame->documents().openFile(QString::fromStdString(dir.path("ONE.NC")));
+    EXPECT_FALSE(raw->isEnabled());
+    frame->compare(CompareMode::Raw);
+    EXPECT_EQ(notifier.texts(), (std::vector<std::string>{
+                                    "You need to have two files to be open for 'Compare' function"}));
+
+    CChildFrame* two = frame->documents().openFile(QString::fromStdString(dir.path("TWO.NC")));
+    EXPECT_TRUE(raw->isEnabled());
+    EXPECT_FALSE(remove->isEnabled());
+    notifier.clear();
+    raw->trigger();
+    EXPECT_TRUE(notifier.texts().empty());
+    // Only the inserted line is marked, and only in the second program.
+    EXPECT_EQ(two->document().line(1).flags, LineFlag::CompareOnlyHere);
+    for (std::size_t line = 0; line < one->document().lineCount(); ++line)
+        EXPECT_EQ(one->document().line(line).flags, 0) << line;
+    // Side by side, each the full height.
+    const QRect left = one->parentWidget()->geometry();
+    const QRect right = two->parentWidget()->geometry();
+    EXPECT_EQ(left.top(), right.top());
+    EXPECT_EQ(left.height(), right.height());
+    EXPECT_EQ(left.height(), frame->mdiArea()->viewport()->height());
+    EXPECT_LT(left.right(), right.left());
+    test::saveScreenshot(*frame, "compare-raw");
+
+    EXPECT_TRUE(remove->isEnabled());
+    remove->trigger();
+    EXPECT_EQ(two->document().line(1).flags, 0);
+    EXPECT_FALSE(remove->isEnabled());
+
+    CLiDoc& second = two->document();
+    second.BeginEditGroup(true);
+    second.DeleteBlock(0, second.lineLength(0), 1, second.lineLength(1));  // N15 goes
+    second.EndEditGroup();
+    test::findByText<QAction>(*frame, "Compare/Smart (2 files)")->trigger();
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{"Compare OK"});
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
 #include <tuple>
 
 #include "app/ui/DocumentManager.h"
@@ -247,9 +248,13 @@ void CMainFrame::buildMenus()
     notYet(utilities, "&3D Plotting");
     notYet(utilities, "3D Step by Step");
     utilities->addSeparator();
-    notYet(utilities, "Compare/Raw (2 files)");
-    notYet(utilities, "Compare/Smart (2 files)");
-    notYet(utilities, "Remove Compare results");
+    m_compareRaw = utilities->addAction("Compare/Raw (2 files)", this,
+                                        [this] { compare(CompareMode::Raw); });
+    m_compareSmart = utilities->addAction("Compare/Smart (2 files)", this,
+                                          [this] { compare(CompareMode::Smart); });
+    m_removeCompare =
+        utilities->addAction("Remove Compare results", this, &CMainFrame::removeCompareResults);
+    connect(utilities, &QMenu::aboutToShow, this, &CMainFrame::updateEditActions);
     utilities->addSeparator();
     QAction* undoForUtilities = utilities->addAction("Enable '&Undo' for Utility functions");
     undoForUtilities->setCheckable(true);
@@ -530,6 +535,63 @@ void CMainFrame::updateEditActions()
         action->setEnabled(view != nullptr);
     m_undo->setEnabled(view && view->document().CanUndo());
     m_redo->setEnabled(view && view->document().CanRedo());
+    const bool twoPrograms = m_app.editorEnvironment().registeredViews().size() == 2;
+    m_compareRaw->setEnabled(twoPrograms);
+    m_compareSmart->setEnabled(twoPrograms);
+    m_removeCompare->setEnabled(comparedViews().size() > 0);
+}
+
+std::vector<CLiView*> CMainFrame::comparedViews() const
+{
+    const auto registered = m_app.editorEnvironment().registeredViews();
+    std::vector<CLiView*> views;
+    for (const QPointer<CLiView>& view : m_comparedPair) {
+        if (view && std::find(registered.begin(), registered.end(), view) != registered.end())
+            views.push_back(view);
+    }
+    return views;
+}
+
+void CMainFrame::compare(CompareMode mode)
+{
+    const auto views = m_app.editorEnvironment().registeredViews();
+    if (views.size() != 2) {
+        m_app.notifier().message("You need to have two files to be open for 'Compare' function");
+        return;
+    }
+    tileVertically();
+    if (CLiView* other = views.front()->compare(mode))
+        m_comparedPair = {views.front(), other};
+    updateEditActions();
+}
+
+void CMainFrame::removeCompareResults()
+{
+    for (CLiView* view : comparedViews())
+        view->removeCompareResults();
+    m_comparedPair = {};
+    updateEditActions();
+}
+
+void CMainFrame::tileVertically()
+{
+    // Side by side, each window the full height of the area.
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (window->isVisible() && !window->isMinimized())
+            windows << window;
+    }
+    if (windows.isEmpty())
+        return;
+    const QRect area = m_mdiArea->viewport()->rect();
+    const int width = area.width() / static_cast<int>(windows.size());
+    for (int i = 0; i < windows.size(); ++i) {
+        if (windows[i]->isMaximized())
+            windows[i]->showNormal();
+        const int left = area.left() + i * width;
+        const int right = i + 1 == windows.size() ? area.right() : left + width - 1;
+        windows[i]->setGeometry(QRect(QPoint(left, area.top()), QPoint(right, area.bottom())));
+    }
 }
 
 void CMainFrame::fillRecentFiles()

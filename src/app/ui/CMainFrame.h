@@ -6,11 +6,14 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <array>
 #include <optional>
+#include <vector>
 
 #include "app/CommandFile.h"
 #include "app/TimeGuard.h"
 #include "app/WindowCycler.h"
+#include "editor/Compare.h"
 
 class QDockWidget;
 class QLabel;
@@ -50,6 +53,14 @@ public:
     const MonitorRequests& monitorRequests() const { return m_monitorRequests; }
 
     static constexpr int kMainTimerMs = 1000;
+
+    // The Utilities compare commands: with exactly two programs open, tiles the windows side
+    // by side and marks the lines that differ in both.
+    void compare(CompareMode mode);
+    void removeCompareResults();
+    // The views last compared that are still open.
+    std::vector<CLiView*> comparedViews() const;
+    void tileVertically();
 
 signals:
     // A monitoring window asked for on the command line is due.
@@ -93,6 +104,10 @@ private:
     QLabel* m_overwritePane = nullptr;
     QList<QAction*> m_documentActions;
     QAction* m_undo = nullptr;
+    QAction* m_compareRaw = nullptr;
+    QAction* m_compareSmart = nullptr;
+    QAction* m_removeCompare = nullptr;
+    std::array<QPointer<CLiView>, 2> m_comparedPair;
     QAction* m_redo = nullptr;
     QAction* m_directoryAction = nullptr;
     QDockWidget* m_directoryDock = nullptr;

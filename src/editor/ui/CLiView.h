@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "editor/CLiDoc.h"
+#include "editor/Compare.h"
 #include "editor/EditorActions.h"
 #include "editor/ui/LineRenderer.h"
 
@@ -62,6 +63,12 @@ public:
     void toggleBookmark();
     void goToNextBookmark();
     void goToPreviousBookmark();
+    // Compares this view's program with the first other registered view's and marks the
+    // lines that differ in both; returns that other view (nullptr when there is none, after
+    // "Could not find 2nd window").
+    CLiView* compare(CompareMode mode);
+    // "Remove Compare results" for this view's program.
+    void removeCompareResults();
     // Where the Replace dialog goes when it asks about a match: 3 character widths right of
     // the match start, a pixel below its row, on the screen.
     QPoint askPosition() const;

@@ -67,6 +67,11 @@ void EditorEnvironment::uncountView()
         --m_viewCount;
 }
 
+std::vector<CLiView*> EditorEnvironment::registeredViews() const
+{
+    return otherViews(nullptr);
+}
+
 std::vector<CLiView*> EditorEnvironment::otherViews(const CLiView* view) const
 {
     std::vector<CLiView*> views;

@@ -48,6 +48,8 @@ public:
     std::size_t viewCount() const { return m_viewCount; }
     void countView() { ++m_viewCount; }
     void uncountView();
+    // The registered views, in the order of their slots.
+    std::vector<CLiView*> registeredViews() const;
     // The registered views other than the one given.
     std::vector<CLiView*> otherViews(const CLiView* view) const;
 
