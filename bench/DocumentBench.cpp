@@ -8,9 +8,6 @@
 //   replace all of a word on every line, as one edit group <= 2 x load
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,41 +17,19 @@
 #include <random>
 #include <string>
 
+#include "BenchSupport.h"
 #include "editor/CLiDoc.h"
 #include "editor/EditorActions.h"
 #include "platform/FileBytes.h"
 #include "platform/Notifier.h"
 
-extern char** environ;
 
 namespace {
 
+using quillon::bench::folder;
+
 constexpr std::size_t kTargetBytes = 100'000'000;
 constexpr std::size_t kTargetLines = 3'500'000;
-
-std::filesystem::path benchFolder()
-{
-    // A memory file system keeps disk noise out of the comparison where there is one.
-    const std::filesystem::path shm = "/dev/shm";
-    const auto base = std::filesystem::exists(shm) ? shm : std::filesystem::temp_directory_path();
-    const auto folder = base / ("quillon-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    return folder;
-}
-
-// The folder lives as long as the run and is removed with everything in it.
-const std::filesystem::path& folder()
-{
-    static const struct Folder {
-        std::filesystem::path path = benchFolder();
-        ~Folder()
-        {
-            std::error_code ignored;
-            std::filesystem::remove_all(path, ignored);
-        }
-    } folder;
-    return folder.path;
-}
 
 // A mold-finishing program: short 3-axis moves, CR LF, about 28.6 bytes a line.
 const std::string& programPath()
@@ -116,9 +91,10 @@ BENCHMARK(BM_Reference_CountLinesWithMemchr)->Unit(benchmark::kMillisecond);
 void BM_OpenDocument(benchmark::State& state)
 {
     quillon::ScriptedNotifier notifier;
+    const std::string path = programPath();  // made before the clock runs
     for (auto _ : state) {
         quillon::CLiDoc doc;
-        if (!doc.open(programPath(), notifier))
+        if (!doc.open(path, notifier))
             state.SkipWithError("open failed");
         benchmark::DoNotOptimize(doc.lineCount());
         state.counters["lines"] = static_cast<double>(doc.lineCount());
@@ -219,21 +195,12 @@ void BM_PeakMemoryOfAnOpenDocument(benchmark::State& state)
     const std::string path = programPath();
     double peakMb = 0;
     for (auto _ : state) {
-        pid_t child = 0;
-        const char* argv[] = {QUILLONLT_CLI, "info", path.c_str(), nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        if (posix_spawn(&child, QUILLONLT_CLI, &actions, nullptr, const_cast<char**>(argv),
-                        environ) != 0) {
-            state.SkipWithError("cannot start quillonlt-cli");
+        const auto run = quillon::bench::runChild({QUILLONLT_CLI, "info", path});
+        if (run.exitCode != 0) {
+            state.SkipWithError("quillonlt-cli info failed");
             break;
         }
-        posix_spawn_file_actions_destroy(&actions);
-        int status = 0;
-        rusage usage {};
-        ::wait4(child, &status, 0, &usage);
-        peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB
+        peakMb = run.peakMiB;
     }
     const double fileMb = static_cast<double>(std::filesystem::file_size(path)) / (1024 * 1024);
     state.counters["peak_MiB"] = peakMb;
