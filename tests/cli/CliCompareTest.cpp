@@ -3,25 +3,14 @@
 #include <filesystem>
 #include <sstream>
 
-#include "cli/CliCommands.h"
+#include "cli/CliTestSupport.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {
 namespace {
 
-struct CliRun {
-    int code = 0;
-    std::string out;
-    std::string err;
-};
-
-CliRun runCli(const std::vector<std::string>& arguments)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = cli::run(arguments, out, err);
-    return {code, out.str(), err.str()};
-}
+using test::CliRun;
+using test::runCli;
 
 TEST(CliCompare, ReportsMarkedLinesAndExitCode)
 {

@@ -3,25 +3,14 @@
 #include <filesystem>
 #include <sstream>
 
-#include "cli/CliCommands.h"
+#include "cli/CliTestSupport.h"
 #include "platform/TextFile.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {
 namespace {
 
-int runCli(const std::vector<std::string>& arguments, std::string* out = nullptr,
-           std::string* err = nullptr)
-{
-    std::ostringstream outStream;
-    std::ostringstream errStream;
-    const int code = cli::run(arguments, outStream, errStream);
-    if (out)
-        *out = outStream.str();
-    if (err)
-        *err = errStream.str();
-    return code;
-}
+using test::runCli;
 
 // What the editor's rules predict for a resave, worked out independently: cut after
 // every LF, drop that LF and one CR before it, join with CR LF.
@@ -62,16 +51,15 @@ TEST(CliResave, RoundTripsEveryTestFileAsTheRulesPredict)
         ++files;
         const std::string in = entry.path().string();
         const std::string out = dir.path("OUT-" + std::to_string(files));
-        std::string err;
-        const int code = runCli({"resave", in, out}, nullptr, &err);
+        const auto run = runCli({"resave", in, out});
         SCOPED_TRACE(in);
         if (refusedName(in)) {
-            EXPECT_EQ(code, 1);
-            EXPECT_EQ(err, ".EXE  .COM and .DLL files can not be edited\n");
+            EXPECT_EQ(run.code, 1);
+            EXPECT_EQ(run.err, ".EXE  .COM and .DLL files can not be edited\n");
             EXPECT_FALSE(std::filesystem::exists(out));
             continue;
         }
-        EXPECT_EQ(code, 0) << err;
+        EXPECT_EQ(run.code, 0) << run.err;
         EXPECT_EQ(readFile(out).value_or("<none>"), predictedResave(readFile(in).value()));
     }
     EXPECT_GE(files, 8);
@@ -82,13 +70,14 @@ TEST(CliResave, RefusalsAndFailuresExitWithTheEditorsMessage)
     test::TempWorkDir dir;
     dir.write("IN.NC", "N10\n");
     std::filesystem::create_directory(dir.path("FOLDER"));
-    std::string err;
-    EXPECT_EQ(runCli({"resave", dir.path("IN.NC"), dir.path("FOLDER")}, nullptr, &err), 1);
-    EXPECT_EQ(err, "Failed to save file.\n\"" + dir.path("FOLDER") +
-                       "\"\n- (directory or read only file?)\n");
-    EXPECT_EQ(runCli({"resave", dir.path("MISSING.NC"), dir.path("OUT.NC")}, nullptr, &err), 1);
-    EXPECT_EQ(err, "\"" + dir.path("MISSING.NC") + "\" was not found.\n");
-    EXPECT_EQ(runCli({"resave", dir.path("IN.NC")}), 2);
+    auto run = runCli({"resave", dir.path("IN.NC"), dir.path("FOLDER")});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.err, "Failed to save file.\n\"" + dir.path("FOLDER") +
+                           "\"\n- (directory or read only file?)\n");
+    run = runCli({"resave", dir.path("MISSING.NC"), dir.path("OUT.NC")});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.err, "\"" + dir.path("MISSING.NC") + "\" was not found.\n");
+    EXPECT_EQ(runCli({"resave", dir.path("IN.NC")}).code, 2);
 }
 
 TEST(CliInfo, ReportsLinesLongestAndTooLong)
@@ -105,11 +94,11 @@ TEST(CliInfo, ReportsLinesLongestAndTooLong)
         {"mixed.nc", "lines=5 longest=7 toolong=0\n"},
     };
     for (const auto& c : cases) {
-        std::string out;
-        EXPECT_EQ(runCli({"info", data + c.file}, &out), 0) << c.file;
-        EXPECT_EQ(out, c.line) << c.file;
+        const auto run = runCli({"info", data + c.file});
+        EXPECT_EQ(run.code, 0) << c.file;
+        EXPECT_EQ(run.out, c.line) << c.file;
     }
-    EXPECT_EQ(runCli({"info", data + "tool.EXE"}), 1);
+    EXPECT_EQ(runCli({"info", data + "tool.EXE"}).code, 1);
 }
 
 }  // namespace

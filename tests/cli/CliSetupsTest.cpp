@@ -2,26 +2,15 @@
 
 #include <sstream>
 
-#include "cli/CliCommands.h"
+#include "cli/CliTestSupport.h"
 #include "platform/TextFile.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {
 namespace {
 
-struct CliRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-CliRun runCli(const std::vector<std::string>& arguments)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = cli::run(arguments, out, err);
-    return {code, out.str(), err.str()};
-}
+using test::CliRun;
+using test::runCli;
 
 // The block of one setup in the output: from "N: " to the empty line after it.
 std::string setupBlock(const std::string& out, int number)
@@ -40,7 +29,7 @@ TEST(CliSetups, PrintsTheTenSetupsAsSelectConfigurationSummarisesThem)
     dir.write("ComConf.sys",
               readFile(std::string(QUILLON_TEST_DATA) + "/ComConf-shop.sys").value());
     const CliRun run = runCli({"setups"});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.err, "");
 
     EXPECT_EQ(setupBlock(run.out, 2),
@@ -79,21 +68,21 @@ TEST(CliSetups, WithoutComConfTheDefaultsAreShown)
 {
     test::TempWorkDir dir;
     const CliRun run = runCli({"setups"});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.code, 0);
     EXPECT_TRUE(setupBlock(run.out, 1).starts_with("1: Config 1\nPORT: COM1\nBAUD: 9600\n"));
     EXPECT_NE(run.out.find("10: Config 10\n"), std::string::npos);
 }
 
 TEST(Cli, UsageAndUnknownCommands)
 {
-    EXPECT_EQ(runCli({}).exitCode, 2);
+    EXPECT_EQ(runCli({}).code, 2);
     const CliRun help = runCli({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("setups"), std::string::npos);
     const CliRun unknown = runCli({"frobnicate"});
-    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_EQ(unknown.code, 2);
     EXPECT_NE(unknown.err.find("unknown command: frobnicate"), std::string::npos);
-    EXPECT_EQ(runCli({"setups", "extra"}).exitCode, 2);
+    EXPECT_EQ(runCli({"setups", "extra"}).code, 2);
 }
 
 }  // namespace

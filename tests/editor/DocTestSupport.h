@@ -1,10 +1,13 @@
 // Documents made from bytes for the editor tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <ostream>
 #include <string>
 
 #include "editor/CLiDoc.h"
+#include "editor/EditorActions.h"
 #include "platform/Notifier.h"
 #include "support/TempWorkDir.h"
 
@@ -40,5 +43,20 @@ inline void openBytes(CLiDoc& doc, const TempWorkDir& dir, const std::string& by
     ScriptedNotifier notifier;
     doc.open(dir.path(name), notifier);
 }
+
+// A document opened from bytes with a caret: the fixture of the editing tests.
+class EditingTest : public ::testing::Test {
+protected:
+    void load(const std::string& bytes) { openBytes(doc, dir, bytes); }
+    void select(TextPos anchor, TextPos caret)
+    {
+        state.moveTo(anchor);
+        state.extendTo(caret);
+    }
+
+    TempWorkDir dir;
+    CLiDoc doc;
+    CaretState state;
+};
 
 }  // namespace quillon::test

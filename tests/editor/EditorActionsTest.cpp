@@ -8,19 +8,7 @@
 namespace quillon {
 namespace {
 
-class EditorActionsTest : public ::testing::Test {
-protected:
-    void load(const std::string& bytes) { test::openBytes(doc, dir, bytes); }
-    void select(TextPos anchor, TextPos caret)
-    {
-        state.moveTo(anchor);
-        state.extendTo(caret);
-    }
-
-    test::TempWorkDir dir;
-    CLiDoc doc;
-    CaretState state;
-};
+class EditorActionsTest : public test::EditingTest {};
 
 TEST_F(EditorActionsTest, TypingInsertsReplacesAndOverwrites)
 {

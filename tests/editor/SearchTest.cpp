@@ -52,19 +52,7 @@ TEST(FindInLineTest, BackwardTakesTheLastMatchEndingByTheLimit)
     EXPECT_EQ(findInLineBackward("", std::nullopt, x), std::nullopt);
 }
 
-class SearchDocTest : public ::testing::Test {
-protected:
-    void load(const std::string& bytes) { test::openBytes(doc, dir, bytes); }
-    void select(TextPos anchor, TextPos caret)
-    {
-        state.moveTo(anchor);
-        state.extendTo(caret);
-    }
-
-    test::TempWorkDir dir;
-    CLiDoc doc;
-    CaretState state;
-};
+class SearchDocTest : public test::EditingTest {};
 
 TEST_F(SearchDocTest, DocumentSearchesWrapAndNeverSpanLines)
 {

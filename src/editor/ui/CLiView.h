@@ -145,6 +145,8 @@ private:
     using Command = void (CLiView::*)();
     static Command searchCommandOf(Qt::KeyboardModifiers mods, int key);
     void search(bool forward);
+    void searchAgain(bool forward);
+    void searchWordAtCaret(bool forward);
     void showMatch();
     void askReplace();
     void replaceAll(bool inSelection);

@@ -51,34 +51,34 @@ void CLiView::replace()
 
 void CLiView::findNext()
 {
-    m_environment.search().takeSelection(selectionInLine(m_doc, m_state));
-    if (m_environment.search().options.text.empty())
-        find();  // nothing searched for yet: ask what
-    else
-        search(true);
+    searchAgain(true);
 }
 
 void CLiView::findPrevious()
 {
-    m_environment.search().takeSelection(selectionInLine(m_doc, m_state));
-    if (m_environment.search().options.text.empty())
-        find();
-    else
-        search(false);
+    searchAgain(false);
 }
 
 void CLiView::findWordNext()
 {
-    const std::string word = findTextAtCaret(m_doc, m_state);
-    if (word.empty()) {
-        QApplication::beep();
-        return;
-    }
-    m_environment.search().takeWord(word);
-    search(true);
+    searchWordAtCaret(true);
 }
 
 void CLiView::findWordPrevious()
+{
+    searchWordAtCaret(false);
+}
+
+void CLiView::searchAgain(bool forward)
+{
+    m_environment.search().takeSelection(selectionInLine(m_doc, m_state));
+    if (m_environment.search().options.text.empty())
+        find();  // nothing searched for yet: ask what
+    else
+        search(forward);
+}
+
+void CLiView::searchWordAtCaret(bool forward)
 {
     const std::string word = findTextAtCaret(m_doc, m_state);
     if (word.empty()) {
@@ -86,7 +86,7 @@ void CLiView::findWordPrevious()
         return;
     }
     m_environment.search().takeWord(word);
-    search(false);
+    search(forward);
 }
 
 void CLiView::search(bool forward)
