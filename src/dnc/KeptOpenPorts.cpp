@@ -3,7 +3,7 @@
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortSetups.h"
 #include "platform/Notifier.h"
-#include "platform/SerialPortHandle.h"
+#include "platform/PosixSerialLine.h"
 
 namespace quillon {
 
@@ -12,7 +12,7 @@ namespace {
 void openKeptPort(PortSetup& setup, const ComDeviceMap& devices, Notifier& notifier)
 {
     const auto device = devices.devicePath(setup.port);
-    auto handle = device ? SerialPortHandle::open(*device) : nullptr;
+    std::shared_ptr<SerialLine> handle = device ? PosixSerialLine::open(*device) : nullptr;
     if (handle) {
         setup.handle = std::move(handle);
         setup.keepPortOpen = KeepPortOpen::Open;

@@ -16,7 +16,7 @@
 
 namespace quillon {
 
-class SerialPortHandle;
+class SerialLine;
 
 enum class EndOfBlock : std::uint8_t { Lf = 0, Cr = 1, CrLf = 2 };
 enum class CharacterCode : std::uint8_t { Iso = 0, Eia = 1, Bin = 2 };
@@ -37,8 +37,8 @@ inline constexpr std::int32_t kMaxNullCount = 100;
 inline constexpr std::size_t kSetupNameLimit = 31;
 
 struct PortSetup {
-    // The open device while the port is kept open; never stored in the file.
-    std::shared_ptr<SerialPortHandle> handle;
+    // The open line while the port is kept open; never stored in the file.
+    std::shared_ptr<SerialLine> handle;
 
     std::string name;
     std::string txDirectory;

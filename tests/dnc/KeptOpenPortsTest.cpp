@@ -8,7 +8,7 @@
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortSetups.h"
 #include "platform/Notifier.h"
-#include "platform/SerialPortHandle.h"
+#include "dnc/SerialLine.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempWorkDir.h"
 

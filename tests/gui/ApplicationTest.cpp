@@ -30,7 +30,7 @@
 #include "gui/GuiTestSupport.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
-#include "platform/SerialPortHandle.h"
+#include "dnc/SerialLine.h"
 #include "platform/TextFile.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempWorkDir.h"

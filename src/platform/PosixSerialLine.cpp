@@ -1,0 +1,333 @@
+#include "platform/PosixSerialLine.h"
+
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+
+#include "platform/SerialPortHandle.h"
+
+namespace quillon {
+
+namespace {
+
+struct Speed {
+    int rate;
+    speed_t code;
+};
+
+constexpr Speed kSpeeds[] = {
+    {110, B110},     {150, B150},     {300, B300},       {600, B600},
+    {1200, B1200},   {2400, B2400},   {4800, B4800},     {9600, B9600},
+    {19200, B19200}, {38400, B38400}, {57600, B57600},   {115200, B115200},
+};
+
+// Output that has not moved for this long, with bytes waiting and XON/XOFF on, is taken
+// as stopped by the control's XOFF (at least three characters' time, so that slow lines
+// are not mistaken for held ones).
+std::chrono::milliseconds stallTime(int baudRate)
+{
+    const int charactersPerSecond = std::max(1, baudRate / 11);
+    return std::max(std::chrono::milliseconds(150),
+                    std::chrono::milliseconds(3000 / charactersPerSecond));
+}
+
+// Errors of a device that went away: the other side of a pseudo-terminal closed, a USB
+// adapter pulled out.
+bool isLoss(int error)
+{
+    return error == EIO || error == ENXIO || error == ENODEV || error == EBADF;
+}
+
+}  // namespace
+
+std::shared_ptr<PosixSerialLine> PosixSerialLine::open(const std::string& devicePath,
+                                                       std::string* error)
+{
+    auto handle = SerialPortHandle::open(devicePath, error);
+    if (!handle)
+        return nullptr;
+    return std::shared_ptr<PosixSerialLine>(new PosixSerialLine(std::move(handle)));
+}
+
+PosixSerialLine::PosixSerialLine(std::shared_ptr<SerialPortHandle> handle)
+    : m_handle(std::move(handle)), m_outQueueSince(std::chrono::steady_clock::now())
+{
+}
+
+PosixSerialLine::~PosixSerialLine() = default;
+
+const std::string& PosixSerialLine::devicePath() const
+{
+    return m_handle->devicePath();
+}
+
+int PosixSerialLine::fd() const
+{
+    return m_handle->fd();
+}
+
+bool PosixSerialLine::isOpen() const
+{
+    return m_handle->isOpen();
+}
+
+ConfigureResult PosixSerialLine::configure(const LineSettings& settings)
+{
+    termios line{};
+    if (!isOpen() || ::tcgetattr(fd(), &line) != 0)
+        return ConfigureResult::CannotRetrieve;
+    const auto speed = std::find_if(std::begin(kSpeeds), std::end(kSpeeds),
+                                    [&](const Speed& s) { return s.rate == settings.baudRate; });
+    if (speed == std::end(kSpeeds))
+        return ConfigureResult::CannotSet;
+
+    // Raw bytes both ways: no echo, no line editing, no signals, no translation; bytes with
+    // a parity error are passed on as they came (the error is counted, not marked).
+    line.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                                           ICRNL | IXON | IXOFF | IXANY | INPCK | IGNPAR);
+    line.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    line.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    line.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+    line.c_cflag |= CREAD | CLOCAL;
+    line.c_cflag |= settings.dataBits == 7 ? CS7 : CS8;
+    if (settings.parity == LineParity::Even)
+        line.c_cflag |= PARENB;
+    if (settings.stopBits == 2)
+        line.c_cflag |= CSTOPB;
+    if (settings.hardwareFlow)
+        line.c_cflag |= CRTSCTS;
+    if (settings.softwareFlow) {
+        line.c_iflag |= IXOFF;
+        if (!m_holding)
+            line.c_iflag |= IXON;
+    }
+    line.c_cc[VSTART] = kXon;
+    line.c_cc[VSTOP] = kXoff;
+    line.c_cc[VMIN] = 0;
+    line.c_cc[VTIME] = 0;
+    ::cfsetispeed(&line, speed->code);
+    ::cfsetospeed(&line, speed->code);
+    if (::tcsetattr(fd(), TCSANOW, &line) != 0)
+        return ConfigureResult::CannotSet;
+    m_settings = settings;
+    // DTR and RTS up: the control sees a live line (with RTS/CTS the driver then moves RTS).
+    setModemLine(TIOCM_DTR, true);
+    setModemLine(TIOCM_RTS, true);
+    newErrors();  // counting starts now
+    m_errors = 0;
+    return ConfigureResult::Ok;
+}
+
+void PosixSerialLine::setModemLine(int line, bool on)
+{
+    // A driver without modem lines (ENOTTY, EINVAL) simply has none to set.
+    if (isOpen())
+        ::ioctl(fd(), on ? TIOCMBIS : TIOCMBIC, &line);
+}
+
+void PosixSerialLine::setRts(bool on)
+{
+    setModemLine(TIOCM_RTS, on);
+}
+
+void PosixSerialLine::setDtr(bool on)
+{
+    setModemLine(TIOCM_DTR, on);
+}
+
+void PosixSerialLine::noteFailure(int error)
+{
+    if (isLoss(error))
+        m_lost = true;
+    m_errors |= LineError::IoError;
+}
+
+std::uint32_t PosixSerialLine::newErrors()
+{
+    serial_icounter_struct counts{};
+    if (!isOpen() || ::ioctl(fd(), TIOCGICOUNT, &counts) != 0)
+        return 0;  // no counters on this driver: no errors
+    std::uint32_t errors = 0;
+    if (m_haveCounts) {
+        if (counts.frame != m_counts.frame)
+            errors |= LineError::Frame;
+        if (counts.parity != m_counts.parity)
+            errors |= LineError::Parity;
+        if (counts.overrun != m_counts.overrun || counts.buf_overrun != m_counts.buf_overrun)
+            errors |= LineError::Overrun;
+    }
+    m_counts = counts;
+    m_haveCounts = true;
+    return errors;
+}
+
+void PosixSerialLine::pushPending()
+{
+    while (!m_pending.empty() && !m_holding && !m_lost && isOpen()) {
+        const ssize_t written = ::write(fd(), m_pending.data(), m_pending.size());
+        if (written > 0) {
+            m_pending.erase(0, static_cast<std::size_t>(written));
+            continue;
+        }
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0 && errno != EAGAIN)
+            noteFailure(errno);
+        break;
+    }
+}
+
+void PosixSerialLine::watchForXon()
+{
+    std::array<char, 4096> buffer;
+    while (m_holding && isOpen()) {
+        const ssize_t got = ::read(fd(), buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            if (got < 0 && errno != EAGAIN)
+                noteFailure(errno);
+            return;
+        }
+        for (ssize_t i = 0; i < got; ++i) {
+            const char byte = buffer[static_cast<std::size_t>(i)];
+            // The driver would have taken its flow characters out; so do we.
+            if (byte == kXon && m_holding) {
+                releaseHold();
+                continue;
+            }
+            if (m_settings.softwareFlow && (byte == kXon || byte == kXoff))
+                continue;
+            m_readAhead.push_back(byte);
+        }
+    }
+}
+
+void PosixSerialLine::releaseHold()
+{
+    m_holding = false;
+    ::tcflow(fd(), TCOON);
+    if (m_settings.softwareFlow)
+        setIxon(true);
+    pushPending();
+}
+
+bool PosixSerialLine::setIxon(bool on)
+{
+    termios line{};
+    if (::tcgetattr(fd(), &line) != 0)
+        return false;
+    if (on)
+        line.c_iflag |= IXON;
+    else
+        line.c_iflag &= ~static_cast<tcflag_t>(IXON);
+    return ::tcsetattr(fd(), TCSANOW, &line) == 0;
+}
+
+void PosixSerialLine::holdOutputUntilXon()
+{
+    if (!isOpen() || m_holding)
+        return;
+    m_holding = true;
+    ::tcflow(fd(), TCOOFF);
+    setIxon(false);
+}
+
+LineStatus PosixSerialLine::status()
+{
+    LineStatus status;
+    if (!isOpen() || m_lost) {
+        status.lost = true;
+        return status;
+    }
+    pollfd watch{fd(), POLLIN, 0};
+    if (::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        m_lost = true;
+    if (m_holding)
+        watchForXon();
+    pushPending();
+
+    int waiting = 0;
+    if (::ioctl(fd(), FIONREAD, &waiting) == 0)
+        status.inQueue = static_cast<std::size_t>(std::max(waiting, 0));
+    status.inQueue += m_readAhead.size();
+    int driverOut = 0;
+    if (::ioctl(fd(), TIOCOUTQ, &driverOut) != 0)
+        driverOut = 0;
+    const auto driverQueue = static_cast<std::size_t>(std::max(driverOut, 0));
+    status.outQueue = driverQueue + m_pending.size();
+
+    int modem = 0;
+    if (m_settings.hardwareFlow && ::ioctl(fd(), TIOCMGET, &modem) == 0)
+        status.ctsHold = (modem & TIOCM_CTS) == 0;
+
+    const auto now = std::chrono::steady_clock::now();
+    if (driverQueue != m_lastOutQueue || driverQueue == 0) {
+        m_lastOutQueue = driverQueue;
+        m_outQueueSince = now;
+    }
+    const bool stalled = driverQueue > 0 && now - m_outQueueSince >= stallTime(m_settings.baudRate);
+    status.xoffHold = m_holding || (m_settings.softwareFlow && stalled && !status.ctsHold);
+
+    status.errors = m_errors | newErrors();
+    m_errors = 0;
+    status.lost = m_lost;
+    return status;
+}
+
+std::string PosixSerialLine::read(std::size_t limit, int* error)
+{
+    if (error)
+        *error = 0;
+    if (m_holding)
+        watchForXon();
+    std::string bytes = m_readAhead.substr(0, std::min(limit, m_readAhead.size()));
+    m_readAhead.erase(0, bytes.size());
+    if (bytes.size() >= limit || !isOpen() || m_lost)
+        return bytes;
+    const std::size_t start = bytes.size();
+    bytes.resize(limit);
+    ssize_t got;
+    do {
+        got = ::read(fd(), bytes.data() + start, limit - start);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        if (errno != EAGAIN) {
+            if (error)
+                *error = errno;
+            noteFailure(errno);
+        }
+        got = 0;
+    }
+    bytes.resize(start + static_cast<std::size_t>(got));
+    return bytes;
+}
+
+void PosixSerialLine::write(std::string_view bytes)
+{
+    m_pending.append(bytes);
+    pushPending();
+}
+
+void PosixSerialLine::purge()
+{
+    m_pending.clear();
+    m_readAhead.clear();
+    if (isOpen())
+        ::tcflush(fd(), TCIOFLUSH);
+}
+
+void PosixSerialLine::close()
+{
+    m_pending.clear();
+    m_readAhead.clear();
+    m_holding = false;
+    m_handle->close();
+}
+
+}  // namespace quillon
