@@ -76,16 +76,14 @@ bool PosixSerialLine::isOpen() const
     return m_handle->isOpen();
 }
 
-ConfigureResult PosixSerialLine::configure(const LineSettings& settings)
+std::optional<termios> PosixSerialLine::termiosFor(const termios& current,
+                                                   const LineSettings& settings, bool holding)
 {
-    termios line{};
-    if (!isOpen() || ::tcgetattr(fd(), &line) != 0)
-        return ConfigureResult::CannotRetrieve;
     const auto speed = std::find_if(std::begin(kSpeeds), std::end(kSpeeds),
                                     [&](const Speed& s) { return s.rate == settings.baudRate; });
     if (speed == std::end(kSpeeds))
-        return ConfigureResult::CannotSet;
-
+        return std::nullopt;
+    termios line = current;
     // Raw bytes both ways: no echo, no line editing, no signals, no translation; bytes with
     // a parity error are passed on as they came (the error is counted, not marked).
     line.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
@@ -103,7 +101,8 @@ ConfigureResult PosixSerialLine::configure(const LineSettings& settings)
         line.c_cflag |= CRTSCTS;
     if (settings.softwareFlow) {
         line.c_iflag |= IXOFF;
-        if (!m_holding)
+        // While holding for the control's XON the XON must reach us.
+        if (!holding)
             line.c_iflag |= IXON;
     }
     line.c_cc[VSTART] = kXon;
@@ -112,7 +111,16 @@ ConfigureResult PosixSerialLine::configure(const LineSettings& settings)
     line.c_cc[VTIME] = 0;
     ::cfsetispeed(&line, speed->code);
     ::cfsetospeed(&line, speed->code);
-    if (::tcsetattr(fd(), TCSANOW, &line) != 0)
+    return line;
+}
+
+ConfigureResult PosixSerialLine::configure(const LineSettings& settings)
+{
+    termios current{};
+    if (!isOpen() || ::tcgetattr(fd(), &current) != 0)
+        return ConfigureResult::CannotRetrieve;
+    const auto line = termiosFor(current, settings, m_holding);
+    if (!line || ::tcsetattr(fd(), TCSANOW, &*line) != 0)
         return ConfigureResult::CannotSet;
     m_settings = settings;
     // DTR and RTS up: the control sees a live line (with RTS/CTS the driver then moves RTS).
@@ -266,12 +274,15 @@ LineStatus PosixSerialLine::status()
     if (m_settings.hardwareFlow && ::ioctl(fd(), TIOCMGET, &modem) == 0)
         status.ctsHold = (modem & TIOCM_CTS) == 0;
 
+    // A stopped driver may still take bytes into its buffer, or refuse them: either way
+    // nothing that waits moves.
     const auto now = std::chrono::steady_clock::now();
-    if (driverQueue != m_lastOutQueue || driverQueue == 0) {
-        m_lastOutQueue = driverQueue;
+    if (status.outQueue != m_lastOutQueue || status.outQueue == 0) {
+        m_lastOutQueue = status.outQueue;
         m_outQueueSince = now;
     }
-    const bool stalled = driverQueue > 0 && now - m_outQueueSince >= stallTime(m_settings.baudRate);
+    const bool stalled =
+        status.outQueue > 0 && now - m_outQueueSince >= stallTime(m_settings.baudRate);
     status.xoffHold = m_holding || (m_settings.softwareFlow && stalled && !status.ctsHold);
 
     status.errors = m_errors | newErrors();

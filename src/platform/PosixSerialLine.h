@@ -14,9 +14,11 @@
 #pragma once
 
 #include <linux/serial.h>
+#include <termios.h>
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "dnc/SerialLine.h"
@@ -47,6 +49,11 @@ public:
     bool isOpen() const override;
 
     int fd() const;
+
+    // The settings handed to the driver for the line settings, made from the current ones;
+    // nothing for a speed the driver has no code for.
+    static std::optional<termios> termiosFor(const termios& current,
+                                             const LineSettings& settings, bool holding = false);
 
 private:
     explicit PosixSerialLine(std::shared_ptr<SerialPortHandle> handle);
