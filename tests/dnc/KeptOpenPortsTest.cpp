@@ -16,18 +16,7 @@ namespace quillon {
 namespace {
 
 // Sets QUILLONLT_COMn for the life of the object.
-class ComOverride {
-public:
-    ComOverride(int port, const std::string& device)
-        : m_name("QUILLONLT_COM" + std::to_string(port))
-    {
-        ::setenv(m_name.c_str(), device.c_str(), 1);
-    }
-    ~ComOverride() { ::unsetenv(m_name.c_str()); }
-
-private:
-    std::string m_name;
-};
+using test::ComOverride;
 
 TEST(ComDeviceMap, DefaultsFileLinesAndEnvironment)
 {

@@ -16,6 +16,9 @@
 #include "app/ui/QuillonApplication.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CLiView.h"
+#include "dnc/ui/CommWindows.h"
+#include "dnc/ui/SelectConfigurationDialog.h"
+#include "support/PseudoTerminal.h"
 #include "editor/ui/DirectoryTree.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/Clock.h"
@@ -276,6 +279,31 @@ TEST_F(MainFrameTest, CompareTakesExactlyTwoProgramsAndMarksBoth)
     second.EndEditGroup();
     test::findByText<QAction>(*frame, "Compare/Smart (2 files)")->trigger();
     EXPECT_EQ(notifier.texts(), std::vector<std::string>{"Compare OK"});
+}
+
+TEST_F(MainFrameTest, TerminalModeAsksForTheSetupEveryTime)
+{
+    test::PseudoTerminal control;
+    ASSERT_TRUE(control.ok());
+    const test::ComOverride com1(1, control.devicePath());
+    auto app = start();
+    CMainFrame* frame = app->mainFrame();
+    QAction* terminal = test::findByText<QAction>(*frame, "&Terminal mode");
+    ASSERT_TRUE(terminal && terminal->isEnabled());
+
+    test::onNextDialog<SelectConfigurationDialog>([](SelectConfigurationDialog& d) { d.reject(); });
+    terminal->trigger();
+    EXPECT_EQ(frame->commWindows().window(0), nullptr);
+
+    test::onNextDialog<SelectConfigurationDialog>([](SelectConfigurationDialog& d) { d.accept(); });
+    terminal->trigger();
+    CommWindow* window = frame->commWindows().window(0);
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(control.receive(1), "\x11");
+    EXPECT_TRUE(app->portsInUse().isInUse(0));
+    window->close();
+    EXPECT_FALSE(app->portsInUse().isInUse(0));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -91,6 +93,17 @@ void PseudoTerminal::closeMaster()
     if (m_slave >= 0)
         ::close(m_slave);
     m_slave = -1;
+}
+
+ComOverride::ComOverride(int port, const std::string& device)
+    : m_name("QUILLONLT_COM" + std::to_string(port))
+{
+    ::setenv(m_name.c_str(), device.c_str(), 1);
+}
+
+ComOverride::~ComOverride()
+{
+    ::unsetenv(m_name.c_str());
 }
 
 }  // namespace quillon::test

@@ -37,4 +37,16 @@ private:
     std::string m_devicePath;
 };
 
+// Points COMn at a device for as long as it lives (QUILLONLT_COMn).
+class ComOverride {
+public:
+    ComOverride(int port, const std::string& device);
+    ~ComOverride();
+    ComOverride(const ComOverride&) = delete;
+    ComOverride& operator=(const ComOverride&) = delete;
+
+private:
+    std::string m_name;
+};
+
 }  // namespace quillon::test

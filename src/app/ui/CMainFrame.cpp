@@ -20,12 +20,16 @@
 #include <tuple>
 
 #include "app/ui/DocumentManager.h"
+#include "app/ui/FontMapping.h"
 #include "app/ui/QuillonApplication.h"
+#include "dnc/ui/CommWindows.h"
+#include "dnc/ui/SelectConfigurationDialog.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CLiView.h"
 #include "editor/ui/DirectoryTree.h"
 #include "editor/ui/EditorEnvironment.h"
 #include "editor/ui/NcPrinter.h"
+#include "platform/PosixSerialLine.h"
 #include "platform/ui/QtNotifier.h"
 
 namespace quillon {
@@ -47,6 +51,18 @@ CMainFrame::CMainFrame(QuillonApplication& app)
     m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_documents = new DocumentManager(m_app, m_app.editorEnvironment(), *m_mdiArea);
+    m_commWindows = new CommWindows(
+        m_app.portsInUse(), m_app.devices(),
+        [](const std::string& path, std::string* error) -> std::shared_ptr<SerialLine> {
+            return PosixSerialLine::open(path, error);
+        },
+        m_app.notifier(), this);
+    m_commWindows->setPortFont(toQFont(m_app.settings().fonts[FontRole::PortWindows]));
+    connect(&m_app, &QuillonApplication::fontChanged, this, [this](FontRole role) {
+        if (role == FontRole::PortWindows)
+            m_commWindows->setPortFont(toQFont(m_app.settings().fonts[FontRole::PortWindows]));
+    });
+    m_commWindows->start();
     buildMenus();
     buildToolBar();
     buildStatusBar();
@@ -269,7 +285,7 @@ void CMainFrame::buildMenus()
     notYet(dnc, "&Transmit");
     notYet(dnc, "Tran&smit/REPOS");
     notYet(dnc, "&Receive");
-    notYet(dnc, "&Terminal mode");
+    dnc->addAction("&Terminal mode", this, &CMainFrame::terminalMode);
 
     auto* settings = menuBar()->addMenu("&Settings");
     auto* fonts = settings->addMenu("F&onts");
@@ -563,6 +579,15 @@ void CMainFrame::compare(CompareMode mode)
     if (CLiView* other = views.front()->compare(mode))
         m_comparedPair = {views.front(), other};
     updateEditActions();
+}
+
+void CMainFrame::terminalMode()
+{
+    PortSetups& setups = m_app.settings().portSetups;
+    SelectConfigurationDialog dialog(setups, m_app.workDir(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_commWindows->openTerminal(setups.workingCopy(), this);
 }
 
 void CMainFrame::removeCompareResults()

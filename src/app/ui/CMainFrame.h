@@ -24,6 +24,7 @@ class QToolBar;
 namespace quillon {
 
 class CLiView;
+class CommWindows;
 class DirectoryTree;
 class DocumentManager;
 class QuillonApplication;
@@ -61,6 +62,9 @@ public:
     // The views last compared that are still open.
     std::vector<CLiView*> comparedViews() const;
     void tileVertically();
+    // "&Terminal mode": the setup is chosen every time.
+    void terminalMode();
+    CommWindows& commWindows() { return *m_commWindows; }
 
 signals:
     // A monitoring window asked for on the command line is due.
@@ -89,6 +93,7 @@ private:
     QuillonApplication& m_app;
     QMdiArea* m_mdiArea;
     DocumentManager* m_documents;
+    CommWindows* m_commWindows = nullptr;
     QMenu* m_recentMenu = nullptr;
     QMenu* m_toolsMenu = nullptr;
     QMenu* m_remoteMenu = nullptr;

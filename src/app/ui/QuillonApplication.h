@@ -53,6 +53,7 @@ public:
     AppSettings& settings() { return m_settings; }
     OpenFileQueue& openFileQueue() { return m_openFiles; }
     PortsInUse& portsInUse() { return m_portsInUse; }
+    const ComDeviceMap& devices() const { return m_devices; }
     RecentFileList& recentFiles() { return m_recentFiles; }
     Notifier& notifier() { return *m_notifier; }
     FilePrompter& filePrompter() { return *m_files; }

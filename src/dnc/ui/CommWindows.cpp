@@ -1,0 +1,141 @@
+#include "dnc/ui/CommWindows.h"
+
+#include <QCloseEvent>
+
+#include "dnc/PortsInUse.h"
+#include "dnc/ui/TerminalWindow.h"
+#include "platform/Notifier.h"
+
+namespace quillon {
+
+std::string lostPortText(int port)
+{
+    return "COM" + std::to_string(port + 1) + " is no longer available";
+}
+
+CommWindow::CommWindow(CommWindows& owner, CommWindowKind kind, const PortSetup& setup,
+                       QWidget* parent)
+    : QDialog(parent), m_owner(owner), m_kind(kind), m_setup(setup)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+}
+
+CommWindow::~CommWindow()
+{
+    releasePort();
+}
+
+bool CommWindow::openPort()
+{
+    auto opened = CommPort::open(m_setup, m_kind, m_owner.devices(), m_owner.opener(),
+                                 m_owner.ports());
+    if (!opened.port) {
+        m_owner.notifier().message(opened.message);
+        return false;
+    }
+    m_port = std::move(opened.port);
+    return true;
+}
+
+void CommWindow::releasePort()
+{
+    m_owner.unregisterWindow(this);
+    m_port.reset();  // frees the port by the close rules
+}
+
+void CommWindow::endWithMessage(const std::string& text)
+{
+    releasePort();
+    m_owner.notifier().message(text);
+    close();
+}
+
+void CommWindow::closeEvent(QCloseEvent* event)
+{
+    releasePort();
+    QDialog::closeEvent(event);
+}
+
+CommWindows::CommWindows(PortsInUse& ports, const ComDeviceMap& devices, LineOpener opener,
+                         Notifier& notifier, QObject* parent)
+    : QObject(parent),
+      m_ports(ports),
+      m_devices(devices),
+      m_opener(std::move(opener)),
+      m_notifier(notifier)
+{
+    connect(&m_timer, &QTimer::timeout, this, &CommWindows::tick);
+}
+
+CommWindows::~CommWindows()
+{
+    // Windows still open end with their owner; their ports are freed as they go.
+    for (auto& window : m_registry) {
+        if (window)
+            delete window.data();
+    }
+}
+
+void CommWindows::setPortFont(const QFont& font)
+{
+    m_portFont = font;
+    emit portFontChanged(font);
+}
+
+void CommWindows::start(int intervalMs)
+{
+    m_timer.start(intervalMs);
+}
+
+void CommWindows::tick()
+{
+    if (m_busy)
+        return;
+    m_busy = true;
+    for (int port = 0; port < kPortCount; ++port) {
+        CommWindow* window = m_registry[static_cast<std::size_t>(port)];
+        if (window && m_ports.isInUse(port))
+            window->tick();
+    }
+    m_busy = false;
+}
+
+CommWindow* CommWindows::window(int port) const
+{
+    if (port < 0 || port >= kPortCount)
+        return nullptr;
+    return m_registry[static_cast<std::size_t>(port)];
+}
+
+void CommWindows::registerWindow(CommWindow* window)
+{
+    const int port = window->portIndex();
+    if (port >= 0 && port < kPortCount)
+        m_registry[static_cast<std::size_t>(port)] = window;
+}
+
+void CommWindows::unregisterWindow(CommWindow* window)
+{
+    for (auto& slot : m_registry) {
+        if (slot == window)
+            slot = nullptr;
+    }
+}
+
+CommWindow* CommWindows::openTerminal(const PortSetup& setup, QWidget* parent)
+{
+    if (portBusy(setup, m_ports, m_notifier))
+        return nullptr;
+    auto* window = new TerminalWindow(*this, setup, parent);
+    if (!window->start()) {
+        delete window;
+        return nullptr;
+    }
+    registerWindow(window);
+    window->show();
+    window->move(window->pos() + QPoint(kCascade * setup.port, kCascade * setup.port));
+    return window;
+}
+
+}  // namespace quillon

@@ -1,0 +1,108 @@
+// The communication windows (transmit, receive, terminal) and what drives them: one 50 ms
+// tick that gives each live window its turn, port by port, never overlapping.
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+#include <QPointer>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+#include "dnc/CommPort.h"
+#include "dnc/PortSetup.h"
+#include "dnc/SerialLine.h"
+
+namespace quillon {
+
+class ComDeviceMap;
+class CommWindows;
+class Notifier;
+class PortsInUse;
+
+// What a user is told when the device of a window's port goes away.
+std::string lostPortText(int port);
+
+class CommWindow : public QDialog {
+    Q_OBJECT
+public:
+    CommWindow(CommWindows& owner, CommWindowKind kind, const PortSetup& setup,
+               QWidget* parent = nullptr);
+    ~CommWindow() override;
+
+    CommWindowKind kind() const { return m_kind; }
+    int portIndex() const { return m_setup.port; }
+    // The window's share of a tick: its work on the line.
+    virtual void tick() = 0;
+
+protected:
+    // Opens and configures the port for this kind of window; after a failure the user has
+    // been told and the window must not go on.
+    bool openPort();
+    SerialLine& line() { return m_port->line(); }
+    bool portOpen() const { return m_port != nullptr; }
+    const PortSetup& setup() const { return m_setup; }
+    CommWindows& owner() { return m_owner; }
+    // The port is freed; the user is told why the window ends, and it closes.
+    void endWithMessage(const std::string& text);
+    // The port is freed at once when the window closes.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void releasePort();
+
+    CommWindows& m_owner;
+    CommWindowKind m_kind;
+    PortSetup m_setup;  // the working copy as it was when the window started
+    std::unique_ptr<CommPort> m_port;
+};
+
+class CommWindows : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kTickMs = 50;
+    static constexpr int kCascade = 20;  // pixels per port index
+
+    CommWindows(PortsInUse& ports, const ComDeviceMap& devices, LineOpener opener,
+                Notifier& notifier, QObject* parent = nullptr);
+    ~CommWindows() override;
+
+    PortsInUse& ports() { return m_ports; }
+    const ComDeviceMap& devices() const { return m_devices; }
+    const LineOpener& opener() const { return m_opener; }
+    Notifier& notifier() { return m_notifier; }
+    QFont portFont() const { return m_portFont; }
+    void setPortFont(const QFont& font);
+
+    // The tick runs from the start on, whether or not windows exist.
+    void start(int intervalMs = kTickMs);
+    // One tick: each port in use that has a window gives it its turn, COM1 first. A tick
+    // that comes while the last one is still busy (a window waiting in a message box) is
+    // skipped.
+    void tick();
+
+    // "&Terminal mode" after the setup was chosen: refused on a busy port; otherwise a
+    // terminal window on the port, placed 20 pixels per port index right of and below its
+    // usual place. Nothing when the port cannot be used (the user was told).
+    CommWindow* openTerminal(const PortSetup& setup, QWidget* parent);
+
+    CommWindow* window(int port) const;
+    void registerWindow(CommWindow* window);
+    void unregisterWindow(CommWindow* window);
+
+signals:
+    void portFontChanged(const QFont& font);
+
+private:
+    PortsInUse& m_ports;
+    const ComDeviceMap& m_devices;
+    LineOpener m_opener;
+    Notifier& m_notifier;
+    QFont m_portFont;
+    QTimer m_timer;
+    bool m_busy = false;
+    std::array<QPointer<CommWindow>, kPortCount> m_registry;
+};
+
+}  // namespace quillon
