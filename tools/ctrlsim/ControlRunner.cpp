@@ -25,19 +25,12 @@ constexpr std::size_t kReadChunk = 4096;
 // Handed to the line at a time. A session that is told to stop (XOFF) stops after at most
 // this many bytes more.
 constexpr std::size_t kWriteChunk = 256;
+// The most taken from the driver when stopped: its queue, not a sender that keeps going.
+constexpr std::size_t kStopReadLimit = 64 * 1024;
 // The most left in a device's output queue. Bytes queued in the driver still leave after
 // an XOFF, so the queue is kept about as shallow as a control's own transmitter, which
 // stops within a few characters.
 constexpr std::size_t kShallowQueue = 32;
-
-std::optional<TimePoint> earlier(std::optional<TimePoint> a, std::optional<TimePoint> b)
-{
-    if (!a)
-        return b;
-    if (!b)
-        return a;
-    return std::min(*a, *b);
-}
 
 }  // namespace
 
@@ -78,9 +71,25 @@ SessionEnd ControlRunner::run()
     std::optional<EndCause> cause;
     while (!cause)
         cause = step();
+    if (*cause == EndCause::Stopped && m_started)
+        takeWhatArrived(SimClock::now());
     if (*cause == EndCause::Done && !m_line.drain(m_stop))
         cause = EndCause::Stopped;
     return m_session.end(*cause, SimClock::now());
+}
+
+void ControlRunner::takeWhatArrived(TimePoint now)
+{
+    // Bytes in the driver's input queue have come over the line; a control stopped now
+    // still has them, whatever its buffer and the pacing would have let through.
+    std::array<char, kReadChunk> buffer;
+    for (std::size_t taken = 0; taken < kStopReadLimit;) {
+        const LineIo io = m_line.read(buffer.data(), buffer.size());
+        if (io.count == 0)
+            return;
+        m_session.received(std::string_view(buffer.data(), io.count), now);
+        taken += io.count;
+    }
 }
 
 std::optional<EndCause> ControlRunner::step()
@@ -118,17 +127,17 @@ std::optional<EndCause> ControlRunner::step()
         if (m_inPacer.allowance(now) > 0)
             events |= POLLIN;
         else
-            wake = earlier(wake, m_inPacer.nextAllowed());
+            wake = earlierOf(wake, m_inPacer.nextAllowed());
     }
     if (!m_unsent.empty() || m_session.hasOutput(now)) {
         if (m_outPacer.allowance(now) == 0) {
-            wake = earlier(wake, m_outPacer.nextAllowed());
+            wake = earlierOf(wake, m_outPacer.nextAllowed());
         } else if (driverRoom() == 0) {
             // A tty reports room for output long before its queue is this shallow; look
             // again when the surplus should have left.
             const std::size_t queued = m_line.driverQueue();
             const std::size_t surplus = queued >= kShallowQueue ? queued - kShallowQueue + 1 : 1;
-            wake = earlier(wake, now + m_line.characterTime() * static_cast<int>(surplus));
+            wake = earlierOf(wake, now + m_line.characterTime() * static_cast<int>(surplus));
         } else {
             events |= POLLOUT;
         }
@@ -191,7 +200,7 @@ std::optional<EndCause> ControlRunner::takeRestAfterHangUp(TimePoint now)
     }
     std::optional<TimePoint> wake = m_session.nextDeadline(now);
     if (room > 0)
-        wake = earlier(wake, m_inPacer.nextAllowed());
+        wake = earlierOf(wake, m_inPacer.nextAllowed());
     wait(0, wake, nullptr);
     return std::nullopt;
 }
@@ -244,6 +253,7 @@ std::optional<EndCause> ControlRunner::writeOut(TimePoint now)
         return failed("writing to", io.error);
     if (io.count > 0) {
         m_outPacer.moved(io.count, now);
+        m_session.written(io.count, now);
         if (m_observer.wrote)
             m_observer.wrote(piece.substr(0, io.count));
         m_unsent.erase(0, io.count);

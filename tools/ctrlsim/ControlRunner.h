@@ -44,6 +44,7 @@ private:
     std::optional<EndCause> takeRestAfterHangUp(TimePoint now);
     std::optional<EndCause> readIn(TimePoint now);
     std::optional<EndCause> writeOut(TimePoint now);
+    void takeWhatArrived(TimePoint now);
     // Sleeps until the line's events, the stop request or the moment.
     void wait(short lineEvents, std::optional<TimePoint> until, short* lineRevents);
     // How many bytes the device's driver queue takes now (unlimited on a pseudo-terminal).

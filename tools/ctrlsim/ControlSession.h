@@ -7,6 +7,7 @@
 // driven step by step with made-up times in the tests.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -19,6 +20,12 @@ namespace quillon::ctrlsim {
 using SimClock = std::chrono::steady_clock;
 using TimePoint = SimClock::time_point;
 using Duration = SimClock::duration;
+
+// How long after the line is there a control starts on its own (punches the first byte,
+// sends the XON of its read key): the time an operator takes to press the key. The other
+// side purges its queues right after it opens its port, so a byte sent at once could be
+// thrown away.
+inline constexpr Duration kDefaultStartDelay = std::chrono::milliseconds(500);
 
 // Why the runner ended the session.
 enum class EndCause {
@@ -47,6 +54,13 @@ public:
     virtual bool hasOutput(TimePoint now) = 0;
     // At most `limit` of the bytes the control puts on the line now.
     virtual std::string takeOutput(std::size_t limit, TimePoint now) = 0;
+    // So many of the bytes taken have been written to the line (the rest of a piece may
+    // wait for room).
+    virtual void written(std::size_t count, TimePoint now)
+    {
+        static_cast<void>(count);
+        static_cast<void>(now);
+    }
 
     // The next moment something changes without a line event (the buffer drains, an idle
     // time runs out, a start delay ends); nothing when only the line can move the session.
@@ -73,6 +87,16 @@ protected:
 private:
     std::function<void(const std::string&)> m_notes;
 };
+
+// The earlier of two moments where either may be missing.
+inline std::optional<TimePoint> earlierOf(std::optional<TimePoint> a, std::optional<TimePoint> b)
+{
+    if (!a)
+        return b;
+    if (!b)
+        return a;
+    return std::min(*a, *b);
+}
 
 // Seconds with tenths for the summaries.
 std::string secondsText(Duration duration);

@@ -37,6 +37,7 @@ std::unique_ptr<ControlSession> makeSession(const CtrlSimOptions& options, std::
         settings.buffer = options.buffer;
         settings.xonXoff = options.xonXoff;
         settings.xonAtStart = options.xonAtStart;
+        settings.startDelay = options.startDelay;
         settings.idleEnd = options.idleEnd;
         return std::make_unique<PlainReceive>(settings, options.file, std::move(store));
     }
@@ -114,8 +115,8 @@ int runSimulator(const CtrlSimOptions& options, std::ostream& out, std::ostream&
     return end.exitCode;
 }
 
-int ctrlSimMain(const std::vector<std::string>& arguments, std::ostream& out,
-                std::ostream& err, const StopRequest& stop)
+int ctrlSimMain(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                const StopRequest& stop)
 {
     const ParsedArguments parsed = parseArguments(arguments);
     switch (parsed.action) {

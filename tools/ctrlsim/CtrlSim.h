@@ -16,8 +16,8 @@ inline constexpr char kProgramName[] = "quillonlt-ctrlsim";
 // Runs "quillonlt-ctrlsim ARGS..." (without the program name); returns the exit code:
 // 0 success, 1 failure, 2 usage error. The line's path goes to `out` as the first line,
 // flushed; everything else to `err`.
-int ctrlSimMain(const std::vector<std::string>& arguments, std::ostream& out,
-                std::ostream& err, const StopRequest& stop);
+int ctrlSimMain(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                const StopRequest& stop);
 
 int runSimulator(const CtrlSimOptions& options, std::ostream& out, std::ostream& err,
                  const StopRequest& stop);

@@ -38,7 +38,7 @@ std::optional<Duration> seconds(const std::string& text)
 }
 
 // Which mode an option belongs to, when it belongs to one.
-enum class Scope { Any, Device, Receive, Send };
+enum class Scope { Any, Device, Receive, Send, Transfer };
 
 class Parser {
 public:
@@ -110,10 +110,12 @@ bool Parser::option(const std::string& name, const std::optional<std::string>& v
     }
     if (name == "--baud") {
         const auto n = wholeNumber(v, 1, 115200);
-        if (!n || std::find(std::begin(kBaudRates), std::end(kBaudRates), *n) ==
-                      std::end(kBaudRates))
-            return fail("--baud takes 110, 150, 300, 600, 1200, 2400, 4800, 9600, 19200, "
-                        "38400, 57600 or 115200, not \"" + v + "\"");
+        if (!n ||
+            std::find(std::begin(kBaudRates), std::end(kBaudRates), *n) == std::end(kBaudRates))
+            return fail(
+                "--baud takes 110, 150, 300, 600, 1200, 2400, 4800, 9600, 19200, "
+                "38400, 57600 or 115200, not \"" +
+                v + "\"");
         o.line.baudRate = static_cast<int>(*n);
         return true;
     }
@@ -152,8 +154,8 @@ bool Parser::option(const std::string& name, const std::optional<std::string>& v
     if (name == "--buffer" || name == "--consume" || name == "--high-water" ||
         name == "--low-water") {
         const long long min = name == "--low-water" ? 0 : 1;
-        const long long max = static_cast<long long>(name == "--consume" ? kMaxConsumeRate
-                                                                         : kMaxBufferCapacity);
+        const long long max =
+            static_cast<long long>(name == "--consume" ? kMaxConsumeRate : kMaxBufferCapacity);
         const auto n = number(min, max);
         if (!n)
             return false;
@@ -214,7 +216,7 @@ const std::map<std::string, std::pair<bool, Scope>>& knownOptions()
         {"--send-xon-at-start", {false, Scope::Receive}},
         {"--idle", {true, Scope::Receive}},
         {"--wait-for-xon", {false, Scope::Send}},
-        {"--start-delay", {true, Scope::Send}},
+        {"--start-delay", {true, Scope::Transfer}},
         {"--verbose", {false, Scope::Any}},
     };
     return options;
@@ -228,12 +230,15 @@ bool Parser::checkScopes()
     const bool receiving = *m_mode == SimMode::Receive;
     for (const auto& [name, scope] : m_seen) {
         if (scope == Scope::Device && !m_result.options.device)
-            return fail(name + " needs --device: on a pseudo-terminal the program on the "
-                               "other side sets the line up");
+            return fail(name +
+                        " needs --device: on a pseudo-terminal the program on the "
+                        "other side sets the line up");
         if (scope == Scope::Receive && !receiving)
             return fail(name + " applies to --receive");
         if (scope == Scope::Send && !sending)
             return fail(name + " applies to --send");
+        if (scope == Scope::Transfer && !sending && !receiving)
+            return fail(name + " applies to --send and --receive");
     }
     if ((sending || receiving) && m_result.options.file.empty())
         return fail("the program file name is empty");
@@ -278,8 +283,8 @@ ParsedArguments Parser::parse()
             return m_result;
         }
         std::optional<std::string> inlineValue;
-        if (const auto equals = name.find('='); name.rfind("--", 0) == 0 &&
-                                                equals != std::string::npos) {
+        if (const auto equals = name.find('=');
+            name.rfind("--", 0) == 0 && equals != std::string::npos) {
             inlineValue = name.substr(equals + 1);
             name.resize(equals);
         }
@@ -352,13 +357,17 @@ Receive:
                          buffer never fills)
   --high-water BYTES     XOFF when the buffer holds this many (default 3/4 of the buffer)
   --low-water BYTES      XON when it has drained to this many (default 1/4)
-  --send-xon-at-start    send one DC1 when the line is there, like a control's read key
+  --send-xon-at-start    send one DC1 when the line is there (after the start delay),
+                         like a control's read key
   --idle SECONDS         end when nothing came for this long after the first byte
                          (default 2; 0: never)
 
 Send:
   --wait-for-xon         send nothing before the other side's DC1 (implies --xonxoff)
-  --start-delay SECONDS  otherwise start this long after the line is there (default 0.5)
+
+Send and receive:
+  --start-delay SECONDS  start this long after the line is there (default 0.5): the
+                         other side purges its port when it opens it
 
 Other:
   --verbose              report flow control and line events on standard error

@@ -53,14 +53,12 @@ void InputBuffer::advance(TimePoint now)
         return;
     }
     // elapsed < fill / rate, so elapsed * rate < fill * 1e9 <= 2^30 * 1e9: no overflow.
-    const auto executed =
-        static_cast<std::size_t>(elapsed.count() * static_cast<std::int64_t>(rate) /
-                                 kNanosPerSecond);
+    const auto executed = static_cast<std::size_t>(
+        elapsed.count() * static_cast<std::int64_t>(rate) / kNanosPerSecond);
     m_fill -= executed;
     // Keep the part of a byte already under way for the next call.
-    m_drainingSince += std::chrono::duration_cast<Duration>(
-        nanoseconds(static_cast<std::int64_t>(executed) * kNanosPerSecond /
-                    static_cast<std::int64_t>(rate)));
+    m_drainingSince += std::chrono::duration_cast<Duration>(nanoseconds(
+        static_cast<std::int64_t>(executed) * kNanosPerSecond / static_cast<std::int64_t>(rate)));
 }
 
 void InputBuffer::put(std::size_t count, TimePoint now)

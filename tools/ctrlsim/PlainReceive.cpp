@@ -15,15 +15,6 @@ namespace {
 constexpr std::size_t kRoomStep = 16;
 constexpr Duration kMinRoomWait = std::chrono::milliseconds(1);
 
-std::optional<TimePoint> earlier(std::optional<TimePoint> a, std::optional<TimePoint> b)
-{
-    if (!a)
-        return b;
-    if (!b)
-        return a;
-    return std::min(*a, *b);
-}
-
 }  // namespace
 
 PlainReceive::PlainReceive(const PlainReceiveSettings& settings, std::string targetPath,
@@ -40,15 +31,18 @@ PlainReceive::~PlainReceive() = default;
 void PlainReceive::start(TimePoint now)
 {
     m_buffer.advance(now);
-    if (m_settings.xonAtStart) {
-        m_flowOut.push_back(kXon);
-        note("XON sent: ready to read");
-    }
+    if (m_settings.xonAtStart)
+        m_xonAtStartDue = now + m_settings.startDelay;
 }
 
 void PlainReceive::update(TimePoint now)
 {
     m_buffer.advance(now);
+    if (m_xonAtStartDue && now >= *m_xonAtStartDue) {
+        m_xonAtStartDue.reset();
+        m_flowOut.push_back(kXon);
+        note("XON sent: ready to read");
+    }
     if (m_xoffSent && m_buffer.fill() <= m_settings.buffer.lowWater) {
         m_xoffSent = false;
         m_flowOut.push_back(kXon);
@@ -101,17 +95,17 @@ std::string PlainReceive::takeOutput(std::size_t limit, TimePoint now)
 std::optional<TimePoint> PlainReceive::nextDeadline(TimePoint now)
 {
     update(now);
-    std::optional<TimePoint> deadline;
+    std::optional<TimePoint> deadline = m_xonAtStartDue;
     if (m_xoffSent)
-        deadline = m_buffer.whenFillIs(m_settings.buffer.lowWater, now);
+        deadline = earlierOf(deadline, m_buffer.whenFillIs(m_settings.buffer.lowWater, now));
     if (m_buffer.room() == 0) {
         const std::size_t step = std::min(kRoomStep, m_settings.buffer.capacity);
         const auto roomAt = m_buffer.whenFillIs(m_settings.buffer.capacity - step, now);
         if (roomAt)
-            deadline = earlier(deadline, std::max(*roomAt, now + kMinRoomWait));
+            deadline = earlierOf(deadline, std::max(*roomAt, now + kMinRoomWait));
     }
     if (m_settings.idleEnd && m_quietSince && !holdingOtherSide())
-        deadline = earlier(deadline, *m_quietSince + *m_settings.idleEnd);
+        deadline = earlierOf(deadline, *m_quietSince + *m_settings.idleEnd);
     return deadline;
 }
 
@@ -136,9 +130,9 @@ SessionEnd PlainReceive::end(EndCause cause, TimePoint now)
     if (!m_store->commit())
         return {1, "cannot store " + m_target + ": " + m_store->error()};
     const Duration took = *m_lastByte - *m_firstByte;
-    return {cause == EndCause::LineFailed ? 1 : 0,
-            "received " + std::to_string(m_received) + " bytes in " + secondsText(took) +
-                ", stored in " + m_target};
+    return {cause == EndCause::LineFailed ? 1 : 0, "received " + std::to_string(m_received) +
+                                                       " bytes in " + secondsText(took) +
+                                                       ", stored in " + m_target};
 }
 
 }  // namespace quillon::ctrlsim

@@ -26,8 +26,9 @@ namespace quillon::ctrlsim {
 struct PlainReceiveSettings {
     InputBufferSettings buffer;
     bool xonXoff = false;
-    // One DC1 when the exchange starts, as a control's read key sends it.
+    // One DC1 the start delay after the line is there, as a control's read key sends it.
     bool xonAtStart = false;
+    Duration startDelay = kDefaultStartDelay;
     // Nothing: the exchange only ends with the line or a signal.
     std::optional<Duration> idleEnd = std::chrono::seconds(2);
 };
@@ -63,6 +64,7 @@ private:
     std::unique_ptr<AtomicFileWriter> m_store;
     InputBuffer m_buffer;
     std::string m_flowOut;
+    std::optional<TimePoint> m_xonAtStartDue;
     bool m_xoffSent = false;
     std::size_t m_received = 0;
     std::optional<TimePoint> m_firstByte;

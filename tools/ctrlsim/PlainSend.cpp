@@ -44,7 +44,7 @@ void PlainSend::received(std::string_view bytes, TimePoint now)
         if (byte == kXoff && !m_held) {
             m_held = true;
             if (m_startAt)
-                note("held by XOFF after " + std::to_string(m_program->taken()) + " bytes");
+                note("held by XOFF after " + std::to_string(m_written) + " bytes");
         } else if (byte == kXon) {
             if (!m_startAt) {
                 m_startAt = now;
@@ -69,15 +69,15 @@ bool PlainSend::hasOutput(TimePoint now)
 
 std::string PlainSend::takeOutput(std::size_t limit, TimePoint now)
 {
-    if (!sending(now))
-        return {};
-    std::string piece = m_program->take(limit);
-    if (!piece.empty()) {
-        if (!m_firstByte)
-            m_firstByte = now;
-        m_lastByte = now;
-    }
-    return piece;
+    return sending(now) ? m_program->take(limit) : std::string();
+}
+
+void PlainSend::written(std::size_t count, TimePoint now)
+{
+    if (!m_firstByte)
+        m_firstByte = now;
+    m_lastByte = now;
+    m_written += count;
 }
 
 std::optional<TimePoint> PlainSend::nextDeadline(TimePoint now)
@@ -95,16 +95,20 @@ bool PlainSend::done(TimePoint)
 SessionEnd PlainSend::end(EndCause cause, TimePoint)
 {
     const std::string counts =
-        std::to_string(m_program->taken()) + " of " + std::to_string(m_program->size()) + " bytes";
+        std::to_string(m_written) + " of " + std::to_string(m_program->size()) + " bytes";
     if (m_program->failed())
         return {1, "reading the program failed after " + counts + ": " + m_program->error()};
-    const bool complete = m_program->taken() == m_program->size();
+    const bool complete = m_written == m_program->size();
     if (complete && (cause == EndCause::Done || cause == EndCause::LineClosed)) {
         const Duration took = m_firstByte ? *m_lastByte - *m_firstByte : Duration::zero();
         return {0, "sent " + std::to_string(m_program->size()) + " bytes in " + secondsText(took)};
     }
     switch (cause) {
     case EndCause::Stopped:
+        if (complete)
+            return {1, "stopped after sending all " + std::to_string(m_program->size()) +
+                           " bytes, before the other side closed the line (it may not "
+                           "have read them all)"};
         return {1, "stopped after " + counts};
     case EndCause::LineClosed:
         return {1, "the line closed after " + counts};

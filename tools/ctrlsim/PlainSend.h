@@ -3,15 +3,14 @@
 // uses XON/XOFF.
 //
 // The start: a control waiting for XON sends nothing until the other side's DC1 (a DC3
-// before it changes nothing, the control is not sending yet); otherwise it starts a short
-// while after the line is there, the time an operator takes to press the punch key. The
-// other side purges its queues when it opens its port, so bytes sent at once could be
-// thrown away.
+// before it changes nothing, the control is not sending yet); otherwise it starts the
+// start delay after the line is there.
 //
 // What the other side sends that is not a flow character is not read as data: a control
 // that punches does not listen.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -20,8 +19,6 @@
 namespace quillon::ctrlsim {
 
 class ProgramSource;
-
-inline constexpr Duration kDefaultStartDelay = std::chrono::milliseconds(500);
 
 struct PlainSendSettings {
     bool xonXoff = false;
@@ -40,6 +37,7 @@ public:
     void received(std::string_view bytes, TimePoint now) override;
     bool hasOutput(TimePoint now) override;
     std::string takeOutput(std::size_t limit, TimePoint now) override;
+    void written(std::size_t count, TimePoint now) override;
     std::optional<TimePoint> nextDeadline(TimePoint now) override;
     bool done(TimePoint now) override;
     bool deliversOutput() const override { return true; }
@@ -54,6 +52,7 @@ private:
     std::unique_ptr<ProgramSource> m_program;
     std::optional<TimePoint> m_startAt;  // set once the line is there and, if asked, XON came
     bool m_held = false;
+    std::uint64_t m_written = 0;
     std::optional<TimePoint> m_firstByte;
     std::optional<TimePoint> m_lastByte;
 };
