@@ -82,14 +82,29 @@ void ControlRunner::takeWhatArrived(TimePoint now)
 {
     // Bytes in the driver's input queue have come over the line; a control stopped now
     // still has them, whatever its buffer and the pacing would have let through.
-    std::array<char, kReadChunk> buffer;
     for (std::size_t taken = 0; taken < kStopReadLimit;) {
-        const LineIo io = m_line.read(buffer.data(), buffer.size());
+        const LineIo io = passOn(kReadChunk, now);
         if (io.count == 0)
             return;
-        m_session.received(std::string_view(buffer.data(), io.count), now);
         taken += io.count;
     }
+}
+
+LineIo ControlRunner::passOn(std::size_t limit, TimePoint now)
+{
+    std::array<char, kReadChunk> buffer;
+    const LineIo io = m_line.read(buffer.data(), std::min(limit, kReadChunk));
+    if (io.count > 0) {
+        m_inPacer.moved(io.count, now);
+        m_session.received(std::string_view(buffer.data(), io.count), now);
+    }
+    return io;
+}
+
+EndCause ControlRunner::lineClosed()
+{
+    note("the other side closed the line");
+    return EndCause::LineClosed;
 }
 
 std::optional<EndCause> ControlRunner::step()
@@ -158,10 +173,9 @@ std::optional<EndCause> ControlRunner::step()
         if (auto cause = writeOut(after))
             return cause;
     }
-    if (revents & (POLLHUP | POLLERR)) {
+    // The rest of what came before the hang-up is still read (takeRestAfterHangUp).
+    if (revents & (POLLHUP | POLLERR))
         m_hungUp = true;
-        note("the other side closed the line");
-    }
     return std::nullopt;
 }
 
@@ -186,16 +200,12 @@ std::optional<EndCause> ControlRunner::takeRestAfterHangUp(TimePoint now)
     // What the other side wrote before it closed is still read, at the session's pace;
     // then the line counts as closed.
     if (m_awaitingClose)
-        return EndCause::LineClosed;
+        return lineClosed();
     const std::size_t room = m_session.inputRoom(now);
     const std::size_t allowed = m_inPacer.allowance(now);
     if (room > 0 && allowed > 0) {
-        std::array<char, kReadChunk> buffer;
-        const LineIo io = m_line.read(buffer.data(), std::min({room, allowed, kReadChunk}));
-        if (io.count == 0)
-            return EndCause::LineClosed;
-        m_inPacer.moved(io.count, now);
-        m_session.received(std::string_view(buffer.data(), io.count), now);
+        if (passOn(std::min(room, allowed), now).count == 0)
+            return lineClosed();
         return std::nullopt;
     }
     std::optional<TimePoint> wake = m_session.nextDeadline(now);
@@ -207,22 +217,14 @@ std::optional<EndCause> ControlRunner::takeRestAfterHangUp(TimePoint now)
 
 std::optional<EndCause> ControlRunner::readIn(TimePoint now)
 {
-    const std::size_t limit =
-        std::min({m_session.inputRoom(now), m_inPacer.allowance(now), kReadChunk});
+    const std::size_t limit = std::min(m_session.inputRoom(now), m_inPacer.allowance(now));
     if (limit == 0)
         return std::nullopt;
-    std::array<char, kReadChunk> buffer;
-    const LineIo io = m_line.read(buffer.data(), limit);
-    if (io.state == LineIo::State::Closed) {
-        note("the other side closed the line");
-        return EndCause::LineClosed;
-    }
+    const LineIo io = passOn(limit, now);
+    if (io.state == LineIo::State::Closed)
+        return lineClosed();
     if (io.state == LineIo::State::Failed)
         return failed("reading", io.error);
-    if (io.count > 0) {
-        m_inPacer.moved(io.count, now);
-        m_session.received(std::string_view(buffer.data(), io.count), now);
-    }
     return std::nullopt;
 }
 
@@ -245,10 +247,8 @@ std::optional<EndCause> ControlRunner::writeOut(TimePoint now)
         return std::nullopt;
     const std::string_view piece = std::string_view(m_unsent).substr(0, limit);
     const LineIo io = m_line.write(piece);
-    if (io.state == LineIo::State::Closed) {
-        note("the other side closed the line");
-        return EndCause::LineClosed;
-    }
+    if (io.state == LineIo::State::Closed)
+        return lineClosed();
     if (io.state == LineIo::State::Failed)
         return failed("writing to", io.error);
     if (io.count > 0) {

@@ -12,12 +12,12 @@
 #include <string>
 #include <string_view>
 
+#include "ctrlsim/ControlLine.h"
 #include "ctrlsim/ControlSession.h"
 #include "ctrlsim/LinePacer.h"
 
 namespace quillon::ctrlsim {
 
-class ControlLine;
 class StopRequest;
 
 struct RunnerObserver {
@@ -45,6 +45,9 @@ private:
     std::optional<EndCause> readIn(TimePoint now);
     std::optional<EndCause> writeOut(TimePoint now);
     void takeWhatArrived(TimePoint now);
+    // Reads at most `limit` bytes and hands them to the session.
+    LineIo passOn(std::size_t limit, TimePoint now);
+    EndCause lineClosed();
     // Sleeps until the line's events, the stop request or the moment.
     void wait(short lineEvents, std::optional<TimePoint> until, short* lineRevents);
     // How many bytes the device's driver queue takes now (unlimited on a pseudo-terminal).

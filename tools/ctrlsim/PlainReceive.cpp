@@ -13,7 +13,6 @@ namespace {
 // have been executed (or the whole buffer, when it is smaller), so that a fast control does
 // not wake the loop for every byte.
 constexpr std::size_t kRoomStep = 16;
-constexpr Duration kMinRoomWait = std::chrono::milliseconds(1);
 
 }  // namespace
 
@@ -100,9 +99,8 @@ std::optional<TimePoint> PlainReceive::nextDeadline(TimePoint now)
         deadline = earlierOf(deadline, m_buffer.whenFillIs(m_settings.buffer.lowWater, now));
     if (m_buffer.room() == 0) {
         const std::size_t step = std::min(kRoomStep, m_settings.buffer.capacity);
-        const auto roomAt = m_buffer.whenFillIs(m_settings.buffer.capacity - step, now);
-        if (roomAt)
-            deadline = earlierOf(deadline, std::max(*roomAt, now + kMinRoomWait));
+        deadline = earlierOf(deadline,
+                             m_buffer.whenFillIs(m_settings.buffer.capacity - step, now));
     }
     if (m_settings.idleEnd && m_quietSince && !holdingOtherSide())
         deadline = earlierOf(deadline, *m_quietSince + *m_settings.idleEnd);
