@@ -1,0 +1,175 @@
+// quillonlt-ctrlsim's command line, and the program run as a user runs it.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <termios.h>
+
+#include <sstream>
+
+#include "ctrlsim/CtrlSim.h"
+#include "ctrlsim/CtrlSimOptions.h"
+#include "ctrlsim/StopRequest.h"
+#include "support/PseudoTerminal.h"
+#include "support/TempWorkDir.h"
+#include "tools/CtrlSimTestSupport.h"
+
+namespace quillon::ctrlsim {
+namespace {
+
+struct UsageCase {
+    const char* scenario;
+    std::vector<std::string> arguments;
+    const char* complaint;  // part of the message
+};
+
+const UsageCase kUsageErrors[] = {
+    {"no mode", {"--xonxoff"}, "one of --receive"},
+    {"two modes", {"--echo", "--send", "a.nc"}, "exactly one"},
+    {"mode without its file", {"--receive"}, "needs a value"},
+    {"unknown option", {"--echo", "--fast"}, "unknown option --fast"},
+    {"stray argument", {"--echo", "a.nc"}, "unexpected argument"},
+    {"baud on a pseudo-terminal", {"--echo", "--baud", "9600"}, "needs --device"},
+    {"baud not a line speed",
+     {"--echo", "--device", "/dev/ttyS0", "--baud", "9601"},
+     "--baud takes"},
+    {"seven or eight bits", {"--echo", "--device", "/dev/ttyS0", "--bits", "6"}, "7 or 8"},
+    {"odd parity", {"--echo", "--device", "/dev/ttyS0", "--parity=odd"}, "none or even"},
+    {"receive option when sending", {"--send", "a.nc", "--idle", "3"}, "applies to --receive"},
+    {"send option when receiving", {"--receive", "a.nc", "--wait-for-xon"}, "applies to --send"},
+    {"start delay when echoing", {"--echo", "--start-delay", "1"}, "applies to --send and"},
+    {"no consume rate", {"--receive", "a.nc", "--consume", "0"}, "whole number"},
+    {"marks crossed",
+     {"--receive", "a.nc", "--high-water", "20", "--low-water", "20"},
+     "less than --high-water"},
+    {"mark above the buffer",
+     {"--receive", "a.nc", "--buffer", "64", "--high-water", "65"},
+     "not be more than --buffer"},
+    {"negative idle", {"--receive", "a.nc", "--idle", "-1"}, "seconds"},
+    {"switch with a value", {"--echo", "--xonxoff=1"}, "takes no value"},
+    {"line rate not a number", {"--echo", "--line-rate", "fast"}, "whole number"},
+};
+
+TEST(CtrlSimCommandLine, UsageErrorsExitWithTwoAndSayWhat)
+{
+    StopRequest stop;
+    for (const UsageCase& row : kUsageErrors) {
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(ctrlSimMain(row.arguments, out, err, stop), 2) << row.scenario;
+        EXPECT_NE(err.str().find(row.complaint), std::string::npos)
+            << row.scenario << ": " << err.str();
+        EXPECT_NE(err.str().find("Usage:"), std::string::npos) << row.scenario;
+        EXPECT_EQ(out.str(), "") << row.scenario;
+    }
+}
+
+TEST(CtrlSimCommandLine, DefaultsAndImpliedSettings)
+{
+    auto parsed =
+        parseArguments({"--receive", "a.nc", "--buffer=400", "--consume", "50", "--idle", "0"});
+    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
+    EXPECT_EQ(parsed.options.buffer.highWater, 300u);
+    EXPECT_EQ(parsed.options.buffer.lowWater, 100u);
+    EXPECT_EQ(parsed.options.buffer.consumeRate, 50u);
+    EXPECT_EQ(parsed.options.idleEnd, std::nullopt);
+
+    parsed = parseArguments({"--send", "a.nc", "--wait-for-xon", "--start-delay", "1.5"});
+    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
+    EXPECT_TRUE(parsed.options.xonXoff);
+    EXPECT_EQ(parsed.options.startDelay, std::chrono::milliseconds(1500));
+
+    parsed = parseArguments({"--echo", "--device", "/dev/ttyUSB0", "--baud", "4800", "--bits", "7",
+                             "--parity", "even", "--stop", "2", "--rtscts"});
+    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
+    const LineSettings expected{4800, 7, LineParity::Even, 2, true, false};
+    EXPECT_EQ(parsed.options.line, expected);
+
+    EXPECT_EQ(parseArguments({"--echo", "--help"}).action, ParsedArguments::Action::Help);
+}
+
+TEST(CtrlSimProgram, HelpAndUsageErrorsAsExitCodes)
+{
+    test::SimulatorProcess help({"--help"});
+    EXPECT_NE(help.firstLine().find("Usage: quillonlt-ctrlsim"), std::string::npos);
+    EXPECT_EQ(help.waitForExit(), 0);
+
+    test::SimulatorProcess wrong({"--receive"});
+    EXPECT_EQ(wrong.waitForExit(), 2);
+}
+
+TEST(CtrlSimProgram, FilesAndDevicesThatCannotBeUsedFailWithOne)
+{
+    test::TempWorkDir dir;
+    const std::vector<std::vector<std::string>> runs = {
+        {"--send", dir.path("missing.nc")},
+        {"--receive", dir.path("no-such-folder/O1000.NC")},
+        {"--echo", "--device", dir.path("not-a-device")},
+    };
+    dir.write("not-a-device", "x");
+    for (const auto& arguments : runs) {
+        test::SimulatorProcess sim(arguments);
+        EXPECT_EQ(sim.waitForExit(), 1) << arguments.back();
+        EXPECT_NE(sim.errorOutput().find("cannot"), std::string::npos) << sim.errorOutput();
+    }
+}
+
+TEST(CtrlSimProgram, ReceivesUntilTerminatedAndStoresTheProgram)
+{
+    test::TempWorkDir dir;
+    const std::string target = dir.path("O1000.NC");
+    test::SimulatorProcess sim(
+        {"--receive", target, "--idle", "0", "--send-xon-at-start", "--start-delay", "0"});
+    const std::string path = sim.firstLine();
+    ASSERT_EQ(path.rfind("/dev/", 0), 0u) << path;
+    test::OtherSide pc(path);
+    ASSERT_TRUE(pc.ok());
+    EXPECT_EQ(pc.read(1), "\x11");
+    const std::string program = "%\r\nO1000\r\nG00 X0 Y0 (\xb0)\r\nM30\r\n%\r\n";
+    ASSERT_TRUE(pc.write(program));
+    // Written is arrived: a stopped control keeps what its driver holds, read or not.
+    sim.signal(SIGTERM);
+    EXPECT_EQ(sim.waitForExit(), 0) << sim.errorOutput();
+    EXPECT_EQ(test::fileBytes(target), program);
+    EXPECT_NE(sim.errorOutput().find("received " + std::to_string(program.size()) + " bytes"),
+              std::string::npos)
+        << sim.errorOutput();
+}
+
+TEST(CtrlSimProgram, SendsAfterTheXonAndEndsWhenThePcLetsGo)
+{
+    test::TempWorkDir dir;
+    const std::string program = "%\r\nO2000\r\nG01 X10. F200\r\nM30\r\n%\r\n";
+    dir.write("O2000.NC", program);
+    test::SimulatorProcess sim({"--send", dir.path("O2000.NC"), "--wait-for-xon"});
+    test::OtherSide pc(sim.firstLine());
+    ASSERT_TRUE(pc.ok());
+    ASSERT_TRUE(pc.write("\x11"));
+    EXPECT_EQ(pc.read(program.size()), program);
+    pc.close();
+    EXPECT_EQ(sim.waitForExit(), 0) << sim.errorOutput();
+}
+
+TEST(CtrlSimProgram, SetsUpADeviceAndEchoesOnIt)
+{
+    // A pseudo-terminal's slave stands in for the device; the test holds the master.
+    test::PseudoTerminal device;
+    ASSERT_TRUE(device.ok());
+    test::SimulatorProcess sim({"--echo", "--device", device.devicePath(), "--baud", "4800",
+                                "--bits", "7", "--parity", "even", "--stop", "2"});
+    ASSERT_EQ(sim.firstLine(), device.devicePath());
+    termios line{};
+    ASSERT_EQ(::tcgetattr(device.master(), &line), 0);
+    EXPECT_EQ(::cfgetospeed(&line), static_cast<speed_t>(B4800));
+    // A pseudo-terminal keeps eight bits without parity whatever it is told.
+    EXPECT_EQ(line.c_cflag & CSTOPB, static_cast<tcflag_t>(CSTOPB));
+    EXPECT_EQ(line.c_iflag & (IXON | IXOFF), 0u);  // flow characters reach the control
+
+    const std::string typed = "N10 G01 X1.\r\n";
+    ASSERT_EQ(::write(device.master(), typed.data(), typed.size()),
+              static_cast<ssize_t>(typed.size()));
+    EXPECT_EQ(test::readBytes(device.master(), typed.size()), typed);
+    sim.signal(SIGTERM);
+    EXPECT_EQ(sim.waitForExit(), 0) << sim.errorOutput();
+}
+
+}  // namespace
+}  // namespace quillon::ctrlsim

@@ -1,0 +1,135 @@
+#include "ctrlsim/CtrlSim.h"
+
+#include <memory>
+#include <ostream>
+
+#include "ctrlsim/ControlLine.h"
+#include "ctrlsim/ControlRunner.h"
+#include "ctrlsim/CtrlSimOptions.h"
+#include "ctrlsim/PlainEcho.h"
+#include "ctrlsim/PlainReceive.h"
+#include "ctrlsim/PlainSend.h"
+#include "ctrlsim/ProgramSource.h"
+#include "ctrlsim/StopRequest.h"
+#include "platform/AtomicFile.h"
+
+namespace quillon::ctrlsim {
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+// The session of the mode, or nothing with the reason in *error when its file cannot be
+// used. The file is looked at before the line exists, so that a wrong name fails at once.
+std::unique_ptr<ControlSession> makeSession(const CtrlSimOptions& options, std::string* error)
+{
+    switch (options.mode) {
+    case SimMode::Receive: {
+        // The work file is created now, in the target's folder, so that a folder that
+        // cannot be written to shows before the other side has sent anything.
+        auto store = std::make_unique<AtomicFileWriter>(options.file);
+        if (!store->ok()) {
+            *error = "cannot write " + options.file + ": " + store->error();
+            return nullptr;
+        }
+        PlainReceiveSettings settings;
+        settings.buffer = options.buffer;
+        settings.xonXoff = options.xonXoff;
+        settings.xonAtStart = options.xonAtStart;
+        settings.startDelay = options.startDelay;
+        settings.idleEnd = options.idleEnd;
+        return std::make_unique<PlainReceive>(settings, options.file, std::move(store));
+    }
+    case SimMode::Send: {
+        std::string reason;
+        auto program = ProgramSource::open(options.file, &reason);
+        if (!program) {
+            *error = "cannot read " + options.file + ": " + reason;
+            return nullptr;
+        }
+        PlainSendSettings settings;
+        settings.xonXoff = options.xonXoff;
+        settings.waitForXon = options.waitForXon;
+        settings.startDelay = options.startDelay;
+        return std::make_unique<PlainSend>(settings, std::move(program));
+    }
+    case SimMode::Echo:
+        return std::make_unique<PlainEcho>(options.xonXoff);
+    }
+    return nullptr;
+}
+
+std::string whatItDoes(const CtrlSimOptions& options)
+{
+    switch (options.mode) {
+    case SimMode::Receive:
+        return "receiving into " + options.file;
+    case SimMode::Send:
+        return options.waitForXon ? "sending " + options.file + " after the other side's XON"
+                                  : "sending " + options.file;
+    case SimMode::Echo:
+        return "echoing";
+    }
+    return {};
+}
+
+}  // namespace
+
+int runSimulator(const CtrlSimOptions& options, std::ostream& out, std::ostream& err,
+                 const StopRequest& stop)
+{
+    const std::string prefix = std::string(kProgramName) + ": ";
+    std::string error;
+    auto session = makeSession(options, &error);
+    if (!session) {
+        err << prefix << error << '\n';
+        return kExitFailure;
+    }
+    auto line = options.device ? ControlLine::openDevice(*options.device, options.line, &error)
+                               : ControlLine::createPseudoTerminal(&error);
+    if (!line) {
+        err << prefix << "cannot open " << options.device.value_or("a pseudo-terminal") << ": "
+            << error << '\n';
+        return kExitFailure;
+    }
+    out << line->path() << std::endl;
+    err << prefix << whatItDoes(options)
+        << (line->isPseudoTerminal() ? "; the other side opens " : " on ") << line->path()
+        << std::endl;
+
+    ControlRunner runner(*line, *session, stop);
+    if (options.lineRate)
+        runner.setLineRate(*options.lineRate);
+    if (options.verbose) {
+        auto note = [&err, prefix](const std::string& text) {
+            err << prefix << text << std::endl;
+        };
+        session->setNoteSink(note);
+        runner.setObserver({note, {}});
+    }
+    const SessionEnd end = runner.run();
+    if (!runner.failure().empty())
+        err << prefix << runner.failure() << '\n';
+    err << prefix << end.summary << std::endl;
+    return end.exitCode;
+}
+
+int ctrlSimMain(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                const StopRequest& stop)
+{
+    const ParsedArguments parsed = parseArguments(arguments);
+    switch (parsed.action) {
+    case ParsedArguments::Action::Help:
+        out << usageText();
+        return 0;
+    case ParsedArguments::Action::UsageError:
+        err << kProgramName << ": " << parsed.error << "\n\n" << usageText();
+        return kExitUsage;
+    case ParsedArguments::Action::Run:
+        break;
+    }
+    return runSimulator(parsed.options, out, err, stop);
+}
+
+}  // namespace quillon::ctrlsim

@@ -1,0 +1,380 @@
+#include "ctrlsim/CtrlSimOptions.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <map>
+
+namespace quillon::ctrlsim {
+
+namespace {
+
+constexpr int kBaudRates[] = {110,  150,  300,   600,   1200,  2400,
+                              4800, 9600, 19200, 38400, 57600, 115200};
+// --line-rate takes any speed in this range: the pacing is arithmetic, not a driver setting.
+constexpr long long kMinLineRate = 10;
+constexpr long long kMaxLineRate = 10'000'000;
+// Idle and start times up to a day; beyond that a typo is more likely than a wish.
+constexpr double kMaxSeconds = 86400;
+
+std::optional<long long> wholeNumber(const std::string& text, long long min, long long max)
+{
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<Duration> seconds(const std::string& text)
+{
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
+        value < 0 || value > kMaxSeconds)
+        return std::nullopt;
+    return std::chrono::duration_cast<Duration>(std::chrono::duration<double>(value));
+}
+
+// Which mode an option belongs to, when it belongs to one.
+enum class Scope { Any, Device, Receive, Send, Transfer };
+
+class Parser {
+public:
+    explicit Parser(const std::vector<std::string>& arguments) : m_arguments(arguments) {}
+
+    ParsedArguments parse();
+
+private:
+    bool fail(std::string text)
+    {
+        if (m_result.error.empty())
+            m_result.error = std::move(text);
+        return false;
+    }
+    bool option(const std::string& name, const std::optional<std::string>& value);
+    bool takeValue(const std::string& name, std::optional<std::string> inlineValue,
+                   std::size_t& index, std::string& value);
+    bool setMode(SimMode mode, const std::string& file);
+    bool checkScopes();
+    bool checkBuffer();
+
+    const std::vector<std::string>& m_arguments;
+    ParsedArguments m_result;
+    std::optional<SimMode> m_mode;
+    std::map<std::string, Scope> m_seen;
+    std::optional<std::size_t> m_capacity;
+    std::optional<std::size_t> m_consume;
+    std::optional<std::size_t> m_highWater;
+    std::optional<std::size_t> m_lowWater;
+};
+
+bool Parser::setMode(SimMode mode, const std::string& file)
+{
+    if (m_mode)
+        return fail("give exactly one of --receive, --send and --echo");
+    m_mode = mode;
+    m_result.options.mode = mode;
+    m_result.options.file = file;
+    return true;
+}
+
+bool Parser::option(const std::string& name, const std::optional<std::string>& value)
+{
+    CtrlSimOptions& o = m_result.options;
+    const std::string& v = value ? *value : std::string();
+    auto number = [&](long long min, long long max) {
+        const auto n = wholeNumber(v, min, max);
+        if (!n)
+            fail(name + " needs a whole number from " + std::to_string(min) + " to " +
+                 std::to_string(max) + ", not \"" + v + "\"");
+        return n;
+    };
+    auto time = [&]() {
+        const auto t = seconds(v);
+        if (!t)
+            fail(name + " needs a number of seconds, not \"" + v + "\"");
+        return t;
+    };
+
+    if (name == "--receive")
+        return setMode(SimMode::Receive, v);
+    if (name == "--send")
+        return setMode(SimMode::Send, v);
+    if (name == "--echo")
+        return setMode(SimMode::Echo, {});
+    if (name == "--device") {
+        o.device = v;
+        return true;
+    }
+    if (name == "--baud") {
+        const auto n = wholeNumber(v, 1, 115200);
+        if (!n ||
+            std::find(std::begin(kBaudRates), std::end(kBaudRates), *n) == std::end(kBaudRates))
+            return fail(
+                "--baud takes 110, 150, 300, 600, 1200, 2400, 4800, 9600, 19200, "
+                "38400, 57600 or 115200, not \"" +
+                v + "\"");
+        o.line.baudRate = static_cast<int>(*n);
+        return true;
+    }
+    if (name == "--bits") {
+        if (v != "7" && v != "8")
+            return fail("--bits takes 7 or 8, not \"" + v + "\"");
+        o.line.dataBits = v == "7" ? 7 : 8;
+        return true;
+    }
+    if (name == "--parity") {
+        if (v != "none" && v != "even")
+            return fail("--parity takes none or even, not \"" + v + "\"");
+        o.line.parity = v == "even" ? LineParity::Even : LineParity::None;
+        return true;
+    }
+    if (name == "--stop") {
+        if (v != "1" && v != "2")
+            return fail("--stop takes 1 or 2, not \"" + v + "\"");
+        o.line.stopBits = v == "2" ? 2 : 1;
+        return true;
+    }
+    if (name == "--rtscts") {
+        o.line.hardwareFlow = true;
+        return true;
+    }
+    if (name == "--xonxoff") {
+        o.xonXoff = true;
+        return true;
+    }
+    if (name == "--line-rate") {
+        const auto n = number(kMinLineRate, kMaxLineRate);
+        if (n)
+            o.lineRate = static_cast<int>(*n);
+        return n.has_value();
+    }
+    if (name == "--buffer" || name == "--consume" || name == "--high-water" ||
+        name == "--low-water") {
+        const long long min = name == "--low-water" ? 0 : 1;
+        const long long max =
+            static_cast<long long>(name == "--consume" ? kMaxConsumeRate : kMaxBufferCapacity);
+        const auto n = number(min, max);
+        if (!n)
+            return false;
+        const auto bytes = static_cast<std::size_t>(*n);
+        (name == "--buffer"       ? m_capacity
+         : name == "--consume"    ? m_consume
+         : name == "--high-water" ? m_highWater
+                                  : m_lowWater) = bytes;
+        return true;
+    }
+    if (name == "--send-xon-at-start") {
+        o.xonAtStart = true;
+        return true;
+    }
+    if (name == "--idle") {
+        const auto t = time();
+        if (t)
+            o.idleEnd = *t == Duration::zero() ? std::nullopt : t;
+        return t.has_value();
+    }
+    if (name == "--wait-for-xon") {
+        o.waitForXon = true;
+        o.xonXoff = true;
+        return true;
+    }
+    if (name == "--start-delay") {
+        const auto t = time();
+        if (t)
+            o.startDelay = *t;
+        return t.has_value();
+    }
+    if (name == "--verbose") {
+        o.verbose = true;
+        return true;
+    }
+    return fail("unknown option " + name);
+}
+
+// Options with a value and the mode they belong to; the others are switches.
+const std::map<std::string, std::pair<bool, Scope>>& knownOptions()
+{
+    static const std::map<std::string, std::pair<bool, Scope>> options = {
+        {"--receive", {true, Scope::Any}},
+        {"--send", {true, Scope::Any}},
+        {"--echo", {false, Scope::Any}},
+        {"--device", {true, Scope::Any}},
+        {"--baud", {true, Scope::Device}},
+        {"--bits", {true, Scope::Device}},
+        {"--parity", {true, Scope::Device}},
+        {"--stop", {true, Scope::Device}},
+        {"--rtscts", {false, Scope::Device}},
+        {"--xonxoff", {false, Scope::Any}},
+        {"--line-rate", {true, Scope::Any}},
+        {"--buffer", {true, Scope::Receive}},
+        {"--consume", {true, Scope::Receive}},
+        {"--high-water", {true, Scope::Receive}},
+        {"--low-water", {true, Scope::Receive}},
+        {"--send-xon-at-start", {false, Scope::Receive}},
+        {"--idle", {true, Scope::Receive}},
+        {"--wait-for-xon", {false, Scope::Send}},
+        {"--start-delay", {true, Scope::Transfer}},
+        {"--verbose", {false, Scope::Any}},
+    };
+    return options;
+}
+
+bool Parser::checkScopes()
+{
+    if (!m_mode)
+        return fail("give one of --receive FILE, --send FILE and --echo");
+    const bool sending = *m_mode == SimMode::Send;
+    const bool receiving = *m_mode == SimMode::Receive;
+    for (const auto& [name, scope] : m_seen) {
+        if (scope == Scope::Device && !m_result.options.device)
+            return fail(name +
+                        " needs --device: on a pseudo-terminal the program on the "
+                        "other side sets the line up");
+        if (scope == Scope::Receive && !receiving)
+            return fail(name + " applies to --receive");
+        if (scope == Scope::Send && !sending)
+            return fail(name + " applies to --send");
+        if (scope == Scope::Transfer && !sending && !receiving)
+            return fail(name + " applies to --send and --receive");
+    }
+    if ((sending || receiving) && m_result.options.file.empty())
+        return fail("the program file name is empty");
+    return true;
+}
+
+bool Parser::checkBuffer()
+{
+    auto settings = InputBufferSettings::withDefaultMarks(
+        m_capacity.value_or(InputBufferSettings{}.capacity), m_consume);
+    if (m_highWater)
+        settings.highWater = *m_highWater;
+    if (m_lowWater)
+        settings.lowWater = *m_lowWater;
+    if (settings.highWater > settings.capacity)
+        return fail("--high-water must not be more than --buffer");
+    if (settings.lowWater >= settings.highWater)
+        return fail("--low-water must be less than --high-water");
+    m_result.options.buffer = settings;
+    return true;
+}
+
+bool Parser::takeValue(const std::string& name, std::optional<std::string> inlineValue,
+                       std::size_t& index, std::string& value)
+{
+    if (inlineValue) {
+        value = *inlineValue;
+        return true;
+    }
+    if (index + 1 >= m_arguments.size())
+        return fail(name + " needs a value");
+    value = m_arguments[++index];
+    return true;
+}
+
+ParsedArguments Parser::parse()
+{
+    for (std::size_t i = 0; i < m_arguments.size(); ++i) {
+        std::string name = m_arguments[i];
+        if (name == "--help" || name == "-h") {
+            m_result.action = ParsedArguments::Action::Help;
+            return m_result;
+        }
+        std::optional<std::string> inlineValue;
+        if (const auto equals = name.find('=');
+            name.rfind("--", 0) == 0 && equals != std::string::npos) {
+            inlineValue = name.substr(equals + 1);
+            name.resize(equals);
+        }
+        const auto known = knownOptions().find(name);
+        if (known == knownOptions().end()) {
+            fail(name.rfind("-", 0) == 0 ? "unknown option " + name
+                                         : "unexpected argument \"" + name + "\"");
+            break;
+        }
+        const auto [takesValue, scope] = known->second;
+        std::optional<std::string> value;
+        if (takesValue) {
+            std::string text;
+            if (!takeValue(name, inlineValue, i, text))
+                break;
+            value = text;
+        } else if (inlineValue) {
+            fail(name + " takes no value");
+            break;
+        }
+        m_seen[name] = scope;
+        if (!option(name, value))
+            break;
+    }
+    if (m_result.error.empty())
+        checkScopes() && checkBuffer();
+    if (!m_result.error.empty())
+        m_result.action = ParsedArguments::Action::UsageError;
+    return m_result;
+}
+
+}  // namespace
+
+ParsedArguments parseArguments(const std::vector<std::string>& arguments)
+{
+    return Parser(arguments).parse();
+}
+
+std::string usageText()
+{
+    return R"(Usage: quillonlt-ctrlsim --receive FILE | --send FILE | --echo [OPTIONS]
+
+A simulated CNC control on the other end of a serial line. Without --device it creates
+a pseudo-terminal and prints its path as the first line of standard output; point a
+port of QuillonLT at that path (QUILLONLT_COM1=/dev/pts/N, or ComDevices.sys).
+
+Modes:
+  --receive FILE         read a program in and store it in FILE when the line goes quiet,
+                         closes, or on Ctrl+C
+  --send FILE            punch FILE out to the other side
+  --echo                 send back every byte received
+
+Line:
+  --device PATH          use this serial device instead of a new pseudo-terminal
+  --baud N               110 150 300 600 1200 2400 4800 9600 19200 38400 57600 115200
+                         (device only; default 9600)
+  --bits 7|8             data bits (device only; default 8)
+  --parity none|even     (device only; default none)
+  --stop 1|2             stop bits (device only; default 1)
+  --rtscts               hardware handshake (device only)
+  --xonxoff              the control uses XON/XOFF: it sends DC3/DC1 as its buffer fills
+                         and drains (--receive), stops on DC3 and goes on at DC1 (--send,
+                         --echo)
+  --line-rate BAUD       bytes move no faster than on a line of BAUD (BAUD/10 bytes per
+                         second), both ways; default: no limit
+
+Receive:
+  --buffer BYTES         the control's input buffer (default 256)
+  --consume BPS          bytes the control executes per second (default: unlimited, the
+                         buffer never fills)
+  --high-water BYTES     XOFF when the buffer holds this many (default 3/4 of the buffer)
+  --low-water BYTES      XON when it has drained to this many (default 1/4)
+  --send-xon-at-start    send one DC1 when the line is there (after the start delay),
+                         like a control's read key
+  --idle SECONDS         end when nothing came for this long after the first byte
+                         (default 2; 0: never)
+
+Send:
+  --wait-for-xon         send nothing before the other side's DC1 (implies --xonxoff)
+
+Send and receive:
+  --start-delay SECONDS  start this long after the line is there (default 0.5): the
+                         other side purges its port when it opens it
+
+Other:
+  --verbose              report flow control and line events on standard error
+  --help                 this text
+
+Exit status: 0 success, 1 failure (line, file, nothing received), 2 usage error.
+)";
+}
+
+}  // namespace quillon::ctrlsim
