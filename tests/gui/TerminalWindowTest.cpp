@@ -109,7 +109,9 @@ TEST_F(TerminalWindowTest, TypingSendsCharactersCaretFormsAndOnlyThePastesLast)
     QTest::keyClick(window->outgoing(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(first.receive(10, 300), "5");
     QTest::keyClick(window->outgoing(), Qt::Key_Backspace);
+    QTest::keyClick(window->outgoing(), Qt::Key_Return);  // sends nothing, ends nothing
     EXPECT_EQ(first.receive(1, 300), "");
+    EXPECT_TRUE(window->isVisible());
     window->close();
 }
 

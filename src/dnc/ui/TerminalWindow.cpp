@@ -25,6 +25,9 @@ TerminalWindow::TerminalWindow(CommWindows& owner, const PortSetup& setup, QWidg
     m_incoming->setSelectionMode(QAbstractItemView::NoSelection);
     m_incoming->setFocusPolicy(Qt::NoFocus);
     auto* exit = new QPushButton("Exit", this);
+    // Enter belongs to the typing: it must not press Exit.
+    exit->setAutoDefault(false);
+    exit->setDefault(false);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
     connect(m_outgoing, &QLineEdit::textEdited, this, &TerminalWindow::outgoingEdited);
 
