@@ -156,7 +156,7 @@ TEST_F(MainFrameTest, MenusToolbarAndTheRemoteMenu)
     QStringList titles;
     for (QAction* menu : frame->menuBar()->actions())
         titles << menu->text();
-    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Utilities", "&DNC", "&Settings",
+    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Utilities", "D&NC", "&Settings",
                                    "&Tools", "&Window", "&Help"}));
     // Commands of parts not built yet are there, and disabled.
     for (const char* text : {"&Transmit", "&Renumber", "&2D Plotting",

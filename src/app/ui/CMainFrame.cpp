@@ -281,7 +281,7 @@ void CMainFrame::buildMenus()
     connect(undoForUtilities, &QAction::triggered, this,
             [this](bool on) { m_app.settings().undoForUtilities = on; });
 
-    auto* dnc = menuBar()->addMenu("&DNC");
+    auto* dnc = menuBar()->addMenu("D&NC");
     notYet(dnc, "&Transmit");
     notYet(dnc, "Tran&smit/REPOS");
     notYet(dnc, "&Receive");
