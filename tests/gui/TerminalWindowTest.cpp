@@ -14,6 +14,7 @@
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortsInUse.h"
 #include "gui/GuiTestSupport.h"
+#include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
 #include "platform/PosixSerialLine.h"
 #include "support/PseudoTerminal.h"
@@ -61,12 +62,13 @@ protected:
     ComDeviceMap devices = ComDeviceMap::load(dir.workDir());
     PortsInUse ports;
     ScriptedNotifier notifier;
+    ScriptedFilePrompter files;
     CommWindows windows{ports, devices,
                         [](const std::string& path, std::string* error)
                             -> std::shared_ptr<SerialLine> {
                             return PosixSerialLine::open(path, error);
                         },
-                        notifier};
+                        notifier, files};
 };
 
 TEST_F(TerminalWindowTest, TwoTerminalsWorkSideBySideAndABusyPortIsRefused)

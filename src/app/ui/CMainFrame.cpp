@@ -56,7 +56,7 @@ CMainFrame::CMainFrame(QuillonApplication& app)
         [](const std::string& path, std::string* error) -> std::shared_ptr<SerialLine> {
             return PosixSerialLine::open(path, error);
         },
-        m_app.notifier(), this);
+        m_app.notifier(), m_app.filePrompter(), this);
     m_commWindows->setPortFont(toQFont(m_app.settings().fonts[FontRole::PortWindows]));
     connect(&m_app, &QuillonApplication::fontChanged, this, [this](FontRole role) {
         if (role == FontRole::PortWindows)

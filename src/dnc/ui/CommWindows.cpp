@@ -48,22 +48,33 @@ void CommWindow::endWithMessage(const std::string& text)
 {
     releasePort();
     m_owner.notifier().message(text);
+    finish();
+}
+
+void CommWindow::finish()
+{
+    m_finishing = true;
     close();
 }
 
 void CommWindow::closeEvent(QCloseEvent* event)
 {
+    if (!m_finishing && m_port && !confirmClose()) {
+        event->ignore();
+        return;
+    }
     releasePort();
     QDialog::closeEvent(event);
 }
 
 CommWindows::CommWindows(PortsInUse& ports, const ComDeviceMap& devices, LineOpener opener,
-                         Notifier& notifier, QObject* parent)
+                         Notifier& notifier, FilePrompter& files, QObject* parent)
     : QObject(parent),
       m_ports(ports),
       m_devices(devices),
       m_opener(std::move(opener)),
-      m_notifier(notifier)
+      m_notifier(notifier),
+      m_files(files)
 {
     connect(&m_timer, &QTimer::timeout, this, &CommWindows::tick);
 }

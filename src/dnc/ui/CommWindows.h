@@ -18,6 +18,7 @@ namespace quillon {
 
 class ComDeviceMap;
 class CommWindows;
+class FilePrompter;
 class Notifier;
 class PortsInUse;
 
@@ -46,8 +47,14 @@ protected:
     CommWindows& owner() { return m_owner; }
     // The port is freed; the user is told why the window ends, and it closes.
     void endWithMessage(const std::string& text);
-    // The port is freed at once when the window closes.
+    // The window ends by itself: no question, the port is freed.
+    void finish();
+    // Asked before the user closes a window whose port is still in use; true lets it go.
+    virtual bool confirmClose() { return true; }
+    // The port is freed when the window closes.
     void closeEvent(QCloseEvent* event) override;
+    // Escape closes the window like its close box (a dialog would only hide).
+    void reject() override { close(); }
 
 private:
     void releasePort();
@@ -56,6 +63,7 @@ private:
     CommWindowKind m_kind;
     PortSetup m_setup;  // the working copy as it was when the window started
     std::unique_ptr<CommPort> m_port;
+    bool m_finishing = false;
 };
 
 class CommWindows : public QObject {
@@ -65,13 +73,14 @@ public:
     static constexpr int kCascade = 20;  // pixels per port index
 
     CommWindows(PortsInUse& ports, const ComDeviceMap& devices, LineOpener opener,
-                Notifier& notifier, QObject* parent = nullptr);
+                Notifier& notifier, FilePrompter& files, QObject* parent = nullptr);
     ~CommWindows() override;
 
     PortsInUse& ports() { return m_ports; }
     const ComDeviceMap& devices() const { return m_devices; }
     const LineOpener& opener() const { return m_opener; }
     Notifier& notifier() { return m_notifier; }
+    FilePrompter& files() { return m_files; }
     QFont portFont() const { return m_portFont; }
     void setPortFont(const QFont& font);
 
@@ -99,6 +108,7 @@ private:
     const ComDeviceMap& m_devices;
     LineOpener m_opener;
     Notifier& m_notifier;
+    FilePrompter& m_files;
     QFont m_portFont;
     QTimer m_timer;
     bool m_busy = false;

@@ -1,0 +1,85 @@
+// Sending an NC program to a control, one tick at a time: plain streaming with XON/XOFF
+// or hardware flow control, and the Fanuc DNC, MAZAK and HEIDENHAIN exchanges. The engine
+// never waits: each tick does what the line allows and returns.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "dnc/PortSetup.h"
+#include "dnc/SerialLine.h"
+
+namespace quillon {
+
+struct TransmitJob {
+    PortSetup setup;  // the working copy when the transfer started
+    std::string path;
+    std::uint64_t resumeOffset = 0;  // where a repositioned transfer starts
+    // Fanuc DNC: what kind of file this is; both set: the program, then a setup file.
+    bool fanucProgram = false;
+    bool fanucSetup = false;
+};
+
+// What the engine shows and asks: the transmit window, or the command line.
+class TransmitObserver {
+public:
+    virtual ~TransmitObserver() = default;
+    virtual void clearLines() = 0;
+    virtual void addLine(const std::string& line) = 0;
+    virtual void setStatus(const std::string& text) = 0;
+    virtual void setProgress(int percent) = 0;
+    virtual void setTitle(const std::string& title) = 0;
+    // A message box: the transfer ends after it.
+    virtual void showMessage(const std::string& text) = 0;
+    // Fanuc DNC after the program: the setup file to send next, or nothing.
+    virtual std::optional<std::string> askSetupFile(const std::string& folder) = 0;
+};
+
+enum class TransmitOutcome {
+    Running,
+    Done,    // the transfer is over: the window closes
+    Failed,  // it ended early; the user has been told why
+};
+
+inline constexpr char kCommunicationErrorText[] = "Communication error";
+inline constexpr char kInvalidFileText[] = "Invalid file";
+inline constexpr char kNoAnswerText[] = "No answer from the control";
+inline constexpr char kOpenTxFileFailedText[] = "Failed to open TX file";
+
+class TransmitEngine {
+public:
+    // A plain transfer ends after the output has drained and this many quiet ticks.
+    static constexpr int kIdleTicksBeforeEnd = 18;
+    // A block exchange gives up when the control has not answered for this many ticks.
+    static constexpr int kReplyTimeoutTicks = 600;  // 30 s of 50 ms ticks
+    static constexpr std::size_t kChunk = 3584;
+    static constexpr std::size_t kSmallChunk = 512;
+
+    TransmitEngine(TransmitJob job, SerialLine& line, TransmitObserver& observer);
+    ~TransmitEngine();
+    TransmitEngine(const TransmitEngine&) = delete;
+    TransmitEngine& operator=(const TransmitEngine&) = delete;
+
+    // "Transmit: <path> using setup: <name>".
+    static std::string titleFor(const std::string& path, const std::string& setupName);
+
+    // The window's start: with "Wait for XON" nothing leaves before the control's XON.
+    void start();
+    TransmitOutcome tick();
+
+    int percent() const;
+
+    class Protocol;
+
+private:
+    std::unique_ptr<Protocol> m_protocol;
+    TransmitOutcome m_outcome = TransmitOutcome::Running;
+};
+
+// The offset of the start of line `line` (1-based) in the file's bytes: after line - 1 line
+// feeds, or 0 when the file ends first. Nothing when the file cannot be read.
+std::optional<std::uint64_t> lineStartOffset(const std::string& path, std::size_t line);
+
+}  // namespace quillon

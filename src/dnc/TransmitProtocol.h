@@ -1,0 +1,89 @@
+// Inside the transmit engine: the program file as the exchanges read it, and what every
+// way of sending shares. Not for use outside the engine.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "dnc/TransmitEngine.h"
+
+namespace quillon {
+
+// The program opened for one step of the transfer: positioned, read byte by byte or line
+// by line, closed at the end of the step. No file stays open between ticks.
+class ProgramFile {
+public:
+    static constexpr int kEnd = -1;
+
+    explicit ProgramFile(const std::string& path);
+    ~ProgramFile();
+    ProgramFile(const ProgramFile&) = delete;
+    ProgramFile& operator=(const ProgramFile&) = delete;
+
+    bool isOpen() const { return m_file != nullptr; }
+    std::uint64_t size() const { return m_size; }
+    std::uint64_t position() const;
+    bool seek(std::uint64_t offset);
+    int get();
+    int peek();
+    // Up to `limit` bytes, stopping after a line feed (the line feed included).
+    std::string readLine(std::size_t limit);
+
+private:
+    std::FILE* m_file = nullptr;
+    std::uint64_t m_size = 0;
+};
+
+namespace control {
+inline constexpr char Soh = 0x01;
+inline constexpr char Stx = 0x02;
+inline constexpr char Etx = 0x03;
+inline constexpr char Eot = 0x04;
+inline constexpr char Enq = 0x05;
+inline constexpr char Ack = 0x06;
+inline constexpr char Dle = 0x10;
+inline constexpr char Nak = 0x15;
+inline constexpr char Etb = 0x17;
+}  // namespace control
+
+// The exclusive-or of the bytes.
+char blockCheck(std::string_view bytes);
+// A byte as the transmit window shows it: 27 and above as itself, others as "^" and a
+// letter.
+std::string shownByte(char byte);
+
+class TransmitEngine::Protocol {
+public:
+    Protocol(TransmitJob job, SerialLine& line, TransmitObserver& observer);
+    virtual ~Protocol() = default;
+
+    virtual void start() {}
+    virtual TransmitOutcome tick() = 0;
+    int percent() const { return m_percent; }
+
+protected:
+    const PortSetup& setup() const { return m_job.setup; }
+    void updatePercent(std::uint64_t position, std::uint64_t length);
+    // The control's bytes with bit 7 cleared, as the block exchanges read them.
+    std::string readReply(std::size_t limit = 8192);
+    // Shows the failure and ends the transfer.
+    TransmitOutcome fail(const std::string& message);
+
+    TransmitJob m_job;
+    SerialLine& m_line;
+    TransmitObserver& m_observer;
+    std::uint64_t m_resume;
+    int m_percent = 0;
+};
+
+std::unique_ptr<TransmitEngine::Protocol> makeFanucTransmit(TransmitJob job, SerialLine& line,
+                                                            TransmitObserver& observer);
+std::unique_ptr<TransmitEngine::Protocol> makeMazakTransmit(TransmitJob job, SerialLine& line,
+                                                            TransmitObserver& observer);
+std::unique_ptr<TransmitEngine::Protocol> makeHeidenhainTransmit(TransmitJob job,
+                                                                 SerialLine& line,
+                                                                 TransmitObserver& observer);
+
+}  // namespace quillon

@@ -1,0 +1,129 @@
+#include "dnc/ui/TransmitWindow.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/FilePrompter.h"
+#include "platform/Notifier.h"
+#include "platform/ui/QtNotifier.h"
+
+namespace quillon {
+
+TransmitWindow::TransmitWindow(CommWindows& owner, TransmitJob job, QWidget* parent)
+    : CommWindow(owner, CommWindowKind::Transmit, job.setup, parent),
+      m_job(std::move(job)),
+      m_lines(new QListWidget(this)),
+      m_status(new QLabel(this)),
+      m_progress(new QProgressBar(this))
+{
+    setWindowTitle(fromBytes(TransmitEngine::titleFor(m_job.path, m_job.setup.name)));
+    m_lines->setSelectionMode(QAbstractItemView::NoSelection);
+    m_lines->setFocusPolicy(Qt::NoFocus);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progress->setFormat("%p %");
+    auto* exit = new QPushButton("Exit", this);
+    exit->setAutoDefault(false);
+    connect(exit, &QPushButton::clicked, this, &QWidget::close);
+
+    auto applyFont = [this](const QFont& font) {
+        m_lines->setFont(font);
+        const QFontMetrics metrics(font);
+        m_lines->setMinimumSize(metrics.horizontalAdvance(QString(60, 'M')),
+                                metrics.lineSpacing() * kListLines + 8);
+    };
+    applyFont(owner.portFont());
+    connect(&owner, &CommWindows::portFontChanged, this, applyFont);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_lines);
+    layout->addWidget(m_status);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_progress, 1);
+    bottom->addWidget(exit);
+    layout->addLayout(bottom);
+}
+
+TransmitWindow::~TransmitWindow() = default;
+
+bool TransmitWindow::start()
+{
+    if (!openPort())
+        return false;
+    TransmitObserver& observer = *this;
+    m_engine = std::make_unique<TransmitEngine>(m_job, line(), observer);
+    m_engine->start();
+    return true;
+}
+
+void TransmitWindow::tick()
+{
+    if (!portOpen() || !m_engine)
+        return;
+    if (line().status().lost) {
+        endWithMessage(lostPortText(portIndex()));
+        return;
+    }
+    switch (m_engine->tick()) {
+    case TransmitOutcome::Running:
+        break;
+    case TransmitOutcome::Done:
+    case TransmitOutcome::Failed:
+        finish();
+        break;
+    }
+}
+
+bool TransmitWindow::confirmClose()
+{
+    if (!owner().notifier().askYesNo("Are you sure you want to exit?", "Warning",
+                                     NoticeIcon::Exclamation))
+        return false;
+    // Whatever waits in either direction is thrown away at once.
+    if (portOpen())
+        line().purge();
+    return true;
+}
+
+void TransmitWindow::clearLines()
+{
+    m_lines->clear();
+}
+
+void TransmitWindow::addLine(const std::string& text)
+{
+    m_lines->addItem(fromBytes(text));
+    while (m_lines->count() > kListLines)
+        delete m_lines->takeItem(0);
+}
+
+void TransmitWindow::setStatus(const std::string& text)
+{
+    m_status->setText(fromBytes(text));
+}
+
+void TransmitWindow::setProgress(int percent)
+{
+    m_progress->setValue(percent);
+}
+
+void TransmitWindow::setTitle(const std::string& title)
+{
+    setWindowTitle(fromBytes(title));
+}
+
+void TransmitWindow::showMessage(const std::string& text)
+{
+    owner().notifier().message(text);
+}
+
+std::optional<std::string> TransmitWindow::askSetupFile(const std::string& folder)
+{
+    return owner().files().openFile({"Select SETUP file", folder, "", "Tx File (*.*)|*.*||"});
+}
+
+}  // namespace quillon

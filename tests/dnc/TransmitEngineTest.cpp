@@ -1,0 +1,467 @@
+// The transmit engine over an in-memory line: the tests play the control and compare the
+// bytes on the wire with what the control must get.
+#include "dnc/TransmitEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "support/FakeSerialLine.h"
+#include "support/TempWorkDir.h"
+
+namespace quillon {
+namespace {
+
+class RecordingObserver final : public TransmitObserver {
+public:
+    void clearLines() override { lines.clear(); }
+    void addLine(const std::string& line) override { lines.push_back(line); }
+    void setStatus(const std::string& text) override { statuses.push_back(text); }
+    void setProgress(int percent) override { progress = percent; }
+    void setTitle(const std::string& text) override { title = text; }
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    std::optional<std::string> askSetupFile(const std::string& folder) override
+    {
+        askedIn = folder;
+        return setupFile;
+    }
+
+    std::vector<std::string> lines;
+    std::vector<std::string> statuses;
+    std::vector<std::string> messages;
+    int progress = -1;
+    std::string title;
+    std::optional<std::string> setupFile;
+    std::string askedIn;
+};
+
+class TransmitTest : public ::testing::Test {
+protected:
+    TransmitTest()
+    {
+        job.setup = PortSetup::defaults(0);
+        job.setup.txEnd = 0;
+        job.setup.handshake = Handshake::XonXoff;
+    }
+    void program(const std::string& bytes, const std::string& name = "O1000.NC")
+    {
+        dir.write(name, bytes);
+        job.path = dir.path(name);
+    }
+    // Runs the transfer to its end (at most `ticks` ticks); the bytes the control got.
+    std::string send(int ticks = 10000)
+    {
+        engine = std::make_unique<TransmitEngine>(job, line, observer);
+        engine->start();
+        outcome = TransmitOutcome::Running;
+        for (int i = 0; i < ticks && outcome == TransmitOutcome::Running; ++i) {
+            outcome = engine->tick();
+            ++ticked;
+        }
+        return line.written();
+    }
+
+    test::TempWorkDir dir;
+    TransmitJob job;
+    test::FakeSerialLine line;
+    RecordingObserver observer;
+    std::unique_ptr<TransmitEngine> engine;
+    TransmitOutcome outcome = TransmitOutcome::Running;
+    int ticked = 0;
+};
+
+TEST_F(TransmitTest, TheStartCharacterReplacesTheProgramsOwnStartLine)
+{
+    job.setup.txStart = '%';
+    job.setup.endOfBlock = EndOfBlock::CrLf;
+    program("%\r\nN10 G01 X1.\r\nM30\r\n");
+    EXPECT_EQ(send(), "%\r\nN10 G01 X1.\r\nM30\r\n");
+    EXPECT_EQ(outcome, TransmitOutcome::Done);
+    EXPECT_EQ(observer.progress, 100);
+
+    // Without its own start line the whole program follows the one sent.
+    program("N10 G01\nM30\n");
+    line = test::FakeSerialLine();
+    EXPECT_EQ(send(), "%\r\nN10 G01\r\nM30\r\n");
+
+    // A start line of more than nine characters is skipped to its end; a leading empty
+    // line is passed over when looking for it.
+    job.setup.endOfBlock = EndOfBlock::Lf;
+    program("\n% O1000 (MOLD)\nN10\n");
+    line = test::FakeSerialLine();
+    EXPECT_EQ(send(), "%\nN10\n");
+}
+
+TEST_F(TransmitTest, NullsEndCharacterParityAndCodes)
+{
+    job.setup.nullCount = 3;
+    job.setup.txEnd = '%';
+    job.setup.verticalParity = VerticalParity::Even;
+    program("G1X1\nG1X10\r\n");
+    EXPECT_EQ(send(), std::string("\0\0\0G1X1\nG1X10 \n%\n\0\0\0", 20));
+    EXPECT_EQ(observer.lines.back(), "\x7F\x7F\x7F");
+
+    job.setup = PortSetup::defaults(0);
+    job.setup.txEnd = 0;
+    job.setup.verticalParity = VerticalParity::Odd;
+    line = test::FakeSerialLine();
+    EXPECT_EQ(send(), "G1X1 \nG1X10\n");
+
+    // EIA: every character translated, the end of block too; CR in the file dropped.
+    job.setup = PortSetup::defaults(0);
+    job.setup.txEnd = 0;
+    job.setup.code = CharacterCode::Eia;
+    program("G1\r\n");
+    line = test::FakeSerialLine();
+    EXPECT_EQ(send(), "\x67\x01\x80");
+    job.setup.endOfBlock = EndOfBlock::CrLf;
+    line = test::FakeSerialLine();
+    EXPECT_EQ(send(), "\x67\x01\x80\x80");
+
+    // BIN: bytes as they are, CR and LF included.
+    job.setup.code = CharacterCode::Bin;
+    job.setup.commentFilter = '(';
+    program(std::string("G1(X)\r\n\xFF\0", 9));
+    line = test::FakeSerialLine();
+    EXPECT_EQ(send(), std::string("G1(X)\r\n\xFF\0", 9));
+}
+
+TEST_F(TransmitTest, TheCommentFilterDropsCommentsAndOnlyCommentOnlyLines)
+{
+    job.setup.commentFilter = '(';
+    program("N10\r\n(ONLY A COMMENT)\r\nG01 X1 (C)\r\nG00 Z5\n(OPEN\nN20 (A) X2\nM30\n");
+    // A line that carried words keeps its end, so G01 X1 and G00 Z5 stay two blocks.
+    EXPECT_EQ(send(), "N10\nG01 X1 \nG00 Z5\nN20  X2\nM30\n");
+    const auto& lines = observer.lines;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "(ONLY A COMMENT)"), lines.end());
+
+    job.setup.commentFilter = ';';
+    program("N10 G01 ;FEED\n;HEADER\nM30\n");
+    line = test::FakeSerialLine();
+    EXPECT_EQ(send(), "N10 G01 \nM30\n");
+}
+
+TEST_F(TransmitTest, RepositioningStartsAtALineWithoutNullsOrStartUnlessAskedFor)
+{
+    job.setup.txStart = '%';
+    job.setup.nullCount = 2;
+    program("%\nN10\nN20\nN30\n");
+    const std::string whole = send();
+    job.resumeOffset = lineStartOffset(job.path, 1).value();
+    EXPECT_EQ(job.resumeOffset, 0u);
+    line = test::FakeSerialLine();
+    EXPECT_EQ(send(), whole);
+
+    // The trailing nulls stay: they are the tape's end, not its leader.
+    job.resumeOffset = lineStartOffset(job.path, 3).value();
+    line = test::FakeSerialLine();
+    EXPECT_EQ(send(), std::string("N20\nN30\n\0\0", 10));
+    job.setup.includeStartForRepositioning = 1;
+    line = test::FakeSerialLine();
+    EXPECT_EQ(send(), std::string("%\nN20\nN30\n\0\0", 12));
+    EXPECT_EQ(lineStartOffset(job.path, 99), 0u);  // past the end: from the start
+    EXPECT_EQ(lineStartOffset(dir.path("MISSING.NC"), 2), std::nullopt);
+}
+
+TEST_F(TransmitTest, ChunksAreRefilledOnlyWhenTheQueueHasDrainedBelowAnEighth)
+{
+    std::string bytes;
+    for (int i = 0; bytes.size() < 10000; ++i)
+        bytes += "N" + std::to_string(i) + " G01 X" + std::to_string(i) + "\n";
+    program(bytes);
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    engine->start();
+    engine->tick();
+    EXPECT_EQ(line.written().size(), 3584u);
+    line.reported.outQueue = 1000;  // the driver still holds plenty
+    engine->tick();
+    EXPECT_EQ(line.written().size(), 3584u);
+    line.reported.outQueue = 447;
+    engine->tick();
+    EXPECT_GE(line.written().size(), 7168u);
+    EXPECT_EQ(observer.statuses.back(), "Transmitting..");
+
+    job.setup.smallBuffer = 1;
+    line = test::FakeSerialLine();
+    line.reported.outQueue = 64;
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    engine->tick();
+    EXPECT_EQ(line.written().size(), 0u);  // 512 / 8 = 64 is not below
+    line.reported.outQueue = 63;
+    engine->tick();
+    EXPECT_EQ(line.written().size(), 512u);
+}
+
+TEST_F(TransmitTest, FlowHoldsAreShownAndTheWindowClosesAfterTheOutputDrained)
+{
+    program("N10\nN20\n");
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    engine->start();
+    engine->tick();
+    ASSERT_EQ(line.written(), "N10\nN20\n");
+    line.reported.ctsHold = true;
+    engine->tick();
+    EXPECT_EQ(observer.statuses.back(), "Waiting for CTS/DSR");
+    line.reported.ctsHold = false;
+    line.reported.xoffHold = true;
+    engine->tick();
+    EXPECT_EQ(observer.statuses.back(), "Waiting for XON");
+    line.reported.xoffHold = false;
+    line.reported.outQueue = 5;  // still on its way
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(engine->tick(), TransmitOutcome::Running);
+    line.reported.outQueue = 0;
+    int ticks = 0;
+    while (engine->tick() == TransmitOutcome::Running)
+        ++ticks;
+    EXPECT_EQ(ticks, TransmitEngine::kIdleTicksBeforeEnd);
+    EXPECT_EQ(observer.statuses.back(), "Transmitting..");
+}
+
+TEST_F(TransmitTest, WaitForXonHoldsTheStartAndEachLoop)
+{
+    job.setup.handshake = Handshake::XonXoffWaitForXon;
+    job.setup.looping = 1;
+    program("N10\n");
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    engine->start();
+    EXPECT_TRUE(line.holding);
+    for (int i = 0; i < 5; ++i)
+        engine->tick();
+    EXPECT_EQ(line.written(), "");
+    EXPECT_EQ(observer.statuses.back(), "Waiting for start of XON");
+
+    for (int round = 1; round <= 2; ++round) {
+        line.send(std::string(1, kXon));
+        for (int i = 0; i < 3; ++i)
+            engine->tick();
+        EXPECT_EQ(line.written().size(), 4u * static_cast<std::size_t>(round)) << round;
+        // Drained, a second of quiet, then holding for the next XON.
+        for (int i = 0; i < TransmitEngine::kIdleTicksBeforeEnd + 2; ++i)
+            EXPECT_EQ(engine->tick(), TransmitOutcome::Running);
+        EXPECT_TRUE(line.holding) << round;
+    }
+
+    // Looping without "Wait for XON" sends the program again at once.
+    job.setup.handshake = Handshake::XonXoff;
+    line = test::FakeSerialLine();
+    send(3);
+    EXPECT_EQ(line.written(), "N10\nN10\nN10\n");
+}
+
+TEST_F(TransmitTest, AMissingProgramEndsTheTransferWithAMessage)
+{
+    job.path = dir.path("GONE.NC");
+    EXPECT_EQ(send(), "");
+    EXPECT_EQ(outcome, TransmitOutcome::Failed);
+    EXPECT_EQ(observer.messages, std::vector<std::string>{"Failed to open TX file"});
+}
+
+// ---- Fanuc DNC ----------------------------------------------------------------------------
+
+class FanucTest : public TransmitTest {
+protected:
+    FanucTest()
+    {
+        job.setup.handshake = Handshake::FanucDnc;
+        job.fanucProgram = true;
+    }
+    // Ticks until the engine has written more than before, or gives up.
+    std::string next()
+    {
+        const std::size_t before = line.written().size();
+        for (int i = 0; i < 5 && line.written().size() == before; ++i)
+            outcome = engine->tick();
+        return line.written().substr(before);
+    }
+    void answer(char toggle) { line.send(std::string{'\x10', toggle}); }
+
+    static std::string block(const std::string& data)
+    {
+        std::string bytes = "\x02" + data + "\x03";
+        char check = 0;
+        for (std::size_t i = 1; i < bytes.size(); ++i)
+            check = static_cast<char>(check ^ bytes[i]);
+        return bytes + check;
+    }
+};
+
+TEST_F(FanucTest, TheHeaderAndBlocksAlternateWithTheControlsAnswers)
+{
+    std::string data = "O1234(PART)\r\n";
+    while (data.size() < 700)
+        data += "N" + std::to_string(data.size()) + " G01 X1.\r\n";
+    program("%\r\n" + data);
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    engine->start();
+    EXPECT_EQ(next(), "\x05");
+    answer('0');
+    const std::string header = next();
+    ASSERT_EQ(header.size(), 12u);
+    char check = 0;
+    for (const char byte : header.substr(1, 10))
+        check = static_cast<char>(check ^ byte);
+    EXPECT_EQ(header, std::string("\x01SNP\x02O1234\x03") + check);
+    answer('1');
+    EXPECT_EQ(next(), block(data.substr(0, 512)));
+    answer('0');
+    EXPECT_EQ(next(), block(data.substr(512)));
+    answer('1');
+    EXPECT_EQ(next(), "\x04");
+    while (outcome == TransmitOutcome::Running)
+        outcome = engine->tick();
+    EXPECT_EQ(outcome, TransmitOutcome::Done);
+}
+
+TEST_F(FanucTest, ASetupFileFollowsTheProgramWhenBothWereChosen)
+{
+    job.fanucSetup = true;
+    program("O0001\n", "PROG.NC");
+    dir.write("SETUP.NC", "O0002\n");
+    observer.setupFile = dir.path("SETUP.NC");
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    for (const char toggle : {'0', '1', '0'}) {
+        next();
+        answer(toggle);
+    }
+    EXPECT_EQ(next(), "\x04");
+    EXPECT_EQ(next(), "\x05");  // the second exchange
+    EXPECT_EQ(observer.title, "Transmit: " + dir.path("SETUP.NC"));
+    answer('0');
+    EXPECT_EQ(next().substr(0, 6), std::string("\x01SNS\x02S"));
+}
+
+TEST_F(FanucTest, WrongAnswersNoProgramNumberAndSilenceEndTheTransfer)
+{
+    program("O1234\n");
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    next();
+    line.send("\x10\xB1");  // bit 7 cleared this reads DLE "1": the wrong one
+    next();
+    EXPECT_EQ(outcome, TransmitOutcome::Failed);
+    EXPECT_EQ(observer.messages, std::vector<std::string>{"Communication error"});
+
+    program("N10 G01\n");
+    line = test::FakeSerialLine();
+    observer.messages.clear();
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    next();
+    answer('0');
+    next();
+    EXPECT_EQ(outcome, TransmitOutcome::Failed);
+    EXPECT_EQ(observer.messages, std::vector<std::string>{"Invalid file"});
+
+    program("O1234\n");
+    line = test::FakeSerialLine();
+    observer.messages.clear();
+    EXPECT_EQ(send(), "\x05");
+    EXPECT_EQ(outcome, TransmitOutcome::Failed);
+    EXPECT_EQ(observer.messages, std::vector<std::string>{"No answer from the control"});
+    EXPECT_GT(ticked, TransmitEngine::kReplyTimeoutTicks);
+}
+
+// ---- MAZAK --------------------------------------------------------------------------------
+
+TEST_F(TransmitTest, MazakAnswersTheControlsCommands)
+{
+    job.setup.handshake = Handshake::Mazak;
+    program("%\r\np1\x02O1000_PART\r\nG01 X1\r\np1O2000_\r\np2\r\n");
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    auto command = [&](const std::string& bytes) {
+        line.send(bytes);
+        engine->tick();
+        return line.takeWritten();
+    };
+    EXPECT_EQ(command("q\x04"), std::string("q00\x04"));
+    EXPECT_EQ(command("p8\x04"), std::string("p00\x04"));
+    EXPECT_EQ(command("p6\x04"), std::string("p02\x04"));  // a "p1" line ahead
+    EXPECT_EQ(command("p8\x04p4\x04"), std::string("p00\x04p00\x02O1000\x03PART\x04"));
+    EXPECT_EQ(command("p4\x04"), std::string("p00\x02O2000\x03\x04"));
+    EXPECT_EQ(command("pD\x04"), std::string("p02\x04"));
+    EXPECT_EQ(command("pD\x04"), std::string("p00\x04"));
+    EXPECT_EQ(command("pA\x04pZ\x04p\x04"), std::string("p00\x04"));  // unknown: nothing
+    EXPECT_EQ(engine->tick(), TransmitOutcome::Running);
+    line.send("p4\x04");  // no "p1" left: the transfer is over
+    EXPECT_EQ(engine->tick(), TransmitOutcome::Done);
+}
+
+// ---- HEIDENHAIN -----------------------------------------------------------------------------
+
+class HeidenhainTest : public TransmitTest {
+protected:
+    HeidenhainTest() { job.setup.handshake = Handshake::Heidenhain; }
+    static std::string request(const std::string& name, int checkOffset = 0)
+    {
+        std::string bytes = "\x01" + name + "\x17";
+        char check = 0;
+        for (const char byte : bytes)
+            check = static_cast<char>(check ^ byte);
+        return bytes + static_cast<char>(((check & 0x7F) + checkOffset) & 0x7F);
+    }
+    static std::string block(const std::string& data)
+    {
+        std::string bytes = "\x02" + data + "\x17";
+        char check = 0;
+        for (const char byte : bytes)
+            check = static_cast<char>(check ^ byte);
+        return bytes + static_cast<char>(check & 0x7F);
+    }
+    std::string afterTicks(int ticks = 2)
+    {
+        for (int i = 0; i < ticks; ++i)
+            outcome = engine->tick();
+        return line.takeWritten();
+    }
+};
+
+TEST_F(HeidenhainTest, TheControlRequestsTheProgramBlockByBlock)
+{
+    program("BEGIN PGM 42 MM\r\n% 42\r\nL X+10 R0 FMAX\r\nEND PGM 42 MM\r\n");
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    line.send(request("42"));
+    EXPECT_EQ(afterTicks(1), "\x06");
+    EXPECT_EQ(afterTicks(1), block("%42"));
+    line.send("\x06");
+    EXPECT_EQ(afterTicks(1), block("L X+10 R0 FMAX"));
+    line.send("\x15");  // NAK: the same block again
+    EXPECT_EQ(afterTicks(1), block("L X+10 R0 FMAX"));
+    EXPECT_EQ(observer.statuses.back(), "HEIDENHAIN repeat transfer");
+    line.send("\x06");
+    EXPECT_EQ(afterTicks(1), block("END PGM 42 MM"));
+    line.send("\x06");
+    EXPECT_EQ(afterTicks(1), "\x03");
+    EXPECT_EQ(outcome, TransmitOutcome::Running);
+    EXPECT_EQ(afterTicks(1), "");
+    EXPECT_EQ(outcome, TransmitOutcome::Done);
+}
+
+TEST_F(HeidenhainTest, BadRequestsMissingFilesAndSilence)
+{
+    program("L X+1\n");
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    line.send(request("7", 1));
+    EXPECT_EQ(afterTicks(1), "\x15");
+    EXPECT_EQ(observer.statuses.back(), "HEIDENHAIN checksum error");
+    line.send(request("7"));  // asked again, correctly
+    EXPECT_EQ(afterTicks(2), "\x06" + block("%7"));
+
+    job.path = dir.path("GONE.H");
+    line = test::FakeSerialLine();
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    line.send(request("8"));
+    EXPECT_EQ(afterTicks(2), "\x06");
+    EXPECT_EQ(observer.statuses.back(), "File not found");
+    EXPECT_EQ(outcome, TransmitOutcome::Running);  // waits for the next request
+
+    program("L X+1\n");
+    line = test::FakeSerialLine();
+    EXPECT_EQ(send(), "");  // nobody asks: nothing happens, and no time limit applies
+    EXPECT_EQ(outcome, TransmitOutcome::Running);
+    line.send(request("9"));
+    send(TransmitEngine::kReplyTimeoutTicks + 10);
+    EXPECT_EQ(outcome, TransmitOutcome::Failed);
+    EXPECT_EQ(observer.messages.back(), "No answer from the control");
+}
+
+}  // namespace
+}  // namespace quillon
