@@ -64,7 +64,8 @@ void CommWindow::closeEvent(QCloseEvent* event)
         return;
     }
     releasePort();
-    QDialog::closeEvent(event);
+    // Not QDialog's: it would go round through reject(), which closes.
+    QWidget::closeEvent(event);
 }
 
 CommWindows::CommWindows(PortsInUse& ports, const ComDeviceMap& devices, LineOpener opener,
