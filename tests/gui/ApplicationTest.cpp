@@ -27,6 +27,7 @@
 #include "app/ui/PasswordDialog.h"
 #include "dnc/ComConfFile.h"
 #include "dnc/ui/PortSetupDialog.h"
+#include "dnc/ui/SelectConfigurationDialog.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
@@ -177,10 +178,20 @@ TEST_F(ApplicationTest, ASecondStartWithTheMarkerHandsOverATransmit)
     int requests = 0;
     QObject::connect(app.get(), &QuillonApplication::transmitRequested, [&] { ++requests; });
     ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    // The first instance runs "&Transmit", which offers the handed-over file.
+    bool asked = false;
+    test::whenDialogOpens<SelectConfigurationDialog>([&](SelectConfigurationDialog& dialog) {
+        asked = true;
+        EXPECT_EQ(app->settings().pendingTransmit.text(), "/nc/Mold?Cavity.NC");
+        dialog.accept();
+    });
     EXPECT_EQ(runSecondStart({"byKestrane_/nc/Mold?Cavity.NC"}), 0);
-    settle([&] { return requests > 0; });
+    settle([&] { return !files.prompts().empty(); });
     EXPECT_EQ(requests, 1);
-    EXPECT_EQ(app->settings().pendingTransmit.text(), "/nc/Mold?Cavity.NC");
+    EXPECT_TRUE(asked);
+    ASSERT_EQ(files.prompts().size(), 1u);
+    EXPECT_EQ(files.prompts()[0].fileName, "/nc/Mold Cavity.NC");
+    EXPECT_TRUE(app->settings().pendingTransmit.empty());
     EXPECT_FALSE(dir.exists(kTransmitHandOffFile));
     EXPECT_TRUE(app->openFileQueue().empty());
 }

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace quillon::test {
 
@@ -66,6 +67,26 @@ void onNextDialog(std::function<void(Dialog&)> action)
         else if (auto* modal = QApplication::activeModalWidget())
             modal->close();
     });
+}
+
+// Runs the action on the modal dialog of that kind as soon as one opens (within the time):
+// for dialogs that something else opens later.
+template <typename Dialog>
+void whenDialogOpens(std::function<void(Dialog&)> action, int timeoutMs = 10000)
+{
+    auto* timer = new QTimer;
+    auto waited = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, waited, action, timeoutMs] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            timer->deleteLater();
+            timer->stop();
+            action(*dialog);
+        } else if ((*waited += timer->interval()) > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(10);
 }
 
 }  // namespace quillon::test

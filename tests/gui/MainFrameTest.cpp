@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QMdiArea>
@@ -18,6 +19,8 @@
 #include "editor/ui/CLiView.h"
 #include "dnc/ui/CommWindows.h"
 #include "dnc/ui/SelectConfigurationDialog.h"
+#include "dnc/ui/TransmitDialogs.h"
+#include "dnc/ui/TransmitWindow.h"
 #include "support/PseudoTerminal.h"
 #include "editor/ui/DirectoryTree.h"
 #include "gui/GuiTestSupport.h"
@@ -159,7 +162,7 @@ TEST_F(MainFrameTest, MenusToolbarAndTheRemoteMenu)
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Utilities", "D&NC", "&Settings",
                                    "&Tools", "&Window", "&Help"}));
     // Commands of parts not built yet are there, and disabled.
-    for (const char* text : {"&Transmit", "&Renumber", "&2D Plotting",
+    for (const char* text : {"&Receive", "&Renumber", "&2D Plotting",
                              "&Bolt hole circle", "&Mazak Work Number"}) {
         QAction* action = test::findByText<QAction>(*frame, text);
         ASSERT_TRUE(action) << text;
@@ -304,6 +307,127 @@ TEST_F(MainFrameTest, TerminalModeAsksForTheSetupEveryTime)
     EXPECT_TRUE(app->portsInUse().isInUse(0));
     window->close();
     EXPECT_FALSE(app->portsInUse().isInUse(0));
+}
+
+// The transmit commands on a pseudo-terminal: the setup, the file, the window.
+class TransmitCommandTest : public MainFrameTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(control.ok());
+        app = start();
+        frame = app->mainFrame();
+    }
+    void acceptSetup()
+    {
+        test::onNextDialog<SelectConfigurationDialog>(
+            [](SelectConfigurationDialog& d) { d.accept(); });
+    }
+    // Ticks the windows until the control has what it waits for, or gives up.
+    std::string receiveWhileTicking(std::size_t count)
+    {
+        std::string bytes;
+        for (int i = 0; i < 400 && bytes.size() < count; ++i) {
+            frame->commWindows().tick();
+            bytes += control.receive(count - bytes.size(), 5);
+        }
+        return bytes;
+    }
+
+    test::PseudoTerminal control;
+    test::ComOverride com1{1, control.devicePath()};
+    std::unique_ptr<QuillonApplication> app;
+    CMainFrame* frame = nullptr;
+};
+
+TEST_F(TransmitCommandTest, TransmitAsksForTheSetupThenTheFileAndOffersThePendingOne)
+{
+    const std::string file = program("O7.NC");
+    app->settings().pendingTransmit.set("/no?such/O7.NC");
+    acceptSetup();
+    files.script(file);
+    test::findByText<QAction>(*frame, "&Transmit")->trigger();
+    ASSERT_EQ(files.prompts().size(), 1u);
+    EXPECT_EQ(files.prompts()[0].title, "Transmit on Config 1");
+    EXPECT_EQ(files.prompts()[0].fileName, "/no such/O7.NC");
+    EXPECT_EQ(files.prompts()[0].filter, "Tx File (*.*)|*.*||");
+    EXPECT_TRUE(app->settings().pendingTransmit.empty());
+    ASSERT_TRUE(frame->commWindows().window(0));
+    EXPECT_EQ(receiveWhileTicking(16), "N10 G0 X0\nM30\n%\n");
+
+    // Cancelling the setup forgets a pending file.
+    app->settings().pendingTransmit.set("O8.NC");
+    test::onNextDialog<SelectConfigurationDialog>([](SelectConfigurationDialog& d) { d.reject(); });
+    test::findByText<QAction>(*frame, "&Transmit")->trigger();
+    EXPECT_TRUE(app->settings().pendingTransmit.empty());
+    EXPECT_EQ(files.prompts().size(), 1u);
+}
+
+TEST_F(TransmitCommandTest, TheToolbarSendsWithTheSelectedSetupAndFanucAsksTheFileType)
+{
+    const std::string file = program("O9.NC");
+    files.script(file);
+    QAction* button = nullptr;
+    for (QAction* action : frame->toolBar()->actions()) {
+        if (action->text() == "Transmit")
+            button = action;
+    }
+    ASSERT_TRUE(button);
+    button->trigger();  // no selection dialog: a dialog here would fail the test's script
+    ASSERT_TRUE(frame->commWindows().window(0));
+    EXPECT_EQ(receiveWhileTicking(16), "N10 G0 X0\nM30\n%\n");
+    // The window ends by itself once the program has left.
+    for (int i = 0; i < 100 && frame->commWindows().window(0); ++i) {
+        frame->commWindows().tick();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    ASSERT_FALSE(frame->commWindows().window(0));
+
+    app->settings().portSetups.record(0).handshake = Handshake::FanucDnc;
+    test::onNextDialog<FanucFileTypeDialog>([](FanucFileTypeDialog& d) {
+        d.programBox()->setChecked(false);
+        d.accept();  // neither box: nothing happens
+    });
+    button->trigger();
+    EXPECT_EQ(files.prompts().size(), 1u);
+    test::onNextDialog<FanucFileTypeDialog>([](FanucFileTypeDialog& d) {
+        d.programBox()->setChecked(false);
+        d.setupBox()->setChecked(true);
+        d.accept();
+    });
+    files.script(std::nullopt);
+    button->trigger();
+    ASSERT_EQ(files.prompts().size(), 2u);
+    EXPECT_EQ(files.prompts()[1].title, "Select SETUP file..");
+    bool kept = false;
+    test::onNextDialog<FanucFileTypeDialog>([&](FanucFileTypeDialog& d) {
+        kept = !d.program() && d.setup();  // the last choice comes back
+        d.reject();
+    });
+    button->trigger();
+    EXPECT_TRUE(kept);
+    EXPECT_EQ(files.prompts().size(), 2u);
+}
+
+TEST_F(TransmitCommandTest, RepositioningStartsAtTheLineOfTheCursor)
+{
+    dir.write("R.NC", "%\nN10\nN20\nN30\n");
+    acceptSetup();
+    files.script(dir.path("R.NC"));
+    test::findByText<QAction>(*frame, "Tran&smit/REPOS")->trigger();
+    EXPECT_EQ(files.prompts().back().title, "Transmit on RS232..");
+    ASSERT_EQ(frame->documents().frames().size(), 1);
+    RepositioningDialog* ask = frame->findChild<RepositioningDialog*>();
+    ASSERT_TRUE(ask);
+    EXPECT_TRUE(ask->isVisible());
+    EXPECT_FALSE(ask->isModal());
+    EXPECT_TRUE(ask->windowFlags() & Qt::WindowStaysOnTopHint);
+    frame->documents().frames()[0]->activeView()->setCaret({2, 1});  // on N20
+    ask->accept();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frame->documents().frames().isEmpty());
+    ASSERT_TRUE(frame->commWindows().window(0));
+    EXPECT_EQ(receiveWhileTicking(10), "N20\nN30\n%\n");
 }
 
 }  // namespace

@@ -23,7 +23,9 @@
 #include "app/ui/FontMapping.h"
 #include "app/ui/QuillonApplication.h"
 #include "dnc/ui/CommWindows.h"
+#include "dnc/TransmitStart.h"
 #include "dnc/ui/SelectConfigurationDialog.h"
+#include "dnc/ui/TransmitDialogs.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CLiView.h"
 #include "editor/ui/DirectoryTree.h"
@@ -86,7 +88,11 @@ CMainFrame::CMainFrame(QuillonApplication& app)
         showPendingWork();
         QTimer::singleShot(0, this, &CMainFrame::openNextQueuedFile);
     });
-    connect(&m_app, &QuillonApplication::transmitRequested, this, &CMainFrame::showPendingWork);
+    // A handed-over file: the transmit command offers it.
+    connect(&m_app, &QuillonApplication::transmitRequested, this, [this] {
+        showPendingWork();
+        QTimer::singleShot(0, this, [this] { transmit(true); });
+    });
     connect(m_documents, &DocumentManager::activeViewChanged, this, [this](CLiView* view) {
         if (view)
             showCaret(view->caretState().caret.line + 1, view->caretState().caret.column + 1);
@@ -282,8 +288,8 @@ void CMainFrame::buildMenus()
             [this](bool on) { m_app.settings().undoForUtilities = on; });
 
     auto* dnc = menuBar()->addMenu("D&NC");
-    notYet(dnc, "&Transmit");
-    notYet(dnc, "Tran&smit/REPOS");
+    dnc->addAction("&Transmit", this, [this] { transmit(true); });
+    dnc->addAction("Tran&smit/REPOS", this, &CMainFrame::transmitRepositioning);
     notYet(dnc, "&Receive");
     dnc->addAction("&Terminal mode", this, &CMainFrame::terminalMode);
 
@@ -415,8 +421,8 @@ void CMainFrame::buildToolBar()
     }
     m_toolBar->addSeparator();
     // Transmit and receive with the selected setup, without the selection dialog.
-    QAction* transmit = m_toolBar->addAction(icon("go-up", QStyle::SP_ArrowUp), "Transmit");
-    transmit->setEnabled(false);
+    m_toolBar->addAction(icon("go-up", QStyle::SP_ArrowUp), "Transmit", this,
+                         [this] { transmit(false); });
     QAction* receive = m_toolBar->addAction(icon("go-down", QStyle::SP_ArrowDown), "Receive");
     receive->setEnabled(false);
     m_toolBar->addSeparator();
@@ -588,6 +594,93 @@ void CMainFrame::terminalMode()
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_commWindows->openTerminal(setups.workingCopy(), this);
+}
+
+void CMainFrame::transmit(bool chooseSetup)
+{
+    if (!m_app.passSettingsLock())
+        return;
+    AppSettings& settings = m_app.settings();
+    PortSetups& setups = settings.portSetups;
+    if (chooseSetup) {
+        SelectConfigurationDialog dialog(setups, m_app.workDir(), this);
+        if (dialog.exec() != QDialog::Accepted) {
+            settings.pendingTransmit.clear();
+            return;
+        }
+    } else {
+        setups.refreshWorkingCopy();
+    }
+    TransmitJob job;
+    job.setup = setups.workingCopy();
+    if (portBusy(job.setup, m_app.portsInUse(), m_app.notifier()))
+        return;
+    if (job.setup.handshake == Handshake::FanucDnc) {
+        FanucFileTypeDialog types(m_fanucProgram, m_fanucSetup, this);
+        if (types.exec() != QDialog::Accepted || (!types.program() && !types.setup()))
+            return;
+        m_fanucProgram = job.fanucProgram = types.program();
+        m_fanucSetup = job.fanucSetup = types.setup();
+    }
+    std::string edited;
+    if (settings.margins.offerTransfer) {
+        if (CChildFrame* frame = m_documents->activeFrame())
+            edited = frame->document().pathName();
+    }
+    const std::string pending =
+        job.setup.handshake == Handshake::FanucDnc ? std::string() : settings.pendingTransmit.path();
+    const FilePrompt prompt = transmitFilePrompt(job.setup, pending, edited, job.fanucProgram);
+    if (!pending.empty())
+        settings.pendingTransmit.clear();
+    const auto path = m_app.filePrompter().openFile(prompt);
+    if (!path)
+        return;
+    job.path = *path;
+    m_commWindows->openTransmit(job, this);
+}
+
+void CMainFrame::transmitRepositioning()
+{
+    if (!m_app.passSettingsLock())
+        return;
+    PortSetups& setups = m_app.settings().portSetups;
+    SelectConfigurationDialog dialog(setups, m_app.workDir(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    TransmitJob job;
+    job.setup = setups.workingCopy();
+    if (portBusy(job.setup, m_app.portsInUse(), m_app.notifier()))
+        return;
+    const auto path = m_app.filePrompter().openFile(repositioningFilePrompt(job.setup));
+    if (!path)
+        return;
+    CChildFrame* frame = m_documents->openFile(fromBytes(*path));
+    if (!frame) {
+        m_app.notifier().message("Could not open file");
+        return;
+    }
+    job.path = *path;
+    QPointer<CChildFrame> editor = frame;
+    auto* ask = new RepositioningDialog(this);
+    connect(ask, &QDialog::accepted, this, [this, editor, job]() mutable {
+        if (!editor)
+            return;
+        const std::size_t line = editor->activeView()->caretState().caret.line + 1;
+        editor->parentWidget()->close();
+        const auto offset = lineStartOffset(job.path, line);
+        if (!offset) {
+            m_app.notifier().message(kOpenTxFileFailedText);
+            return;
+        }
+        job.resumeOffset = *offset;
+        m_commWindows->openTransmit(job, this);
+    });
+    connect(ask, &QDialog::rejected, this, [editor] {
+        if (editor)
+            editor->parentWidget()->close();
+    });
+    ask->show();
+    ask->move(geometry().center() - ask->rect().center());
 }
 
 void CMainFrame::removeCompareResults()

@@ -64,6 +64,11 @@ public:
     void tileVertically();
     // "&Terminal mode": the setup is chosen every time.
     void terminalMode();
+    // "&Transmit" (chooseSetup) and the toolbar's Transmit (the selected setup).
+    void transmit(bool chooseSetup);
+    // "Tran&smit/REPOS": the program opens in the editor, and the transfer starts at the
+    // line the cursor is on when the user confirms.
+    void transmitRepositioning();
     CommWindows& commWindows() { return *m_commWindows; }
 
 signals:
@@ -113,6 +118,9 @@ private:
     QAction* m_compareSmart = nullptr;
     QAction* m_removeCompare = nullptr;
     std::array<QPointer<CLiView>, 2> m_comparedPair;
+    // The last choice of the Fanuc "Select type of file" dialog.
+    bool m_fanucProgram = true;
+    bool m_fanucSetup = false;
     QAction* m_redo = nullptr;
     QAction* m_directoryAction = nullptr;
     QDockWidget* m_directoryDock = nullptr;

@@ -4,6 +4,7 @@
 
 #include "dnc/PortsInUse.h"
 #include "dnc/ui/TerminalWindow.h"
+#include "dnc/ui/TransmitWindow.h"
 #include "platform/Notifier.h"
 
 namespace quillon {
@@ -147,6 +148,22 @@ CommWindow* CommWindows::openTerminal(const PortSetup& setup, QWidget* parent)
     registerWindow(window);
     window->show();
     window->move(window->pos() + QPoint(kCascade * setup.port, kCascade * setup.port));
+    return window;
+}
+
+CommWindow* CommWindows::openTransmit(const TransmitJob& job, QWidget* parent)
+{
+    if (portBusy(job.setup, m_ports, m_notifier))
+        return nullptr;
+    auto* window = new TransmitWindow(*this, job, parent);
+    if (!window->start()) {
+        delete window;
+        return nullptr;
+    }
+    registerWindow(window);
+    window->show();
+    const int offset = kCascade + kCascade * job.setup.port;
+    window->move(window->pos() + QPoint(offset, offset));
     return window;
 }
 

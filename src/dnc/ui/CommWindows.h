@@ -13,6 +13,7 @@
 #include "dnc/CommPort.h"
 #include "dnc/PortSetup.h"
 #include "dnc/SerialLine.h"
+#include "dnc/TransmitEngine.h"
 
 namespace quillon {
 
@@ -95,6 +96,9 @@ public:
     // terminal window on the port, placed 20 pixels per port index right of and below its
     // usual place. Nothing when the port cannot be used (the user was told).
     CommWindow* openTerminal(const PortSetup& setup, QWidget* parent);
+    // A transmit window for the job, placed 20 pixels plus 20 per port index away from its
+    // usual place; nothing when the port is busy or cannot be used (the user was told).
+    CommWindow* openTransmit(const TransmitJob& job, QWidget* parent);
 
     CommWindow* window(int port) const;
     void registerWindow(CommWindow* window);
