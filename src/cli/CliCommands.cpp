@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/FileUpdate.h"
+#include "cli/CliTransmit.h"
 #include "dnc/ComConfFile.h"
 #include "dnc/PortSetups.h"
 #include "editor/CLiDoc.h"
@@ -176,6 +177,7 @@ const std::vector<Subcommand>& subcommands()
         {"info", "info FILE", runInfo},
         {"fileupdate", "fileupdate", runFileUpdatePairs},
         {"compare", "compare [--smart] FILE1 FILE2", runCompare},
+        {"send", kSendUsage, runSend},
     };
     return table;
 }

@@ -5,6 +5,11 @@
 
 namespace quillon {
 
+std::string lostPortText(int port)
+{
+    return "COM" + std::to_string(port + 1) + " is no longer available";
+}
+
 CommPort::Opened CommPort::open(const PortSetup& setup, CommWindowKind kind,
                                 const ComDeviceMap& devices, const LineOpener& opener,
                                 PortsInUse& ports)

@@ -17,6 +17,8 @@ class PortsInUse;
 inline constexpr char kCouldNotOpenPortText[] = "Could not open COM port";
 inline constexpr char kCouldNotRetrieveText[] = "Could not retrieve RS232 parameters";
 inline constexpr char kCouldNotSetPortText[] = "Could not set COM port";
+// What a user is told when the device of a port in use goes away.
+std::string lostPortText(int port);
 
 class CommPort {
 public:

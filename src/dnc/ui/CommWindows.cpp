@@ -9,11 +9,6 @@
 
 namespace quillon {
 
-std::string lostPortText(int port)
-{
-    return "COM" + std::to_string(port + 1) + " is no longer available";
-}
-
 CommWindow::CommWindow(CommWindows& owner, CommWindowKind kind, const PortSetup& setup,
                        QWidget* parent)
     : QDialog(parent), m_owner(owner), m_kind(kind), m_setup(setup)

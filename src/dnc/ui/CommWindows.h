@@ -23,9 +23,6 @@ class FilePrompter;
 class Notifier;
 class PortsInUse;
 
-// What a user is told when the device of a window's port goes away.
-std::string lostPortText(int port);
-
 class CommWindow : public QDialog {
     Q_OBJECT
 public:

@@ -1,0 +1,171 @@
+#include "cli/CliTransmit.h"
+
+#include <charconv>
+#include <chrono>
+#include <optional>
+#include <ostream>
+#include <thread>
+#include <utility>
+
+#include "dnc/ComConfFile.h"
+#include "dnc/ComDeviceMap.h"
+#include "dnc/CommPort.h"
+#include "dnc/PortSetups.h"
+#include "dnc/PortsInUse.h"
+#include "dnc/TransmitEngine.h"
+#include "platform/PosixSerialLine.h"
+#include "platform/WorkDir.h"
+
+namespace quillon::cli {
+
+namespace {
+
+constexpr auto kTick = std::chrono::milliseconds(50);
+
+struct SendOptions {
+    int setup = 0;  // 0-based
+    std::optional<std::size_t> fromLine;
+    std::optional<std::string> setupFile;
+    std::string file;
+};
+
+std::optional<long> number(const std::string& text)
+{
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<SendOptions> parse(const std::vector<std::string>& arguments, std::ostream& err)
+{
+    SendOptions options;
+    bool haveSetup = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (argument == "--setup" && hasValue) {
+            const auto value = number(arguments[++i]);
+            if (!value || *value < 1 || *value > kPortCount) {
+                err << "--setup takes a number from 1 to " << kPortCount << '\n';
+                return std::nullopt;
+            }
+            options.setup = static_cast<int>(*value - 1);
+            haveSetup = true;
+        } else if (argument == "--from-line" && hasValue) {
+            const auto value = number(arguments[++i]);
+            if (!value || *value < 1) {
+                err << "--from-line takes a line number from 1\n";
+                return std::nullopt;
+            }
+            options.fromLine = static_cast<std::size_t>(*value);
+        } else if (argument == "--setup-file" && hasValue) {
+            options.setupFile = arguments[++i];
+        } else if (!argument.empty() && argument[0] != '-' && options.file.empty()) {
+            options.file = argument;
+        } else {
+            err << "unexpected argument: " << argument << '\n';
+            return std::nullopt;
+        }
+    }
+    if (!haveSetup || options.file.empty())
+        return std::nullopt;
+    return options;
+}
+
+// What the Transmit window shows, written to the error stream as it changes.
+class StreamObserver final : public TransmitObserver {
+public:
+    StreamObserver(std::ostream& err, std::optional<std::string> setupFile)
+        : m_err(err), m_setupFile(std::move(setupFile))
+    {
+    }
+    void clearLines() override {}
+    void addLine(const std::string&) override {}
+    void setStatus(const std::string& text) override
+    {
+        if (text != m_status && !text.empty())
+            m_err << text << '\n';
+        m_status = text;
+    }
+    void setProgress(int percent) override
+    {
+        if (percent != m_percent)
+            m_err << percent << " %\n";
+        m_percent = percent;
+    }
+    void setTitle(const std::string& title) override { m_err << title << '\n'; }
+    void showMessage(const std::string& text) override { m_err << text << '\n'; }
+    std::optional<std::string> askSetupFile(const std::string&) override
+    {
+        return std::exchange(m_setupFile, std::nullopt);
+    }
+
+private:
+    std::ostream& m_err;
+    std::optional<std::string> m_setupFile;
+    std::string m_status;
+    int m_percent = -1;
+};
+
+}  // namespace
+
+int runSend(const std::vector<std::string>& arguments, std::ostream&, std::ostream& err)
+{
+    const auto options = parse(arguments, err);
+    if (!options) {
+        err << "usage: quillonlt-cli " << kSendUsage << '\n';
+        return 2;
+    }
+    const WorkDir workDir = WorkDir::fromEnvironment();
+    PortSetups setups;
+    loadPortSetups(setups, workDir);
+    TransmitJob job;
+    job.setup = setups.record(options->setup);
+    job.path = options->file;
+    if (job.setup.handshake == Handshake::FanucDnc) {
+        job.fanucProgram = true;
+        job.fanucSetup = options->setupFile.has_value();
+    }
+    if (options->fromLine) {
+        const auto offset = lineStartOffset(job.path, *options->fromLine);
+        if (!offset) {
+            err << kOpenTxFileFailedText << '\n';
+            return 1;
+        }
+        job.resumeOffset = *offset;
+    }
+    PortsInUse ports;
+    auto opened = CommPort::open(
+        job.setup, CommWindowKind::Transmit, ComDeviceMap::load(workDir),
+        [](const std::string& path, std::string* error) -> std::shared_ptr<SerialLine> {
+            return PosixSerialLine::open(path, error);
+        },
+        ports);
+    if (!opened.port) {
+        err << opened.message << '\n';
+        return 1;
+    }
+    err << TransmitEngine::titleFor(job.path, job.setup.name) << '\n';
+    StreamObserver observer(err, options->setupFile);
+    TransmitEngine engine(job, opened.port->line(), observer);
+    engine.start();
+    for (;;) {
+        std::this_thread::sleep_for(kTick);
+        if (opened.port->line().status().lost) {
+            err << lostPortText(opened.port->portIndex()) << '\n';
+            return 1;
+        }
+        switch (engine.tick()) {
+        case TransmitOutcome::Running:
+            continue;
+        case TransmitOutcome::Done:
+            return 0;
+        case TransmitOutcome::Failed:
+            return 1;
+        }
+    }
+}
+
+}  // namespace quillon::cli
