@@ -35,7 +35,7 @@ const UsageCase kUsageErrors[] = {
     {"odd parity", {"--echo", "--device", "/dev/ttyS0", "--parity=odd"}, "none or even"},
     {"receive option when sending", {"--send", "a.nc", "--idle", "3"}, "applies to --receive"},
     {"send option when receiving", {"--receive", "a.nc", "--wait-for-xon"}, "applies to --send"},
-    {"start delay when echoing", {"--echo", "--start-delay", "1"}, "applies to --send and"},
+    {"start delay when echoing", {"--echo", "--start-delay", "1"}, "applies to --send, --receive"},
     {"no consume rate", {"--receive", "a.nc", "--consume", "0"}, "whole number"},
     {"marks crossed",
      {"--receive", "a.nc", "--high-water", "20", "--low-water", "20"},
