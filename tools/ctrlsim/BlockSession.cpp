@@ -210,13 +210,13 @@ void BlockSession::refuse(std::size_t block, const std::string& why)
     answer(block, std::string(1, Ascii::Nak));
 }
 
-bool BlockSession::hangsUpBefore(std::size_t block)
+bool BlockSession::hangsUpAt(std::size_t block)
 {
     const auto& after = m_settings.faults.hangUpAfter;
     if (!after || block <= *after)
         return false;
     m_hungUp = true;
-    note("hanging up before block " + std::to_string(block) + ", as asked");
+    note("hanging up as block " + std::to_string(block) + " begins, as asked");
     return true;
 }
 

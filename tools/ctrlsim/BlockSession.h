@@ -113,8 +113,9 @@ protected:
     // A block went through: the refusals in a row start again.
     void accepted() { m_refusals = 0; }
     bool refusedBefore() const { return m_refusals > 0; }
-    // True, and the exchange is over, when the fault plan lets the line go before `block`.
-    bool hangsUpBefore(std::size_t block);
+    // True, and the exchange is over, when the fault plan lets the line go as `block`
+    // begins.
+    bool hangsUpAt(std::size_t block);
     // The control's own words, which no fault changes (a request it sends again).
     void send(std::string_view bytes);
 

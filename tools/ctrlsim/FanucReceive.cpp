@@ -43,10 +43,9 @@ void FanucReceive::take(char byte)
         return;
     case State::WaitHeader:
         if (byte == Ascii::Soh) {
-            if (hangsUpBefore(blockNumber()))
-                return;
             m_collected.clear();
             m_state = State::Header;
+            hangsUpAt(blockNumber());
         } else if (byte == Ascii::Enq) {
             // The PC did not get the answer, or started over: either way DLE "0" is due.
             note("ENQ again: answered DLE 0 again");
@@ -64,12 +63,11 @@ void FanucReceive::take(char byte)
         return;
     case State::WaitBlock:
         if (byte == Ascii::Stx) {
-            if (hangsUpBefore(blockNumber()))
-                return;
             m_collected.clear();
             m_check = 0;
             m_overlong = false;
             m_state = State::Block;
+            hangsUpAt(blockNumber());
         } else if (byte == Ascii::Eot) {
             endOfFile();
         } else if (byte == Ascii::Enq) {

@@ -50,12 +50,11 @@ void HeidenhainReceive::take(char byte)
         return;
     case State::WaitBlock:
         if (byte == Ascii::Stx) {
-            if (hangsUpBefore(blockNumber()))
-                return;
             m_collected.clear();
             m_check = Ascii::Stx;
             m_overlong = false;
             m_state = State::Block;
+            hangsUpAt(blockNumber());
         } else if (byte == Ascii::Etx) {
             if (m_accepted == 0) {
                 fail("the PC ended (ETX) before the first block");

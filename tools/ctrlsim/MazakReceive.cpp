@@ -88,7 +88,7 @@ void MazakReceive::sendNext()
         return;
     }
     const std::size_t number = m_commands + 1;
-    if (hangsUpBefore(number))
+    if (hangsUpAt(number))
         return;
     const char command = m_sequence[m_step].commands[m_inLoop];
     const std::string bytes = commandBytes(command);
