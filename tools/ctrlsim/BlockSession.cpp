@@ -170,7 +170,10 @@ SessionEnd BlockSession::end(EndCause cause, TimePoint)
         if (m_silent)
             reason += " (the control was silent as asked)";
     }
-    return {1, reason + "; nothing more stored" + alreadyStored()};
+    const std::string already = alreadyStored();
+    return {1, reason + (already.empty()
+                             ? "; nothing stored"
+                             : "; nothing more stored (already received " + already + ")")};
 }
 
 BlockSession::Answer BlockSession::answer(std::size_t block, std::string_view reply)
@@ -223,6 +226,11 @@ bool BlockSession::hangsUpAt(std::size_t block)
 void BlockSession::send(std::string_view bytes)
 {
     m_out.append(bytes);
+}
+
+void BlockSession::ignored(char byte) const
+{
+    note("ignored " + shownBytes({&byte, 1}) + " " + position());
 }
 
 void BlockSession::complete()

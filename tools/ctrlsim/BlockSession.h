@@ -43,8 +43,6 @@ struct FaultPlan {
     std::optional<std::size_t> nakOnce;
     // The control lets the line go when block N+1 begins.
     std::optional<std::size_t> hangUpAfter;
-
-    bool any() const { return silentAfter || garbageAfter || nakOnce || hangUpAfter; }
 };
 
 // What a garbled answer is made of.
@@ -98,7 +96,7 @@ protected:
     virtual bool pcHasNoMore() const { return false; }
     // Stores what a complete exchange received; the summary.
     virtual SessionEnd store() = 0;
-    // Added to the summary of a failed exchange (what was stored before it failed).
+    // What was stored before the exchange failed, for its summary; empty when nothing was.
     virtual std::string alreadyStored() const { return {}; }
 
     enum class Answer { Given, Garbled, Withheld };
@@ -118,6 +116,8 @@ protected:
     bool hangsUpAt(std::size_t block);
     // The control's own words, which no fault changes (a request it sends again).
     void send(std::string_view bytes);
+    // A byte the control has no use for where the exchange stands, for the notes.
+    void ignored(char byte) const;
 
     void complete();
     void fail(std::string reason);

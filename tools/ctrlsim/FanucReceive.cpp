@@ -38,7 +38,7 @@ void FanucReceive::take(char byte)
             send(dle('0'));
             m_state = State::WaitHeader;
         } else {
-            note("ignored " + shownBytes({&byte, 1}) + " " + position());
+            ignored(byte);
         }
         return;
     case State::WaitHeader:
@@ -53,7 +53,7 @@ void FanucReceive::take(char byte)
         } else if (byte == Ascii::Eot) {
             fail("the PC ended (EOT) " + position());
         } else {
-            note("ignored " + shownBytes({&byte, 1}) + " " + position());
+            ignored(byte);
         }
         return;
     case State::Header:
@@ -73,7 +73,7 @@ void FanucReceive::take(char byte)
         } else if (byte == Ascii::Enq) {
             fail("the PC started over (ENQ) " + position());
         } else {
-            note("ignored " + shownBytes({&byte, 1}) + " " + position());
+            ignored(byte);
         }
         return;
     case State::Block:
@@ -199,17 +199,14 @@ std::string FanucReceive::position() const
 
 SessionEnd FanucReceive::store()
 {
-    std::string summary = "received";
-    for (std::size_t i = 0; i < m_stored.size(); ++i)
-        summary += (i == 0 ? " " : "; ") + m_stored[i];
-    return {0, summary};
+    return {0, "received " + alreadyStored()};
 }
 
 std::string FanucReceive::alreadyStored() const
 {
     std::string text;
     for (const std::string& stored : m_stored)
-        text += " (already received " + stored + ")";
+        text += (text.empty() ? "" : "; ") + stored;
     return text;
 }
 

@@ -45,7 +45,7 @@ void HeidenhainReceive::take(char byte)
             else
                 request();
         } else {
-            note("ignored " + shownBytes({&byte, 1}) + " " + position());
+            ignored(byte);
         }
         return;
     case State::WaitBlock:
@@ -63,7 +63,7 @@ void HeidenhainReceive::take(char byte)
             note("ETX: the program is complete");
             complete();
         } else {
-            note("ignored " + shownBytes({&byte, 1}) + " " + position());
+            ignored(byte);
         }
         return;
     case State::Block:

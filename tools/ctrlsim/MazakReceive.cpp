@@ -106,7 +106,7 @@ void MazakReceive::sendNext()
 void MazakReceive::take(char byte)
 {
     if (!m_awaiting) {
-        note("ignored " + shownBytes({&byte, 1}) + " " + position());
+        ignored(byte);
         return;
     }
     if (byte == Ascii::Eot) {
