@@ -502,10 +502,9 @@ Receive:
 Send:
   --wait-for-xon         send nothing before the other side's DC1 (implies --xonxoff)
 
-Send and receive:
+Send, receive, --mazak and --heidenhain:
   --start-delay SECONDS  start this long after the line is there (default 0.5): the
-                         other side purges its port when it opens it (also the first
-                         command of --mazak and the request of --heidenhain)
+                         other side purges its port when it opens it
 
 Block protocols:
   --fanuc-second FILE2   after the program, take a setup file (a second ENQ) into FILE2
