@@ -35,7 +35,7 @@ const UsageCase kUsageErrors[] = {
     {"odd parity", {"--echo", "--device", "/dev/ttyS0", "--parity=odd"}, "none or even"},
     {"receive option when sending", {"--send", "a.nc", "--idle", "3"}, "applies to --receive"},
     {"send option when receiving", {"--receive", "a.nc", "--wait-for-xon"}, "applies to --send"},
-    {"start delay when echoing", {"--echo", "--start-delay", "1"}, "applies to --send and"},
+    {"start delay when echoing", {"--echo", "--start-delay", "1"}, "applies to --send, --receive"},
     {"no consume rate", {"--receive", "a.nc", "--consume", "0"}, "whole number"},
     {"marks crossed",
      {"--receive", "a.nc", "--high-water", "20", "--low-water", "20"},
@@ -46,6 +46,21 @@ const UsageCase kUsageErrors[] = {
     {"negative idle", {"--receive", "a.nc", "--idle", "-1"}, "seconds"},
     {"switch with a value", {"--echo", "--xonxoff=1"}, "takes no value"},
     {"line rate not a number", {"--echo", "--line-rate", "fast"}, "whole number"},
+    {"two block protocols", {"--fanuc", "a.nc", "--mazak", "b.txt"}, "exactly one"},
+    {"heidenhain without a number", {"--heidenhain", "a.h"}, "needs --program"},
+    {"program number not digits", {"--heidenhain", "a.h", "--program", "12a"}, "1 to 8 digits"},
+    {"program number too long", {"--heidenhain", "a.h", "--program=123456789"}, "1 to 8 digits"},
+    {"NAK on MAZAK", {"--mazak", "a.txt", "--nak-once", "1"}, "a MAZAK control has no NAK"},
+    {"NAK for block 0", {"--fanuc", "a.nc", "--nak-once", "0"}, "whole number from 1"},
+    {"fault without a protocol",
+     {"--receive", "a.nc", "--hangup-after", "1"},
+     "applies to --fanuc"},
+    {"second file for MAZAK",
+     {"--mazak", "a.txt", "--fanuc-second", "b.nc"},
+     "applies to --fanuc"},
+    {"second file the same", {"--fanuc", "a.nc", "--fanuc-second", "a.nc"}, "other than"},
+    {"XON/XOFF with a protocol", {"--fanuc", "a.nc", "--xonxoff"}, "applies to --receive, --send"},
+    {"a loop that never ends", {"--mazak", "a.txt", "--mazak-sequence", "q,[8]"}, "never ends"},
 };
 
 TEST(CtrlSimCommandLine, UsageErrorsExitWithTwoAndSayWhat)
@@ -82,6 +97,22 @@ TEST(CtrlSimCommandLine, DefaultsAndImpliedSettings)
     ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
     const LineSettings expected{4800, 7, LineParity::Even, 2, true, false};
     EXPECT_EQ(parsed.options.line, expected);
+
+    parsed = parseArguments({"--heidenhain", "1234.H", "--program", "1234", "--reply-timeout", "0",
+                             "--go-silent-after", "0", "--garbage-after=5", "--hangup-after", "7",
+                             "--start-delay", "0"});
+    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
+    EXPECT_EQ(parsed.options.program, "1234");
+    EXPECT_EQ(parsed.options.replyTimeout, std::nullopt);
+    EXPECT_EQ(parsed.options.faults.silentAfter, 0u);
+    EXPECT_EQ(parsed.options.faults.garbageAfter, 5u);
+    EXPECT_EQ(parsed.options.faults.hangUpAfter, 7u);
+    EXPECT_EQ(parsed.options.faults.nakOnce, std::nullopt);
+
+    parsed = parseArguments({"--mazak", "MZ.TXT"});
+    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
+    EXPECT_EQ(parsed.options.mazakSequence, "q,[4]");
+    EXPECT_EQ(parsed.options.replyTimeout, std::chrono::seconds(30));
 
     EXPECT_EQ(parseArguments({"--echo", "--help"}).action, ParsedArguments::Action::Help);
 }

@@ -6,6 +6,9 @@
 #include "ctrlsim/ControlLine.h"
 #include "ctrlsim/ControlRunner.h"
 #include "ctrlsim/CtrlSimOptions.h"
+#include "ctrlsim/FanucReceive.h"
+#include "ctrlsim/HeidenhainReceive.h"
+#include "ctrlsim/MazakReceive.h"
 #include "ctrlsim/PlainEcho.h"
 #include "ctrlsim/PlainReceive.h"
 #include "ctrlsim/PlainSend.h"
@@ -20,19 +23,37 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
+// The writer of a file the control receives, or nothing with the reason in *error. The
+// work file is created now, in the target's folder, so that a folder that cannot be
+// written to shows before the other side has sent anything.
+std::unique_ptr<AtomicFileWriter> openStore(const std::string& path, std::string* error)
+{
+    auto store = std::make_unique<AtomicFileWriter>(path);
+    if (!store->ok()) {
+        *error = "cannot write " + path + ": " + store->error();
+        return nullptr;
+    }
+    return store;
+}
+
+BlockSessionSettings blockSettings(const CtrlSimOptions& options)
+{
+    BlockSessionSettings settings;
+    settings.replyTimeout = options.replyTimeout;
+    settings.startDelay = options.startDelay;
+    settings.faults = options.faults;
+    return settings;
+}
+
 // The session of the mode, or nothing with the reason in *error when its file cannot be
 // used. The file is looked at before the line exists, so that a wrong name fails at once.
 std::unique_ptr<ControlSession> makeSession(const CtrlSimOptions& options, std::string* error)
 {
     switch (options.mode) {
     case SimMode::Receive: {
-        // The work file is created now, in the target's folder, so that a folder that
-        // cannot be written to shows before the other side has sent anything.
-        auto store = std::make_unique<AtomicFileWriter>(options.file);
-        if (!store->ok()) {
-            *error = "cannot write " + options.file + ": " + store->error();
+        auto store = openStore(options.file, error);
+        if (!store)
             return nullptr;
-        }
         PlainReceiveSettings settings;
         settings.buffer = options.buffer;
         settings.xonXoff = options.xonXoff;
@@ -56,6 +77,35 @@ std::unique_ptr<ControlSession> makeSession(const CtrlSimOptions& options, std::
     }
     case SimMode::Echo:
         return std::make_unique<PlainEcho>(options.xonXoff);
+    case SimMode::Fanuc: {
+        std::vector<FanucFile> files;
+        for (const auto& path : {std::optional(options.file), options.secondFile}) {
+            if (!path)
+                continue;
+            auto store = openStore(*path, error);
+            if (!store)
+                return nullptr;
+            files.push_back({*path, std::move(store)});
+        }
+        return std::make_unique<FanucReceive>(blockSettings(options), std::move(files));
+    }
+    case SimMode::Mazak: {
+        auto sequence = parseMazakSequence(options.mazakSequence, error);
+        if (!sequence)
+            return nullptr;
+        auto store = openStore(options.file, error);
+        if (!store)
+            return nullptr;
+        return std::make_unique<MazakReceive>(blockSettings(options), std::move(*sequence),
+                                              options.file, std::move(store));
+    }
+    case SimMode::Heidenhain: {
+        auto store = openStore(options.file, error);
+        if (!store)
+            return nullptr;
+        return std::make_unique<HeidenhainReceive>(blockSettings(options), options.program,
+                                                   options.file, std::move(store));
+    }
     }
     return nullptr;
 }
@@ -70,6 +120,15 @@ std::string whatItDoes(const CtrlSimOptions& options)
                                   : "sending " + options.file;
     case SimMode::Echo:
         return "echoing";
+    case SimMode::Fanuc:
+        return "Fanuc DNC, receiving into " + options.file +
+               (options.secondFile ? " and a setup file after it into " + *options.secondFile
+                                   : "");
+    case SimMode::Mazak:
+        return "MAZAK, asking with \"" + options.mazakSequence + "\" and receiving into " +
+               options.file;
+    case SimMode::Heidenhain:
+        return "HEIDENHAIN, requesting program " + options.program + " into " + options.file;
     }
     return {};
 }

@@ -6,6 +6,8 @@
 #include <functional>
 #include <map>
 
+#include "ctrlsim/HeidenhainReceive.h"
+
 namespace quillon::ctrlsim {
 
 namespace {
@@ -17,6 +19,8 @@ constexpr long long kMinLineRate = 10;
 constexpr long long kMaxLineRate = 10'000'000;
 // Idle and start times up to a day; beyond that a typo is more likely than a wish.
 constexpr double kMaxSeconds = 86400;
+// Block and command counts of the fault options.
+constexpr long long kMaxCount = 1'000'000'000;
 
 std::optional<long long> wholeNumber(const std::string& text, long long min, long long max)
 {
@@ -37,8 +41,76 @@ std::optional<Duration> seconds(const std::string& text)
     return std::chrono::duration_cast<Duration>(std::chrono::duration<double>(value));
 }
 
-// Which mode an option belongs to, when it belongs to one.
-enum class Scope { Any, Device, Receive, Send, Transfer };
+// Which modes an option belongs to, when it does not belong to all.
+enum class Scope {
+    Any,
+    Device,  // any mode, but only with --device
+    Plain,   // the modes without a block protocol
+    Receive,
+    Send,
+    Transfer,  // the modes where the control speaks first
+    Protocol,  // the block protocols
+    Refusing,  // the block protocols that answer NAK
+    Fanuc,
+    Mazak,
+    Heidenhain,
+};
+
+bool appliesTo(Scope scope, SimMode mode)
+{
+    switch (scope) {
+    case Scope::Any:
+    case Scope::Device:
+        return true;
+    case Scope::Plain:
+        return mode == SimMode::Receive || mode == SimMode::Send || mode == SimMode::Echo;
+    case Scope::Receive:
+        return mode == SimMode::Receive;
+    case Scope::Send:
+        return mode == SimMode::Send;
+    case Scope::Transfer:
+        return mode == SimMode::Send || mode == SimMode::Receive || mode == SimMode::Mazak ||
+               mode == SimMode::Heidenhain;
+    case Scope::Protocol:
+        return mode == SimMode::Fanuc || mode == SimMode::Mazak || mode == SimMode::Heidenhain;
+    case Scope::Refusing:
+        return mode == SimMode::Fanuc || mode == SimMode::Heidenhain;
+    case Scope::Fanuc:
+        return mode == SimMode::Fanuc;
+    case Scope::Mazak:
+        return mode == SimMode::Mazak;
+    case Scope::Heidenhain:
+        return mode == SimMode::Heidenhain;
+    }
+    return false;
+}
+
+// The modes of a scope, for "... applies to ...".
+const char* scopeModes(Scope scope)
+{
+    switch (scope) {
+    case Scope::Plain:
+        return "--receive, --send and --echo";
+    case Scope::Receive:
+        return "--receive";
+    case Scope::Send:
+        return "--send";
+    case Scope::Transfer:
+        return "--send, --receive, --mazak and --heidenhain";
+    case Scope::Protocol:
+        return "--fanuc, --mazak and --heidenhain";
+    case Scope::Refusing:
+        return "--fanuc and --heidenhain (a MAZAK control has no NAK)";
+    case Scope::Fanuc:
+        return "--fanuc";
+    case Scope::Mazak:
+        return "--mazak";
+    case Scope::Heidenhain:
+        return "--heidenhain";
+    default:
+        return "";
+    }
+}
 
 class Parser {
 public:
@@ -73,7 +145,9 @@ private:
 bool Parser::setMode(SimMode mode, const std::string& file)
 {
     if (m_mode)
-        return fail("give exactly one of --receive, --send and --echo");
+        return fail(
+            "give exactly one of --receive, --send, --echo, --fanuc, --mazak and "
+            "--heidenhain");
     m_mode = mode;
     m_result.options.mode = mode;
     m_result.options.file = file;
@@ -104,6 +178,50 @@ bool Parser::option(const std::string& name, const std::optional<std::string>& v
         return setMode(SimMode::Send, v);
     if (name == "--echo")
         return setMode(SimMode::Echo, {});
+    if (name == "--fanuc")
+        return setMode(SimMode::Fanuc, v);
+    if (name == "--mazak")
+        return setMode(SimMode::Mazak, v);
+    if (name == "--heidenhain")
+        return setMode(SimMode::Heidenhain, v);
+    if (name == "--fanuc-second") {
+        if (v.empty())
+            return fail("the second file name is empty");
+        o.secondFile = v;
+        return true;
+    }
+    if (name == "--mazak-sequence") {
+        std::string why;
+        if (!parseMazakSequence(v, &why))
+            return fail("--mazak-sequence \"" + v + "\": " + why);
+        o.mazakSequence = v;
+        return true;
+    }
+    if (name == "--program") {
+        if (v.empty() || v.size() > kHeidenhainProgramDigits ||
+            v.find_first_not_of("0123456789") != std::string::npos)
+            return fail("--program takes a program number of 1 to " +
+                        std::to_string(kHeidenhainProgramDigits) + " digits, not \"" + v + "\"");
+        o.program = v;
+        return true;
+    }
+    if (name == "--reply-timeout") {
+        const auto t = time();
+        if (t)
+            o.replyTimeout = *t == Duration::zero() ? std::nullopt : t;
+        return t.has_value();
+    }
+    if (name == "--go-silent-after" || name == "--garbage-after" || name == "--hangup-after" ||
+        name == "--nak-once") {
+        const auto n = number(name == "--nak-once" ? 1 : 0, kMaxCount);
+        if (!n)
+            return false;
+        (name == "--go-silent-after" ? o.faults.silentAfter
+         : name == "--garbage-after" ? o.faults.garbageAfter
+         : name == "--hangup-after"  ? o.faults.hangUpAfter
+                                     : o.faults.nakOnce) = static_cast<std::size_t>(*n);
+        return true;
+    }
     if (name == "--device") {
         o.device = v;
         return true;
@@ -201,13 +319,24 @@ const std::map<std::string, std::pair<bool, Scope>>& knownOptions()
         {"--receive", {true, Scope::Any}},
         {"--send", {true, Scope::Any}},
         {"--echo", {false, Scope::Any}},
+        {"--fanuc", {true, Scope::Any}},
+        {"--mazak", {true, Scope::Any}},
+        {"--heidenhain", {true, Scope::Any}},
+        {"--fanuc-second", {true, Scope::Fanuc}},
+        {"--mazak-sequence", {true, Scope::Mazak}},
+        {"--program", {true, Scope::Heidenhain}},
+        {"--reply-timeout", {true, Scope::Protocol}},
+        {"--go-silent-after", {true, Scope::Protocol}},
+        {"--garbage-after", {true, Scope::Protocol}},
+        {"--nak-once", {true, Scope::Refusing}},
+        {"--hangup-after", {true, Scope::Protocol}},
         {"--device", {true, Scope::Any}},
         {"--baud", {true, Scope::Device}},
         {"--bits", {true, Scope::Device}},
         {"--parity", {true, Scope::Device}},
         {"--stop", {true, Scope::Device}},
         {"--rtscts", {false, Scope::Device}},
-        {"--xonxoff", {false, Scope::Any}},
+        {"--xonxoff", {false, Scope::Plain}},
         {"--line-rate", {true, Scope::Any}},
         {"--buffer", {true, Scope::Receive}},
         {"--consume", {true, Scope::Receive}},
@@ -225,23 +354,25 @@ const std::map<std::string, std::pair<bool, Scope>>& knownOptions()
 bool Parser::checkScopes()
 {
     if (!m_mode)
-        return fail("give one of --receive FILE, --send FILE and --echo");
-    const bool sending = *m_mode == SimMode::Send;
-    const bool receiving = *m_mode == SimMode::Receive;
+        return fail(
+            "give one of --receive FILE, --send FILE, --echo, --fanuc FILE, --mazak FILE and "
+            "--heidenhain FILE");
+    const SimMode mode = *m_mode;
     for (const auto& [name, scope] : m_seen) {
         if (scope == Scope::Device && !m_result.options.device)
             return fail(name +
                         " needs --device: on a pseudo-terminal the program on the "
                         "other side sets the line up");
-        if (scope == Scope::Receive && !receiving)
-            return fail(name + " applies to --receive");
-        if (scope == Scope::Send && !sending)
-            return fail(name + " applies to --send");
-        if (scope == Scope::Transfer && !sending && !receiving)
-            return fail(name + " applies to --send and --receive");
+        if (!appliesTo(scope, mode))
+            return fail(name + " applies to " + scopeModes(scope));
     }
-    if ((sending || receiving) && m_result.options.file.empty())
+    const CtrlSimOptions& o = m_result.options;
+    if (mode != SimMode::Echo && o.file.empty())
         return fail("the program file name is empty");
+    if (mode == SimMode::Heidenhain && o.program.empty())
+        return fail("--heidenhain needs --program NUMBER, the program the control asks for");
+    if (o.secondFile && *o.secondFile == o.file)
+        return fail("--fanuc-second needs a file other than the program's");
     return true;
 }
 
@@ -325,17 +456,23 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments)
 
 std::string usageText()
 {
-    return R"(Usage: quillonlt-ctrlsim --receive FILE | --send FILE | --echo [OPTIONS]
+    return R"(Usage: quillonlt-ctrlsim MODE [OPTIONS]
 
 A simulated CNC control on the other end of a serial line. Without --device it creates
 a pseudo-terminal and prints its path as the first line of standard output; point a
 port of QuillonLT at that path (QUILLONLT_COM1=/dev/pts/N, or ComDevices.sys).
 
-Modes:
+Modes (exactly one):
   --receive FILE         read a program in and store it in FILE when the line goes quiet,
                          closes, or on Ctrl+C
   --send FILE            punch FILE out to the other side
   --echo                 send back every byte received
+  --fanuc FILE           Fanuc DNC protocol: answer the PC's ENQ and blocks, store the
+                         data of the blocks in FILE at the PC's EOT
+  --mazak FILE           MAZAK protocol: ask the PC for the program block by block, store
+                         the text of each block followed by LF in FILE
+  --heidenhain FILE      HEIDENHAIN protocol: request program --program from the PC, store
+                         each block followed by LF in FILE (the "%" block first)
 
 Line:
   --device PATH          use this serial device instead of a new pseudo-terminal
@@ -365,15 +502,34 @@ Receive:
 Send:
   --wait-for-xon         send nothing before the other side's DC1 (implies --xonxoff)
 
-Send and receive:
+Send, receive, --mazak and --heidenhain:
   --start-delay SECONDS  start this long after the line is there (default 0.5): the
                          other side purges its port when it opens it
 
+Block protocols:
+  --fanuc-second FILE2   after the program, take a setup file (a second ENQ) into FILE2
+  --mazak-sequence LIST  the commands the control sends, for example "q,8,[6,4],D":
+                         q 4 6 8 A D, a loop in brackets repeats until the PC has no
+                         more (default "q,[4]")
+  --program NUMBER       the program number --heidenhain asks for (1 to 8 digits)
+  --reply-timeout SECONDS  how long the control waits for the PC in the middle of an
+                         exchange (default 30; 0: for ever)
+
+Faults (N counts the blocks the PC sends, the Fanuc header being block 1; for --mazak
+the commands the control sends):
+  --go-silent-after N    answer N, then nothing at all
+  --garbage-after N      every answer after the first N is garbage ('?' for each byte)
+  --nak-once N           refuse block N once with NAK although it is right (--fanuc,
+                         --heidenhain)
+  --hangup-after N       let the line go when block N+1 begins
+
 Other:
-  --verbose              report flow control and line events on standard error
+  --verbose              report flow control, protocol and line events on standard
+                         error
   --help                 this text
 
-Exit status: 0 success, 1 failure (line, file, nothing received), 2 usage error.
+Exit status: 0 success, 1 failure (line, file, nothing received, a protocol exchange
+that did not complete), 2 usage error.
 )";
 }
 

@@ -5,18 +5,24 @@
 #include <string>
 #include <vector>
 
+#include "ctrlsim/BlockSession.h"
 #include "ctrlsim/ControlSession.h"
 #include "ctrlsim/InputBuffer.h"
+#include "ctrlsim/MazakReceive.h"
 #include "ctrlsim/PlainSend.h"
 #include "dnc/SerialLine.h"
 
 namespace quillon::ctrlsim {
 
-enum class SimMode { Receive, Send, Echo };
+enum class SimMode { Receive, Send, Echo, Fanuc, Mazak, Heidenhain };
 
 struct CtrlSimOptions {
     SimMode mode = SimMode::Receive;
     std::string file;  // the program received or sent
+    // Fanuc: the setup file the PC sends after the program, in the same connection.
+    std::optional<std::string> secondFile;
+    std::string mazakSequence = kDefaultMazakSequence;
+    std::string program;  // HEIDENHAIN: the number requested
 
     // Nothing: a new pseudo-terminal, whose settings belong to the program on the other side.
     std::optional<std::string> device;
@@ -31,6 +37,10 @@ struct CtrlSimOptions {
 
     bool waitForXon = false;
     Duration startDelay = kDefaultStartDelay;
+
+    // The block protocols.
+    std::optional<Duration> replyTimeout = BlockSessionSettings{}.replyTimeout;
+    FaultPlan faults;
 
     bool verbose = false;
 };

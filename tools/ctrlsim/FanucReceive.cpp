@@ -1,0 +1,213 @@
+#include "ctrlsim/FanucReceive.h"
+
+#include "platform/AtomicFile.h"
+
+namespace quillon::ctrlsim {
+
+namespace {
+
+// The control's answers: DLE and a digit.
+std::string dle(char digit)
+{
+    return {Ascii::Dle, digit};
+}
+
+// The header's fields, by position in the bytes after SOH.
+constexpr std::size_t kTypeAt = 2;
+constexpr std::size_t kStxAt = 3;
+constexpr std::size_t kNameAt = 4;  // "O" or "S" and the four characters
+constexpr std::size_t kNameLength = 5;
+constexpr std::size_t kEtxAt = 9;
+constexpr std::size_t kCheckAt = 10;
+
+}  // namespace
+
+FanucReceive::FanucReceive(const BlockSessionSettings& settings, std::vector<FanucFile> files)
+    : BlockSession(settings, false), m_files(std::move(files))
+{
+}
+
+FanucReceive::~FanucReceive() = default;
+
+void FanucReceive::take(char byte)
+{
+    switch (m_state) {
+    case State::WaitEnq:
+        if (byte == Ascii::Enq) {
+            note("ENQ: answered DLE 0");
+            send(dle('0'));
+            m_state = State::WaitHeader;
+        } else {
+            ignored(byte);
+        }
+        return;
+    case State::WaitHeader:
+        if (byte == Ascii::Soh) {
+            m_collected.clear();
+            m_state = State::Header;
+            hangsUpAt(blockNumber());
+        } else if (byte == Ascii::Enq) {
+            // The PC did not get the answer, or started over: either way DLE "0" is due.
+            note("ENQ again: answered DLE 0 again");
+            send(dle('0'));
+        } else if (byte == Ascii::Eot) {
+            fail("the PC ended (EOT) " + position());
+        } else {
+            ignored(byte);
+        }
+        return;
+    case State::Header:
+        m_collected.push_back(byte);
+        if (m_collected.size() == kFanucHeaderLength - 1)
+            checkHeader();
+        return;
+    case State::WaitBlock:
+        if (byte == Ascii::Stx) {
+            m_collected.clear();
+            m_check = 0;
+            m_overlong = false;
+            m_state = State::Block;
+            hangsUpAt(blockNumber());
+        } else if (byte == Ascii::Eot) {
+            endOfFile();
+        } else if (byte == Ascii::Enq) {
+            fail("the PC started over (ENQ) " + position());
+        } else {
+            ignored(byte);
+        }
+        return;
+    case State::Block:
+        m_check ^= byte;
+        if (byte == Ascii::Etx)
+            m_state = State::Check;
+        else if (m_collected.size() < kFanucBlockData)
+            m_collected.push_back(byte);
+        else
+            m_overlong = true;
+        return;
+    case State::Check:
+        checkBlock(byte);
+        return;
+    }
+}
+
+void FanucReceive::checkHeader()
+{
+    const std::string& header = m_collected;
+    const char type = header[kTypeAt];
+    const char letter = type == 'P' ? 'O' : 'S';
+    const char check = xorOf(std::string_view(header).substr(0, kCheckAt));
+    std::string why;
+    if (header[0] != 'S' || header[1] != 'N' || (type != 'P' && type != 'S') ||
+        header[kStxAt] != Ascii::Stx || header[kNameAt] != letter || header[kEtxAt] != Ascii::Etx)
+        why = "not a header: " + shownBytes(Ascii::Soh + header);
+    else if (header[kCheckAt] != check)
+        why = "the header's check byte " + hexByte(header[kCheckAt]) + " instead of " +
+              hexByte(check);
+    else if (refusesOnce(blockNumber()))
+        why = "refused once, as asked";
+    if (!why.empty()) {
+        m_state = State::WaitHeader;
+        refuse(blockNumber(), why);
+        return;
+    }
+    const std::string name = header.substr(kNameAt, kNameLength);
+    m_state = State::WaitBlock;
+    if (answer(blockNumber(), dle('1')) == Answer::Withheld)
+        return;
+    note(std::string(type == 'P' ? "header of program " : "header of setup file ") + name +
+         ": answered DLE 1");
+    m_names.push_back(name);
+    m_toggle = '1';
+    ++m_accepted;
+    accepted();
+    m_fileBlocks = 0;
+    m_fileBytes = 0;
+}
+
+void FanucReceive::checkBlock(char checkByte)
+{
+    const std::size_t number = blockNumber();
+    std::string why;
+    if (m_overlong)
+        why = "more than " + std::to_string(kFanucBlockData) + " data bytes";
+    else if (checkByte != m_check)
+        why = "check byte " + hexByte(checkByte) + " instead of " + hexByte(m_check);
+    else if (refusesOnce(number))
+        why = "refused once, as asked";
+    m_state = State::WaitBlock;
+    if (!why.empty()) {
+        refuse(number, why);
+        return;
+    }
+    const char digit = m_toggle == '0' ? '1' : '0';
+    if (answer(number, dle(digit)) == Answer::Withheld)
+        return;
+    note("block " + std::to_string(number) + ": " + std::to_string(m_collected.size()) +
+         " data bytes, answered DLE " + digit);
+    m_toggle = digit;
+    ++m_accepted;
+    accepted();
+    ++m_fileBlocks;
+    m_fileBytes += m_collected.size();
+    FanucFile& file = m_files[m_file];
+    if (!file.store->write(m_collected))
+        fail("cannot store " + file.path + ": " + file.store->error());
+}
+
+void FanucReceive::endOfFile()
+{
+    if (m_fileBlocks == 0) {
+        fail("the PC ended the file (EOT) before any data block");
+        return;
+    }
+    FanucFile& file = m_files[m_file];
+    if (!file.store->commit()) {
+        fail("cannot store " + file.path + ": " + file.store->error());
+        return;
+    }
+    m_stored.push_back(m_names.back() + ": " + std::to_string(m_fileBytes) + " bytes in " +
+                       std::to_string(m_fileBlocks) + " blocks, stored in " + file.path);
+    note("EOT: " + m_stored.back());
+    if (++m_file < m_files.size()) {
+        m_state = State::WaitEnq;
+        note("waiting for the ENQ of the next file");
+        return;
+    }
+    complete();
+}
+
+std::string FanucReceive::position() const
+{
+    const std::string block = "block " + std::to_string(blockNumber());
+    const std::string again = refusedBefore() ? " again" : "";
+    switch (m_state) {
+    case State::WaitEnq:
+        return m_file == 0 ? "while waiting for the ENQ" : "while waiting for the next file's ENQ";
+    case State::WaitHeader:
+        return "while waiting for the header (" + block + ")" + again;
+    case State::Header:
+        return "in the header (" + block + ")";
+    case State::WaitBlock:
+        return "while waiting for " + block + again + " or EOT";
+    case State::Block:
+    case State::Check:
+        return "in " + block;
+    }
+    return {};
+}
+
+SessionEnd FanucReceive::store()
+{
+    return {0, "received " + alreadyStored()};
+}
+
+std::string FanucReceive::alreadyStored() const
+{
+    std::string text;
+    for (const std::string& stored : m_stored)
+        text += (text.empty() ? "" : "; ") + stored;
+    return text;
+}
+
+}  // namespace quillon::ctrlsim
