@@ -153,16 +153,18 @@ int runSend(const std::vector<std::string>& arguments, std::ostream&, std::ostre
     engine.start();
     for (;;) {
         std::this_thread::sleep_for(kTick);
-        if (opened.port->line().status().lost) {
-            err << lostPortText(opened.port->portIndex()) << '\n';
-            return 1;
-        }
         switch (engine.tick()) {
         case TransmitOutcome::Running:
-            continue;
+            break;
         case TransmitOutcome::Done:
             return 0;
         case TransmitOutcome::Failed:
+            return 1;
+        }
+        // A control may hang up once its exchange is complete; only a line lost in the
+        // middle of one is a failure.
+        if (opened.port->line().status().lost) {
+            err << lostPortText(opened.port->portIndex()) << '\n';
             return 1;
         }
     }

@@ -64,18 +64,18 @@ void TransmitWindow::tick()
 {
     if (!portOpen() || !m_engine)
         return;
-    if (line().status().lost) {
-        endWithMessage(lostPortText(portIndex()));
-        return;
-    }
     switch (m_engine->tick()) {
     case TransmitOutcome::Running:
         break;
     case TransmitOutcome::Done:
     case TransmitOutcome::Failed:
         finish();
-        break;
+        return;
     }
+    // A control may hang up once its exchange is complete; in the middle of one that ends
+    // the transfer.
+    if (line().status().lost)
+        endWithMessage(lostPortText(portIndex()));
 }
 
 bool TransmitWindow::confirmClose()
