@@ -161,9 +161,11 @@ int runSend(const std::vector<std::string>& arguments, std::ostream&, std::ostre
         case TransmitOutcome::Failed:
             return 1;
         }
-        // A control may hang up once its exchange is complete; only a line lost in the
-        // middle of one is a failure.
+        // A control may hang up once it has all; only a line lost before that is a
+        // failure.
         if (opened.port->line().status().lost) {
+            if (engine.complete())
+                return 0;
             err << lostPortText(opened.port->portIndex()) << '\n';
             return 1;
         }

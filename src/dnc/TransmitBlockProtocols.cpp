@@ -65,6 +65,11 @@ class FanucTransmit final : public BlockExchange {
 public:
     using BlockExchange::BlockExchange;
     TransmitOutcome tick() override;
+    bool complete() const override
+    {
+        return m_state == State::Done && !(m_job.fanucProgram && m_job.fanucSetup) &&
+               !m_line.writePending();
+    }
 
 private:
     enum class State { Idle, WaitAck0, Data, Last, Done };
@@ -218,6 +223,8 @@ class MazakTransmit final : public TransmitEngine::Protocol {
 public:
     using Protocol::Protocol;
     TransmitOutcome tick() override;
+    // The control decides when it has what it wants.
+    bool complete() const override { return false; }
 
 private:
     TransmitOutcome run(char command);
@@ -337,6 +344,7 @@ class HeidenhainTransmit final : public BlockExchange {
 public:
     using BlockExchange::BlockExchange;
     TransmitOutcome tick() override;
+    bool complete() const override { return m_state == State::Done && !m_line.writePending(); }
 
 private:
     enum class State { WaitSoh, Header, HeaderCheck, SendFirstBlock, BlockAck, Done };

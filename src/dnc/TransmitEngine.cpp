@@ -115,6 +115,7 @@ public:
 
     void start() override;
     TransmitOutcome tick() override;
+    bool complete() const override { return m_fileFinished && !m_line.writePending(); }
 
 private:
     enum class Step { Continue, EndTick, Close };
@@ -446,6 +447,11 @@ TransmitOutcome TransmitEngine::tick()
 int TransmitEngine::percent() const
 {
     return m_protocol->percent();
+}
+
+bool TransmitEngine::complete() const
+{
+    return m_outcome == TransmitOutcome::Done || m_protocol->complete();
 }
 
 std::optional<std::uint64_t> lineStartOffset(const std::string& path, std::size_t line)

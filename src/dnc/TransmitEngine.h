@@ -70,6 +70,9 @@ public:
     TransmitOutcome tick();
 
     int percent() const;
+    // Everything has been handed to the line and the exchange needs nothing more from
+    // the control: a control that hangs up now has not cut the transfer short.
+    bool complete() const;
 
     class Protocol;
 

@@ -61,6 +61,7 @@ public:
 
     virtual void start() {}
     virtual TransmitOutcome tick() = 0;
+    virtual bool complete() const = 0;
     int percent() const { return m_percent; }
 
 protected:

@@ -179,6 +179,8 @@ void PosixSerialLine::pushPending()
     while (!m_pending.empty() && !m_holding && !m_lost && isOpen()) {
         const ssize_t written = ::write(fd(), m_pending.data(), m_pending.size());
         if (written > 0) {
+            notYetOnTheWire(std::chrono::steady_clock::now());
+            m_handedOver += static_cast<std::size_t>(written);
             m_pending.erase(0, static_cast<std::size_t>(written));
             continue;
         }
@@ -246,6 +248,27 @@ void PosixSerialLine::holdOutputUntilXon()
     setIxon(false);
 }
 
+std::size_t PosixSerialLine::notYetOnTheWire(std::chrono::steady_clock::time_point now)
+{
+    if (m_holding || m_handedOver == m_sentEstimate) {
+        m_estimatedAt = now;  // nothing moves on the line meanwhile
+        return m_handedOver - m_sentEstimate;
+    }
+    // Start bit, data bits, parity and stop bits make a character.
+    const int bits = 1 + m_settings.dataBits + (m_settings.parity == LineParity::None ? 0 : 1) +
+                     m_settings.stopBits;
+    const double perSecond = static_cast<double>(m_settings.baudRate) / bits;
+    const double seconds = std::chrono::duration<double>(now - m_estimatedAt).count();
+    const auto sent = static_cast<std::size_t>(seconds * perSecond);
+    if (sent > 0) {
+        m_sentEstimate = std::min(m_handedOver, m_sentEstimate + sent);
+        // The fraction of a character in flight stays counted for the next time.
+        m_estimatedAt += std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+            std::chrono::duration<double>(static_cast<double>(sent) / perSecond));
+    }
+    return m_handedOver - m_sentEstimate;
+}
+
 LineStatus PosixSerialLine::status()
 {
     LineStatus status;
@@ -268,7 +291,11 @@ LineStatus PosixSerialLine::status()
     if (::ioctl(fd(), TIOCOUTQ, &driverOut) != 0)
         driverOut = 0;
     const auto driverQueue = static_cast<std::size_t>(std::max(driverOut, 0));
-    status.outQueue = driverQueue + m_pending.size();
+    const auto now = std::chrono::steady_clock::now();
+    // What the driver holds is at least what the line cannot have sent yet at its speed.
+    // A UART counts exactly; a pseudo-terminal or a USB adapter that answers 0 would
+    // otherwise be filled far ahead of the line.
+    status.outQueue = std::max(driverQueue, notYetOnTheWire(now)) + m_pending.size();
 
     int modem = 0;
     if (m_settings.hardwareFlow && ::ioctl(fd(), TIOCMGET, &modem) == 0)
@@ -276,13 +303,12 @@ LineStatus PosixSerialLine::status()
 
     // A stopped driver may still take bytes into its buffer, or refuse them: either way
     // nothing that waits moves.
-    const auto now = std::chrono::steady_clock::now();
-    if (status.outQueue != m_lastOutQueue || status.outQueue == 0) {
-        m_lastOutQueue = status.outQueue;
+    const std::size_t unsent = driverQueue + m_pending.size();
+    if (unsent != m_lastOutQueue || unsent == 0) {
+        m_lastOutQueue = unsent;
         m_outQueueSince = now;
     }
-    const bool stalled =
-        status.outQueue > 0 && now - m_outQueueSince >= stallTime(m_settings.baudRate);
+    const bool stalled = unsent > 0 && now - m_outQueueSince >= stallTime(m_settings.baudRate);
     status.xoffHold = m_holding || (m_settings.softwareFlow && stalled && !status.ctsHold);
 
     status.errors = m_errors | newErrors();
@@ -329,6 +355,7 @@ void PosixSerialLine::purge()
 {
     m_pending.clear();
     m_readAhead.clear();
+    m_sentEstimate = m_handedOver;
     if (isOpen())
         ::tcflush(fd(), TCIOFLUSH);
 }

@@ -10,7 +10,9 @@
 // - the driver cannot say that an XOFF stopped it; output that has not moved for a while
 //   with XON/XOFF on is reported as held by XOFF;
 // - a driver without modem lines or error counters (a pseudo-terminal) counts as nothing
-//   held and no errors.
+//   held and no errors;
+// - the output queue is never reported below what the line cannot have sent yet at its
+//   speed, for drivers that do not count it (pseudo-terminals, some USB adapters).
 #pragma once
 
 #include <linux/serial.h>
@@ -80,6 +82,13 @@ private:
     // Since when the driver's output queue has not moved.
     std::size_t m_lastOutQueue = 0;
     std::chrono::steady_clock::time_point m_outQueueSince;
+    // Bytes handed to the driver, and how many of them the line can have sent by now at its
+    // speed (as of m_estimatedAt).
+    std::size_t m_handedOver = 0;
+    std::size_t m_sentEstimate = 0;
+    std::chrono::steady_clock::time_point m_estimatedAt;
+
+    std::size_t notYetOnTheWire(std::chrono::steady_clock::time_point now);
 };
 
 }  // namespace quillon

@@ -49,16 +49,19 @@ protected:
 
 TEST_F(TransmitEndToEnd, PlainStreamingPacedByTheControlsXonXoff)
 {
-    setup({"XO:1", "TE:%", "EB:0", "CD:0"});
+    setup({"XO:1", "TE:%", "EB:0", "CD:0", "BD:9"});  // 115200 baud
     std::string program;
-    for (int i = 1; program.size() < 30000; ++i)
+    for (int i = 1; program.size() < 12000; ++i)
         program += "N" + std::to_string(i * 10) + " G01 X" + std::to_string(i % 97) + ".5\n";
+    // The control executes slower than the line brings: it has to hold the PC back.
     transmit({"--receive", dir.path("STORED.NC"), "--xonxoff", "--buffer", "256",
-              "--high-water", "200", "--consume", "30000", "--start-delay", "0"},
+              "--high-water", "200", "--consume", "6000", "--line-rate", "115200",
+              "--start-delay", "0"},
              program);
     EXPECT_EQ(sent.code, 0) << sent.err;
     EXPECT_EQ(controlExit, 0) << controlSaid;
-    EXPECT_EQ(stored(), program + "%\n");
+    EXPECT_TRUE(stored() == program + "%\n") << stored().size() << " bytes stored";
+    EXPECT_NE(sent.err.find("Waiting for XON"), std::string::npos);
 }
 
 TEST_F(TransmitEndToEnd, FanucDncBlocksReachTheControlFromTheProgramNumberOn)

@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QToolBar>
+#include <thread>
 
 #include "app/HandOff.h"
 #include "app/ui/DocumentManager.h"
@@ -377,9 +378,10 @@ TEST_F(TransmitCommandTest, TheToolbarSendsWithTheSelectedSetupAndFanucAsksTheFi
     ASSERT_TRUE(frame->commWindows().window(0));
     EXPECT_EQ(receiveWhileTicking(16), "N10 G0 X0\nM30\n%\n");
     // The window ends by itself once the program has left.
-    for (int i = 0; i < 100 && frame->commWindows().window(0); ++i) {
+    for (int i = 0; i < 400 && frame->commWindows().window(0); ++i) {
         frame->commWindows().tick();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ASSERT_FALSE(frame->commWindows().window(0));
 

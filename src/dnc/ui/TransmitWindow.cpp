@@ -72,10 +72,13 @@ void TransmitWindow::tick()
         finish();
         return;
     }
-    // A control may hang up once its exchange is complete; in the middle of one that ends
-    // the transfer.
-    if (line().status().lost)
-        endWithMessage(lostPortText(portIndex()));
+    // A control may hang up once it has all; before that a lost line ends the transfer.
+    if (line().status().lost) {
+        if (m_engine->complete())
+            finish();
+        else
+            endWithMessage(lostPortText(portIndex()));
+    }
 }
 
 bool TransmitWindow::confirmClose()
