@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -44,16 +45,17 @@ namespace {
 // programs in memory, every child would seem to need as much. So children are started by a
 // helper: this program again, freshly executed and small, in the mode below.
 constexpr char kHelperVariable[] = "QUILLON_BENCH_HELPER";
-// The helper writes "seconds peakKiB exitCode" to this descriptor.
+// The helper writes "seconds cpuSeconds peakMiB exitCode" to this descriptor.
 constexpr int kHelperReportFd = 3;
 
-// Runs a program with its output to /dev/null: its time from start to exit, its peak
+// Runs a program with its output and errors to /dev/null: its time from start to exit, its peak
 // resident memory and its exit code.
 ChildRun spawnAndWait(char* const* argv, int closeFd)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     if (closeFd >= 0)
         posix_spawn_file_actions_addclose(&actions, closeFd);
     ChildRun run;
@@ -68,6 +70,8 @@ ChildRun spawnAndWait(char* const* argv, int closeFd)
     ::wait4(child, &status, 0, &usage);
     run.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     run.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
@@ -88,6 +92,7 @@ ChildRun spawnAndWait(char* const* argv, int closeFd)
     argv.push_back(nullptr);
     const ChildRun run = spawnAndWait(argv.data(), kHelperReportFd);
     const std::string report = std::to_string(run.seconds) + " " +
+                               std::to_string(run.cpuSeconds) + " " +
                                std::to_string(run.peakMiB) + " " +
                                std::to_string(run.exitCode) + "\n";
     const bool written = ::write(kHelperReportFd, report.data(), report.size()) ==
@@ -127,11 +132,86 @@ ChildRun runChild(const std::vector<std::string>& command)
             n = std::max<ssize_t>(::read(report[0], text + got, sizeof text - 1 - got), 0);
         int status = 0;
         ::waitpid(helper, &status, 0);
-        if (std::sscanf(text, "%lf %lf %d", &run.seconds, &run.peakMiB, &run.exitCode) != 3)
+        if (std::sscanf(text, "%lf %lf %lf %d", &run.seconds, &run.cpuSeconds, &run.peakMiB,
+                        &run.exitCode) != 4)
             run = {};
     }
     ::close(report[0]);
     return run;
+}
+
+BackgroundChild::BackgroundChild(const std::vector<std::string>& command)
+{
+    int out[2];
+    int err[2];
+    if (::pipe(out) != 0)
+        return;
+    if (::pipe(err) != 0) {
+        ::close(out[0]);
+        ::close(out[1]);
+        return;
+    }
+    std::vector<std::string> arguments = command;
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addclose(&actions, err[0]);
+    pid_t child = 0;
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    ::close(err[1]);
+    if (spawned != 0) {
+        ::close(out[0]);
+        ::close(err[0]);
+        return;
+    }
+    m_pid = child;
+    m_out = out[0];
+    m_err = err[0];
+}
+
+BackgroundChild::~BackgroundChild()
+{
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+    if (m_out >= 0)
+        ::close(m_out);
+    if (m_err >= 0)
+        ::close(m_err);
+}
+
+std::string BackgroundChild::readLine()
+{
+    std::string line;
+    char byte = 0;
+    while (m_out >= 0 && ::read(m_out, &byte, 1) == 1 && byte != '\n')
+        line += byte;
+    return line;
+}
+
+int BackgroundChild::wait(std::string* errorText)
+{
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; m_err >= 0 && (n = ::read(m_err, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(n));
+    if (errorText)
+        *errorText = text;
+    if (m_pid <= 0)
+        return -1;
+    int status = 0;
+    ::waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace quillon::bench

@@ -14,13 +14,36 @@ const std::filesystem::path& folder();
 
 struct ChildRun {
     double seconds = 0;
+    double cpuSeconds = 0;  // user and system time together
     double peakMiB = 0;
     int exitCode = -1;
 };
 
-// Runs the command (argv[0] looked up in PATH) with its output to /dev/null: its time from
-// start to exit, its peak resident memory and its exit code. exitCode stays -1 when it
-// could not be started.
+// Runs the command (argv[0] looked up in PATH) with its output and errors to /dev/null:
+// its time from start to exit, its processor time, its peak resident memory and its exit
+// code. exitCode stays -1 when it could not be started.
 ChildRun runChild(const std::vector<std::string>& command);
+
+// A program that runs beside the benchmark (a simulated control, say), its standard
+// output and error piped back. Killed when still running at destruction.
+class BackgroundChild {
+public:
+    explicit BackgroundChild(const std::vector<std::string>& command);
+    ~BackgroundChild();
+    BackgroundChild(const BackgroundChild&) = delete;
+    BackgroundChild& operator=(const BackgroundChild&) = delete;
+
+    bool started() const { return m_pid > 0; }
+    // The next line of its standard output, without the line end; empty at its end.
+    std::string readLine();
+    // Waits for it to end: its exit code (-1 when it did not exit normally) and, in
+    // *errorText, all it wrote to standard error.
+    int wait(std::string* errorText);
+
+private:
+    int m_pid = -1;
+    int m_out = -1;
+    int m_err = -1;
+};
 
 }  // namespace quillon::bench

@@ -1,6 +1,7 @@
 // The simulated control on a pseudo-terminal, run by its runner, with the test as the PC on
 // the other side.
 #include <gtest/gtest.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "ctrlsim/PlainEcho.h"
 #include "ctrlsim/PlainReceive.h"
@@ -243,6 +245,30 @@ TEST_F(CtrlSimOnPty, ALineRateMakesTransfersTakeTheirTimeBothWays)
         EXPECT_GE(steady_clock::now() - start, lineTime);
         EXPECT_EQ(test::fileBytes(target()), programOf(kBytes));
     }
+}
+
+TEST_F(CtrlSimOnPty, TheLineRateFollowsTheFramingTheOtherSideSet)
+{
+    constexpr int kBaud = 2400;
+    constexpr std::size_t kBytes = 300;
+    PlainReceiveSettings receiveSettings;
+    receiveSettings.idleEnd = std::nullopt;
+    test::SimulatorThread sim(receiver(receiveSettings), kBaud);
+    test::OtherSide pc(sim.path());
+    // The PC sets up its port after the control has started on the line.
+    std::this_thread::sleep_for(milliseconds(200));
+    // Two stop bits: eleven bits a character, 1.375 s for the program where ten bits
+    // would take 1.25 s (a lower bound, with room for the catch-up burst at the start).
+    termios settings{};
+    ASSERT_EQ(::tcgetattr(pc.fd(), &settings), 0);
+    settings.c_cflag |= CSTOPB;
+    ASSERT_EQ(::tcsetattr(pc.fd(), TCSANOW, &settings), 0);
+    const auto start = steady_clock::now();
+    ASSERT_TRUE(pc.write(programOf(kBytes)));
+    pc.close();
+    ASSERT_TRUE(sim.waitForEnd());
+    EXPECT_GE(steady_clock::now() - start, milliseconds(1320));
+    EXPECT_EQ(test::fileBytes(target()), programOf(kBytes));
 }
 
 }  // namespace

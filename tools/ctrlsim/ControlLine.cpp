@@ -139,7 +139,32 @@ std::size_t ControlLine::driverQueue() const
 
 Duration ControlLine::characterTime() const
 {
-    return m_device ? ctrlsim::characterTime(m_baudRate) : Duration::zero();
+    return m_device ? ctrlsim::characterTime(m_baudRate, bitsPerCharacter()) : Duration::zero();
+}
+
+int ControlLine::bitsPerCharacter() const
+{
+    // The master of a pseudo-terminal answers with its slave's settings, where the system
+    // keeps eight data bits without parity for seven with even parity: the same length.
+    termios settings{};
+    if (::tcgetattr(m_fd, &settings) != 0)
+        return kBitsPerCharacter;
+    int dataBits = 8;
+    switch (settings.c_cflag & CSIZE) {
+    case CS5:
+        dataBits = 5;
+        break;
+    case CS6:
+        dataBits = 6;
+        break;
+    case CS7:
+        dataBits = 7;
+        break;
+    default:
+        break;
+    }
+    return 1 + dataBits + ((settings.c_cflag & PARENB) ? 1 : 0) +
+           ((settings.c_cflag & CSTOPB) ? 2 : 1);
 }
 
 bool ControlLine::drain(const StopRequest& stop)

@@ -57,6 +57,9 @@ public:
     std::size_t driverQueue() const;
     // The time one character takes at the device's speed; zero on a pseudo-terminal.
     Duration characterTime() const;
+    // Bits a character takes with the line's framing as it is set now: on a
+    // pseudo-terminal, as the other side set up its end.
+    int bitsPerCharacter() const;
     // Waits until the driver's output queue is on the wire; false when a stop request or
     // a failure cut it short.
     bool drain(const StopRequest& stop);

@@ -41,8 +41,23 @@ ControlRunner::ControlRunner(ControlLine& line, ControlSession& session, const S
 
 void ControlRunner::setLineRate(int baudRate)
 {
-    m_inPacer = LinePacer(baudRate);
-    m_outPacer = LinePacer(baudRate);
+    m_lineRate = baudRate;
+    m_bitsPerCharacter = m_line.bitsPerCharacter();
+    m_inPacer = LinePacer(baudRate, m_bitsPerCharacter);
+    m_outPacer = LinePacer(baudRate, m_bitsPerCharacter);
+}
+
+void ControlRunner::followFraming()
+{
+    if (!m_lineRate)
+        return;
+    const int bits = m_line.bitsPerCharacter();
+    if (bits == m_bitsPerCharacter)
+        return;
+    m_bitsPerCharacter = bits;
+    note("the line's framing now takes " + std::to_string(bits) + " bits a character");
+    m_inPacer.setCharacterTime(characterTime(*m_lineRate, bits));
+    m_outPacer.setCharacterTime(characterTime(*m_lineRate, bits));
 }
 
 void ControlRunner::setObserver(RunnerObserver observer)
@@ -114,6 +129,7 @@ std::optional<EndCause> ControlRunner::step()
         return EndCause::Stopped;
     if (!m_started)
         return waitForOtherSide(now);
+    followFraming();
 
     if (m_session.done(now) && m_unsent.empty()) {
         // Closing the master of a pseudo-terminal throws away what the other side has not

@@ -40,6 +40,8 @@ public:
 
 private:
     std::optional<EndCause> step();
+    // Paces by the line's framing as it is now.
+    void followFraming();
     std::optional<EndCause> waitForOtherSide(TimePoint now);
     std::optional<EndCause> takeRestAfterHangUp(TimePoint now);
     std::optional<EndCause> readIn(TimePoint now);
@@ -61,6 +63,8 @@ private:
     RunnerObserver m_observer;
     LinePacer m_inPacer;
     LinePacer m_outPacer;
+    std::optional<int> m_lineRate;
+    int m_bitsPerCharacter = kBitsPerCharacter;
 
     bool m_started = false;
     bool m_hungUp = false;

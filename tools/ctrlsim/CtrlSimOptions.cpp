@@ -485,8 +485,9 @@ Line:
   --xonxoff              the control uses XON/XOFF: it sends DC3/DC1 as its buffer fills
                          and drains (--receive), stops on DC3 and goes on at DC1 (--send,
                          --echo)
-  --line-rate BAUD       bytes move no faster than on a line of BAUD (BAUD/10 bytes per
-                         second), both ways; default: no limit
+  --line-rate BAUD       bytes move no faster than on a line of BAUD, both ways: BAUD/10
+                         bytes per second at 8N1 or 7E1, BAUD/11 at 7E2 (the framing the
+                         other side set on a pseudo-terminal); default: no limit
 
 Receive:
   --buffer BYTES         the control's input buffer (default 256)

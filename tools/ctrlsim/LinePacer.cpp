@@ -13,14 +13,17 @@ constexpr Duration kCatchUp = std::chrono::milliseconds(10);
 
 }  // namespace
 
-Duration characterTime(int baudRate)
+Duration characterTime(int baudRate, int bitsPerCharacter)
 {
     using std::chrono::nanoseconds;
     return std::chrono::duration_cast<Duration>(
-        nanoseconds(std::int64_t{1'000'000'000} * kBitsPerCharacter / std::max(1, baudRate)));
+        nanoseconds(std::int64_t{1'000'000'000} * bitsPerCharacter / std::max(1, baudRate)));
 }
 
-LinePacer::LinePacer(int baudRate) : m_limited(true), m_byteTime(characterTime(baudRate)) {}
+LinePacer::LinePacer(int baudRate, int bitsPerCharacter)
+    : m_limited(true), m_byteTime(characterTime(baudRate, bitsPerCharacter))
+{
+}
 
 TimePoint LinePacer::countFrom(TimePoint now) const
 {

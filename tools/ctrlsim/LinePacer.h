@@ -1,9 +1,9 @@
 // Makes bytes move no faster than a serial line of a given speed moves them, so that a
 // transfer through a pseudo-terminal takes as long as it would on the machine.
 //
-// One pacer per direction. A character on an asynchronous line takes ten bit times (start
-// bit, eight data bits, stop bit; seven bits with parity come to the same), so a line of
-// BAUD carries BAUD / 10 bytes per second.
+// One pacer per direction. A character on an asynchronous line takes a start bit, its data
+// bits, the parity bit if any and its stop bits: ten bit times for 8N1 and 7E1, eleven for
+// 7E2, so a line of BAUD carries BAUD / 10 or BAUD / 11 bytes per second.
 #pragma once
 
 #include <cstddef>
@@ -13,18 +13,22 @@
 
 namespace quillon::ctrlsim {
 
-inline constexpr int kBitsPerCharacter = 10;
+inline constexpr int kBitsPerCharacter = 10;  // 8N1, 7E1
 
 // The time one character takes on a line of the speed.
-Duration characterTime(int baudRate);
+Duration characterTime(int baudRate, int bitsPerCharacter = kBitsPerCharacter);
 
 class LinePacer {
 public:
     // No limit: everything may move at once.
     LinePacer() = default;
-    explicit LinePacer(int baudRate);
+    explicit LinePacer(int baudRate, int bitsPerCharacter = kBitsPerCharacter);
 
     bool limited() const { return m_limited; }
+
+    // The line's framing changed (the other side set up its port): characters take this
+    // long from now on.
+    void setCharacterTime(Duration time) { m_byteTime = time; }
 
     // How many bytes may move now.
     std::size_t allowance(TimePoint now) const;
