@@ -79,7 +79,7 @@ private:
     bool collectAnswer(std::optional<TransmitOutcome>& timeout);
     bool answerIs(char second) const { return m_answer == std::string{Dle, second}; }
     TransmitOutcome sendHeader();
-    void sendDataBlock();
+    TransmitOutcome sendDataBlock();
 
     State m_state = State::Idle;
     int m_toggle = 0;
@@ -129,9 +129,12 @@ TransmitOutcome FanucTransmit::sendHeader()
     return TransmitOutcome::Running;
 }
 
-void FanucTransmit::sendDataBlock()
+TransmitOutcome FanucTransmit::sendDataBlock()
 {
     ProgramFile file(m_job.path);
+    // A program that went away mid-transfer must not end as if it had been complete.
+    if (!file.isOpen())
+        return fail(kOpenTxFileFailedText);
     file.seek(m_resume);
     std::string data;
     bool ended = false;
@@ -158,6 +161,7 @@ void FanucTransmit::sendDataBlock()
     m_toggle = (m_toggle + 1) % 2;
     if (ended)
         m_state = State::Last;
+    return TransmitOutcome::Running;
 }
 
 TransmitOutcome FanucTransmit::tick()
@@ -191,12 +195,10 @@ TransmitOutcome FanucTransmit::tick()
         m_answer.clear();
         if (!expected)
             return fail(kCommunicationErrorText);
-        if (m_state == State::Data) {
-            sendDataBlock();
-        } else {
-            m_line.write(std::string(1, Eot));
-            m_state = State::Done;
-        }
+        if (m_state == State::Data)
+            return sendDataBlock();
+        m_line.write(std::string(1, Eot));
+        m_state = State::Done;
         return TransmitOutcome::Running;
     }
     case State::Done:
@@ -352,7 +354,7 @@ private:
 
     void sendBlock(std::string_view data);
     void sendFirstBlock();
-    void sendNextLine();
+    TransmitOutcome sendNextLine();
 
     State m_state = State::WaitSoh;
     char m_check = 0;
@@ -396,15 +398,18 @@ void HeidenhainTransmit::sendFirstBlock()
     m_state = State::BlockAck;
 }
 
-void HeidenhainTransmit::sendNextLine()
+TransmitOutcome HeidenhainTransmit::sendNextLine()
 {
     ProgramFile file(m_job.path);
-    if (!file.isOpen() || !file.seek(m_resume) || file.peek() == ProgramFile::kEnd) {
+    // A program that went away mid-transfer must not end as if it had been complete.
+    if (!file.isOpen())
+        return fail(kOpenTxFileFailedText);
+    if (!file.seek(m_resume) || file.peek() == ProgramFile::kEnd) {
         m_line.write(std::string(1, Etx));
         m_observer.addLine(shownByte(Etx));
         updatePercent(file.size(), file.size());
         m_state = State::Done;
-        return;
+        return TransmitOutcome::Running;
     }
     std::string text;
     for (int c = file.get(); c != ProgramFile::kEnd && c != '\n'; c = file.get()) {
@@ -422,6 +427,7 @@ void HeidenhainTransmit::sendNextLine()
     m_resume = file.position();
     sendBlock(text);
     updatePercent(m_resume, file.size());
+    return TransmitOutcome::Running;
 }
 
 TransmitOutcome HeidenhainTransmit::tick()
@@ -468,7 +474,8 @@ TransmitOutcome HeidenhainTransmit::tick()
                 sent();
             } else if (byte == Ack) {
                 m_observer.setStatus("");
-                sendNextLine();
+                if (sendNextLine() == TransmitOutcome::Failed)
+                    return TransmitOutcome::Failed;
             }
             break;
         case State::SendFirstBlock:

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 
 #include "support/FakeSerialLine.h"
 #include "support/TempWorkDir.h"
@@ -254,6 +255,56 @@ TEST_F(TransmitTest, AMissingProgramEndsTheTransferWithAMessage)
     job.path = dir.path("GONE.NC");
     EXPECT_EQ(send(), "");
     EXPECT_EQ(outcome, TransmitOutcome::Failed);
+    EXPECT_EQ(observer.messages, std::vector<std::string>{"Failed to open TX file"});
+}
+
+TEST_F(TransmitTest, AProgramThatGoesAwayMidTransferIsNeverEndedAsComplete)
+{
+    std::string data = "O1234\r\n";
+    while (data.size() < 1200)
+        data += "N" + std::to_string(data.size()) + " G01 X1.\r\n";
+    const auto tick = [&](int ticks) {
+        for (int i = 0; i < ticks && outcome == TransmitOutcome::Running; ++i)
+            outcome = engine->tick();
+    };
+
+    // Fanuc DNC: the file is gone after the first block; no EOT may follow.
+    job.setup.handshake = Handshake::FanucDnc;
+    job.fanucProgram = true;
+    program(data);
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    for (const char toggle : {'0', '1'}) {
+        tick(2);
+        line.send(std::string{'\x10', toggle});
+    }
+    tick(2);
+    ASSERT_EQ(line.takeWritten().size(), 1u + 12u + 515u);  // ENQ, header, first block
+    std::filesystem::remove(job.path);
+    line.send(std::string{'\x10', '0'});
+    tick(2);
+    EXPECT_EQ(outcome, TransmitOutcome::Failed);
+    EXPECT_EQ(line.takeWritten(), "");
+    EXPECT_EQ(observer.messages, std::vector<std::string>{"Failed to open TX file"});
+
+    // HEIDENHAIN: the same after the "%" block; no ETX may follow.
+    job.setup.handshake = Handshake::Heidenhain;
+    program(data);
+    line = test::FakeSerialLine();
+    observer.messages.clear();
+    outcome = TransmitOutcome::Running;
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    const std::string request = "\x01" "1234\x17";
+    char check = 0;
+    for (const char byte : request)
+        check = static_cast<char>(check ^ byte);
+    line.send(request + static_cast<char>(check & 0x7F));
+    tick(2);
+    EXPECT_EQ(line.takeWritten().substr(0, 2), "\x06\x02");  // ACK, the "%" block
+    std::filesystem::remove(job.path);
+    line.send("\x06");
+    tick(2);
+    EXPECT_EQ(outcome, TransmitOutcome::Failed);
+    EXPECT_EQ(line.takeWritten(), "");
     EXPECT_EQ(observer.messages, std::vector<std::string>{"Failed to open TX file"});
 }
 
