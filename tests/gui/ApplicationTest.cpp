@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -183,6 +184,8 @@ TEST_F(ApplicationTest, ASecondStartWithTheMarkerHandsOverATransmit)
     test::whenDialogOpens<SelectConfigurationDialog>([&](SelectConfigurationDialog& dialog) {
         asked = true;
         EXPECT_EQ(app->settings().pendingTransmit.text(), "/nc/Mold?Cavity.NC");
+        EXPECT_EQ(app->mainFrame()->statusBar()->currentMessage(),
+                  "Waiting to transmit: /nc/Mold Cavity.NC");
         dialog.accept();
     });
     EXPECT_EQ(runSecondStart({"byKestrane_/nc/Mold?Cavity.NC"}), 0);
@@ -192,6 +195,7 @@ TEST_F(ApplicationTest, ASecondStartWithTheMarkerHandsOverATransmit)
     ASSERT_EQ(files.prompts().size(), 1u);
     EXPECT_EQ(files.prompts()[0].fileName, "/nc/Mold Cavity.NC");
     EXPECT_TRUE(app->settings().pendingTransmit.empty());
+    EXPECT_EQ(app->mainFrame()->statusBar()->currentMessage(), "Ready");
     EXPECT_FALSE(dir.exists(kTransmitHandOffFile));
     EXPECT_TRUE(app->openFileQueue().empty());
 }

@@ -606,6 +606,7 @@ void CMainFrame::transmit(bool chooseSetup)
         SelectConfigurationDialog dialog(setups, m_app.workDir(), this);
         if (dialog.exec() != QDialog::Accepted) {
             settings.pendingTransmit.clear();
+            showPendingWork();
             return;
         }
     } else {
@@ -630,8 +631,10 @@ void CMainFrame::transmit(bool chooseSetup)
     const std::string pending =
         job.setup.handshake == Handshake::FanucDnc ? std::string() : settings.pendingTransmit.path();
     const FilePrompt prompt = transmitFilePrompt(job.setup, pending, edited, job.fanucProgram);
-    if (!pending.empty())
+    if (!pending.empty()) {
         settings.pendingTransmit.clear();
+        showPendingWork();
+    }
     const auto path = m_app.filePrompter().openFile(prompt);
     if (!path)
         return;
