@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QDockWidget>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QProcess>
@@ -180,8 +181,16 @@ TEST_F(MainFrameTest, MenusToolbarAndTheRemoteMenu)
         EXPECT_EQ(action->shortcut(), keys) << text;
         EXPECT_FALSE(action->isEnabled()) << text;
     }
-    frame->documents().openFile(QString::fromStdString(program("A.NC")));
+    CChildFrame* child = frame->documents().openFile(QString::fromStdString(program("A.NC")));
+    ASSERT_TRUE(child);
     EXPECT_TRUE(test::findByText<QAction>(*frame, "&Find...")->isEnabled());
+    // The caret's place shows while there is a program to show it of.
+    QLabel* caret = test::findByText<QLabel>(*frame, "Ln 1, Col 1");
+    ASSERT_TRUE(caret);
+    child->parentWidget()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frame->documents().frames().isEmpty());
+    EXPECT_EQ(caret->text(), "");
 
     frame->insertRemoteMenu();
     titles.clear();

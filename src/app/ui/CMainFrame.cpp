@@ -96,6 +96,8 @@ CMainFrame::CMainFrame(QuillonApplication& app)
     connect(m_documents, &DocumentManager::activeViewChanged, this, [this](CLiView* view) {
         if (view)
             showCaret(view->caretState().caret.line + 1, view->caretState().caret.column + 1);
+        else
+            m_caretPane->clear();  // no program left to show a position of
         updateEditActions();
     });
     // Files changed by another program are asked about when the program is used again.
