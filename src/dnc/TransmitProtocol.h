@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "dnc/ControlCharacters.h"
 #include "dnc/TransmitEngine.h"
 
 namespace quillon {
@@ -35,18 +36,6 @@ private:
     std::FILE* m_file = nullptr;
     std::uint64_t m_size = 0;
 };
-
-namespace control {
-inline constexpr char Soh = 0x01;
-inline constexpr char Stx = 0x02;
-inline constexpr char Etx = 0x03;
-inline constexpr char Eot = 0x04;
-inline constexpr char Enq = 0x05;
-inline constexpr char Ack = 0x06;
-inline constexpr char Dle = 0x10;
-inline constexpr char Nak = 0x15;
-inline constexpr char Etb = 0x17;
-}  // namespace control
 
 // The exclusive-or of the bytes.
 char blockCheck(std::string_view bytes);

@@ -18,9 +18,9 @@ constexpr std::size_t kReadChunk = 4096;
 std::string shownBytes(std::string_view bytes)
 {
     static constexpr std::pair<char, const char*> kNames[] = {
-        {Ascii::Soh, "SOH"}, {Ascii::Stx, "STX"}, {Ascii::Etx, "ETX"}, {Ascii::Eot, "EOT"},
-        {Ascii::Enq, "ENQ"}, {Ascii::Ack, "ACK"}, {Ascii::Dle, "DLE"}, {Ascii::Nak, "NAK"},
-        {Ascii::Etb, "ETB"}, {'\r', "CR"},        {'\n', "LF"},
+        {control::Soh, "SOH"}, {control::Stx, "STX"}, {control::Etx, "ETX"}, {control::Eot, "EOT"},
+        {control::Enq, "ENQ"}, {control::Ack, "ACK"}, {control::Dle, "DLE"}, {control::Nak, "NAK"},
+        {control::Etb, "ETB"}, {'\r', "CR"},        {'\n', "LF"},
     };
     std::string text;
     for (const char byte : bytes) {
@@ -210,7 +210,7 @@ void BlockSession::refuse(std::size_t block, const std::string& why)
         return;
     }
     note("NAK for " + what);
-    answer(block, std::string(1, Ascii::Nak));
+    answer(block, std::string(1, control::Nak));
 }
 
 bool BlockSession::hangsUpAt(std::size_t block)

@@ -15,21 +15,9 @@
 #include <string_view>
 
 #include "ctrlsim/ControlSession.h"
+#include "dnc/ControlCharacters.h"
 
 namespace quillon::ctrlsim {
-
-// The transmission control characters of the block protocols.
-namespace Ascii {
-inline constexpr char Soh = 0x01;
-inline constexpr char Stx = 0x02;
-inline constexpr char Etx = 0x03;
-inline constexpr char Eot = 0x04;
-inline constexpr char Enq = 0x05;
-inline constexpr char Ack = 0x06;
-inline constexpr char Dle = 0x10;
-inline constexpr char Nak = 0x15;
-inline constexpr char Etb = 0x17;
-}  // namespace Ascii
 
 // Faults for trying the PC's side. The numbers count the blocks the PC sends (for MAZAK,
 // where the control asks, the commands the control sends), from 1; a block that was

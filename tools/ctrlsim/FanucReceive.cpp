@@ -9,7 +9,7 @@ namespace {
 // The control's answers: DLE and a digit.
 std::string dle(char digit)
 {
-    return {Ascii::Dle, digit};
+    return {control::Dle, digit};
 }
 
 // The header's fields, by position in the bytes after SOH.
@@ -33,7 +33,7 @@ void FanucReceive::take(char byte)
 {
     switch (m_state) {
     case State::WaitEnq:
-        if (byte == Ascii::Enq) {
+        if (byte == control::Enq) {
             note("ENQ: answered DLE 0");
             send(dle('0'));
             m_state = State::WaitHeader;
@@ -42,15 +42,15 @@ void FanucReceive::take(char byte)
         }
         return;
     case State::WaitHeader:
-        if (byte == Ascii::Soh) {
+        if (byte == control::Soh) {
             m_collected.clear();
             m_state = State::Header;
             hangsUpAt(blockNumber());
-        } else if (byte == Ascii::Enq) {
+        } else if (byte == control::Enq) {
             // The PC did not get the answer, or started over: either way DLE "0" is due.
             note("ENQ again: answered DLE 0 again");
             send(dle('0'));
-        } else if (byte == Ascii::Eot) {
+        } else if (byte == control::Eot) {
             fail("the PC ended (EOT) " + position());
         } else {
             ignored(byte);
@@ -62,15 +62,15 @@ void FanucReceive::take(char byte)
             checkHeader();
         return;
     case State::WaitBlock:
-        if (byte == Ascii::Stx) {
+        if (byte == control::Stx) {
             m_collected.clear();
             m_check = 0;
             m_overlong = false;
             m_state = State::Block;
             hangsUpAt(blockNumber());
-        } else if (byte == Ascii::Eot) {
+        } else if (byte == control::Eot) {
             endOfFile();
-        } else if (byte == Ascii::Enq) {
+        } else if (byte == control::Enq) {
             fail("the PC started over (ENQ) " + position());
         } else {
             ignored(byte);
@@ -78,7 +78,7 @@ void FanucReceive::take(char byte)
         return;
     case State::Block:
         m_check ^= byte;
-        if (byte == Ascii::Etx)
+        if (byte == control::Etx)
             m_state = State::Check;
         else if (m_collected.size() < kFanucBlockData)
             m_collected.push_back(byte);
@@ -99,8 +99,8 @@ void FanucReceive::checkHeader()
     const char check = xorOf(std::string_view(header).substr(0, kCheckAt));
     std::string why;
     if (header[0] != 'S' || header[1] != 'N' || (type != 'P' && type != 'S') ||
-        header[kStxAt] != Ascii::Stx || header[kNameAt] != letter || header[kEtxAt] != Ascii::Etx)
-        why = "not a header: " + shownBytes(Ascii::Soh + header);
+        header[kStxAt] != control::Stx || header[kNameAt] != letter || header[kEtxAt] != control::Etx)
+        why = "not a header: " + shownBytes(control::Soh + header);
     else if (header[kCheckAt] != check)
         why = "the header's check byte " + hexByte(header[kCheckAt]) + " instead of " +
               hexByte(check);

@@ -24,7 +24,7 @@ HeidenhainReceive::~HeidenhainReceive() = default;
 
 void HeidenhainReceive::request()
 {
-    std::string bytes = Ascii::Soh + m_program + Ascii::Etb;
+    std::string bytes = control::Soh + m_program + control::Etb;
     bytes += heidenhainCheck(bytes);
     ++m_requests;
     m_state = State::Requested;
@@ -36,10 +36,10 @@ void HeidenhainReceive::take(char byte)
 {
     switch (m_state) {
     case State::Requested:
-        if (byte == Ascii::Ack) {
+        if (byte == control::Ack) {
             note("request acknowledged");
             m_state = State::WaitBlock;
-        } else if (byte == Ascii::Nak) {
+        } else if (byte == control::Nak) {
             if (m_requests >= kMaxRefusals)
                 fail("the PC refused the request " + std::to_string(m_requests) + " times");
             else
@@ -49,13 +49,13 @@ void HeidenhainReceive::take(char byte)
         }
         return;
     case State::WaitBlock:
-        if (byte == Ascii::Stx) {
+        if (byte == control::Stx) {
             m_collected.clear();
-            m_check = Ascii::Stx;
+            m_check = control::Stx;
             m_overlong = false;
             m_state = State::Block;
             hangsUpAt(blockNumber());
-        } else if (byte == Ascii::Etx) {
+        } else if (byte == control::Etx) {
             if (m_accepted == 0) {
                 fail("the PC ended (ETX) before the first block");
                 return;
@@ -68,7 +68,7 @@ void HeidenhainReceive::take(char byte)
         return;
     case State::Block:
         m_check ^= byte;
-        if (byte == Ascii::Etb)
+        if (byte == control::Etb)
             m_state = State::Check;
         else if (m_collected.size() < kHeidenhainBlockData)
             m_collected.push_back(byte);
@@ -104,7 +104,7 @@ void HeidenhainReceive::checkBlock(char checkByte)
         refuse(number, why);
         return;
     }
-    if (answer(number, std::string(1, Ascii::Ack)) == Answer::Withheld)
+    if (answer(number, std::string(1, control::Ack)) == Answer::Withheld)
         return;
     note("block " + std::to_string(number) + ": " + shownBytes(m_collected) + ", answered ACK");
     ++m_accepted;

@@ -16,8 +16,8 @@ constexpr std::size_t kShownAnswer = 80;
 std::string commandBytes(char command)
 {
     if (command == 'q')
-        return {'q', Ascii::Eot};
-    return {'p', command, Ascii::Eot};
+        return {'q', control::Eot};
+    return {'p', command, control::Eot};
 }
 
 }  // namespace
@@ -109,7 +109,7 @@ void MazakReceive::take(char byte)
         ignored(byte);
         return;
     }
-    if (byte == Ascii::Eot) {
+    if (byte == control::Eot) {
         replied();
         return;
     }
@@ -172,10 +172,10 @@ void MazakReceive::replied()
 
 std::optional<std::string> MazakReceive::takeBlock(const std::string& reply)
 {
-    static const std::string kLead = std::string("p00") + Ascii::Stx;
+    static const std::string kLead = std::string("p00") + control::Stx;
     if (reply.compare(0, kLead.size(), kLead) != 0)
         return "not \"p00\" and STX in the answer";
-    const std::size_t etx = reply.find(Ascii::Etx, kLead.size());
+    const std::size_t etx = reply.find(control::Etx, kLead.size());
     if (etx == std::string::npos)
         return "no ETX in the answer";
     const std::string text = reply.substr(kLead.size(), etx - kLead.size());
