@@ -50,6 +50,35 @@ struct BlockSessionSettings {
     FaultPlan faults;
 };
 
+// A block's data as it comes in, with the exclusive-or of its bytes: the data is kept up
+// to a limit, beyond which the block counts as overlong.
+struct IncomingBlock {
+    std::string data;
+    char check = 0;
+    bool overlong = false;
+
+    // A new block whose check starts from `checkStart`.
+    void begin(char checkStart = 0)
+    {
+        data.clear();
+        check = checkStart;
+        overlong = false;
+    }
+    // Takes a byte of the block; true when it was the block's end character (which the
+    // check includes and the data does not).
+    bool take(char byte, char end, std::size_t limit)
+    {
+        check = static_cast<char>(check ^ byte);
+        if (byte == end)
+            return true;
+        if (data.size() < limit)
+            data.push_back(byte);
+        else
+            overlong = true;
+        return false;
+    }
+};
+
 class BlockSession : public ControlSession {
 public:
     ~BlockSession() override;

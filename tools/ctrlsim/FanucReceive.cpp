@@ -43,7 +43,7 @@ void FanucReceive::take(char byte)
         return;
     case State::WaitHeader:
         if (byte == control::Soh) {
-            m_collected.clear();
+            m_block.begin();
             m_state = State::Header;
             hangsUpAt(blockNumber());
         } else if (byte == control::Enq) {
@@ -57,15 +57,13 @@ void FanucReceive::take(char byte)
         }
         return;
     case State::Header:
-        m_collected.push_back(byte);
-        if (m_collected.size() == kFanucHeaderLength - 1)
+        m_block.data.push_back(byte);
+        if (m_block.data.size() == kFanucHeaderLength - 1)
             checkHeader();
         return;
     case State::WaitBlock:
         if (byte == control::Stx) {
-            m_collected.clear();
-            m_check = 0;
-            m_overlong = false;
+            m_block.begin();
             m_state = State::Block;
             hangsUpAt(blockNumber());
         } else if (byte == control::Eot) {
@@ -77,13 +75,8 @@ void FanucReceive::take(char byte)
         }
         return;
     case State::Block:
-        m_check ^= byte;
-        if (byte == control::Etx)
+        if (m_block.take(byte, control::Etx, kFanucBlockData))
             m_state = State::Check;
-        else if (m_collected.size() < kFanucBlockData)
-            m_collected.push_back(byte);
-        else
-            m_overlong = true;
         return;
     case State::Check:
         checkBlock(byte);
@@ -93,7 +86,7 @@ void FanucReceive::take(char byte)
 
 void FanucReceive::checkHeader()
 {
-    const std::string& header = m_collected;
+    const std::string& header = m_block.data;
     const char type = header[kTypeAt];
     const char letter = type == 'P' ? 'O' : 'S';
     const char check = xorOf(std::string_view(header).substr(0, kCheckAt));
@@ -129,10 +122,10 @@ void FanucReceive::checkBlock(char checkByte)
 {
     const std::size_t number = blockNumber();
     std::string why;
-    if (m_overlong)
+    if (m_block.overlong)
         why = "more than " + std::to_string(kFanucBlockData) + " data bytes";
-    else if (checkByte != m_check)
-        why = "check byte " + hexByte(checkByte) + " instead of " + hexByte(m_check);
+    else if (checkByte != m_block.check)
+        why = "check byte " + hexByte(checkByte) + " instead of " + hexByte(m_block.check);
     else if (refusesOnce(number))
         why = "refused once, as asked";
     m_state = State::WaitBlock;
@@ -143,15 +136,15 @@ void FanucReceive::checkBlock(char checkByte)
     const char digit = m_toggle == '0' ? '1' : '0';
     if (answer(number, dle(digit)) == Answer::Withheld)
         return;
-    note("block " + std::to_string(number) + ": " + std::to_string(m_collected.size()) +
+    note("block " + std::to_string(number) + ": " + std::to_string(m_block.data.size()) +
          " data bytes, answered DLE " + digit);
     m_toggle = digit;
     ++m_accepted;
     accepted();
     ++m_fileBlocks;
-    m_fileBytes += m_collected.size();
+    m_fileBytes += m_block.data.size();
     FanucFile& file = m_files[m_file];
-    if (!file.store->write(m_collected))
+    if (!file.store->write(m_block.data))
         fail("cannot store " + file.path + ": " + file.store->error());
 }
 

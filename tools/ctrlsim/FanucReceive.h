@@ -74,9 +74,7 @@ private:
     std::size_t m_file = 0;
     State m_state = State::WaitEnq;
     // The bytes of the header after SOH, or the data of the block.
-    std::string m_collected;
-    char m_check = 0;
-    bool m_overlong = false;
+    IncomingBlock m_block;
     // The digit of the last DLE answer.
     char m_toggle = '0';
     std::size_t m_accepted = 0;  // blocks of the whole run, headers included

@@ -50,9 +50,7 @@ void HeidenhainReceive::take(char byte)
         return;
     case State::WaitBlock:
         if (byte == control::Stx) {
-            m_collected.clear();
-            m_check = control::Stx;
-            m_overlong = false;
+            m_block.begin(control::Stx);
             m_state = State::Block;
             hangsUpAt(blockNumber());
         } else if (byte == control::Etx) {
@@ -67,13 +65,8 @@ void HeidenhainReceive::take(char byte)
         }
         return;
     case State::Block:
-        m_check ^= byte;
-        if (byte == control::Etb)
+        if (m_block.take(byte, control::Etb, kHeidenhainBlockData))
             m_state = State::Check;
-        else if (m_collected.size() < kHeidenhainBlockData)
-            m_collected.push_back(byte);
-        else
-            m_overlong = true;
         return;
     case State::Check:
         checkBlock(byte);
@@ -84,16 +77,16 @@ void HeidenhainReceive::take(char byte)
 void HeidenhainReceive::checkBlock(char checkByte)
 {
     const std::size_t number = blockNumber();
-    const char check = static_cast<char>(m_check & 0x7f);
+    const char check = static_cast<char>(m_block.check & 0x7f);
     const std::string first = "%" + m_program;
     std::string why;
-    if (m_overlong) {
+    if (m_block.overlong) {
         why = "more than " + std::to_string(kHeidenhainBlockData) + " data bytes";
     } else if (checkByte != check) {
         why = "check byte " + hexByte(checkByte) + " instead of " + hexByte(check);
-    } else if (number == 1 && m_collected != first) {
+    } else if (number == 1 && m_block.data != first) {
         // Intact, but another program: asking again would bring the same block.
-        fail("the first block is \"" + shownBytes(m_collected) + "\", not \"" + first +
+        fail("the first block is \"" + shownBytes(m_block.data) + "\", not \"" + first +
              "\" as requested");
         return;
     } else if (refusesOnce(number)) {
@@ -106,11 +99,11 @@ void HeidenhainReceive::checkBlock(char checkByte)
     }
     if (answer(number, std::string(1, control::Ack)) == Answer::Withheld)
         return;
-    note("block " + std::to_string(number) + ": " + shownBytes(m_collected) + ", answered ACK");
+    note("block " + std::to_string(number) + ": " + shownBytes(m_block.data) + ", answered ACK");
     ++m_accepted;
     accepted();
-    m_bytes += m_collected.size();
-    if (!m_store->write(m_collected + '\n'))
+    m_bytes += m_block.data.size();
+    if (!m_store->write(m_block.data + '\n'))
         fail("cannot store " + m_target + ": " + m_store->error());
 }
 

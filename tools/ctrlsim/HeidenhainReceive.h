@@ -69,9 +69,7 @@ private:
     std::unique_ptr<AtomicFileWriter> m_store;
     State m_state = State::Requested;
     std::size_t m_requests = 0;
-    std::string m_collected;
-    char m_check = 0;
-    bool m_overlong = false;
+    IncomingBlock m_block;
     std::size_t m_accepted = 0;
     std::size_t m_refusals = 0;  // of the current block, in a row
     std::size_t m_bytes = 0;
