@@ -137,6 +137,29 @@ TEST_F(TransmitWindowTest, ExitAsksFirstAndAControlThatHangsUpEndsTheWindow)
     EXPECT_FALSE(ports.isInUse(1));
 }
 
+TEST_F(TransmitWindowTest, AControlThatFallsSilentMidExchangeEndsTheWindowWithAMessage)
+{
+    TransmitJob job = jobFor("O1234\n" + std::string(2000, 'X') + "\n");
+    job.setup.handshake = Handshake::FanucDnc;
+    job.fanucProgram = true;
+    QPointer<CommWindow> window = windows.openTransmit(job, nullptr);
+    ASSERT_TRUE(window);
+    tickUntil([&] { return !received.empty(); });
+    EXPECT_EQ(received, "\x05");  // ENQ, and the control answers it, then nothing more
+    control.send("\x10" "0");
+    tickUntil([&] { return received.size() > 1; });
+    EXPECT_EQ(received.size(), 1u + 12u);  // the header went out
+    // The engine counts ticks, not time: no need to wait the 30 s through.
+    for (int i = 0; i <= TransmitEngine::kReplyTimeoutTicks + 5 && window; ++i) {
+        windows.tick();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_TRUE(window.isNull());
+    EXPECT_EQ(notifier.texts().back(), "No answer from the control");
+    EXPECT_FALSE(ports.isInUse(0));
+    EXPECT_EQ(readFile(job.path).value(), "O1234\n" + std::string(2000, 'X') + "\n");
+}
+
 TEST_F(TransmitWindowTest, ABusyPortGetsNoSecondWindow)
 {
     const TransmitJob job = jobFor("N10\n");
