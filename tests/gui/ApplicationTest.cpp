@@ -136,10 +136,10 @@ TEST_F(ApplicationTest, TransmitMarkerSetsThePendingTransmitFile)
     auto app = makeApplication();
     int requests = 0;
     QObject::connect(app.get(), &QuillonApplication::transmitRequested, [&] { ++requests; });
-    ASSERT_EQ(app->start({"quillonlt", "C:\\Cam\\byKestrane_/nc/Part?7.NC"}),
+    ASSERT_EQ(app->start({"quillonlt", "C:\\Cam\\byKestrane_/nc/Bracket?7.NC"}),
               QuillonApplication::StartResult::Run);
-    EXPECT_EQ(app->settings().pendingTransmit.text(), "/nc/Part?7.NC");
-    EXPECT_EQ(app->settings().pendingTransmit.path(), "/nc/Part 7.NC");
+    EXPECT_EQ(app->settings().pendingTransmit.text(), "/nc/Bracket?7.NC");
+    EXPECT_EQ(app->settings().pendingTransmit.path(), "/nc/Bracket 7.NC");
     EXPECT_EQ(requests, 1);
     EXPECT_TRUE(app->openFileQueue().empty());
 }
