@@ -1,0 +1,376 @@
+#include "dnc/ReceiveEngine.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "dnc/CharacterCodes.h"
+#include "dnc/ReceiveProtocol.h"
+
+namespace quillon {
+
+// ---- The display ------------------------------------------------------------------------
+
+void ReceiveDisplay::show(char byte)
+{
+    const auto code = static_cast<unsigned char>(byte);
+    if (code < 32) {
+        append('^');
+        append(static_cast<char>(code + 64));
+    } else {
+        append(byte);
+    }
+}
+
+void ReceiveDisplay::showText(std::string_view text)
+{
+    for (const char character : text)
+        append(character);
+}
+
+void ReceiveDisplay::append(char character)
+{
+    m_current.push_back(character);
+    m_linesChanged = true;
+    if (m_current.size() > ReceiveEngine::kDisplayWidth)
+        complete();
+}
+
+void ReceiveDisplay::complete()
+{
+    m_lines.push_back(std::move(m_current));
+    m_current.clear();
+    while (m_lines.size() > ReceiveEngine::kShownLines)
+        m_lines.pop_front();
+    m_linesChanged = true;
+}
+
+void ReceiveDisplay::endLine(bool counted)
+{
+    complete();
+    if (counted) {
+        ++m_count;
+        m_countChanged = true;
+    }
+}
+
+void ReceiveDisplay::clear()
+{
+    m_lines.clear();
+    m_current.clear();
+    m_linesChanged = true;
+}
+
+void ReceiveDisplay::publish()
+{
+    if (m_linesChanged)
+        m_observer.showLines(m_lines, m_current);
+    if (m_countChanged)
+        m_observer.setLineCount(m_count);
+    m_linesChanged = false;
+    m_countChanged = false;
+}
+
+// ---- The target file --------------------------------------------------------------------
+
+ReceiveTarget::~ReceiveTarget()
+{
+    close();
+}
+
+void ReceiveTarget::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+void ReceiveTarget::retarget(std::string path)
+{
+    close();
+    m_path = std::move(path);
+    m_stored = 0;
+}
+
+bool ReceiveTarget::append(std::string_view bytes)
+{
+    if (m_fd < 0) {
+        // The old file goes only now that there is something to put in its place.
+        ::unlink(m_path.c_str());
+        m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (m_fd < 0)
+            return false;
+    }
+    // Straight to the system, no buffer of our own: what was stored survives whatever
+    // happens to this program next.
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(m_fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        m_stored += static_cast<std::uint64_t>(written);
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+std::string textModeBytes(std::string_view bytes)
+{
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 16);
+    for (const char byte : bytes) {
+        if (byte == '\n')
+            text.push_back('\r');
+        text.push_back(byte);
+    }
+    return text;
+}
+
+// ---- Shared pieces ----------------------------------------------------------------------
+
+ReceiveEngine::Protocol::Protocol(ReceiveJob job, SerialLine& line, ReceiveObserver& observer)
+    : m_job(std::move(job)),
+      m_line(line),
+      m_observer(observer),
+      m_display(observer),
+      m_target(m_job.path)
+{
+}
+
+ReceiveEngine::Protocol::~Protocol() = default;
+
+std::string ReceiveEngine::Protocol::readInput(std::size_t limit)
+{
+    bool errorShown = false;
+    const LineStatus status = m_line.status();
+    if (const std::string text = lineErrorText(status.errors); !text.empty()) {
+        m_observer.setStatus(text);
+        errorShown = true;
+    }
+    std::string input;
+    for (int i = 0; i < kReadsPerTick; ++i) {
+        int error = 0;
+        const std::string piece = m_line.read(limit, &error);
+        if (error > 2 && !errorShown) {
+            m_observer.setStatus(genericReceiveErrorText(error));
+            errorShown = true;
+        }
+        if (piece.empty())
+            break;
+        input += piece;
+    }
+    return input;
+}
+
+bool ReceiveEngine::Protocol::store(std::string_view bytes)
+{
+    if (m_target.append(bytes))
+        return true;
+    m_observer.showMessage(kOpenRxFileFailedText);
+    return false;
+}
+
+ReceiveOutcome ReceiveEngine::Protocol::fail(const std::string& message)
+{
+    m_display.publish();
+    m_observer.showMessage(message);
+    return ReceiveOutcome::Failed;
+}
+
+void ReceiveEngine::Protocol::retarget(std::string path)
+{
+    m_stored += m_target.stored();
+    m_target.retarget(std::move(path));
+    m_job.path = m_target.path();
+}
+
+namespace {
+
+// ---- Plain reception --------------------------------------------------------------------
+
+constexpr char kDc2 = 0x12;
+constexpr char kDc4 = 0x14;
+
+class PlainReceive final : public ReceiveEngine::Protocol {
+public:
+    PlainReceive(ReceiveJob job, SerialLine& line, ReceiveObserver& observer)
+        : Protocol(std::move(job), line, observer)
+    {
+        // BIN takes every byte from the first on, with no end.
+        if (setup().code != CharacterCode::Bin) {
+            m_start = static_cast<char>(setup().rxStart);
+            m_end = static_cast<char>(setup().rxEnd);
+        }
+        m_started = m_start == 0;
+    }
+
+    void start() override
+    {
+        if (xonXoff())
+            m_line.write(std::string(1, kXon));
+        m_display.clear();
+        m_display.publish();
+    }
+    ReceiveOutcome tick() override;
+    bool ended() const override { return m_ended; }
+
+private:
+    bool xonXoff() const
+    {
+        return setup().handshake == Handshake::XonXoff ||
+               setup().handshake == Handshake::XonXoffWaitForXon;
+    }
+    // The bytes to store for one received character, once the reception has started.
+    void take(char character, std::string& out);
+
+    char m_start = 0;
+    char m_end = 0;
+    bool m_started = false;
+    bool m_ended = false;
+};
+
+ReceiveOutcome PlainReceive::tick()
+{
+    const std::string input = readInput(ReceiveEngine::kPlainReadLimit);
+    if (input.empty())
+        return ReceiveOutcome::Running;
+    // A control asking whether we are ready sends DC2 alone: it gets the XON, and the DC2
+    // is no data.
+    if (input.size() == 1 && (input[0] & 0x7F) == kDc2 && xonXoff()) {
+        m_line.write(std::string(1, kXon));
+        m_display.showText("^R");
+        m_display.publish();
+        return ReceiveOutcome::Running;
+    }
+    if (m_ended)
+        return ReceiveOutcome::Running;
+    const CharacterCode code = setup().code;
+    std::string out;
+    for (const char byte : input) {
+        char character = translateReceived(code, byte);
+        if (code != CharacterCode::Bin)
+            character = static_cast<char>(character & 0x7F);
+        if (!m_started) {
+            if (character == m_start) {
+                m_started = true;
+                out.push_back(character);
+                m_display.show(character);
+            }
+            continue;
+        }
+        if (m_end != 0 && character == m_end) {
+            m_ended = true;
+            out.push_back(character);
+            m_display.show(character);
+            break;  // the rest is not the program's
+        }
+        take(character, out);
+    }
+    if (!out.empty() && !store(out))
+        return ReceiveOutcome::Failed;
+    m_display.publish();
+    return ReceiveOutcome::Running;
+}
+
+void PlainReceive::take(char character, std::string& out)
+{
+    const bool binary = setup().code == CharacterCode::Bin;
+    const EndOfBlock endOfBlock = setup().endOfBlock;
+    switch (character) {
+    case '\0':
+        if (binary)
+            out.push_back(character);
+        m_display.show(character);
+        return;
+    case '\n':
+        if (binary)
+            out += '\n';
+        else if (endOfBlock != EndOfBlock::Cr)
+            out += "\r\n";
+        m_display.endLine();
+        return;
+    case '\r':
+        if (binary)
+            out += '\r';
+        else if (endOfBlock == EndOfBlock::Cr)
+            out += "\r\n";
+        return;
+    case kDc4:
+        if (binary)
+            out.push_back(character);
+        m_display.show(character);
+        return;
+    default:
+        out.push_back(character);
+        m_display.show(character);
+        return;
+    }
+}
+
+}  // namespace
+
+// ---- The engine -------------------------------------------------------------------------
+
+ReceiveEngine::ReceiveEngine(ReceiveJob job, SerialLine& line, ReceiveObserver& observer)
+{
+    switch (job.setup.handshake) {
+    case Handshake::FanucDnc:
+        m_protocol = makeFanucReceive(std::move(job), line, observer);
+        break;
+    case Handshake::Mazak:
+        m_protocol = makeMazakReceive(std::move(job), line, observer);
+        break;
+    case Handshake::Heidenhain:
+        m_protocol = makeHeidenhainReceive(std::move(job), line, observer);
+        break;
+    default:
+        m_protocol = std::make_unique<PlainReceive>(std::move(job), line, observer);
+        break;
+    }
+}
+
+ReceiveEngine::~ReceiveEngine() = default;
+
+std::string ReceiveEngine::titleFor(const std::string& path, const std::string& setupName)
+{
+    return "Receive: " + path + " using setup: " + setupName;
+}
+
+void ReceiveEngine::start()
+{
+    m_protocol->start();
+}
+
+ReceiveOutcome ReceiveEngine::tick()
+{
+    if (m_outcome == ReceiveOutcome::Running)
+        m_outcome = m_protocol->tick();
+    return m_outcome;
+}
+
+std::uint64_t ReceiveEngine::storedBytes() const
+{
+    return m_protocol->storedBytes();
+}
+
+bool ReceiveEngine::ended() const
+{
+    return m_protocol->ended();
+}
+
+std::uint64_t ReceiveEngine::lineCount() const
+{
+    return m_protocol->lineCount();
+}
+
+std::string cutAtWildcard(const std::string& path)
+{
+    const std::size_t star = path.rfind('*');
+    if (star == std::string::npos)
+        return path;
+    return path.substr(0, star == 0 ? 0 : star - 1);
+}
+
+}  // namespace quillon

@@ -1,0 +1,114 @@
+// The inside of the receive engine: what plain reception and the block protocols share.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "dnc/ReceiveEngine.h"
+
+namespace quillon {
+
+// The window's lines: the completed ones (the last twelve kept) and the one being received.
+// Changes reach the observer once a tick, however many lines the tick brought.
+class ReceiveDisplay {
+public:
+    explicit ReceiveDisplay(ReceiveObserver& observer) : m_observer(observer) {}
+
+    // A byte as shown: control characters as "^" and the letter.
+    void show(char byte);
+    // Text shown as it is ("<CR>", "^R").
+    void showText(std::string_view text);
+    // Completes the current line; `counted` lines advance "Line: ".
+    void endLine(bool counted = true);
+    void clear();
+    // Hands what changed to the observer.
+    void publish();
+
+    std::uint64_t count() const { return m_count; }
+
+private:
+    void append(char character);
+    void complete();
+
+    ReceiveObserver& m_observer;
+    std::deque<std::string> m_lines;
+    std::string m_current;
+    std::uint64_t m_count = 0;
+    bool m_linesChanged = true;
+    bool m_countChanged = true;
+};
+
+// The file a reception stores into. Nothing happens to an existing file before the first
+// bytes are stored; then it is replaced, and every append goes to the system at once.
+class ReceiveTarget {
+public:
+    explicit ReceiveTarget(std::string path) : m_path(std::move(path)) {}
+    ~ReceiveTarget();
+    ReceiveTarget(const ReceiveTarget&) = delete;
+    ReceiveTarget& operator=(const ReceiveTarget&) = delete;
+
+    const std::string& path() const { return m_path; }
+    // The next file (Fanuc's setup file after the program); untouched until its data comes.
+    void retarget(std::string path);
+    // False when the file cannot be created or written.
+    bool append(std::string_view bytes);
+    std::uint64_t stored() const { return m_stored; }
+
+private:
+    void close();
+
+    std::string m_path;
+    int m_fd = -1;
+    std::uint64_t m_stored = 0;
+};
+
+// The bytes as a text-mode file holds them: every LF becomes CR LF.
+std::string textModeBytes(std::string_view bytes);
+
+class ReceiveEngine::Protocol {
+public:
+    Protocol(ReceiveJob job, SerialLine& line, ReceiveObserver& observer);
+    virtual ~Protocol();
+
+    virtual void start() {}
+    virtual ReceiveOutcome tick() = 0;
+    virtual bool ended() const { return false; }
+
+    std::uint64_t storedBytes() const { return m_stored + m_target.stored(); }
+    std::uint64_t lineCount() const { return m_display.count(); }
+
+protected:
+    const PortSetup& setup() const { return m_job.setup; }
+    // The line's errors go to the status line; then what has arrived, read in pieces of
+    // `limit` bytes (a few of them at most). A failed read shows "Generic Receive Error"
+    // unless a line error was shown.
+    std::string readInput(std::size_t limit);
+    // Appends to the target; false after telling the user that it cannot be written.
+    bool store(std::string_view bytes);
+    // Shows the failure and ends the reception.
+    ReceiveOutcome fail(const std::string& message);
+    // The next file of the same reception.
+    void retarget(std::string path);
+
+    ReceiveJob m_job;
+    SerialLine& m_line;
+    ReceiveObserver& m_observer;
+    ReceiveDisplay m_display;
+
+private:
+    ReceiveTarget m_target;
+    std::uint64_t m_stored = 0;  // in earlier files of this reception
+};
+
+std::unique_ptr<ReceiveEngine::Protocol> makeFanucReceive(ReceiveJob job, SerialLine& line,
+                                                          ReceiveObserver& observer);
+std::unique_ptr<ReceiveEngine::Protocol> makeMazakReceive(ReceiveJob job, SerialLine& line,
+                                                          ReceiveObserver& observer);
+std::unique_ptr<ReceiveEngine::Protocol> makeHeidenhainReceive(ReceiveJob job,
+                                                               SerialLine& line,
+                                                               ReceiveObserver& observer);
+
+}  // namespace quillon
