@@ -6,6 +6,7 @@
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QProcess>
@@ -29,6 +30,7 @@
 #include "platform/Clock.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
+#include "platform/TextFile.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {
@@ -164,7 +166,7 @@ TEST_F(MainFrameTest, MenusToolbarAndTheRemoteMenu)
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Utilities", "D&NC", "&Settings",
                                    "&Tools", "&Window", "&Help"}));
     // Commands of parts not built yet are there, and disabled.
-    for (const char* text : {"&Receive", "&Renumber", "&2D Plotting",
+    for (const char* text : {"&Renumber", "&2D Plotting",
                              "&Bolt hole circle", "&Mazak Work Number"}) {
         QAction* action = test::findByText<QAction>(*frame, text);
         ASSERT_TRUE(action) << text;
@@ -418,6 +420,91 @@ TEST_F(TransmitCommandTest, TheToolbarSendsWithTheSelectedSetupAndFanucAsksTheFi
     button->trigger();
     EXPECT_TRUE(kept);
     EXPECT_EQ(files.prompts().size(), 2u);
+}
+
+class ReceiveCommandTest : public TransmitCommandTest {
+protected:
+    // Ticks the windows while the control sends, until the file holds `count` bytes.
+    std::string storedWhileTicking(const std::string& path, std::size_t count)
+    {
+        std::string bytes;
+        for (int i = 0; i < 400 && bytes.size() < count; ++i) {
+            frame->commWindows().tick();
+            QTest::qWait(5);
+            if (const auto stored = readFile(path))
+                bytes = *stored;
+        }
+        return bytes;
+    }
+};
+
+TEST_F(ReceiveCommandTest, ReceiveAsksForTheSetupThenWhereTheProgramGoes)
+{
+    acceptSetup();
+    files.script(dir.path("IN.*"));
+    test::findByText<QAction>(*frame, "&Receive")->trigger();
+    ASSERT_EQ(files.prompts().size(), 1u);
+    EXPECT_EQ(files.prompts()[0].title, "Receive on Config 1");
+    EXPECT_EQ(files.prompts()[0].filter, "Rx File (*.*)|*.*||");
+    CommWindow* window = frame->commWindows().window(0);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowTitle(),
+              QString::fromStdString("Receive: " + dir.path("IN") + " using setup: Config 1"));
+    EXPECT_EQ(control.receive(1, 1000), "\x11");  // XON/XOFF: the control may send
+    control.send("%\nN10 G01 X1\n%\n");
+    EXPECT_EQ(storedWhileTicking(dir.path("IN"), 18), "%\r\nN10 G01 X1\r\n%\r\n");
+
+    // The toolbar's button takes the same setup without asking, and finds the port busy.
+    QAction* button = nullptr;
+    for (QAction* action : frame->toolBar()->actions()) {
+        if (action->text() == "Receive")
+            button = action;
+    }
+    ASSERT_TRUE(button);
+    ASSERT_TRUE(button->isEnabled());
+    button->trigger();
+    EXPECT_EQ(notifier.texts().back(), "Selected COM port is already busy");
+    EXPECT_EQ(files.prompts().size(), 1u);
+}
+
+TEST_F(ReceiveCommandTest, FanucAsksForTheFileTypeAndTheProgramNumber)
+{
+    app->settings().portSetups.record(0).handshake = Handshake::FanucDnc;
+    QAction* button = nullptr;
+    for (QAction* action : frame->toolBar()->actions()) {
+        if (action->text() == "Receive")
+            button = action;
+    }
+    ASSERT_TRUE(button);
+    test::onNextDialog<FanucFileTypeDialog>([](FanucFileTypeDialog& d) {
+        ASSERT_TRUE(d.numberEdit());
+        d.numberEdit()->setText("123456");
+        d.accept();
+    });
+    files.script(std::nullopt);  // the save dialog is cancelled: no window
+    button->trigger();
+    ASSERT_EQ(files.prompts().size(), 1u);
+    EXPECT_EQ(files.prompts()[0].title, "Specify PROGRAM file..");
+    EXPECT_FALSE(frame->commWindows().window(0));
+
+    QString number;
+    test::onNextDialog<FanucFileTypeDialog>([&](FanucFileTypeDialog& d) {
+        number = d.numberEdit()->text();  // the last one comes back, cut to four
+        d.programBox()->setChecked(false);
+        d.setupBox()->setChecked(true);
+        d.accept();
+    });
+    files.script(dir.path("SETUP.NC"));
+    button->trigger();
+    EXPECT_EQ(number, "1234");
+    EXPECT_EQ(files.prompts()[1].title, "Specify SETUP file..");
+    ASSERT_TRUE(frame->commWindows().window(0));
+    // The request goes out at the first tick: ENQ, and after the control's DLE 0 the
+    // header for setup file 1234.
+    EXPECT_EQ(receiveWhileTicking(1), "\x05");
+    control.send("\x10"
+                 "0");
+    EXPECT_EQ(receiveWhileTicking(12).substr(0, 11), "\x01RNS\x02S1234\x03");
 }
 
 TEST_F(TransmitCommandTest, RepositioningStartsAtTheLineOfTheCursor)

@@ -23,6 +23,7 @@
 #include "app/ui/FontMapping.h"
 #include "app/ui/QuillonApplication.h"
 #include "dnc/ui/CommWindows.h"
+#include "dnc/ReceiveStart.h"
 #include "dnc/TransmitStart.h"
 #include "dnc/ui/SelectConfigurationDialog.h"
 #include "dnc/ui/TransmitDialogs.h"
@@ -292,7 +293,7 @@ void CMainFrame::buildMenus()
     auto* dnc = menuBar()->addMenu("D&NC");
     dnc->addAction("&Transmit", this, [this] { transmit(true); });
     dnc->addAction("Tran&smit/REPOS", this, &CMainFrame::transmitRepositioning);
-    notYet(dnc, "&Receive");
+    dnc->addAction("&Receive", this, [this] { receive(true); });
     dnc->addAction("&Terminal mode", this, &CMainFrame::terminalMode);
 
     auto* settings = menuBar()->addMenu("&Settings");
@@ -425,8 +426,8 @@ void CMainFrame::buildToolBar()
     // Transmit and receive with the selected setup, without the selection dialog.
     m_toolBar->addAction(icon("go-up", QStyle::SP_ArrowUp), "Transmit", this,
                          [this] { transmit(false); });
-    QAction* receive = m_toolBar->addAction(icon("go-down", QStyle::SP_ArrowDown), "Receive");
-    receive->setEnabled(false);
+    m_toolBar->addAction(icon("go-down", QStyle::SP_ArrowDown), "Receive", this,
+                         [this] { receive(false); });
     m_toolBar->addSeparator();
     m_remoteToolButton = m_toolBar->addAction(icon("network-server", QStyle::SP_ComputerIcon),
                                               "&Remote monitor/Detailed");
@@ -642,6 +643,39 @@ void CMainFrame::transmit(bool chooseSetup)
         return;
     job.path = *path;
     m_commWindows->openTransmit(job, this);
+}
+
+void CMainFrame::receive(bool chooseSetup)
+{
+    if (!m_app.passSettingsLock())
+        return;
+    PortSetups& setups = m_app.settings().portSetups;
+    if (chooseSetup) {
+        SelectConfigurationDialog dialog(setups, m_app.workDir(), this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    } else {
+        setups.refreshWorkingCopy();
+    }
+    ReceiveJob job;
+    job.setup = setups.workingCopy();
+    if (portBusy(job.setup, m_app.portsInUse(), m_app.notifier()))
+        return;
+    if (job.setup.handshake == Handshake::FanucDnc) {
+        FanucFileTypeDialog types(m_fanucReceiveProgram, m_fanucReceiveSetup,
+                                  m_fanucProgramNumber, this);
+        if (types.exec() != QDialog::Accepted || (!types.program() && !types.setup()))
+            return;
+        m_fanucReceiveProgram = job.fanucProgram = types.program();
+        m_fanucReceiveSetup = job.fanucSetup = types.setup();
+        m_fanucProgramNumber = types.programNumber();
+        job.programNumber = toBytes(m_fanucProgramNumber);
+    }
+    const auto path = m_app.filePrompter().saveFile(receiveFilePrompt(job.setup, job.fanucProgram));
+    if (!path)
+        return;
+    job.path = cutAtWildcard(*path);
+    m_commWindows->openReceive(job, this);
 }
 
 void CMainFrame::transmitRepositioning()

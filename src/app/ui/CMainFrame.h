@@ -69,6 +69,8 @@ public:
     // "Tran&smit/REPOS": the program opens in the editor, and the transfer starts at the
     // line the cursor is on when the user confirms.
     void transmitRepositioning();
+    // "&Receive" (chooseSetup) and the toolbar's Receive (the selected setup).
+    void receive(bool chooseSetup);
     CommWindows& commWindows() { return *m_commWindows; }
 
 signals:
@@ -118,9 +120,12 @@ private:
     QAction* m_compareSmart = nullptr;
     QAction* m_removeCompare = nullptr;
     std::array<QPointer<CLiView>, 2> m_comparedPair;
-    // The last choice of the Fanuc "Select type of file" dialog.
+    // The last choice of the Fanuc "Select type of file" dialog, for sending and receiving.
     bool m_fanucProgram = true;
     bool m_fanucSetup = false;
+    bool m_fanucReceiveProgram = true;
+    bool m_fanucReceiveSetup = false;
+    QString m_fanucProgramNumber;
     QAction* m_redo = nullptr;
     QAction* m_directoryAction = nullptr;
     QDockWidget* m_directoryDock = nullptr;

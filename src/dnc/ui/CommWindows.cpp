@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 
 #include "dnc/PortsInUse.h"
+#include "dnc/ui/ReceiveWindow.h"
 #include "dnc/ui/TerminalWindow.h"
 #include "dnc/ui/TransmitWindow.h"
 #include "platform/Notifier.h"
@@ -148,9 +149,20 @@ CommWindow* CommWindows::openTerminal(const PortSetup& setup, QWidget* parent)
 
 CommWindow* CommWindows::openTransmit(const TransmitJob& job, QWidget* parent)
 {
+    return openTransfer<TransmitWindow>(job, parent);
+}
+
+CommWindow* CommWindows::openReceive(const ReceiveJob& job, QWidget* parent)
+{
+    return openTransfer<ReceiveWindow>(job, parent);
+}
+
+template <typename Window, typename Job>
+CommWindow* CommWindows::openTransfer(const Job& job, QWidget* parent)
+{
     if (portBusy(job.setup, m_ports, m_notifier))
         return nullptr;
-    auto* window = new TransmitWindow(*this, job, parent);
+    auto* window = new Window(*this, job, parent);
     if (!window->start()) {
         delete window;
         return nullptr;

@@ -12,6 +12,7 @@
 
 #include "dnc/CommPort.h"
 #include "dnc/PortSetup.h"
+#include "dnc/ReceiveEngine.h"
 #include "dnc/SerialLine.h"
 #include "dnc/TransmitEngine.h"
 
@@ -96,6 +97,8 @@ public:
     // A transmit window for the job, placed 20 pixels plus 20 per port index away from its
     // usual place; nothing when the port is busy or cannot be used (the user was told).
     CommWindow* openTransmit(const TransmitJob& job, QWidget* parent);
+    // The same for a receive window.
+    CommWindow* openReceive(const ReceiveJob& job, QWidget* parent);
 
     CommWindow* window(int port) const;
     void registerWindow(CommWindow* window);
@@ -105,6 +108,9 @@ signals:
     void portFontChanged(const QFont& font);
 
 private:
+    template <typename Window, typename Job>
+    CommWindow* openTransfer(const Job& job, QWidget* parent);
+
     PortsInUse& m_ports;
     const ComDeviceMap& m_devices;
     LineOpener m_opener;

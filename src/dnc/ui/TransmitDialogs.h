@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLineEdit;
 
 namespace quillon {
 
@@ -12,15 +13,23 @@ class FanucFileTypeDialog : public QDialog {
     Q_OBJECT
 public:
     FanucFileTypeDialog(bool program, bool setup, QWidget* parent = nullptr);
+    // For a reception, which also asks for the program number of the request.
+    FanucFileTypeDialog(bool program, bool setup, const QString& number, QWidget* parent);
 
     QCheckBox* programBox() const { return m_program; }
     QCheckBox* setupBox() const { return m_setup; }
+    QLineEdit* numberEdit() const { return m_number; }
     bool program() const;
     bool setup() const;
+    // The first four characters typed.
+    QString programNumber() const;
 
 private:
-    QCheckBox* m_program;
-    QCheckBox* m_setup;
+    void build(bool program, bool setup, const QString* number);
+
+    QCheckBox* m_program = nullptr;
+    QCheckBox* m_setup = nullptr;
+    QLineEdit* m_number = nullptr;
 };
 
 // Not modal: the editor stays usable. OK (accepted) or Cancel (rejected) ends it.
