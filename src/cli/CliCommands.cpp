@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/FileUpdate.h"
+#include "cli/CliReceive.h"
 #include "cli/CliTransmit.h"
 #include "dnc/ComConfFile.h"
 #include "dnc/PortSetups.h"
@@ -178,6 +179,7 @@ const std::vector<Subcommand>& subcommands()
         {"fileupdate", "fileupdate", runFileUpdatePairs},
         {"compare", "compare [--smart] FILE1 FILE2", runCompare},
         {"send", kSendUsage, runSend},
+        {"receive", kReceiveUsage, runReceive},
     };
     return table;
 }

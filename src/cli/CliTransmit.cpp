@@ -1,20 +1,13 @@
 #include "cli/CliTransmit.h"
 
-#include <charconv>
 #include <chrono>
 #include <optional>
 #include <ostream>
 #include <thread>
 #include <utility>
 
-#include "dnc/ComConfFile.h"
-#include "dnc/ComDeviceMap.h"
-#include "dnc/CommPort.h"
-#include "dnc/PortSetups.h"
-#include "dnc/PortsInUse.h"
+#include "cli/CliPort.h"
 #include "dnc/TransmitEngine.h"
-#include "platform/PosixSerialLine.h"
-#include "platform/WorkDir.h"
 
 namespace quillon::cli {
 
@@ -29,15 +22,6 @@ struct SendOptions {
     std::string file;
 };
 
-std::optional<long> number(const std::string& text)
-{
-    long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 std::optional<SendOptions> parse(const std::vector<std::string>& arguments, std::ostream& err)
 {
     SendOptions options;
@@ -46,15 +30,13 @@ std::optional<SendOptions> parse(const std::vector<std::string>& arguments, std:
         const std::string& argument = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
         if (argument == "--setup" && hasValue) {
-            const auto value = number(arguments[++i]);
-            if (!value || *value < 1 || *value > kPortCount) {
-                err << "--setup takes a number from 1 to " << kPortCount << '\n';
+            const auto index = setupIndex(arguments[++i], err);
+            if (!index)
                 return std::nullopt;
-            }
-            options.setup = static_cast<int>(*value - 1);
+            options.setup = *index;
             haveSetup = true;
         } else if (argument == "--from-line" && hasValue) {
-            const auto value = number(arguments[++i]);
+            const auto value = wholeNumber(arguments[++i]);
             if (!value || *value < 1) {
                 err << "--from-line takes a line number from 1\n";
                 return std::nullopt;
@@ -118,11 +100,8 @@ int runSend(const std::vector<std::string>& arguments, std::ostream&, std::ostre
         err << "usage: quillonlt-cli " << kSendUsage << '\n';
         return 2;
     }
-    const WorkDir workDir = WorkDir::fromEnvironment();
-    PortSetups setups;
-    loadPortSetups(setups, workDir);
     TransmitJob job;
-    job.setup = setups.record(options->setup);
+    job.setup = loadSetup(options->setup);
     job.path = options->file;
     if (job.setup.handshake == Handshake::FanucDnc) {
         job.fanucProgram = true;
@@ -136,20 +115,14 @@ int runSend(const std::vector<std::string>& arguments, std::ostream&, std::ostre
         }
         job.resumeOffset = *offset;
     }
-    PortsInUse ports;
-    auto opened = CommPort::open(
-        job.setup, CommWindowKind::Transmit, ComDeviceMap::load(workDir),
-        [](const std::string& path, std::string* error) -> std::shared_ptr<SerialLine> {
-            return PosixSerialLine::open(path, error);
-        },
-        ports);
-    if (!opened.port) {
-        err << opened.message << '\n';
+    const SetupPort opened(job.setup, CommWindowKind::Transmit);
+    if (!opened.port()) {
+        err << opened.message() << '\n';
         return 1;
     }
     err << TransmitEngine::titleFor(job.path, job.setup.name) << '\n';
     StreamObserver observer(err, options->setupFile);
-    TransmitEngine engine(job, opened.port->line(), observer);
+    TransmitEngine engine(job, opened.port()->line(), observer);
     engine.start();
     for (;;) {
         std::this_thread::sleep_for(kTick);
@@ -163,10 +136,10 @@ int runSend(const std::vector<std::string>& arguments, std::ostream&, std::ostre
         }
         // A control may hang up once it has all; only a line lost before that is a
         // failure.
-        if (opened.port->line().status().lost) {
+        if (opened.port()->line().status().lost) {
             if (engine.complete())
                 return 0;
-            err << lostPortText(opened.port->portIndex()) << '\n';
+            err << lostPortText(opened.port()->portIndex()) << '\n';
             return 1;
         }
     }

@@ -1,0 +1,50 @@
+#include "cli/CliPort.h"
+
+#include <charconv>
+#include <ostream>
+
+#include "dnc/ComConfFile.h"
+#include "dnc/ComDeviceMap.h"
+#include "dnc/PortSetups.h"
+#include "platform/PosixSerialLine.h"
+#include "platform/WorkDir.h"
+
+namespace quillon::cli {
+
+std::optional<long> wholeNumber(const std::string& text)
+{
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> setupIndex(const std::string& text, std::ostream& err)
+{
+    const auto value = wholeNumber(text);
+    if (!value || *value < 1 || *value > kPortCount) {
+        err << "--setup takes a number from 1 to " << kPortCount << '\n';
+        return std::nullopt;
+    }
+    return static_cast<int>(*value - 1);
+}
+
+PortSetup loadSetup(int index)
+{
+    PortSetups setups;
+    loadPortSetups(setups, WorkDir::fromEnvironment());
+    return setups.record(index);
+}
+
+SetupPort::SetupPort(const PortSetup& setup, CommWindowKind kind)
+    : m_opened(CommPort::open(
+          setup, kind, ComDeviceMap::load(WorkDir::fromEnvironment()),
+          [](const std::string& path, std::string* error) -> std::shared_ptr<SerialLine> {
+              return PosixSerialLine::open(path, error);
+          },
+          m_ports))
+{
+}
+
+}  // namespace quillon::cli
