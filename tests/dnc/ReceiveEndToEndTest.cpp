@@ -1,0 +1,212 @@
+// The receive engine on real pseudo-terminals: against our own transmit engine through a
+// null-modem cable made of two pseudo-terminals, and against a control that sends as fast
+// as the system lets it.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <thread>
+
+#include "dnc/ReceiveEngine.h"
+#include "dnc/TransmitEngine.h"
+#include "platform/PosixSerialLine.h"
+#include "platform/TextFile.h"
+#include "support/PseudoTerminal.h"
+#include "support/TempWorkDir.h"
+
+namespace quillon {
+namespace {
+
+using std::chrono::milliseconds;
+
+class QuietTransmitObserver final : public TransmitObserver {
+public:
+    void clearLines() override {}
+    void addLine(const std::string&) override {}
+    void setStatus(const std::string&) override {}
+    void setProgress(int) override {}
+    void setTitle(const std::string&) override {}
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    std::optional<std::string> askSetupFile(const std::string&) override { return {}; }
+    std::vector<std::string> messages;
+};
+
+class QuietReceiveObserver final : public ReceiveObserver {
+public:
+    void showLines(const std::deque<std::string>&, const std::string&) override {}
+    void setLineCount(std::uint64_t) override {}
+    void setStatus(const std::string& text) override { statuses.push_back(text); }
+    void setTitle(const std::string&) override {}
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    std::optional<std::string> askSetupFile(const std::string&) override { return {}; }
+    std::vector<std::string> statuses;
+    std::vector<std::string> messages;
+};
+
+// Writes all of the bytes to a non-blocking descriptor, waiting for room; false when the
+// other side went away or `stop` was set.
+bool writeAll(int fd, std::string_view bytes, const std::atomic<bool>& stop)
+{
+    while (!bytes.empty() && !stop) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+            continue;
+        }
+        if (written < 0 && errno != EAGAIN && errno != EINTR)
+            return false;
+        pollfd ready{fd, POLLOUT, 0};
+        ::poll(&ready, 1, 10);
+    }
+    return bytes.empty();
+}
+
+// Two pseudo-terminals whose control sides are wired to each other: what one port sends,
+// the other receives, both ways.
+class NullModem {
+public:
+    NullModem()
+    {
+        m_relay = std::thread([this] {
+            char buffer[4096];
+            while (!m_stop) {
+                pollfd ends[2] = {{m_a.master(), POLLIN, 0}, {m_b.master(), POLLIN, 0}};
+                if (::poll(ends, 2, 10) <= 0)
+                    continue;
+                for (int i = 0; i < 2; ++i) {
+                    if (!(ends[i].revents & POLLIN))
+                        continue;
+                    const ssize_t got = ::read(ends[i].fd, buffer, sizeof buffer);
+                    if (got > 0)
+                        writeAll(ends[1 - i].fd,
+                                 std::string_view(buffer, static_cast<std::size_t>(got)), m_stop);
+                }
+            }
+        });
+    }
+    ~NullModem()
+    {
+        m_stop = true;
+        m_relay.join();
+    }
+
+    const std::string& first() const { return m_a.devicePath(); }
+    const std::string& second() const { return m_b.devicePath(); }
+
+private:
+    test::PseudoTerminal m_a;
+    test::PseudoTerminal m_b;
+    std::atomic<bool> m_stop{false};
+    std::thread m_relay;
+};
+
+std::shared_ptr<SerialLine> openLine(const std::string& path, const PortSetup& setup,
+                                     CommWindowKind kind)
+{
+    std::string error;
+    auto line = PosixSerialLine::open(path, &error);
+    if (line)
+        line->configure(lineSettings(setup, kind));
+    return line;
+}
+
+TEST(ReceiveOverPseudoTerminals, ATransmitFromOnePortIsReceivedOnAnotherIsoAndEia)
+{
+    for (const CharacterCode code : {CharacterCode::Iso, CharacterCode::Eia}) {
+        SCOPED_TRACE(static_cast<int>(code));
+        test::TempWorkDir dir;
+        std::string program = "%\r\nO1000 (BRACKET)\r\n";
+        for (int i = 1; i <= 300; ++i)
+            program += "N" + std::to_string(i * 10) + " G01 X" + std::to_string(i) + ".5 Y-" +
+                       std::to_string(i % 7) + "\r\n";
+        program += "M30\r\n";
+        dir.write("SENT.NC", program);
+
+        PortSetup setup = PortSetup::defaults(0);
+        setup.baud = 9;
+        setup.code = code;
+        setup.endOfBlock = EndOfBlock::Lf;  // LF on the line, CR LF in the stored file
+        setup.txEnd = code == CharacterCode::Iso ? '%' : 0;
+        setup.rxStart = code == CharacterCode::Iso ? '%' : 0;
+        setup.rxEnd = code == CharacterCode::Iso ? '%' : 0;
+        // EIA's "3" is DC3: an EIA line cannot use XON/XOFF.
+        setup.handshake = code == CharacterCode::Iso ? Handshake::XonXoff : Handshake::None;
+
+        NullModem cable;
+        auto sending = openLine(cable.first(), setup, CommWindowKind::Transmit);
+        auto receiving = openLine(cable.second(), setup, CommWindowKind::Receive);
+        ASSERT_TRUE(sending && receiving);
+        TransmitJob transmitJob;
+        transmitJob.setup = setup;
+        transmitJob.path = dir.path("SENT.NC");
+        ReceiveJob receiveJob;
+        receiveJob.setup = setup;
+        receiveJob.path = dir.path("GOT.NC");
+        QuietTransmitObserver transmitSaid;
+        QuietReceiveObserver receiveSaid;
+        TransmitEngine transmit(transmitJob, *sending, transmitSaid);
+        ReceiveEngine receive(receiveJob, *receiving, receiveSaid);
+        receive.start();
+        transmit.start();
+
+        // With ISO the "%" at the end comes back; the program's own first "%" line is the
+        // receiver's start.
+        const std::string expected = code == CharacterCode::Iso ? program + "%" : program;
+        TransmitOutcome sent = TransmitOutcome::Running;
+        for (int i = 0; i < 4000; ++i) {
+            if (sent == TransmitOutcome::Running)
+                sent = transmit.tick();
+            receive.tick();
+            if (sent != TransmitOutcome::Running && receive.storedBytes() >= expected.size())
+                break;
+            std::this_thread::sleep_for(milliseconds(2));
+        }
+        EXPECT_EQ(sent, TransmitOutcome::Done) << transmitSaid.messages.size();
+        const std::string got = readFile(dir.path("GOT.NC")).value_or("<none>");
+        EXPECT_TRUE(got == expected) << got.size() << " of " << expected.size() << " bytes";
+        EXPECT_EQ(receive.ended(), code == CharacterCode::Iso);
+    }
+}
+
+TEST(ReceiveOverPseudoTerminals, TenMegabytesAtFullSpeedArriveComplete)
+{
+    test::TempWorkDir dir;
+    std::string program;
+    program.reserve(10u << 20);
+    for (int i = 0; program.size() < (10u << 20); ++i)
+        program += "N" + std::to_string(i) + " G01 X" + std::to_string(i % 1000) + ".125 Y" +
+                   std::to_string(i % 333) + ".5 F" + std::to_string(800 + i % 50) + "\r\n";
+
+    test::PseudoTerminal control;
+    PortSetup setup = PortSetup::defaults(0);
+    setup.handshake = Handshake::None;
+    setup.endOfBlock = EndOfBlock::CrLf;
+    setup.baud = 9;
+    auto line = openLine(control.devicePath(), setup, CommWindowKind::Receive);
+    ASSERT_TRUE(line);
+    QuietReceiveObserver said;
+    ReceiveJob job;
+    job.setup = setup;
+    job.path = dir.path("BIG.NC");
+    ReceiveEngine receive(job, *line, said);
+    receive.start();
+
+    std::atomic<bool> stop{false};
+    std::thread sender([&] { writeAll(control.master(), program, stop); });
+    for (int i = 0; i < 30000 && receive.storedBytes() < program.size(); ++i) {
+        receive.tick();
+        std::this_thread::sleep_for(milliseconds(1));
+    }
+    stop = true;
+    sender.join();
+    EXPECT_EQ(receive.storedBytes(), program.size());
+    const auto stored = readFile(dir.path("BIG.NC"));
+    ASSERT_TRUE(stored);
+    EXPECT_TRUE(*stored == program) << stored->size() << " of " << program.size() << " bytes";
+    EXPECT_TRUE(said.statuses.empty());
+}
+
+}  // namespace
+}  // namespace quillon
