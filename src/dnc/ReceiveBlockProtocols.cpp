@@ -29,11 +29,6 @@ class FanucReceive final : public ReceiveEngine::Protocol {
 public:
     using Protocol::Protocol;
 
-    void start() override
-    {
-        m_display.clear();
-        m_display.publish();
-    }
     ReceiveOutcome tick() override;
 
 private:
@@ -203,11 +198,6 @@ class MazakReceive final : public ReceiveEngine::Protocol {
 public:
     using Protocol::Protocol;
 
-    void start() override
-    {
-        m_display.clear();
-        m_display.publish();
-    }
     ReceiveOutcome tick() override;
 
 private:
@@ -350,11 +340,6 @@ class HeidenhainReceive final : public ReceiveEngine::Protocol {
 public:
     using Protocol::Protocol;
 
-    void start() override
-    {
-        m_display.clear();
-        m_display.publish();
-    }
     ReceiveOutcome tick() override;
 
 private:

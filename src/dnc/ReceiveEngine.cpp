@@ -210,8 +210,7 @@ public:
     {
         if (xonXoff())
             m_line.write(std::string(1, kXon));
-        m_display.clear();
-        m_display.publish();
+        Protocol::start();
     }
     ReceiveOutcome tick() override;
     bool ended() const override { return m_ended; }

@@ -73,7 +73,12 @@ public:
     Protocol(ReceiveJob job, SerialLine& line, ReceiveObserver& observer);
     virtual ~Protocol();
 
-    virtual void start() {}
+    // The window starts with an empty list.
+    virtual void start()
+    {
+        m_display.clear();
+        m_display.publish();
+    }
     virtual ReceiveOutcome tick() = 0;
     virtual bool ended() const { return false; }
 

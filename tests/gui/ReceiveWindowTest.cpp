@@ -11,6 +11,7 @@
 
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortsInUse.h"
+#include "gui/CommWindowTest.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
 #include "platform/PosixSerialLine.h"
@@ -21,7 +22,7 @@
 namespace quillon {
 namespace {
 
-class ReceiveWindowTest : public ::testing::Test {
+class ReceiveWindowTest : public test::CommWindowTest {
 protected:
     ReceiveJob job(Handshake handshake = Handshake::XonXoff)
     {
@@ -33,20 +34,6 @@ protected:
         job.path = dir.path("O2000.NC");
         return job;
     }
-    // Ticks as the 50 ms timer would, until the condition holds; what the window sends to
-    // the control is collected.
-    template <typename Condition>
-    void tickUntil(Condition condition, int ms = 5000)
-    {
-        for (int waited = 0; !condition() && waited < ms; waited += 5) {
-            windows.tick();
-            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            if (control.ok())
-                answered += control.receive(1 << 16, 5);
-            else
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    }
     std::string stored() const { return readFile(dir.path("O2000.NC")).value_or("<none>"); }
     static QStringList rows(const ReceiveWindow& window)
     {
@@ -55,21 +42,6 @@ protected:
             texts << window.lines()->item(i)->text();
         return texts;
     }
-
-    test::TempWorkDir dir;
-    test::PseudoTerminal control;
-    test::ComOverride com1{1, control.devicePath()};
-    ComDeviceMap devices = ComDeviceMap::load(dir.workDir());
-    PortsInUse ports;
-    ScriptedNotifier notifier;
-    ScriptedFilePrompter files;
-    CommWindows windows{ports, devices,
-                        [](const std::string& path, std::string* error)
-                            -> std::shared_ptr<SerialLine> {
-                            return PosixSerialLine::open(path, error);
-                        },
-                        notifier, files};
-    std::string answered;
 };
 
 TEST_F(ReceiveWindowTest, AProgramComesInLineByLineAndStaysWhenTheUserExits)
@@ -81,8 +53,8 @@ TEST_F(ReceiveWindowTest, AProgramComesInLineByLineAndStaysWhenTheUserExits)
               QString::fromStdString("Receive: " + dir.path("O2000.NC") + " using setup: LATHE"));
     EXPECT_EQ(receive->lineCounter()->text(), "Line: 0");
     EXPECT_EQ(receive->statusLine()->text(), " ");
-    tickUntil([&] { return !answered.empty(); });
-    EXPECT_EQ(answered, "\x11");  // XON: the control may send
+    tickUntil([&] { return !sent.empty(); });
+    EXPECT_EQ(sent, "\x11");  // XON: the control may send
     EXPECT_TRUE(ports.isInUse(0));
 
     std::string program;
@@ -140,10 +112,10 @@ TEST_F(ReceiveWindowTest, AHeidenhainReceptionEndsByItselfAtEtx)
         return bytes + static_cast<char>(check & 0x7F);
     };
     control.send(framed('\x01', "%42"));
-    tickUntil([&] { return answered.size() == 1; });
+    tickUntil([&] { return sent.size() == 1; });
     control.send(framed('\x02', "L X+1 FMAX"));
-    tickUntil([&] { return answered.size() == 2; });
-    EXPECT_EQ(answered, "\x06\x06");
+    tickUntil([&] { return sent.size() == 2; });
+    EXPECT_EQ(sent, "\x06\x06");
     control.send("\x03");
     tickUntil([&] { return window.isNull(); });
     EXPECT_TRUE(window.isNull());

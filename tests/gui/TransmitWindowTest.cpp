@@ -12,6 +12,7 @@
 
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortsInUse.h"
+#include "gui/CommWindowTest.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
 #include "platform/PosixSerialLine.h"
@@ -22,7 +23,7 @@
 namespace quillon {
 namespace {
 
-class TransmitWindowTest : public ::testing::Test {
+class TransmitWindowTest : public test::CommWindowTest {
 protected:
     TransmitJob jobFor(const std::string& bytes)
     {
@@ -36,35 +37,6 @@ protected:
         job.path = dir.path("O1000.NC");
         return job;
     }
-    // Ticks as the 50 ms timer would, until the condition holds; the control reads all
-    // the while (what it got is collected).
-    template <typename Condition>
-    void tickUntil(Condition condition, int ms = 5000)
-    {
-        for (int waited = 0; !condition() && waited < ms; waited += 5) {
-            windows.tick();
-            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            if (control.ok())
-                received += control.receive(1 << 16, 5);
-            else
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    }
-
-    test::TempWorkDir dir;
-    test::PseudoTerminal control;
-    test::ComOverride com1{1, control.devicePath()};
-    ComDeviceMap devices = ComDeviceMap::load(dir.workDir());
-    PortsInUse ports;
-    ScriptedNotifier notifier;
-    ScriptedFilePrompter files;
-    CommWindows windows{ports, devices,
-                        [](const std::string& path, std::string* error)
-                            -> std::shared_ptr<SerialLine> {
-                            return PosixSerialLine::open(path, error);
-                        },
-                        notifier, files};
-    std::string received;
 };
 
 TEST_F(TransmitWindowTest, AProgramGoesOutAndTheWindowClosesWhenItHasLeft)
@@ -85,7 +57,7 @@ TEST_F(TransmitWindowTest, AProgramGoesOutAndTheWindowClosesWhenItHasLeft)
     EXPECT_LE(transmit->lines()->count(), TransmitWindow::kListLines);
     tickUntil([&] { return window.isNull(); });
     EXPECT_TRUE(window.isNull());
-    EXPECT_TRUE(received == program) << received.size() << " of " << program.size() << " bytes";
+    EXPECT_TRUE(sent == program) << sent.size() << " of " << program.size() << " bytes";
     EXPECT_FALSE(ports.isInUse(0));
     EXPECT_TRUE(notifier.shown().empty());
 }
@@ -99,7 +71,7 @@ TEST_F(TransmitWindowTest, ExitAsksFirstAndAControlThatHangsUpEndsTheWindow)
     tickUntil([] { return false; }, 100);
     EXPECT_EQ(qobject_cast<TransmitWindow*>(window.data())->statusLine()->text(),
               "Waiting for start of XON");
-    EXPECT_EQ(received, "");
+    EXPECT_EQ(sent, "");
 
     notifier.script({NoticeAnswer::No});
     window->close();
@@ -109,8 +81,8 @@ TEST_F(TransmitWindowTest, ExitAsksFirstAndAControlThatHangsUpEndsTheWindow)
     EXPECT_TRUE(ports.isInUse(0));
 
     control.send(std::string(1, kXon));
-    tickUntil([&] { return !received.empty(); });
-    EXPECT_FALSE(received.empty());
+    tickUntil([&] { return !sent.empty(); });
+    EXPECT_FALSE(sent.empty());
     control.closeMaster();
     tickUntil([&] { return window.isNull(); });
     EXPECT_TRUE(window.isNull());
@@ -144,11 +116,11 @@ TEST_F(TransmitWindowTest, AControlThatFallsSilentMidExchangeEndsTheWindowWithAM
     job.fanucProgram = true;
     QPointer<CommWindow> window = windows.openTransmit(job, nullptr);
     ASSERT_TRUE(window);
-    tickUntil([&] { return !received.empty(); });
-    EXPECT_EQ(received, "\x05");  // ENQ, and the control answers it, then nothing more
+    tickUntil([&] { return !sent.empty(); });
+    EXPECT_EQ(sent, "\x05");  // ENQ, and the control answers it, then nothing more
     control.send("\x10" "0");
-    tickUntil([&] { return received.size() > 1; });
-    EXPECT_EQ(received.size(), 1u + 12u);  // the header went out
+    tickUntil([&] { return sent.size() > 1; });
+    EXPECT_EQ(sent.size(), 1u + 12u);  // the header went out
     // The engine counts ticks, not time: no need to wait the 30 s through.
     for (int i = 0; i <= TransmitEngine::kReplyTimeoutTicks + 5 && window; ++i) {
         windows.tick();

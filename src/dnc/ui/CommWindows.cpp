@@ -1,6 +1,11 @@
 #include "dnc/ui/CommWindows.h"
 
 #include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include "dnc/PortsInUse.h"
 #include "dnc/ui/ReceiveWindow.h"
@@ -33,6 +38,31 @@ bool CommWindow::openPort()
     }
     m_port = std::move(opened.port);
     return true;
+}
+
+void CommWindow::layOutTransfer(QListWidget* lines, int rows, QLabel* status, QWidget* left)
+{
+    lines->setSelectionMode(QAbstractItemView::NoSelection);
+    lines->setFocusPolicy(Qt::NoFocus);
+    auto applyFont = [lines, rows](const QFont& font) {
+        lines->setFont(font);
+        const QFontMetrics metrics(font);
+        lines->setMinimumSize(metrics.horizontalAdvance(QString(60, 'M')),
+                              metrics.lineSpacing() * rows + 8);
+    };
+    applyFont(m_owner.portFont());
+    connect(&m_owner, &CommWindows::portFontChanged, this, applyFont);
+    auto* exit = new QPushButton("Exit", this);
+    exit->setAutoDefault(false);
+    connect(exit, &QPushButton::clicked, this, &QWidget::close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lines);
+    layout->addWidget(status);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(left, 1);
+    bottom->addWidget(exit);
+    layout->addLayout(bottom);
 }
 
 void CommWindow::releasePort()

@@ -16,6 +16,9 @@
 #include "dnc/SerialLine.h"
 #include "dnc/TransmitEngine.h"
 
+class QLabel;
+class QListWidget;
+
 namespace quillon {
 
 class ComDeviceMap;
@@ -54,6 +57,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Escape closes the window like its close box (a dialog would only hide).
     void reject() override { close(); }
+    // The face of a transmit or receive window: the list of the latest `rows` lines in
+    // the port font (following its changes), the status line below it, and a bottom row
+    // of `left` and an "Exit" button that closes the window as its close box does.
+    void layOutTransfer(QListWidget* lines, int rows, QLabel* status, QWidget* left);
 
 private:
     void releasePort();

@@ -1,10 +1,7 @@
 #include "dnc/ui/ReceiveWindow.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 #include "dnc/ReceiveStart.h"
 #include "platform/FilePrompter.h"
@@ -21,28 +18,7 @@ ReceiveWindow::ReceiveWindow(CommWindows& owner, ReceiveJob job, QWidget* parent
       m_counter(new QLabel("Line: 0", this))
 {
     setWindowTitle(fromBytes(ReceiveEngine::titleFor(m_job.path, m_job.setup.name)));
-    m_lines->setSelectionMode(QAbstractItemView::NoSelection);
-    m_lines->setFocusPolicy(Qt::NoFocus);
-    auto* exit = new QPushButton("Exit", this);
-    exit->setAutoDefault(false);
-    connect(exit, &QPushButton::clicked, this, &QWidget::close);
-
-    auto applyFont = [this](const QFont& font) {
-        m_lines->setFont(font);
-        const QFontMetrics metrics(font);
-        m_lines->setMinimumSize(metrics.horizontalAdvance(QString(60, 'M')),
-                                metrics.lineSpacing() * kListLines + 8);
-    };
-    applyFont(owner.portFont());
-    connect(&owner, &CommWindows::portFontChanged, this, applyFont);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_lines);
-    layout->addWidget(m_status);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(m_counter, 1);
-    bottom->addWidget(exit);
-    layout->addLayout(bottom);
+    layOutTransfer(m_lines, kListLines, m_status, m_counter);
 }
 
 ReceiveWindow::~ReceiveWindow() = default;

@@ -1,11 +1,8 @@
 #include "dnc/ui/TransmitWindow.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
@@ -21,31 +18,10 @@ TransmitWindow::TransmitWindow(CommWindows& owner, TransmitJob job, QWidget* par
       m_progress(new QProgressBar(this))
 {
     setWindowTitle(fromBytes(TransmitEngine::titleFor(m_job.path, m_job.setup.name)));
-    m_lines->setSelectionMode(QAbstractItemView::NoSelection);
-    m_lines->setFocusPolicy(Qt::NoFocus);
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setFormat("%p %");
-    auto* exit = new QPushButton("Exit", this);
-    exit->setAutoDefault(false);
-    connect(exit, &QPushButton::clicked, this, &QWidget::close);
-
-    auto applyFont = [this](const QFont& font) {
-        m_lines->setFont(font);
-        const QFontMetrics metrics(font);
-        m_lines->setMinimumSize(metrics.horizontalAdvance(QString(60, 'M')),
-                                metrics.lineSpacing() * kListLines + 8);
-    };
-    applyFont(owner.portFont());
-    connect(&owner, &CommWindows::portFontChanged, this, applyFont);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_lines);
-    layout->addWidget(m_status);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(m_progress, 1);
-    bottom->addWidget(exit);
-    layout->addLayout(bottom);
+    layOutTransfer(m_lines, kListLines, m_status, m_progress);
 }
 
 TransmitWindow::~TransmitWindow() = default;
