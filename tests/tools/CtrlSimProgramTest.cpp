@@ -35,6 +35,9 @@ const UsageCase kUsageErrors[] = {
     {"odd parity", {"--echo", "--device", "/dev/ttyS0", "--parity=odd"}, "none or even"},
     {"receive option when sending", {"--send", "a.nc", "--idle", "3"}, "applies to --receive"},
     {"send option when receiving", {"--receive", "a.nc", "--wait-for-xon"}, "applies to --send"},
+    {"unknown code", {"--send", "a.nc", "--code", "ascii"}, "iso, eia or bin"},
+    {"a parity bit on binary", {"--send", "a.nc", "--code=bin", "--high-bit"}, "--code bin"},
+    {"asking first when receiving", {"--receive", "a.nc", "--dc2-first"}, "applies to --send"},
     {"start delay when echoing", {"--echo", "--start-delay", "1"}, "applies to --send, --receive"},
     {"no consume rate", {"--receive", "a.nc", "--consume", "0"}, "whole number"},
     {"marks crossed",
@@ -91,6 +94,13 @@ TEST(CtrlSimCommandLine, DefaultsAndImpliedSettings)
     ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
     EXPECT_TRUE(parsed.options.xonXoff);
     EXPECT_EQ(parsed.options.startDelay, std::chrono::milliseconds(1500));
+
+    parsed = parseArguments({"--send", "a.nc", "--dc2-first", "--code", "eia", "--high-bit"});
+    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
+    EXPECT_TRUE(parsed.options.xonXoff);
+    EXPECT_TRUE(parsed.options.dc2First);
+    EXPECT_EQ(parsed.options.code, CharacterCode::Eia);
+    EXPECT_TRUE(parsed.options.highBit);
 
     parsed = parseArguments({"--echo", "--device", "/dev/ttyUSB0", "--baud", "4800", "--bits", "7",
                              "--parity", "even", "--stop", "2", "--rtscts"});

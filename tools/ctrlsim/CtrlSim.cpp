@@ -72,6 +72,9 @@ std::unique_ptr<ControlSession> makeSession(const CtrlSimOptions& options, std::
         PlainSendSettings settings;
         settings.xonXoff = options.xonXoff;
         settings.waitForXon = options.waitForXon;
+        settings.dc2First = options.dc2First;
+        settings.code = options.code;
+        settings.highBit = options.highBit;
         settings.startDelay = options.startDelay;
         return std::make_unique<PlainSend>(settings, std::move(program));
     }
@@ -115,9 +118,18 @@ std::string whatItDoes(const CtrlSimOptions& options)
     switch (options.mode) {
     case SimMode::Receive:
         return "receiving into " + options.file;
-    case SimMode::Send:
-        return options.waitForXon ? "sending " + options.file + " after the other side's XON"
-                                  : "sending " + options.file;
+    case SimMode::Send: {
+        std::string text = "sending " + options.file;
+        if (options.code == CharacterCode::Eia)
+            text += " in EIA";
+        if (options.highBit)
+            text += " with bit 7 set";
+        if (options.waitForXon)
+            text += " after the other side's XON";
+        if (options.dc2First)
+            text += ", asking with a DC2 first";
+        return text;
+    }
     case SimMode::Echo:
         return "echoing";
     case SimMode::Fanuc:

@@ -299,6 +299,23 @@ bool Parser::option(const std::string& name, const std::optional<std::string>& v
         o.xonXoff = true;
         return true;
     }
+    if (name == "--code") {
+        if (v != "iso" && v != "eia" && v != "bin")
+            return fail("--code takes iso, eia or bin, not \"" + v + "\"");
+        o.code = v == "eia"   ? CharacterCode::Eia
+                 : v == "bin" ? CharacterCode::Bin
+                              : CharacterCode::Iso;
+        return true;
+    }
+    if (name == "--dc2-first") {
+        o.dc2First = true;
+        o.xonXoff = true;
+        return true;
+    }
+    if (name == "--high-bit") {
+        o.highBit = true;
+        return true;
+    }
     if (name == "--start-delay") {
         const auto t = time();
         if (t)
@@ -345,6 +362,9 @@ const std::map<std::string, std::pair<bool, Scope>>& knownOptions()
         {"--send-xon-at-start", {false, Scope::Receive}},
         {"--idle", {true, Scope::Receive}},
         {"--wait-for-xon", {false, Scope::Send}},
+        {"--code", {true, Scope::Send}},
+        {"--dc2-first", {false, Scope::Send}},
+        {"--high-bit", {false, Scope::Send}},
         {"--start-delay", {true, Scope::Transfer}},
         {"--verbose", {false, Scope::Any}},
     };
@@ -373,6 +393,8 @@ bool Parser::checkScopes()
         return fail("--heidenhain needs --program NUMBER, the program the control asks for");
     if (o.secondFile && *o.secondFile == o.file)
         return fail("--fanuc-second needs a file other than the program's");
+    if (o.highBit && o.code == CharacterCode::Bin)
+        return fail("--high-bit does not go with --code bin, whose bytes go out as they are");
     return true;
 }
 
@@ -502,6 +524,12 @@ Receive:
 
 Send:
   --wait-for-xon         send nothing before the other side's DC1 (implies --xonxoff)
+  --dc2-first            ask first: send a lone DC2 and the program only after the DC1
+                         that answers it (implies --xonxoff)
+  --code iso|eia|bin     eia: every byte goes out as its EIA punch code; iso and bin
+                         (the default iso): as it is
+  --high-bit             set bit 7 on every byte, as the parity bit of a control sending
+                         seven data bits shows on a pseudo-terminal (not with bin)
 
 Send, receive, --mazak and --heidenhain:
   --start-delay SECONDS  start this long after the line is there (default 0.5): the

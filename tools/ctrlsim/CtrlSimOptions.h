@@ -36,6 +36,9 @@ struct CtrlSimOptions {
     std::optional<Duration> idleEnd = std::chrono::seconds(2);
 
     bool waitForXon = false;
+    bool dc2First = false;
+    CharacterCode code = CharacterCode::Iso;
+    bool highBit = false;
     Duration startDelay = kDefaultStartDelay;
 
     // The block protocols.
