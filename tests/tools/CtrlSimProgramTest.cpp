@@ -67,9 +67,6 @@ const UsageCase kUsageErrors[] = {
     {"two Fanuc modes", {"--fanuc", "a.nc", "--fanuc-send", "b.nc"}, "exactly one"},
     {"no block size", {"--fanuc-send", "a.nc", "--block-size", "0"}, "whole number from 1"},
     {"a block over the PC's bound", {"--fanuc-send", "a.nc", "--block-size", "65537"}, "to 65536"},
-    {"block size when receiving",
-     {"--fanuc", "a.nc", "--block-size", "8"},
-     "applies to --fanuc-send"},
     {"a check byte on MAZAK",
      {"--mazak-send", "a.txt", "--bad-check-once", "1"},
      "a MAZAK record has no check byte"},
@@ -86,12 +83,6 @@ const UsageCase kUsageErrors[] = {
     {"start delay for the Fanuc sender",
      {"--fanuc-send", "a.nc", "--start-delay", "1"},
      "applies to --send, --receive"},
-    {"a program number to send",
-     {"--heidenhain-send", "a.h", "--program", "1"},
-     "applies to --heidenhain"},
-    {"a sequence to send",
-     {"--mazak-send", "a.txt", "--mazak-sequence", "q"},
-     "applies to --mazak"},
 };
 
 TEST(CtrlSimCommandLine, UsageErrorsExitWithTwoAndSayWhat)

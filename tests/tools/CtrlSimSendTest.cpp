@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "ctrlsim/FanucSend.h"
 #include "ctrlsim/HeidenhainSend.h"
+#include "ctrlsim/LinePacer.h"
 #include "ctrlsim/MazakSend.h"
 #include "ctrlsim/PlainSend.h"
 #include "ctrlsim/ProgramSource.h"
@@ -279,19 +279,15 @@ TEST_F(CtrlSimSend, FanucSendsTheRequestedFileInBlocksWithAlternatingAnswers)
     }
 }
 
-TEST_F(CtrlSimSend, FanucSendsTheSetupFileOnASecondRequestAfterTheUserTookHisTime)
+TEST_F(CtrlSimSend, FanucSendsTheSetupFileOnASecondRequest)
 {
-    BlockSessionSettings settings;
-    settings.replyTimeout = kShortReplyTime;
     const std::string program = "O1234\r\nM30\r\n";
     const std::string setup = "#100=1\r\n";
-    test::SimulatorThread sim(fanuc(settings, program, 8, setup));
+    test::SimulatorThread sim(fanuc({}, program, 8, setup));
     test::OtherSide pc(sim.path());
     ASSERT_TRUE(pc.ok());
     requestFanucFile(pc, "PO1234");
     takeFanucFile(pc, program, 8);
-    // Choosing where to store the setup file takes longer than the reply time.
-    std::this_thread::sleep_for(kShortReplyTime * 2);
     requestFanucFile(pc, "SS0001");
     takeFanucFile(pc, setup, 8);
     pc.close();
@@ -360,14 +356,47 @@ TEST_F(CtrlSimSend, FanucEndsOnAWrongRequestOrAnswer)
     }
 }
 
-TEST_F(CtrlSimSend, FanucGivesUpOnAPcThatFallsSilentButWaitsForItsFirstEnq)
+TEST_F(CtrlSimSend, FanucWaitsForAnEnqAsLongAsItTakesAndForAnAnswerNoLongerThanAsked)
+{
+    // On made-up times: the runner would wake the control at its deadline.
+    BlockSessionSettings settings;
+    settings.replyTimeout = std::chrono::seconds(30);
+    auto control = fanuc(settings, "O1234\r\n", 8, "#1\r\n");
+    const TimePoint t0 = TimePoint{} + std::chrono::hours(1);
+    control->start(t0);
+    auto pcSays = [&](std::string_view bytes, Duration when) {
+        control->received(bytes, t0 + when);
+        const std::string out = control->takeOutput(kUnlimited, t0 + when);
+        control->written(out.size(), t0 + when);
+        return out;
+    };
+    // Before the first ENQ, and between the files while the PC's user chooses where to
+    // store the setup file, nothing runs out.
+    EXPECT_EQ(control->nextDeadline(t0), std::nullopt);
+    EXPECT_FALSE(control->done(t0 + std::chrono::hours(2)));
+    const auto later = std::chrono::hours(3);
+    EXPECT_EQ(pcSays(kEnq + fanucHeader("PO1234", 'R') + kEot, later), kDle0 + kDle1 + kEnq);
+    EXPECT_EQ(pcSays(kDle0 + kDle1, later), fanucBlock("O1234\r\n") + kEot);
+    EXPECT_EQ(control->nextDeadline(t0 + later), std::nullopt);
+    EXPECT_FALSE(control->done(t0 + later * 2));
+
+    pcSays(kEnq + fanucHeader("SS0001", 'R') + kEot + kDle0, later * 2);
+    EXPECT_EQ(control->nextDeadline(t0 + later * 2), t0 + later * 2 + std::chrono::seconds(30));
+    EXPECT_FALSE(control->done(t0 + later * 2 + std::chrono::seconds(29)));
+    EXPECT_TRUE(control->done(t0 + later * 2 + std::chrono::seconds(30)));
+    const SessionEnd end = control->end(EndCause::Done, t0 + later * 2);
+    EXPECT_EQ(end.exitCode, 1);
+    EXPECT_NE(end.summary.find("sent in full before: 1 blocks (7 bytes)"), std::string::npos)
+        << end.summary;
+}
+
+TEST_F(CtrlSimSend, FanucGivesUpOnAPcThatFallsSilent)
 {
     BlockSessionSettings settings;
     settings.replyTimeout = kShortReplyTime;
     test::SimulatorThread sim(fanuc(settings, "O1234\r\nM30\r\n", 8));
     test::OtherSide pc(sim.path());
     ASSERT_TRUE(pc.ok());
-    std::this_thread::sleep_for(kShortReplyTime * 2);
     requestFanucFile(pc, "PO1234");
     EXPECT_TRUE(answers(pc, kDle0, fanucBlock("O1234\r\nM")));
     const auto end = sim.waitForEnd();
