@@ -87,6 +87,7 @@ void FanucSend::checkRequest()
          request->name + ": answered DLE 1, sending " + m_files[m_file].path);
     m_names.push_back(request->name);
     ++m_blocks;
+    m_toggle = '1';  // every file's alternation starts again
 }
 
 void FanucSend::takeReply(char byte)
