@@ -35,6 +35,9 @@ const UsageCase kUsageErrors[] = {
     {"odd parity", {"--echo", "--device", "/dev/ttyS0", "--parity=odd"}, "none or even"},
     {"receive option when sending", {"--send", "a.nc", "--idle", "3"}, "applies to --receive"},
     {"send option when receiving", {"--receive", "a.nc", "--wait-for-xon"}, "applies to --send"},
+    {"unknown code", {"--send", "a.nc", "--code", "ascii"}, "iso, eia or bin"},
+    {"a parity bit on binary", {"--send", "a.nc", "--code=bin", "--high-bit"}, "--code bin"},
+    {"asking first when receiving", {"--receive", "a.nc", "--dc2-first"}, "applies to --send"},
     {"start delay when echoing", {"--echo", "--start-delay", "1"}, "applies to --send, --receive"},
     {"no consume rate", {"--receive", "a.nc", "--consume", "0"}, "whole number"},
     {"marks crossed",
@@ -61,6 +64,25 @@ const UsageCase kUsageErrors[] = {
     {"second file the same", {"--fanuc", "a.nc", "--fanuc-second", "a.nc"}, "other than"},
     {"XON/XOFF with a protocol", {"--fanuc", "a.nc", "--xonxoff"}, "applies to --receive, --send"},
     {"a loop that never ends", {"--mazak", "a.txt", "--mazak-sequence", "q,[8]"}, "never ends"},
+    {"two Fanuc modes", {"--fanuc", "a.nc", "--fanuc-send", "b.nc"}, "exactly one"},
+    {"no block size", {"--fanuc-send", "a.nc", "--block-size", "0"}, "whole number from 1"},
+    {"a block over the PC's bound", {"--fanuc-send", "a.nc", "--block-size", "65537"}, "to 65536"},
+    {"a check byte on MAZAK",
+     {"--mazak-send", "a.txt", "--bad-check-once", "1"},
+     "a MAZAK record has no check byte"},
+    {"the Fanuc request spoiled",
+     {"--fanuc-send", "a.nc", "--bad-check-once", "1"},
+     "block 1 of --fanuc-send is the PC's request"},
+    {"the Fanuc request overlong",
+     {"--fanuc-send", "a.nc", "--overlong-block=1"},
+     "block 1 of --fanuc-send"},
+    {"overlong when receiving",
+     {"--heidenhain", "a.h", "--program", "1", "--overlong-block", "2"},
+     "applies to --fanuc-send"},
+    {"NAK when sending", {"--heidenhain-send", "a.h", "--nak-once", "2"}, "refuses nothing"},
+    {"start delay for the Fanuc sender",
+     {"--fanuc-send", "a.nc", "--start-delay", "1"},
+     "applies to --send, --receive"},
 };
 
 TEST(CtrlSimCommandLine, UsageErrorsExitWithTwoAndSayWhat)
@@ -92,6 +114,13 @@ TEST(CtrlSimCommandLine, DefaultsAndImpliedSettings)
     EXPECT_TRUE(parsed.options.xonXoff);
     EXPECT_EQ(parsed.options.startDelay, std::chrono::milliseconds(1500));
 
+    parsed = parseArguments({"--send", "a.nc", "--dc2-first", "--code", "eia", "--high-bit"});
+    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
+    EXPECT_TRUE(parsed.options.xonXoff);
+    EXPECT_TRUE(parsed.options.dc2First);
+    EXPECT_EQ(parsed.options.code, CharacterCode::Eia);
+    EXPECT_TRUE(parsed.options.highBit);
+
     parsed = parseArguments({"--echo", "--device", "/dev/ttyUSB0", "--baud", "4800", "--bits", "7",
                              "--parity", "even", "--stop", "2", "--rtscts"});
     ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
@@ -108,6 +137,16 @@ TEST(CtrlSimCommandLine, DefaultsAndImpliedSettings)
     EXPECT_EQ(parsed.options.faults.garbageAfter, 5u);
     EXPECT_EQ(parsed.options.faults.hangUpAfter, 7u);
     EXPECT_EQ(parsed.options.faults.nakOnce, std::nullopt);
+
+    parsed = parseArguments({"--fanuc-send", "O.NC", "--fanuc-second", "S.NC", "--block-size",
+                             "100", "--bad-check-once", "3", "--overlong-block", "2"});
+    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
+    EXPECT_EQ(parsed.options.mode, SimMode::FanucSend);
+    EXPECT_EQ(parsed.options.secondFile, "S.NC");
+    EXPECT_EQ(parsed.options.blockData, 100u);
+    EXPECT_EQ(parsed.options.faults.badCheckOnce, 3u);
+    EXPECT_EQ(parsed.options.faults.overlongBlock, 2u);
+    EXPECT_EQ(parseArguments({"--fanuc-send", "O.NC"}).options.blockData, kFanucBlockData);
 
     parsed = parseArguments({"--mazak", "MZ.TXT"});
     ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;

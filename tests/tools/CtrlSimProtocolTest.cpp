@@ -35,34 +35,10 @@ const std::string kNak = "\x15";
 const std::string kAck = "\x06";
 const std::string kEot = "\x04";
 
-// The test's own block check, so that a wrong one in the control does not go unseen.
-char bcc(std::string_view bytes)
-{
-    unsigned check = 0;
-    for (const char byte : bytes)
-        check ^= static_cast<unsigned char>(byte);
-    return static_cast<char>(check);
-}
-
-// "PO1234" or "SS0001": the type, the letter and the four characters.
-std::string fanucHeader(std::string_view typeAndName)
-{
-    const std::string body = "SN" + std::string(1, typeAndName[0]) + "\x02" +
-                             std::string(typeAndName.substr(1)) + "\x03";
-    return "\x01" + body + bcc(body);
-}
-
-std::string fanucBlock(std::string_view data)
-{
-    const std::string body = std::string(data) + "\x03";
-    return "\x02" + body + bcc(body);
-}
-
-std::string heidenhainBlock(std::string_view data)
-{
-    const std::string body = "\x02" + std::string(data) + "\x17";
-    return body + static_cast<char>(bcc(body) & 0x7f);
-}
+using test::bcc;
+using test::fanucBlock;
+using test::fanucHeader;
+using test::heidenhainBlock;
 
 std::string mazakBlock(std::string_view text)
 {

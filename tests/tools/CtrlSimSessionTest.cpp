@@ -251,6 +251,46 @@ TEST_F(CtrlSimPlainSend, ALineLostMidwayOrAStopIsAFailure)
     }
 }
 
+TEST_F(CtrlSimPlainSend, OnlyAnXonAfterTheDc2IsOnTheLineAnswersIt)
+{
+    PlainSendSettings settings;
+    settings.dc2First = true;
+    settings.startDelay = milliseconds(100);
+    auto session = sender(settings, "O2000\r\n");
+    session->start(at(0));
+    // The PC's own XON as its window starts asks for nothing: the control has not asked.
+    session->received(std::string(1, kDc1), at(50));
+    EXPECT_FALSE(session->hasOutput(at(99)));
+    EXPECT_EQ(session->takeOutput(100, at(100)), "\x12");  // alone, though 100 may go
+    // Still waiting to be written: an XON now crossed it on the line.
+    session->received(std::string(1, kDc1), at(100));
+    session->written(1, at(101));
+    EXPECT_FALSE(session->hasOutput(at(101)));
+    EXPECT_FALSE(session->done(at(101)));
+
+    session->received(std::string(1, kDc1), at(150));
+    EXPECT_EQ(sendOut(*session, 100, at(150)), "O2000\r\n");
+    EXPECT_TRUE(session->done(at(150)));
+    const SessionEnd end = session->end(EndCause::Done, at(150));
+    EXPECT_EQ(end.exitCode, 0);
+    EXPECT_NE(end.summary.find("sent 7 bytes"), std::string::npos) << end.summary;
+}
+
+TEST_F(CtrlSimPlainSend, WaitingForXonAndAskingFirstTakesTwoXons)
+{
+    PlainSendSettings settings;
+    settings.waitForXon = true;
+    settings.dc2First = true;
+    auto session = sender(settings, "O2000\r\n");
+    session->start(at(0));
+    EXPECT_FALSE(session->hasOutput(at(60000)));
+    session->received(std::string(1, kDc1), at(60000));
+    EXPECT_EQ(sendOut(*session, 100, at(60000)), "\x12");
+    EXPECT_EQ(sendOut(*session, 100, at(60001)), "");
+    session->received(std::string(1, kDc1), at(60002));
+    EXPECT_EQ(sendOut(*session, 100, at(60002)), "O2000\r\n");
+}
+
 // --- echo ---------------------------------------------------------------------------
 
 TEST(CtrlSimPlainEcho, FlowCharactersHoldTheEchoOnlyWithXonXoff)

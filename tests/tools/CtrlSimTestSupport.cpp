@@ -262,6 +262,33 @@ std::optional<int> SimulatorProcess::waitForExit(int timeoutMs)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+char bcc(std::string_view bytes)
+{
+    unsigned check = 0;
+    for (const char byte : bytes)
+        check ^= static_cast<unsigned char>(byte);
+    return static_cast<char>(check);
+}
+
+std::string fanucHeader(std::string_view typeAndName, char first)
+{
+    const std::string body = std::string{first, 'N', typeAndName[0], '\x02'} +
+                             std::string(typeAndName.substr(1)) + "\x03";
+    return "\x01" + body + bcc(body);
+}
+
+std::string fanucBlock(std::string_view data)
+{
+    const std::string body = std::string(data) + "\x03";
+    return "\x02" + body + bcc(body);
+}
+
+std::string heidenhainBlock(std::string_view data, char lead)
+{
+    const std::string body = lead + std::string(data) + "\x17";
+    return body + static_cast<char>(bcc(body) & 0x7f);
+}
+
 std::string fileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -110,6 +110,16 @@ private:
     std::string m_err;
 };
 
+// The blocks of the protocols by the test's own rules, so that a wrong check byte in the
+// control does not go unseen. The check: the exclusive-or of the bytes.
+char bcc(std::string_view bytes);
+// A Fanuc header: `first` ("S" when the PC sends, "R" when it requests), "N", then from
+// "PO1234" or "SS0001" the type, STX, the letter and the four characters, ETX, check.
+std::string fanucHeader(std::string_view typeAndName, char first = 'S');
+std::string fanucBlock(std::string_view data);
+// SOH (the header) or STX, the data, ETB and the check with bit 7 cleared.
+std::string heidenhainBlock(std::string_view data, char lead = '\x02');
+
 // Reads from the descriptor until `count` bytes came or `timeoutMs` passed without all.
 std::string readBytes(int fd, std::size_t count, int timeoutMs = kPatienceMs);
 

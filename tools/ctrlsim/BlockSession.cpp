@@ -12,11 +12,15 @@ namespace {
 // Taken from the line at a time. The protocols answer block by block, so the PC never
 // has much on the line at once.
 constexpr std::size_t kReadChunk = 4096;
+// How much of a long block a note shows.
+constexpr std::size_t kShownBytes = 80;
 
 }  // namespace
 
-std::string shownBytes(std::string_view bytes)
+std::string shownBytes(std::string_view bytes, std::size_t limit)
 {
+    if (bytes.size() > limit)
+        return shownBytes(bytes.substr(0, limit)) + "...";
     static constexpr std::pair<char, const char*> kNames[] = {
         {control::Soh, "SOH"}, {control::Stx, "STX"}, {control::Etx, "ETX"}, {control::Eot, "EOT"},
         {control::Enq, "ENQ"}, {control::Ack, "ACK"}, {control::Dle, "DLE"}, {control::Nak, "NAK"},
@@ -170,10 +174,7 @@ SessionEnd BlockSession::end(EndCause cause, TimePoint)
         if (m_silent)
             reason += " (the control was silent as asked)";
     }
-    const std::string already = alreadyStored();
-    return {1, reason + (already.empty()
-                             ? "; nothing stored"
-                             : "; nothing more stored (already received " + already + ")")};
+    return {1, reason + afterFailure()};
 }
 
 BlockSession::Answer BlockSession::answer(std::size_t block, std::string_view reply)
@@ -186,8 +187,8 @@ BlockSession::Answer BlockSession::answer(std::size_t block, std::string_view re
     }
     if (faults.garbageAfter && block > *faults.garbageAfter) {
         m_out.append(reply.size(), kGarbageByte);
-        note("block " + std::to_string(block) + ": garbage instead of " + shownBytes(reply) +
-             ", as asked");
+        note("block " + std::to_string(block) + ": garbage instead of " +
+             shownBytes(reply, kShownBytes) + ", as asked");
         return Answer::Garbled;
     }
     m_out.append(reply);
@@ -202,10 +203,26 @@ bool BlockSession::refusesOnce(std::size_t block)
     return true;
 }
 
+bool BlockSession::spoilsCheckOnce(std::size_t block)
+{
+    if (m_spoiledCheck || m_settings.faults.badCheckOnce != block)
+        return false;
+    m_spoiledCheck = true;
+    return true;
+}
+
+bool BlockSession::overlongOnce(std::size_t block)
+{
+    if (m_madeOverlong || m_settings.faults.overlongBlock != block)
+        return false;
+    m_madeOverlong = true;
+    return true;
+}
+
 void BlockSession::refuse(std::size_t block, const std::string& why)
 {
     const std::string what = "block " + std::to_string(block) + ": " + why;
-    if (++m_refusals >= kMaxRefusals) {
+    if (refusedTooOften()) {
         fail("refused " + std::to_string(kMaxRefusals) + " times in a row, the last time " + what);
         return;
     }

@@ -19,22 +19,34 @@
 
 namespace quillon::ctrlsim {
 
-// Faults for trying the PC's side. The numbers count the blocks the PC sends (for MAZAK,
-// where the control asks, the commands the control sends), from 1; a block that was
-// refused and comes again keeps its number.
+// Faults for trying the PC's side. The numbers count the blocks of the exchange from 1:
+// for a control that receives, the blocks the PC sends (for MAZAK, where the control asks,
+// the commands the control sends); for a control that sends, the blocks it sends, except
+// that the Fanuc PC's request is a block too, as the header is when the PC sends. A block
+// that is refused and goes again keeps its number.
 struct FaultPlan {
-    // The control answers the first N and then nothing at all, and ignores the line.
+    // The control answers (sends) the first N and then nothing at all, and ignores the
+    // line.
     std::optional<std::size_t> silentAfter;
-    // Every answer after the first N is garbage: each of its bytes replaced by '?'.
+    // Every answer (block sent) after the first N is garbage: each byte replaced by '?'.
     std::optional<std::size_t> garbageAfter;
     // Block N is refused once (NAK) although it was right.
     std::optional<std::size_t> nakOnce;
     // The control lets the line go when block N+1 begins.
     std::optional<std::size_t> hangUpAfter;
+    // A sending control: block N goes out once with a wrong check byte.
+    std::optional<std::size_t> badCheckOnce;
+    // A sending control: block N goes out once with kOverlongBlockData data bytes.
+    std::optional<std::size_t> overlongBlock;
 };
 
 // What a garbled answer is made of.
 inline constexpr char kGarbageByte = '?';
+
+// An overlong block carries this many data bytes, its own followed by the filler: more
+// than the 64 KiB the PC's receive engine holds for one block.
+inline constexpr std::size_t kOverlongBlockData = 70'000;
+inline constexpr char kOverlongFiller = 'X';
 
 // A block refused this many times in a row ends the exchange, as a control gives up after
 // a few repetitions instead of asking for ever.
@@ -79,6 +91,32 @@ struct IncomingBlock {
     }
 };
 
+// The PC's reply to a sending control, checked byte by byte as it comes in: the first
+// byte that differs from the reply expected makes it wrong, without waiting for the rest.
+class AwaitedReply {
+public:
+    enum class Progress { Partial, Complete, Wrong };
+
+    void expect(std::string reply)
+    {
+        m_expected = std::move(reply);
+        m_got.clear();
+    }
+    Progress take(char byte)
+    {
+        m_got.push_back(byte);
+        if (m_expected.compare(0, m_got.size(), m_got) != 0)
+            return Progress::Wrong;
+        return m_got.size() == m_expected.size() ? Progress::Complete : Progress::Partial;
+    }
+    const std::string& expected() const { return m_expected; }
+    const std::string& got() const { return m_got; }
+
+private:
+    std::string m_expected;
+    std::string m_got;
+};
+
 class BlockSession : public ControlSession {
 public:
     ~BlockSession() override;
@@ -111,20 +149,28 @@ protected:
     // True when the PC going quiet or away now is its way of saying that it has nothing
     // more; the exchange then counts as complete.
     virtual bool pcHasNoMore() const { return false; }
-    // Stores what a complete exchange received; the summary.
+    // Stores what a complete exchange received (a sending control has nothing to store);
+    // the summary.
     virtual SessionEnd store() = 0;
-    // What was stored before the exchange failed, for its summary; empty when nothing was.
-    virtual std::string alreadyStored() const { return {}; }
+    // What a failed exchange's summary adds to the reason: what it still did.
+    virtual std::string afterFailure() const { return "; nothing stored"; }
 
     enum class Answer { Given, Garbled, Withheld };
-    // Puts the control's answer to block `block` on the line, or what the fault plan makes
-    // of it; Withheld: the control has gone silent.
+    // Puts the control's answer to block `block` on the line (a sending control: block
+    // `block` itself), or what the fault plan makes of it; Withheld: the control has gone
+    // silent.
     Answer answer(std::size_t block, std::string_view reply);
     // True once for the block the fault plan refuses although it is right.
     bool refusesOnce(std::size_t block);
+    // True once for the block the fault plan sends with a wrong check byte.
+    bool spoilsCheckOnce(std::size_t block);
+    // True once for the block the fault plan makes overlong.
+    bool overlongOnce(std::size_t block);
     // Answers a block that is not accepted with NAK; refused too often in a row, the
     // control gives up on it instead.
     void refuse(std::size_t block, const std::string& why);
+    // Counts a refusal of the block due; true when it was one too many in a row.
+    bool refusedTooOften() { return ++m_refusals >= kMaxRefusals; }
     // A block went through: the refusals in a row start again.
     void accepted() { m_refusals = 0; }
     bool refusedBefore() const { return m_refusals > 0; }
@@ -138,6 +184,7 @@ protected:
 
     void complete();
     void fail(std::string reason);
+    bool completed() const { return m_complete; }
     bool finished() const { return m_complete || m_failure || m_hungUp; }
 
 private:
@@ -153,6 +200,8 @@ private:
     TimePoint m_lastActivity{};
     bool m_silent = false;
     bool m_refusedOnce = false;
+    bool m_spoiledCheck = false;
+    bool m_madeOverlong = false;
     std::size_t m_refusals = 0;  // of the block due, in a row
     bool m_complete = false;
     bool m_hungUp = false;
@@ -160,8 +209,9 @@ private:
 };
 
 // Bytes for a message: printable ASCII as it is, the control characters of the protocols
-// by name ("<STX>"), any other byte in hexadecimal ("<8D>").
-std::string shownBytes(std::string_view bytes);
+// by name ("<STX>"), any other byte in hexadecimal ("<8D>"); more than `limit` bytes
+// shortened to their start and "...".
+std::string shownBytes(std::string_view bytes, std::size_t limit = std::string_view::npos);
 // One byte in hexadecimal, "0x4F", for check bytes.
 std::string hexByte(char byte);
 // The exclusive-or of the bytes: the block check of the protocols.

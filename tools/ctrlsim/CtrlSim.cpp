@@ -7,8 +7,11 @@
 #include "ctrlsim/ControlRunner.h"
 #include "ctrlsim/CtrlSimOptions.h"
 #include "ctrlsim/FanucReceive.h"
+#include "ctrlsim/FanucSend.h"
 #include "ctrlsim/HeidenhainReceive.h"
+#include "ctrlsim/HeidenhainSend.h"
 #include "ctrlsim/MazakReceive.h"
+#include "ctrlsim/MazakSend.h"
 #include "ctrlsim/PlainEcho.h"
 #include "ctrlsim/PlainReceive.h"
 #include "ctrlsim/PlainSend.h"
@@ -34,6 +37,24 @@ std::unique_ptr<AtomicFileWriter> openStore(const std::string& path, std::string
         return nullptr;
     }
     return store;
+}
+
+// The program the control sends, or nothing with the reason in *error. A block protocol
+// control (`needsData`) has nothing to send from an empty file.
+std::unique_ptr<ProgramSource> openProgram(const std::string& path, bool needsData,
+                                           std::string* error)
+{
+    std::string reason;
+    auto program = ProgramSource::open(path, &reason);
+    if (!program) {
+        *error = "cannot read " + path + ": " + reason;
+        return nullptr;
+    }
+    if (needsData && program->size() == 0) {
+        *error = path + " is empty: nothing to send";
+        return nullptr;
+    }
+    return program;
 }
 
 BlockSessionSettings blockSettings(const CtrlSimOptions& options)
@@ -63,15 +84,15 @@ std::unique_ptr<ControlSession> makeSession(const CtrlSimOptions& options, std::
         return std::make_unique<PlainReceive>(settings, options.file, std::move(store));
     }
     case SimMode::Send: {
-        std::string reason;
-        auto program = ProgramSource::open(options.file, &reason);
-        if (!program) {
-            *error = "cannot read " + options.file + ": " + reason;
+        auto program = openProgram(options.file, false, error);
+        if (!program)
             return nullptr;
-        }
         PlainSendSettings settings;
         settings.xonXoff = options.xonXoff;
         settings.waitForXon = options.waitForXon;
+        settings.dc2First = options.dc2First;
+        settings.code = options.code;
+        settings.highBit = options.highBit;
         settings.startDelay = options.startDelay;
         return std::make_unique<PlainSend>(settings, std::move(program));
     }
@@ -106,6 +127,37 @@ std::unique_ptr<ControlSession> makeSession(const CtrlSimOptions& options, std::
         return std::make_unique<HeidenhainReceive>(blockSettings(options), options.program,
                                                    options.file, std::move(store));
     }
+    case SimMode::FanucSend: {
+        std::vector<FanucSource> files;
+        for (const auto& path : {std::optional(options.file), options.secondFile}) {
+            if (!path)
+                continue;
+            auto program = openProgram(*path, true, error);
+            if (!program)
+                return nullptr;
+            files.push_back({*path, std::move(program)});
+        }
+        return std::make_unique<FanucSend>(blockSettings(options), std::move(files),
+                                           options.blockData);
+    }
+    case SimMode::MazakSend: {
+        auto program = openProgram(options.file, true, error);
+        if (!program)
+            return nullptr;
+        if (const auto problem = mazakRecordsProblem(*program)) {
+            *error = "cannot send " + options.file + " as MAZAK records: " + *problem;
+            return nullptr;
+        }
+        return std::make_unique<MazakSend>(blockSettings(options), options.file,
+                                           std::move(program));
+    }
+    case SimMode::HeidenhainSend: {
+        auto program = openProgram(options.file, true, error);
+        if (!program)
+            return nullptr;
+        return std::make_unique<HeidenhainSend>(blockSettings(options), options.file,
+                                                std::move(program));
+    }
     }
     return nullptr;
 }
@@ -115,9 +167,18 @@ std::string whatItDoes(const CtrlSimOptions& options)
     switch (options.mode) {
     case SimMode::Receive:
         return "receiving into " + options.file;
-    case SimMode::Send:
-        return options.waitForXon ? "sending " + options.file + " after the other side's XON"
-                                  : "sending " + options.file;
+    case SimMode::Send: {
+        std::string text = "sending " + options.file;
+        if (options.code == CharacterCode::Eia)
+            text += " in EIA";
+        if (options.highBit)
+            text += " with bit 7 set";
+        if (options.waitForXon)
+            text += " after the other side's XON";
+        if (options.dc2First)
+            text += ", asking with a DC2 first";
+        return text;
+    }
     case SimMode::Echo:
         return "echoing";
     case SimMode::Fanuc:
@@ -129,6 +190,15 @@ std::string whatItDoes(const CtrlSimOptions& options)
                options.file;
     case SimMode::Heidenhain:
         return "HEIDENHAIN, requesting program " + options.program + " into " + options.file;
+    case SimMode::FanucSend:
+        return "Fanuc DNC, sending " + options.file +
+               (options.secondFile ? " and the setup file " + *options.secondFile + " after it"
+                                   : "") +
+               " when the PC asks";
+    case SimMode::MazakSend:
+        return "MAZAK, sending the records of " + options.file;
+    case SimMode::HeidenhainSend:
+        return "HEIDENHAIN, sending " + options.file;
     }
     return {};
 }

@@ -21,6 +21,9 @@ constexpr long long kMaxLineRate = 10'000'000;
 constexpr double kMaxSeconds = 86400;
 // Block and command counts of the fault options.
 constexpr long long kMaxCount = 1'000'000'000;
+// The most data bytes --block-size puts in a Fanuc block: what the PC's receive engine
+// holds for one block.
+constexpr long long kMaxBlockData = 64 * 1024;
 
 std::optional<long long> wholeNumber(const std::string& text, long long min, long long max)
 {
@@ -51,7 +54,10 @@ enum class Scope {
     Transfer,  // the modes where the control speaks first
     Protocol,  // the block protocols
     Refusing,  // the block protocols that answer NAK
-    Fanuc,
+    Sending,   // the block protocols where the control sends
+    Checked,   // ... and the PC checks a check byte
+    Fanuc,     // both directions
+    FanucSend,
     Mazak,
     Heidenhain,
 };
@@ -70,13 +76,21 @@ bool appliesTo(Scope scope, SimMode mode)
         return mode == SimMode::Send;
     case Scope::Transfer:
         return mode == SimMode::Send || mode == SimMode::Receive || mode == SimMode::Mazak ||
-               mode == SimMode::Heidenhain;
+               mode == SimMode::Heidenhain || mode == SimMode::MazakSend ||
+               mode == SimMode::HeidenhainSend;
     case Scope::Protocol:
-        return mode == SimMode::Fanuc || mode == SimMode::Mazak || mode == SimMode::Heidenhain;
+        return mode != SimMode::Receive && mode != SimMode::Send && mode != SimMode::Echo;
     case Scope::Refusing:
         return mode == SimMode::Fanuc || mode == SimMode::Heidenhain;
+    case Scope::Sending:
+        return mode == SimMode::FanucSend || mode == SimMode::MazakSend ||
+               mode == SimMode::HeidenhainSend;
+    case Scope::Checked:
+        return mode == SimMode::FanucSend || mode == SimMode::HeidenhainSend;
     case Scope::Fanuc:
-        return mode == SimMode::Fanuc;
+        return mode == SimMode::Fanuc || mode == SimMode::FanucSend;
+    case Scope::FanucSend:
+        return mode == SimMode::FanucSend;
     case Scope::Mazak:
         return mode == SimMode::Mazak;
     case Scope::Heidenhain:
@@ -96,13 +110,21 @@ const char* scopeModes(Scope scope)
     case Scope::Send:
         return "--send";
     case Scope::Transfer:
-        return "--send, --receive, --mazak and --heidenhain";
+        return "--send, --receive, --mazak, --heidenhain, --mazak-send and --heidenhain-send";
     case Scope::Protocol:
-        return "--fanuc, --mazak and --heidenhain";
+        return "--fanuc, --mazak, --heidenhain, --fanuc-send, --mazak-send and "
+               "--heidenhain-send";
     case Scope::Refusing:
-        return "--fanuc and --heidenhain (a MAZAK control has no NAK)";
+        return "--fanuc and --heidenhain (a MAZAK control has no NAK, and a sending control "
+               "refuses nothing)";
+    case Scope::Sending:
+        return "--fanuc-send, --mazak-send and --heidenhain-send";
+    case Scope::Checked:
+        return "--fanuc-send and --heidenhain-send (a MAZAK record has no check byte)";
     case Scope::Fanuc:
-        return "--fanuc";
+        return "--fanuc and --fanuc-send";
+    case Scope::FanucSend:
+        return "--fanuc-send";
     case Scope::Mazak:
         return "--mazak";
     case Scope::Heidenhain:
@@ -146,8 +168,8 @@ bool Parser::setMode(SimMode mode, const std::string& file)
 {
     if (m_mode)
         return fail(
-            "give exactly one of --receive, --send, --echo, --fanuc, --mazak and "
-            "--heidenhain");
+            "give exactly one of --receive, --send, --echo, --fanuc, --mazak, --heidenhain, "
+            "--fanuc-send, --mazak-send and --heidenhain-send");
     m_mode = mode;
     m_result.options.mode = mode;
     m_result.options.file = file;
@@ -184,6 +206,12 @@ bool Parser::option(const std::string& name, const std::optional<std::string>& v
         return setMode(SimMode::Mazak, v);
     if (name == "--heidenhain")
         return setMode(SimMode::Heidenhain, v);
+    if (name == "--fanuc-send")
+        return setMode(SimMode::FanucSend, v);
+    if (name == "--mazak-send")
+        return setMode(SimMode::MazakSend, v);
+    if (name == "--heidenhain-send")
+        return setMode(SimMode::HeidenhainSend, v);
     if (name == "--fanuc-second") {
         if (v.empty())
             return fail("the second file name is empty");
@@ -211,16 +239,29 @@ bool Parser::option(const std::string& name, const std::optional<std::string>& v
             o.replyTimeout = *t == Duration::zero() ? std::nullopt : t;
         return t.has_value();
     }
-    if (name == "--go-silent-after" || name == "--garbage-after" || name == "--hangup-after" ||
-        name == "--nak-once") {
-        const auto n = number(name == "--nak-once" ? 1 : 0, kMaxCount);
+    if (name == "--go-silent-after" || name == "--garbage-after" || name == "--hangup-after") {
+        const auto n = number(0, kMaxCount);
         if (!n)
             return false;
         (name == "--go-silent-after" ? o.faults.silentAfter
          : name == "--garbage-after" ? o.faults.garbageAfter
-         : name == "--hangup-after"  ? o.faults.hangUpAfter
-                                     : o.faults.nakOnce) = static_cast<std::size_t>(*n);
+                                     : o.faults.hangUpAfter) = static_cast<std::size_t>(*n);
         return true;
+    }
+    if (name == "--nak-once" || name == "--bad-check-once" || name == "--overlong-block") {
+        const auto n = number(1, kMaxCount);
+        if (!n)
+            return false;
+        (name == "--nak-once"         ? o.faults.nakOnce
+         : name == "--bad-check-once" ? o.faults.badCheckOnce
+                                      : o.faults.overlongBlock) = static_cast<std::size_t>(*n);
+        return true;
+    }
+    if (name == "--block-size") {
+        const auto n = number(1, kMaxBlockData);
+        if (n)
+            o.blockData = static_cast<std::size_t>(*n);
+        return n.has_value();
     }
     if (name == "--device") {
         o.device = v;
@@ -299,6 +340,23 @@ bool Parser::option(const std::string& name, const std::optional<std::string>& v
         o.xonXoff = true;
         return true;
     }
+    if (name == "--code") {
+        if (v != "iso" && v != "eia" && v != "bin")
+            return fail("--code takes iso, eia or bin, not \"" + v + "\"");
+        o.code = v == "eia"   ? CharacterCode::Eia
+                 : v == "bin" ? CharacterCode::Bin
+                              : CharacterCode::Iso;
+        return true;
+    }
+    if (name == "--dc2-first") {
+        o.dc2First = true;
+        o.xonXoff = true;
+        return true;
+    }
+    if (name == "--high-bit") {
+        o.highBit = true;
+        return true;
+    }
     if (name == "--start-delay") {
         const auto t = time();
         if (t)
@@ -322,7 +380,11 @@ const std::map<std::string, std::pair<bool, Scope>>& knownOptions()
         {"--fanuc", {true, Scope::Any}},
         {"--mazak", {true, Scope::Any}},
         {"--heidenhain", {true, Scope::Any}},
+        {"--fanuc-send", {true, Scope::Any}},
+        {"--mazak-send", {true, Scope::Any}},
+        {"--heidenhain-send", {true, Scope::Any}},
         {"--fanuc-second", {true, Scope::Fanuc}},
+        {"--block-size", {true, Scope::FanucSend}},
         {"--mazak-sequence", {true, Scope::Mazak}},
         {"--program", {true, Scope::Heidenhain}},
         {"--reply-timeout", {true, Scope::Protocol}},
@@ -330,6 +392,8 @@ const std::map<std::string, std::pair<bool, Scope>>& knownOptions()
         {"--garbage-after", {true, Scope::Protocol}},
         {"--nak-once", {true, Scope::Refusing}},
         {"--hangup-after", {true, Scope::Protocol}},
+        {"--bad-check-once", {true, Scope::Checked}},
+        {"--overlong-block", {true, Scope::Sending}},
         {"--device", {true, Scope::Any}},
         {"--baud", {true, Scope::Device}},
         {"--bits", {true, Scope::Device}},
@@ -345,6 +409,9 @@ const std::map<std::string, std::pair<bool, Scope>>& knownOptions()
         {"--send-xon-at-start", {false, Scope::Receive}},
         {"--idle", {true, Scope::Receive}},
         {"--wait-for-xon", {false, Scope::Send}},
+        {"--code", {true, Scope::Send}},
+        {"--dc2-first", {false, Scope::Send}},
+        {"--high-bit", {false, Scope::Send}},
         {"--start-delay", {true, Scope::Transfer}},
         {"--verbose", {false, Scope::Any}},
     };
@@ -355,8 +422,9 @@ bool Parser::checkScopes()
 {
     if (!m_mode)
         return fail(
-            "give one of --receive FILE, --send FILE, --echo, --fanuc FILE, --mazak FILE and "
-            "--heidenhain FILE");
+            "give one of --receive FILE, --send FILE, --echo, --fanuc FILE, --mazak FILE, "
+            "--heidenhain FILE, --fanuc-send FILE, --mazak-send FILE and --heidenhain-send "
+            "FILE");
     const SimMode mode = *m_mode;
     for (const auto& [name, scope] : m_seen) {
         if (scope == Scope::Device && !m_result.options.device)
@@ -373,6 +441,13 @@ bool Parser::checkScopes()
         return fail("--heidenhain needs --program NUMBER, the program the control asks for");
     if (o.secondFile && *o.secondFile == o.file)
         return fail("--fanuc-second needs a file other than the program's");
+    if (mode == SimMode::FanucSend &&
+        (o.faults.badCheckOnce == 1u || o.faults.overlongBlock == 1u))
+        return fail(
+            "block 1 of --fanuc-send is the PC's request: --bad-check-once and "
+            "--overlong-block name a data block, from 2");
+    if (o.highBit && o.code == CharacterCode::Bin)
+        return fail("--high-bit does not go with --code bin, whose bytes go out as they are");
     return true;
 }
 
@@ -473,6 +548,12 @@ Modes (exactly one):
                          the text of each block followed by LF in FILE
   --heidenhain FILE      HEIDENHAIN protocol: request program --program from the PC, store
                          each block followed by LF in FILE (the "%" block first)
+  --fanuc-send FILE      Fanuc DNC protocol, the PC requesting: answer its ENQ and
+                         request, send FILE in blocks after its EOT, end with EOT
+  --mazak-send FILE      MAZAK protocol, the control sending: each line of FILE is a
+                         record ("_" for ETX) closed by EOT, the PC answers each one
+  --heidenhain-send FILE HEIDENHAIN protocol, the control sending: the first line of
+                         FILE as the header, each further line as a block, then ETX
 
 Line:
   --device PATH          use this serial device instead of a new pseudo-terminal
@@ -502,13 +583,22 @@ Receive:
 
 Send:
   --wait-for-xon         send nothing before the other side's DC1 (implies --xonxoff)
+  --dc2-first            ask first: send a lone DC2 and the program only after the DC1
+                         that answers it (implies --xonxoff)
+  --code iso|eia|bin     eia: every byte goes out as its EIA punch code; iso and bin
+                         (the default iso): as it is
+  --high-bit             set bit 7 on every byte, as the parity bit of a control sending
+                         seven data bits shows on a pseudo-terminal (not with bin)
 
-Send, receive, --mazak and --heidenhain:
+Send, receive, --mazak, --heidenhain, --mazak-send and --heidenhain-send:
   --start-delay SECONDS  start this long after the line is there (default 0.5): the
                          other side purges its port when it opens it
 
 Block protocols:
-  --fanuc-second FILE2   after the program, take a setup file (a second ENQ) into FILE2
+  --fanuc-second FILE2   after the program, take a setup file (a second ENQ) into FILE2;
+                         with --fanuc-send, send FILE2 for the PC's setup-file request
+  --block-size N         the most data bytes in a --fanuc-send block (default 512, at
+                         most 65536)
   --mazak-sequence LIST  the commands the control sends, for example "q,8,[6,4],D":
                          q 4 6 8 A D, a loop in brackets repeats until the PC has no
                          more (default "q,[4]")
@@ -517,12 +607,18 @@ Block protocols:
                          exchange (default 30; 0: for ever)
 
 Faults (N counts the blocks the PC sends, the Fanuc header being block 1; for --mazak
-the commands the control sends):
-  --go-silent-after N    answer N, then nothing at all
-  --garbage-after N      every answer after the first N is garbage ('?' for each byte)
+the commands the control sends; for the -send modes the blocks the control sends, the
+HEIDENHAIN header being block 1 and the Fanuc request block 1):
+  --go-silent-after N    answer (send) N, then nothing at all
+  --garbage-after N      every answer (block sent) after the first N is garbage ('?' for
+                         each byte)
   --nak-once N           refuse block N once with NAK although it is right (--fanuc,
                          --heidenhain)
   --hangup-after N       let the line go when block N+1 begins
+  --bad-check-once N     send block N once with a wrong check byte (--fanuc-send,
+                         --heidenhain-send)
+  --overlong-block N     send block N once with 70000 data bytes, its own and then "X"
+                         (--fanuc-send, --mazak-send, --heidenhain-send)
 
 Other:
   --verbose              report flow control, protocol and line events on standard

@@ -7,6 +7,7 @@
 
 #include "ctrlsim/BlockSession.h"
 #include "ctrlsim/ControlSession.h"
+#include "ctrlsim/FanucHeader.h"
 #include "ctrlsim/InputBuffer.h"
 #include "ctrlsim/MazakReceive.h"
 #include "ctrlsim/PlainSend.h"
@@ -14,13 +15,26 @@
 
 namespace quillon::ctrlsim {
 
-enum class SimMode { Receive, Send, Echo, Fanuc, Mazak, Heidenhain };
+// The block protocol modes name the control's side: Fanuc receives, FanucSend sends.
+enum class SimMode {
+    Receive,
+    Send,
+    Echo,
+    Fanuc,
+    Mazak,
+    Heidenhain,
+    FanucSend,
+    MazakSend,
+    HeidenhainSend,
+};
 
 struct CtrlSimOptions {
     SimMode mode = SimMode::Receive;
     std::string file;  // the program received or sent
-    // Fanuc: the setup file the PC sends after the program, in the same connection.
+    // Fanuc: the setup file the PC sends (or requests) after the program, in the same
+    // connection.
     std::optional<std::string> secondFile;
+    std::size_t blockData = kFanucBlockData;  // Fanuc sending: the most in a block
     std::string mazakSequence = kDefaultMazakSequence;
     std::string program;  // HEIDENHAIN: the number requested
 
@@ -36,6 +50,9 @@ struct CtrlSimOptions {
     std::optional<Duration> idleEnd = std::chrono::seconds(2);
 
     bool waitForXon = false;
+    bool dc2First = false;
+    CharacterCode code = CharacterCode::Iso;
+    bool highBit = false;
     Duration startDelay = kDefaultStartDelay;
 
     // The block protocols.

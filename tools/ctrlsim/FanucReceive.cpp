@@ -4,24 +4,6 @@
 
 namespace quillon::ctrlsim {
 
-namespace {
-
-// The control's answers: DLE and a digit.
-std::string dle(char digit)
-{
-    return {control::Dle, digit};
-}
-
-// The header's fields, by position in the bytes after SOH.
-constexpr std::size_t kTypeAt = 2;
-constexpr std::size_t kStxAt = 3;
-constexpr std::size_t kNameAt = 4;  // "O" or "S" and the four characters
-constexpr std::size_t kNameLength = 5;
-constexpr std::size_t kEtxAt = 9;
-constexpr std::size_t kCheckAt = 10;
-
-}  // namespace
-
 FanucReceive::FanucReceive(const BlockSessionSettings& settings, std::vector<FanucFile> files)
     : BlockSession(settings, false), m_files(std::move(files))
 {
@@ -35,7 +17,7 @@ void FanucReceive::take(char byte)
     case State::WaitEnq:
         if (byte == control::Enq) {
             note("ENQ: answered DLE 0");
-            send(dle('0'));
+            send(fanucDle('0'));
             m_state = State::WaitHeader;
         } else {
             ignored(byte);
@@ -49,7 +31,7 @@ void FanucReceive::take(char byte)
         } else if (byte == control::Enq) {
             // The PC did not get the answer, or started over: either way DLE "0" is due.
             note("ENQ again: answered DLE 0 again");
-            send(dle('0'));
+            send(fanucDle('0'));
         } else if (byte == control::Eot) {
             fail("the PC ended (EOT) " + position());
         } else {
@@ -86,31 +68,21 @@ void FanucReceive::take(char byte)
 
 void FanucReceive::checkHeader()
 {
-    const std::string& header = m_block.data;
-    const char type = header[kTypeAt];
-    const char letter = type == 'P' ? 'O' : 'S';
-    const char check = xorOf(std::string_view(header).substr(0, kCheckAt));
     std::string why;
-    if (header[0] != 'S' || header[1] != 'N' || (type != 'P' && type != 'S') ||
-        header[kStxAt] != control::Stx || header[kNameAt] != letter || header[kEtxAt] != control::Etx)
-        why = "not a header: " + shownBytes(control::Soh + header);
-    else if (header[kCheckAt] != check)
-        why = "the header's check byte " + hexByte(header[kCheckAt]) + " instead of " +
-              hexByte(check);
-    else if (refusesOnce(blockNumber()))
+    const auto header = readFanucHeader(m_block.data, 'S', &why);
+    if (header && refusesOnce(blockNumber()))
         why = "refused once, as asked";
     if (!why.empty()) {
         m_state = State::WaitHeader;
         refuse(blockNumber(), why);
         return;
     }
-    const std::string name = header.substr(kNameAt, kNameLength);
     m_state = State::WaitBlock;
-    if (answer(blockNumber(), dle('1')) == Answer::Withheld)
+    if (answer(blockNumber(), fanucDle('1')) == Answer::Withheld)
         return;
-    note(std::string(type == 'P' ? "header of program " : "header of setup file ") + name +
-         ": answered DLE 1");
-    m_names.push_back(name);
+    note(std::string(header->type == 'P' ? "header of program " : "header of setup file ") +
+         header->name + ": answered DLE 1");
+    m_names.push_back(header->name);
     m_toggle = '1';
     ++m_accepted;
     accepted();
@@ -134,7 +106,7 @@ void FanucReceive::checkBlock(char checkByte)
         return;
     }
     const char digit = m_toggle == '0' ? '1' : '0';
-    if (answer(number, dle(digit)) == Answer::Withheld)
+    if (answer(number, fanucDle(digit)) == Answer::Withheld)
         return;
     note("block " + std::to_string(number) + ": " + std::to_string(m_block.data.size()) +
          " data bytes, answered DLE " + digit);
@@ -193,6 +165,13 @@ std::string FanucReceive::position() const
 SessionEnd FanucReceive::store()
 {
     return {0, "received " + alreadyStored()};
+}
+
+std::string FanucReceive::afterFailure() const
+{
+    const std::string already = alreadyStored();
+    return already.empty() ? BlockSession::afterFailure()
+                           : "; nothing more stored (already received " + already + ")";
 }
 
 std::string FanucReceive::alreadyStored() const

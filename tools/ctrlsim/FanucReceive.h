@@ -28,17 +28,13 @@
 #include <vector>
 
 #include "ctrlsim/BlockSession.h"
+#include "ctrlsim/FanucHeader.h"
 
 namespace quillon {
 class AtomicFileWriter;
 }
 
 namespace quillon::ctrlsim {
-
-// The most data bytes in one block: what the PC reads from its file at a time.
-inline constexpr std::size_t kFanucBlockData = 512;
-// SOH, "S", "N", the type, STX, "O" or "S", four characters, ETX and the check byte.
-inline constexpr std::size_t kFanucHeaderLength = 12;
 
 // One file the control takes in: the data bytes of its accepted blocks go to the store.
 struct FanucFile {
@@ -63,7 +59,10 @@ private:
     bool waitingForPc() const override { return m_state != State::WaitEnq; }
     std::string position() const override;
     SessionEnd store() override;
-    std::string alreadyStored() const override;
+    std::string afterFailure() const override;
+
+    // The files stored so far, for the summaries.
+    std::string alreadyStored() const;
 
     void checkHeader();
     void checkBlock(char checkByte);

@@ -149,11 +149,8 @@ void MazakReceive::replied()
         break;
     }
     if (wrong) {
-        std::string shown = shownBytes(reply.substr(0, kShownAnswer));
-        if (reply.size() > kShownAnswer)
-            shown += "...";
         fail(*wrong + " to command " + std::to_string(m_commands) + " (" + command +
-             "): " + shown + "<EOT>");
+             "): " + shownBytes(reply, kShownAnswer) + "<EOT>");
         return;
     }
     if (command != '4')

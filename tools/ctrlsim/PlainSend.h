@@ -6,6 +6,10 @@
 // before it changes nothing, the control is not sending yet); otherwise it starts the
 // start delay after the line is there.
 //
+// A control that asks first sends a lone DC2 when it would start and punches only after the
+// other side's DC1 has answered it: the DC2 is the only byte of its write, so that the
+// other side reads it as one byte and can tell it from a program that holds a DC2.
+//
 // What the other side sends that is not a flow character is not read as data: a control
 // that punches does not listen.
 #pragma once
@@ -15,6 +19,7 @@
 #include <optional>
 
 #include "ctrlsim/ControlSession.h"
+#include "dnc/PortSetup.h"
 
 namespace quillon::ctrlsim {
 
@@ -24,6 +29,14 @@ struct PlainSendSettings {
     bool xonXoff = false;
     // Nothing leaves before the other side's DC1; implies XON/XOFF.
     bool waitForXon = false;
+    // A lone DC2 first, and the program after the DC1 that answers it; implies XON/XOFF
+    // (the other side answers a DC2 only on a setup with XON/XOFF).
+    bool dc2First = false;
+    // EIA: every byte goes out as its punch code; ISO and BIN: as it is.
+    CharacterCode code = CharacterCode::Iso;
+    // Bit 7 set on every byte (not with BIN): the parity bit of a control sending seven
+    // data bits, which a pseudo-terminal's eight bits show as the top bit.
+    bool highBit = false;
     Duration startDelay = kDefaultStartDelay;
 };
 
@@ -46,11 +59,18 @@ public:
     bool heldByXoff() const { return m_held; }
 
 private:
+    // Where the DC2 of a control that asks first stands; a control that does not ask
+    // starts with it answered.
+    enum class Query { Due, Taken, Sent, Answered };
+
     bool sending(TimePoint now) const;
+    // A byte as it goes onto the line, in the code and with the top bit asked for.
+    char onLine(char byte) const;
 
     PlainSendSettings m_settings;
     std::unique_ptr<ProgramSource> m_program;
     std::optional<TimePoint> m_startAt;  // set once the line is there and, if asked, XON came
+    Query m_query = Query::Answered;
     bool m_held = false;
     std::uint64_t m_written = 0;
     std::optional<TimePoint> m_firstByte;

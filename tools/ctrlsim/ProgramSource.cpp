@@ -73,4 +73,27 @@ std::string ProgramSource::take(std::size_t limit)
     return piece;
 }
 
+std::optional<std::string> ProgramSource::takeLine()
+{
+    if (atEnd())
+        return std::nullopt;
+    std::string line;
+    while (!atEnd()) {
+        const std::uint64_t at = m_taken;
+        const std::string piece = take(kPieceSize);
+        const std::size_t lf = piece.find('\n');
+        if (lf != std::string::npos) {
+            line.append(piece, 0, lf);
+            m_taken = at + lf + 1;  // the rest of the piece is read again with the next line
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            return line;
+        }
+        line += piece;
+    }
+    if (failed())
+        return std::nullopt;
+    return line;
+}
+
 }  // namespace quillon::ctrlsim

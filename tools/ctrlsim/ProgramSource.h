@@ -1,9 +1,10 @@
-// A program file read piece by piece as it is sent, so that a program of hundreds of MB
-// costs no more memory than one piece.
+// A program file read piece by piece (or line by line) as it is sent, so that a program
+// of hundreds of MB costs no more memory than one piece.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace quillon::ctrlsim {
@@ -24,6 +25,11 @@ public:
 
     // The next bytes, at most `limit`; empty at the end or after a failure.
     std::string take(std::size_t limit);
+    // The next line without its end (LF or CR LF); nothing at the end or after a failure.
+    // A last line without LF is a line too.
+    std::optional<std::string> takeLine();
+    // From the beginning again.
+    void rewind() { m_taken = 0; }
 
 private:
     ProgramSource(int fd, std::uint64_t size);
