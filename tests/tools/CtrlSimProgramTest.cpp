@@ -36,7 +36,8 @@ const UsageCase kUsageErrors[] = {
     {"receive option when sending", {"--send", "a.nc", "--idle", "3"}, "applies to --receive"},
     {"send option when receiving", {"--receive", "a.nc", "--wait-for-xon"}, "applies to --send"},
     {"unknown code", {"--send", "a.nc", "--code", "ascii"}, "iso, eia or bin"},
-    {"a parity bit on binary", {"--send", "a.nc", "--code=bin", "--high-bit"}, "--code bin"},
+    {"a parity bit on binary", {"--send", "a.nc", "--code=bin", "--high-bit"}, "--code iso"},
+    {"a parity bit on EIA", {"--send", "a.nc", "--code=eia", "--high-bit"}, "--code iso"},
     {"asking first when receiving", {"--receive", "a.nc", "--dc2-first"}, "applies to --send"},
     {"start delay when echoing", {"--echo", "--start-delay", "1"}, "applies to --send, --receive"},
     {"no consume rate", {"--receive", "a.nc", "--consume", "0"}, "whole number"},
@@ -114,12 +115,16 @@ TEST(CtrlSimCommandLine, DefaultsAndImpliedSettings)
     EXPECT_TRUE(parsed.options.xonXoff);
     EXPECT_EQ(parsed.options.startDelay, std::chrono::milliseconds(1500));
 
-    parsed = parseArguments({"--send", "a.nc", "--dc2-first", "--code", "eia", "--high-bit"});
+    parsed = parseArguments({"--send", "a.nc", "--dc2-first", "--code", "iso", "--high-bit"});
     ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
     EXPECT_TRUE(parsed.options.xonXoff);
     EXPECT_TRUE(parsed.options.dc2First);
-    EXPECT_EQ(parsed.options.code, CharacterCode::Eia);
+    EXPECT_EQ(parsed.options.code, CharacterCode::Iso);
     EXPECT_TRUE(parsed.options.highBit);
+
+    parsed = parseArguments({"--send", "a.nc", "--code", "eia"});
+    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
+    EXPECT_EQ(parsed.options.code, CharacterCode::Eia);
 
     parsed = parseArguments({"--echo", "--device", "/dev/ttyUSB0", "--baud", "4800", "--bits", "7",
                              "--parity", "even", "--stop", "2", "--rtscts"});

@@ -446,8 +446,9 @@ bool Parser::checkScopes()
         return fail(
             "block 1 of --fanuc-send is the PC's request: --bad-check-once and "
             "--overlong-block name a data block, from 2");
-    if (o.highBit && o.code == CharacterCode::Bin)
-        return fail("--high-bit does not go with --code bin, whose bytes go out as they are");
+    if (o.highBit && o.code != CharacterCode::Iso)
+        return fail("--high-bit goes with --code iso only: bin bytes go out as they are, and "
+                    "an EIA line has no parity bit");
     return true;
 }
 
@@ -588,7 +589,7 @@ Send:
   --code iso|eia|bin     eia: every byte goes out as its EIA punch code; iso and bin
                          (the default iso): as it is
   --high-bit             set bit 7 on every byte, as the parity bit of a control sending
-                         seven data bits shows on a pseudo-terminal (not with bin)
+                         seven data bits shows on a pseudo-terminal (iso only)
 
 Send, receive, --mazak, --heidenhain, --mazak-send and --heidenhain-send:
   --start-delay SECONDS  start this long after the line is there (default 0.5): the
