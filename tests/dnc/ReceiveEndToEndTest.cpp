@@ -1,6 +1,7 @@
-// The receive engine on real pseudo-terminals: against our own transmit engine through a
-// null-modem cable made of two pseudo-terminals, and against a control that sends as fast
-// as the system lets it.
+// The receive engine on real pseudo-terminals: quillonlt-cli receive against
+// quillonlt-ctrlsim sending in each way, our own transmit engine through a null-modem
+// cable made of two pseudo-terminals, and a control that sends as fast as the system lets
+// it.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <unistd.h>
@@ -9,12 +10,15 @@
 #include <cerrno>
 #include <thread>
 
+#include "cli/CliTestSupport.h"
+#include "dnc/ComConfFile.h"
 #include "dnc/ReceiveEngine.h"
 #include "dnc/TransmitEngine.h"
 #include "platform/PosixSerialLine.h"
 #include "platform/TextFile.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempWorkDir.h"
+#include "tools/CtrlSimTestSupport.h"
 
 namespace quillon {
 namespace {
@@ -206,6 +210,129 @@ TEST(ReceiveOverPseudoTerminals, TenMegabytesAtFullSpeedArriveComplete)
     ASSERT_TRUE(stored);
     EXPECT_TRUE(*stored == program) << stored->size() << " of " << program.size() << " bytes";
     EXPECT_TRUE(said.statuses.empty());
+}
+
+
+// ---- quillonlt-cli receive against the simulated control --------------------------------
+
+class ReceiveEndToEnd : public ::testing::Test {
+protected:
+    ReceiveEndToEnd() { ::setenv("QUILLONLT_HOME", dir.workDir().root().c_str(), 1); }
+    ~ReceiveEndToEnd() override { ::unsetenv("QUILLONLT_HOME"); }
+
+    // Setup 1 with these ComConf.sys lines (115 200 baud).
+    void setup(const std::vector<std::string>& lines)
+    {
+        std::vector<std::string> all = {"", "1:", "BD:9"};
+        all.insert(all.end(), lines.begin(), lines.end());
+        dir.write(kComConfFile, joinLinesCrLf(all));
+    }
+    // The simulator sends PROG.NC (holding `program`) with the arguments; COM1 is pointed
+    // at its line and the program received into GOT.NC with setup 1.
+    void receive(std::vector<std::string> simulator, const std::string& program,
+                 std::vector<std::string> extra = {})
+    {
+        dir.write("PROG.NC", program);
+        simulator.insert(simulator.begin() + 1, dir.path("PROG.NC"));
+        test::SimulatorProcess control(simulator);
+        ASSERT_TRUE(control.started());
+        const std::string path = control.firstLine();
+        ASSERT_FALSE(path.empty()) << control.errorOutput();
+        const test::ComOverride com1(1, path);
+        std::vector<std::string> command = {"receive", "--setup", "1"};
+        command.insert(command.end(), extra.begin(), extra.end());
+        command.push_back(dir.path("GOT.NC"));
+        got = test::runCli(command);
+        controlExit = control.waitForExit();
+        controlSaid = control.errorOutput();
+    }
+    std::string stored() const { return readFile(dir.path("GOT.NC")).value_or("<none>"); }
+    static std::string crLf(const std::string& text)
+    {
+        std::string out;
+        for (const char c : text)
+            out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        return out;
+    }
+
+    test::TempWorkDir dir;
+    test::CliRun got;
+    std::optional<int> controlExit;
+    std::string controlSaid;
+};
+
+TEST_F(ReceiveEndToEnd, PlainIsoAskingWithDc2AndSendingAParityBit)
+{
+    setup({"XO:1", "RS:%", "RE:%", "EB:2"});
+    receive({"--send", "--dc2-first", "--high-bit", "--start-delay", "0.2"},
+            "(TAPE LEADER)\n%\nO1000 (FLANGE)\nN10 G01 X1.5\nM30\n%\n(TRAILER)\n");
+    EXPECT_EQ(got.code, 0) << got.err;
+    EXPECT_EQ(controlExit, 0) << controlSaid;
+    EXPECT_EQ(stored(), "%\r\nO1000 (FLANGE)\r\nN10 G01 X1.5\r\nM30\r\n%");
+}
+
+TEST_F(ReceiveEndToEnd, PlainEiaBetweenItsEndOfRecordMarks)
+{
+    setup({"XO:0", "CD:1", "RS:%", "RE:%"});
+    receive({"--send", "--code", "eia", "--start-delay", "0.2"},
+            "%\nO1000\nN10 G01 X1.5 Y-2.25\nM30\n%\n");
+    EXPECT_EQ(got.code, 0) << got.err;
+    EXPECT_EQ(stored(), "%\r\nO1000\r\nN10 G01 X1.5 Y-2.25\r\nM30\r\n%");
+}
+
+TEST_F(ReceiveEndToEnd, FanucDncRequestsTheProgramAndStoresItsBlocks)
+{
+    setup({"XO:6"});
+    std::string program = "O1234 (BRACKET)\r\n";
+    for (int i = 1; program.size() < 1500; ++i)
+        program += "N" + std::to_string(i) + " G01 X" + std::to_string(i) + " Y2.5\r\n";
+    program += "M30\r\n%";
+    receive({"--fanuc-send"}, program, {"--program", "1234"});
+    EXPECT_EQ(got.code, 0) << got.err;
+    EXPECT_EQ(controlExit, 0) << controlSaid;
+    std::string withoutCr;
+    for (const char c : program) {
+        if (c != '\r')
+            withoutCr += c;
+    }
+    EXPECT_TRUE(stored() == crLf(withoutCr)) << stored().size() << " bytes";
+}
+
+TEST_F(ReceiveEndToEnd, MazakRecordsComeBackAsTheyWere)
+{
+    setup({"XO:5"});
+    const std::string records = "q(HELLO)\np1N10 G01 X1_\np2N20 G00 Z5\np3IGNORED\np1M30_\n";
+    receive({"--mazak-send", "--start-delay", "0.2"}, records);
+    EXPECT_EQ(got.code, 0) << got.err;
+    EXPECT_EQ(controlExit, 0) << controlSaid;
+    EXPECT_EQ(stored(), "p1N10 G01 X1_\r\np2N20 G00 Z5\r\np1M30_\r\n");
+}
+
+TEST_F(ReceiveEndToEnd, HeidenhainRefusesADamagedBlockAndTakesItAgain)
+{
+    setup({"XO:4"});
+    const std::string program = "%1234\nL X+10 R0 FMAX\nL Z-5 F200\nEND PGM\n";
+    receive({"--heidenhain-send", "--bad-check-once", "3", "--start-delay", "0.2"}, program);
+    EXPECT_EQ(got.code, 0) << got.err;
+    EXPECT_EQ(controlExit, 0) << controlSaid;
+    EXPECT_NE(got.err.find("HEIDENHAIN checksum error"), std::string::npos) << got.err;
+    EXPECT_EQ(stored(), crLf(program));
+}
+
+TEST_F(ReceiveEndToEnd, DamagedAndOverlongBlocksEndOrAreRefused)
+{
+    setup({"XO:6"});
+    receive({"--fanuc-send", "--bad-check-once", "2"}, "O0001\nN10\n", {"--program", "1"});
+    EXPECT_EQ(got.code, 1);
+    EXPECT_NE(got.err.find("Checksum error"), std::string::npos) << got.err;
+    EXPECT_EQ(stored(), "<none>");
+
+    setup({"XO:4"});
+    receive({"--heidenhain-send", "--overlong-block", "2", "--start-delay", "0.2"},
+            "%7\nL X+1\n");
+    EXPECT_EQ(got.code, 0) << got.err;
+    EXPECT_NE(got.err.find("Block too long"), std::string::npos) << got.err;
+    EXPECT_EQ(stored(), "%7\r\nL X+1\r\n");
 }
 
 }  // namespace
