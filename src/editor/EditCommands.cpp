@@ -159,4 +159,27 @@ void UtilityEdit::replaceLine(std::size_t line, std::string text)
         m_doc.InsertText(line, prefix, std::string_view(text).substr(prefix, added));
 }
 
+void UtilityEdit::rewriteLines(std::size_t first, std::size_t last, const LineRewriter& rewrite)
+{
+    if (first >= m_doc.lineCount())
+        return;
+    last = std::min(last, m_doc.lineCount() - 1);
+    const auto shortEnough = [&](std::size_t line, std::string_view text, std::string& newText) {
+        if (text.size() >= kLineLimit || !rewrite(line, text, newText) || newText == text)
+            return false;
+        ++m_changed;
+        return true;
+    };
+    if (m_recording) {
+        m_doc.RewriteLines(first, last, shortEnough);
+        return;
+    }
+    std::string newText;
+    for (std::size_t line = first; line <= last; ++line) {
+        newText.clear();
+        if (shortEnough(line, m_doc.lineText(line), newText))
+            m_doc.SetLineTextDirect(line, std::move(newText));
+    }
+}
+
 }  // namespace quillon

@@ -2,6 +2,7 @@
 // lines Tab works on, inserting a file, and the bracket of an editor command or utility.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,14 +70,27 @@ public:
     UtilityEdit(const UtilityEdit&) = delete;
     UtilityEdit& operator=(const UtilityEdit&) = delete;
 
+    // Lines of this many characters or more are left as they are by the line utilities.
+    static constexpr std::size_t kLineLimit = 4096;
+
     void insertText(std::size_t line, std::size_t column, std::string_view text);
     void deleteText(std::size_t line, std::size_t column, std::size_t count);
     // The whole text of a line, as the utilities rebuild lines.
     void replaceLine(std::size_t line, std::string text);
 
+    // New texts for lines first..last, in order: `rewrite` is given each line shorter than
+    // kLineLimit and returns true when it put the line's new text in `newText` (given
+    // empty). Recorded as one compact step, however many lines change.
+    using LineRewriter =
+        std::function<bool(std::size_t line, std::string_view text, std::string& newText)>;
+    void rewriteLines(std::size_t first, std::size_t last, const LineRewriter& rewrite);
+    // Lines changed so far.
+    std::size_t changedLines() const { return m_changed; }
+
 private:
     CLiDoc& m_doc;
     bool m_recording;
+    std::size_t m_changed = 0;
 };
 
 }  // namespace quillon

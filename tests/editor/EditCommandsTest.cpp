@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "editor/CLiDoc.h"
 #include "editor/DocTestSupport.h"
 
@@ -107,6 +109,39 @@ TEST_F(EditCommandsTest, UtilityEditWithoutUndoEmptiesBothStacks)
     EXPECT_FALSE(doc.CanUndo());
     EXPECT_FALSE(doc.CanRedo());
     EXPECT_TRUE(doc.isModified());
+}
+
+TEST_F(EditCommandsTest, RewritingLinesSkipsLongOnesAndIsOneStepEitherWay)
+{
+    const std::string longLine(UtilityEdit::kLineLimit, 'X');
+    for (const bool undo : {true, false}) {
+        test::openBytes(doc, dir, "g0 x1\n" + longLine + "\ng0 x2\nG0 X3");
+        std::vector<std::size_t> seen;
+        std::size_t changed = 0;
+        {
+            UtilityEdit edit(doc, undo);
+            edit.rewriteLines(0, 99, [&](std::size_t line, std::string_view text,
+                                         std::string& newText) {
+                seen.push_back(line);
+                for (const char c : text)
+                    newText += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                return true;
+            });
+            changed = edit.changedLines();
+        }
+        EXPECT_EQ(seen, (std::vector<std::size_t>{0, 2, 3}));  // the long line is not offered
+        EXPECT_EQ(changed, 2u);  // a line given back as it was is no change
+        EXPECT_EQ(doc.lineText(0), "G0 X1");
+        EXPECT_EQ(doc.lineText(2), "G0 X2");
+        EXPECT_TRUE(doc.isModified());
+        EXPECT_EQ(doc.CanUndo(), undo);
+        if (undo) {
+            doc.Undo();
+            EXPECT_EQ(doc.lineText(0), "g0 x1");
+            EXPECT_EQ(doc.lineText(2), "g0 x2");
+            EXPECT_FALSE(doc.isModified());
+        }
+    }
 }
 
 TEST_F(EditCommandsTest, AfterAnUnrecordedUtilityUndoNeverClaimsTheSavedState)
