@@ -12,6 +12,10 @@ namespace quillon::bench {
 // noise out of the comparisons); removed with everything in it when the run ends.
 const std::filesystem::path& folder();
 
+// A 100 MB, 3.5-million-line mold-finishing program (short 3-axis moves, CR LF), written
+// into folder() the first time it is asked for.
+const std::string& moldProgramPath();
+
 struct ChildRun {
     double seconds = 0;
     double cpuSeconds = 0;  // user and system time together

@@ -28,43 +28,11 @@ namespace {
 
 using quillon::bench::folder;
 
-constexpr std::size_t kTargetBytes = 100'000'000;
-constexpr std::size_t kTargetLines = 3'500'000;
+using quillon::bench::moldProgramPath;
 
-// A mold-finishing program: short 3-axis moves, CR LF, about 28.6 bytes a line.
 const std::string& programPath()
 {
-    static const std::string path = [] {
-        const std::string file = (folder() / "MOLD-100MB.NC").string();
-        std::mt19937 random(1);
-        std::string bytes;
-        bytes.reserve(kTargetBytes + 64);
-        bytes += "%\r\nO9000 (CAVITY FINISH)\r\n";
-        std::size_t line = 2;
-        char buffer[64];
-        const double bytesPerLine = static_cast<double>(kTargetBytes) / kTargetLines;
-        while (line < kTargetLines - 1) {
-            const int x = static_cast<int>(random() % 200000);
-            const int y = static_cast<int>(random() % 100000);
-            int n = std::snprintf(buffer, sizeof buffer, "X%d.%03d Y%d.%03d Z-%d.%d",
-                                  x / 1000, x % 1000, y / 1000, y % 1000,
-                                  static_cast<int>(random() % 10),
-                                  static_cast<int>(random() % 10));
-            // A feed word where the program runs short of its average line length.
-            if (static_cast<double>(bytes.size() + static_cast<std::size_t>(n) + 2) <
-                bytesPerLine * static_cast<double>(line + 1))
-                n += std::snprintf(buffer + n, sizeof buffer - static_cast<std::size_t>(n),
-                                   " F%d", 800 + static_cast<int>(random() % 9000));
-            bytes.append(buffer, static_cast<std::size_t>(n));
-            bytes += "\r\n";
-            ++line;
-        }
-        bytes += "M30\r\n%";
-        std::ofstream(file, std::ios::binary).write(bytes.data(),
-                                                    static_cast<std::streamsize>(bytes.size()));
-        return file;
-    }();
-    return path;
+    return moldProgramPath();
 }
 
 quillon::FileBytes programBytes()
