@@ -8,6 +8,7 @@
 
 #include "app/FileUpdate.h"
 #include "cli/CliReceive.h"
+#include "cli/CliRenumber.h"
 #include "cli/CliTransmit.h"
 #include "dnc/ComConfFile.h"
 #include "dnc/PortSetups.h"
@@ -180,6 +181,8 @@ const std::vector<Subcommand>& subcommands()
         {"compare", "compare [--smart] FILE1 FILE2", runCompare},
         {"send", kSendUsage, runSend},
         {"receive", kReceiveUsage, runReceive},
+        {"renumber", kRenumberUsage, runRenumber},
+        {"remove-numbers", kRemoveNumbersUsage, runRemoveNumbers},
     };
     return table;
 }

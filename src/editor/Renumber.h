@@ -44,8 +44,10 @@ bool rangeHoldsCannedCycle(const CLiDoc& doc, std::size_t first, std::size_t las
 std::optional<std::string> renumberLines(const CLiDoc& doc, UtilityEdit& edit, std::size_t first,
                                          std::size_t last, const RenumberSettings& settings);
 
-// Removes the block numbers of lines first..last through `edit` (ask about canned cycles
-// before: see rangeHoldsCannedCycle).
+// Removes the block numbers of lines first..last through `edit`. Ask about canned cycles
+// before (see rangeHoldsCannedCycle); once the user has said Yes to removing them anyway,
+// the run is recorded for undo whatever the undo option says: `edit` is then made with
+// undo for utilities on.
 void removeBlockNumbers(const CLiDoc& doc, UtilityEdit& edit, std::size_t first,
                         std::size_t last);
 
