@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/FileUpdate.h"
+#include "cli/CliLineTools.h"
 #include "cli/CliReceive.h"
 #include "cli/CliTransmit.h"
 #include "dnc/ComConfFile.h"
@@ -180,6 +181,11 @@ const std::vector<Subcommand>& subcommands()
         {"compare", "compare [--smart] FILE1 FILE2", runCompare},
         {"send", kSendUsage, runSend},
         {"receive", kReceiveUsage, runReceive},
+        {"compress", kCompressUsage, runCompress},
+        {"expand", kExpandUsage, runExpand},
+        {"modify", kModifyUsage, runModify},
+        {"rotate", kRotateUsage, runRotate},
+        {"minmax", kMinMaxUsage, runMinMax},
     };
     return table;
 }
