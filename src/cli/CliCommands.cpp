@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/FileUpdate.h"
+#include "cli/CliLineTools.h"
 #include "cli/CliReceive.h"
 #include "cli/CliRenumber.h"
 #include "cli/CliTransmit.h"
@@ -183,6 +184,11 @@ const std::vector<Subcommand>& subcommands()
         {"receive", kReceiveUsage, runReceive},
         {"renumber", kRenumberUsage, runRenumber},
         {"remove-numbers", kRemoveNumbersUsage, runRemoveNumbers},
+        {"compress", kCompressUsage, runCompress},
+        {"expand", kExpandUsage, runExpand},
+        {"modify", kModifyUsage, runModify},
+        {"rotate", kRotateUsage, runRotate},
+        {"minmax", kMinMaxUsage, runMinMax},
     };
     return table;
 }

@@ -50,7 +50,7 @@ void modifyLines(const CLiDoc& doc, UtilityEdit& edit, std::size_t first, std::s
 void rotateLines(const CLiDoc& doc, UtilityEdit& edit, std::size_t first, std::size_t last,
                  const RotateSettings& settings);
 // The text of the Min/Max information box for lines first..last; empty for a document
-// without lines.
+// without text (an empty file loads as one empty line).
 std::string minMaxText(const CLiDoc& doc, std::size_t first, std::size_t last);
 
 }  // namespace quillon

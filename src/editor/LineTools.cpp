@@ -1,0 +1,377 @@
+#include "editor/LineTools.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <optional>
+
+#include "editor/CLiDoc.h"
+#include "editor/EditCommands.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+// ---- Reading a line ---------------------------------------------------------------------
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// Only ASCII capitals are addresses; lower case letters are left alone everywhere.
+bool isCapital(char c)
+{
+    return c >= 'A' && c <= 'Z';
+}
+
+// The end of the comment whose "(" stands at `open`: just after the next ")" on the line
+// (a "(" in between opens nothing), or the line end when no ")" follows.
+std::size_t commentEnd(std::string_view line, std::size_t open)
+{
+    const std::size_t close = line.find(')', open + 1);
+    return close == kNone ? line.size() : close + 1;
+}
+
+// The characters a word's number is written with.
+bool isNumberCharacter(char c)
+{
+    return isDigit(c) || c == '.' || c == '+' || c == '-';
+}
+
+// The length of the number written at `from`: its run of number characters, at most
+// `limit` of them.
+std::size_t numberLength(std::string_view line, std::size_t from, std::size_t limit = kNone)
+{
+    std::size_t end = from;
+    while (end < line.size() && end - from < limit && isNumberCharacter(line[end]))
+        ++end;
+    return end - from;
+}
+
+// The value of a number text as the C library's decimal conversion reads it: a sign, then
+// digits with an optional point; whatever follows is ignored and a text without digits is
+// 0. The texts given here hold only number characters, so no blank, exponent or "inf" can
+// come up; from_chars keeps the locale's decimal point out of it.
+double readNumber(std::string_view text)
+{
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty() || !(isDigit(text.front()) || text.front() == '.'))
+        return 0.0;
+    double value = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    return negative ? -value : value;
+}
+
+// ---- Modify -----------------------------------------------------------------------------
+
+// A number after the address is taken up to this many characters; the rest of a longer
+// run stays behind the new number.
+constexpr std::size_t kOldNumberLimit = 32;
+// An address value is read from at most this many characters of its number.
+constexpr std::size_t kAddressValueLimit = 14;
+// The longest number text Modify writes; a result that needs more leaves the old number
+// as it was rather than writing a cut one.
+constexpr std::size_t kNewNumberLimit = 19;
+// Divide only divides by more than this: a smaller or negative value leaves the numbers as
+// they are.
+constexpr double kSmallestDivisor = 0.000001;
+// A result a hair below the decimal it stands for (0.35 is stored as 0.34999...) is moved
+// past it before it is rounded.
+constexpr double kRoundingNudge = 0.000001;
+
+// The new value of an address value, or nothing when Divide has nothing to divide by.
+std::optional<double> modifiedValue(double old, const ModifySettings& settings)
+{
+    switch (settings.operation) {
+    case ModifySettings::Operation::Add:
+        return settings.value + old;
+    case ModifySettings::Operation::Multiply:
+        return settings.value * old;
+    case ModifySettings::Operation::Divide:
+        if (settings.value > kSmallestDivisor)
+            return old / settings.value;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// The value in fixed notation with so many decimals, rounded; the decimal point is always
+// ".", whatever the locale.
+std::string fixedText(double value, int decimals)
+{
+    // Wide enough for any double: DBL_MAX has 309 integer digits.
+    char buffer[std::numeric_limits<double>::max_exponent10 + 32];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    return std::string(buffer, result.ptr);
+}
+
+// ---- Rotate -----------------------------------------------------------------------------
+
+// What a character becomes: the To of the first row whose From it is, and nothing when it
+// is no From or when one of its rows has an empty To.
+std::optional<char> rotatedCharacter(char c, const RotateSettings& settings)
+{
+    std::optional<char> to;
+    for (std::size_t row = 0; row < settings.from.size(); ++row) {
+        if (settings.from[row] == 0 || settings.from[row] != c)
+            continue;
+        if (settings.to[row] == 0)
+            return std::nullopt;
+        if (!to)
+            to = settings.to[row];
+    }
+    return to;
+}
+
+// ---- Min/Max ----------------------------------------------------------------------------
+
+// The start of the minima and maxima: a position beyond them is never reported.
+constexpr double kMinimumStart = 99999999.9;
+constexpr double kMaximumStart = -99999999.9;
+
+constexpr char kNotFoundText[] = "NOT FOUND";
+
+// One axis over the lines: its extremes and their numbers as written.
+struct AxisExtremes {
+    double position = 0.0;
+    double minimum = kMinimumStart;
+    double maximum = kMaximumStart;
+    std::optional<std::string> minimumText;
+    std::optional<std::string> maximumText;
+
+    void reached(std::string_view numberText)
+    {
+        if (position < minimum) {
+            minimum = position;
+            minimumText = std::string(numberText);
+        }
+        if (position > maximum) {
+            maximum = position;
+            maximumText = std::string(numberText);
+        }
+    }
+};
+
+// ---- Runs over a document ---------------------------------------------------------------
+
+// Rewrites lines first..last by a function of their text alone; returns whether a line
+// changed.
+template <typename LineFunction>
+bool rewriteEach(UtilityEdit& edit, std::size_t first, std::size_t last,
+                 const LineFunction& function)
+{
+    const std::size_t before = edit.changedLines();
+    edit.rewriteLines(first, last,
+                      [&function](std::size_t, std::string_view text, std::string& newText) {
+                          newText = function(text);
+                          return true;
+                      });
+    return edit.changedLines() > before;
+}
+
+}  // namespace
+
+// ---- One line ---------------------------------------------------------------------------
+
+std::string compressLine(std::string_view line)
+{
+    std::string result;
+    result.reserve(line.size());
+    for (std::size_t pos = 0; pos < line.size();) {
+        if (line[pos] == '(') {
+            const std::size_t end = commentEnd(line, pos);
+            result.append(line.substr(pos, end - pos));
+            pos = end;
+            continue;
+        }
+        if (!isBlank(line[pos]))
+            result += line[pos];
+        ++pos;
+    }
+    return result;
+}
+
+std::string expandLine(std::string_view line)
+{
+    std::string result;
+    result.reserve(line.size() + line.size() / 2);
+    for (std::size_t pos = 0; pos < line.size();) {
+        const char c = line[pos];
+        // A tab before a word is not taken as its blank.
+        if ((isCapital(c) || c == '(') && pos > 0 && line[pos - 1] != ' ' && line[pos - 1] != '/')
+            result += ' ';
+        if (c == '(') {
+            const std::size_t end = commentEnd(line, pos);
+            result.append(line.substr(pos, end - pos));
+            pos = end;
+            continue;
+        }
+        result += c;
+        ++pos;
+    }
+    return result;
+}
+
+std::string modifyLine(std::string_view line, const ModifySettings& settings)
+{
+    std::string text(line);
+    const std::string& address = settings.address;
+    // An empty address would stand before every character.
+    if (address.empty() || (!settings.exclude.empty() && line.find(settings.exclude) != kNone))
+        return text;
+    std::size_t searchFrom = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        if (text[pos] == '(') {
+            pos = commentEnd(text, pos);
+            continue;
+        }
+        if (pos < searchFrom || text.compare(pos, address.size(), address) != 0) {
+            ++pos;
+            continue;
+        }
+        const std::size_t number = pos + address.size();
+        const std::size_t length = numberLength(text, number, kOldNumberLimit);
+        std::size_t numberEnd = number + length;
+        const double old = readNumber(
+            std::string_view(text).substr(number, std::min(length, kAddressValueLimit)));
+        if (const auto value = modifiedValue(old, settings)) {
+            const std::string newNumber = modifiedValueText(*value, settings.decimals);
+            if (newNumber.size() <= kNewNumberLimit) {
+                text.replace(number, length, newNumber);
+                numberEnd = number + newNumber.size();
+            }
+        }
+        // The search goes on one character after the number, so that a word written right
+        // after it (the second X of X1.X2.) is passed over.
+        searchFrom = numberEnd + 1;
+        ++pos;
+    }
+    return text;
+}
+
+std::string rotateLine(std::string_view line, const RotateSettings& settings)
+{
+    // Characters are replaced in place, each once: X->Y and Y->Z do not make an X a Z.
+    std::string text(line);
+    for (std::size_t pos = 0; pos < line.size();) {
+        if (line[pos] == '(') {
+            pos = commentEnd(line, pos);
+            continue;
+        }
+        if (const auto to = rotatedCharacter(line[pos], settings))
+            text[pos] = *to;
+        ++pos;
+    }
+    return text;
+}
+
+std::string modifiedValueText(double value, ModifySettings::Decimals decimals)
+{
+    value += value >= 0 ? kRoundingNudge : -kRoundingNudge;
+    if (decimals == ModifySettings::Decimals::None) {
+        const std::string text = fixedText(value, 0);
+        // A result between -0.5 and 0 is written as 0, not as a signed zero.
+        return text == "-0" ? "0" : text;
+    }
+    // Rounded to one decimal more than is written, and that decimal dropped: 1.23456 keeps
+    // four as 1.2345.
+    std::string text = fixedText(value, decimals == ModifySettings::Decimals::Four ? 5 : 4);
+    text.pop_back();
+    return text;
+}
+
+// ---- Over a document --------------------------------------------------------------------
+
+void compressLines(CLiDoc& doc, UtilityEdit& edit, std::size_t first, std::size_t last)
+{
+    if (rewriteEach(edit, first, last, compressLine))
+        doc.setExpanded(false);
+}
+
+void expandLines(CLiDoc& doc, UtilityEdit& edit, std::size_t first, std::size_t last)
+{
+    if (rewriteEach(edit, first, last, expandLine))
+        doc.setExpanded(true);
+}
+
+void modifyLines(const CLiDoc&, UtilityEdit& edit, std::size_t first, std::size_t last,
+                 const ModifySettings& settings)
+{
+    rewriteEach(edit, first, last,
+                [&settings](std::string_view text) { return modifyLine(text, settings); });
+}
+
+void rotateLines(const CLiDoc&, UtilityEdit& edit, std::size_t first, std::size_t last,
+                 const RotateSettings& settings)
+{
+    rewriteEach(edit, first, last,
+                [&settings](std::string_view text) { return rotateLine(text, settings); });
+}
+
+std::string minMaxText(const CLiDoc& doc, std::size_t first, std::size_t last)
+{
+    // An empty program loads as one empty line: it has nothing to report either.
+    if (doc.lineCount() == 0 || (doc.lineCount() == 1 && doc.lineLength(0) == 0))
+        return {};
+    // Positions start at 0, absolute, at the first line of the range. Only G90 and G91
+    // switch the mode: G90.1 and G91.1 (arc centres on some controls) leave it alone.
+    AxisExtremes axes[3];  // X, Y, Z
+    bool incremental = false;
+    for (std::size_t index = first; index <= last && index < doc.lineCount(); ++index) {
+        const std::string_view line = doc.lineText(index);
+        for (std::size_t pos = 0; pos < line.size();) {
+            const char c = line[pos];
+            if (c == '(') {
+                pos = commentEnd(line, pos);
+                continue;
+            }
+            const bool axis = c == 'X' || c == 'Y' || c == 'Z';
+            if (!axis && c != 'G') {
+                ++pos;
+                continue;
+            }
+            const std::size_t length = numberLength(line, pos + 1);
+            const std::string_view number = line.substr(pos + 1, length);
+            // A letter without digits after it is no word.
+            if (number.find_first_of("0123456789") == kNone) {
+                ++pos;
+                continue;
+            }
+            const double value = readNumber(number);
+            if (axis) {
+                AxisExtremes& extremes = axes[c - 'X'];
+                extremes.position = incremental ? extremes.position + value : value;
+                extremes.reached(number);
+            } else if (value == 90) {
+                incremental = false;
+            } else if (value == 91) {
+                incremental = true;
+            }
+            pos += 1 + length;
+        }
+    }
+    std::string text;
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+        const std::string name(1, static_cast<char>('X' + axis));
+        if (axis > 0)
+            text += '\n';
+        text += name + "min = " + axes[axis].minimumText.value_or(kNotFoundText) + "    " + name +
+                "max = " + axes[axis].maximumText.value_or(kNotFoundText);
+    }
+    return text;
+}
+
+}  // namespace quillon
