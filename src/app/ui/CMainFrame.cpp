@@ -54,6 +54,7 @@ CMainFrame::CMainFrame(QuillonApplication& app)
     m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_documents = new DocumentManager(m_app, m_app.editorEnvironment(), *m_mdiArea);
+    m_utilities = std::make_unique<UtilityCommands>(m_app, this);
     m_commWindows = new CommWindows(
         m_app.portsInUse(), m_app.devices(),
         [](const std::string& path, std::string* error) -> std::shared_ptr<SerialLine> {
@@ -259,13 +260,23 @@ void CMainFrame::buildMenus()
     m_statusBarAction = view->addAction("&Status Bar");
 
     auto* utilities = menuBar()->addMenu("&Utilities");
-    notYet(utilities, "&Renumber", "Insert 'N' blocknumbers in each line");
-    notYet(utilities, "Remove &Blocknumbers", "Remove 'N' blocknumbers from each line");
-    notYet(utilities, "&Compress", "Remove spaces");
-    notYet(utilities, "&Expand", "Insert spaces");
-    notYet(utilities, "&Modify (+/*)", "Add, divide, multiply an address value");
-    notYet(utilities, "R&otate (X->Y->Z)", "Rotate X, Y, Z axes");
-    notYet(utilities, "M&in/Max");
+    const auto utility = [&](const QString& text, const QString& tip,
+                             void (UtilityCommands::*command)(CChildFrame&)) {
+        QAction* action = utilities->addAction(
+            text, this, onFrame([this, command](CChildFrame& frame) {
+                (m_utilities.get()->*command)(frame);
+            }));
+        action->setStatusTip(tip);
+        m_documentActions << action;
+    };
+    utility("&Renumber", "Insert 'N' blocknumbers in each line", &UtilityCommands::renumber);
+    utility("Remove &Blocknumbers", "Remove 'N' blocknumbers from each line",
+            &UtilityCommands::removeBlockNumbers);
+    utility("&Compress", "Remove spaces", &UtilityCommands::compress);
+    utility("&Expand", "Insert spaces", &UtilityCommands::expand);
+    utility("&Modify (+/*)", "Add, divide, multiply an address value", &UtilityCommands::modify);
+    utility("R&otate (X->Y->Z)", "Rotate X, Y, Z axes", &UtilityCommands::rotate);
+    utility("M&in/Max", {}, &UtilityCommands::minMax);
     notYet(utilities, "C&ycle time");
     utilities->addSeparator();
     notYet(utilities, "&2D Plotting");

@@ -7,12 +7,14 @@
 #include <QTimer>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "app/CommandFile.h"
 #include "app/TimeGuard.h"
 #include "app/WindowCycler.h"
+#include "app/ui/UtilityCommands.h"
 #include "editor/Compare.h"
 
 class QDockWidget;
@@ -100,6 +102,7 @@ private:
     QuillonApplication& m_app;
     QMdiArea* m_mdiArea;
     DocumentManager* m_documents;
+    std::unique_ptr<UtilityCommands> m_utilities;
     CommWindows* m_commWindows = nullptr;
     QMenu* m_recentMenu = nullptr;
     QMenu* m_toolsMenu = nullptr;

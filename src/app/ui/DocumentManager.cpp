@@ -9,6 +9,8 @@
 
 #include "app/ui/QuillonApplication.h"
 #include "editor/CLiDoc.h"
+#include "editor/EditCommands.h"
+#include "editor/LineTools.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CLiView.h"
 #include "platform/ui/QtFilePrompter.h"
@@ -108,11 +110,22 @@ void DocumentManager::openWithDialog()
     }
 }
 
+void DocumentManager::offerCompress(CChildFrame& frame)
+{
+    CLiDoc& doc = frame.document();
+    if (!doc.expanded() || doc.lineCount() == 0 ||
+        !m_app.notifier().askYesNo(kCompressBeforeSaveText))
+        return;
+    UtilityEdit edit(doc, m_app.settings().undoForUtilities);
+    compressLines(doc, edit, 0, doc.lineCount() - 1);
+}
+
 bool DocumentManager::save(CChildFrame& frame)
 {
     CLiDoc& doc = frame.document();
     if (!doc.canSaveInPlace())
         return saveAs(frame);
+    offerCompress(frame);
     return doc.save(doc.pathName(), m_app.notifier());
 }
 
@@ -126,6 +139,7 @@ bool DocumentManager::saveAs(CChildFrame& frame)
                                                         toQtFilter(kAllFilesFilter));
     if (chosen.isEmpty())
         return false;
+    offerCompress(frame);
     if (!doc.save(toBytes(chosen), m_app.notifier()))
         return false;
     frame.refreshTitle();

@@ -51,6 +51,8 @@ signals:
     void activeViewChanged(quillon::CLiView* view);
 
 private:
+    // "This file has been expanded.": Yes compresses the program before it is written.
+    void offerCompress(CChildFrame& frame);
     CChildFrame* addFrame(std::unique_ptr<class CLiDoc> doc);
     void rememberRecent(const QString& path);
 
