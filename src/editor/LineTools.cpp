@@ -186,42 +186,68 @@ bool rewriteEach(UtilityEdit& edit, std::size_t first, std::size_t last,
 
 // ---- One line ---------------------------------------------------------------------------
 
+namespace {
+
+// The line without its blanks outside comments, into `out` (given empty): the runs between
+// blanks and comments are copied whole, which keeps a long program's pass short.
+void compressInto(std::string_view line, std::string& out)
+{
+    out.reserve(line.size());
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        std::size_t run = pos;
+        while (run < line.size() && !isBlank(line[run]) && line[run] != '(')
+            ++run;
+        out.append(line.data() + pos, run - pos);
+        if (run == line.size())
+            break;
+        if (line[run] == '(') {
+            const std::size_t end = commentEnd(line, run);
+            out.append(line.data() + run, end - run);
+            pos = end;
+        } else {
+            pos = run + 1;
+        }
+    }
+}
+
+// One blank before each word and comment that does not have one, into `out` (given empty).
+void expandInto(std::string_view line, std::string& out)
+{
+    out.reserve(line.size() + line.size() / 2);
+    std::size_t copied = 0;
+    for (std::size_t pos = 0; pos < line.size();) {
+        const char c = line[pos];
+        if (c == '(' || isCapital(c)) {
+            // A tab before a word is not taken as its blank.
+            if (pos > 0 && line[pos - 1] != ' ' && line[pos - 1] != '/') {
+                out.append(line.data() + copied, pos - copied);
+                out += ' ';
+                copied = pos;
+            }
+            if (c == '(') {
+                pos = commentEnd(line, pos);
+                continue;
+            }
+        }
+        ++pos;
+    }
+    out.append(line.data() + copied, line.size() - copied);
+}
+
+}  // namespace
+
 std::string compressLine(std::string_view line)
 {
     std::string result;
-    result.reserve(line.size());
-    for (std::size_t pos = 0; pos < line.size();) {
-        if (line[pos] == '(') {
-            const std::size_t end = commentEnd(line, pos);
-            result.append(line.substr(pos, end - pos));
-            pos = end;
-            continue;
-        }
-        if (!isBlank(line[pos]))
-            result += line[pos];
-        ++pos;
-    }
+    compressInto(line, result);
     return result;
 }
 
 std::string expandLine(std::string_view line)
 {
     std::string result;
-    result.reserve(line.size() + line.size() / 2);
-    for (std::size_t pos = 0; pos < line.size();) {
-        const char c = line[pos];
-        // A tab before a word is not taken as its blank.
-        if ((isCapital(c) || c == '(') && pos > 0 && line[pos - 1] != ' ' && line[pos - 1] != '/')
-            result += ' ';
-        if (c == '(') {
-            const std::size_t end = commentEnd(line, pos);
-            result.append(line.substr(pos, end - pos));
-            pos = end;
-            continue;
-        }
-        result += c;
-        ++pos;
-    }
+    expandInto(line, result);
     return result;
 }
 
@@ -297,13 +323,23 @@ std::string modifiedValueText(double value, ModifySettings::Decimals decimals)
 
 void compressLines(CLiDoc& doc, UtilityEdit& edit, std::size_t first, std::size_t last)
 {
-    if (rewriteEach(edit, first, last, compressLine))
+    const std::size_t before = edit.changedLines();
+    edit.rewriteLines(first, last, [](std::size_t, std::string_view text, std::string& newText) {
+        compressInto(text, newText);
+        return true;
+    });
+    if (edit.changedLines() > before)
         doc.setExpanded(false);
 }
 
 void expandLines(CLiDoc& doc, UtilityEdit& edit, std::size_t first, std::size_t last)
 {
-    if (rewriteEach(edit, first, last, expandLine))
+    const std::size_t before = edit.changedLines();
+    edit.rewriteLines(first, last, [](std::size_t, std::string_view text, std::string& newText) {
+        expandInto(text, newText);
+        return true;
+    });
+    if (edit.changedLines() > before)
         doc.setExpanded(true);
 }
 
