@@ -502,11 +502,11 @@ TEST_F(CtrlSimSend, FanucSilenceGarbageAndHangUpStartWithTheDataBlockAsked)
 TEST_F(CtrlSimSend, MazakSendsEachLineAsARecordAndTheNextAfterItsReply)
 {
     // CR LF and LF line ends; an empty line is no record.
-    const std::string file = "q\r\np1O1234_\r\np2(PART 7)_\np1N10G0X0_\n\np9\npA1_\n";
+    const std::string file = "q\r\np1O1234_\r\np2(FLANGE 7)_\np1N10G0X0_\n\np9\npA1_\n";
     const std::pair<std::string, std::string> exchange[] = {
         {"q\x04", "q00\x04"},
         {"p1O1234\x03\x04", "p00\x04"},
-        {"p2(PART 7)\x03\x04", "p02\x04"},
+        {"p2(FLANGE 7)\x03\x04", "p02\x04"},
         {"p1N10G0X0\x03\x04", "p00\x04"},
         {"p9\x04", "p00\x04"},
         {"pA1\x03\x04", "p00\x04"},
