@@ -30,6 +30,45 @@ std::optional<int> setupIndex(const std::string& text, std::ostream& err)
     return static_cast<int>(*value - 1);
 }
 
+std::optional<TransferArguments> parseTransferArguments(
+    const std::vector<std::string>& arguments, std::ostream& err,
+    const std::function<OptionTaken(const std::string& option, const std::string& value)>& own)
+{
+    TransferArguments parsed;
+    bool haveSetup = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (!argument.empty() && argument[0] != '-' && parsed.file.empty()) {
+            parsed.file = argument;
+            continue;
+        }
+        if (i + 1 < arguments.size()) {
+            const std::string& value = arguments[i + 1];
+            if (argument == "--setup") {
+                const auto index = setupIndex(value, err);
+                if (!index)
+                    return std::nullopt;
+                parsed.setup = *index;
+                haveSetup = true;
+                ++i;
+                continue;
+            }
+            const OptionTaken taken = own(argument, value);
+            if (taken == OptionTaken::Refused)
+                return std::nullopt;
+            if (taken == OptionTaken::Taken) {
+                ++i;
+                continue;
+            }
+        }
+        err << "unexpected argument: " << argument << '\n';
+        return std::nullopt;
+    }
+    if (!haveSetup || parsed.file.empty())
+        return std::nullopt;
+    return parsed;
+}
+
 PortSetup loadSetup(int index)
 {
     PortSetups setups;

@@ -2,9 +2,11 @@
 // as the communication windows do.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dnc/CommPort.h"
 #include "dnc/PortSetup.h"
@@ -16,6 +18,20 @@ namespace quillon::cli {
 std::optional<long> wholeNumber(const std::string& text);
 // "--setup N": the 0-based index of setup N (1 to 10); nothing after telling err why.
 std::optional<int> setupIndex(const std::string& text, std::ostream& err);
+// What every transfer command is given: "--setup N" (its 0-based index) and one file.
+struct TransferArguments {
+    int setup = 0;
+    std::string file;
+};
+// How a command took one of its own options.
+enum class OptionTaken { Unknown, Taken, Refused };
+// Reads "--setup N", the file, and the command's own options, each followed by its value:
+// `own` takes them (and tells err why it refuses a value). Nothing when an argument is
+// wrong or unknown (err says which) or the setup or the file is missing.
+std::optional<TransferArguments> parseTransferArguments(
+    const std::vector<std::string>& arguments, std::ostream& err,
+    const std::function<OptionTaken(const std::string& option, const std::string& value)>& own);
+
 // Setup `index` of the working directory's ComConf.sys.
 PortSetup loadSetup(int index);
 

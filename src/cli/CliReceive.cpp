@@ -21,48 +21,39 @@ constexpr auto kTick = std::chrono::milliseconds(50);
 constexpr int kDrainTicks = 20;
 
 struct ReceiveOptions {
-    int setup = 0;  // 0-based
+    TransferArguments common;
     std::optional<std::string> program;
     std::optional<std::chrono::milliseconds> timeout;
-    std::string file;
 };
 
 std::optional<ReceiveOptions> parse(const std::vector<std::string>& arguments,
                                     std::ostream& err)
 {
     ReceiveOptions options;
-    bool haveSetup = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if (argument == "--setup" && hasValue) {
-            const auto index = setupIndex(arguments[++i], err);
-            if (!index)
-                return std::nullopt;
-            options.setup = *index;
-            haveSetup = true;
-        } else if (argument == "--program" && hasValue) {
-            options.program = arguments[++i];
-            if (options.program->empty() || options.program->size() > 4) {
-                err << "--program takes one to four characters\n";
-                return std::nullopt;
+    const auto common = parseTransferArguments(
+        arguments, err, [&](const std::string& option, const std::string& value) {
+            if (option == "--program") {
+                if (value.empty() || value.size() > 4) {
+                    err << "--program takes one to four characters\n";
+                    return OptionTaken::Refused;
+                }
+                options.program = value;
+                return OptionTaken::Taken;
             }
-        } else if (argument == "--timeout" && hasValue) {
-            const auto seconds = wholeNumber(arguments[++i]);
-            if (!seconds || *seconds < 1) {
-                err << "--timeout takes a number of seconds from 1\n";
-                return std::nullopt;
+            if (option == "--timeout") {
+                const auto seconds = wholeNumber(value);
+                if (!seconds || *seconds < 1) {
+                    err << "--timeout takes a number of seconds from 1\n";
+                    return OptionTaken::Refused;
+                }
+                options.timeout = std::chrono::seconds(*seconds);
+                return OptionTaken::Taken;
             }
-            options.timeout = std::chrono::seconds(*seconds);
-        } else if (!argument.empty() && argument[0] != '-' && options.file.empty()) {
-            options.file = argument;
-        } else {
-            err << "unexpected argument: " << argument << '\n';
-            return std::nullopt;
-        }
-    }
-    if (!haveSetup || options.file.empty())
+            return OptionTaken::Unknown;
+        });
+    if (!common)
         return std::nullopt;
+    options.common = *common;
     return options;
 }
 
@@ -123,8 +114,8 @@ int runReceive(const std::vector<std::string>& arguments, std::ostream&, std::os
         return 2;
     }
     ReceiveJob job;
-    job.setup = loadSetup(options->setup);
-    job.path = options->file;
+    job.setup = loadSetup(options->common.setup);
+    job.path = options->common.file;
     if (job.setup.handshake == Handshake::FanucDnc) {
         if (!options->program) {
             err << "a Fanuc DNC setup asks the control for a program: give --program\n";

@@ -16,43 +16,34 @@ namespace {
 constexpr auto kTick = std::chrono::milliseconds(50);
 
 struct SendOptions {
-    int setup = 0;  // 0-based
+    TransferArguments common;
     std::optional<std::size_t> fromLine;
     std::optional<std::string> setupFile;
-    std::string file;
 };
 
 std::optional<SendOptions> parse(const std::vector<std::string>& arguments, std::ostream& err)
 {
     SendOptions options;
-    bool haveSetup = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if (argument == "--setup" && hasValue) {
-            const auto index = setupIndex(arguments[++i], err);
-            if (!index)
-                return std::nullopt;
-            options.setup = *index;
-            haveSetup = true;
-        } else if (argument == "--from-line" && hasValue) {
-            const auto value = wholeNumber(arguments[++i]);
-            if (!value || *value < 1) {
-                err << "--from-line takes a line number from 1\n";
-                return std::nullopt;
+    const auto common = parseTransferArguments(
+        arguments, err, [&](const std::string& option, const std::string& value) {
+            if (option == "--from-line") {
+                const auto line = wholeNumber(value);
+                if (!line || *line < 1) {
+                    err << "--from-line takes a line number from 1\n";
+                    return OptionTaken::Refused;
+                }
+                options.fromLine = static_cast<std::size_t>(*line);
+                return OptionTaken::Taken;
             }
-            options.fromLine = static_cast<std::size_t>(*value);
-        } else if (argument == "--setup-file" && hasValue) {
-            options.setupFile = arguments[++i];
-        } else if (!argument.empty() && argument[0] != '-' && options.file.empty()) {
-            options.file = argument;
-        } else {
-            err << "unexpected argument: " << argument << '\n';
-            return std::nullopt;
-        }
-    }
-    if (!haveSetup || options.file.empty())
+            if (option == "--setup-file") {
+                options.setupFile = value;
+                return OptionTaken::Taken;
+            }
+            return OptionTaken::Unknown;
+        });
+    if (!common)
         return std::nullopt;
+    options.common = *common;
     return options;
 }
 
@@ -101,8 +92,8 @@ int runSend(const std::vector<std::string>& arguments, std::ostream&, std::ostre
         return 2;
     }
     TransmitJob job;
-    job.setup = loadSetup(options->setup);
-    job.path = options->file;
+    job.setup = loadSetup(options->common.setup);
+    job.path = options->common.file;
     if (job.setup.handshake == Handshake::FanucDnc) {
         job.fanucProgram = true;
         job.fanucSetup = options->setupFile.has_value();
