@@ -156,6 +156,9 @@ TEST_F(UtilityCommandsTest, ModifyRotateAndMinMaxThroughTheirDialogs)
     ASSERT_TRUE(child);
     CLiDoc& doc = child->document();
     test::onNextDialog<ModifyDialog>([&](ModifyDialog& dialog) {
+        // One choice of each row is shown.
+        EXPECT_TRUE(dialog.operationButton(ModifySettings::Operation::Add)->isChecked());
+        EXPECT_TRUE(dialog.decimalsButton(ModifySettings::Decimals::Four)->isChecked());
         dialog.valueEdit()->setText("2000000");
         dialog.accept();
         EXPECT_TRUE(dialog.isVisible());

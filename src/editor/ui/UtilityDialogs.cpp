@@ -176,8 +176,6 @@ ModifyDialog::ModifyDialog(const ModifySettings& settings, Notifier& notifier, Q
     setWindowTitle("Modify");
     m_address->setMaxLength(20);
     m_exclude->setMaxLength(20);
-    operationButton(settings.operation)->setChecked(true);
-    decimalsButton(settings.decimals)->setChecked(true);
 
     auto* form = new QGridLayout;
     form->addWidget(new QLabel("Value:", this), 0, 0);
@@ -198,6 +196,9 @@ ModifyDialog::ModifyDialog(const ModifySettings& settings, Notifier& notifier, Q
     auto* choices = new QHBoxLayout;
     choices->addWidget(operations);
     choices->addWidget(decimals);
+    // Checked once each row sits in its own box: radio buttons exclude each other by parent.
+    operationButton(settings.operation)->setChecked(true);
+    decimalsButton(settings.decimals)->setChecked(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
