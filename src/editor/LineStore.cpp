@@ -1,6 +1,7 @@
 #include "editor/LineStore.h"
 
 #include <cstring>
+#include <system_error>
 
 #include "editor/NcLines.h"
 
@@ -70,13 +71,40 @@ std::string_view LineStore::text(std::size_t line) const
 LineStore::Entry LineStore::appendToEditArena(std::string_view text)
 {
     if (m_editUsed + text.size() > kEditBlockSize) {
-        m_editBlocks.push_back(std::make_unique_for_overwrite<char[]>(kEditBlockSize));
+        m_editBlocks.push_back(takeEditBlock());
         m_editUsed = 0;
     }
     std::memcpy(m_editBlocks.back().get() + m_editUsed, text.data(), text.size());
     const std::uint64_t at = (m_editBlocks.size() - 1) * kEditBlockSize + m_editUsed;
+    const bool crossedHalf = m_editUsed < kEditBlockSize / 2 &&
+                             m_editUsed + text.size() >= kEditBlockSize / 2;
     m_editUsed += text.size();
+    if (crossedHalf && !m_nextEditBlock.valid())
+        prepareEditBlock();
     return Entry{kEditArenaBit | at | (static_cast<std::uint64_t>(text.size()) << kLengthShift)};
+}
+
+std::unique_ptr<char[]> LineStore::takeEditBlock()
+{
+    if (m_nextEditBlock.valid())
+        return m_nextEditBlock.get();
+    return std::make_unique_for_overwrite<char[]>(kEditBlockSize);
+}
+
+void LineStore::prepareEditBlock()
+{
+    try {
+        m_nextEditBlock = std::async(std::launch::async, [] {
+            auto block = std::make_unique_for_overwrite<char[]>(kEditBlockSize);
+            // One write a page has the system map it now, on this thread.
+            volatile char* bytes = block.get();
+            for (std::size_t at = 0; at < kEditBlockSize; at += 4096)
+                bytes[at] = 0;
+            return block;
+        });
+    } catch (const std::system_error&) {
+        // No thread to spare: the block is made when it is needed.
+    }
 }
 
 std::uint64_t LineStore::rewriteLine(std::size_t line, std::string_view text)

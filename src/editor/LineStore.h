@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -147,6 +148,13 @@ private:
     std::vector<std::size_t> m_freeSlots;
     std::vector<std::unique_ptr<char[]>> m_editBlocks;
     std::size_t m_editUsed = kEditBlockSize;  // in the last block; full before the first
+    // The block after the last, made ready by another thread while the last one fills:
+    // a bulk rewrite of millions of lines otherwise spends a third of its time waiting
+    // for the system to hand it fresh pages.
+    std::future<std::unique_ptr<char[]>> m_nextEditBlock;
+
+    std::unique_ptr<char[]> takeEditBlock();
+    void prepareEditBlock();
 
     // Copies the text into the edit arena; the reference to it (without marks).
     Entry appendToEditArena(std::string_view text);

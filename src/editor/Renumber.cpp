@@ -82,7 +82,10 @@ public:
     std::int64_t current() const { return m_current; }
     void advance()
     {
-        m_current = (m_current + m_increment) % m_modulus;
+        m_current += m_increment;
+        // Divided only when it wraps: this runs for every line of huge programs.
+        if (m_current >= m_modulus || m_current < 0)
+            m_current %= m_modulus;
         if (m_current == 0)
             m_current = m_increment;
     }
@@ -151,19 +154,29 @@ std::optional<std::int32_t> numberLine(std::string_view text, const RenumberSett
         oldNumber = leadingInt32(text.substr(start.end + 1));
         prefix = prefixRunEnd(text, start.end + 1, isDigit);
     }
-    if (start.slashed)
-        newText += '/';
-    newText += letter;
-    std::string digits;
-    appendNumber(digits, number);
+    char digits[24];
+    const std::size_t digitCount =
+        static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
     // Padding never cuts a number longer than the setting.
-    if (settings.leadingZeroes && digits.size() < static_cast<std::size_t>(settings.digits))
-        newText.append(static_cast<std::size_t>(settings.digits) - digits.size(), '0');
-    newText += digits;
+    const std::size_t zeroes =
+        settings.leadingZeroes && digitCount < static_cast<std::size_t>(settings.digits)
+            ? static_cast<std::size_t>(settings.digits) - digitCount
+            : 0;
     // The word is kept apart from what follows; a tab after it is not enough.
-    if (prefix >= text.size() || text[prefix] != ' ')
-        newText += ' ';
-    newText += text.substr(prefix);
+    const bool spaceAfter = prefix >= text.size() || text[prefix] != ' ';
+    const std::string_view rest = text.substr(std::min(prefix, text.size()));
+    // Written in place: this runs for every line of programs of millions of lines.
+    newText.resize((start.slashed ? 1 : 0) + 1 + zeroes + digitCount + (spaceAfter ? 1 : 0) +
+                   rest.size());
+    char* out = newText.data();
+    if (start.slashed)
+        *out++ = '/';
+    *out++ = letter;
+    out = std::fill_n(out, zeroes, '0');
+    out = std::copy_n(digits, digitCount, out);
+    if (spaceAfter)
+        *out++ = ' ';
+    std::copy(rest.begin(), rest.end(), out);
     return oldNumber;
 }
 
@@ -227,7 +240,10 @@ std::optional<std::string> renumberLines(const CLiDoc& doc, UtilityEdit& edit, s
         const auto oldNumber = numberLine(text, settings, numbers.current(), newText);
         if (!oldNumber)
             return false;
-        map.emplace_back(*oldNumber, static_cast<std::int32_t>(numbers.current()));
+        // A lookup takes the first pair of a number, so a run of lines with the same
+        // number (unnumbered lines, most often) needs only its first.
+        if (map.empty() || map.back().first != *oldNumber)
+            map.emplace_back(*oldNumber, static_cast<std::int32_t>(numbers.current()));
         numbers.advance();
         return true;
     });

@@ -132,6 +132,49 @@ TEST(LineStore, WritesEditedAndUneditedLinesAlike)
     EXPECT_EQ(written(store), expected);
 }
 
+// Bulk rewrites of tens of megabytes fill several blocks of the edit arena, each new one
+// made ready while the one before fills; every text must stay where its reference says,
+// through rewrites of rewritten lines and restores both ways.
+TEST(LineStore, BulkRewritesAcrossManyEditBlocksKeepEveryText)
+{
+    constexpr std::size_t kLines = 300'000;
+    std::string file;
+    for (std::size_t i = 0; i < kLines; ++i)
+        file += "X" + std::to_string(i) + " Y" + std::to_string(i % 977) + "\r\n";
+    LineStore store;
+    ASSERT_TRUE(store.load(file));
+    const std::vector<std::string> original = lines(store);
+
+    const auto rewriteAll = [&](const std::string& tag) {
+        LineStore::SavedLines saved;
+        for (std::size_t i = 0; i < store.size(); ++i) {
+            // About 20 to 45 bytes a line: the two rewrites fill three blocks.
+            const std::string text = tag + " " + std::string(store.text(i)) + " (" + tag + ")";
+            saved.add(i, store.rewriteLine(i, text));
+        }
+        return saved;
+    };
+    const LineStore::SavedLines first = rewriteAll("N1");
+    const LineStore::SavedLines second = rewriteAll("N2");
+    for (std::size_t i = 0; i < kLines; i += 7919) {
+        ASSERT_EQ(store.text(i), "N2 N1 " + original[i] + " (N1) (N2)") << "line " << i;
+    }
+    ASSERT_EQ(store.text(kLines - 1), "N2 N1 " + original[kLines - 1] + " (N1) (N2)");
+
+    const LineStore::SavedLines secondUndone = store.restoreLines(second);
+    for (std::size_t i = 0; i < kLines; i += 7919)
+        ASSERT_EQ(store.text(i), "N1 " + original[i] + " (N1)") << "line " << i;
+    const LineStore::SavedLines firstUndone = store.restoreLines(first);
+    EXPECT_TRUE(lines(store) == original);
+    EXPECT_TRUE(written(store) == file) << "written differs";
+
+    // And forward again, as redo does.
+    store.restoreLines(firstUndone);
+    store.restoreLines(secondUndone);
+    for (std::size_t i = 0; i < kLines; i += 7919)
+        ASSERT_EQ(store.text(i), "N2 N1 " + original[i] + " (N1) (N2)") << "line " << i;
+}
+
 TEST(LineStore, AWriteStopsWhenTheSinkFails)
 {
     LineStore store;
