@@ -15,8 +15,8 @@
 #include "BenchSupport.h"
 #include "editor/CLiDoc.h"
 #include "editor/EditCommands.h"
-#include "editor/LineTools.h"
-#include "editor/Renumber.h"
+#include "utilities/LineTools.h"
+#include "utilities/Renumber.h"
 #include "platform/Notifier.h"
 
 namespace {

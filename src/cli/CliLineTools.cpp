@@ -10,7 +10,7 @@
 #include "cli/CliDocumentRun.h"
 #include "editor/CLiDoc.h"
 #include "editor/EditCommands.h"
-#include "editor/LineTools.h"
+#include "utilities/LineTools.h"
 
 namespace quillon::cli {
 

@@ -8,7 +8,7 @@
 #include "cli/CliPort.h"
 #include "editor/CLiDoc.h"
 #include "editor/EditCommands.h"
-#include "editor/Renumber.h"
+#include "utilities/Renumber.h"
 #include "platform/Notifier.h"
 
 namespace quillon::cli {

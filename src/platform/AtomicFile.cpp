@@ -77,6 +77,17 @@ AtomicFileWriter::AtomicFileWriter(std::string path)
     }
 }
 
+AtomicFileWriter::AtomicFileWriter(std::string path, std::string workPath)
+    : m_target(resolvedTarget(paths::normalizeSeparators(path))),
+      m_work(paths::normalizeSeparators(workPath))
+{
+    m_fd = ::open(m_work.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (m_fd < 0) {
+        m_work.clear();
+        fail(errno);
+    }
+}
+
 AtomicFileWriter::~AtomicFileWriter()
 {
     discard();
@@ -113,6 +124,14 @@ bool AtomicFileWriter::write(std::string_view bytes)
     return writeAll(m_fd, bytes) || fail(errno);
 }
 
+void AtomicFileWriter::setTimes(std::int64_t accessedNanoseconds,
+                                std::int64_t modifiedNanoseconds)
+{
+    m_timesGiven = true;
+    m_accessed = accessedNanoseconds;
+    m_modified = modifiedNanoseconds;
+}
+
 bool AtomicFileWriter::commit()
 {
     if (!ok())
@@ -128,6 +147,15 @@ bool AtomicFileWriter::commit()
     }
     if (::fchmod(m_fd, mode) != 0 || ::fsync(m_fd) != 0)
         return fail(errno);
+    if (m_timesGiven) {
+        const auto time = [](std::int64_t nanoseconds) {
+            return timespec{static_cast<time_t>(nanoseconds / 1'000'000'000),
+                            static_cast<long>(nanoseconds % 1'000'000'000)};
+        };
+        const timespec times[2] = {time(m_accessed), time(m_modified)};
+        if (::futimens(m_fd, times) != 0)
+            return fail(errno);
+    }
     const int fd = std::exchange(m_fd, -1);
     if (::close(fd) != 0)
         return fail(errno);

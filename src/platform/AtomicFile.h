@@ -1,6 +1,7 @@
 // Writing user and settings files so that a failure never leaves a half-written file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,9 @@ struct WriteResult {
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(std::string path);
+    // With a work file of a fixed name in the target's folder (an old one is overwritten;
+    // a link in its place is refused).
+    AtomicFileWriter(std::string path, std::string workPath);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -26,6 +30,8 @@ public:
     // False (with error() and errorCode() set) once anything failed; later calls do nothing.
     bool ok() const { return m_errorCode == 0; }
     bool write(std::string_view bytes);
+    // The new file gets these times (nanoseconds since 1970) instead of the time of writing.
+    void setTimes(std::int64_t accessedNanoseconds, std::int64_t modifiedNanoseconds);
     // Flushes, gives the work file the target's permissions and renames it over the target.
     bool commit();
 
@@ -40,6 +46,9 @@ private:
     std::string m_work;
     int m_fd = -1;
     int m_errorCode = 0;
+    bool m_timesGiven = false;
+    std::int64_t m_accessed = 0;
+    std::int64_t m_modified = 0;
 };
 
 // Writes the bytes to a new file in the target's folder, flushes it to disk and renames

@@ -1,5 +1,7 @@
 #include "platform/FileAttributes.h"
 
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,9 +30,14 @@ std::optional<FileAttributes> fileAttributes(const std::string& path, int* error
     }
     FileAttributes attributes;
     attributes.isDirectory = S_ISDIR(st.st_mode);
+    attributes.isRegularFile = S_ISREG(st.st_mode);
     attributes.readOnly = !userMayWrite(st);
     attributes.size = static_cast<std::uint64_t>(st.st_size);
     attributes.modifiedSeconds = static_cast<std::int64_t>(st.st_mtime);
+    attributes.accessedNanoseconds =
+        static_cast<std::int64_t>(st.st_atim.tv_sec) * 1'000'000'000 + st.st_atim.tv_nsec;
+    attributes.modifiedNanoseconds =
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
     return attributes;
 }
 
@@ -48,6 +55,31 @@ bool isDirectory(const std::string& path)
 bool removeFile(const std::string& path)
 {
     return ::unlink(path.c_str()) == 0;
+}
+
+bool isSymbolicLink(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(paths::normalizeSeparators(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool renameNoReplace(const std::string& from, const std::string& to, int* error)
+{
+    const std::string source = paths::normalizeSeparators(from);
+    const std::string target = paths::normalizeSeparators(to);
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    // File systems without the flag (some network and FUSE ones): a hard link fails on an
+    // existing name just as surely; the old name goes once the new one stands.
+    if (errno == EINVAL || errno == ENOSYS) {
+        if (::link(source.c_str(), target.c_str()) == 0) {
+            ::unlink(source.c_str());
+            return true;
+        }
+    }
+    if (error)
+        *error = errno;
+    return false;
 }
 
 bool makePath(const std::string& path)

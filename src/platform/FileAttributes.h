@@ -16,9 +16,12 @@ namespace quillon {
 
 struct FileAttributes {
     bool isDirectory = false;
+    bool isRegularFile = false;
     bool readOnly = false;
     std::uint64_t size = 0;
     std::int64_t modifiedSeconds = 0;  // since 1970, UTC
+    std::int64_t accessedNanoseconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
 };
 
 // Nothing, with the errno in *error, when the path cannot be examined.
@@ -29,6 +32,14 @@ bool isDirectory(const std::string& path);
 
 // Deletes a file; false when it did not exist or could not be deleted.
 bool removeFile(const std::string& path);
+
+// Whether the path itself (not what it points to) is a symbolic link.
+bool isSymbolicLink(const std::string& path);
+
+// Renames a file without ever replacing what the new name already names: an existing
+// target is a failure (EEXIST), decided by the system in one step, so that nothing can
+// appear in between. False with the errno in *error.
+bool renameNoReplace(const std::string& from, const std::string& to, int* error = nullptr);
 
 // Creates the folder and its missing parents; true when it exists afterwards.
 bool makePath(const std::string& path);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliTestSupport.h"
-#include "editor/Renumber.h"
+#include "utilities/Renumber.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {

@@ -10,7 +10,7 @@
 #include "app/ui/QuillonApplication.h"
 #include "editor/CLiDoc.h"
 #include "editor/EditCommands.h"
-#include "editor/LineTools.h"
+#include "utilities/LineTools.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CLiView.h"
 #include "platform/ui/QtFilePrompter.h"

@@ -4,8 +4,8 @@
 // utilities is on. The dialogs' settings last while the program runs.
 #pragma once
 
-#include "editor/LineTools.h"
-#include "editor/Renumber.h"
+#include "utilities/LineTools.h"
+#include "utilities/Renumber.h"
 
 class QWidget;
 

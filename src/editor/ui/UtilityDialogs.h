@@ -7,8 +7,8 @@
 
 #include <array>
 
-#include "editor/LineTools.h"
-#include "editor/Renumber.h"
+#include "utilities/LineTools.h"
+#include "utilities/Renumber.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "editor/LineTools.h"
+#include "utilities/LineTools.h"
 
 #include <algorithm>
 #include <charconv>

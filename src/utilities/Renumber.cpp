@@ -1,4 +1,4 @@
-#include "editor/Renumber.h"
+#include "utilities/Renumber.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "editor/LineTools.h"
+#include "utilities/LineTools.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "editor/Renumber.h"
+#include "utilities/Renumber.h"
 
 #include <gtest/gtest.h>
 
