@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/FileUpdate.h"
+#include "cli/CliCleanup.h"
 #include "cli/CliLineTools.h"
 #include "cli/CliReceive.h"
 #include "cli/CliRenumber.h"
@@ -189,6 +190,7 @@ const std::vector<Subcommand>& subcommands()
         {"modify", kModifyUsage, runModify},
         {"rotate", kRotateUsage, runRotate},
         {"minmax", kMinMaxUsage, runMinMax},
+        {"cleanup", kCleanupUsage, runCleanup},
     };
     return table;
 }
