@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "cli/CliTestSupport.h"
+#include "platform/TextFile.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {
@@ -13,14 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::CliRun;
 using test::runCli;
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 TEST(CliCleanup, RunsEachToolWithoutAskingAndNamesWhatItChanged)
 {
@@ -37,7 +28,7 @@ TEST(CliCleanup, RunsEachToolWithoutAskingAndNamesWhatItChanged)
     run = runCli({"cleanup", "comment", folder + "/"});
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out, folder + "/LF.NC\n" + folder + "/OK.NC\n");
-    EXPECT_EQ(readFile(folder + "/LF.NC"), "%\r\nO1000\r\n(LF)\r\n%\r\n");
+    EXPECT_EQ(readFile(folder + "/LF.NC").value_or("<missing>"), "%\r\nO1000\r\n(LF)\r\n%\r\n");
 
     run = runCli({"cleanup", "reverse-comment", folder});
     EXPECT_EQ(run.code, 0) << run.err;

@@ -16,12 +16,17 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <filesystem>
+
 #include "app/MainWindowRect.h"
 #include "app/MarginsSettings.h"
 #include "app/SettingsLock.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/DocumentManager.h"
 #include "editor/ui/CChildFrame.h"
+#include "editor/ui/SelectFolderDialog.h"
+#include "platform/FileAttributes.h"
+#include "utilities/FileCleanup.h"
 #include "app/ui/DesktopCalculator.h"
 #include "app/ui/FontMapping.h"
 #include "app/ui/OtherOptionsDialog.h"
@@ -356,6 +361,80 @@ TEST_F(ApplicationTest, AChosenFontIsStoredAndSaved)
     EXPECT_DOUBLE_EQ(shown.pointSizeF(), 11.0);
     EXPECT_TRUE(shown.italic());
     EXPECT_EQ(shown.weight(), QFont::Bold);
+}
+
+TEST_F(ApplicationTest, FileCleanupPicksTheFolderAsksAndReportsDone)
+{
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    const std::string folder = dir.base() + "/nc";
+    ASSERT_TRUE(makePath(folder));
+    test::writeBytes(folder + "/LF.NC", "%\nO1\n%\n");
+    app->settings().editorDirectory = folder;
+
+    QString title;
+    const auto pickFolder = [&](const std::string& typed) {
+        test::whenDialogOpens<SelectFolderDialog>([&title, typed](SelectFolderDialog& dialog) {
+            title = dialog.windowTitle();
+            dialog.folderEdit()->setText(QString::fromStdString(typed));
+            dialog.accept();
+        });
+    };
+    // No at the question: nothing changes.
+    pickFolder(folder);
+    test::findByText<QAction>(*app->mainFrame(), "&EOB")->trigger();
+    EXPECT_EQ(title, "EOB cleanup");
+    ASSERT_EQ(notifier.shown().size(), 1u);
+    EXPECT_EQ(notifier.shown()[0].text, cleanupQuestion(CleanupTool::Eob, folder + "/"));
+    EXPECT_EQ(notifier.shown()[0].icon, NoticeIcon::Error);
+    EXPECT_EQ(readFile(folder + "/LF.NC").value_or("<missing>"), "%\nO1\n%\n");
+
+    // Yes: the files are rewritten and "Done" follows.
+    notifier.clear();
+    notifier.script({NoticeAnswer::Yes});
+    pickFolder(folder);
+    app->fileCleanup(CleanupTool::Eob);
+    EXPECT_EQ(readFile(folder + "/LF.NC").value_or("<missing>"), "%\r\nO1\r\n%\r\n");
+    ASSERT_EQ(notifier.shown().size(), 2u);
+    EXPECT_EQ(notifier.shown()[1].text, "Done");
+
+    // An empty folder is not asked about.
+    notifier.clear();
+    ASSERT_TRUE(makePath(folder + "/empty"));
+    pickFolder(folder + "/empty");
+    app->fileCleanup(CleanupTool::BlankLine);
+    EXPECT_TRUE(notifier.shown().empty());
+
+    // A run that stops says why, and not "Done".
+    std::filesystem::create_symlink(folder + "/LF.NC", folder + "/" + std::string(kCleanupWorkFile));
+    test::writeBytes(folder + "/TWO.NC", "A\n");
+    notifier.script({NoticeAnswer::Yes});
+    pickFolder(folder);
+    app->fileCleanup(CleanupTool::Eob);
+    ASSERT_EQ(notifier.shown().size(), 2u);
+    EXPECT_NE(notifier.shown()[1].text, "Done");
+    EXPECT_EQ(readFile(folder + "/TWO.NC").value_or("<missing>"), "A\n");
+    std::filesystem::remove(folder + "/" + std::string(kCleanupWorkFile));
+
+    // Mazak: a file of the folder is picked in an open dialog, and the tool is not locked.
+    dir.write(kPasswordFile, "Rgno0\r\n");
+    notifier.clear();
+    notifier.script({NoticeAnswer::Yes});
+    files.script(folder + "/LF.NC");
+    app->fileCleanup(CleanupTool::MazakWorkNumber);
+    ASSERT_FALSE(files.prompts().empty());
+    EXPECT_EQ(files.prompts().back().title, "Filter a character");
+    EXPECT_EQ(files.prompts().back().filter, "All files (*.*)|*.*||");
+    EXPECT_EQ(files.prompts().back().directory, folder);
+    EXPECT_EQ(readFile(folder + "/1").value_or("<missing>"), "%\r\nO1\r\n%\r\n");
+    ASSERT_EQ(notifier.shown().size(), 2u);
+    EXPECT_EQ(notifier.shown()[1].text, "Mazak Work Number rename is done");
+
+    // The locked tools stop at a refused password.
+    notifier.clear();
+    test::onNextDialog<PasswordDialog>([](PasswordDialog& password) { password.reject(); });
+    app->fileCleanup(CleanupTool::Okuma);
+    EXPECT_TRUE(notifier.shown().empty());
 }
 
 TEST(FontMapping, AMissingFaceFallsBackToTheSystemFixedFont)

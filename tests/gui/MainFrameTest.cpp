@@ -166,8 +166,8 @@ TEST_F(MainFrameTest, MenusToolbarAndTheRemoteMenu)
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Utilities", "D&NC", "&Settings",
                                    "&Tools", "&Window", "&Help"}));
     // Commands of parts not built yet are there, and disabled.
-    for (const char* text : {"C&ycle time", "&2D Plotting",
-                             "&Bolt hole circle", "&Mazak Work Number"}) {
+    for (const char* text : {"C&ycle time", "&2D Plotting", "&Bolt hole circle",
+                             "S&urface speed"}) {
         QAction* action = test::findByText<QAction>(*frame, text);
         ASSERT_TRUE(action) << text;
         EXPECT_FALSE(action->isEnabled()) << text;

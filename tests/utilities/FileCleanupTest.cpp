@@ -7,9 +7,8 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "platform/TextFile.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {
@@ -34,10 +33,7 @@ protected:
     }
     std::string read(std::string_view name) const
     {
-        std::ifstream in(path(name), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
+        return readFile(path(name)).value_or("<missing>");
     }
     bool exists(std::string_view name) const { return fs::exists(path(name)); }
     void setTimes(std::string_view name, std::int64_t seconds) const

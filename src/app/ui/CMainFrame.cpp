@@ -331,9 +331,9 @@ void CMainFrame::buildMenus()
     m_toolsMenu->addSeparator();
     m_toolsMenu->addAction("&File update", this, [this] { m_app.fileUpdate(); });
     auto* cleanup = m_toolsMenu->addMenu("&File cleanup");
-    for (const char* tool : {"&EOB", "&Blank line", "&Okuma format", "&Comment format",
-                             "&Reverse Comment format", "&Mazak Work Number"})
-        notYet(cleanup, tool);
+    for (const CleanupTool tool : kCleanupTools)
+        cleanup->addAction(fromBytes(std::string(cleanupToolInfo(tool).menuText)), this,
+                           [this, tool] { m_app.fileCleanup(tool); });
     auto* directoryLog = m_toolsMenu->addMenu("Directory log");
     notYet(directoryLog, "&Create");
     notYet(directoryLog, "&View");

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -20,7 +21,9 @@
 #include "dnc/ui/PortSetupDialog.h"
 #include "editor/ui/ColorsDialog.h"
 #include "editor/ui/EditorEnvironment.h"
+#include "editor/ui/SelectFolderDialog.h"
 #include "platform/FileAttributes.h"
+#include "platform/Paths.h"
 
 namespace quillon {
 
@@ -271,6 +274,49 @@ void QuillonApplication::fileUpdate()
     if (!passSettingsLock())
         return;
     runFileUpdateTool(m_workDir, *m_notifier, m_mainFrame.get());
+}
+
+void QuillonApplication::fileCleanup(CleanupTool tool)
+{
+    const CleanupToolInfo& info = cleanupToolInfo(tool);
+    if (info.locked && !passSettingsLock())
+        return;
+    std::string folder;
+    if (tool == CleanupTool::MazakWorkNumber) {
+        // The Mazak tool is shown a file of the folder.
+        const auto file = m_files->openFile({std::string(info.dialogTitle),
+                                             m_settings.editorDirectory, {},
+                                             std::string(kMazakFilter)});
+        if (!file)
+            return;
+        folder = std::string(paths::directoryOf(*file));
+    } else {
+        const auto chosen = selectFolder(m_mainFrame.get(), m_settings.editorDirectory,
+                                         *m_notifier, {}, info.dialogTitle);
+        if (!chosen || chosen->empty() || !folderHasEntries(*chosen))
+            return;
+        folder = *chosen;
+    }
+    if (!folder.empty() && !paths::isSeparator(folder.back()))
+        folder += '/';
+    if (!m_notifier->askYesNo(cleanupQuestion(tool, folder), {}, NoticeIcon::Error))
+        return;
+    // The first file goes quickly; a run that takes more shows that it works.
+    bool waiting = false;
+    const CleanupRun run = runCleanup(tool, folder, [&](std::size_t index, const std::string&) {
+        if (index == 1) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            waiting = true;
+        }
+    });
+    if (waiting)
+        QApplication::restoreOverrideCursor();
+    if (!run.completed) {
+        m_notifier->error(run.error);
+        return;
+    }
+    m_notifier->message(
+        std::string(tool == CleanupTool::MazakWorkNumber ? kMazakDone : kCleanupDone));
 }
 
 void QuillonApplication::rs232Parameters()

@@ -16,6 +16,7 @@
 #include "platform/Clock.h"
 #include "platform/WorkDir.h"
 #include "platform/ui/QtFilePrompter.h"
+#include "utilities/FileCleanup.h"
 #include "platform/ui/QtNotifier.h"
 
 namespace quillon {
@@ -70,6 +71,8 @@ public:
     void otherOptions();
     void editColors();
     void fileUpdate();
+    // Tools > File cleanup: the tool over a folder the user picks, after the question.
+    void fileCleanup(CleanupTool tool);
     void rs232Parameters();
     void toggleView(ViewToggle toggle);
     bool viewFlag(ViewToggle toggle) const;

@@ -63,9 +63,12 @@ void SelectFolderDialog::accept()
 }
 
 std::optional<std::string> selectFolder(QWidget* parent, const std::string& startFolder,
-                                        Notifier& notifier, std::string_view filter)
+                                        Notifier& notifier, std::string_view filter,
+                                        std::string_view title)
 {
     SelectFolderDialog dialog(startFolder, filter, parent);
+    if (!title.empty())
+        dialog.setWindowTitle(fromBytes(std::string(title)));
     dialog.setNotifier(notifier);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

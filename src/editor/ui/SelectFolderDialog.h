@@ -43,8 +43,10 @@ private:
     QPushButton* m_selectButton = nullptr;
 };
 
-// Runs the dialog; the accepted folder, or nothing when the user cancelled.
+// Runs the dialog (titled "Select Folder" unless the caller names it); the accepted
+// folder, or nothing when the user cancelled.
 std::optional<std::string> selectFolder(QWidget* parent, const std::string& startFolder,
-                                        Notifier& notifier, std::string_view filter = {});
+                                        Notifier& notifier, std::string_view filter = {},
+                                        std::string_view title = {});
 
 }  // namespace quillon
