@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 
+#include "backplot/NcWords.h"
 #include "editor/CLiDoc.h"
 #include "editor/EditCommands.h"
 
@@ -54,24 +55,6 @@ std::size_t numberLength(std::string_view line, std::size_t from, std::size_t li
     while (end < line.size() && end - from < limit && isNumberCharacter(line[end]))
         ++end;
     return end - from;
-}
-
-// The value of a number text as the C library's decimal conversion reads it: a sign, then
-// digits with an optional point; whatever follows is ignored and a text without digits is
-// 0. The texts given here hold only number characters, so no blank, exponent or "inf" can
-// come up; from_chars keeps the locale's decimal point out of it.
-double readNumber(std::string_view text)
-{
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty() || !(isDigit(text.front()) || text.front() == '.'))
-        return 0.0;
-    double value = 0.0;
-    std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-    return negative ? -value : value;
 }
 
 // ---- Modify -----------------------------------------------------------------------------
@@ -275,7 +258,7 @@ std::string modifyLine(std::string_view line, const ModifySettings& settings)
         const std::size_t number = pos + address.size();
         const std::size_t length = numberLength(text, number, kOldNumberLimit);
         std::size_t numberEnd = number + length;
-        const double old = readNumber(
+        const double old = decimalValue(
             std::string_view(text).substr(number, std::min(length, kAddressValueLimit)));
         if (const auto value = modifiedValue(old, settings)) {
             const std::string newNumber = modifiedValueText(*value, settings.decimals);
@@ -390,7 +373,7 @@ std::string minMaxText(const CLiDoc& doc, std::size_t first, std::size_t last)
                 ++pos;
                 continue;
             }
-            const double value = readNumber(number);
+            const double value = decimalValue(number);
             if (axis) {
                 AxisExtremes& extremes = axes[c - 'X'];
                 extremes.position = incremental ? extremes.position + value : value;
