@@ -1,0 +1,80 @@
+// The backplot's intermediate files and their records.
+//
+// The plot is built in three passes that hand text files to each other in the temporary
+// folder: the pre-pass writes $BackPlotFile.TXT, the cycle expansion turns it into
+// $BackPlotFile1.TXT (keeping the shape of the last turning cycle in $BackPlotFile2.TXT),
+// and the path builder reads that into plot points. Users read the files too, so they
+// keep their names and form: one record a line, the zero-based editor line index in
+// decimal, a comma, then NC text; lines end with CR LF.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillon {
+
+inline constexpr std::string_view kBackplotFile = "$BackPlotFile.TXT";
+inline constexpr std::string_view kBackplotCycleFile = "$BackPlotFile1.TXT";
+inline constexpr std::string_view kBackplotShapeFile = "$BackPlotFile2.TXT";
+
+// What every pass takes from the plot window.
+struct BackplotSettings {
+    // View plane as an axis mask: X 1, Y 2, Z 4 (XY 3, XZ 5, YZ 6; 7 for the 3D view,
+    // which is no arc plane until the program selects one).
+    int plane = 3;
+    bool lathe = false;     // diameter programming: X read as a diameter
+    bool absolute = true;   // G90 at the program start (else G91)
+    bool showRapids = true; // whether the rapid slot is drawn (the windows only)
+};
+
+// A record as the passes read it: the integer before its first comma and the text after
+// that comma. A record without a comma keeps the index it is given and its text is the
+// whole record.
+struct BackplotRecord {
+    int index = 0;
+    std::string_view text;
+    bool hasComma = false;
+};
+BackplotRecord parseRecord(std::string_view line, int previousIndex);
+
+// Reads a file's records as the passes did, with a line buffer of 4096 characters: a
+// longer line comes in pieces of 4095. The line end (LF or CR LF) is not part of a record.
+class RecordReader {
+public:
+    // False when the file cannot be opened.
+    bool open(const std::string& path);
+    // The next record, or nothing at the end of the file.
+    std::optional<std::string_view> next();
+
+private:
+    std::string m_bytes;
+    std::size_t m_at = 0;
+};
+
+// Writes records, each followed by CR LF.
+class RecordWriter {
+public:
+    RecordWriter() = default;
+    ~RecordWriter();
+    RecordWriter(const RecordWriter&) = delete;
+    RecordWriter& operator=(const RecordWriter&) = delete;
+
+    // Creates (or empties) the file; false when it cannot.
+    bool create(const std::string& path);
+    // index "," text
+    void write(int index, std::string_view text);
+    // A line as it is (for records copied whole).
+    void writeLine(std::string_view line);
+    // Flushes and closes; false when anything failed to be written.
+    bool close();
+
+private:
+    std::FILE* m_file = nullptr;
+    bool m_failed = false;
+};
+
+}  // namespace quillon
