@@ -1,0 +1,323 @@
+#include "backplot/PathBuilder.h"
+
+#include <optional>
+
+#include "backplot/ArcMove.h"
+#include "backplot/NcWords.h"
+#include "platform/Notifier.h"
+
+namespace quillon {
+
+namespace {
+
+enum class MoveClass { None, Rapid, Feed, ToolChange };
+enum class Modal { Unset, Straight, Clockwise, CounterClockwise };
+
+// At most this many digits after T make the tool number.
+constexpr std::size_t kToolDigits = 4;
+
+int toolNumber(std::string_view afterLetter)
+{
+    int number = 0;
+    for (std::size_t i = 0; i < afterLetter.size() && i < kToolDigits; ++i) {
+        const char c = afterLetter[i];
+        if (c < '0' || c > '9')
+            break;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+// The tool number of a table entry "T<number>"; nothing for other entries.
+std::optional<int> entryTool(const std::string& entry)
+{
+    if (entry.empty() || entry.front() != 'T')
+        return std::nullopt;
+    return integerValue(std::string_view(entry).substr(1));
+}
+
+// A turning cycle's own record: its U and W are the cycle's parameters, not moves.
+bool isCycleRecord(std::string_view text)
+{
+    bool cycle = false;
+    forEachWord(text, [&](char letter, std::string_view rest) {
+        if (letter == 'G') {
+            const int g = integerValue(rest);
+            cycle = g >= 70 && g <= 76;
+        }
+        return !cycle;
+    });
+    return cycle;
+}
+
+class PathBuilder {
+public:
+    PathBuilder(const BackplotSettings& settings, PlotBuild& build, Notifier& notifier)
+        : m_settings(settings), m_build(build), m_notifier(notifier),
+          m_absolute(settings.absolute), m_plane(settings.plane)
+    {
+        m_build.tools = {};
+        m_build.tools[0] = "G00";
+    }
+
+    // False once the build has to stop.
+    bool record(std::string_view line)
+    {
+        const BackplotRecord record = parseRecord(line, m_index);
+        m_index = record.index;
+        const Position before = m_position;
+        m_arc = {};
+        m_moved = 0;
+        m_class = MoveClass::None;
+        m_referenceReturn = false;
+        m_incrementWords = !isCycleRecord(record.text);
+        forEachWord(record.text, [&](char letter, std::string_view rest) {
+            apply(letter, rest);
+            return true;
+        });
+        if (!takeMoveClass())
+            return false;
+        if (m_moved == 0)
+            return true;
+        if (m_reference && m_reference->slot != m_slot) {
+            PlotPoint gap = *m_reference;
+            gap.gap = 1;
+            m_build.points.push_back(gap);
+            gap.gap = 0;
+            gap.slot = m_slot;
+            m_build.points.push_back(gap);
+        }
+        if (m_modal == Modal::Clockwise || m_modal == Modal::CounterClockwise) {
+            // A lathe's X-Z frame is the mirror of the XZ plane; the modal code stays.
+            const bool clockwise = (m_modal == Modal::Clockwise) != m_settings.lathe;
+            auto points = arcMovePoints(before, m_position, m_arc, m_plane, clockwise);
+            if (points.empty())
+                points.push_back(m_position);  // not drawable as an arc: straight to its end
+            for (const Position& point : points)
+                add(point, m_slot, 0);
+            m_reference = m_build.points.back();
+            return true;
+        }
+        add(m_position, m_slot, 0);
+        m_reference = m_build.points.back();
+        if (m_drilling) {
+            Position stroke = m_position;
+            stroke[2] = m_drillStart;
+            add(stroke, m_drillSlot, 0);
+            stroke[2] = m_holeDepth;
+            add(stroke, m_drillSlot, 0);
+            add(stroke, m_drillSlot, 1);
+        }
+        return true;
+    }
+
+private:
+    void apply(char letter, std::string_view rest)
+    {
+        switch (letter) {
+        case 'G':
+            applyG(integerValue(rest));
+            break;
+        case 'T':
+            m_tool = toolNumber(rest);
+            m_class = MoveClass::ToolChange;
+            break;
+        case 'X':
+        case 'Y':
+        case 'Z': {
+            const int axis = letter - 'X';
+            const double value = programValue(axis, addressValue(rest));
+            if (axis == 2 && m_drilling) {
+                m_holeDepth = value;
+                break;
+            }
+            m_position[axis] = m_absolute ? value : m_position[axis] + value;
+            m_moved |= 1 << axis;
+            break;
+        }
+        case 'U':
+        case 'V':
+        case 'W': {
+            if (!m_incrementWords)
+                break;
+            const int axis = letter - 'U';
+            const double value = programValue(axis, addressValue(rest));
+            m_position[axis] = m_referenceReturn ? value : m_position[axis] + value;
+            m_moved |= 1 << axis;
+            break;
+        }
+        case 'I':
+            m_arc.i = programValue(0, addressValue(rest));
+            break;
+        case 'J':
+            m_arc.j = addressValue(rest);
+            break;
+        case 'K':
+            m_arc.k = addressValue(rest);
+            break;
+        case 'R':
+            m_arc.r = addressValue(rest);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void applyG(int g)
+    {
+        switch (g) {
+        case 0:
+        case 28:
+            m_class = MoveClass::Rapid;
+            m_modal = Modal::Straight;
+            m_referenceReturn = m_referenceReturn || g == 28;
+            break;
+        case 1:
+        case 83:
+        case 84:
+        case 92:
+            m_class = MoveClass::Feed;
+            m_modal = Modal::Straight;
+            break;
+        case 2:
+            m_class = MoveClass::Feed;
+            m_modal = Modal::Clockwise;
+            break;
+        case 3:
+            m_class = MoveClass::Feed;
+            m_modal = Modal::CounterClockwise;
+            break;
+        case 80:
+            if (m_toolSeen) {
+                m_class = MoveClass::Feed;
+                m_modal = Modal::Straight;
+                m_drilling = false;
+            }
+            break;
+        case 81:
+        case 82:
+            m_class = MoveClass::Rapid;
+            m_modal = Modal::Straight;
+            m_drilling = true;
+            m_drillStart = m_position[2];
+            m_drillSlot = m_slot;
+            break;
+        case 90:
+            m_absolute = true;
+            break;
+        case 91:
+            m_absolute = false;
+            break;
+        case 17:
+            m_plane = 3;
+            break;
+        case 18:
+            m_plane = 5;
+            break;
+        case 19:
+            m_plane = 6;
+            break;
+        default:
+            break;
+        }
+    }
+
+    // False when a seventeenth tool stops the build.
+    bool takeMoveClass()
+    {
+        switch (m_class) {
+        case MoveClass::None:
+            break;
+        case MoveClass::Rapid:
+            m_slot = 0;
+            break;
+        case MoveClass::Feed:
+            if (!m_toolSeen) {
+                m_slot = 1;
+                m_build.tools[1] = "T01";
+            } else {
+                m_slot = m_toolSlot;
+            }
+            break;
+        case MoveClass::ToolChange: {
+            m_toolSeen = true;
+            const auto slot = slotOfTool(m_tool);
+            if (!slot) {
+                m_notifier.message(std::string(kTooManyTools));
+                return false;
+            }
+            m_toolSlot = *slot;
+            break;
+        }
+        }
+        return true;
+    }
+
+    std::optional<int> slotOfTool(int tool)
+    {
+        for (std::size_t slot = 0; slot < kToolSlots; ++slot) {
+            if (entryTool(m_build.tools[slot]) == tool)
+                return static_cast<int>(slot);
+        }
+        for (std::size_t slot = 0; slot < kToolSlots; ++slot) {
+            if (m_build.tools[slot].empty()) {
+                m_build.tools[slot] = "T" + std::to_string(tool);
+                return static_cast<int>(slot);
+            }
+        }
+        return std::nullopt;
+    }
+
+    double programValue(int axis, double value) const
+    {
+        return axis == 0 && m_settings.lathe ? value / 2 : value;
+    }
+
+    void add(const Position& at, int slot, int gap)
+    {
+        m_build.points.push_back({m_index, gap, slot, static_cast<float>(at[0]),
+                                  static_cast<float>(at[1]), static_cast<float>(at[2])});
+    }
+
+    const BackplotSettings& m_settings;
+    PlotBuild& m_build;
+    Notifier& m_notifier;
+    bool m_absolute;
+    int m_plane;
+    int m_index = 0;
+    Position m_position{};
+    Modal m_modal = Modal::Unset;
+    int m_slot = 0;
+    bool m_toolSeen = false;
+    int m_toolSlot = 1;
+    bool m_drilling = false;
+    double m_drillStart = 0;
+    double m_holeDepth = 0;
+    int m_drillSlot = 0;
+    std::optional<PlotPoint> m_reference;
+    // This record's.
+    ArcWords m_arc;
+    int m_moved = 0;
+    MoveClass m_class = MoveClass::None;
+    int m_tool = 0;
+    bool m_referenceReturn = false;
+    bool m_incrementWords = true;
+};
+
+}  // namespace
+
+bool buildPlotPath(const std::string& path, const BackplotSettings& settings, PlotBuild& build,
+                   Notifier& notifier)
+{
+    RecordReader in;
+    if (!in.open(path))
+        return false;
+    PathBuilder builder(settings, build, notifier);
+    while (const auto line = in.next()) {
+        if (!builder.record(*line))
+            break;
+    }
+    return true;
+}
+
+}  // namespace quillon

@@ -1,0 +1,220 @@
+#include "backplot/PrePass.h"
+
+#include "backplot/ArcMove.h"
+#include "backplot/NcWords.h"
+#include "editor/CLiDoc.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr char kAxisLetters[] = {'X', 'Y', 'Z'};
+
+// What one program line does, as far as the pre-pass cares.
+struct LineMotion {
+    Position position{};
+    int movedAxes = 0;  // mask: X 1, Y 2, Z 4
+    int arc = 0;        // 2 clockwise, 3 counter-clockwise, 0 none
+    bool referenceReturn = false;
+    ArcWords arcWords;
+};
+
+class PrePass {
+public:
+    PrePass(const BackplotSettings& settings, RecordWriter& out)
+        : m_settings(settings), m_out(out), m_absolute(settings.absolute),
+          m_builderAbsolute(settings.absolute), m_plane(settings.plane)
+    {
+    }
+
+    void line(int index, std::string_view text)
+    {
+        const Position before = m_position;
+        LineMotion motion;
+        motion.position = m_position;
+        forEachWord(text, [&](char letter, std::string_view rest) {
+            apply(letter, rest, motion);
+            return true;
+        });
+        m_position = motion.position;
+        if (motion.movedAxes != 0 && motion.arc != 0) {
+            writeArc(index, before, motion);
+        } else if (motion.movedAxes != 0 && motion.referenceReturn) {
+            writeRapid(index, motion);
+        } else {
+            m_out.write(index, text);
+            // The path builder reads the line's G90 or G91 as this pass did.
+            m_builderAbsolute = m_absolute;
+        }
+    }
+
+private:
+    void apply(char letter, std::string_view rest, LineMotion& motion)
+    {
+        switch (letter) {
+        case 'G':
+            switch (integerValue(rest)) {
+            case 90:
+                m_absolute = true;
+                break;
+            case 91:
+                m_absolute = false;
+                break;
+            case 2:
+            case 3:
+                motion.arc = integerValue(rest);
+                break;
+            case 17:
+                m_plane = 3;
+                break;
+            case 18:
+                m_plane = 5;
+                break;
+            case 19:
+                m_plane = 6;
+                break;
+            case 28:
+                motion.referenceReturn = true;
+                break;
+            default:
+                break;
+            }
+            break;
+        case 'X':
+        case 'Y':
+        case 'Z': {
+            const int axis = letter - 'X';
+            const double value = programValue(axis, addressValue(rest));
+            motion.position[axis] = m_absolute ? value : motion.position[axis] + value;
+            motion.movedAxes |= 1 << axis;
+            break;
+        }
+        case 'U':
+        case 'V':
+        case 'W': {
+            const int axis = letter - 'U';
+            const double value = programValue(axis, addressValue(rest));
+            // After a reference return in the same line they name the position itself.
+            motion.position[axis] =
+                motion.referenceReturn ? value : motion.position[axis] + value;
+            motion.movedAxes |= 1 << axis;
+            break;
+        }
+        case 'I':
+            motion.arcWords.i = programValue(0, addressValue(rest));
+            break;
+        case 'J':
+            motion.arcWords.j = addressValue(rest);
+            break;
+        case 'K':
+            motion.arcWords.k = addressValue(rest);
+            break;
+        case 'R':
+            motion.arcWords.r = addressValue(rest);
+            break;
+        default:
+            break;
+        }
+    }
+
+    // X (and I) are diameters on a lathe.
+    double programValue(int axis, double value) const
+    {
+        return axis == 0 && m_settings.lathe ? value / 2 : value;
+    }
+
+    // X goes back into a record as the program wrote it.
+    std::string coordinate(int axis, double value) const
+    {
+        return coordinateText(axis == 0 && m_settings.lathe ? value * 2 : value);
+    }
+
+    // A record the pass makes holds absolute values. Where the path builder would read it
+    // as increments it starts with G90, and where the program goes on in G91 it ends with
+    // it: a program that never leaves G90 gets plain records.
+    void writeOwn(int index, const std::string& text)
+    {
+        std::string framed = m_builderAbsolute ? text : "G90 " + text;
+        if (!m_absolute)
+            framed += " G91";
+        m_out.write(index, framed);
+        m_builderAbsolute = m_absolute;
+    }
+
+    void writeArc(int index, const Position& from, const LineMotion& motion)
+    {
+        // A lathe's X-Z frame is the mirror of the XZ plane: G02 runs counter-clockwise.
+        const bool clockwise = (motion.arc == 2) != m_settings.lathe;
+        const auto axes = planeAxes(m_plane);
+        const auto points = arcMovePoints(from, motion.position, motion.arcWords, m_plane,
+                                          clockwise);
+        if (!axes || points.empty()) {
+            // An arc that cannot be drawn still ends where it ends.
+            writeStraight(index, motion.position);
+            return;
+        }
+        const auto [first, second] = *axes;
+        for (const Position& point : points) {
+            std::string text = "G01 ";
+            text += kAxisLetters[first];
+            text += coordinate(first, point[first]);
+            text += ' ';
+            text += kAxisLetters[second];
+            text += coordinate(second, point[second]);
+            writeOwn(index, text);
+        }
+    }
+
+    void writeStraight(int index, const Position& to)
+    {
+        std::string text = "G01";
+        for (int axis = 0; axis < 3; ++axis) {
+            text += ' ';
+            text += kAxisLetters[axis];
+            text += coordinate(axis, to[axis]);
+        }
+        writeOwn(index, text);
+    }
+
+    void writeRapid(int index, const LineMotion& motion)
+    {
+        std::string text = "G00 ";
+        for (int axis = 0; axis < 3; ++axis) {
+            if ((motion.movedAxes & (1 << axis)) == 0)
+                continue;
+            text += kAxisLetters[axis];
+            text += coordinate(axis, motion.position[axis]);
+            text += ' ';
+        }
+        writeOwn(index, text);
+    }
+
+    const BackplotSettings& m_settings;
+    RecordWriter& m_out;
+    Position m_position{};
+    bool m_absolute;
+    // Whether the path builder reads the next record's values as absolute.
+    bool m_builderAbsolute;
+    int m_plane;
+};
+
+}  // namespace
+
+ProgramLines linesOf(const CLiDoc& doc)
+{
+    return {doc.lineCount(), [&doc](std::size_t line) { return doc.lineText(line); }};
+}
+
+bool writeBackplotPrePass(const ProgramLines& lines, const BackplotSettings& settings,
+                          const std::string& path)
+{
+    RecordWriter out;
+    if (!out.create(path))
+        return false;
+    PrePass pass(settings, out);
+    for (std::size_t line = 0; line < lines.count; ++line)
+        pass.line(static_cast<int>(line), lines.text(line));
+    return out.close();
+}
+
+}  // namespace quillon

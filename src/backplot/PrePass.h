@@ -1,0 +1,32 @@
+// The first pass of the backplot: the program's lines to $BackPlotFile.TXT.
+//
+// Each line becomes one record, except that a circular move is replaced by straight
+// segment records along the arc and a reference return by a rapid record to the named
+// axes' new values. Records the pass makes itself carry absolute positions; in a program
+// running incremental (G91) they say so ("G90 … G91"), so that the path builder puts them
+// where they belong.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "backplot/BackplotFiles.h"
+
+namespace quillon {
+
+class CLiDoc;
+
+// The lines of a program, by index.
+struct ProgramLines {
+    std::size_t count = 0;
+    std::function<std::string_view(std::size_t)> text;
+};
+ProgramLines linesOf(const CLiDoc& doc);
+
+// Writes the records to `path`; false when the file cannot be created or written.
+bool writeBackplotPrePass(const ProgramLines& lines, const BackplotSettings& settings,
+                          const std::string& path);
+
+}  // namespace quillon
