@@ -1,5 +1,7 @@
 #include "backplot/BackplotFiles.h"
 
+#include <charconv>
+
 #include "backplot/NcWords.h"
 #include "platform/FileBytes.h"
 
@@ -9,6 +11,7 @@ namespace {
 
 // The passes read with fgets into 4096 characters: 4095 and the terminating NUL.
 constexpr std::size_t kRecordPiece = 4095;
+constexpr std::size_t kFlushSize = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -72,8 +75,10 @@ void RecordWriter::write(int index, std::string_view text)
 {
     if (!m_file)
         return;
-    const std::string head = std::to_string(index) + ",";
-    m_failed = std::fwrite(head.data(), 1, head.size(), m_file) != head.size() || m_failed;
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, index).ptr;
+    m_buffer.append(digits, end);
+    m_buffer += ',';
     writeLine(text);
 }
 
@@ -81,14 +86,25 @@ void RecordWriter::writeLine(std::string_view line)
 {
     if (!m_file)
         return;
-    m_failed = std::fwrite(line.data(), 1, line.size(), m_file) != line.size() || m_failed;
-    m_failed = std::fwrite("\r\n", 1, 2, m_file) != 2 || m_failed;
+    m_buffer += line;
+    m_buffer += "\r\n";
+    if (m_buffer.size() >= kFlushSize)
+        flush();
+}
+
+void RecordWriter::flush()
+{
+    if (m_file && !m_buffer.empty())
+        m_failed = std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size() ||
+                   m_failed;
+    m_buffer.clear();
 }
 
 bool RecordWriter::close()
 {
     if (!m_file)
         return !m_failed;
+    flush();
     m_failed = std::fclose(m_file) != 0 || m_failed;
     m_file = nullptr;
     return !m_failed;

@@ -73,8 +73,13 @@ public:
     bool close();
 
 private:
+    void flush();
+
     std::FILE* m_file = nullptr;
     bool m_failed = false;
+    // Records gather here and go to the file a megabyte at a time: the files run to
+    // millions of records.
+    std::string m_buffer;
 };
 
 }  // namespace quillon
