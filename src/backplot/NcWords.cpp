@@ -3,6 +3,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "platform/TextFile.h"
 
@@ -12,6 +13,10 @@ namespace {
 
 constexpr std::size_t kAddressValueLimit = 14;
 constexpr std::size_t kCoordinateWidth = 8;
+
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 bool isDigit(char c)
 {
@@ -29,8 +34,35 @@ double decimalValue(std::string_view text)
     }
     if (text.empty() || !(isDigit(text.front()) || text.front() == '.'))
         return 0.0;
+    // Most numbers in a program have few digits: as an integer over a power of ten both
+    // are exact doubles, and their quotient is the correctly rounded value, as the
+    // library's conversion gives it. Longer ones go to the library.
+    std::int64_t mantissa = 0;
+    int digits = 0;
+    int decimals = 0;
+    bool point = false;
+    std::size_t at = 0;
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        if (isDigit(c)) {
+            mantissa = mantissa * 10 + (c - '0');
+            digits += mantissa != 0 ? 1 : 0;
+            decimals += point ? 1 : 0;
+            if (digits > 15 || decimals > 22)
+                break;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
     double value = 0.0;
-    std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (digits <= 15 && decimals <= 22) {
+        value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
+    } else {
+        std::from_chars(text.data(), text.data() + text.size(), value,
+                        std::chars_format::fixed);
+    }
     return negative ? -value : value;
 }
 
@@ -65,28 +97,40 @@ std::string coordinateText(double value)
 {
     if (!std::isfinite(value))
         value = 0.0;
-    // Nine decimals, rounded, then cut: the cut then falls on the digits the program wrote
-    // (12.3456 is 12.34559999... in binary and must still read 12.3456).
-    char digits[400];
-    const auto end = std::to_chars(digits, digits + sizeof digits, std::fabs(value),
-                                   std::chars_format::fixed, 9)
-                         .ptr;
-    const std::string_view text(digits, static_cast<std::size_t>(end - digits));
-    const std::size_t point = text.find('.');
-    const std::string_view whole = text.substr(0, point);
-    const std::string_view fraction = text.substr(point + 1);
+    const double magnitude = std::fabs(value);
     std::string result;
     if (value < 0)
         result += '-';
-    const bool belowOne = whole == "0";
+    // Rounded to nine decimals, then cut: the cut then falls on the digits the program
+    // wrote (12.3456 is 12.34559999... in binary and must still read 12.3456).
+    char whole[400];
+    std::size_t wholeLength = 0;
+    std::uint32_t fraction = 0;  // nine decimals
+    if (magnitude < 1e9) {
+        const auto scaled = static_cast<std::uint64_t>(std::llround(magnitude * 1e9));
+        const auto end = std::to_chars(whole, whole + sizeof whole, scaled / 1'000'000'000).ptr;
+        wholeLength = static_cast<std::size_t>(end - whole);
+        fraction = static_cast<std::uint32_t>(scaled % 1'000'000'000);
+    } else {
+        const auto end = std::to_chars(whole, whole + sizeof whole, std::floor(magnitude),
+                                       std::chars_format::fixed, 0)
+                             .ptr;
+        wholeLength = static_cast<std::size_t>(end - whole);
+    }
+    const bool belowOne = wholeLength == 1 && whole[0] == '0';
     if (!belowOne)
-        result += whole;
+        result.append(whole, std::min(wholeLength, kCoordinateWidth));
     if (result.size() >= kCoordinateWidth)
         return result.substr(0, kCoordinateWidth);
     result += '.';
-    const std::size_t decimals = belowOne ? 5 : 4;
-    for (std::size_t i = 0; i < decimals && result.size() < kCoordinateWidth; ++i)
-        result += fraction[i];
+    char decimals[9];
+    for (int i = 8; i >= 0; --i) {
+        decimals[i] = static_cast<char>('0' + fraction % 10);
+        fraction /= 10;
+    }
+    const std::size_t wanted = belowOne ? 5 : 4;
+    for (std::size_t i = 0; i < wanted && result.size() < kCoordinateWidth; ++i)
+        result += decimals[i];
     return result;
 }
 

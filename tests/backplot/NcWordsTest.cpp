@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 #include <string>
 #include <utility>
@@ -24,6 +25,12 @@ TEST(NcWords, AddressValuesReadAsTheDecimalConversionDoes)
     // At most 14 characters: the fifteenth digit is not part of the number.
     EXPECT_DOUBLE_EQ(addressValue("123456789012345"), 12345678901234.0);
     EXPECT_EQ(addressValueLength("1.5 X"), 3u);
+    // Exactly the library's conversion, short numbers and long ones alike.
+    for (const char* text : {"0.1", "12.3456", "-99999.999", "0.000000000000000000001",
+                             "123456789012345678", "1.00000000000000000001", "7.", "007.5"})
+        EXPECT_EQ(decimalValue(text), std::strtod(text, nullptr)) << text;
+    EXPECT_EQ(decimalValue("1.2.3"), 1.2);
+    EXPECT_EQ(decimalValue("."), 0.0);
     EXPECT_EQ(integerValue("71P10"), 71);
     EXPECT_EQ(integerValue("99999999999999"), 2147483647);
 }
