@@ -70,7 +70,8 @@ public:
         m_moved = 0;
         m_class = MoveClass::None;
         m_referenceReturn = false;
-        m_incrementWords = !isCycleRecord(record.text);
+        m_text = record.text;
+        m_incrementWords.reset();
         forEachWord(record.text, [&](char letter, std::string_view rest) {
             apply(letter, rest);
             return true;
@@ -138,7 +139,10 @@ private:
         case 'U':
         case 'V':
         case 'W': {
+            // Looked up only for records that have such a word.
             if (!m_incrementWords)
+                m_incrementWords = !isCycleRecord(m_text);
+            if (!*m_incrementWords)
                 break;
             const int axis = letter - 'U';
             const double value = programValue(axis, addressValue(rest));
@@ -301,7 +305,8 @@ private:
     MoveClass m_class = MoveClass::None;
     int m_tool = 0;
     bool m_referenceReturn = false;
-    bool m_incrementWords = true;
+    std::string_view m_text;
+    std::optional<bool> m_incrementWords;
 };
 
 }  // namespace
