@@ -73,13 +73,30 @@ bool RecordWriter::create(const std::string& path)
 
 void RecordWriter::write(int index, std::string_view text)
 {
-    if (!m_file)
-        return;
+    begin(index);
+    append(text);
+    end();
+}
+
+void RecordWriter::begin(int index)
+{
     char digits[16];
     const auto end = std::to_chars(digits, digits + sizeof digits, index).ptr;
     m_buffer.append(digits, end);
     m_buffer += ',';
-    writeLine(text);
+}
+
+void RecordWriter::appendCoordinate(double value)
+{
+    char text[kCoordinateTextLimit];
+    m_buffer.append(text, writeCoordinateText(value, text));
+}
+
+void RecordWriter::end()
+{
+    m_buffer += "\r\n";
+    if (m_buffer.size() >= kFlushSize)
+        flush();
 }
 
 void RecordWriter::writeLine(std::string_view line)

@@ -69,6 +69,12 @@ public:
     void write(int index, std::string_view text);
     // A line as it is (for records copied whole).
     void writeLine(std::string_view line);
+    // A record in pieces: begin, append, end.
+    void begin(int index);
+    void append(std::string_view text) { m_buffer += text; }
+    void append(char c) { m_buffer += c; }
+    void appendCoordinate(double value);
+    void end();
     // Flushes and closes; false when anything failed to be written.
     bool close();
 

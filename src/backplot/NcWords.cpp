@@ -1,5 +1,6 @@
 #include "backplot/NcWords.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -93,14 +94,14 @@ int integerValue(std::string_view text)
     return static_cast<int>(value);
 }
 
-std::string coordinateText(double value)
+std::size_t writeCoordinateText(double value, char* out)
 {
     if (!std::isfinite(value))
         value = 0.0;
     const double magnitude = std::fabs(value);
-    std::string result;
+    std::size_t length = 0;
     if (value < 0)
-        result += '-';
+        out[length++] = '-';
     // Rounded to nine decimals, then cut: the cut then falls on the digits the program
     // wrote (12.3456 is 12.34559999... in binary and must still read 12.3456).
     char whole[400];
@@ -118,20 +119,29 @@ std::string coordinateText(double value)
         wholeLength = static_cast<std::size_t>(end - whole);
     }
     const bool belowOne = wholeLength == 1 && whole[0] == '0';
-    if (!belowOne)
-        result.append(whole, std::min(wholeLength, kCoordinateWidth));
-    if (result.size() >= kCoordinateWidth)
-        return result.substr(0, kCoordinateWidth);
-    result += '.';
+    if (!belowOne) {
+        const std::size_t taken = std::min(wholeLength, kCoordinateWidth - length);
+        std::copy_n(whole, taken, out + length);
+        length += taken;
+    }
+    if (length >= kCoordinateWidth)
+        return kCoordinateWidth;
+    out[length++] = '.';
     char decimals[9];
     for (int i = 8; i >= 0; --i) {
         decimals[i] = static_cast<char>('0' + fraction % 10);
         fraction /= 10;
     }
     const std::size_t wanted = belowOne ? 5 : 4;
-    for (std::size_t i = 0; i < wanted && result.size() < kCoordinateWidth; ++i)
-        result += decimals[i];
-    return result;
+    for (std::size_t i = 0; i < wanted && length < kCoordinateWidth; ++i)
+        out[length++] = decimals[i];
+    return length;
+}
+
+std::string coordinateText(double value)
+{
+    char text[kCoordinateTextLimit];
+    return std::string(text, writeCoordinateText(value, text));
 }
 
 }  // namespace quillon

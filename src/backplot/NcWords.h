@@ -49,5 +49,8 @@ void forEachWord(std::string_view line, Visit&& visit)
 // (5 below 1) as far as the 8 characters allow: 2.5 is "2.5000", -12.3456 "-12.3456",
 // 1234.5678 "1234.567", 0.25 ".25000", 0 ".00000", -0.5 "-.50000".
 std::string coordinateText(double value);
+// The same into `out` (room for kCoordinateTextLimit characters); returns its length.
+inline constexpr std::size_t kCoordinateTextLimit = 8;
+std::size_t writeCoordinateText(double value, char* out);
 
 }  // namespace quillon

@@ -124,20 +124,27 @@ private:
     }
 
     // X goes back into a record as the program wrote it.
-    std::string coordinate(int axis, double value) const
+    void appendAxis(int axis, double value)
     {
-        return coordinateText(axis == 0 && m_settings.lathe ? value * 2 : value);
+        m_out.append(kAxisLetters[axis]);
+        m_out.appendCoordinate(axis == 0 && m_settings.lathe ? value * 2 : value);
     }
 
     // A record the pass makes holds absolute values. Where the path builder would read it
     // as increments it starts with G90, and where the program goes on in G91 it ends with
     // it: a program that never leaves G90 gets plain records.
-    void writeOwn(int index, const std::string& text)
+    void beginOwn(int index)
     {
-        std::string framed = m_builderAbsolute ? text : "G90 " + text;
+        m_out.begin(index);
+        if (!m_builderAbsolute)
+            m_out.append("G90 ");
+    }
+
+    void endOwn()
+    {
         if (!m_absolute)
-            framed += " G91";
-        m_out.write(index, framed);
+            m_out.append(" G91");
+        m_out.end();
         m_builderAbsolute = m_absolute;
     }
 
@@ -150,43 +157,37 @@ private:
                                           clockwise);
         if (!axes || points.empty()) {
             // An arc that cannot be drawn still ends where it ends.
-            writeStraight(index, motion.position);
+            beginOwn(index);
+            m_out.append("G01");
+            for (int axis = 0; axis < 3; ++axis) {
+                m_out.append(' ');
+                appendAxis(axis, motion.position[axis]);
+            }
+            endOwn();
             return;
         }
         const auto [first, second] = *axes;
         for (const Position& point : points) {
-            std::string text = "G01 ";
-            text += kAxisLetters[first];
-            text += coordinate(first, point[first]);
-            text += ' ';
-            text += kAxisLetters[second];
-            text += coordinate(second, point[second]);
-            writeOwn(index, text);
+            beginOwn(index);
+            m_out.append("G01 ");
+            appendAxis(first, point[first]);
+            m_out.append(' ');
+            appendAxis(second, point[second]);
+            endOwn();
         }
-    }
-
-    void writeStraight(int index, const Position& to)
-    {
-        std::string text = "G01";
-        for (int axis = 0; axis < 3; ++axis) {
-            text += ' ';
-            text += kAxisLetters[axis];
-            text += coordinate(axis, to[axis]);
-        }
-        writeOwn(index, text);
     }
 
     void writeRapid(int index, const LineMotion& motion)
     {
-        std::string text = "G00 ";
+        beginOwn(index);
+        m_out.append("G00 ");
         for (int axis = 0; axis < 3; ++axis) {
             if ((motion.movedAxes & (1 << axis)) == 0)
                 continue;
-            text += kAxisLetters[axis];
-            text += coordinate(axis, motion.position[axis]);
-            text += ' ';
+            appendAxis(axis, motion.position[axis]);
+            m_out.append(' ');
         }
-        writeOwn(index, text);
+        endOwn();
     }
 
     const BackplotSettings& m_settings;
