@@ -32,10 +32,11 @@ BackplotRecord parseRecord(std::string_view line, int previousIndex)
 
 bool RecordReader::open(const std::string& path)
 {
-    const auto bytes = readFileBytes(path);
+    auto bytes = readFileBytes(path);
     if (!bytes)
         return false;
-    m_bytes.assign(bytes->data.get(), bytes->size);
+    m_data = std::move(bytes->data);
+    m_bytes = std::string_view(m_data.get(), bytes->size);
     m_at = 0;
     return true;
 }
@@ -44,7 +45,7 @@ std::optional<std::string_view> RecordReader::next()
 {
     if (m_at >= m_bytes.size())
         return std::nullopt;
-    const std::string_view rest = std::string_view(m_bytes).substr(m_at);
+    const std::string_view rest = m_bytes.substr(m_at);
     const std::size_t lineFeed = rest.find('\n');
     std::string_view line = rest.substr(0, lineFeed);
     if (line.size() > kRecordPiece) {

@@ -49,9 +49,12 @@ public:
     bool open(const std::string& path);
     // The next record, or nothing at the end of the file.
     std::optional<std::string_view> next();
+    // The file's size in bytes.
+    std::size_t size() const { return m_bytes.size(); }
 
 private:
-    std::string m_bytes;
+    std::unique_ptr<char[]> m_data;
+    std::string_view m_bytes;
     std::size_t m_at = 0;
 };
 
