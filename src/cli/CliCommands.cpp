@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/FileUpdate.h"
+#include "cli/CliBackplot.h"
 #include "cli/CliCleanup.h"
 #include "cli/CliLineTools.h"
 #include "cli/CliReceive.h"
@@ -191,6 +192,7 @@ const std::vector<Subcommand>& subcommands()
         {"rotate", kRotateUsage, runRotate},
         {"minmax", kMinMaxUsage, runMinMax},
         {"cleanup", kCleanupUsage, runCleanup},
+        {"backplot", kBackplotUsage, runBackplot},
     };
     return table;
 }
