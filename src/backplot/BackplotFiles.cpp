@@ -10,7 +10,7 @@ namespace quillon {
 namespace {
 
 // The passes read with fgets into 4096 characters: 4095 and the terminating NUL.
-constexpr std::size_t kRecordPiece = 4095;
+constexpr std::size_t kRecordPiece = kRecordLimit - 1;
 constexpr std::size_t kFlushSize = std::size_t{1} << 20;
 
 }  // namespace
@@ -64,11 +64,18 @@ RecordWriter::~RecordWriter()
     close();
 }
 
-bool RecordWriter::create(const std::string& path)
+bool RecordWriter::create(const std::string& path, const std::string& copyPath)
 {
     close();
     m_failed = false;
     m_file = std::fopen(path.c_str(), "wb");
+    if (m_file && !copyPath.empty()) {
+        m_copy = std::fopen(copyPath.c_str(), "wb");
+        if (!m_copy) {
+            std::fclose(m_file);
+            m_file = nullptr;
+        }
+    }
     return m_file != nullptr;
 }
 
@@ -112,9 +119,12 @@ void RecordWriter::writeLine(std::string_view line)
 
 void RecordWriter::flush()
 {
-    if (m_file && !m_buffer.empty())
-        m_failed = std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size() ||
-                   m_failed;
+    for (std::FILE* file : {m_file, m_copy}) {
+        if (file && !m_buffer.empty())
+            m_failed = std::fwrite(m_buffer.data(), 1, m_buffer.size(), file) !=
+                           m_buffer.size() ||
+                       m_failed;
+    }
     m_buffer.clear();
 }
 
@@ -125,6 +135,10 @@ bool RecordWriter::close()
     flush();
     m_failed = std::fclose(m_file) != 0 || m_failed;
     m_file = nullptr;
+    if (m_copy) {
+        m_failed = std::fclose(m_copy) != 0 || m_failed;
+        m_copy = nullptr;
+    }
     return !m_failed;
 }
 

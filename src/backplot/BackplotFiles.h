@@ -20,6 +20,8 @@ namespace quillon {
 inline constexpr std::string_view kBackplotFile = "$BackPlotFile.TXT";
 inline constexpr std::string_view kBackplotCycleFile = "$BackPlotFile1.TXT";
 inline constexpr std::string_view kBackplotShapeFile = "$BackPlotFile2.TXT";
+// The passes read their records with a buffer of this size (see RecordReader).
+inline constexpr std::size_t kRecordLimit = 4096;
 
 // What every pass takes from the plot window.
 struct BackplotSettings {
@@ -66,8 +68,9 @@ public:
     RecordWriter(const RecordWriter&) = delete;
     RecordWriter& operator=(const RecordWriter&) = delete;
 
-    // Creates (or empties) the file; false when it cannot.
-    bool create(const std::string& path);
+    // Creates (or empties) the file, and a second one that gets the same records when
+    // `copyPath` is given; false when one cannot be created.
+    bool create(const std::string& path, const std::string& copyPath = {});
     // index "," text
     void write(int index, std::string_view text);
     // A line as it is (for records copied whole).
@@ -85,6 +88,7 @@ private:
     void flush();
 
     std::FILE* m_file = nullptr;
+    std::FILE* m_copy = nullptr;
     bool m_failed = false;
     // Records gather here and go to the file a megabyte at a time: the files run to
     // millions of records.

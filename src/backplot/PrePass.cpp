@@ -27,8 +27,13 @@ public:
     {
     }
 
+    bool turningCycles() const { return m_turningCycles; }
+
     void line(int index, std::string_view text)
     {
+        // The cycle expansion reads a longer line in pieces, and a piece may start
+        // inside a comment: such a line is left for it to judge.
+        m_turningCycles = m_turningCycles || text.size() >= kRecordLimit;
         const Position before = m_position;
         LineMotion motion;
         motion.position = m_position;
@@ -75,6 +80,12 @@ private:
                 break;
             case 28:
                 motion.referenceReturn = true;
+                break;
+            case 70:
+            case 71:
+            case 72:
+            case 73:
+                m_turningCycles = true;
                 break;
             default:
                 break;
@@ -197,6 +208,7 @@ private:
     // Whether the path builder reads the next record's values as absolute.
     bool m_builderAbsolute;
     int m_plane;
+    bool m_turningCycles = false;
 };
 
 }  // namespace
@@ -206,16 +218,19 @@ ProgramLines linesOf(const CLiDoc& doc)
     return {doc.lineCount(), [&doc](std::size_t line) { return doc.lineText(line); }};
 }
 
-bool writeBackplotPrePass(const ProgramLines& lines, const BackplotSettings& settings,
-                          const std::string& path)
+PrePassResult writeBackplotPrePass(const ProgramLines& lines, const BackplotSettings& settings,
+                                   const std::string& path, const std::string& copyPath)
 {
+    PrePassResult result;
     RecordWriter out;
-    if (!out.create(path))
-        return false;
+    if (!out.create(path, copyPath))
+        return result;
     PrePass pass(settings, out);
     for (std::size_t line = 0; line < lines.count; ++line)
         pass.line(static_cast<int>(line), lines.text(line));
-    return out.close();
+    result.written = out.close();
+    result.turningCycles = pass.turningCycles();
+    return result;
 }
 
 }  // namespace quillon

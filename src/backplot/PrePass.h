@@ -25,8 +25,15 @@ struct ProgramLines {
 };
 ProgramLines linesOf(const CLiDoc& doc);
 
-// Writes the records to `path`; false when the file cannot be created or written.
-bool writeBackplotPrePass(const ProgramLines& lines, const BackplotSettings& settings,
-                          const std::string& path);
+struct PrePassResult {
+    bool written = false;  // false when a file could not be created or written
+    // Whether a record may hold a turning cycle (G70 to G73) for the cycle expansion to
+    // expand. Without one that pass copies every record as it is.
+    bool turningCycles = false;
+};
+
+// Writes the records to `path`, and the same records to `copyPath` when one is given.
+PrePassResult writeBackplotPrePass(const ProgramLines& lines, const BackplotSettings& settings,
+                                   const std::string& path, const std::string& copyPath = {});
 
 }  // namespace quillon

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "backplot/BackplotChain.h"
+#include "backplot/CycleExpansion.h"
 #include "backplot/NcWords.h"
 #include "backplot/PathBuilder.h"
 #include "backplot/PrePass.h"
@@ -22,7 +24,7 @@ protected:
     {
         const ProgramLines lines{program.size(),
                                  [&](std::size_t i) { return std::string_view(program[i]); }};
-        EXPECT_TRUE(writeBackplotPrePass(lines, settings, dir.path("pre.txt")));
+        EXPECT_TRUE(writeBackplotPrePass(lines, settings, dir.path("pre.txt")).written);
         const std::string bytes = readFile(dir.path("pre.txt")).value_or("");
         std::vector<std::string> records;
         std::size_t start = 0;
@@ -288,6 +290,33 @@ TEST_F(BackplotPasses, MillingPathsAgreeWithAnIndependentInterpreter)
                             reference[line].radius, 2e-3)
                     << program[line];
         }
+    }
+}
+
+// Without a turning cycle the chain takes the pre-pass's records as the cycle file; that
+// must be exactly what the cycle expansion would have written.
+TEST_F(BackplotPasses, TheChainSparesTheCycleExpansionOnlyWhereItWouldCopy)
+{
+    const std::string longComment = "G01 X1. (" + std::string(4100, 'A') + " G71 P1 Q2)";
+    const std::vector<std::vector<std::string>> programs = {
+        {"G00 X10. Y5.", "G02 X20. Y5. R5.", "G91 G01 X1.", "G28 X0"},
+        {"G00 X40. Z2.", "G71 U2. R0.5", "G71 P10 Q20 U0.4 W0.1 F0.25", "N10 G01 X20. Z0",
+         "N20 X40. Z-20.", "G70 P10 Q20"},
+        {"G73 X10. Y10. Z-5. Q1. F100"},
+        {longComment, "X2."},
+    };
+    for (const auto& program : programs) {
+        const ProgramLines lines{program.size(),
+                                 [&](std::size_t i) { return std::string_view(program[i]); }};
+        PlotBuild built;
+        ASSERT_TRUE(runBackplotChain(lines, {}, dir.base(), built, notifier));
+        const std::string folder = dir.base() + "/";
+        ScriptedNotifier separate;
+        ASSERT_TRUE(expandCannedCycles(folder + std::string(kBackplotFile), folder + "alone.txt",
+                                       folder + "shape.txt", {}, separate));
+        EXPECT_TRUE(readFile(folder + std::string(kBackplotCycleFile)) ==
+                    readFile(folder + "alone.txt"))
+            << program.front();
     }
 }
 
