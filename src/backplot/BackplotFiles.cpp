@@ -11,7 +11,6 @@ namespace {
 
 // The passes read with fgets into 4096 characters: 4095 and the terminating NUL.
 constexpr std::size_t kRecordPiece = kRecordLimit - 1;
-constexpr std::size_t kFlushSize = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -59,6 +58,11 @@ std::optional<std::string_view> RecordReader::next()
     return line;
 }
 
+RecordWriter::RecordWriter()
+    : m_buffer(std::make_unique_for_overwrite<char[]>(2 * kFlushSize)), m_capacity(2 * kFlushSize)
+{
+}
+
 RecordWriter::~RecordWriter()
 {
     close();
@@ -86,52 +90,52 @@ void RecordWriter::write(int index, std::string_view text)
     end();
 }
 
+void RecordWriter::writeLine(std::string_view line)
+{
+    append(line);
+    end();
+}
+
 void RecordWriter::begin(int index)
 {
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, index).ptr;
-    m_buffer.append(digits, end);
-    m_buffer += ',';
+    room(16);
+    char* at = m_buffer.get() + m_used;
+    at = std::to_chars(at, at + 15, index).ptr;
+    *at++ = ',';
+    m_used = static_cast<std::size_t>(at - m_buffer.get());
 }
 
 void RecordWriter::appendCoordinate(double value)
 {
-    char text[kCoordinateTextLimit];
-    m_buffer.append(text, writeCoordinateText(value, text));
+    room(kCoordinateTextLimit);
+    m_used += writeCoordinateText(value, m_buffer.get() + m_used);
 }
 
-void RecordWriter::end()
+void RecordWriter::grow(std::size_t bytes)
 {
-    m_buffer += "\r\n";
-    if (m_buffer.size() >= kFlushSize)
-        flush();
-}
-
-void RecordWriter::writeLine(std::string_view line)
-{
-    if (!m_file)
+    flush();
+    if (bytes <= m_capacity)
         return;
-    m_buffer += line;
-    m_buffer += "\r\n";
-    if (m_buffer.size() >= kFlushSize)
-        flush();
+    // A record longer than the buffer (a program line of megabytes): room for it whole.
+    m_capacity = bytes;
+    m_buffer = std::make_unique_for_overwrite<char[]>(m_capacity);
 }
 
 void RecordWriter::flush()
 {
     for (std::FILE* file : {m_file, m_copy}) {
-        if (file && !m_buffer.empty())
-            m_failed = std::fwrite(m_buffer.data(), 1, m_buffer.size(), file) !=
-                           m_buffer.size() ||
-                       m_failed;
+        if (file && m_used > 0)
+            m_failed = std::fwrite(m_buffer.get(), 1, m_used, file) != m_used || m_failed;
     }
-    m_buffer.clear();
+    m_used = 0;
 }
 
 bool RecordWriter::close()
 {
-    if (!m_file)
+    if (!m_file) {
+        m_used = 0;
         return !m_failed;
+    }
     flush();
     m_failed = std::fclose(m_file) != 0 || m_failed;
     m_file = nullptr;

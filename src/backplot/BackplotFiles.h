@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -63,7 +64,7 @@ private:
 // Writes records, each followed by CR LF.
 class RecordWriter {
 public:
-    RecordWriter() = default;
+    RecordWriter();
     ~RecordWriter();
     RecordWriter(const RecordWriter&) = delete;
     RecordWriter& operator=(const RecordWriter&) = delete;
@@ -77,22 +78,46 @@ public:
     void writeLine(std::string_view line);
     // A record in pieces: begin, append, end.
     void begin(int index);
-    void append(std::string_view text) { m_buffer += text; }
-    void append(char c) { m_buffer += c; }
+    void append(std::string_view text)
+    {
+        room(text.size());
+        std::memcpy(m_buffer.get() + m_used, text.data(), text.size());
+        m_used += text.size();
+    }
+    void append(char c)
+    {
+        room(1);
+        m_buffer[m_used++] = c;
+    }
     void appendCoordinate(double value);
-    void end();
+    void end()
+    {
+        append(std::string_view("\r\n", 2));
+        if (m_used >= kFlushSize)
+            flush();
+    }
     // Flushes and closes; false when anything failed to be written.
     bool close();
 
 private:
+    // Records gather in a buffer and go to the file a megabyte at a time: the files run to
+    // millions of records.
+    static constexpr std::size_t kFlushSize = std::size_t{1} << 20;
+
+    void room(std::size_t bytes)
+    {
+        if (m_used + bytes > m_capacity)
+            grow(bytes);
+    }
+    void grow(std::size_t bytes);
     void flush();
 
     std::FILE* m_file = nullptr;
     std::FILE* m_copy = nullptr;
     bool m_failed = false;
-    // Records gather here and go to the file a megabyte at a time: the files run to
-    // millions of records.
-    std::string m_buffer;
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_used = 0;
+    std::size_t m_capacity = 0;
 };
 
 }  // namespace quillon

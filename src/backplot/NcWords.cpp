@@ -94,47 +94,64 @@ int integerValue(std::string_view text)
     return static_cast<int>(value);
 }
 
+namespace {
+
+// Magnitudes of a billion and more: the whole digits fill the text, so only they count.
+std::size_t writeHugeCoordinate(double magnitude, bool negative, char* out)
+{
+    char whole[400];
+    const auto end = std::to_chars(whole, whole + sizeof whole, std::floor(magnitude),
+                                   std::chars_format::fixed, 0)
+                         .ptr;
+    std::size_t length = 0;
+    if (negative)
+        out[length++] = '-';
+    const std::size_t taken = std::min(static_cast<std::size_t>(end - whole),
+                                       kCoordinateWidth - length);
+    std::copy_n(whole, taken, out + length);
+    return length + taken;
+}
+
+}  // namespace
+
 std::size_t writeCoordinateText(double value, char* out)
 {
     if (!std::isfinite(value))
         value = 0.0;
     const double magnitude = std::fabs(value);
+    if (magnitude >= 1e9)
+        return writeHugeCoordinate(magnitude, value < 0, out);
+    // Rounded to nine decimals, then cut: the cut then falls on the digits the program
+    // wrote (12.3456 is 12.34559999... in binary and must still read 12.3456).
+    const auto scaled = static_cast<std::uint64_t>(magnitude * 1e9 + 0.5);
+    auto integer = static_cast<std::uint32_t>(scaled / 1'000'000'000);
+    // The first five of the nine decimals; no more are ever written.
+    auto decimals = static_cast<std::uint32_t>(scaled % 1'000'000'000 / 10'000);
     std::size_t length = 0;
     if (value < 0)
         out[length++] = '-';
-    // Rounded to nine decimals, then cut: the cut then falls on the digits the program
-    // wrote (12.3456 is 12.34559999... in binary and must still read 12.3456).
-    char whole[400];
-    std::size_t wholeLength = 0;
-    std::uint32_t fraction = 0;  // nine decimals
-    if (magnitude < 1e9) {
-        const auto scaled = static_cast<std::uint64_t>(std::llround(magnitude * 1e9));
-        const auto end = std::to_chars(whole, whole + sizeof whole, scaled / 1'000'000'000).ptr;
-        wholeLength = static_cast<std::size_t>(end - whole);
-        fraction = static_cast<std::uint32_t>(scaled % 1'000'000'000);
-    } else {
-        const auto end = std::to_chars(whole, whole + sizeof whole, std::floor(magnitude),
-                                       std::chars_format::fixed, 0)
-                             .ptr;
-        wholeLength = static_cast<std::size_t>(end - whole);
+    if (integer != 0) {
+        char reversed[10];
+        std::size_t digits = 0;
+        do {
+            reversed[digits++] = static_cast<char>('0' + integer % 10);
+            integer /= 10;
+        } while (integer != 0);
+        while (digits > 0 && length < kCoordinateWidth)
+            out[length++] = reversed[--digits];
+        if (length >= kCoordinateWidth)
+            return kCoordinateWidth;
     }
-    const bool belowOne = wholeLength == 1 && whole[0] == '0';
-    if (!belowOne) {
-        const std::size_t taken = std::min(wholeLength, kCoordinateWidth - length);
-        std::copy_n(whole, taken, out + length);
-        length += taken;
-    }
-    if (length >= kCoordinateWidth)
-        return kCoordinateWidth;
+    const bool belowOne = scaled < 1'000'000'000;
     out[length++] = '.';
-    char decimals[9];
-    for (int i = 8; i >= 0; --i) {
-        decimals[i] = static_cast<char>('0' + fraction % 10);
-        fraction /= 10;
+    char fraction[5];
+    for (int i = 4; i >= 0; --i) {
+        fraction[i] = static_cast<char>('0' + decimals % 10);
+        decimals /= 10;
     }
     const std::size_t wanted = belowOne ? 5 : 4;
     for (std::size_t i = 0; i < wanted && length < kCoordinateWidth; ++i)
-        out[length++] = decimals[i];
+        out[length++] = fraction[i];
     return length;
 }
 
