@@ -8,6 +8,7 @@
 
 #include "app/FileUpdate.h"
 #include "cli/CliCleanup.h"
+#include "cli/CliCycleTime.h"
 #include "cli/CliLineTools.h"
 #include "cli/CliReceive.h"
 #include "cli/CliRenumber.h"
@@ -190,6 +191,7 @@ const std::vector<Subcommand>& subcommands()
         {"modify", kModifyUsage, runModify},
         {"rotate", kRotateUsage, runRotate},
         {"minmax", kMinMaxUsage, runMinMax},
+        {"cycletime", kCycleTimeUsage, runCycleTime},
         {"cleanup", kCleanupUsage, runCleanup},
     };
     return table;
