@@ -23,7 +23,7 @@ inline constexpr double kToolChangeSecondsMax = 100;
 inline constexpr double kRapidRateMin = 1;
 inline constexpr double kRapidRateMax = 10000;
 
-// Lines this long or longer are no program lines (the editor's line limit) and are skipped.
+// Lines this long or longer are skipped, as the line utilities leave them alone.
 inline constexpr std::size_t kCycleTimeLineLimit = 4096;
 
 // Follows a program line by line like a simplified interpreter and adds up the time of its
