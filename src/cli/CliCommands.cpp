@@ -9,6 +9,7 @@
 #include "app/FileUpdate.h"
 #include "cli/CliBackplot.h"
 #include "cli/CliCleanup.h"
+#include "cli/CliCycleTime.h"
 #include "cli/CliLineTools.h"
 #include "cli/CliReceive.h"
 #include "cli/CliRenumber.h"
@@ -191,6 +192,7 @@ const std::vector<Subcommand>& subcommands()
         {"modify", kModifyUsage, runModify},
         {"rotate", kRotateUsage, runRotate},
         {"minmax", kMinMaxUsage, runMinMax},
+        {"cycletime", kCycleTimeUsage, runCycleTime},
         {"cleanup", kCleanupUsage, runCleanup},
         {"backplot", kBackplotUsage, runBackplot},
     };

@@ -1,6 +1,5 @@
 #include "cli/CliLineTools.h"
 
-#include <charconv>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -8,6 +7,7 @@
 #include <streambuf>
 
 #include "cli/CliDocumentRun.h"
+#include "cli/CliPort.h"
 #include "editor/CLiDoc.h"
 #include "editor/EditCommands.h"
 #include "utilities/LineTools.h"
@@ -56,18 +56,6 @@ std::optional<DocumentIo> documentArguments(const std::vector<std::string>& argu
         }
     }
     return io;
-}
-
-// A decimal number and nothing else.
-std::optional<double> decimalNumber(std::string_view text)
-{
-    if (text.size() > 1 && text.front() == '+' && text[1] != '-')
-        text.remove_prefix(1);
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
 }
 
 // "FROM:TO", each side empty or one character: the separator is the second character

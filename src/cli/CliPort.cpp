@@ -1,6 +1,7 @@
 #include "cli/CliPort.h"
 
 #include <charconv>
+#include <cmath>
 #include <ostream>
 
 #include "dnc/ComConfFile.h"
@@ -16,6 +17,17 @@ std::optional<long> wholeNumber(const std::string& text)
     long value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> decimalNumber(std::string_view text)
+{
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-')
+        text.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return value;
 }

@@ -1,11 +1,12 @@
-// What the command line's transfers share: reading their numbers and opening a setup's port
-// as the communication windows do.
+// What the command line's commands share: reading their numbers, and opening a setup's
+// port as the communication windows do.
 #pragma once
 
 #include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dnc/CommPort.h"
@@ -16,6 +17,8 @@ namespace quillon::cli {
 
 // A whole decimal number, nothing else.
 std::optional<long> wholeNumber(const std::string& text);
+// A finite decimal number ("+" allowed before it), nothing else.
+std::optional<double> decimalNumber(std::string_view text);
 // "--setup N": the 0-based index of setup N (1 to 10); nothing after telling err why.
 std::optional<int> setupIndex(const std::string& text, std::ostream& err);
 // What every transfer command is given: "--setup N" (its 0-based index) and one file.

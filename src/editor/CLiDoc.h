@@ -96,6 +96,8 @@ public:
     std::size_t lineLength(std::size_t index) const { return m_lines.text(index).size(); }
     std::size_t longestLine() const { return m_lines.longestLine(); }
     bool anyLineTooLong() const { return m_lines.anyTooLong(); }
+    // No text: no line, or the one empty line an empty file loads as.
+    bool isEmpty() const { return lineCount() == 0 || (lineCount() == 1 && lineLength(0) == 0); }
     // The end of the last line.
     TextPos endPosition() const;
 

@@ -346,8 +346,7 @@ void rotateLines(const CLiDoc&, UtilityEdit& edit, std::size_t first, std::size_
 
 std::string minMaxText(const CLiDoc& doc, std::size_t first, std::size_t last)
 {
-    // An empty program loads as one empty line: it has nothing to report either.
-    if (doc.lineCount() == 0 || (doc.lineCount() == 1 && doc.lineLength(0) == 0))
+    if (doc.isEmpty())
         return {};
     // Positions start at 0, absolute, at the first line of the range. Only G90 and G91
     // switch the mode: G90.1 and G91.1 (arc centres on some controls) leave it alone.

@@ -277,7 +277,7 @@ void CMainFrame::buildMenus()
     utility("&Modify (+/*)", "Add, divide, multiply an address value", &UtilityCommands::modify);
     utility("R&otate (X->Y->Z)", "Rotate X, Y, Z axes", &UtilityCommands::rotate);
     utility("M&in/Max", {}, &UtilityCommands::minMax);
-    notYet(utilities, "C&ycle time");
+    utility("C&ycle time", {}, &UtilityCommands::cycleTime);
     utilities->addSeparator();
     notYet(utilities, "&2D Plotting");
     notYet(utilities, "2D Step by Step");

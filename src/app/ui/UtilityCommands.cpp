@@ -4,6 +4,7 @@
 #include <QDialog>
 
 #include "app/ui/QuillonApplication.h"
+#include "backplot/ui/CycleTimeDialog.h"
 #include "editor/CLiDoc.h"
 #include "editor/EditCommands.h"
 #include "editor/ui/CChildFrame.h"
@@ -138,6 +139,23 @@ void UtilityCommands::minMax(CChildFrame& frame)
     const Range lines = range(frame);
     m_app.notifier().information(minMaxText(doc, lines.first, lines.last),
                                  toBytes(frame.documentTitle()));
+}
+
+void UtilityCommands::cycleTime(CChildFrame& frame)
+{
+    // Nothing to time: no dialog either.
+    const CLiDoc& doc = frame.document();
+    if (doc.isEmpty())
+        return;
+    CycleTimeDialog dialog(m_cycleTime, m_app.notifier(), m_dialogParent);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_cycleTime = dialog.settings();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::optional<double> seconds = estimateCycleTime(doc, m_cycleTime);
+    QApplication::restoreOverrideCursor();
+    if (seconds)
+        m_app.notifier().message(cycleTimeText(*seconds));
 }
 
 }  // namespace quillon

@@ -1,9 +1,11 @@
 // The line utilities of the Utilities menu on the active program: renumber, remove block
 // numbers, compress, expand, modify, rotate and min/max. Each works on the selected lines
 // (whole lines) or, without a selection, on every line, as one undo step when undo for
-// utilities is on. The dialogs' settings last while the program runs.
+// utilities is on. The cycle-time estimate reads every line and changes none. The
+// dialogs' settings last while the program runs.
 #pragma once
 
+#include "backplot/CycleTime.h"
 #include "utilities/LineTools.h"
 #include "utilities/Renumber.h"
 
@@ -26,10 +28,12 @@ public:
     void modify(CChildFrame& frame);
     void rotate(CChildFrame& frame);
     void minMax(CChildFrame& frame);
+    void cycleTime(CChildFrame& frame);
 
     const RenumberSettings& renumberSettings() const { return m_renumber; }
     const ModifySettings& modifySettings() const { return m_modify; }
     const RotateSettings& rotateSettings() const { return m_rotate; }
+    const CycleTimeSettings& cycleTimeSettings() const { return m_cycleTime; }
 
 private:
     enum class Caret { Stays, ToFirstLine };
@@ -50,6 +54,7 @@ private:
     RenumberSettings m_renumber;
     ModifySettings m_modify;
     RotateSettings m_rotate;
+    CycleTimeSettings m_cycleTime;
 };
 
 }  // namespace quillon

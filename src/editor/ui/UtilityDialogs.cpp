@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "platform/Notifier.h"
+#include "platform/ui/WidgetHelpers.h"
 
 namespace quillon {
 
@@ -29,15 +30,6 @@ std::optional<int> integerIn(const QLineEdit* edit, int low, int high)
     return value;
 }
 
-std::optional<double> numberIn(const QLineEdit* edit, double low, double high)
-{
-    bool ok = false;
-    const double value = edit->text().trimmed().toDouble(&ok);
-    if (!ok || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
-
 char firstCharacter(const QLineEdit* edit)
 {
     const QByteArray bytes = edit->text().toLatin1();
@@ -47,14 +39,6 @@ char firstCharacter(const QLineEdit* edit)
 QString characterText(char character)
 {
     return character == 0 ? QString() : QString(QLatin1Char(character));
-}
-
-// The framework's prompt for a field out of range; the field gets the focus again.
-void refuse(Notifier& notifier, QLineEdit* edit, const QString& text)
-{
-    notifier.message(text.toStdString());
-    edit->setFocus();
-    edit->selectAll();
 }
 
 QDialogButtonBox* buttons(QDialog* dialog, const QString& acceptText)
@@ -221,10 +205,7 @@ QRadioButton* ModifyDialog::decimalsButton(ModifySettings::Decimals decimals) co
 void ModifyDialog::accept()
 {
     if (!numberIn(m_value, -1000000, 1000000)) {
-        refuse(m_notifier, m_value,
-               QStringLiteral("Please enter a number between %1 and %2.")
-                   .arg(-1000000)
-                   .arg(1000000));
+        refuseNumber(m_notifier, m_value, -1000000, 1000000);
         return;
     }
     QDialog::accept();
