@@ -370,23 +370,20 @@ TEST_F(ApplicationTest, FileCleanupPicksTheFolderAsksAndReportsDone)
     const std::string folder = dir.base() + "/nc";
     ASSERT_TRUE(makePath(folder));
     test::writeBytes(folder + "/LF.NC", "%\nO1\n%\n");
-    // The dialog starts elsewhere: a typed folder that the list shows would be selected
-    // there, and without the focus in the field the dialog puts the item's bare name back.
-    const std::string start = dir.workDir().rootWithoutSeparator();
-    app->settings().editorDirectory = start;
-
-    QString title;
-    const auto pickFolder = [&](const std::string& typed) {
-        test::whenDialogOpens<SelectFolderDialog>([&title, typed](SelectFolderDialog& dialog) {
-            title = dialog.windowTitle();
-            dialog.folderEdit()->setText(QString::fromStdString(typed));
-            dialog.accept();
-        });
-    };
+    app->settings().editorDirectory = folder;
+    std::vector<FilePrompt> picked;
+    std::string answer;
+    app->setFolderPicker([&](const FilePrompt& prompt) -> std::optional<std::string> {
+        picked.push_back(prompt);
+        return answer;
+    });
+    const auto pickFolder = [&](const std::string& chosen) { answer = chosen; };
     // No at the question: nothing changes.
     pickFolder(folder);
     test::findByText<QAction>(*app->mainFrame(), "&EOB")->trigger();
-    EXPECT_EQ(title, "EOB cleanup");
+    ASSERT_EQ(picked.size(), 1u);
+    EXPECT_EQ(picked[0].title, "EOB cleanup");
+    EXPECT_EQ(picked[0].directory, folder);
     ASSERT_EQ(notifier.shown().size(), 1u);
     EXPECT_EQ(notifier.shown()[0].text, cleanupQuestion(CleanupTool::Eob, folder + "/"));
     EXPECT_EQ(notifier.shown()[0].icon, NoticeIcon::Error);
@@ -428,7 +425,7 @@ TEST_F(ApplicationTest, FileCleanupPicksTheFolderAsksAndReportsDone)
     ASSERT_FALSE(files.prompts().empty());
     EXPECT_EQ(files.prompts().back().title, "Filter a character");
     EXPECT_EQ(files.prompts().back().filter, "All files (*.*)|*.*||");
-    EXPECT_EQ(files.prompts().back().directory, start);
+    EXPECT_EQ(files.prompts().back().directory, folder);
     EXPECT_EQ(readFile(folder + "/1").value_or("<missing>"), "%\r\nO1\r\n%\r\n");
     ASSERT_EQ(notifier.shown().size(), 2u);
     EXPECT_EQ(notifier.shown()[1].text, "Mazak Work Number rename is done");

@@ -263,8 +263,20 @@ TEST_F(DirectoryTreeTest, SelectFolderReturnsTheFolderOrNothing)
     });
     EXPECT_EQ(selectFolder(nullptr, dir.base(), notifier), path("nc"));
 
-    test::onNextDialog<SelectFolderDialog>([](SelectFolderDialog& dialog) { dialog.reject(); });
+    QString title;
+    test::onNextDialog<SelectFolderDialog>([&title](SelectFolderDialog& dialog) {
+        title = dialog.windowTitle();
+        dialog.reject();
+    });
     EXPECT_FALSE(selectFolder(nullptr, dir.base(), notifier));
+    EXPECT_EQ(title, "Select Folder");
+    // A caller names the dialog after its command.
+    test::onNextDialog<SelectFolderDialog>([&title](SelectFolderDialog& dialog) {
+        title = dialog.windowTitle();
+        dialog.reject();
+    });
+    EXPECT_FALSE(selectFolder(nullptr, dir.base(), notifier, {}, "EOB cleanup"));
+    EXPECT_EQ(title, "EOB cleanup");
     EXPECT_TRUE(notifier.shown().empty());
 }
 

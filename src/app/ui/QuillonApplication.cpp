@@ -291,8 +291,11 @@ void QuillonApplication::fileCleanup(CleanupTool tool)
             return;
         folder = std::string(paths::directoryOf(*file));
     } else {
-        const auto chosen = selectFolder(m_mainFrame.get(), m_settings.editorDirectory,
-                                         *m_notifier, {}, info.dialogTitle);
+        const FilePrompt prompt{std::string(info.dialogTitle), m_settings.editorDirectory, {},
+                                {}};
+        const auto chosen = m_folderPicker ? m_folderPicker(prompt)
+                                           : selectFolder(m_mainFrame.get(), prompt.directory,
+                                                          *m_notifier, {}, prompt.title);
         if (!chosen || chosen->empty() || !folderHasEntries(*chosen))
             return;
         folder = *chosen;

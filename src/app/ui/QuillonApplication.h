@@ -3,6 +3,10 @@
 #pragma once
 
 #include <QObject>
+
+#include <functional>
+#include <optional>
+#include <string>
 #include <QStringList>
 
 #include <memory>
@@ -73,6 +77,9 @@ public:
     void fileUpdate();
     // Tools > File cleanup: the tool over a folder the user picks, after the question.
     void fileCleanup(CleanupTool tool);
+    // How a folder is picked: the "Select Folder" dialog unless a test brings its own.
+    using FolderPicker = std::function<std::optional<std::string>(const FilePrompt& prompt)>;
+    void setFolderPicker(FolderPicker picker) { m_folderPicker = std::move(picker); }
     void rs232Parameters();
     void toggleView(ViewToggle toggle);
     bool viewFlag(ViewToggle toggle) const;
@@ -105,6 +112,7 @@ private:
     std::unique_ptr<QtFilePrompter> m_ownFiles;
     Notifier* m_notifier;
     FilePrompter* m_files;
+    FolderPicker m_folderPicker;
     SingleInstance m_instance;
     AppSettings m_settings;
     OpenFileQueue m_openFiles;
