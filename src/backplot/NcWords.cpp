@@ -38,27 +38,25 @@ double decimalValue(std::string_view text)
     // Most numbers in a program have few digits: as an integer over a power of ten both
     // are exact doubles, and their quotient is the correctly rounded value, as the
     // library's conversion gives it. Longer ones go to the library.
-    std::int64_t mantissa = 0;
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    std::uint64_t mantissa = 0;
     int digits = 0;
+    while (at != end && isDigit(*at)) {
+        mantissa = mantissa * 10 + static_cast<unsigned>(*at++ - '0');
+        ++digits;
+    }
     int decimals = 0;
-    bool point = false;
-    std::size_t at = 0;
-    for (; at < text.size(); ++at) {
-        const char c = text[at];
-        if (isDigit(c)) {
-            mantissa = mantissa * 10 + (c - '0');
-            digits += mantissa != 0 ? 1 : 0;
-            decimals += point ? 1 : 0;
-            if (digits > 15 || decimals > 22)
-                break;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            break;
+    if (at != end && *at == '.') {
+        ++at;
+        while (at != end && isDigit(*at)) {
+            mantissa = mantissa * 10 + static_cast<unsigned>(*at++ - '0');
+            ++decimals;
         }
     }
     double value = 0.0;
-    if (digits <= 15 && decimals <= 22) {
+    // Nineteen digits cannot overflow; 2^53 is where doubles stop holding every integer.
+    if (digits + decimals <= 19 && decimals <= 22 && mantissa <= (std::uint64_t{1} << 53)) {
         value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
     } else {
         std::from_chars(text.data(), text.data() + text.size(), value,
@@ -86,6 +84,13 @@ double addressValue(std::string_view afterLetter)
 
 int integerValue(std::string_view text)
 {
+    // G01, T5: a few digits right after the letter, read without the general rules.
+    std::size_t digits = 0;
+    int quick = 0;
+    while (digits < text.size() && digits < 9 && isDigit(text[digits]))
+        quick = quick * 10 + (text[digits++] - '0');
+    if (digits > 0 && (digits == text.size() || !isDigit(text[digits])))
+        return quick;
     const long long value = leadingInteger(text);
     if (value > INT_MAX)
         return INT_MAX;
