@@ -1,21 +1,131 @@
 #include "backplot/BackplotChain.h"
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <vector>
+
 #include "backplot/CycleExpansion.h"
+#include "platform/Notifier.h"
 #include "platform/Paths.h"
 
 namespace quillon {
+
+namespace {
+
+// Notices given on the path builder's thread, shown afterwards on the caller's.
+class DeferredNotifier final : public Notifier {
+public:
+    NoticeAnswer show(const Notice& notice) override
+    {
+        m_notices.push_back(notice);
+        return NoticeAnswer::Ok;
+    }
+    void replay(Notifier& notifier) const
+    {
+        for (const Notice& notice : m_notices)
+            notifier.show(notice);
+    }
+
+private:
+    std::vector<Notice> m_notices;
+};
+
+// The pre-pass's output on its way to the path builder: a few pieces at most, so that a
+// slower builder holds the pre-pass back rather than piling up the file in memory.
+class PieceQueue {
+public:
+    void push(std::string_view bytes)
+    {
+        std::unique_lock lock(m_mutex);
+        m_roomFreed.wait(lock, [this] { return m_pieces.size() < kMostPieces; });
+        m_pieces.emplace_back(bytes);
+        m_filled.notify_one();
+    }
+    std::optional<std::string> pop()
+    {
+        std::unique_lock lock(m_mutex);
+        m_filled.wait(lock, [this] { return !m_pieces.empty() || m_closed; });
+        if (m_pieces.empty())
+            return std::nullopt;
+        std::string piece = std::move(m_pieces.front());
+        m_pieces.pop_front();
+        m_roomFreed.notify_one();
+        return piece;
+    }
+    void close()
+    {
+        std::lock_guard lock(m_mutex);
+        m_closed = true;
+        m_filled.notify_one();
+    }
+
+private:
+    static constexpr std::size_t kMostPieces = 8;
+    std::mutex m_mutex;
+    std::condition_variable m_filled;
+    std::condition_variable m_roomFreed;
+    std::deque<std::string> m_pieces;
+    bool m_closed = false;
+};
+
+void takeBuild(PlotBuild& from, PlotBuild& into)
+{
+    into.tools = from.tools;
+    if (into.points.empty())
+        into.points = std::move(from.points);
+    else
+        into.points.insert(into.points.end(), from.points.begin(), from.points.end());
+}
+
+}  // namespace
 
 bool runBackplotChain(const ProgramLines& lines, const BackplotSettings& settings,
                       const std::string& folder, PlotBuild& build, Notifier& notifier)
 {
     const auto file = [&](std::string_view name) { return paths::join(folder, name); };
     // The pre-pass writes the cycle file as well: without a turning cycle the cycle
-    // expansion would copy every record unchanged, and a program of millions of segment
-    // records is then spared reading them all once more.
-    const PrePassResult prePass =
-        writeBackplotPrePass(lines, settings, file(kBackplotFile), file(kBackplotCycleFile));
+    // expansion would copy every record unchanged. The path builder meanwhile reads the
+    // records on a second thread as they are written, the same bytes it would read back
+    // from the file; its points count only when no cycle needs expanding.
+    PieceQueue pieces;
+    PlotBuild early;
+    DeferredNotifier earlyNotices;
+    std::thread builder;
+    try {
+        builder = std::thread([&] {
+            PlotPathBuilder path(settings, early, earlyNotices);
+            RecordSplitter splitter;
+            bool going = true;
+            const auto take = [&](std::string_view record) {
+                going = going && path.record(record);
+            };
+            while (auto piece = pieces.pop())
+                splitter.feed(*piece, take);
+            splitter.finish(take);
+        });
+    } catch (const std::system_error&) {
+        // No second thread: the path builder reads the file afterwards.
+    }
+    const bool buildingEarly = builder.joinable();
+    std::function<void(std::string_view)> sink;
+    if (buildingEarly)
+        sink = [&](std::string_view bytes) { pieces.push(bytes); };
+    const PrePassResult prePass = writeBackplotPrePass(lines, settings, file(kBackplotFile),
+                                                       file(kBackplotCycleFile), sink);
+    pieces.close();
+    if (buildingEarly)
+        builder.join();
     if (!prePass.written)
         return false;
+    if (buildingEarly && !prePass.turningCycles) {
+        earlyNotices.replay(notifier);
+        takeBuild(early, build);
+        return true;
+    }
     if (prePass.turningCycles &&
         !expandCannedCycles(file(kBackplotFile), file(kBackplotCycleFile),
                             file(kBackplotShapeFile), settings, notifier))

@@ -127,6 +127,8 @@ void RecordWriter::flush()
         if (file && m_used > 0)
             m_failed = std::fwrite(m_buffer.get(), 1, m_used, file) != m_used || m_failed;
     }
+    if (m_sink && m_file && m_used > 0)
+        m_sink(std::string_view(m_buffer.get(), m_used));
     m_used = 0;
 }
 

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -61,6 +62,52 @@ private:
     std::size_t m_at = 0;
 };
 
+// Cuts a stream of bytes, handed on in chunks, into records exactly as RecordReader cuts
+// the same bytes read from a file.
+class RecordSplitter {
+public:
+    // `visit(std::string_view record)` for every record the bytes complete.
+    template <typename Visit>
+    void feed(std::string_view bytes, Visit&& visit)
+    {
+        m_pending.append(bytes);
+        std::size_t at = 0;
+        for (;;) {
+            const std::string_view rest = std::string_view(m_pending).substr(at);
+            const std::size_t lineFeed = rest.find('\n');
+            const std::size_t length = lineFeed == std::string_view::npos ? rest.size() : lineFeed;
+            if (length > kRecordLimit - 1) {
+                visit(rest.substr(0, kRecordLimit - 1));
+                at += kRecordLimit - 1;
+                continue;
+            }
+            if (lineFeed == std::string_view::npos)
+                break;
+            visit(withoutCarriageReturn(rest.substr(0, length)));
+            at += length + 1;
+        }
+        m_pending.erase(0, at);
+    }
+    // The last record, when the bytes did not end with a line end.
+    template <typename Visit>
+    void finish(Visit&& visit)
+    {
+        if (!m_pending.empty())
+            visit(withoutCarriageReturn(m_pending));
+        m_pending.clear();
+    }
+
+private:
+    static std::string_view withoutCarriageReturn(std::string_view line)
+    {
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        return line;
+    }
+
+    std::string m_pending;
+};
+
 // Writes records, each followed by CR LF.
 class RecordWriter {
 public:
@@ -98,6 +145,8 @@ public:
     }
     // Flushes and closes; false when anything failed to be written.
     bool close();
+    // Also hands every piece written to `sink`, in order.
+    void setSink(std::function<void(std::string_view bytes)> sink) { m_sink = std::move(sink); }
 
 private:
     // Records gather in a buffer and go to the file a megabyte at a time: the files run to
@@ -115,6 +164,7 @@ private:
     std::FILE* m_file = nullptr;
     std::FILE* m_copy = nullptr;
     bool m_failed = false;
+    std::function<void(std::string_view)> m_sink;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_used = 0;
     std::size_t m_capacity = 0;

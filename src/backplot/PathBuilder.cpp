@@ -50,9 +50,11 @@ bool isCycleRecord(std::string_view text)
     return cycle;
 }
 
-class PathBuilder {
+}  // namespace
+
+class PlotPathBuilder::Impl {
 public:
-    PathBuilder(const BackplotSettings& settings, PlotBuild& build, Notifier& notifier)
+    Impl(const BackplotSettings& settings, PlotBuild& build, Notifier& notifier)
         : m_settings(settings), m_build(build), m_notifier(notifier),
           m_absolute(settings.absolute), m_plane(settings.plane)
     {
@@ -309,7 +311,18 @@ private:
     std::optional<bool> m_incrementWords;
 };
 
-}  // namespace
+PlotPathBuilder::PlotPathBuilder(const BackplotSettings& settings, PlotBuild& build,
+                                 Notifier& notifier)
+    : m_impl(std::make_unique<Impl>(settings, build, notifier))
+{
+}
+
+PlotPathBuilder::~PlotPathBuilder() = default;
+
+bool PlotPathBuilder::record(std::string_view line)
+{
+    return m_impl->record(line);
+}
 
 bool buildPlotPath(const std::string& path, const BackplotSettings& settings, PlotBuild& build,
                    Notifier& notifier)
@@ -320,7 +333,7 @@ bool buildPlotPath(const std::string& path, const BackplotSettings& settings, Pl
     // Room for a point a record (records run to 20 bytes and more): untouched room costs
     // no memory, and millions of points are not copied while the list grows.
     build.points.reserve(build.points.size() + in.size() / 16);
-    PathBuilder builder(settings, build, notifier);
+    PlotPathBuilder builder(settings, build, notifier);
     while (const auto line = in.next()) {
         if (!builder.record(*line))
             break;

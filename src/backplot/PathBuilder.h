@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,22 @@ using ToolSlotTable = std::array<std::string, kToolSlots>;
 struct PlotBuild {
     std::vector<PlotPoint> points;
     ToolSlotTable tools;
+};
+
+// Builds the points record by record, as a reader of the records hands them on.
+class PlotPathBuilder {
+public:
+    // The tool table is cleared; points are appended.
+    PlotPathBuilder(const BackplotSettings& settings, PlotBuild& build, Notifier& notifier);
+    ~PlotPathBuilder();
+    PlotPathBuilder(const PlotPathBuilder&) = delete;
+    PlotPathBuilder& operator=(const PlotPathBuilder&) = delete;
+    // False once the build has stopped (a seventeenth tool); later records are not taken.
+    bool record(std::string_view line);
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> m_impl;
 };
 
 // Reads the records of `path` ($BackPlotFile1.TXT) into `build` (points appended; the

@@ -219,12 +219,14 @@ ProgramLines linesOf(const CLiDoc& doc)
 }
 
 PrePassResult writeBackplotPrePass(const ProgramLines& lines, const BackplotSettings& settings,
-                                   const std::string& path, const std::string& copyPath)
+                                   const std::string& path, const std::string& copyPath,
+                                   std::function<void(std::string_view)> sink)
 {
     PrePassResult result;
     RecordWriter out;
     if (!out.create(path, copyPath))
         return result;
+    out.setSink(std::move(sink));
     PrePass pass(settings, out);
     for (std::size_t line = 0; line < lines.count; ++line)
         pass.line(static_cast<int>(line), lines.text(line));

@@ -32,8 +32,10 @@ struct PrePassResult {
     bool turningCycles = false;
 };
 
-// Writes the records to `path`, and the same records to `copyPath` when one is given.
+// Writes the records to `path`, and the same records to `copyPath` when one is given;
+// `sink`, when given, is handed the written bytes piece by piece as well.
 PrePassResult writeBackplotPrePass(const ProgramLines& lines, const BackplotSettings& settings,
-                                   const std::string& path, const std::string& copyPath = {});
+                                   const std::string& path, const std::string& copyPath = {},
+                                   std::function<void(std::string_view)> sink = {});
 
 }  // namespace quillon

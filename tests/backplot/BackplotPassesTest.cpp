@@ -320,6 +320,55 @@ TEST_F(BackplotPasses, TheChainSparesTheCycleExpansionOnlyWhereItWouldCopy)
     }
 }
 
+// The chain builds the path from the pre-pass's bytes as they are written; the points and
+// the messages must be those of the path builder reading the file afterwards.
+TEST_F(BackplotPasses, BuildingWhileThePrePassWritesGivesTheFilesPath)
+{
+    std::vector<std::string> program;
+    for (int i = 0; i < 3000; ++i) {
+        program.push_back("G01 X" + std::to_string(i % 50) + ". Y" + std::to_string(i % 7) + ".");
+        program.push_back(i % 2 ? "G02 X10. Y0 R5." : "G03 X0 Y0 I-5. J0");
+    }
+    for (int tool = 1; tool <= 17; ++tool)
+        program.push_back("G01 T" + std::to_string(tool) + " X1.");
+    const ProgramLines lines{program.size(),
+                             [&](std::size_t i) { return std::string_view(program[i]); }};
+    PlotBuild chained;
+    ASSERT_TRUE(runBackplotChain(lines, {}, dir.base(), chained, notifier));
+    ScriptedNotifier fromFile;
+    PlotBuild read;
+    ASSERT_TRUE(buildPlotPath(dir.base() + "/" + std::string(kBackplotCycleFile), {}, read,
+                              fromFile));
+    EXPECT_GT(chained.points.size(), 100'000u);
+    EXPECT_TRUE(chained.points == read.points) << chained.points.size() << " " << read.points.size();
+    EXPECT_EQ(chained.tools, read.tools);
+    EXPECT_EQ(notifier.texts(), fromFile.texts());
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{"Too many tools"});
+}
+
+TEST(RecordSplitter, CutsAStreamAsTheReaderCutsTheFile)
+{
+    const std::string bytes = "0,G01 X1.\r\n1,\r\n\n2,Y2." + std::string(5000, 'A') +
+                              "\r\n3,(" + std::string(8190, 'B') + ")\n4,M30\r";
+    test::TempWorkDir dir;
+    test::writeBytes(dir.path("r.txt"), bytes);
+    RecordReader reader;
+    ASSERT_TRUE(reader.open(dir.path("r.txt")));
+    std::vector<std::string> expected;
+    while (const auto record = reader.next())
+        expected.emplace_back(*record);
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, std::size_t{4095},
+                                    std::size_t{4096}, bytes.size()}) {
+        RecordSplitter splitter;
+        std::vector<std::string> records;
+        const auto take = [&](std::string_view record) { records.emplace_back(record); };
+        for (std::size_t at = 0; at < bytes.size(); at += piece)
+            splitter.feed(std::string_view(bytes).substr(at, piece), take);
+        splitter.finish(take);
+        EXPECT_EQ(records, expected) << "pieces of " << piece;
+    }
+}
+
 TEST_F(BackplotPasses, HostileProgramsFinish)
 {
     std::string binary;
