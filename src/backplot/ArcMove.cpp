@@ -20,6 +20,27 @@ std::optional<std::pair<int, int>> planeAxes(int plane)
     }
 }
 
+bool applyModalG(int g, bool& absolute, int& plane)
+{
+    switch (g) {
+    case 90:
+    case 91:
+        absolute = g == 90;
+        return true;
+    case 17:
+        plane = 3;
+        return true;
+    case 18:
+        plane = 5;
+        return true;
+    case 19:
+        plane = 6;
+        return true;
+    default:
+        return false;
+    }
+}
+
 std::vector<Position> arcMovePoints(const Position& from, const Position& to,
                                     const ArcWords& words, int plane, bool clockwise)
 {

@@ -16,6 +16,10 @@ using Position = std::array<double, 3>;
 // nothing for any other mask.
 std::optional<std::pair<int, int>> planeAxes(int plane);
 
+// The modal G codes every reader of a program follows alike: G90/G91 set `absolute`,
+// G17/G18/G19 set `plane` (3, 5, 6). False for any other code.
+bool applyModalG(int g, bool& absolute, int& plane);
+
 struct ArcWords {
     double i = 0, j = 0, k = 0, r = 0;
 };

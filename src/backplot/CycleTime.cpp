@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "backplot/ArcGeometry.h"
+#include "backplot/ArcMove.h"
 #include "backplot/NcWords.h"
 #include "editor/CLiDoc.h"
 
@@ -36,20 +37,6 @@ int axisBit(int axis)
 }
 
 // The first and second axis of an arc plane, or nothing for a mask that is no plane.
-std::optional<std::pair<int, int>> planeAxes(int mask)
-{
-    switch (mask) {
-    case kPlaneXY:
-        return std::pair{0, 1};
-    case kPlaneXZ:
-        return std::pair{0, 2};
-    case kPlaneYZ:
-        return std::pair{1, 2};
-    default:
-        return std::nullopt;
-    }
-}
-
 double clampedOr(double value, double low, double high)
 {
     return std::isfinite(value) ? std::clamp(value, low, high) : low;
@@ -92,12 +79,6 @@ void CycleTimeEstimator::applyG(int code, LineWords& words)
     case 76:
         words.threading = true;
         break;
-    case 90:
-        m_absolute = true;
-        break;
-    case 91:
-        m_absolute = false;
-        break;
     case 94:
     case 98:
         m_perMinute = true;
@@ -113,17 +94,10 @@ void CycleTimeEstimator::applyG(int code, LineWords& words)
         m_constantSurfaceSpeed = false;
         m_perMinute = false;
         break;
-    case 17:
-        m_plane = kPlaneXY;
-        break;
-    case 18:
-        m_plane = kPlaneXZ;
-        break;
-    case 19:
-        m_plane = kPlaneYZ;
-        break;
     default:
-        break;  // dwell and the rest take no time here
+        // G90/G91 and the planes; dwell and the rest take no time here.
+        applyModalG(code, m_absolute, m_plane);
+        break;
     }
 }
 

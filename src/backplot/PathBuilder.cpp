@@ -208,22 +208,8 @@ private:
             m_drillStart = m_position[2];
             m_drillSlot = m_slot;
             break;
-        case 90:
-            m_absolute = true;
-            break;
-        case 91:
-            m_absolute = false;
-            break;
-        case 17:
-            m_plane = 3;
-            break;
-        case 18:
-            m_plane = 5;
-            break;
-        case 19:
-            m_plane = 6;
-            break;
         default:
+            applyModalG(g, m_absolute, m_plane);
             break;
         }
     }

@@ -57,26 +57,14 @@ private:
     void apply(char letter, std::string_view rest, LineMotion& motion)
     {
         switch (letter) {
-        case 'G':
-            switch (integerValue(rest)) {
-            case 90:
-                m_absolute = true;
+        case 'G': {
+            const int g = integerValue(rest);
+            if (applyModalG(g, m_absolute, m_plane))
                 break;
-            case 91:
-                m_absolute = false;
-                break;
+            switch (g) {
             case 2:
             case 3:
-                motion.arc = integerValue(rest);
-                break;
-            case 17:
-                m_plane = 3;
-                break;
-            case 18:
-                m_plane = 5;
-                break;
-            case 19:
-                m_plane = 6;
+                motion.arc = g;
                 break;
             case 28:
                 motion.referenceReturn = true;
@@ -91,6 +79,7 @@ private:
                 break;
             }
             break;
+        }
         case 'X':
         case 'Y':
         case 'Z': {
