@@ -81,22 +81,7 @@ std::unique_ptr<quillon::CLiDoc> openProgram()
 
 void BM_Reference_OpenMillingProgram(benchmark::State& state)
 {
-    millingProgramPath();
-    double total = 0;
-    int runs = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        auto doc = openProgram();
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        state.SetIterationTime(seconds);
-        total += seconds;
-        ++runs;
-        state.PauseTiming();
-        doc.reset();
-        state.ResumeTiming();
-    }
-    g_loadSeconds = total / runs;
+    g_loadSeconds = quillon::bench::timeOpeningProgram(state, millingProgramPath());
 }
 BENCHMARK(BM_Reference_OpenMillingProgram)->Unit(benchmark::kMillisecond)->UseManualTime()
     ->Iterations(3);

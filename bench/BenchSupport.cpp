@@ -12,8 +12,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
+
+#include "editor/CLiDoc.h"
+#include "platform/Notifier.h"
 
 extern char** environ;
 
@@ -258,6 +262,27 @@ int BackgroundChild::wait(std::string* errorText)
     ::waitpid(m_pid, &status, 0);
     m_pid = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+double timeOpeningProgram(benchmark::State& state, const std::string& path)
+{
+    double total = 0;
+    int runs = 0;
+    for (auto _ : state) {
+        ScriptedNotifier notifier;
+        auto doc = std::make_unique<CLiDoc>();
+        const auto start = std::chrono::steady_clock::now();
+        doc->open(path, notifier);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        total += seconds;
+        ++runs;
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+    return runs > 0 ? total / runs : 0;
 }
 
 }  // namespace quillon::bench

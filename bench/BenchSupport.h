@@ -2,6 +2,8 @@
 // programs, timed and measured.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +17,10 @@ const std::filesystem::path& folder();
 // A 100 MB, 3.5-million-line mold-finishing program (short 3-axis moves, CR LF), written
 // into folder() the first time it is asked for.
 const std::string& moldProgramPath();
+
+// The reference most goals are measured against: opening the program as the editor opens
+// it, once an iteration (the closing not timed). The mean seconds of an opening.
+double timeOpeningProgram(benchmark::State& state, const std::string& path);
 
 struct ChildRun {
     double seconds = 0;

@@ -59,20 +59,7 @@ double secondsOf(const std::function<void()>& work)
 
 void BM_Reference_OpenProgram(benchmark::State& state)
 {
-    moldProgramPath();  // made before the clock runs
-    double total = 0;
-    int runs = 0;
-    for (auto _ : state) {
-        std::unique_ptr<quillon::CLiDoc> doc;
-        const double seconds = secondsOf([&] { doc = openProgram(); });
-        state.SetIterationTime(seconds);
-        total += seconds;
-        ++runs;
-        state.PauseTiming();
-        doc.reset();
-        state.ResumeTiming();
-    }
-    g_loadSeconds = total / runs;
+    g_loadSeconds = quillon::bench::timeOpeningProgram(state, moldProgramPath());
 }
 BENCHMARK(BM_Reference_OpenProgram)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 

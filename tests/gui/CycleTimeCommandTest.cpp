@@ -14,6 +14,7 @@
 #include "backplot/ui/CycleTimeDialog.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CLiView.h"
+#include "gui/AppWindowTest.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/Clock.h"
 #include "platform/FilePrompter.h"
@@ -23,20 +24,8 @@
 namespace quillon {
 namespace {
 
-class CycleTimeCommandTest : public ::testing::Test {
+class CycleTimeCommandTest : public test::AppWindowTest {
 protected:
-    void SetUp() override
-    {
-        app = std::make_unique<QuillonApplication>(dir.workDir(), "quillonlt", &notifier,
-                                                   &files, clock.get());
-        ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
-        frame = app->mainFrame();
-    }
-    CChildFrame* open(const std::string& name, const std::string& bytes)
-    {
-        dir.write(name, bytes);
-        return frame->documents().openFile(QString::fromStdString(dir.path(name)));
-    }
     // Runs the command; the dialog, when one opens, gets `action`. Whether it opened.
     bool runCommand(std::function<void(CycleTimeDialog&)> action)
     {
@@ -49,13 +38,6 @@ protected:
         QApplication::processEvents();  // the dialog's timer, when no dialog came
         return opened;
     }
-
-    test::TempWorkDir dir;
-    ScriptedNotifier notifier;
-    ScriptedFilePrompter files;
-    std::unique_ptr<FixedClock> clock = std::make_unique<FixedClock>(1'765'000'000);
-    std::unique_ptr<QuillonApplication> app;
-    CMainFrame* frame = nullptr;
 };
 
 TEST_F(CycleTimeCommandTest, TheDialogRefusesValuesOutOfRangeAndContinueShowsTheTime)

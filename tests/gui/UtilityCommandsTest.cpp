@@ -14,6 +14,7 @@
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CLiView.h"
 #include "editor/ui/UtilityDialogs.h"
+#include "gui/AppWindowTest.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/Clock.h"
 #include "platform/FilePrompter.h"
@@ -24,20 +25,8 @@
 namespace quillon {
 namespace {
 
-class UtilityCommandsTest : public ::testing::Test {
+class UtilityCommandsTest : public test::AppWindowTest {
 protected:
-    void SetUp() override
-    {
-        app = std::make_unique<QuillonApplication>(dir.workDir(), "quillonlt", &notifier,
-                                                   &files, clock.get());
-        ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
-        frame = app->mainFrame();
-    }
-    CChildFrame* open(const std::string& name, const std::string& bytes)
-    {
-        dir.write(name, bytes);
-        return frame->documents().openFile(QString::fromStdString(dir.path(name)));
-    }
     void trigger(const QString& text) { test::findByText<QAction>(*frame, text)->trigger(); }
     static std::string lines(const CLiDoc& doc)
     {
@@ -47,12 +36,6 @@ protected:
         return text;
     }
 
-    test::TempWorkDir dir;
-    ScriptedNotifier notifier;
-    ScriptedFilePrompter files;
-    std::unique_ptr<FixedClock> clock = std::make_unique<FixedClock>(1'765'000'000);
-    std::unique_ptr<QuillonApplication> app;
-    CMainFrame* frame = nullptr;
 };
 
 TEST_F(UtilityCommandsTest, RenumberTakesItsSettingsAndIsOneUndoStep)
