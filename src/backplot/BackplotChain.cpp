@@ -1,8 +1,11 @@
 #include "backplot/BackplotChain.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -13,6 +16,8 @@
 #include "platform/Paths.h"
 
 namespace quillon {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -72,6 +77,20 @@ private:
     bool m_closed = false;
 };
 
+// Without a turning cycle the cycle file holds the pre-pass file's records unchanged: a
+// second name for the same bytes where the file system allows it (the plot of a mold
+// program writes hundreds of megabytes), else a copy.
+bool sameBytesAs(const std::string& from, const std::string& to)
+{
+    std::error_code error;
+    fs::create_hard_link(from, to, error);
+    if (!error)
+        return true;
+    error.clear();
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+    return !error;
+}
+
 void takeBuild(PlotBuild& from, PlotBuild& into)
 {
     into.tools = from.tools;
@@ -94,6 +113,13 @@ bool runBackplotChain(const ProgramLines& lines, const BackplotSettings& setting
     PieceQueue pieces;
     PlotBuild early;
     DeferredNotifier earlyNotices;
+    try {
+        // Room for the points of a program with many arcs (an arc is up to 46 of them):
+        // untouched room costs no memory, and the list is not copied while it grows.
+        early.points.reserve(std::min<std::size_t>(lines.count * 8, std::size_t{1} << 26));
+    } catch (const std::bad_alloc&) {
+        // It grows as it goes.
+    }
     std::thread builder;
     try {
         builder = std::thread([&] {
@@ -114,12 +140,18 @@ bool runBackplotChain(const ProgramLines& lines, const BackplotSettings& setting
     std::function<void(std::string_view)> sink;
     if (buildingEarly)
         sink = [&](std::string_view bytes) { pieces.push(bytes); };
-    const PrePassResult prePass = writeBackplotPrePass(lines, settings, file(kBackplotFile),
-                                                       file(kBackplotCycleFile), sink);
+    // The cycle file of the last plot may share the pre-pass file's bytes (below): it
+    // goes before that file is written again.
+    std::error_code ignored;
+    fs::remove(file(kBackplotCycleFile), ignored);
+    const PrePassResult prePass =
+        writeBackplotPrePass(lines, settings, file(kBackplotFile), {}, sink);
     pieces.close();
     if (buildingEarly)
         builder.join();
     if (!prePass.written)
+        return false;
+    if (!prePass.turningCycles && !sameBytesAs(file(kBackplotFile), file(kBackplotCycleFile)))
         return false;
     if (buildingEarly && !prePass.turningCycles) {
         earlyNotices.replay(notifier);
