@@ -39,27 +39,40 @@ private:
     std::vector<Notice> m_notices;
 };
 
-// The pre-pass's output on its way to the path builder: a few pieces at most, so that a
-// slower builder holds the pre-pass back rather than piling up the file in memory.
-class PieceQueue {
+// Records on their way from the pre-pass to the path builder, some thousands a batch.
+struct RecordBatch {
+    struct Entry {
+        int index = 0;
+        bool made = false;
+        std::size_t at = 0;  // into texts or words
+        std::size_t count = 0;
+    };
+    std::vector<Entry> entries;
+    std::string texts;
+    std::vector<MadeWord> words;
+};
+
+// A few batches at most, so that a slower builder holds the pre-pass back rather than
+// piling the records up in memory.
+class BatchQueue {
 public:
-    void push(std::string_view bytes)
+    void push(RecordBatch batch)
     {
         std::unique_lock lock(m_mutex);
-        m_roomFreed.wait(lock, [this] { return m_pieces.size() < kMostPieces; });
-        m_pieces.emplace_back(bytes);
+        m_roomFreed.wait(lock, [this] { return m_batches.size() < kMostBatches; });
+        m_batches.push_back(std::move(batch));
         m_filled.notify_one();
     }
-    std::optional<std::string> pop()
+    std::optional<RecordBatch> pop()
     {
         std::unique_lock lock(m_mutex);
-        m_filled.wait(lock, [this] { return !m_pieces.empty() || m_closed; });
-        if (m_pieces.empty())
+        m_filled.wait(lock, [this] { return !m_batches.empty() || m_closed; });
+        if (m_batches.empty())
             return std::nullopt;
-        std::string piece = std::move(m_pieces.front());
-        m_pieces.pop_front();
+        RecordBatch batch = std::move(m_batches.front());
+        m_batches.pop_front();
         m_roomFreed.notify_one();
-        return piece;
+        return batch;
     }
     void close()
     {
@@ -69,12 +82,57 @@ public:
     }
 
 private:
-    static constexpr std::size_t kMostPieces = 8;
+    static constexpr std::size_t kMostBatches = 8;
     std::mutex m_mutex;
     std::condition_variable m_filled;
     std::condition_variable m_roomFreed;
-    std::deque<std::string> m_pieces;
+    std::deque<RecordBatch> m_batches;
     bool m_closed = false;
+};
+
+// Gathers the pre-pass's records into batches for the queue.
+class BatchingListener final : public RecordListener {
+public:
+    explicit BatchingListener(BatchQueue& queue) : m_queue(queue)
+    {
+        m_batch.entries.reserve(kBatchRecords);
+        m_batch.words.reserve(kBatchRecords * 4);
+    }
+
+    void copied(int index, std::string_view text) override
+    {
+        m_batch.entries.push_back({index, false, m_batch.texts.size(), text.size()});
+        m_batch.texts += text;
+        sendWhenFull();
+    }
+    void made(int index, const MadeWord* words, std::size_t count) override
+    {
+        m_batch.entries.push_back({index, true, m_batch.words.size(), count});
+        m_batch.words.insert(m_batch.words.end(), words, words + count);
+        sendWhenFull();
+    }
+    void finish()
+    {
+        if (!m_batch.entries.empty())
+            m_queue.push(std::move(m_batch));
+        m_queue.close();
+    }
+
+private:
+    static constexpr std::size_t kBatchRecords = 16384;
+
+    void sendWhenFull()
+    {
+        if (m_batch.entries.size() < kBatchRecords)
+            return;
+        m_queue.push(std::move(m_batch));
+        m_batch = {};
+        m_batch.entries.reserve(kBatchRecords);
+        m_batch.words.reserve(kBatchRecords * 4);
+    }
+
+    BatchQueue& m_queue;
+    RecordBatch m_batch;
 };
 
 // Without a turning cycle the cycle file holds the pre-pass file's records unchanged: a
@@ -106,11 +164,12 @@ bool runBackplotChain(const ProgramLines& lines, const BackplotSettings& setting
                       const std::string& folder, PlotBuild& build, Notifier& notifier)
 {
     const auto file = [&](std::string_view name) { return paths::join(folder, name); };
-    // The pre-pass writes the cycle file as well: without a turning cycle the cycle
-    // expansion would copy every record unchanged. The path builder meanwhile reads the
-    // records on a second thread as they are written, the same bytes it would read back
-    // from the file; its points count only when no cycle needs expanding.
-    PieceQueue pieces;
+    // Without a turning cycle the cycle expansion would copy every record unchanged:
+    // the path builder then takes the records from the pre-pass on a second thread as
+    // they are written, the copied ones as text and the made ones as the words it would
+    // read from their text; its points count only when no cycle needs expanding.
+    BatchQueue batches;
+    BatchingListener listener(batches);
     PlotBuild early;
     DeferredNotifier earlyNotices;
     try {
@@ -124,29 +183,31 @@ bool runBackplotChain(const ProgramLines& lines, const BackplotSettings& setting
     try {
         builder = std::thread([&] {
             PlotPathBuilder path(settings, early, earlyNotices);
-            RecordSplitter splitter;
             bool going = true;
-            const auto take = [&](std::string_view record) {
-                going = going && path.record(record);
-            };
-            while (auto piece = pieces.pop())
-                splitter.feed(*piece, take);
-            splitter.finish(take);
+            while (auto batch = batches.pop()) {
+                for (const RecordBatch::Entry& entry : batch->entries) {
+                    if (!going)
+                        break;
+                    going = entry.made
+                                ? path.madeRecord(entry.index, batch->words.data() + entry.at,
+                                                  entry.count)
+                                : path.textRecord(entry.index,
+                                                  std::string_view(batch->texts)
+                                                      .substr(entry.at, entry.count));
+                }
+            }
         });
     } catch (const std::system_error&) {
         // No second thread: the path builder reads the file afterwards.
     }
     const bool buildingEarly = builder.joinable();
-    std::function<void(std::string_view)> sink;
-    if (buildingEarly)
-        sink = [&](std::string_view bytes) { pieces.push(bytes); };
     // The cycle file of the last plot may share the pre-pass file's bytes (below): it
     // goes before that file is written again.
     std::error_code ignored;
     fs::remove(file(kBackplotCycleFile), ignored);
-    const PrePassResult prePass =
-        writeBackplotPrePass(lines, settings, file(kBackplotFile), {}, sink);
-    pieces.close();
+    const PrePassResult prePass = writeBackplotPrePass(lines, settings, file(kBackplotFile), {},
+                                                       buildingEarly ? &listener : nullptr);
+    listener.finish();
     if (buildingEarly)
         builder.join();
     if (!prePass.written)

@@ -105,10 +105,13 @@ void RecordWriter::begin(int index)
     m_used = static_cast<std::size_t>(at - m_buffer.get());
 }
 
-void RecordWriter::appendCoordinate(double value)
+std::string_view RecordWriter::appendCoordinate(double value)
 {
     room(kCoordinateTextLimit);
-    m_used += writeCoordinateText(value, m_buffer.get() + m_used);
+    const std::string_view written(m_buffer.get() + m_used,
+                                   writeCoordinateText(value, m_buffer.get() + m_used));
+    m_used += written.size();
+    return written;
 }
 
 void RecordWriter::grow(std::size_t bytes)
@@ -127,8 +130,6 @@ void RecordWriter::flush()
         if (file && m_used > 0)
             m_failed = std::fwrite(m_buffer.get(), 1, m_used, file) != m_used || m_failed;
     }
-    if (m_sink && m_file && m_used > 0)
-        m_sink(std::string_view(m_buffer.get(), m_used));
     m_used = 0;
 }
 

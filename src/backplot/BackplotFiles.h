@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -33,6 +34,25 @@ struct BackplotSettings {
     bool lathe = false;     // diameter programming: X read as a diameter
     bool absolute = true;   // G90 at the program start (else G91)
     bool showRapids = true; // whether the rapid slot is drawn (the windows only)
+};
+
+// A word of a record a pass made itself, handed on already cut out of the record: its
+// letter and the text of its number as written (at most a coordinate's 8 characters).
+struct MadeWord {
+    char letter = 0;
+    std::uint8_t length = 0;
+    char number[8] = {};
+    std::string_view text() const { return {number, length}; }
+};
+
+// Takes the records a pass writes, as they are written.
+class RecordListener {
+public:
+    virtual ~RecordListener() = default;
+    // A record copied from the program: its text after the comma.
+    virtual void copied(int index, std::string_view text) = 0;
+    // A record the pass made, as its words.
+    virtual void made(int index, const MadeWord* words, std::size_t count) = 0;
 };
 
 // A record as the passes read it: the integer before its first comma and the text after
@@ -60,52 +80,6 @@ private:
     std::unique_ptr<char[]> m_data;
     std::string_view m_bytes;
     std::size_t m_at = 0;
-};
-
-// Cuts a stream of bytes, handed on in chunks, into records exactly as RecordReader cuts
-// the same bytes read from a file.
-class RecordSplitter {
-public:
-    // `visit(std::string_view record)` for every record the bytes complete.
-    template <typename Visit>
-    void feed(std::string_view bytes, Visit&& visit)
-    {
-        m_pending.append(bytes);
-        std::size_t at = 0;
-        for (;;) {
-            const std::string_view rest = std::string_view(m_pending).substr(at);
-            const std::size_t lineFeed = rest.find('\n');
-            const std::size_t length = lineFeed == std::string_view::npos ? rest.size() : lineFeed;
-            if (length > kRecordLimit - 1) {
-                visit(rest.substr(0, kRecordLimit - 1));
-                at += kRecordLimit - 1;
-                continue;
-            }
-            if (lineFeed == std::string_view::npos)
-                break;
-            visit(withoutCarriageReturn(rest.substr(0, length)));
-            at += length + 1;
-        }
-        m_pending.erase(0, at);
-    }
-    // The last record, when the bytes did not end with a line end.
-    template <typename Visit>
-    void finish(Visit&& visit)
-    {
-        if (!m_pending.empty())
-            visit(withoutCarriageReturn(m_pending));
-        m_pending.clear();
-    }
-
-private:
-    static std::string_view withoutCarriageReturn(std::string_view line)
-    {
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        return line;
-    }
-
-    std::string m_pending;
 };
 
 // Writes records, each followed by CR LF.
@@ -136,7 +110,8 @@ public:
         room(1);
         m_buffer[m_used++] = c;
     }
-    void appendCoordinate(double value);
+    // Returns the text written (valid until the next call).
+    std::string_view appendCoordinate(double value);
     void end()
     {
         append(std::string_view("\r\n", 2));
@@ -145,8 +120,6 @@ public:
     }
     // Flushes and closes; false when anything failed to be written.
     bool close();
-    // Also hands every piece written to `sink`, in order.
-    void setSink(std::function<void(std::string_view bytes)> sink) { m_sink = std::move(sink); }
 
 private:
     // Records gather in a buffer and go to the file a megabyte at a time: the files run to
@@ -164,7 +137,6 @@ private:
     std::FILE* m_file = nullptr;
     std::FILE* m_copy = nullptr;
     bool m_failed = false;
-    std::function<void(std::string_view)> m_sink;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_used = 0;
     std::size_t m_capacity = 0;

@@ -66,18 +66,43 @@ public:
     bool record(std::string_view line)
     {
         const BackplotRecord record = parseRecord(line, m_index);
-        m_index = record.index;
-        const Position before = m_position;
+        return textRecord(record.index, record.text);
+    }
+
+    bool textRecord(int index, std::string_view text)
+    {
+        const Position before = start(index, text);
+        forEachWord(text, [&](char letter, std::string_view rest) {
+            apply(letter, rest);
+            return true;
+        });
+        return finish(before);
+    }
+
+    bool madeRecord(int index, const MadeWord* words, std::size_t count)
+    {
+        const Position before = start(index, {});
+        for (std::size_t i = 0; i < count; ++i)
+            apply(words[i].letter, words[i].text());
+        return finish(before);
+    }
+
+private:
+    // The record's own state cleared; the position it starts from.
+    Position start(int index, std::string_view text)
+    {
+        m_index = index;
         m_arc = {};
         m_moved = 0;
         m_class = MoveClass::None;
         m_referenceReturn = false;
-        m_text = record.text;
+        m_text = text;
         m_incrementWords.reset();
-        forEachWord(record.text, [&](char letter, std::string_view rest) {
-            apply(letter, rest);
-            return true;
-        });
+        return m_position;
+    }
+
+    bool finish(const Position& before)
+    {
         if (!takeMoveClass())
             return false;
         if (m_moved == 0)
@@ -114,7 +139,6 @@ public:
         return true;
     }
 
-private:
     void apply(char letter, std::string_view rest)
     {
         switch (letter) {
@@ -127,9 +151,29 @@ private:
             break;
         case 'X':
         case 'Y':
+        case 'Z':
+        case 'U':
+        case 'V':
+        case 'W':
+        case 'I':
+        case 'J':
+        case 'K':
+        case 'R':
+            applyNumber(letter, addressValue(rest));
+            break;
+        default:
+            break;
+        }
+    }
+
+    void applyNumber(char letter, double number)
+    {
+        switch (letter) {
+        case 'X':
+        case 'Y':
         case 'Z': {
             const int axis = letter - 'X';
-            const double value = programValue(axis, addressValue(rest));
+            const double value = programValue(axis, number);
             if (axis == 2 && m_drilling) {
                 m_holeDepth = value;
                 break;
@@ -147,22 +191,22 @@ private:
             if (!*m_incrementWords)
                 break;
             const int axis = letter - 'U';
-            const double value = programValue(axis, addressValue(rest));
+            const double value = programValue(axis, number);
             m_position[axis] = m_referenceReturn ? value : m_position[axis] + value;
             m_moved |= 1 << axis;
             break;
         }
         case 'I':
-            m_arc.i = programValue(0, addressValue(rest));
+            m_arc.i = programValue(0, number);
             break;
         case 'J':
-            m_arc.j = addressValue(rest);
+            m_arc.j = number;
             break;
         case 'K':
-            m_arc.k = addressValue(rest);
+            m_arc.k = number;
             break;
         case 'R':
-            m_arc.r = addressValue(rest);
+            m_arc.r = number;
             break;
         default:
             break;
@@ -308,6 +352,16 @@ PlotPathBuilder::~PlotPathBuilder() = default;
 bool PlotPathBuilder::record(std::string_view line)
 {
     return m_impl->record(line);
+}
+
+bool PlotPathBuilder::textRecord(int index, std::string_view text)
+{
+    return m_impl->textRecord(index, text);
+}
+
+bool PlotPathBuilder::madeRecord(int index, const MadeWord* words, std::size_t count)
+{
+    return m_impl->madeRecord(index, words, count);
 }
 
 bool buildPlotPath(const std::string& path, const BackplotSettings& settings, PlotBuild& build,

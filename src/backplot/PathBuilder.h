@@ -50,6 +50,10 @@ public:
     PlotPathBuilder& operator=(const PlotPathBuilder&) = delete;
     // False once the build has stopped (a seventeenth tool); later records are not taken.
     bool record(std::string_view line);
+    // The same for a record already cut into its index and its text after the comma...
+    bool textRecord(int index, std::string_view text);
+    // ...or given as the words a pass made it of.
+    bool madeRecord(int index, const MadeWord* words, std::size_t count);
 
 private:
     class Impl;

@@ -1,5 +1,7 @@
 #include "backplot/PrePass.h"
 
+#include <algorithm>
+
 #include "backplot/ArcMove.h"
 #include "backplot/NcWords.h"
 #include "editor/CLiDoc.h"
@@ -21,8 +23,8 @@ struct LineMotion {
 
 class PrePass {
 public:
-    PrePass(const BackplotSettings& settings, RecordWriter& out)
-        : m_settings(settings), m_out(out), m_absolute(settings.absolute),
+    PrePass(const BackplotSettings& settings, RecordWriter& out, RecordListener* listener)
+        : m_settings(settings), m_out(out), m_listener(listener), m_absolute(settings.absolute),
           m_builderAbsolute(settings.absolute), m_plane(settings.plane)
     {
     }
@@ -31,9 +33,10 @@ public:
 
     void line(int index, std::string_view text)
     {
-        // The cycle expansion reads a longer line in pieces, and a piece may start
-        // inside a comment: such a line is left for it to judge.
-        m_turningCycles = m_turningCycles || text.size() >= kRecordLimit;
+        // The records are read back in pieces of 4095 characters, and a piece may start
+        // inside a comment: a line whose record may be longer is left for the cycle
+        // expansion to judge. (The index and its comma take up to 11 characters.)
+        m_turningCycles = m_turningCycles || text.size() + 16 >= kRecordLimit;
         const Position before = m_position;
         LineMotion motion;
         motion.position = m_position;
@@ -48,6 +51,8 @@ public:
             writeRapid(index, motion);
         } else {
             m_out.write(index, text);
+            if (m_listener)
+                m_listener->copied(index, text);
             // The path builder reads the line's G90 or G91 as this pass did.
             m_builderAbsolute = m_absolute;
         }
@@ -127,7 +132,27 @@ private:
     void appendAxis(int axis, double value)
     {
         m_out.append(kAxisLetters[axis]);
-        m_out.appendCoordinate(axis == 0 && m_settings.lathe ? value * 2 : value);
+        const std::string_view written =
+            m_out.appendCoordinate(axis == 0 && m_settings.lathe ? value * 2 : value);
+        made(kAxisLetters[axis], written);
+    }
+
+    // "G90 ", "G01" and the like: the text, and the word for the listener.
+    void appendG(std::string_view text)
+    {
+        m_out.append(text);
+        const std::size_t g = text.find('G');
+        made('G', text.substr(g + 1, 2));
+    }
+
+    void made(char letter, std::string_view number)
+    {
+        if (!m_listener || m_madeCount >= kMostMadeWords)
+            return;
+        MadeWord& word = m_made[m_madeCount++];
+        word.letter = letter;
+        word.length = static_cast<std::uint8_t>(std::min(number.size(), sizeof word.number));
+        std::copy_n(number.data(), word.length, word.number);
     }
 
     // A record the pass makes holds absolute values. Where the path builder would read it
@@ -136,16 +161,20 @@ private:
     void beginOwn(int index)
     {
         m_out.begin(index);
+        m_madeIndex = index;
+        m_madeCount = 0;
         if (!m_builderAbsolute)
-            m_out.append("G90 ");
+            appendG("G90 ");
     }
 
     void endOwn()
     {
         if (!m_absolute)
-            m_out.append(" G91");
+            appendG(" G91");
         m_out.end();
         m_builderAbsolute = m_absolute;
+        if (m_listener)
+            m_listener->made(m_madeIndex, m_made, m_madeCount);
     }
 
     void writeArc(int index, const Position& from, const LineMotion& motion)
@@ -158,7 +187,7 @@ private:
         if (!axes || points.empty()) {
             // An arc that cannot be drawn still ends where it ends.
             beginOwn(index);
-            m_out.append("G01");
+            appendG("G01");
             for (int axis = 0; axis < 3; ++axis) {
                 m_out.append(' ');
                 appendAxis(axis, motion.position[axis]);
@@ -169,7 +198,7 @@ private:
         const auto [first, second] = *axes;
         for (const Position& point : points) {
             beginOwn(index);
-            m_out.append("G01 ");
+            appendG("G01 ");
             appendAxis(first, point[first]);
             m_out.append(' ');
             appendAxis(second, point[second]);
@@ -180,7 +209,7 @@ private:
     void writeRapid(int index, const LineMotion& motion)
     {
         beginOwn(index);
-        m_out.append("G00 ");
+        appendG("G00 ");
         for (int axis = 0; axis < 3; ++axis) {
             if ((motion.movedAxes & (1 << axis)) == 0)
                 continue;
@@ -190,8 +219,15 @@ private:
         endOwn();
     }
 
+    // The words of the record being made: G90, G01, three axes, G91 at most.
+    static constexpr std::size_t kMostMadeWords = 8;
+
     const BackplotSettings& m_settings;
     RecordWriter& m_out;
+    RecordListener* m_listener;
+    MadeWord m_made[kMostMadeWords];
+    std::size_t m_madeCount = 0;
+    int m_madeIndex = 0;
     Position m_position{};
     bool m_absolute;
     // Whether the path builder reads the next record's values as absolute.
@@ -209,14 +245,13 @@ ProgramLines linesOf(const CLiDoc& doc)
 
 PrePassResult writeBackplotPrePass(const ProgramLines& lines, const BackplotSettings& settings,
                                    const std::string& path, const std::string& copyPath,
-                                   std::function<void(std::string_view)> sink)
+                                   RecordListener* listener)
 {
     PrePassResult result;
     RecordWriter out;
     if (!out.create(path, copyPath))
         return result;
-    out.setSink(std::move(sink));
-    PrePass pass(settings, out);
+    PrePass pass(settings, out, listener);
     for (std::size_t line = 0; line < lines.count; ++line)
         pass.line(static_cast<int>(line), lines.text(line));
     result.written = out.close();

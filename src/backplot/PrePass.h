@@ -33,9 +33,9 @@ struct PrePassResult {
 };
 
 // Writes the records to `path`, and the same records to `copyPath` when one is given;
-// `sink`, when given, is handed the written bytes piece by piece as well.
+// `listener`, when given, takes each record as well as it is written.
 PrePassResult writeBackplotPrePass(const ProgramLines& lines, const BackplotSettings& settings,
                                    const std::string& path, const std::string& copyPath = {},
-                                   std::function<void(std::string_view)> sink = {});
+                                   RecordListener* listener = nullptr);
 
 }  // namespace quillon

@@ -329,6 +329,12 @@ TEST_F(BackplotPasses, BuildingWhileThePrePassWritesGivesTheFilesPath)
         program.push_back("G01 X" + std::to_string(i % 50) + ". Y" + std::to_string(i % 7) + ".");
         program.push_back(i % 2 ? "G02 X10. Y0 R5." : "G03 X0 Y0 I-5. J0");
     }
+    // Incremental, lathe-free framing, reference returns and a line whose record is just
+    // under the reader's piece (the index and comma included).
+    program.push_back("G91 G02 X10. Y0 R5.");
+    program.push_back("G28 Y2.");
+    program.push_back("G90 G03 X0 Y0 R-8.");
+    program.push_back("G01 X3. (" + std::string(4080 - std::to_string(program.size()).size() - 12, 'C') + ")");
     for (int tool = 1; tool <= 17; ++tool)
         program.push_back("G01 T" + std::to_string(tool) + " X1.");
     const ProgramLines lines{program.size(),
@@ -344,29 +350,6 @@ TEST_F(BackplotPasses, BuildingWhileThePrePassWritesGivesTheFilesPath)
     EXPECT_EQ(chained.tools, read.tools);
     EXPECT_EQ(notifier.texts(), fromFile.texts());
     EXPECT_EQ(notifier.texts(), std::vector<std::string>{"Too many tools"});
-}
-
-TEST(RecordSplitter, CutsAStreamAsTheReaderCutsTheFile)
-{
-    const std::string bytes = "0,G01 X1.\r\n1,\r\n\n2,Y2." + std::string(5000, 'A') +
-                              "\r\n3,(" + std::string(8190, 'B') + ")\n4,M30\r";
-    test::TempWorkDir dir;
-    test::writeBytes(dir.path("r.txt"), bytes);
-    RecordReader reader;
-    ASSERT_TRUE(reader.open(dir.path("r.txt")));
-    std::vector<std::string> expected;
-    while (const auto record = reader.next())
-        expected.emplace_back(*record);
-    for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, std::size_t{4095},
-                                    std::size_t{4096}, bytes.size()}) {
-        RecordSplitter splitter;
-        std::vector<std::string> records;
-        const auto take = [&](std::string_view record) { records.emplace_back(record); };
-        for (std::size_t at = 0; at < bytes.size(); at += piece)
-            splitter.feed(std::string_view(bytes).substr(at, piece), take);
-        splitter.finish(take);
-        EXPECT_EQ(records, expected) << "pieces of " << piece;
-    }
 }
 
 TEST_F(BackplotPasses, HostileProgramsFinish)
