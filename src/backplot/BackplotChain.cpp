@@ -80,6 +80,33 @@ public:
         m_closed = true;
         m_filled.notify_one();
     }
+    // A batch the builder is done with, emptied for the pre-pass to fill again: its
+    // memory is already there, where a new one would cost the system fresh pages.
+    void giveBack(RecordBatch batch)
+    {
+        batch.entries.clear();
+        batch.texts.clear();
+        batch.words.clear();
+        std::lock_guard lock(m_mutex);
+        m_spare.push_back(std::move(batch));
+    }
+    RecordBatch emptyBatch()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_spare.empty()) {
+                RecordBatch batch = std::move(m_spare.back());
+                m_spare.pop_back();
+                return batch;
+            }
+        }
+        RecordBatch batch;
+        batch.entries.reserve(kBatchRecords);
+        batch.words.reserve(kBatchRecords * 4);
+        return batch;
+    }
+
+    static constexpr std::size_t kBatchRecords = 16384;
 
 private:
     static constexpr std::size_t kMostBatches = 8;
@@ -87,17 +114,14 @@ private:
     std::condition_variable m_filled;
     std::condition_variable m_roomFreed;
     std::deque<RecordBatch> m_batches;
+    std::vector<RecordBatch> m_spare;
     bool m_closed = false;
 };
 
 // Gathers the pre-pass's records into batches for the queue.
 class BatchingListener final : public RecordListener {
 public:
-    explicit BatchingListener(BatchQueue& queue) : m_queue(queue)
-    {
-        m_batch.entries.reserve(kBatchRecords);
-        m_batch.words.reserve(kBatchRecords * 4);
-    }
+    explicit BatchingListener(BatchQueue& queue) : m_queue(queue), m_batch(queue.emptyBatch()) {}
 
     void copied(int index, std::string_view text) override
     {
@@ -119,16 +143,12 @@ public:
     }
 
 private:
-    static constexpr std::size_t kBatchRecords = 16384;
-
     void sendWhenFull()
     {
-        if (m_batch.entries.size() < kBatchRecords)
+        if (m_batch.entries.size() < BatchQueue::kBatchRecords)
             return;
         m_queue.push(std::move(m_batch));
-        m_batch = {};
-        m_batch.entries.reserve(kBatchRecords);
-        m_batch.words.reserve(kBatchRecords * 4);
+        m_batch = m_queue.emptyBatch();
     }
 
     BatchQueue& m_queue;
@@ -195,6 +215,7 @@ bool runBackplotChain(const ProgramLines& lines, const BackplotSettings& setting
                                                   std::string_view(batch->texts)
                                                       .substr(entry.at, entry.count));
                 }
+                batches.giveBack(std::move(*batch));
             }
         });
     } catch (const std::system_error&) {
