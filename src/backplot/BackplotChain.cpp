@@ -50,6 +50,7 @@ struct RecordBatch {
     std::vector<Entry> entries;
     std::string texts;
     std::vector<MadeWord> words;
+    std::string bytes;  // of the pre-pass file, written by the builder's thread
 };
 
 // A few batches at most, so that a slower builder holds the pre-pass back rather than
@@ -87,6 +88,7 @@ public:
         batch.entries.clear();
         batch.texts.clear();
         batch.words.clear();
+        batch.bytes.clear();
         std::lock_guard lock(m_mutex);
         m_spare.push_back(std::move(batch));
     }
@@ -134,6 +136,12 @@ public:
         m_batch.entries.push_back({index, true, m_batch.words.size(), count});
         m_batch.words.insert(m_batch.words.end(), words, words + count);
         sendWhenFull();
+    }
+    // The pre-pass file's bytes travel with the records.
+    bool written(std::string_view bytes)
+    {
+        m_batch.bytes += bytes;
+        return true;
     }
     void finish()
     {
@@ -199,12 +207,20 @@ bool runBackplotChain(const ProgramLines& lines, const BackplotSettings& setting
     } catch (const std::bad_alloc&) {
         // It grows as it goes.
     }
+    // The builder's thread writes the pre-pass file too, so that each core has about
+    // half the work.
+    std::FILE* prePassFile = nullptr;
+    bool prePassFileWritten = true;
     std::thread builder;
     try {
         builder = std::thread([&] {
             PlotPathBuilder path(settings, early, earlyNotices);
             bool going = true;
             while (auto batch = batches.pop()) {
+                prePassFileWritten =
+                    prePassFileWritten &&
+                    std::fwrite(batch->bytes.data(), 1, batch->bytes.size(), prePassFile) ==
+                        batch->bytes.size();
                 for (const RecordBatch::Entry& entry : batch->entries) {
                     if (!going)
                         break;
@@ -226,11 +242,23 @@ bool runBackplotChain(const ProgramLines& lines, const BackplotSettings& setting
     // goes before that file is written again.
     std::error_code ignored;
     fs::remove(file(kBackplotCycleFile), ignored);
-    const PrePassResult prePass = writeBackplotPrePass(lines, settings, file(kBackplotFile), {},
-                                                       buildingEarly ? &listener : nullptr);
-    listener.finish();
-    if (buildingEarly)
+    PrePassResult prePass;
+    if (buildingEarly) {
+        prePassFile = std::fopen(file(kBackplotFile).c_str(), "wb");
+        RecordWriter out;
+        if (prePassFile) {
+            out.createForSink([&](std::string_view bytes) { return listener.written(bytes); });
+            prePass = runBackplotPrePass(lines, settings, out, &listener);
+        }
+        listener.finish();
         builder.join();
+        if (prePassFile)
+            prePass.written =
+                std::fclose(prePassFile) == 0 && prePassFileWritten && prePass.written;
+    } else {
+        listener.finish();
+        prePass = writeBackplotPrePass(lines, settings, file(kBackplotFile));
+    }
     if (!prePass.written)
         return false;
     if (!prePass.turningCycles && !sameBytesAs(file(kBackplotFile), file(kBackplotCycleFile)))

@@ -83,6 +83,13 @@ bool RecordWriter::create(const std::string& path, const std::string& copyPath)
     return m_file != nullptr;
 }
 
+void RecordWriter::createForSink(std::function<bool(std::string_view)> sink)
+{
+    close();
+    m_failed = false;
+    m_sink = std::move(sink);
+}
+
 void RecordWriter::write(int index, std::string_view text)
 {
     begin(index);
@@ -130,11 +137,18 @@ void RecordWriter::flush()
         if (file && m_used > 0)
             m_failed = std::fwrite(m_buffer.get(), 1, m_used, file) != m_used || m_failed;
     }
+    if (m_sink && m_used > 0)
+        m_failed = !m_sink(std::string_view(m_buffer.get(), m_used)) || m_failed;
     m_used = 0;
 }
 
 bool RecordWriter::close()
 {
+    if (m_sink) {
+        flush();
+        m_sink = nullptr;
+        return !m_failed;
+    }
     if (!m_file) {
         m_used = 0;
         return !m_failed;

@@ -93,6 +93,8 @@ public:
     // Creates (or empties) the file, and a second one that gets the same records when
     // `copyPath` is given; false when one cannot be created.
     bool create(const std::string& path, const std::string& copyPath = {});
+    // Hands the bytes to `sink` instead of a file (false from it fails the writing).
+    void createForSink(std::function<bool(std::string_view bytes)> sink);
     // index "," text
     void write(int index, std::string_view text);
     // A line as it is (for records copied whole).
@@ -135,6 +137,7 @@ private:
     void flush();
 
     std::FILE* m_file = nullptr;
+    std::function<bool(std::string_view)> m_sink;
     std::FILE* m_copy = nullptr;
     bool m_failed = false;
     std::unique_ptr<char[]> m_buffer;

@@ -247,10 +247,16 @@ PrePassResult writeBackplotPrePass(const ProgramLines& lines, const BackplotSett
                                    const std::string& path, const std::string& copyPath,
                                    RecordListener* listener)
 {
-    PrePassResult result;
     RecordWriter out;
     if (!out.create(path, copyPath))
-        return result;
+        return {};
+    return runBackplotPrePass(lines, settings, out, listener);
+}
+
+PrePassResult runBackplotPrePass(const ProgramLines& lines, const BackplotSettings& settings,
+                                 RecordWriter& out, RecordListener* listener)
+{
+    PrePassResult result;
     PrePass pass(settings, out, listener);
     for (std::size_t line = 0; line < lines.count; ++line)
         pass.line(static_cast<int>(line), lines.text(line));

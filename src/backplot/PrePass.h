@@ -32,6 +32,10 @@ struct PrePassResult {
     bool turningCycles = false;
 };
 
+// The records into a writer the caller prepared.
+PrePassResult runBackplotPrePass(const ProgramLines& lines, const BackplotSettings& settings,
+                                 RecordWriter& out, RecordListener* listener = nullptr);
+
 // Writes the records to `path`, and the same records to `copyPath` when one is given;
 // `listener`, when given, takes each record as well as it is written.
 PrePassResult writeBackplotPrePass(const ProgramLines& lines, const BackplotSettings& settings,
