@@ -153,14 +153,18 @@ public:
 private:
     void sendWhenFull()
     {
-        if (m_batch.entries.size() < BatchQueue::kBatchRecords)
+        // Counted apart: reading the list's size right after the entry went in stalls on
+        // the store just made.
+        if (++m_entries < BatchQueue::kBatchRecords)
             return;
         m_queue.push(std::move(m_batch));
         m_batch = m_queue.emptyBatch();
+        m_entries = 0;
     }
 
     BatchQueue& m_queue;
     RecordBatch m_batch;
+    std::size_t m_entries = 0;
 };
 
 // Without a turning cycle the cycle file holds the pre-pass file's records unchanged: a
