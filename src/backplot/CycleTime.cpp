@@ -16,9 +16,7 @@ namespace quillon {
 
 namespace {
 
-constexpr int kPlaneXY = 3;
 constexpr int kPlaneXZ = 5;
-constexpr int kPlaneYZ = 6;
 // Arcs run slower than their programmed feed on most controls: their length counts 15%
 // more.
 constexpr double kArcAllowance = 1.15;
