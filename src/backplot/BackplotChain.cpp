@@ -127,13 +127,13 @@ public:
 
     void copied(int index, std::string_view text) override
     {
-        m_batch.entries.push_back({index, false, m_batch.texts.size(), text.size()});
+        add(index, false, m_batch.texts.size(), text.size());
         m_batch.texts += text;
         sendWhenFull();
     }
     void made(int index, const MadeWord* words, std::size_t count) override
     {
-        m_batch.entries.push_back({index, true, m_batch.words.size(), count});
+        add(index, true, m_batch.words.size(), count);
         m_batch.words.insert(m_batch.words.end(), words, words + count);
         sendWhenFull();
     }
@@ -151,6 +151,17 @@ public:
     }
 
 private:
+    // Filled in place: an entry built aside and copied in is read back whole right after
+    // its fields were stored one by one, which stalls.
+    void add(int index, bool made, std::size_t at, std::size_t count)
+    {
+        RecordBatch::Entry& entry = m_batch.entries.emplace_back();
+        entry.index = index;
+        entry.made = made;
+        entry.at = at;
+        entry.count = count;
+    }
+
     void sendWhenFull()
     {
         // Counted apart: reading the list's size right after the entry went in stalls on
