@@ -201,20 +201,17 @@ void takeBuild(PlotBuild& from, PlotBuild& into)
         into.points.insert(into.points.end(), from.points.begin(), from.points.end());
 }
 
-}  // namespace
-
-bool runBackplotChain(const ProgramLines& lines, const BackplotSettings& settings,
-                      const std::string& folder, PlotBuild& build, Notifier& notifier)
+// The pre-pass, with the path builder taking its records on a second thread as they are
+// made (copied lines as text, made records as the words it would read from their text)
+// and writing the pre-pass file from the bytes that travel with them, so that each core
+// has about half the work. Nothing, when no second thread could be started.
+std::optional<PrePassResult> prePassWithEarlyBuild(const ProgramLines& lines,
+                                                   const BackplotSettings& settings,
+                                                   const std::string& path, PlotBuild& early,
+                                                   Notifier& earlyNotices)
 {
-    const auto file = [&](std::string_view name) { return paths::join(folder, name); };
-    // Without a turning cycle the cycle expansion would copy every record unchanged:
-    // the path builder then takes the records from the pre-pass on a second thread as
-    // they are written, the copied ones as text and the made ones as the words it would
-    // read from their text; its points count only when no cycle needs expanding.
     BatchQueue batches;
     BatchingListener listener(batches);
-    PlotBuild early;
-    DeferredNotifier earlyNotices;
     try {
         // Room for the points of a program with many arcs (an arc is up to 46 of them):
         // untouched room costs no memory, and the list is not copied while it grows.
@@ -222,70 +219,79 @@ bool runBackplotChain(const ProgramLines& lines, const BackplotSettings& setting
     } catch (const std::bad_alloc&) {
         // It grows as it goes.
     }
-    // The builder's thread writes the pre-pass file too, so that each core has about
-    // half the work.
-    std::FILE* prePassFile = nullptr;
-    bool prePassFileWritten = true;
+    std::FILE* file = nullptr;
+    bool fileWritten = true;
     std::thread builder;
     try {
         builder = std::thread([&] {
             PlotPathBuilder path(settings, early, earlyNotices);
             bool going = true;
             while (auto batch = batches.pop()) {
-                prePassFileWritten =
-                    prePassFileWritten &&
-                    std::fwrite(batch->bytes.data(), 1, batch->bytes.size(), prePassFile) ==
-                        batch->bytes.size();
+                fileWritten = fileWritten &&
+                              std::fwrite(batch->bytes.data(), 1, batch->bytes.size(), file) ==
+                                  batch->bytes.size();
                 for (const RecordBatch::Entry& entry : batch->entries) {
                     if (!going)
                         break;
-                    going = entry.made
-                                ? path.madeRecord(entry.index, batch->words.data() + entry.at,
-                                                  entry.count)
-                                : path.textRecord(entry.index,
-                                                  std::string_view(batch->texts)
-                                                      .substr(entry.at, entry.count));
+                    going =
+                        entry.made
+                            ? path.madeRecord(entry.index, batch->words.data() + entry.at,
+                                              entry.count)
+                            : path.textRecord(
+                                  entry.index,
+                                  std::string_view(batch->texts).substr(entry.at, entry.count));
                 }
                 batches.giveBack(std::move(*batch));
             }
         });
     } catch (const std::system_error&) {
-        // No second thread: the path builder reads the file afterwards.
+        return std::nullopt;
     }
-    const bool buildingEarly = builder.joinable();
+    PrePassResult result;
+    // Opened here, before any batch reaches the builder's thread through the queue.
+    file = std::fopen(path.c_str(), "wb");
+    if (file) {
+        RecordWriter out;
+        out.createForSink([&](std::string_view bytes) { return listener.written(bytes); });
+        result = runBackplotPrePass(lines, settings, out, &listener);
+    }
+    listener.finish();
+    builder.join();
+    if (file)
+        result.written = std::fclose(file) == 0 && fileWritten && result.written;
+    return result;
+}
+
+}  // namespace
+
+bool runBackplotChain(const ProgramLines& lines, const BackplotSettings& settings,
+                      const std::string& folder, PlotBuild& build, Notifier& notifier)
+{
+    const auto file = [&](std::string_view name) { return paths::join(folder, name); };
     // The cycle file of the last plot may share the pre-pass file's bytes (below): it
     // goes before that file is written again.
     std::error_code ignored;
     fs::remove(file(kBackplotCycleFile), ignored);
-    PrePassResult prePass;
-    if (buildingEarly) {
-        prePassFile = std::fopen(file(kBackplotFile).c_str(), "wb");
-        RecordWriter out;
-        if (prePassFile) {
-            out.createForSink([&](std::string_view bytes) { return listener.written(bytes); });
-            prePass = runBackplotPrePass(lines, settings, out, &listener);
-        }
-        listener.finish();
-        builder.join();
-        if (prePassFile)
-            prePass.written =
-                std::fclose(prePassFile) == 0 && prePassFileWritten && prePass.written;
-    } else {
-        listener.finish();
-        prePass = writeBackplotPrePass(lines, settings, file(kBackplotFile));
-    }
+    // Without a turning cycle the cycle expansion would copy every record unchanged, so
+    // the early build's points are the plot's; with one they are dropped.
+    PlotBuild early;
+    DeferredNotifier earlyNotices;
+    const std::optional<PrePassResult> withEarlyBuild =
+        prePassWithEarlyBuild(lines, settings, file(kBackplotFile), early, earlyNotices);
+    const PrePassResult prePass = withEarlyBuild
+                                      ? *withEarlyBuild
+                                      : writeBackplotPrePass(lines, settings, file(kBackplotFile));
     if (!prePass.written)
         return false;
     if (!prePass.turningCycles && !sameBytesAs(file(kBackplotFile), file(kBackplotCycleFile)))
         return false;
-    if (buildingEarly && !prePass.turningCycles) {
+    if (withEarlyBuild && !prePass.turningCycles) {
         earlyNotices.replay(notifier);
         takeBuild(early, build);
         return true;
     }
-    if (prePass.turningCycles &&
-        !expandCannedCycles(file(kBackplotFile), file(kBackplotCycleFile),
-                            file(kBackplotShapeFile), settings, notifier))
+    if (prePass.turningCycles && !expandCannedCycles(file(kBackplotFile), file(kBackplotCycleFile),
+                                                     file(kBackplotShapeFile), settings, notifier))
         return false;
     return buildPlotPath(file(kBackplotCycleFile), settings, build, notifier);
 }

@@ -38,7 +38,8 @@ std::optional<int> planeNamed(const std::string& name)
 std::string fixed4(double value)
 {
     char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 4).ptr;
+    const auto end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 4).ptr;
     return std::string(text, end);
 }
 
@@ -88,8 +89,8 @@ int runBackplot(const std::vector<std::string>& arguments, std::ostream& out, st
         return 1;
     }
     for (const PlotPoint& point : build.points)
-        out << point.line << ' ' << point.gap << ' ' << point.slot << ' ' << fixed4(point.x)
-            << ' ' << fixed4(point.y) << ' ' << fixed4(point.z) << '\n';
+        out << point.line << ' ' << point.gap << ' ' << point.slot << ' ' << fixed4(point.x) << ' '
+            << fixed4(point.y) << ' ' << fixed4(point.z) << '\n';
     out << "TOOLS";
     for (const std::string& tool : build.tools) {
         if (!tool.empty())

@@ -126,8 +126,8 @@ TEST_F(BackplotPasses, IncrementalProgramsLandWhereTheyBelong)
     EXPECT_EQ(records[1].substr(0, 10), "1,G90 G01 ");
     EXPECT_EQ(records[records.size() - 2].substr(records[records.size() - 2].size() - 4), " G91");
 
-    const PlotBuild built = plot({"G91 G01 X5. Y0", "G02 X10. Y0 R5.", "G01 X1.", "G28 Y3.",
-                                  "Y1."});
+    const PlotBuild built =
+        plot({"G91 G01 X5. Y0", "G02 X10. Y0 R5.", "G01 X1.", "G28 Y3.", "Y1."});
     const PlotPoint& afterArc = built.points[built.points.size() - 3];
     EXPECT_EQ(afterArc.line, 2);
     EXPECT_NEAR(afterArc.x, 16, 1e-4);
@@ -147,12 +147,17 @@ TEST_F(BackplotPasses, SlotsFollowTheToolsAndTheirChangesLeaveGaps)
     const std::vector<PlotPoint> expected = {
         point(0, 0, 1, 1, 0, 0),
         // From slot 1 to the rapid slot: the last point as a gap, then again in slot 0.
-        point(0, 1, 1, 1, 0, 0), point(0, 0, 0, 1, 0, 0), point(1, 0, 0, 2, 0, 0),
+        point(0, 1, 1, 1, 0, 0),
+        point(0, 0, 0, 1, 0, 0),
+        point(1, 0, 0, 2, 0, 0),
         // T3 after the G01 makes the line a tool change: it stays in the colour it had,
         // and so does the next line without a G word.
-        point(3, 0, 0, 3, 0, 0), point(4, 0, 0, 4, 0, 0),
+        point(3, 0, 0, 3, 0, 0),
+        point(4, 0, 0, 4, 0, 0),
         // The next feed takes T3's slot.
-        point(4, 1, 0, 4, 0, 0), point(4, 0, 3, 4, 0, 0), point(5, 0, 3, 4, 1, 0),
+        point(4, 1, 0, 4, 0, 0),
+        point(4, 0, 3, 4, 0, 0),
+        point(5, 0, 3, 4, 1, 0),
     };
     EXPECT_EQ(built.points, expected);
 }
@@ -175,7 +180,7 @@ TEST_F(BackplotPasses, DrillingDrawsAStrokeFromTheStartLevel)
 {
     const PlotBuild built = plot({"G00 Z2.", "G81 X10. Y10. Z-5. R1.", "X20."});
     const std::vector<PlotPoint> expected = {
-        point(0, 0, 0, 0, 0, 2),    point(1, 0, 0, 10, 10, 2), point(1, 0, 0, 10, 10, 2),
+        point(0, 0, 0, 0, 0, 2),    point(1, 0, 0, 10, 10, 2),  point(1, 0, 0, 10, 10, 2),
         point(1, 0, 0, 10, 10, -5), point(1, 1, 0, 10, 10, -5), point(2, 0, 0, 20, 10, 2),
         point(2, 0, 0, 20, 10, 2),  point(2, 0, 0, 20, 10, -5), point(2, 1, 0, 20, 10, -5),
     };
@@ -187,9 +192,8 @@ TEST_F(BackplotPasses, IncrementWordsMoveExceptInCycleRecords)
     BackplotSettings lathe;
     lathe.lathe = true;
     lathe.plane = 5;
-    const PlotBuild built = build({"0,G00 X40. Z2.", "1,G01 U-10. W-5.", "2,G71 U2. R0.5",
-                                   "3,G01 W-1."},
-                                  lathe);
+    const PlotBuild built =
+        build({"0,G00 X40. Z2.", "1,G01 U-10. W-5.", "2,G71 U2. R0.5", "3,G01 W-1."}, lathe);
     ASSERT_EQ(built.points.size(), 3u + 2u);  // with the slot change's two points
     EXPECT_EQ(built.points[3], point(1, 0, 1, 15, 0, -3));
     EXPECT_EQ(built.points[4], point(3, 0, 1, 15, 0, -4));
@@ -225,12 +229,23 @@ std::vector<ReferenceLine> referenceInterpreter(const std::vector<std::string>& 
                 else
                     motion = static_cast<int>(value);
                 break;
-            case 'X': nx = absolute ? value : x + value; break;
-            case 'Y': ny = absolute ? value : y + value; break;
-            case 'I': i = value; break;
-            case 'J': j = value; break;
-            case 'R': r = value; break;
-            default: break;
+            case 'X':
+                nx = absolute ? value : x + value;
+                break;
+            case 'Y':
+                ny = absolute ? value : y + value;
+                break;
+            case 'I':
+                i = value;
+                break;
+            case 'J':
+                j = value;
+                break;
+            case 'R':
+                r = value;
+                break;
+            default:
+                break;
             }
             while (at < line.size() && line[at] == ' ')
                 ++at;
@@ -265,9 +280,17 @@ std::vector<ReferenceLine> referenceInterpreter(const std::vector<std::string>& 
 TEST_F(BackplotPasses, MillingPathsAgreeWithAnIndependentInterpreter)
 {
     const std::vector<std::string> program = {
-        "G90 G00 X10. Y0",  "G01 X20.",          "G03 X30. Y10. I0 J10.", "G91 G01 Y5.",
-        "G02 X10. Y-10. R10.", "X-5. Y5.",       "G03 X0 Y10. R-7.",      "G90 G02 X40. Y30. R15.",
-        "G91 G03 X-10. Y0 I-5. J0", "G01 X-3. Y-4.", "G90 G01 X0 Y0",
+        "G90 G00 X10. Y0",
+        "G01 X20.",
+        "G03 X30. Y10. I0 J10.",
+        "G91 G01 Y5.",
+        "G02 X10. Y-10. R10.",
+        "X-5. Y5.",
+        "G03 X0 Y10. R-7.",
+        "G90 G02 X40. Y30. R15.",
+        "G91 G03 X-10. Y0 I-5. J0",
+        "G01 X-3. Y-4.",
+        "G90 G01 X0 Y0",
     };
     const std::vector<ReferenceLine> reference = referenceInterpreter(program);
     const PlotBuild built = plot(program);
@@ -334,7 +357,8 @@ TEST_F(BackplotPasses, BuildingWhileThePrePassWritesGivesTheFilesPath)
     program.push_back("G91 G02 X10. Y0 R5.");
     program.push_back("G28 Y2.");
     program.push_back("G90 G03 X0 Y0 R-8.");
-    program.push_back("G01 X3. (" + std::string(4080 - std::to_string(program.size()).size() - 12, 'C') + ")");
+    program.push_back("G01 X3. (" +
+                      std::string(4080 - std::to_string(program.size()).size() - 12, 'C') + ")");
     for (int tool = 1; tool <= 17; ++tool)
         program.push_back("G01 T" + std::to_string(tool) + " X1.");
     const ProgramLines lines{program.size(),
@@ -343,10 +367,11 @@ TEST_F(BackplotPasses, BuildingWhileThePrePassWritesGivesTheFilesPath)
     ASSERT_TRUE(runBackplotChain(lines, {}, dir.base(), chained, notifier));
     ScriptedNotifier fromFile;
     PlotBuild read;
-    ASSERT_TRUE(buildPlotPath(dir.base() + "/" + std::string(kBackplotCycleFile), {}, read,
-                              fromFile));
+    ASSERT_TRUE(
+        buildPlotPath(dir.base() + "/" + std::string(kBackplotCycleFile), {}, read, fromFile));
     EXPECT_GT(chained.points.size(), 100'000u);
-    EXPECT_TRUE(chained.points == read.points) << chained.points.size() << " " << read.points.size();
+    EXPECT_TRUE(chained.points == read.points)
+        << chained.points.size() << " " << read.points.size();
     EXPECT_EQ(chained.tools, read.tools);
     EXPECT_EQ(notifier.texts(), fromFile.texts());
     EXPECT_EQ(notifier.texts(), std::vector<std::string>{"Too many tools"});

@@ -42,7 +42,8 @@ TEST(CliBackplot, LatheFilesAndMessages)
     const std::string files = dir.base() + "/plot";
     std::filesystem::create_directories(files);
     dir.write("L.NC", "G00 X40. Z2.\r\nG01 Z-10. F.2\r\nG02 X60. Z-20. R10.\r\n");
-    CliRun run = runCli({"backplot", "--lathe", "--plane", "xz", "--files", files, dir.path("L.NC")});
+    CliRun run =
+        runCli({"backplot", "--lathe", "--plane", "xz", "--files", files, dir.path("L.NC")});
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out.substr(0, 28), "0 0 0 20.0000 0.0000 2.0000\n");
     EXPECT_NE(run.out.find("2 0 1 30.0000 0.0000 -20.0000\n"), std::string::npos) << run.out;

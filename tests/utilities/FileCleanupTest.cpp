@@ -67,7 +67,8 @@ TEST(FileCleanupContent, EobMakesEveryLineEndOneCrLf)
     EXPECT_EQ(rewritten(CleanupTool::Eob, "A\n\n\nB"), "A\r\n\r\nB");
     EXPECT_EQ(rewritten(CleanupTool::Eob, "A\r"), "A\r\n");
     // Other control bytes pass untouched.
-    EXPECT_EQ(rewritten(CleanupTool::Eob, std::string("A\0\tB\n", 5)), std::string("A\0\tB\r\n", 6));
+    EXPECT_EQ(rewritten(CleanupTool::Eob, std::string("A\0\tB\n", 5)),
+              std::string("A\0\tB\r\n", 6));
 }
 
 TEST(FileCleanupContent, BlankLineDropsLeadingBlanksOnlyWhenTheFileStartsWithOne)
@@ -141,7 +142,8 @@ TEST(FileCleanupContent, QuestionsAndCandidateNames)
     EXPECT_EQ(cleanupQuestion(CleanupTool::Eob, "/shop/nc/"),
               "WARNING! This will clean EOB characters of all files in\n\n/shop/nc/\n\n"
               "directory. Are you sure to continue?");
-    EXPECT_EQ(cleanupQuestion(CleanupTool::Okuma, "/n/").substr(0, 20), std::string(18, ' ') + "WA");
+    EXPECT_EQ(cleanupQuestion(CleanupTool::Okuma, "/n/").substr(0, 20),
+              std::string(18, ' ') + "WA");
     EXPECT_EQ(cleanupQuestion(CleanupTool::MazakWorkNumber, "/n/"),
               "     WARNING! PLEASE, BACK UP YOUR FILES FIRST!\n\nThis utility is used for naming "
               "MAZK files in very special cases in\n\n/n/\n\ndirectory. Are you sure to "
