@@ -68,13 +68,21 @@ std::vector<PlanePoint> arcPoints(PlanePoint start, PlanePoint centre, PlanePoin
                                   bool clockwise, bool closeOnEnd)
 {
     std::vector<PlanePoint> points;
+    arcPoints(start, centre, end, clockwise, closeOnEnd, points);
+    return points;
+}
+
+void arcPoints(PlanePoint start, PlanePoint centre, PlanePoint end, bool clockwise,
+               bool closeOnEnd, std::vector<PlanePoint>& points)
+{
+    points.clear();
     const Sweep sweep = sweepOf(start, centre, end, clockwise);
     if (!(sweep.radius >= kSmallestArcRadius) || !std::isfinite(sweep.radius))
-        return points;
+        return;
     double step = (sweep.end - sweep.start) / kArcSegments;
     const double smallest = std::max(kSmallestStep, 0.036 / (kTwoPi * sweep.radius));
     if (step == 0 || !std::isfinite(step))
-        return points;
+        return;
     if (std::fabs(step) < smallest)
         step = std::copysign(smallest, step);
     points.reserve(kArcSegments + 1);
@@ -86,8 +94,7 @@ std::vector<PlanePoint> arcPoints(PlanePoint start, PlanePoint centre, PlanePoin
     double along = sweep.radius * std::cos(sweep.start);
     double across = sweep.radius * std::sin(sweep.start);
     double angle = sweep.start;
-    for (int n = 0; n < kArcSegments && (clockwise ? angle > sweep.end : angle < sweep.end);
-         ++n) {
+    for (int n = 0; n < kArcSegments && (clockwise ? angle > sweep.end : angle < sweep.end); ++n) {
         angle += step;
         const double turned = along * turnCos - across * turnSin;
         across = along * turnSin + across * turnCos;
@@ -98,7 +105,6 @@ std::vector<PlanePoint> arcPoints(PlanePoint start, PlanePoint centre, PlanePoin
         (std::fabs(points.back().a - end.a) > kOnTheEnd ||
          std::fabs(points.back().b - end.b) > kOnTheEnd))
         points.push_back(end);
-    return points;
 }
 
 double arcLength(PlanePoint start, PlanePoint centre, PlanePoint end, bool clockwise)

@@ -32,6 +32,9 @@ PlanePoint arcCentreFromRadius(PlanePoint start, PlanePoint end, double radius, 
 // end point (within 0.0001) is followed by the end point itself.
 std::vector<PlanePoint> arcPoints(PlanePoint start, PlanePoint centre, PlanePoint end,
                                   bool clockwise, bool closeOnEnd);
+// The same into `points`, emptied first (a plot draws hundreds of thousands of arcs).
+void arcPoints(PlanePoint start, PlanePoint centre, PlanePoint end, bool clockwise,
+               bool closeOnEnd, std::vector<PlanePoint>& points);
 
 // The length of the arc around the centre (angles as arcPoints takes them); 0 below
 // kSmallestArcRadius.

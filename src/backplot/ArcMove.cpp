@@ -41,13 +41,13 @@ bool applyModalG(int g, bool& absolute, int& plane)
     }
 }
 
-std::vector<Position> arcMovePoints(const Position& from, const Position& to,
-                                    const ArcWords& words, int plane, bool clockwise)
+void arcMovePoints(const Position& from, const Position& to, const ArcWords& words, int plane,
+                   bool clockwise, std::vector<Position>& points)
 {
-    std::vector<Position> result;
+    points.clear();
     const auto axes = planeAxes(plane);
     if (!axes)
-        return result;
+        return;
     const auto [first, second] = *axes;
     const double offsets[3] = {words.i, words.j, words.k};
     const PlanePoint start{from[first], from[second]};
@@ -56,15 +56,14 @@ std::vector<Position> arcMovePoints(const Position& from, const Position& to,
         std::fabs(words.r) > kRadiusGiven
             ? arcCentreFromRadius(start, end, words.r, clockwise)
             : PlanePoint{start.a + offsets[first], start.b + offsets[second]};
-    const int third = 3 - first - second;
-    for (const PlanePoint& point : arcPoints(start, centre, end, clockwise, true)) {
-        Position position = to;
-        position[first] = point.a;
-        position[second] = point.b;
-        position[third] = to[third];
-        result.push_back(position);
+    // Kept from arc to arc, as `points` is by the callers.
+    thread_local std::vector<PlanePoint> planePoints;
+    arcPoints(start, centre, end, clockwise, true, planePoints);
+    points.resize(planePoints.size(), to);
+    for (std::size_t n = 0; n < planePoints.size(); ++n) {
+        points[n][first] = planePoints[n].a;
+        points[n][second] = planePoints[n].b;
     }
-    return result;
 }
 
 }  // namespace quillon

@@ -28,7 +28,8 @@ struct ArcWords {
 // from the start, the plane's two) or from R when |R| is given. The third axis of every
 // point is its end value. The last point is `to` itself (see arcPoints). Empty when the
 // plane is none or the arc too small to draw.
-std::vector<Position> arcMovePoints(const Position& from, const Position& to,
-                                    const ArcWords& words, int plane, bool clockwise);
+// `points` is emptied first.
+void arcMovePoints(const Position& from, const Position& to, const ArcWords& words, int plane,
+                   bool clockwise, std::vector<Position>& points);
 
 }  // namespace quillon

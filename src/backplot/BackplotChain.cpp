@@ -44,12 +44,12 @@ struct RecordBatch {
     struct Entry {
         int index = 0;
         bool made = false;
-        std::size_t at = 0;  // into texts or words
-        std::size_t count = 0;
+        std::size_t at = 0;  // into texts or made
+        std::size_t length = 0;
     };
     std::vector<Entry> entries;
     std::string texts;
-    std::vector<MadeWord> words;
+    std::vector<MadeRecord> made;
     std::string bytes;  // of the pre-pass file, written by the builder's thread
 };
 
@@ -87,7 +87,7 @@ public:
     {
         batch.entries.clear();
         batch.texts.clear();
-        batch.words.clear();
+        batch.made.clear();
         batch.bytes.clear();
         std::lock_guard lock(m_mutex);
         m_spare.push_back(std::move(batch));
@@ -104,7 +104,7 @@ public:
         }
         RecordBatch batch;
         batch.entries.reserve(kBatchRecords);
-        batch.words.reserve(kBatchRecords * 4);
+        batch.made.reserve(kBatchRecords);
         return batch;
     }
 
@@ -131,10 +131,10 @@ public:
         m_batch.texts += text;
         sendWhenFull();
     }
-    void made(int index, const MadeWord* words, std::size_t count) override
+    void made(const MadeRecord& record) override
     {
-        add(index, true, m_batch.words.size(), count);
-        m_batch.words.insert(m_batch.words.end(), words, words + count);
+        add(record.index, true, m_batch.made.size(), 0);
+        m_batch.made.push_back(record);
         sendWhenFull();
     }
     // The pre-pass file's bytes travel with the records.
@@ -153,13 +153,13 @@ public:
 private:
     // Filled in place: an entry built aside and copied in is read back whole right after
     // its fields were stored one by one, which stalls.
-    void add(int index, bool made, std::size_t at, std::size_t count)
+    void add(int index, bool made, std::size_t at, std::size_t length)
     {
         RecordBatch::Entry& entry = m_batch.entries.emplace_back();
         entry.index = index;
         entry.made = made;
         entry.at = at;
-        entry.count = count;
+        entry.length = length;
     }
 
     void sendWhenFull()
@@ -202,7 +202,7 @@ void takeBuild(PlotBuild& from, PlotBuild& into)
 }
 
 // The pre-pass, with the path builder taking its records on a second thread as they are
-// made (copied lines as text, made records as the words it would read from their text)
+// made (copied lines as text, made records as what it would read from their text)
 // and writing the pre-pass file from the bytes that travel with them, so that each core
 // has about half the work. Nothing, when no second thread could be started.
 std::optional<PrePassResult> prePassWithEarlyBuild(const ProgramLines& lines,
@@ -235,11 +235,10 @@ std::optional<PrePassResult> prePassWithEarlyBuild(const ProgramLines& lines,
                         break;
                     going =
                         entry.made
-                            ? path.madeRecord(entry.index, batch->words.data() + entry.at,
-                                              entry.count)
+                            ? path.madeRecord(batch->made[entry.at])
                             : path.textRecord(
                                   entry.index,
-                                  std::string_view(batch->texts).substr(entry.at, entry.count));
+                                  std::string_view(batch->texts).substr(entry.at, entry.length));
                 }
                 batches.giveBack(std::move(*batch));
             }

@@ -105,20 +105,24 @@ void RecordWriter::writeLine(std::string_view line)
 
 void RecordWriter::begin(int index)
 {
-    room(16);
-    char* at = m_buffer.get() + m_used;
-    at = std::to_chars(at, at + 15, index).ptr;
-    *at++ = ',';
-    m_used = static_cast<std::size_t>(at - m_buffer.get());
+    // An arc's forty-odd records share their line's index: written once.
+    if (index != m_beginIndex) {
+        char* const end = std::to_chars(m_indexText, m_indexText + 15, index).ptr;
+        *end = ',';
+        m_indexLength = static_cast<std::size_t>(end - m_indexText) + 1;
+        m_beginIndex = index;
+    }
+    room(sizeof m_indexText);
+    std::memcpy(m_buffer.get() + m_used, m_indexText, sizeof m_indexText);
+    m_used += m_indexLength;
 }
 
-std::string_view RecordWriter::appendCoordinate(double value)
+double RecordWriter::appendCoordinate(double value)
 {
-    room(kCoordinateTextLimit);
-    const std::string_view written(m_buffer.get() + m_used,
-                                   writeCoordinateText(value, m_buffer.get() + m_used));
-    m_used += written.size();
-    return written;
+    room(kCoordinateTextRoom);
+    double readBack = 0;
+    m_used += writeCoordinateText(value, m_buffer.get() + m_used, readBack);
+    return readBack;
 }
 
 void RecordWriter::grow(std::size_t bytes)

@@ -31,18 +31,21 @@ struct BackplotSettings {
     // View plane as an axis mask: X 1, Y 2, Z 4 (XY 3, XZ 5, YZ 6; 7 for the 3D view,
     // which is no arc plane until the program selects one).
     int plane = 3;
-    bool lathe = false;     // diameter programming: X read as a diameter
-    bool absolute = true;   // G90 at the program start (else G91)
-    bool showRapids = true; // whether the rapid slot is drawn (the windows only)
+    bool lathe = false;      // diameter programming: X read as a diameter
+    bool absolute = true;    // G90 at the program start (else G91)
+    bool showRapids = true;  // whether the rapid slot is drawn (the windows only)
 };
 
-// A word of a record a pass made itself, handed on already cut out of the record: its
-// letter and the text of its number as written (at most a coordinate's 8 characters).
-struct MadeWord {
-    char letter = 0;
-    std::uint8_t length = 0;
-    char number[8] = {};
-    std::string_view text() const { return {number, length}; }
+// A record a pass made itself, handed on as what its text says: "G90 " when it starts so,
+// its move ("G00" or "G01"), the axes it names with the values their texts read back as,
+// and " G91" when it ends so.
+struct MadeRecord {
+    int index = 0;
+    bool absoluteFirst = false;
+    bool incrementalAfter = false;
+    std::uint8_t move = 0;  // 0 or 1
+    std::uint8_t axes = 0;  // mask: X 1, Y 2, Z 4
+    double values[3] = {};  // X, Y, Z
 };
 
 // Takes the records a pass writes, as they are written.
@@ -51,8 +54,8 @@ public:
     virtual ~RecordListener() = default;
     // A record copied from the program: its text after the comma.
     virtual void copied(int index, std::string_view text) = 0;
-    // A record the pass made, as its words.
-    virtual void made(int index, const MadeWord* words, std::size_t count) = 0;
+    // A record the pass made.
+    virtual void made(const MadeRecord& record) = 0;
 };
 
 // A record as the passes read it: the integer before its first comma and the text after
@@ -112,8 +115,8 @@ public:
         room(1);
         m_buffer[m_used++] = c;
     }
-    // Returns the text written (valid until the next call).
-    std::string_view appendCoordinate(double value);
+    // Returns the value the text written reads back as.
+    double appendCoordinate(double value);
     void end()
     {
         append(std::string_view("\r\n", 2));
@@ -143,6 +146,10 @@ private:
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_used = 0;
     std::size_t m_capacity = 0;
+    // The index of the last record begun, with its comma.
+    int m_beginIndex = 0;
+    char m_indexText[16] = {'0', ','};
+    std::size_t m_indexLength = 2;
 };
 
 }  // namespace quillon

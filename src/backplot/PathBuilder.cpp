@@ -55,8 +55,11 @@ bool isCycleRecord(std::string_view text)
 class PlotPathBuilder::Impl {
 public:
     Impl(const BackplotSettings& settings, PlotBuild& build, Notifier& notifier)
-        : m_settings(settings), m_build(build), m_notifier(notifier),
-          m_absolute(settings.absolute), m_plane(settings.plane)
+        : m_settings(settings),
+          m_build(build),
+          m_notifier(notifier),
+          m_absolute(settings.absolute),
+          m_plane(settings.plane)
     {
         m_build.tools = {};
         m_build.tools[0] = "G00";
@@ -79,11 +82,19 @@ public:
         return finish(before);
     }
 
-    bool madeRecord(int index, const MadeWord* words, std::size_t count)
+    // As its text would be read: G90, the move, the axes, G91.
+    bool madeRecord(const MadeRecord& made)
     {
-        const Position before = start(index, {});
-        for (std::size_t i = 0; i < count; ++i)
-            apply(words[i].letter, words[i].text());
+        const Position before = start(made.index, {});
+        if (made.absoluteFirst)
+            applyG(90);
+        applyG(made.move);
+        for (int axis = 0; axis < 3; ++axis) {
+            if ((made.axes & (1 << axis)) != 0)
+                applyNumber(static_cast<char>('X' + axis), made.values[axis]);
+        }
+        if (made.incrementalAfter)
+            applyG(91);
         return finish(before);
     }
 
@@ -118,10 +129,10 @@ private:
         if (m_modal == Modal::Clockwise || m_modal == Modal::CounterClockwise) {
             // A lathe's X-Z frame is the mirror of the XZ plane; the modal code stays.
             const bool clockwise = (m_modal == Modal::Clockwise) != m_settings.lathe;
-            auto points = arcMovePoints(before, m_position, m_arc, m_plane, clockwise);
-            if (points.empty())
-                points.push_back(m_position);  // not drawable as an arc: straight to its end
-            for (const Position& point : points)
+            arcMovePoints(before, m_position, m_arc, m_plane, clockwise, m_arcPoints);
+            if (m_arcPoints.empty())
+                m_arcPoints.push_back(m_position);  // not drawable as an arc: straight to its end
+            for (const Position& point : m_arcPoints)
                 add(point, m_slot, 0);
             m_reference = m_build.points.back();
             return true;
@@ -331,6 +342,7 @@ private:
     double m_holeDepth = 0;
     int m_drillSlot = 0;
     std::optional<PlotPoint> m_reference;
+    std::vector<Position> m_arcPoints;  // kept from arc to arc
     // This record's.
     ArcWords m_arc;
     int m_moved = 0;
@@ -359,9 +371,9 @@ bool PlotPathBuilder::textRecord(int index, std::string_view text)
     return m_impl->textRecord(index, text);
 }
 
-bool PlotPathBuilder::madeRecord(int index, const MadeWord* words, std::size_t count)
+bool PlotPathBuilder::madeRecord(const MadeRecord& record)
 {
-    return m_impl->madeRecord(index, words, count);
+    return m_impl->madeRecord(record);
 }
 
 bool buildPlotPath(const std::string& path, const BackplotSettings& settings, PlotBuild& build,

@@ -52,8 +52,8 @@ public:
     bool record(std::string_view line);
     // The same for a record already cut into its index and its text after the comma...
     bool textRecord(int index, std::string_view text);
-    // ...or given as the words a pass made it of.
-    bool madeRecord(int index, const MadeWord* words, std::size_t count);
+    // ...or as a pass made it.
+    bool madeRecord(const MadeRecord& record);
 
 private:
     class Impl;

@@ -24,8 +24,12 @@ struct LineMotion {
 class PrePass {
 public:
     PrePass(const BackplotSettings& settings, RecordWriter& out, RecordListener* listener)
-        : m_settings(settings), m_out(out), m_listener(listener), m_absolute(settings.absolute),
-          m_builderAbsolute(settings.absolute), m_plane(settings.plane)
+        : m_settings(settings),
+          m_out(out),
+          m_listener(listener),
+          m_absolute(settings.absolute),
+          m_builderAbsolute(settings.absolute),
+          m_plane(settings.plane)
     {
     }
 
@@ -100,8 +104,7 @@ private:
             const int axis = letter - 'U';
             const double value = programValue(axis, addressValue(rest));
             // After a reference return in the same line they name the position itself.
-            motion.position[axis] =
-                motion.referenceReturn ? value : motion.position[axis] + value;
+            motion.position[axis] = motion.referenceReturn ? value : motion.position[axis] + value;
             motion.movedAxes |= 1 << axis;
             break;
         }
@@ -132,27 +135,17 @@ private:
     void appendAxis(int axis, double value)
     {
         m_out.append(kAxisLetters[axis]);
-        const std::string_view written =
+        m_made.values[axis] =
             m_out.appendCoordinate(axis == 0 && m_settings.lathe ? value * 2 : value);
-        made(kAxisLetters[axis], written);
+        m_made.axes |= 1 << axis;
     }
 
-    // "G90 ", "G01" and the like: the text, and the word for the listener.
-    void appendG(std::string_view text)
+    // "G00" or "G01", with a space after it when `spaced`.
+    void appendMove(int move, bool spaced)
     {
-        m_out.append(text);
-        const std::size_t g = text.find('G');
-        made('G', text.substr(g + 1, 2));
-    }
-
-    void made(char letter, std::string_view number)
-    {
-        if (!m_listener || m_madeCount >= kMostMadeWords)
-            return;
-        MadeWord& word = m_made[m_madeCount++];
-        word.letter = letter;
-        word.length = static_cast<std::uint8_t>(std::min(number.size(), sizeof word.number));
-        std::copy_n(number.data(), word.length, word.number);
+        m_out.append(move == 0 ? std::string_view("G00 ", spaced ? 4 : 3)
+                               : std::string_view("G01 ", spaced ? 4 : 3));
+        m_made.move = static_cast<std::uint8_t>(move);
     }
 
     // A record the pass makes holds absolute values. Where the path builder would read it
@@ -161,20 +154,24 @@ private:
     void beginOwn(int index)
     {
         m_out.begin(index);
-        m_madeIndex = index;
-        m_madeCount = 0;
-        if (!m_builderAbsolute)
-            appendG("G90 ");
+        m_made = {};
+        m_made.index = index;
+        if (!m_builderAbsolute) {
+            m_out.append("G90 ");
+            m_made.absoluteFirst = true;
+        }
     }
 
     void endOwn()
     {
-        if (!m_absolute)
-            appendG(" G91");
+        if (!m_absolute) {
+            m_out.append(" G91");
+            m_made.incrementalAfter = true;
+        }
         m_out.end();
         m_builderAbsolute = m_absolute;
         if (m_listener)
-            m_listener->made(m_madeIndex, m_made, m_madeCount);
+            m_listener->made(m_made);
     }
 
     void writeArc(int index, const Position& from, const LineMotion& motion)
@@ -182,12 +179,11 @@ private:
         // A lathe's X-Z frame is the mirror of the XZ plane: G02 runs counter-clockwise.
         const bool clockwise = (motion.arc == 2) != m_settings.lathe;
         const auto axes = planeAxes(m_plane);
-        const auto points = arcMovePoints(from, motion.position, motion.arcWords, m_plane,
-                                          clockwise);
-        if (!axes || points.empty()) {
+        arcMovePoints(from, motion.position, motion.arcWords, m_plane, clockwise, m_arcPoints);
+        if (!axes || m_arcPoints.empty()) {
             // An arc that cannot be drawn still ends where it ends.
             beginOwn(index);
-            appendG("G01");
+            appendMove(1, false);
             for (int axis = 0; axis < 3; ++axis) {
                 m_out.append(' ');
                 appendAxis(axis, motion.position[axis]);
@@ -196,9 +192,9 @@ private:
             return;
         }
         const auto [first, second] = *axes;
-        for (const Position& point : points) {
+        for (const Position& point : m_arcPoints) {
             beginOwn(index);
-            appendG("G01 ");
+            appendMove(1, true);
             appendAxis(first, point[first]);
             m_out.append(' ');
             appendAxis(second, point[second]);
@@ -209,7 +205,7 @@ private:
     void writeRapid(int index, const LineMotion& motion)
     {
         beginOwn(index);
-        appendG("G00 ");
+        appendMove(0, true);
         for (int axis = 0; axis < 3; ++axis) {
             if ((motion.movedAxes & (1 << axis)) == 0)
                 continue;
@@ -219,15 +215,11 @@ private:
         endOwn();
     }
 
-    // The words of the record being made: G90, G01, three axes, G91 at most.
-    static constexpr std::size_t kMostMadeWords = 8;
-
     const BackplotSettings& m_settings;
     RecordWriter& m_out;
     RecordListener* m_listener;
-    MadeWord m_made[kMostMadeWords];
-    std::size_t m_madeCount = 0;
-    int m_madeIndex = 0;
+    MadeRecord m_made;
+    std::vector<Position> m_arcPoints;  // kept from arc to arc
     Position m_position{};
     bool m_absolute;
     // Whether the path builder reads the next record's values as absolute.
