@@ -40,16 +40,13 @@ private:
 };
 
 // Records on their way from the pre-pass to the path builder, some thousands a batch.
+// Millions of them cross from one core to the other, so each is one small entry: a made
+// record as it is, a copied one as a MadeRecord too, its move marked kCopied and its first
+// two values where its text is in `texts`.
 struct RecordBatch {
-    struct Entry {
-        int index = 0;
-        bool made = false;
-        std::size_t at = 0;  // into texts or made
-        std::size_t length = 0;
-    };
-    std::vector<Entry> entries;
+    static constexpr std::uint8_t kCopied = 0xff;
+    std::vector<MadeRecord> entries;
     std::string texts;
-    std::vector<MadeRecord> made;
     std::string bytes;  // of the pre-pass file, written by the builder's thread
 };
 
@@ -87,7 +84,6 @@ public:
     {
         batch.entries.clear();
         batch.texts.clear();
-        batch.made.clear();
         batch.bytes.clear();
         std::lock_guard lock(m_mutex);
         m_spare.push_back(std::move(batch));
@@ -104,7 +100,9 @@ public:
         }
         RecordBatch batch;
         batch.entries.reserve(kBatchRecords);
-        batch.made.reserve(kBatchRecords);
+        // The writer hands its bytes over a megabyte at a time: room for two such blocks,
+        // so that the text is not moved to fresh memory while a batch fills.
+        batch.bytes.reserve(std::size_t{2} << 20);
         return batch;
     }
 
@@ -127,14 +125,19 @@ public:
 
     void copied(int index, std::string_view text) override
     {
-        add(index, false, m_batch.texts.size(), text.size());
+        // Filled in place: an entry built aside and copied in is read back whole right
+        // after its fields were stored one by one, which stalls.
+        MadeRecord& entry = m_batch.entries.emplace_back();
+        entry.index = index;
+        entry.move = RecordBatch::kCopied;
+        entry.values[0] = static_cast<double>(m_batch.texts.size());
+        entry.values[1] = static_cast<double>(text.size());
         m_batch.texts += text;
         sendWhenFull();
     }
     void made(const MadeRecord& record) override
     {
-        add(record.index, true, m_batch.made.size(), 0);
-        m_batch.made.push_back(record);
+        m_batch.entries.push_back(record);
         sendWhenFull();
     }
     // The pre-pass file's bytes travel with the records.
@@ -151,17 +154,6 @@ public:
     }
 
 private:
-    // Filled in place: an entry built aside and copied in is read back whole right after
-    // its fields were stored one by one, which stalls.
-    void add(int index, bool made, std::size_t at, std::size_t length)
-    {
-        RecordBatch::Entry& entry = m_batch.entries.emplace_back();
-        entry.index = index;
-        entry.made = made;
-        entry.at = at;
-        entry.length = length;
-    }
-
     void sendWhenFull()
     {
         // Counted apart: reading the list's size right after the entry went in stalls on
@@ -230,15 +222,16 @@ std::optional<PrePassResult> prePassWithEarlyBuild(const ProgramLines& lines,
                 fileWritten = fileWritten &&
                               std::fwrite(batch->bytes.data(), 1, batch->bytes.size(), file) ==
                                   batch->bytes.size();
-                for (const RecordBatch::Entry& entry : batch->entries) {
+                for (const MadeRecord& entry : batch->entries) {
                     if (!going)
                         break;
-                    going =
-                        entry.made
-                            ? path.madeRecord(batch->made[entry.at])
-                            : path.textRecord(
-                                  entry.index,
-                                  std::string_view(batch->texts).substr(entry.at, entry.length));
+                    going = entry.move == RecordBatch::kCopied
+                                ? path.textRecord(
+                                      entry.index,
+                                      std::string_view(batch->texts)
+                                          .substr(static_cast<std::size_t>(entry.values[0]),
+                                                  static_cast<std::size_t>(entry.values[1])))
+                                : path.madeRecord(entry);
                 }
                 batches.giveBack(std::move(*batch));
             }

@@ -26,22 +26,20 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-}  // namespace
-
-double decimalValue(std::string_view text)
+// The value of the number at the start of [at, end), as decimalValue reads it.
+double leadingDecimal(const char* at, const char* const end)
 {
+    const char* const start = at;
     bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
+    if (at != end && (*at == '+' || *at == '-')) {
+        negative = *at == '-';
+        ++at;
     }
-    if (text.empty() || !(isDigit(text.front()) || text.front() == '.'))
+    if (at == end || !(isDigit(*at) || *at == '.'))
         return 0.0;
     // Most numbers in a program have few digits: as an integer over a power of ten both
     // are exact doubles, and their quotient is the correctly rounded value, as the
     // library's conversion gives it. Longer ones go to the library.
-    const char* at = text.data();
-    const char* const end = at + text.size();
     std::uint64_t mantissa = 0;
     int digits = 0;
     while (at != end && isDigit(*at)) {
@@ -61,9 +59,17 @@ double decimalValue(std::string_view text)
     if (digits + decimals <= 19 && decimals <= 22 && mantissa <= (std::uint64_t{1} << 53)) {
         value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
     } else {
-        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+        const char* const digitsStart = start + (start != end && (*start == '+' || *start == '-'));
+        std::from_chars(digitsStart, end, value, std::chars_format::fixed);
     }
     return negative ? -value : value;
+}
+
+}  // namespace
+
+double decimalValue(std::string_view text)
+{
+    return leadingDecimal(text.data(), text.data() + text.size());
 }
 
 std::size_t addressValueLength(std::string_view afterLetter)
@@ -80,7 +86,10 @@ std::size_t addressValueLength(std::string_view afterLetter)
 
 double addressValue(std::string_view afterLetter)
 {
-    return decimalValue(afterLetter.substr(0, addressValueLength(afterLetter)));
+    // The number ends where decimalValue stops reading within the characters taken, so
+    // one scan does for both.
+    const std::size_t taken = std::min(afterLetter.size(), kAddressValueLimit);
+    return leadingDecimal(afterLetter.data(), afterLetter.data() + taken);
 }
 
 int integerValue(std::string_view text)

@@ -82,19 +82,28 @@ public:
         return finish(before);
     }
 
-    // As its text would be read: G90, the move, the axes, G91.
+    // As its text would be read: G90, the move (G00 or G01), the axes, G91. Written out
+    // rather than through apply(): the records of arcs run to millions.
     bool madeRecord(const MadeRecord& made)
     {
         const Position before = start(made.index, {});
         if (made.absoluteFirst)
-            applyG(90);
-        applyG(made.move);
+            m_absolute = true;
+        m_class = made.move == 0 ? MoveClass::Rapid : MoveClass::Feed;
+        m_modal = Modal::Straight;
         for (int axis = 0; axis < 3; ++axis) {
-            if ((made.axes & (1 << axis)) != 0)
-                applyNumber(static_cast<char>('X' + axis), made.values[axis]);
+            if ((made.axes & (1 << axis)) == 0)
+                continue;
+            const double value = programValue(axis, made.values[axis]);
+            if (axis == 2 && m_drilling) {
+                m_holeDepth = value;
+                continue;
+            }
+            m_position[axis] = m_absolute ? value : m_position[axis] + value;
+            m_moved |= 1 << axis;
         }
         if (made.incrementalAfter)
-            applyG(91);
+            m_absolute = false;
         return finish(before);
     }
 
