@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "backplot/CycleExpansion.h"
+#include "platform/FileBytes.h"
 #include "platform/Notifier.h"
 #include "platform/Paths.h"
 
@@ -213,6 +214,7 @@ std::optional<PrePassResult> prePassWithEarlyBuild(const ProgramLines& lines,
     }
     std::FILE* file = nullptr;
     bool fileWritten = true;
+    std::uint64_t fileSize = 0;
     std::thread builder;
     try {
         builder = std::thread([&] {
@@ -222,6 +224,7 @@ std::optional<PrePassResult> prePassWithEarlyBuild(const ProgramLines& lines,
                 fileWritten = fileWritten &&
                               std::fwrite(batch->bytes.data(), 1, batch->bytes.size(), file) ==
                                   batch->bytes.size();
+                fileSize += batch->bytes.size();
                 for (const MadeRecord& entry : batch->entries) {
                     if (!going)
                         break;
@@ -240,8 +243,13 @@ std::optional<PrePassResult> prePassWithEarlyBuild(const ProgramLines& lines,
         return std::nullopt;
     }
     PrePassResult result;
-    // Opened here, before any batch reaches the builder's thread through the queue.
-    file = std::fopen(path.c_str(), "wb");
+    // Opened here, before any batch reaches the builder's thread through the queue. The
+    // last plot's file is written over and cut to size at the end rather than emptied
+    // first: its pages are used again, where emptying would free hundreds of megabytes
+    // only for the writing to ask the system for as many fresh ones.
+    file = std::fopen(path.c_str(), "r+b");
+    if (!file)
+        file = std::fopen(path.c_str(), "wb");
     if (file) {
         RecordWriter out;
         out.createForSink([&](std::string_view bytes) { return listener.written(bytes); });
@@ -249,8 +257,10 @@ std::optional<PrePassResult> prePassWithEarlyBuild(const ProgramLines& lines,
     }
     listener.finish();
     builder.join();
-    if (file)
-        result.written = std::fclose(file) == 0 && fileWritten && result.written;
+    if (file) {
+        const bool cut = cutOpenFile(file, fileSize);
+        result.written = std::fclose(file) == 0 && cut && fileWritten && result.written;
+    }
     return result;
 }
 

@@ -61,9 +61,16 @@ std::optional<FileStamp> fileStamp(const std::string& path)
     struct stat st {};
     if (::stat(paths::normalizeSeparators(path).c_str(), &st) != 0)
         return std::nullopt;
-    return FileStamp{static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 +
-                         st.st_mtim.tv_nsec,
-                     static_cast<std::uint64_t>(st.st_size)};
+    return FileStamp{
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+        static_cast<std::uint64_t>(st.st_size)};
+}
+
+bool cutOpenFile(std::FILE* file, std::uint64_t size)
+{
+    if (std::fflush(file) != 0)
+        return false;
+    return ::ftruncate(::fileno(file), static_cast<off_t>(size)) == 0;
 }
 
 }  // namespace quillon

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,9 @@ struct FileBytes {
 
 // The file's bytes, or nothing with the errno in *error.
 std::optional<FileBytes> readFileBytes(const std::string& path, int* error = nullptr);
+
+// Flushes an open file and cuts it to its first `size` bytes; false when either fails.
+bool cutOpenFile(std::FILE* file, std::uint64_t size);
 
 // Modification time in nanoseconds since 1970 and size of a file; nothing when it does
 // not exist.

@@ -377,6 +377,31 @@ TEST_F(BackplotPasses, BuildingWhileThePrePassWritesGivesTheFilesPath)
     EXPECT_EQ(notifier.texts(), std::vector<std::string>{"Too many tools"});
 }
 
+// The chain writes over the last plot's file: a shorter plot must leave nothing of it.
+TEST_F(BackplotPasses, APlotAfterALongerOneKeepsNoneOfItsRecords)
+{
+    std::vector<std::string> longer;
+    for (int i = 0; i < 2000; ++i)
+        longer.push_back(i % 2 ? "G02 X10. Y0 R5." : "G01 X0 Y0");
+    const std::vector<std::string> shorter = {"G00 X1. Y2.", "G03 X5. Y2. R2."};
+    const auto linesOfProgram = [](const std::vector<std::string>& program) {
+        return ProgramLines{program.size(),
+                            [&program](std::size_t i) { return std::string_view(program[i]); }};
+    };
+    PlotBuild built;
+    ASSERT_TRUE(runBackplotChain(linesOfProgram(longer), {}, dir.base(), built, notifier));
+    const auto longerBytes = readFile(dir.base() + "/" + std::string(kBackplotFile));
+    ASSERT_TRUE(longerBytes);
+    PlotBuild again;
+    ASSERT_TRUE(runBackplotChain(linesOfProgram(shorter), {}, dir.base(), again, notifier));
+    ASSERT_TRUE(writeBackplotPrePass(linesOfProgram(shorter), {}, dir.path("alone.txt")).written);
+    const auto alone = readFile(dir.path("alone.txt"));
+    ASSERT_TRUE(alone);
+    EXPECT_LT(alone->size() * 10, longerBytes->size());
+    EXPECT_TRUE(readFile(dir.base() + "/" + std::string(kBackplotFile)) == alone);
+    EXPECT_TRUE(readFile(dir.base() + "/" + std::string(kBackplotCycleFile)) == alone);
+}
+
 TEST_F(BackplotPasses, HostileProgramsFinish)
 {
     std::string binary;
