@@ -24,6 +24,7 @@
 #include "editor/ui/SelectFolderDialog.h"
 #include "platform/FileAttributes.h"
 #include "platform/Paths.h"
+#include "platform/ui/QtWindowRect.h"
 
 namespace quillon {
 
@@ -47,16 +48,6 @@ std::vector<std::string> normalizedCommandLine(const QStringList& commandLine)
         arguments.push_back(toBytes(argument));
     }
     return arguments;
-}
-
-QRect toQRect(const WindowRect& rect)
-{
-    return QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1));
-}
-
-WindowRect fromQRect(const QRect& rect)
-{
-    return {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
 }
 
 const char* fontDialogTitle(FontRole role)
