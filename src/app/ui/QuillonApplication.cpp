@@ -16,6 +16,7 @@
 #include "app/ui/FontMapping.h"
 #include "app/ui/OtherOptionsDialog.h"
 #include "app/ui/PasswordDialog.h"
+#include "backplot/ui/BackplotColorsDialog.h"
 #include "dnc/ComConfFile.h"
 #include "dnc/KeptOpenPorts.h"
 #include "dnc/ui/PortSetupDialog.h"
@@ -257,6 +258,12 @@ void QuillonApplication::editColors()
     ColorsDialog dialog(m_settings.colors, m_workDir, *m_notifier, m_mainFrame.get());
     connect(&dialog, &ColorsDialog::colorsApplied, m_editorEnvironment.get(),
             &EditorEnvironment::displayChanged);
+    dialog.exec();
+}
+
+void QuillonApplication::editBackplotColors()
+{
+    BackplotColorsDialog dialog(m_workDir, *m_notifier, m_mainFrame.get());
     dialog.exec();
 }
 
