@@ -1,24 +1,15 @@
 // The main window rectangle kept in _TMP/MwndPos.txt between runs.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string_view>
 
 #include "platform/AtomicFile.h"
+#include "platform/WindowRectFile.h"
 
 namespace quillon {
 
 class WorkDir;
-
-struct WindowRect {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t right = 0;
-    std::int32_t bottom = 0;
-
-    bool operator==(const WindowRect&) const = default;
-};
 
 inline constexpr std::string_view kMainWindowRectFile = "MwndPos.txt";
 

@@ -9,19 +9,11 @@
 
 #include "editor/Tokenizer.h"
 #include "platform/AtomicFile.h"
+#include "platform/ColorRef.h"
 
 namespace quillon {
 
 class WorkDir;
-
-// A Windows colour value: 0x00BBGGRR.
-using ColorRef = std::uint32_t;
-
-inline constexpr ColorRef colorRef(int red, int green, int blue)
-{
-    return static_cast<ColorRef>(red) | (static_cast<ColorRef>(green) << 8) |
-           (static_cast<ColorRef>(blue) << 16);
-}
 
 // The colours in file order (lines 2 to 14).
 enum class EditorColor : std::uint8_t {

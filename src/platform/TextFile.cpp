@@ -13,10 +13,16 @@ std::optional<std::string> readFile(const std::string& path)
     std::ifstream in(paths::normalizeSeparators(path), std::ios::binary);
     if (!in)
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    try {
+        std::string bytes((std::istreambuf_iterator<char>(in)),
+                          std::istreambuf_iterator<char>());
+        if (in.bad())
+            return std::nullopt;
+        return bytes;
+    } catch (const std::ios_base::failure&) {
+        // A folder opens as a stream but throws from the first read.
         return std::nullopt;
-    return bytes;
+    }
 }
 
 LineReader::LineReader(std::string_view bytes, std::size_t limit)

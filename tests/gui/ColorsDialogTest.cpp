@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "editor/ui/LineRenderer.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/Notifier.h"
+#include "platform/ui/QtColorRef.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {

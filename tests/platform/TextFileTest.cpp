@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include "support/TempWorkDir.h"
 
 namespace quillon {
 namespace {
@@ -15,6 +18,16 @@ std::vector<std::string> allLines(std::string_view bytes, std::size_t limit = kS
     while (const auto line = reader.next())
         lines.emplace_back(*line);
     return lines;
+}
+
+TEST(ReadFile, AFolderOrAMissingFileIsNothing)
+{
+    test::TempWorkDir dir;
+    EXPECT_FALSE(readFile(dir.path("missing.sys")));
+    std::filesystem::create_directory(dir.path("folder.sys"));
+    EXPECT_FALSE(readFile(dir.path("folder.sys")));
+    dir.write("empty.sys", "");
+    EXPECT_EQ(readFile(dir.path("empty.sys")), "");
 }
 
 TEST(LineReader, SplitsOnLfAndDropsTheCrOfCrLf)

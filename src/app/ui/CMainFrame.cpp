@@ -314,7 +314,7 @@ void CMainFrame::buildMenus()
     fonts->addAction("&RS232 port", this, [this] { m_app.editFont(FontRole::PortWindows); });
     auto* colors = settings->addMenu("&Colors");
     colors->addAction("&Edit", this, [this] { m_app.editColors(); });
-    notYet(colors, "&Backplot");
+    colors->addAction("&Backplot", this, [this] { m_app.editBackplotColors(); });
     notYet(colors, "&View graph/pie colors");
     settings->addAction("&RS232 parameters", this, [this] { m_app.rs232Parameters(); });
     settings->addAction("&Other options", this, [this] { m_app.otherOptions(); });

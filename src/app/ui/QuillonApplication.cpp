@@ -16,6 +16,7 @@
 #include "app/ui/FontMapping.h"
 #include "app/ui/OtherOptionsDialog.h"
 #include "app/ui/PasswordDialog.h"
+#include "backplot/ui/BackplotColorsDialog.h"
 #include "dnc/ComConfFile.h"
 #include "dnc/KeptOpenPorts.h"
 #include "dnc/ui/PortSetupDialog.h"
@@ -24,6 +25,7 @@
 #include "editor/ui/SelectFolderDialog.h"
 #include "platform/FileAttributes.h"
 #include "platform/Paths.h"
+#include "platform/ui/QtWindowRect.h"
 
 namespace quillon {
 
@@ -47,16 +49,6 @@ std::vector<std::string> normalizedCommandLine(const QStringList& commandLine)
         arguments.push_back(toBytes(argument));
     }
     return arguments;
-}
-
-QRect toQRect(const WindowRect& rect)
-{
-    return QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1));
-}
-
-WindowRect fromQRect(const QRect& rect)
-{
-    return {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
 }
 
 const char* fontDialogTitle(FontRole role)
@@ -266,6 +258,12 @@ void QuillonApplication::editColors()
     ColorsDialog dialog(m_settings.colors, m_workDir, *m_notifier, m_mainFrame.get());
     connect(&dialog, &ColorsDialog::colorsApplied, m_editorEnvironment.get(),
             &EditorEnvironment::displayChanged);
+    dialog.exec();
+}
+
+void QuillonApplication::editBackplotColors()
+{
+    BackplotColorsDialog dialog(m_workDir, *m_notifier, m_mainFrame.get());
     dialog.exec();
 }
 

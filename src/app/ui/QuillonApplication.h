@@ -74,6 +74,8 @@ public:
     void applyFont(FontRole role, const LogFont& font);
     void otherOptions();
     void editColors();
+    // Settings > Colors > Backplot: the "Backplot colours" dialog over PColors.sys.
+    void editBackplotColors();
     void fileUpdate();
     // Tools > File cleanup: the tool over a folder the user picks, after the question.
     void fileCleanup(CleanupTool tool);

@@ -1,16 +1,14 @@
 #include "editor/ui/ColorsDialog.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
-#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "editor/ui/LineRenderer.h"
 #include "platform/Notifier.h"
 #include "platform/WorkDir.h"
+#include "platform/ui/QtColorRef.h"
 
 namespace quillon {
 
@@ -49,31 +47,6 @@ std::size_t indexOf(EditorColor color)
 
 }  // namespace
 
-ColorSwatch::ColorSwatch(QWidget* parent) : QFrame(parent)
-{
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-}
-
-void ColorSwatch::setColor(const QColor& color)
-{
-    m_color = color;
-    update();
-}
-
-QSize ColorSwatch::sizeHint() const
-{
-    const int height = fontMetrics().height();
-    return {3 * height, height + 2 * frameWidth()};
-}
-
-void ColorSwatch::paintEvent(QPaintEvent* event)
-{
-    QFrame::paintEvent(event);
-    QPainter painter(this);
-    painter.fillRect(contentsRect(), m_color);
-}
-
 ColorsDialog::ColorsDialog(EditorColors& live, const WorkDir& workDir, Notifier& notifier,
                            QWidget* parent)
     : QDialog(parent),
@@ -81,12 +54,7 @@ ColorsDialog::ColorsDialog(EditorColors& live, const WorkDir& workDir, Notifier&
       m_workDir(workDir),
       m_notifier(notifier),
       m_working(live),
-      m_pickColor([this](QColor current, QString title) -> std::optional<QColor> {
-          const QColor chosen = QColorDialog::getColor(current, this, title);
-          if (!chosen.isValid())
-              return std::nullopt;
-          return chosen;
-      })
+      m_pickColor(standardColorPicker(this))
 {
     setWindowTitle("Edit Colors");
 

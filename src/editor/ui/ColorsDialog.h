@@ -3,13 +3,11 @@
 
 #include <QColor>
 #include <QDialog>
-#include <QFrame>
 
 #include <array>
-#include <functional>
-#include <optional>
 
 #include "editor/EditorColors.h"
+#include "platform/ui/ColorSwatch.h"
 
 class QCheckBox;
 
@@ -18,32 +16,11 @@ namespace quillon {
 class Notifier;
 class WorkDir;
 
-// A sunken rectangle filled with one colour.
-class ColorSwatch : public QFrame {
-    Q_OBJECT
-public:
-    explicit ColorSwatch(QWidget* parent = nullptr);
-
-    void setColor(const QColor& color);
-    QColor color() const { return m_color; }
-
-    QSize sizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QColor m_color;
-};
-
 // The dialog edits a working copy. "Apply" hands it to the colours every view draws with,
 // OK also saves it, and Cancel goes back to the saved colours if Apply had been used.
 class ColorsDialog : public QDialog {
     Q_OBJECT
 public:
-    // Asks for a colour, starting from the current one; nullopt when the user cancels.
-    using ColorPicker = std::function<std::optional<QColor>(QColor current, QString title)>;
-
     // live: the process-wide colours the views draw with.
     ColorsDialog(EditorColors& live, const WorkDir& workDir, Notifier& notifier,
                  QWidget* parent = nullptr);

@@ -191,17 +191,6 @@ std::size_t columnAtX(const LineLayout& layout, std::string_view text, qreal x,
     return text.size();
 }
 
-QColor toQColor(ColorRef value)
-{
-    return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
-                  static_cast<int>((value >> 16) & 0xFF));
-}
-
-ColorRef toColorRef(const QColor& color)
-{
-    return colorRef(color.red(), color.green(), color.blue());
-}
-
 QColor complementOf(ColorRef value)
 {
     return toQColor(~value & 0xFFFFFF);

@@ -17,6 +17,7 @@
 
 #include "editor/EditorColors.h"
 #include "editor/Tokenizer.h"
+#include "platform/ui/QtColorRef.h"
 
 class QPainter;
 
@@ -99,9 +100,6 @@ struct DrawOptions {
     std::optional<QColor> overrideColor;
 };
 
-QColor toQColor(ColorRef value);
-// The colour as a ColorRef; the alpha channel is dropped.
-ColorRef toColorRef(const QColor& color);
 // Each of red, green and blue inverted: the colour of the margin items.
 QColor complementOf(ColorRef value);
 
