@@ -28,9 +28,9 @@ bool validSlot(int slot)
 }
 
 // The margin around the drawing: the bounds pushed outwards by a tenth.
-AxisRange withMargin(float low, float high, PlotKind kind)
+PlotRange withMargin(float low, float high, PlotKind kind)
 {
-    AxisRange range{low > 0 ? low * 0.9 : low * 1.1, high > 0 ? high * 1.1 : high * 0.9};
+    PlotRange range{low > 0 ? low * 0.9 : low * 1.1, high > 0 ? high * 1.1 : high * 0.9};
     if (kind == PlotKind::TwoD) {
         // A bound on the axis itself would have no margin at all.
         if (high == 0)

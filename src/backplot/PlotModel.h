@@ -78,17 +78,17 @@ struct PlotSeries {
     std::size_t size() const { return source.size(); }
 };
 
-struct AxisRange {
+struct PlotRange {
     double min = 0;
     double max = 0;
-    bool operator==(const AxisRange&) const = default;
+    bool operator==(const PlotRange&) const = default;
 };
 
 // The chart's axes: horizontal, vertical and (3D) depth.
 struct PlotAxisRanges {
-    AxisRange horizontal;
-    AxisRange vertical;
-    AxisRange depth;
+    PlotRange horizontal;
+    PlotRange vertical;
+    PlotRange depth;
     bool operator==(const PlotAxisRanges&) const = default;
 };
 

@@ -24,7 +24,7 @@ int pixels(double value)
     return static_cast<int>(std::clamp(value, 1.0, kMostFollowedPixels));
 }
 
-double extent(const AxisRange& range)
+double extent(const PlotRange& range)
 {
     return range.max - range.min;
 }

@@ -254,7 +254,7 @@ TEST(PlotModel, AxisRangesHaveATenthOfMargin)
         const char* scenario;
         PlotKind kind;
         float low, high;  // X of the two points
-        AxisRange range;
+        PlotRange range;
     };
     const Case cases[] = {
         {"positive", PlotKind::TwoD, 10, 20, {9, 22}},
