@@ -2,9 +2,11 @@
 #include <iostream>
 
 #include "cli/CliCommands.h"
+#include "cli/CliPlotImage.h"
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    quillon::cli::setPlotImageWriter(quillon::cli::writePlotImageFile);
     return quillon::cli::run(arguments, std::cout, std::cerr);
 }

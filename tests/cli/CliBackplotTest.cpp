@@ -36,6 +36,18 @@ TEST(CliBackplot, PrintsThePlotPointsAndTheToolTable)
               "0,%\r\n1,T5");
 }
 
+// Pictures need the windowing library, which the program's main hands in; without it
+// the command says so rather than writing nothing and succeeding.
+TEST(CliBackplot, APictureWithoutTheChartIsRefused)
+{
+    test::TempWorkDir dir;
+    dir.write("P.NC", "G01 X10. Y5.\n");
+    const CliRun run = runCli({"backplot", "--png", dir.path("P.png"), dir.path("P.NC")});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.err, "quillonlt-cli: pictures cannot be drawn by this build\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.path("P.png")));
+}
+
 TEST(CliBackplot, LatheFilesAndMessages)
 {
     test::TempWorkDir dir;

@@ -166,7 +166,7 @@ TEST_F(MainFrameTest, MenusToolbarAndTheRemoteMenu)
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Utilities", "D&NC", "&Settings",
                                    "&Tools", "&Window", "&Help"}));
     // Commands of parts not built yet are there, and disabled.
-    for (const char* text : {"&2D Plotting", "&Bolt hole circle", "S&urface speed"}) {
+    for (const char* text : {"&View graph/pie colors", "&Bolt hole circle", "S&urface speed"}) {
         QAction* action = test::findByText<QAction>(*frame, text);
         ASSERT_TRUE(action) << text;
         EXPECT_FALSE(action->isEnabled()) << text;
@@ -175,6 +175,7 @@ TEST_F(MainFrameTest, MenusToolbarAndTheRemoteMenu)
     // The program commands work on the active program only.
     EXPECT_FALSE(test::findByText<QAction>(*frame, "&Save")->isEnabled());
     EXPECT_FALSE(test::findByText<QAction>(*frame, "C&ycle time")->isEnabled());
+    EXPECT_FALSE(test::findByText<QAction>(*frame, "3D Step by Step")->isEnabled());
     for (const auto& [text, keys] : {std::pair{"&Find...", QKeySequence("Ctrl+F")},
                                      std::pair{"Find &Prev", QKeySequence("Shift+F3")},
                                      std::pair{"Pr&ev Bookmark", QKeySequence("Shift+F2")}}) {

@@ -22,6 +22,7 @@
 #include "app/ui/DocumentManager.h"
 #include "app/ui/FontMapping.h"
 #include "app/ui/QuillonApplication.h"
+#include "backplot/ui/PlotWindows.h"
 #include "dnc/ui/CommWindows.h"
 #include "dnc/ReceiveStart.h"
 #include "dnc/TransmitStart.h"
@@ -279,10 +280,19 @@ void CMainFrame::buildMenus()
     utility("M&in/Max", {}, &UtilityCommands::minMax);
     utility("C&ycle time", {}, &UtilityCommands::cycleTime);
     utilities->addSeparator();
-    notYet(utilities, "&2D Plotting");
-    notYet(utilities, "2D Step by Step");
-    notYet(utilities, "&3D Plotting");
-    notYet(utilities, "3D Step by Step");
+    const auto plot = [&](const QString& text, PlotKind kind, bool stepMode) {
+        QAction* action = utilities->addAction(
+            text, this, onFrame([this, kind, stepMode](CChildFrame& frame) {
+                PlotWindows::of(frame, m_app.plotWindows(), m_app.workDir(), m_app.notifier(),
+                                this)
+                    .open(kind, stepMode);
+            }));
+        m_documentActions << action;
+    };
+    plot("&2D Plotting", PlotKind::TwoD, false);
+    plot("2D Step by Step", PlotKind::TwoD, true);
+    plot("&3D Plotting", PlotKind::ThreeD, false);
+    plot("3D Step by Step", PlotKind::ThreeD, true);
     utilities->addSeparator();
     m_compareRaw = utilities->addAction("Compare/Raw (2 files)", this,
                                         [this] { compare(CompareMode::Raw); });

@@ -15,6 +15,7 @@
 #include "app/OpenFileQueue.h"
 #include "app/ui/RecentFileList.h"
 #include "app/ui/SingleInstance.h"
+#include "backplot/ui/PlotWindows.h"
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortsInUse.h"
 #include "platform/Clock.h"
@@ -67,6 +68,8 @@ public:
     EditorEnvironment& editorEnvironment() { return *m_editorEnvironment; }
     SingleInstance& instance() { return m_instance; }
     const Clock& clock() const { return *m_clock; }
+    // The plot settings new plot windows start from, and the open windows' count.
+    PlotWindowsShared& plotWindows() { return m_plotWindows; }
 
     // Commands.
     void editFont(FontRole role);
@@ -121,6 +124,7 @@ private:
     PortsInUse m_portsInUse;
     ComDeviceMap m_devices;
     RecentFileList m_recentFiles;
+    PlotWindowsShared m_plotWindows;
     std::unique_ptr<EditorEnvironment> m_editorEnvironment;
     std::unique_ptr<CMainFrame> m_mainFrame;
 };

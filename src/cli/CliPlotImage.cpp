@@ -1,0 +1,40 @@
+#include "cli/CliPlotImage.h"
+
+#include <QGuiApplication>
+
+#include <memory>
+#include <ostream>
+
+#include "backplot/PlotColors.h"
+#include "backplot/PlotModel.h"
+#include "backplot/ui/PlotChart.h"
+#include "platform/WorkDir.h"
+
+namespace quillon::cli {
+
+bool writePlotImageFile(const PlotImageRequest& request, std::ostream& err)
+{
+    // Fonts and painting need a session; the shell gives no display, so none is asked for.
+    std::unique_ptr<QGuiApplication> session;
+    if (!QGuiApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "quillonlt-cli";
+        static char* argv[] = {name, nullptr};
+        session = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    const PlotColors colors = readPlotColors(WorkDir::fromEnvironment());
+    PlotModel model(*request.build, request.threeD ? PlotKind::ThreeD : PlotKind::TwoD,
+                    request.settings, SlotRange::allTools(request.settings.showRapids));
+    model.appendAll();
+    const bool written = writePlotImage(
+        model, colors, QString::fromStdString(request.title),
+        QString::fromStdString(request.path), QSize(request.width, request.height),
+        request.svg ? PlotImageFormat::Svg : PlotImageFormat::Png);
+    if (!written)
+        err << request.path << ": the picture could not be written\n";
+    return written;
+}
+
+}  // namespace quillon::cli
