@@ -54,13 +54,15 @@ void ChartSeries::setValue(Axis axis, std::size_t point, double value)
 {
     const std::size_t oldSize = m_size;
     grow(point + 1);
-    if ((axis == Axis::X && !m_hasX) || (axis == Axis::Z && !m_hasZ)) {
-        // The axis had no values: every point had the implied ones (its position, 0).
-        // From now on the cells are its own, and the unset ones are null.
-        (axis == Axis::X ? m_hasX : m_hasZ) = true;
-        (axis == Axis::X ? m_x : m_z).assign(m_size, kChartNull);
-        if (oldSize > 0)
-            touch(0);
+    if (axis == Axis::X && !m_hasX) {
+        // From now on X is stored; the points so far keep the positions they had.
+        m_hasX = true;
+        m_x.resize(m_size);
+        for (std::size_t i = 0; i < m_size; ++i)
+            m_x[i] = static_cast<double>(i + 1);
+    } else if (axis == Axis::Z && !m_hasZ) {
+        m_hasZ = true;
+        m_z.assign(m_size, 0.0);
     }
     std::vector<double>& values = axis == Axis::X ? m_x : (axis == Axis::Y ? m_y : m_z);
     values[point] = value;

@@ -1,8 +1,10 @@
 #include "charting/ChartRenderer.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSvgGenerator>
 
@@ -1165,11 +1167,10 @@ bool exportSvg(const ChartData& data, const ChartView& view, const QString& path
 {
     if (size.isEmpty())
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     QSvgGenerator generator;
-    generator.setOutputDevice(&file);
+    generator.setOutputDevice(&buffer);
     generator.setSize(size);
     generator.setViewBox(QRect(QPoint(0, 0), size));
     generator.setTitle(data.title);
@@ -1181,6 +1182,23 @@ bool exportSvg(const ChartData& data, const ChartView& view, const QString& path
     renderer.setFont(font);
     renderer.paint(painter, size, data, view);
     if (!painter.end())
+        return false;
+    // The generator gives the size in millimetres at its resolution, which other programs
+    // turn back into pixels at theirs (Qt at 90 dpi, browsers at 96): the same file had a
+    // different size everywhere. Plain numbers are pixels to all of them.
+    QByteArray svg = buffer.data();
+    const qsizetype open = svg.indexOf("<svg");
+    const qsizetype close = open < 0 ? -1 : svg.indexOf('>', open);
+    if (close < 0)
+        return false;
+    QString root = QString::fromUtf8(svg.mid(open, close - open));
+    root.replace(QRegularExpression(QStringLiteral("\\bwidth=\"[^\"]*\"")),
+                 QStringLiteral("width=\"%1\"").arg(size.width()));
+    root.replace(QRegularExpression(QStringLiteral("\\bheight=\"[^\"]*\"")),
+                 QStringLiteral("height=\"%1\"").arg(size.height()));
+    svg.replace(open, close - open, root.toUtf8());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(svg) != svg.size())
         return false;
     return file.commit();
 }
