@@ -24,19 +24,19 @@ struct TimeStep {
 
 // Round steps of a time axis, smallest first.
 constexpr TimeStep kTimeSteps[] = {
-    {1, 0},     {2, 0},     {5, 0},     {10, 0},    {15, 0},     {30, 0},      // seconds
-    {60, 0},    {120, 0},   {300, 0},   {600, 0},   {900, 0},    {1800, 0},    // minutes
-    {3600, 0},  {7200, 0},  {10800, 0}, {21600, 0}, {43200, 0},                // hours
-    {86400, 0}, {172800, 0}, {604800, 0},                                      // days, week
-    {0, 1},     {0, 2},     {0, 3},     {0, 6},                                // months
-    {0, 12},    {0, 24},    {0, 60},    {0, 120},   {0, 240},    {0, 600},     // years
-    {0, 1200},  {0, 2400},  {0, 6000},  {0, 12000},
+    {1, 0},     {2, 0},      {5, 0},      {10, 0},    {15, 0},    {30, 0},    // seconds
+    {60, 0},    {120, 0},    {300, 0},    {600, 0},   {900, 0},   {1800, 0},  // minutes
+    {3600, 0},  {7200, 0},   {10800, 0},  {21600, 0}, {43200, 0},             // hours
+    {86400, 0}, {172800, 0}, {604800, 0},                                     // days, week
+    {0, 1},     {0, 2},      {0, 3},      {0, 6},                             // months
+    {0, 12},    {0, 24},     {0, 60},     {0, 120},   {0, 240},   {0, 600},   // years
+    {0, 1200},  {0, 2400},   {0, 6000},   {0, 12000},
 };
 
 QDateTime atSecond(std::int64_t second)
 {
-    const std::int64_t day = second >= 0 ? second / kSecondsPerDay
-                                         : -((-second + kSecondsPerDay - 1) / kSecondsPerDay);
+    const std::int64_t day =
+        second >= 0 ? second / kSecondsPerDay : -((-second + kSecondsPerDay - 1) / kSecondsPerDay);
     const std::int64_t inDay = second - day * kSecondsPerDay;
     return QDateTime(QDate::fromJulianDay(kEpochJulianDay + day),
                      QTime(0, 0).addSecs(static_cast<int>(inDay)), Qt::UTC);
@@ -71,7 +71,7 @@ std::vector<AxisTick> labelTimes(const std::vector<QDateTime>& times, const Time
                 tick.label += '\n' + QString::number(date.year());
         } else {
             tick.label = c.toString(time.time(), step.seconds < 60 ? QStringLiteral("HH:mm:ss")
-                                                                    : QStringLiteral("HH:mm"));
+                                                                   : QStringLiteral("HH:mm"));
             if (!previous.isValid() || previous != date)
                 tick.label += '\n' + c.toString(date, QStringLiteral("d MMM yyyy"));
         }
@@ -172,7 +172,8 @@ std::vector<AxisTick> dateTimeTicks(double low, double high, int maxTicks)
         }
     }
     std::vector<QDateTime> times;
-    const std::int64_t lowSecond = static_cast<std::int64_t>(std::ceil(low * kSecondsPerDay - 1e-6));
+    const std::int64_t lowSecond =
+        static_cast<std::int64_t>(std::ceil(low * kSecondsPerDay - 1e-6));
     const std::int64_t highSecond =
         static_cast<std::int64_t>(std::floor(high * kSecondsPerDay + 1e-6));
     if (step->months == 0) {

@@ -137,9 +137,9 @@ void ChartSeries::clear()
 
 void ChartSeries::reserve(std::size_t points)
 {
+    // X too while still absent: the first append of a real X value stores it.
     m_y.reserve(points);
-    if (m_hasX)
-        m_x.reserve(points);
+    m_x.reserve(points);
     if (m_hasZ)
         m_z.reserve(points);
 }
@@ -250,8 +250,8 @@ QColor paletteColor(int index)
     const int at = ((index % kCount) + kCount) % kCount;
     const int round = (index < 0 ? 0 : index / kCount) % 3;
     // Later rounds of the palette are darker, then lighter, so that neighbours differ.
-    return round == 0 ? kColors[at] : (round == 1 ? kColors[at].darker(140)
-                                                  : kColors[at].lighter(130));
+    return round == 0 ? kColors[at]
+                      : (round == 1 ? kColors[at].darker(140) : kColors[at].lighter(130));
 }
 
 AxisRange normalisedRange(double min, double max)

@@ -69,8 +69,8 @@ struct PointBox {
 
 // One series: a label, a look and its points. Y is as long as the series; X and Z are
 // either absent or as long too. An absent X counts as the point's position (1, 2, 3 ...)
-// so that category data needs no X; an absent Z counts as 0. A series of a million points costs its own vectors only: nothing is kept per
-// point beyond the values.
+// so that category data needs no X; an absent Z counts as 0. A series of a million points costs
+// its own vectors only: nothing is kept per point beyond the values.
 class ChartSeries {
 public:
     // Points are boxed in runs of this many: drawing skips runs outside the view and

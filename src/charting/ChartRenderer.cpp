@@ -13,12 +13,12 @@
 #include <cmath>
 #include <numbers>
 
+#include "charting/ChartStyle.h"
+
 namespace quillon {
 
 namespace {
 
-constexpr double kMargin = 10;
-constexpr double kTickLength = 5;
 // Vertical room per tick label of the Y axis, and the least horizontal gap between two
 // labels of the X axis: below these, labels crowd.
 constexpr double kYTickPitch = 38;
@@ -29,129 +29,10 @@ constexpr double kLegendSample = 26;
 // A series gets markers drawn only up to this many points: beyond, they are a smear.
 constexpr std::size_t kMarkersUpTo = 5000;
 constexpr double kMarkerRadius = 3;
-// 3D: a pixel-length of projected box edge per tick.
-constexpr double k3DTickPitch = 64;
-// Bars fill this much of their category's width and of their series' depth: thinner in
-// depth, so that the rows behind show between them.
-constexpr double kBarWidth = 0.6;
-constexpr double kBarDepth = 0.45;
 // A pie slice gets its percentage written in it from this many degrees on.
 constexpr double kPieLabelSpan = 12;
 
 constexpr double kDegrees = 180 / std::numbers::pi;
-
-QColor mix(const QColor& a, const QColor& b, double t)
-{
-    return QColor::fromRgbF(static_cast<float>(a.redF() + (b.redF() - a.redF()) * t),
-                            static_cast<float>(a.greenF() + (b.greenF() - a.greenF()) * t),
-                            static_cast<float>(a.blueF() + (b.blueF() - a.blueF()) * t),
-                            static_cast<float>(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
-}
-
-QColor faded(QColor color, int alpha)
-{
-    color.setAlpha(alpha);
-    return color;
-}
-
-bool isDark(const QColor& color)
-{
-    return color.lightnessF() < 0.5;
-}
-
-// The background: one colour, or a vertical gradient derived from it (light at the top to
-// the colour at the bottom; on a light colour the gradient darkens it a little instead, so
-// that the bottom never turns grey-black).
-//
-// Thin lines are drawn in opaque inks between the background and the text, following the
-// gradient: the raster engine draws a translucent line pixel by pixel, some thirty times
-// slower than an opaque one, and a grid of them cost more than a million points.
-class Backdrop {
-public:
-    Backdrop(const ChartData& data, double height) : m_text(data.textColor), m_height(height)
-    {
-        m_top = m_bottom = data.background;
-        if (data.gradientBackground) {
-            m_top = isDark(data.background) ? mix(data.background, Qt::white, 0.24)
-                                            : mix(data.background, Qt::white, 0.7);
-            if (!isDark(data.background))
-                m_bottom = mix(data.background, Qt::black, 0.12);
-        }
-    }
-    QBrush brush() const { return between(m_top, m_bottom); }
-    // Text colour with `share`, background with the rest.
-    QBrush ink(double share) const
-    {
-        return between(mix(m_top, m_text, share), mix(m_bottom, m_text, share));
-    }
-    QPen pen(double share, double width = 0) const { return QPen(ink(share), width); }
-
-private:
-    QBrush between(const QColor& top, const QColor& bottom) const
-    {
-        if (top == bottom)
-            return top;
-        QLinearGradient gradient(0, 0, 0, m_height);
-        gradient.setColorAt(0, top);
-        gradient.setColorAt(1, bottom);
-        return gradient;
-    }
-
-    QColor m_text;
-    double m_height;
-    QColor m_top, m_bottom;
-};
-
-// The text sizes, all from one base size in pixels.
-struct Fonts {
-    QFont title, subtitle, axis, tick, legend;
-
-    explicit Fonts(const QFont& base)
-    {
-        const double pixels = base.pixelSize() > 0 ? base.pixelSize()
-                                                   : std::max(base.pointSizeF(), 6.0) * 96 / 72;
-        auto sized = [&](double factor, QFont::Weight weight) {
-            QFont font = base;
-            font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels * factor))));
-            font.setWeight(weight);
-            return font;
-        };
-        title = sized(1.45, QFont::Bold);
-        subtitle = sized(1.05, QFont::Normal);
-        axis = sized(1.0, QFont::DemiBold);
-        tick = sized(0.92, QFont::Normal);
-        legend = sized(0.95, QFont::Normal);
-    }
-};
-
-QPen seriesPen(const ChartData& data, int index)
-{
-    const ChartSeries& series = data.series(index);
-    const double width = series.lineWidth > 0 ? series.lineWidth
-                                              : (series.size() > kThinLineFrom ? 1.0 : 2.0);
-    QPen pen(data.seriesColor(index), width);
-    pen.setCapStyle(Qt::FlatCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    // Dash lengths in pen widths: long enough to read at 1 px, the dot a short dash so
-    // that it shows at every angle.
-    switch (series.lineStyle) {
-    case LineStyle::Solid:
-        break;
-    case LineStyle::Dash:
-        pen.setDashPattern({6, 4});
-        break;
-    case LineStyle::Dot:
-        pen.setDashPattern({1.5, 3});
-        break;
-    case LineStyle::DashDot:
-        pen.setDashPattern({6, 3, 1.5, 3});
-        break;
-    case LineStyle::DashDotDot:
-        pen.setDashPattern({6, 3, 1.5, 3, 1.5, 3});
-        break;
-    }
-    return pen;
-}
 
 bool allCategories(const ChartData& data)
 {
@@ -217,8 +98,8 @@ std::vector<AxisTick> categoryTicks(const ChartData& data, AxisRange visible, in
     const int every = std::max(1, (last - first + 1 + maxTicks - 1) / std::max(maxTicks, 1));
     for (int point = first; point <= last; point += every) {
         const int index = point - 1;
-        QString label = index < data.pointLabels.size() ? data.pointLabels[index]
-                                                        : QString::number(point);
+        QString label =
+            index < data.pointLabels.size() ? data.pointLabels[index] : QString::number(point);
         ticks.push_back({static_cast<double>(point), label});
     }
     return ticks;
@@ -231,36 +112,6 @@ std::vector<AxisTick> xTicksOf(const ChartData& data, AxisRange visible, int max
     if (allCategories(data) && !data.axisRange(Axis::X))
         return categoryTicks(data, visible, maxTicks);
     return numericTicks(visible.min, visible.max, maxTicks);
-}
-
-QSizeF labelSize(const QFontMetricsF& metrics, const QString& label)
-{
-    double width = 0;
-    const auto lines = label.split('\n');
-    for (const QString& line : lines)
-        width = std::max(width, metrics.horizontalAdvance(line));
-    return {width, metrics.height() * lines.size()};
-}
-
-double widestLabel(const QFontMetricsF& metrics, const std::vector<AxisTick>& ticks)
-{
-    double widest = 0;
-    for (const AxisTick& tick : ticks)
-        widest = std::max(widest, labelSize(metrics, tick.label).width());
-    return widest;
-}
-
-QString seriesName(const ChartData& data, int index)
-{
-    const QString& label = data.series(index).label;
-    return label.isEmpty() ? QStringLiteral("Series %1").arg(index + 1) : label;
-}
-
-QString pointName(const ChartData& data, int index)
-{
-    return index < data.pointLabels.size() && !data.pointLabels[index].isEmpty()
-               ? data.pointLabels[index]
-               : QStringLiteral("Point %1").arg(index + 1);
 }
 
 std::size_t pieSliceCount(const ChartData& data)
@@ -289,15 +140,15 @@ std::vector<LegendEntry> legendEntries(const ChartData& data)
         return entries;
     }
     for (int s = 0; s < data.seriesCount(); ++s) {
-        entries.push_back({{}, s, -1, seriesName(data, s), data.seriesColor(s),
-                           data.series(s).lineStyle});
+        entries.push_back(
+            {{}, s, -1, seriesName(data, s), data.seriesColor(s), data.series(s).lineStyle});
     }
     return entries;
 }
 
 // Places the legend beside the area when it fits in a column or two, else below it in
 // rows; takes its room from the area.
-void placeLegend(ChartLayout& layout, const Fonts& fonts, QRectF& area)
+void placeLegend(ChartLayout& layout, const ChartFonts& fonts, QRectF& area)
 {
     auto& entries = layout.legendEntries;
     if (entries.empty())
@@ -311,8 +162,7 @@ void placeLegend(ChartLayout& layout, const Fonts& fonts, QRectF& area)
     // Very long labels are elided at drawing; the legend never takes more than the share.
     const double maxEntryWidth = area.width() * kSideLegendShare - 2 * padding;
     const double entryWidth = std::min(kLegendSample + 8 + widest, maxEntryWidth);
-    const int perColumn = std::max(1, static_cast<int>((area.height() - 2 * padding) /
-                                                       rowHeight));
+    const int perColumn = std::max(1, static_cast<int>((area.height() - 2 * padding) / rowHeight));
     const int columns = (static_cast<int>(entries.size()) + perColumn - 1) / perColumn;
     const double sideWidth = columns * (entryWidth + padding) + padding;
     if (columns <= 2 && sideWidth <= area.width() * kSideLegendShare && area.width() >= 360) {
@@ -322,10 +172,9 @@ void placeLegend(ChartLayout& layout, const Fonts& fonts, QRectF& area)
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const auto column = static_cast<double>(static_cast<int>(i) / perColumn);
             const auto row = static_cast<double>(static_cast<int>(i) % perColumn);
-            entries[i].rect = QRectF(layout.legend.left() + padding +
-                                         column * (entryWidth + padding),
-                                     layout.legend.top() + padding + row * rowHeight,
-                                     entryWidth, rowHeight);
+            entries[i].rect =
+                QRectF(layout.legend.left() + padding + column * (entryWidth + padding),
+                       layout.legend.top() + padding + row * rowHeight, entryWidth, rowHeight);
         }
         area.setRight(layout.legend.left() - 12);
         return;
@@ -335,148 +184,16 @@ void placeLegend(ChartLayout& layout, const Fonts& fonts, QRectF& area)
     const int perRow = std::max(1, static_cast<int>(area.width() / cellWidth));
     const int rows = (static_cast<int>(entries.size()) + perRow - 1) / perRow;
     const double height = rows * rowHeight + padding;
-    const double width = std::min<double>(perRow, static_cast<double>(entries.size())) *
-                         cellWidth;
-    layout.legend = QRectF(area.center().x() - width / 2, area.bottom() - height, width,
-                           height);
+    const double width = std::min<double>(perRow, static_cast<double>(entries.size())) * cellWidth;
+    layout.legend = QRectF(area.center().x() - width / 2, area.bottom() - height, width, height);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const auto column = static_cast<double>(static_cast<int>(i) % perRow);
         const auto row = static_cast<double>(static_cast<int>(i) / perRow);
-        entries[i].rect = QRectF(layout.legend.left() + column * cellWidth,
-                                 layout.legend.top() + padding / 2 + row * rowHeight,
-                                 cellWidth - 18, rowHeight);
+        entries[i].rect =
+            QRectF(layout.legend.left() + column * cellWidth,
+                   layout.legend.top() + padding / 2 + row * rowHeight, cellWidth - 18, rowHeight);
     }
     area.setBottom(layout.legend.top() - 8);
-}
-
-// The 3D box: corner c has x at max when bit 0 is set, y for bit 1, z for bit 2.
-struct Box3D {
-    AxisRange range[3];
-    double at(int axis, bool high) const { return high ? range[axis].max : range[axis].min; }
-};
-
-// Which side of each axis is at the back (its face turned away from the viewer): moving
-// along +axis goes away from the viewer when the depth coefficient is negative.
-std::array<bool, 3> backIsHigh(const Projection3D& p)
-{
-    return {p.c[0] < 0, p.c[1] < 0, p.c[2] < 0};
-}
-
-QPointF corner(const Projection3D& p, const Box3D& box, bool hx, bool hy, bool hz)
-{
-    return p.map(box.at(0, hx), box.at(1, hy), box.at(2, hz));
-}
-
-// The ticks of each 3D axis: numbers, or for bars the categories across and the series
-// in depth.
-std::array<std::vector<AxisTick>, 3> ticks3D(const ChartData& data, const ChartLayout& layout)
-{
-    const Projection3D& p = layout.projection3D;
-    const Box3D box{{layout.base[0], layout.base[1], layout.base[2]}};
-    std::array<std::vector<AxisTick>, 3> ticks;
-    for (int axis = 0; axis < 3; ++axis) {
-        bool high[3] = {false, false, false};
-        const QPointF from = corner(p, box, high[0], high[1], high[2]);
-        high[axis] = true;
-        const QPointF to = corner(p, box, high[0], high[1], high[2]);
-        const double length = std::hypot(to.x() - from.x(), to.y() - from.y());
-        // The upright axis is short on screen, category names fit closer: ticks closer
-        // together there.
-        const bool bars = data.style3D() == Chart3DStyle::Bars;
-        const double pitch = axis == 1 || bars ? k3DTickPitch * 0.6 : k3DTickPitch;
-        const int maxTicks = std::max(2, static_cast<int>(length / pitch));
-        if (bars && axis == 0) {
-            const int count = static_cast<int>(data.maxPointCount());
-            const int every = std::max(1, (count + maxTicks - 1) / maxTicks);
-            for (int point = 0; point < count; point += every)
-                ticks[0].push_back({point + 0.5, pointName(data, point)});
-        } else if (bars && axis == 2) {
-            for (int s = 0; s < data.seriesCount(); ++s)
-                ticks[2].push_back({s + 0.5, seriesName(data, s)});
-        } else {
-            ticks[axis] = numericTicks(layout.base[axis].min, layout.base[axis].max, maxTicks);
-        }
-    }
-    return ticks;
-}
-
-// The outer face of a bar as a polygon on screen.
-struct BarFace {
-    QPolygonF polygon;
-    int axis = 0;  // the axis the face is perpendicular to
-};
-
-// The faces of the bar of (series, point) that face the viewer.
-std::vector<BarFace> barFaces(const Projection3D& p, const AxisRange& yRange, int series,
-                              int point, double value)
-{
-    const double across = (1 - kBarWidth) / 2, deep = (1 - kBarDepth) / 2;
-    const double base = std::clamp(0.0, yRange.min, yRange.max);
-    const double top = std::clamp(value, yRange.min, yRange.max);
-    const Box3D bar{{{point + across, point + 1 - across},
-                     {std::min(base, top), std::max(base, top)},
-                     {series + deep, series + 1 - deep}}};
-    std::vector<BarFace> faces;
-    for (int axis = 0; axis < 3; ++axis) {
-        // The face on the side of the axis that comes towards the viewer.
-        const bool high = p.c[axis] > 0;
-        const int u = (axis + 1) % 3, v = (axis + 2) % 3;
-        QPolygonF polygon;
-        for (int k = 0; k < 4; ++k) {
-            bool at[3];
-            at[axis] = high;
-            at[u] = k == 1 || k == 2;
-            at[v] = k >= 2;
-            polygon << corner(p, bar, at[0], at[1], at[2]);
-        }
-        faces.push_back({polygon, axis});
-    }
-    return faces;
-}
-
-struct BarItem {
-    int series;
-    int point;
-    double value;
-    double depth;
-};
-
-// The bars in the order they are drawn: farthest first, so nearer ones cover them.
-std::vector<BarItem> barsBackToFront(const ChartData& data, const Projection3D& p)
-{
-    std::vector<BarItem> bars;
-    for (int s = 0; s < data.seriesCount(); ++s) {
-        const ChartSeries& series = data.series(s);
-        for (std::size_t point = 0; point < series.size(); ++point) {
-            const double value = series.y(point);
-            if (isChartNull(value))
-                continue;
-            const auto at = static_cast<double>(point);
-            bars.push_back({s, static_cast<int>(point), value, p.depth(at + 0.5, 0, s + 0.5)});
-        }
-    }
-    std::stable_sort(bars.begin(), bars.end(),
-                     [](const BarItem& a, const BarItem& b) { return a.depth < b.depth; });
-    return bars;
-}
-
-// Text placed beside an anchor point, on the side the direction points to.
-void drawTextBeside(QPainter& painter, QPointF anchor, QPointF direction, const QString& text)
-{
-    const QSizeF size = labelSize(QFontMetricsF(painter.font()), text);
-    QPointF topLeft = anchor;
-    if (direction.x() < -0.35)
-        topLeft.rx() -= size.width();
-    else if (direction.x() <= 0.35)
-        topLeft.rx() -= size.width() / 2;
-    if (direction.y() < -0.35)
-        topLeft.ry() -= size.height();
-    else if (direction.y() <= 0.35)
-        topLeft.ry() -= size.height() / 2;
-    const int align = direction.x() > 0.35    ? Qt::AlignLeft
-                      : direction.x() < -0.35 ? Qt::AlignRight
-                                              : Qt::AlignHCenter;
-    painter.drawText(QRectF(topLeft, size), align | Qt::AlignVCenter, text);
 }
 
 }  // namespace
@@ -514,27 +231,27 @@ void ChartRenderer::setFont(const QFont& font)
     m_font = font;
 }
 
-ChartLayout ChartRenderer::layout(const ChartData& data, const ChartView& view,
-                                  QSize size) const
+ChartLayout ChartRenderer::layout(const ChartData& data, const ChartView& view, QSize size) const
 {
-    const Fonts fonts(m_font);
+    const ChartFonts fonts(m_font);
     ChartLayout layout;
     layout.bounds = QRectF(0, 0, size.width(), size.height());
     const double width = layout.bounds.width();
-    double top = kMargin;
+    double top = kChartMargin;
     if (!data.title.isEmpty()) {
         const double height = QFontMetricsF(fonts.title).height();
-        layout.title = QRectF(kMargin, top, width - 2 * kMargin, height);
+        layout.title = QRectF(kChartMargin, top, width - 2 * kChartMargin, height);
         top += height + 2;
     }
     if (!data.subtitle.isEmpty()) {
         const double height = QFontMetricsF(fonts.subtitle).height();
-        layout.subtitle = QRectF(kMargin, top, width - 2 * kMargin, height);
+        layout.subtitle = QRectF(kChartMargin, top, width - 2 * kChartMargin, height);
         top += height;
     }
     if (!data.title.isEmpty() || !data.subtitle.isEmpty())
         top += 10;
-    QRectF area(kMargin, top, width - 2 * kMargin, layout.bounds.height() - top - kMargin);
+    QRectF area(kChartMargin, top, width - 2 * kChartMargin,
+                layout.bounds.height() - top - kChartMargin);
     layout.legendEntries = legendEntries(data);
     placeLegend(layout, fonts, area);
     baseRanges(data, layout.base);
@@ -549,8 +266,8 @@ ChartLayout ChartRenderer::layout(const ChartData& data, const ChartView& view,
         const double xLabels = xLines * tick.height() + kTickLength + 4;
         // The Y labels' width depends on the ticks, which depend on the plot's height:
         // measure the labels of a first guess, then place the plot.
-        QRectF plot = area.adjusted(yTitle + 40, tick.height() / 2, -tick.height(),
-                                    -(xLabels + xTitle));
+        QRectF plot =
+            area.adjusted(yTitle + 40, tick.height() / 2, -tick.height(), -(xLabels + xTitle));
         Projection2D guess(layout.base[0], layout.base[1], view, plot, data.equalScale);
         const auto yGuess = numericTicks(guess.visibleY().min, guess.visibleY().max,
                                          std::max(2, int(plot.height() / kYTickPitch)));
@@ -559,21 +276,21 @@ ChartLayout ChartRenderer::layout(const ChartData& data, const ChartView& view,
         // Room on the right for half of the last X label.
         plot.setRight(area.right() - std::max(tick.height(), 0.0));
         if (plot.width() < 10 || plot.height() < 10)
-            plot = QRectF(area.topLeft(), QSizeF(std::max(area.width(), 10.0),
-                                                 std::max(area.height(), 10.0)));
+            plot = QRectF(area.topLeft(),
+                          QSizeF(std::max(area.width(), 10.0), std::max(area.height(), 10.0)));
         layout.plot = plot;
         layout.projection2D =
             Projection2D(layout.base[0], layout.base[1], view, plot, data.equalScale);
         const AxisRange vx = layout.projection2D.visibleX();
         const AxisRange vy = layout.projection2D.visibleY();
-        layout.yTicks = numericTicks(vy.min, vy.max, std::max(2, int(plot.height() / kYTickPitch)));
+        layout.yTicks =
+            numericTicks(vy.min, vy.max, std::max(2, int(plot.height() / kYTickPitch)));
         int maxTicks = std::max(2, static_cast<int>(plot.width() / 70));
         layout.xTicks = xTicksOf(data, vx, maxTicks);
         // Fewer ticks while their labels would touch.
         for (int tries = 0; tries < 6 && layout.xTicks.size() > 2; ++tries) {
             const double widest = widestLabel(tick, layout.xTicks);
-            if (static_cast<double>(layout.xTicks.size()) * (widest + kXLabelGap) <=
-                plot.width())
+            if (static_cast<double>(layout.xTicks.size()) * (widest + kXLabelGap) <= plot.width())
                 break;
             maxTicks = std::max(2, static_cast<int>(plot.width() / (widest + kXLabelGap)));
             const auto fewer = xTicksOf(data, vx, maxTicks);
@@ -585,11 +302,11 @@ ChartLayout ChartRenderer::layout(const ChartData& data, const ChartView& view,
     }
     case ChartKind::Chart3D:
         layout.plot = area;
-        layout.projection3D = Projection3D(
-            layout.base[0], layout.base[1], layout.base[2], view, area,
-            boxSides(data, layout.base),
-            data.style3D() == Chart3DStyle::Bars ? Projection3D::Fit::Box
-                                                 : Projection3D::Fit::Sphere);
+        layout.projection3D =
+            Projection3D(layout.base[0], layout.base[1], layout.base[2], view, area,
+                         boxSides(data, layout.base),
+                         data.style3D() == Chart3DStyle::Bars ? Projection3D::Fit::Box
+                                                              : Projection3D::Fit::Sphere);
         break;
     case ChartKind::Pie: {
         layout.plot = area;
@@ -598,9 +315,9 @@ ChartLayout ChartRenderer::layout(const ChartData& data, const ChartView& view,
             break;
         const int columns = static_cast<int>(std::ceil(std::sqrt(double(count))));
         const int rows = (count + columns - 1) / columns;
-        const double labelHeight =
-            count > 1 || !data.series(0).label.isEmpty() ? QFontMetricsF(fonts.axis).height() + 6
-                                                         : 0;
+        const double labelHeight = count > 1 || !data.series(0).label.isEmpty()
+                                       ? QFontMetricsF(fonts.axis).height() + 6
+                                       : 0;
         const double cellWidth = area.width() / columns;
         const double cellHeight = area.height() / rows;
         for (int s = 0; s < count; ++s) {
@@ -610,7 +327,8 @@ ChartLayout ChartRenderer::layout(const ChartData& data, const ChartView& view,
             frame.series = s;
             frame.radius =
                 std::max(4.0, std::min(cell.width(), cell.height() - labelHeight) / 2 * 0.88);
-            frame.centre = QPointF(cell.center().x(), cell.top() + (cell.height() - labelHeight) / 2);
+            frame.centre =
+                QPointF(cell.center().x(), cell.top() + (cell.height() - labelHeight) / 2);
             frame.labelRect = QRectF(cell.left(), frame.centre.y() + frame.radius + 4,
                                      cell.width(), labelHeight);
             layout.pies.push_back(frame);
@@ -624,18 +342,15 @@ ChartLayout ChartRenderer::layout(const ChartData& data, const ChartView& view,
 const Polylines& ChartRenderer::geometryOf(const ChartData& data, int series,
                                            const ChartLayout& layout, double density)
 {
-    if (m_geometry.size() < static_cast<std::size_t>(data.seriesCount()))
-        m_geometry.resize(static_cast<std::size_t>(data.seriesCount()));
     SeriesGeometry& geometry = m_geometry[static_cast<std::size_t>(series)];
     // A little beyond the plot, so that a line crossing its edge is cut by the painter's
     // clip (at the exact edge) and not ended short of it.
     const QRectF plot(layout.plot.topLeft() * density, layout.plot.size() * density);
     const QRectF clip = plot.adjusted(-3, -3, 3, 3);
     if (data.kind() == ChartKind::Chart3D) {
-        return geometry.update(data.series(series),
-                               density == 1 ? layout.projection3D
-                                            : layout.projection3D.scaled(density),
-                               clip);
+        return geometry.update(
+            data.series(series),
+            density == 1 ? layout.projection3D : layout.projection3D.scaled(density), clip);
     }
     return geometry.update(
         data.series(series),
@@ -679,6 +394,8 @@ void ChartRenderer::paintSeriesLines(QPainter& painter, const ChartData& data,
     const double density = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     if (density != 1)
         painter.scale(1 / density, 1 / density);
+    // One drawn form per series; those of series that are gone are let go.
+    m_geometry.resize(static_cast<std::size_t>(data.seriesCount()));
     for (int s = 0; s < data.seriesCount(); ++s) {
         const Polylines& lines = geometryOf(data, s, layout, density);
         QPen pen = seriesPen(data, s);
@@ -701,10 +418,10 @@ void ChartRenderer::paintSeriesLines(QPainter& painter, const ChartData& data,
         for (std::size_t point = 0; point < series.size(); ++point) {
             if (series.isNull(point))
                 continue;
-            const QPointF at = data.kind() == ChartKind::Chart3D
-                                   ? layout.projection3D.map(series.x(point), series.y(point),
-                                                             series.z(point))
-                                   : layout.projection2D.map(series.x(point), series.y(point));
+            const QPointF at =
+                data.kind() == ChartKind::Chart3D
+                    ? layout.projection3D.map(series.x(point), series.y(point), series.z(point))
+                    : layout.projection2D.map(series.x(point), series.y(point));
             if (layout.plot.contains(at))
                 painter.drawEllipse(at, kMarkerRadius, kMarkerRadius);
         }
@@ -712,10 +429,9 @@ void ChartRenderer::paintSeriesLines(QPainter& painter, const ChartData& data,
     painter.restore();
 }
 
-void ChartRenderer::paintGraph(QPainter& painter, const ChartData& data,
-                               const ChartLayout& layout)
+void ChartRenderer::paintGraph(QPainter& painter, const ChartData& data, const ChartLayout& layout)
 {
-    const Fonts fonts(m_font);
+    const ChartFonts fonts(m_font);
     const Backdrop backdrop(data, layout.bounds.height());
     const QRectF plot = layout.plot;
     const Projection2D& p = layout.projection2D;
@@ -782,7 +498,7 @@ void ChartRenderer::paintGraph(QPainter& painter, const ChartData& data,
     }
     if (!data.axisTitle[1].isEmpty()) {
         painter.save();
-        painter.translate(kMargin, plot.center().y());
+        painter.translate(kChartMargin, plot.center().y());
         painter.rotate(-90);
         painter.drawText(QRectF(-plot.height() / 2, 0, plot.height(), axisMetrics.height()),
                          Qt::AlignHCenter | Qt::AlignTop, data.axisTitle[1]);
@@ -790,152 +506,9 @@ void ChartRenderer::paintGraph(QPainter& painter, const ChartData& data,
     }
 }
 
-// The back walls of the 3D box with their grids, the ticks and labels on the front edges
-// and the axis titles beyond them.
-static void paintBox3D(QPainter& painter, const ChartData& data, const ChartLayout& layout,
-                       const QFont& tickFont, const QFont& axisFont)
+void ChartRenderer::paintPies(QPainter& painter, const ChartData& data, const ChartLayout& layout)
 {
-    const Backdrop backdrop(data, layout.bounds.height());
-    const Projection3D& p = layout.projection3D;
-    const Box3D box{{layout.base[0], layout.base[1], layout.base[2]}};
-    const auto back = backIsHigh(p);
-    const auto ticks = ticks3D(data, layout);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-
-    // The walls: the face of each axis on its far side.
-    for (int axis = 0; axis < 3; ++axis) {
-        const int u = (axis + 1) % 3, v = (axis + 2) % 3;
-        QPolygonF wall;
-        for (int k = 0; k < 4; ++k) {
-            bool at[3];
-            at[axis] = back[axis];
-            at[u] = k == 1 || k == 2;
-            at[v] = k >= 2;
-            wall << corner(p, box, at[0], at[1], at[2]);
-        }
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(faded(data.textColor, axis == 1 ? 14 : 9));
-        painter.drawPolygon(wall);
-        painter.setPen(backdrop.pen(0.16, 1));
-        for (int across : {u, v}) {
-            const int other = across == u ? v : u;
-            for (const AxisTick& tick : ticks[static_cast<std::size_t>(across)]) {
-                double from[3], to[3];
-                from[axis] = to[axis] = box.at(axis, back[axis]);
-                from[across] = to[across] = tick.value;
-                from[other] = box.range[other].min;
-                to[other] = box.range[other].max;
-                painter.drawLine(p.map(from[0], from[1], from[2]), p.map(to[0], to[1], to[2]));
-            }
-        }
-        painter.setPen(backdrop.pen(0.43, 1));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPolygon(wall);
-    }
-
-    // The edges the labels go along: on the floor (the ceiling when seen from below) and
-    // at the front, and for the vertical axis the leftmost upright edge.
-    // Seen from above the floor is the back wall of Y; from below the ceiling is.
-    const bool floorHigh = back[1];
-    const QPointF centre = p.map((box.range[0].min + box.range[0].max) / 2,
-                                 (box.range[1].min + box.range[1].max) / 2,
-                                 (box.range[2].min + box.range[2].max) / 2);
-    bool edge[3][3];  // edge[axis][other]: which side of the other axes the edge is on
-    edge[0][1] = floorHigh;
-    edge[0][2] = !back[2];
-    edge[2][1] = floorHigh;
-    edge[2][0] = !back[0];
-    {
-        double leftmost = 0;
-        bool first = true;
-        for (int k = 0; k < 4; ++k) {
-            const bool hx = k & 1, hz = k & 2;
-            const QPointF s = corner(p, box, hx, false, hz);
-            if (first || s.x() < leftmost) {
-                leftmost = s.x();
-                edge[1][0] = hx;
-                edge[1][2] = hz;
-                first = false;
-            }
-        }
-    }
-    const QFontMetricsF tickMetrics(tickFont);
-    for (int axis = 0; axis < 3; ++axis) {
-        const int u = (axis + 1) % 3, v = (axis + 2) % 3;
-        auto pointAt = [&](double value) {
-            double at[3];
-            at[axis] = value;
-            at[u] = box.at(u, edge[axis][u]);
-            at[v] = box.at(v, edge[axis][v]);
-            return p.map(at[0], at[1], at[2]);
-        };
-        const QPointF from = pointAt(box.range[axis].min), to = pointAt(box.range[axis].max);
-        if (std::hypot(to.x() - from.x(), to.y() - from.y()) < 24)
-            continue;  // seen end-on: no room for labels
-        const QPointF middle = (from + to) / 2;
-        QPointF out = middle - centre;
-        // Straight out from the edge, not along it.
-        const QPointF along = (to - from) / std::hypot(to.x() - from.x(), to.y() - from.y());
-        out -= along * (out.x() * along.x() + out.y() * along.y());
-        const double length = std::hypot(out.x(), out.y());
-        out = length > 1e-6 ? out / length : QPointF(0, 1);
-        double widest = 0;
-        painter.setFont(tickFont);
-        for (const AxisTick& tick : ticks[static_cast<std::size_t>(axis)]) {
-            const QPointF at = pointAt(tick.value);
-            painter.setPen(backdrop.pen(0.6, 1));
-            painter.drawLine(at, at + out * kTickLength);
-            painter.setPen(data.textColor);
-            drawTextBeside(painter, at + out * (kTickLength + 4), out, tick.label);
-            const QSizeF size = labelSize(tickMetrics, tick.label);
-            widest = std::max(widest, std::abs(out.x()) * size.width() +
-                                          std::abs(out.y()) * size.height());
-        }
-        if (!data.axisTitle[axis].isEmpty()) {
-            painter.setFont(axisFont);
-            drawTextBeside(painter, middle + out * (kTickLength + 10 + widest), out,
-                           data.axisTitle[axis]);
-        }
-    }
-}
-
-void ChartRenderer::paint3D(QPainter& painter, const ChartData& data, const ChartLayout& layout)
-{
-    const Fonts fonts(m_font);
-    paintBox3D(painter, data, layout, fonts.tick, fonts.axis);
-    paintSeriesLines(painter, data, layout);
-}
-
-void ChartRenderer::paintBars(QPainter& painter, const ChartData& data,
-                              const ChartLayout& layout)
-{
-    const Fonts fonts(m_font);
-    paintBox3D(painter, data, layout, fonts.tick, fonts.axis);
-    const Projection3D& p = layout.projection3D;
-    painter.save();
-    painter.setClipRect(layout.plot);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    for (const BarItem& bar : barsBackToFront(data, p)) {
-        const QColor color = data.seriesColor(bar.series);
-        const QColor edge = color.darker(160);
-        for (const BarFace& face : barFaces(p, layout.base[1], bar.series, bar.point,
-                                            bar.value)) {
-            // Light from above and the left: the top brightest, the side darkest.
-            const QColor fill = face.axis == 1   ? color.lighter(125)
-                                : face.axis == 0 ? color.darker(118)
-                                                 : color;
-            painter.setPen(QPen(edge, 1));
-            painter.setBrush(fill);
-            painter.drawPolygon(face.polygon);
-        }
-    }
-    painter.restore();
-}
-
-void ChartRenderer::paintPies(QPainter& painter, const ChartData& data,
-                              const ChartLayout& layout)
-{
-    const Fonts fonts(m_font);
+    const ChartFonts fonts(m_font);
     const Backdrop backdrop(data, layout.bounds.height());
     painter.setRenderHint(QPainter::Antialiasing, true);
     const std::size_t points = pieSliceCount(data);
@@ -969,13 +542,13 @@ void ChartRenderer::paintPies(QPainter& painter, const ChartData& data,
             if (slice.span < kPieLabelSpan)
                 continue;
             const double middle = (slice.start + slice.span / 2) / kDegrees;
-            const QPointF at = frame.centre + QPointF(std::sin(middle), -std::cos(middle)) *
-                                                  frame.radius * 0.66;
+            const QPointF at =
+                frame.centre + QPointF(std::sin(middle), -std::cos(middle)) * frame.radius * 0.66;
             const QColor fill = data.pointColor(slice.point);
             painter.setPen(isDark(fill) ? QColor(Qt::white) : QColor(0x20, 0x20, 0x20));
-            const QString text = QString::number(slice.span / 3.6, 'f', slice.span < 36 ? 1 : 0) + '%';
-            painter.drawText(QRectF(at - QPointF(40, 12), QSizeF(80, 24)), Qt::AlignCenter,
-                             text);
+            const QString text =
+                QString::number(slice.span / 3.6, 'f', slice.span < 36 ? 1 : 0) + '%';
+            painter.drawText(QRectF(at - QPointF(40, 12), QSizeF(80, 24)), Qt::AlignCenter, text);
         }
         if (frame.labelRect.height() > 0) {
             painter.setFont(fonts.axis);
@@ -986,10 +559,9 @@ void ChartRenderer::paintPies(QPainter& painter, const ChartData& data,
     }
 }
 
-void ChartRenderer::paintTexts(QPainter& painter, const ChartData& data,
-                               const ChartLayout& layout)
+void ChartRenderer::paintTexts(QPainter& painter, const ChartData& data, const ChartLayout& layout)
 {
-    const Fonts fonts(m_font);
+    const ChartFonts fonts(m_font);
     painter.setRenderHint(QPainter::Antialiasing, true);
     if (!layout.title.isEmpty()) {
         painter.setFont(fonts.title);
@@ -1013,9 +585,8 @@ void ChartRenderer::paintTexts(QPainter& painter, const ChartData& data,
     painter.drawRoundedRect(layout.legend.adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
     painter.setFont(fonts.legend);
     const QFontMetricsF metrics(fonts.legend);
-    const bool swatches = data.kind() == ChartKind::Pie ||
-                          (data.kind() == ChartKind::Chart3D &&
-                           data.style3D() == Chart3DStyle::Bars);
+    const bool swatches = data.kind() == ChartKind::Pie || (data.kind() == ChartKind::Chart3D &&
+                                                            data.style3D() == Chart3DStyle::Bars);
     for (const LegendEntry& entry : layout.legendEntries) {
         const QRectF rect = entry.rect;
         const double middle = rect.center().y();
@@ -1052,19 +623,8 @@ ChartHit ChartRenderer::hitTest(const ChartData& data, const ChartView& view, QS
     case ChartKind::Graph2D:
         return hitPoint(data, layout, pixel);
     case ChartKind::Chart3D:
-        if (data.style3D() == Chart3DStyle::Lines)
-            return hitPoint(data, layout, pixel);
-        if (layout.plot.contains(pixel)) {
-            auto bars = barsBackToFront(data, layout.projection3D);
-            for (auto bar = bars.rbegin(); bar != bars.rend(); ++bar) {
-                for (const BarFace& face : barFaces(layout.projection3D, layout.base[1],
-                                                    bar->series, bar->point, bar->value)) {
-                    if (face.polygon.containsPoint(pixel, Qt::OddEvenFill))
-                        return {ChartHit::Target::Point, bar->series, bar->point};
-                }
-            }
-        }
-        return {};
+        return data.style3D() == Chart3DStyle::Lines ? hitPoint(data, layout, pixel)
+                                                     : hitBar(data, layout, pixel);
     case ChartKind::Pie: {
         const std::size_t points = pieSliceCount(data);
         for (const PieFrame& frame : layout.pies) {

@@ -113,12 +113,14 @@ private:
     void paintTexts(QPainter& painter, const ChartData& data, const ChartLayout& layout);
 
     ChartHit hitPoint(const ChartData& data, const ChartLayout& layout, QPointF pixel) const;
+    ChartHit hitBar(const ChartData& data, const ChartLayout& layout, QPointF pixel) const;
 
     QFont m_font;
     std::vector<SeriesGeometry> m_geometry;
 };
 
-// The chart drawn into an image of that size.
+// The chart drawn into an image of that size. Like every drawing of text these need a
+// QGuiApplication (the offscreen platform will do for a tool without a display).
 QImage renderChart(const ChartData& data, const ChartView& view, QSize size,
                    const QFont& font = QFont());
 // The chart written as a PNG or an SVG file of that size; false when the file could not

@@ -79,12 +79,11 @@ Point3 boxSides(const ChartData& data, const AxisRange (&ranges)[3])
     if (!data.equalScale)
         return {1, 1, 1};
     const double longest = std::max({ranges[0].span(), ranges[1].span(), ranges[2].span()});
-    return {ranges[0].span() / longest, ranges[1].span() / longest,
-            ranges[2].span() / longest};
+    return {ranges[0].span() / longest, ranges[1].span() / longest, ranges[2].span() / longest};
 }
 
-Projection2D::Projection2D(AxisRange baseX, AxisRange baseY, const ChartView& view,
-                           QRectF plot, bool equalScale)
+Projection2D::Projection2D(AxisRange baseX, AxisRange baseY, const ChartView& view, QRectF plot,
+                           bool equalScale)
     : m_baseX(baseX), m_baseY(baseY), m_plot(plot)
 {
     m_x = {baseX.min + view.left * baseX.span(), baseX.min + view.right * baseX.span()};
@@ -115,8 +114,7 @@ Projection2D Projection2D::scaled(double factor) const
 QPointF Projection2D::fractionAt(QPointF pixel) const
 {
     const QPointF data = unmap(pixel);
-    return {(data.x() - m_baseX.min) / m_baseX.span(),
-            (data.y() - m_baseY.min) / m_baseY.span()};
+    return {(data.x() - m_baseX.min) / m_baseX.span(), (data.y() - m_baseY.min) / m_baseY.span()};
 }
 
 Projection3D::Projection3D(AxisRange x, AxisRange y, AxisRange z, const ChartView& view,
@@ -149,8 +147,7 @@ Projection3D::Projection3D(AxisRange x, AxisRange y, AxisRange z, const ChartVie
     QPointF middle = plot.center();
     if (fit == Fit::Sphere) {
         // The bounding sphere fits in every rotation: no jumps in size while the view turns.
-        const double radius =
-            std::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
+        const double radius = std::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
         fitted = kSphereFill * std::min(width, height) / 2 / std::max(radius, 1e-9);
     } else {
         // The box's outline as seen now fills the plot; its middle goes to the plot's.
@@ -205,7 +202,7 @@ Point3 Projection3D::unmap(QPointF pixel, double depth) const
     // per axis, so the transpose alone is not the inverse.
     const double m[3][3] = {{a[0], a[1], a[2]}, {b[0], b[1], b[2]}, {c[0], c[1], c[2]}};
     const double rhs[3] = {pixel.x() - a[3], pixel.y() - b[3], depth - c[3]};
-    auto det = [](const double (&r)[3][3]) {
+    auto det = [](const double(&r)[3][3]) {
         return r[0][0] * (r[1][1] * r[2][2] - r[1][2] * r[2][1]) -
                r[0][1] * (r[1][0] * r[2][2] - r[1][2] * r[2][0]) +
                r[0][2] * (r[1][0] * r[2][1] - r[1][1] * r[2][0]);

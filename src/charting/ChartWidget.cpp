@@ -97,8 +97,7 @@ QMenu* ChartWidget::createContextMenu()
     connect(menu->addAction(tr("Export as SVG...")), &QAction::triggered, this,
             &ChartWidget::exportSvgPrompted);
     menu->addSeparator();
-    connect(menu->addAction(tr("Reset view")), &QAction::triggered, this,
-            &ChartWidget::resetView);
+    connect(menu->addAction(tr("Reset view")), &QAction::triggered, this, &ChartWidget::resetView);
     return menu;
 }
 
@@ -179,8 +178,7 @@ void ChartWidget::dragTo(QPointF pixel)
         const ChartLayout layout = m_renderer.layout(m_data, m_view, size());
         m_view.pan += delta / layout.projection3D.pixelsPerBoxUnit();
     } else {
-        const Projection2D projection =
-            m_renderer.layout(m_data, m_view, size()).projection2D;
+        const Projection2D projection = m_renderer.layout(m_data, m_view, size()).projection2D;
         m_view.panBy(projection.fractionAt(pixel - delta) - projection.fractionAt(pixel));
     }
     update();

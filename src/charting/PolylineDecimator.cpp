@@ -25,6 +25,11 @@ void PolylineDecimator::reset()
 
 void PolylineDecimator::pointSlow(double x, double y, bool inside)
 {
+    // A point projected beyond the range of doubles cannot be clipped: a gap.
+    if (!std::isfinite(x) || !std::isfinite(y)) {
+        gap();
+        return;
+    }
     if (!m_havePrev) {
         m_havePrev = true;
         if (inside) {
@@ -63,10 +68,10 @@ void PolylineDecimator::flushRun()
     // pixels of the column (or row); the shorter one of the two orders puts less ink down
     // twice.
     const double first = row ? m_firstX : m_firstY, last = row ? m_lastX : m_lastY;
-    const double lowFirst = std::abs(first - (row ? low.x : low.y)) +
-                            std::abs(last - (row ? high.x : high.y));
-    const double highFirst = std::abs(first - (row ? high.x : high.y)) +
-                             std::abs(last - (row ? low.x : low.y));
+    const double lowFirst =
+        std::abs(first - (row ? low.x : low.y)) + std::abs(last - (row ? high.x : high.y));
+    const double highFirst =
+        std::abs(first - (row ? high.x : high.y)) + std::abs(last - (row ? low.x : low.y));
     if (highFirst < lowFirst)
         std::swap(low, high);
     auto& points = m_out.points;
@@ -87,8 +92,7 @@ bool clipSegment(double& x0, double& y0, double& x1, double& y1, const QRectF& r
     const double dx = x1 - x0, dy = y1 - y0;
     double enter = 0, leave = 1;
     const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x0 - rect.left(), rect.right() - x0, y0 - rect.top(),
-                         rect.bottom() - y0};
+    const double q[4] = {x0 - rect.left(), rect.right() - x0, y0 - rect.top(), rect.bottom() - y0};
     for (int i = 0; i < 4; ++i) {
         if (p[i] == 0) {
             if (q[i] < 0)

@@ -16,8 +16,8 @@ bool touches(const QRectF& box, const QRectF& clip)
 
 bool within(const QRectF& box, const QRectF& clip)
 {
-    return box.left() >= clip.left() && box.right() <= clip.right() &&
-           box.top() >= clip.top() && box.bottom() <= clip.bottom();
+    return box.left() >= clip.left() && box.right() <= clip.right() && box.top() >= clip.top() &&
+           box.bottom() <= clip.bottom();
 }
 
 // A series' values read for the walk, one kind per projection. X may be absent (the
@@ -127,8 +127,8 @@ void SeriesGeometry::restart(const ChartSeries& series, QRectF clip)
     m_projection3D.reset();
 }
 
-const Polylines& SeriesGeometry::update(const ChartSeries& series,
-                                        const Projection2D& projection, QRectF clip)
+const Polylines& SeriesGeometry::update(const ChartSeries& series, const Projection2D& projection,
+                                        QRectF clip)
 {
     if (restartNeeded(series, clip) || m_projection2D != projection) {
         restart(series, clip);
@@ -141,8 +141,8 @@ const Polylines& SeriesGeometry::update(const ChartSeries& series,
     return m_decimator.output();
 }
 
-const Polylines& SeriesGeometry::update(const ChartSeries& series,
-                                        const Projection3D& projection, QRectF clip)
+const Polylines& SeriesGeometry::update(const ChartSeries& series, const Projection3D& projection,
+                                        QRectF clip)
 {
     if (restartNeeded(series, clip) || m_projection3D != projection) {
         restart(series, clip);

@@ -67,8 +67,8 @@ TEST(AxisTicks, RoundSteps)
         int maxTicks;
         double step;
     } cases[] = {
-        {10, 5, 2}, {7, 5, 2}, {100, 10, 10}, {1, 4, 0.25}, {0.003, 3, 0.001}, {45, 4, 20},
-        {1e6, 8, 2e5}, {-1, 5, 1}, {0, 5, 1},
+        {10, 5, 2},  {7, 5, 2},     {100, 10, 10}, {1, 4, 0.25}, {0.003, 3, 0.001},
+        {45, 4, 20}, {1e6, 8, 2e5}, {-1, 5, 1},    {0, 5, 1},
     };
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(niceStep(c.span, c.maxTicks), c.step) << c.span << "/" << c.maxTicks;
@@ -80,8 +80,8 @@ TEST(AxisTicks, LabelsCarryTheDecimalsOfTheStep)
         double value, step;
         const char* label;
     } cases[] = {
-        {25, 25, "25"},       {2.5, 2.5, "2.5"},  {0.25, 0.25, "0.25"}, {1200, 200, "1200"},
-        {0.1 + 0.2, 0.1, "0.3"}, {-1e-17, 0.5, "0.0"}, {-7.5, 2.5, "-7.5"}, {1e10, 1e9, "1e+10"},
+        {25, 25, "25"},          {2.5, 2.5, "2.5"},    {0.25, 0.25, "0.25"}, {1200, 200, "1200"},
+        {0.1 + 0.2, 0.1, "0.3"}, {-1e-17, 0.5, "0.0"}, {-7.5, 2.5, "-7.5"},  {1e10, 1e9, "1e+10"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(tickLabel(c.value, c.step), c.label) << c.value << " by " << c.step;

@@ -76,8 +76,8 @@ TEST(Projection3D, TheWholeBoxFitsTheViewInEveryTurn)
             view.pitch = pitch;
             const Projection3D p({0, 10}, {0, 3}, {0, 7}, view, kPlot, {1, 0.3, 0.7});
             for (int corner = 0; corner < 8; ++corner) {
-                const QPointF at = p.map(corner & 1 ? 10 : 0, corner & 2 ? 3 : 0,
-                                         corner & 4 ? 7 : 0);
+                const QPointF at =
+                    p.map(corner & 1 ? 10 : 0, corner & 2 ? 3 : 0, corner & 4 ? 7 : 0);
                 EXPECT_TRUE(kPlot.contains(at)) << yaw << " " << pitch << " " << corner;
             }
         }

@@ -49,10 +49,7 @@ struct SmallGraph {
         return widget.renderer().layout(widget.data(), std::as_const(widget).view(),
                                         widget.size());
     }
-    QPoint pixelOf(double x, double y)
-    {
-        return layout().projection2D.map(x, y).toPoint();
-    }
+    QPoint pixelOf(double x, double y) { return layout().projection2D.map(x, y).toPoint(); }
 
     ChartWidget widget;
 };
@@ -69,8 +66,11 @@ TEST(ChartWidget, ClicksFindPointsLegendEntriesOrNothing)
         ChartHit hit;
     } cases[] = {
         {"on a point", graph.pixelOf(20, 20), {Target::Point, 0, 1}},
-        {"a few pixels off a point", graph.pixelOf(10, 30) + QPointF(3, -3), {Target::Point, 1, 0}},
-        {"two points at one place: the one drawn on top", graph.pixelOf(30, 10),
+        {"a few pixels off a point",
+         graph.pixelOf(10, 30) + QPointF(3, -3),
+         {Target::Point, 1, 0}},
+        {"two points at one place: the one drawn on top",
+         graph.pixelOf(30, 10),
          {Target::Point, 1, 2}},
         {"on a line between points", graph.pixelOf(15, 15), {}},
         {"on the background", graph.pixelOf(35, 38), {}},
@@ -168,9 +168,9 @@ TEST(ChartWidget, ThreeDimensionalViewsTurnAndFindTheirPoints)
     EXPECT_EQ(hit.series, 1);
     // The helix's turns lie over each other on screen: the point found is one within
     // reach of the pixel.
-    const QPointF found = layout.projection3D.map(helix.x(std::size_t(hit.point)),
-                                                  helix.y(std::size_t(hit.point)),
-                                                  helix.z(std::size_t(hit.point)));
+    const QPointF found =
+        layout.projection3D.map(helix.x(std::size_t(hit.point)), helix.y(std::size_t(hit.point)),
+                                helix.z(std::size_t(hit.point)));
     EXPECT_LE(std::hypot(found.x() - onPoint.x(), found.y() - onPoint.y()), 1.0);
 
     QSignalSpy points(&widget, &ChartWidget::pointClicked);
@@ -208,9 +208,9 @@ TEST(ChartWidget, BarsAndSlicesAreClickedWhereTheyAreDrawn)
     const auto slices = pieSlices(pie.data().series(0), 6);
     for (const PieSlice& slice : slices) {
         const double middle = (slice.start + slice.span / 2) * std::numbers::pi / 180;
-        const QPointF at = pieLayout.pies[0].centre +
-                           QPointF(std::sin(middle), -std::cos(middle)) *
-                               pieLayout.pies[0].radius * 0.8;
+        const QPointF at =
+            pieLayout.pies[0].centre +
+            QPointF(std::sin(middle), -std::cos(middle)) * pieLayout.pies[0].radius * 0.8;
         const ChartHit hit = pie.hitTest(at);
         EXPECT_EQ(hit.target, ChartHit::Target::Point) << slice.point;
         EXPECT_EQ(hit.point, slice.point);
@@ -274,8 +274,8 @@ TEST(ChartWidget, TheContextMenuExportsToTheChosenFile)
     prompter.script(toBytes(folder.filePath("none/x.png")));
     png->trigger();
     ASSERT_EQ(notifier.texts().size(), 1u);
-    EXPECT_EQ(notifier.texts()[0], "The chart could not be written to " +
-                                       toBytes(folder.filePath("none/x.png")) + ".");
+    EXPECT_EQ(notifier.texts()[0],
+              "The chart could not be written to " + toBytes(folder.filePath("none/x.png")) + ".");
 }
 
 int differingPixels(const QImage& a, const QImage& b)

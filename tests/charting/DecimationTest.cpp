@@ -8,6 +8,7 @@
 #include <climits>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <map>
 #include <random>
 
@@ -254,6 +255,12 @@ TEST(PolylineDecimator, LinesEnteringAndLeavingAreCutAtTheBorder)
     ASSERT_EQ(across.count(), 1u);
     EXPECT_EQ(across.points.front(), QPointF(0, 20));
     EXPECT_EQ(across.points.back(), QPointF(100, 20));
+    // A point projected to infinity (data far beyond a deep zoom) is a gap, not a line
+    // drawn to nowhere.
+    const double far = std::numeric_limits<double>::infinity();
+    const Polylines broken = decimate({{10, 10}, {far, 20}, {20, 20}, {30, 30}}, clip);
+    ASSERT_EQ(broken.count(), 2u);
+    EXPECT_EQ(broken.points[broken.begin(1)], QPointF(20, 20));
 }
 
 // A series as the backplot fills it, in data units: passes over a part with gaps.
