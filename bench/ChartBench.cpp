@@ -90,8 +90,7 @@ void BM_Reference_Polyline(benchmark::State& state)
 {
     const auto dataset = static_cast<Dataset>(state.range(0));
     const ChartData& data = dataOf(dataset);
-    const ChartLayout layout =
-        ChartRenderer().layout(data, ChartView::initialFor(data), kFrame);
+    const ChartLayout layout = ChartRenderer().layout(data, ChartView::initialFor(data), kFrame);
     const ChartSeries& series = data.series(0);
     std::vector<QPointF> points(series.size());
     for (std::size_t i = 0; i < series.size(); ++i) {
@@ -205,9 +204,8 @@ void BM_Chart3D_AfterRotation(benchmark::State& state)
 {
     // Drag steps of 2 pixels: a degree of yaw and half a degree of pitch, back and forth.
     ChartView view = ChartView::initialFor(dataOf(kToolpath3D));
-    timeRedraws(state, kToolpath3D, view, [](ChartView& v, int run) {
-        v.rotate(1.0, run % 20 < 10 ? 0.5 : -0.5);
-    });
+    timeRedraws(state, kToolpath3D, view,
+                [](ChartView& v, int run) { v.rotate(1.0, run % 20 < 10 ? 0.5 : -0.5); });
 }
 BENCHMARK(BM_Chart3D_AfterRotation)->Unit(benchmark::kMillisecond)->UseManualTime();
 

@@ -67,10 +67,13 @@ struct PointBox {
     void add(const PointBox& other);
 };
 
+// A series' automatic line width turns thin from this many points on (see lineWidth).
+inline constexpr std::size_t kThinLineFrom = 5000;
+
 // One series: a label, a look and its points. Y is as long as the series; X and Z are
 // either absent or as long too. An absent X counts as the point's position (1, 2, 3 ...)
-// so that category data needs no X; an absent Z counts as 0. A series of a million points costs
-// its own vectors only: nothing is kept per point beyond the values.
+// so that category data needs no X; an absent Z counts as 0. A series of a million points
+// costs its own vectors only: nothing is kept per point beyond the values.
 class ChartSeries {
 public:
     // Points are boxed in runs of this many: drawing skips runs outside the view and
@@ -119,15 +122,16 @@ public:
     const std::vector<double>& yValues() const { return m_y; }
     const std::vector<double>& zValues() const { return m_z; }
 
-    // Sets one cell, growing the series with null points as needed. Setting a cell at
-    // the end or past it counts as appending.
+    // Sets one cell, growing the series with null points as needed. A cell past the end
+    // appends; a cell of a point already there is a change, after which the next redraw
+    // draws the whole series anew (step mode appends whole points instead).
     void setValue(Axis axis, std::size_t point, double value);
     // Appends one point (2D: z absent) or a gap (a null point: the line breaks).
     void append(double x, double y);
     void append(double x, double y, double z);
     void appendGap();
-    // Replaces all points. Vectors must be empty or of the same length; a shorter one is
-    // padded with nulls.
+    // Replaces all points. X and Z may be empty (absent); a vector shorter than the
+    // longest is padded with nulls.
     void assign(std::vector<double> x, std::vector<double> y, std::vector<double> z = {});
     void clear();
     void reserve(std::size_t points);
@@ -135,7 +139,7 @@ public:
     // Changes that are not appends move this on, so that a cache built from the series
     // knows whether it may extend itself with the points past its end or must start over.
     std::uint64_t revision() const { return m_revision; }
-    // The same for every series object: caches told apart series even when one replaced
+    // Unique to each series object: caches tell series apart even when one replaced
     // another at the same index.
     std::uint64_t id() const { return m_id; }
 
@@ -164,8 +168,6 @@ private:
     mutable std::size_t m_finalRuns = 0;
     mutable std::vector<PointBox> m_runBoxes;
 };
-
-inline constexpr std::size_t kThinLineFrom = 5000;
 
 // The whole chart. Holds series by pointer, so a reference to a series stays valid while
 // others are added or removed.
@@ -223,8 +225,9 @@ public:
     // A vertical gradient derived from the background colour behind the whole chart.
     bool gradientBackground = false;
     bool showLegend = true;
-    // One data unit is as long on screen on every axis (a toolpath keeps its shape); the
-    // shorter side of the view grows to match.
+    // One data unit is as long on screen on every axis (a toolpath keeps its shape): in
+    // 2D the shorter side of the view grows to match; 3D lines get a box of the data's
+    // proportions instead of a cube. Bars ignore it.
     bool equalScale = false;
 
 private:

@@ -161,6 +161,9 @@ void paintBox3D(QPainter& painter, const ChartData& data, const ChartLayout& lay
     const Box3D box{{layout.base[0], layout.base[1], layout.base[2]}};
     const auto back = backIsHigh(p);
     const auto ticks = ticks3D(data, layout);
+    painter.save();
+    // A zoomed box stays out of the titles and the legend.
+    painter.setClipRect(layout.plot);
     painter.setRenderHint(QPainter::Antialiasing, true);
 
     // The walls: the face of each axis on its far side.
@@ -258,6 +261,7 @@ void paintBox3D(QPainter& painter, const ChartData& data, const ChartLayout& lay
                            data.axisTitle[axis]);
         }
     }
+    painter.restore();
 }
 
 }  // namespace

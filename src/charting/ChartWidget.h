@@ -63,7 +63,8 @@ public:
     void exportPngPrompted();
     void exportSvgPrompted();
 
-    // A press that moves less than this before its release is a click, more a drag.
+    // A press that moves at most this many pixels before its release is a click; more,
+    // a drag.
     static constexpr int kClickSlop = 4;
 
 signals:
