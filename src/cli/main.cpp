@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "cli/CliCommands.h"
-#include "cli/CliPlotImage.h"
+#include "cli/ui/CliPlotImage.h"
 
 int main(int argc, char** argv)
 {

@@ -17,7 +17,7 @@
 #include "backplot/ui/PlotWindow.h"
 #include "backplot/ui/PlotWindows.h"
 #include "charting/ChartWidget.h"
-#include "cli/CliPlotImage.h"
+#include "cli/ui/CliPlotImage.h"
 #include "cli/CliTestSupport.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CLiView.h"

@@ -1,4 +1,4 @@
-#include "cli/CliPlotImage.h"
+#include "cli/ui/CliPlotImage.h"
 
 #include <QGuiApplication>
 
