@@ -17,8 +17,8 @@
 #include "backplot/ui/PlotWindow.h"
 #include "backplot/ui/PlotWindows.h"
 #include "charting/ChartWidget.h"
-#include "cli/ui/CliPlotImage.h"
 #include "cli/CliTestSupport.h"
+#include "cli/ui/CliPlotImage.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CLiView.h"
 #include "gui/AppWindowTest.h"
@@ -29,18 +29,19 @@ namespace quillon {
 namespace {
 
 // Two tools, rapids between them, an arc.
-constexpr const char* kMilling = "%\n"
-                                 "O1000\n"
-                                 "T1 M06\n"
-                                 "G00 X0 Y0\n"
-                                 "G01 X10. Y0 F100\n"
-                                 "G01 X10. Y10.\n"
-                                 "G02 X20. Y10. R5.\n"
-                                 "G00 X0 Y0\n"
-                                 "T2 M06\n"
-                                 "G01 X-5. Y-5.\n"
-                                 "M30\n"
-                                 "%\n";
+constexpr const char* kMilling =
+    "%\n"
+    "O1000\n"
+    "T1 M06\n"
+    "G00 X0 Y0\n"
+    "G01 X10. Y0 F100\n"
+    "G01 X10. Y10.\n"
+    "G02 X20. Y10. R5.\n"
+    "G00 X0 Y0\n"
+    "T2 M06\n"
+    "G01 X-5. Y-5.\n"
+    "M30\n"
+    "%\n";
 
 class PlotWindowTest : public test::AppWindowTest {
 protected:
@@ -52,8 +53,7 @@ protected:
     }
     PlotWindows& windows(CChildFrame& child)
     {
-        return PlotWindows::of(child, app->plotWindows(), app->workDir(), app->notifier(),
-                               frame);
+        return PlotWindows::of(child, app->plotWindows(), app->workDir(), app->notifier(), frame);
     }
     static std::vector<QString> labels(const PlotWindow& window)
     {
@@ -71,7 +71,10 @@ protected:
             total += data.series(i).size();
         return total;
     }
-    std::size_t caretLine(CChildFrame& child) { return child.activeView()->caretState().caret.line; }
+    std::size_t caretLine(CChildFrame& child)
+    {
+        return child.activeView()->caretState().caret.line;
+    }
 };
 
 TEST_F(PlotWindowTest, TheTwoDWindowShowsTheToolsAndASecondOpenSaysItIsOn)
@@ -210,8 +213,8 @@ TEST_F(PlotWindowTest, SettingsRunTheInterpreterAgainAndLatheShowsXZ)
     EXPECT_EQ(window->action("Assume Absolute")->text(), "Assume Incremental");
     EXPECT_FALSE(window->settings().absolute);
     // Read as increments, the Z moves add up.
-    EXPECT_DOUBLE_EQ(window->chart().data().series(1).x(window->chart().data().series(1).size() - 1),
-                     -28);
+    EXPECT_DOUBLE_EQ(
+        window->chart().data().series(1).x(window->chart().data().series(1).size() - 1), -28);
 }
 
 TEST_F(PlotWindowTest, StepModeTakesSpeedPointsATickAndTheEditorFollows)
@@ -294,7 +297,8 @@ TEST_F(PlotWindowTest, TheCommandLineDrawsThePlotIntoPictures)
     dir.write("P.NC", kMilling);
     cli::setPlotImageWriter(cli::writePlotImageFile);
     const std::string png = dir.path("plot.png");
-    test::CliRun run = test::runCli({"backplot", "--png", png, "--size", "800x600", dir.path("P.NC")});
+    test::CliRun run =
+        test::runCli({"backplot", "--png", png, "--size", "800x600", dir.path("P.NC")});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_TRUE(run.out.empty());
     const QImage image(QString::fromStdString(png));
@@ -309,9 +313,9 @@ TEST_F(PlotWindowTest, TheCommandLineDrawsThePlotIntoPictures)
 
     EXPECT_EQ(test::runCli({"backplot", "--size", "800x600", dir.path("P.NC")}).code, 2);
     EXPECT_EQ(test::runCli({"backplot", "--png", png, "--size", "800", dir.path("P.NC")}).code, 2);
-    EXPECT_EQ(test::runCli({"backplot", "--png", dir.path("no/such/folder.png"), dir.path("P.NC")})
-                  .code,
-              1);
+    EXPECT_EQ(
+        test::runCli({"backplot", "--png", dir.path("no/such/folder.png"), dir.path("P.NC")}).code,
+        1);
 }
 
 }  // namespace

@@ -4,9 +4,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
-#include <QIcon>
-#include <QVBoxLayout>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -15,6 +14,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <tuple>
@@ -23,9 +23,9 @@
 #include "app/ui/FontMapping.h"
 #include "app/ui/QuillonApplication.h"
 #include "backplot/ui/PlotWindows.h"
-#include "dnc/ui/CommWindows.h"
 #include "dnc/ReceiveStart.h"
 #include "dnc/TransmitStart.h"
+#include "dnc/ui/CommWindows.h"
 #include "dnc/ui/SelectConfigurationDialog.h"
 #include "dnc/ui/TransmitDialogs.h"
 #include "editor/ui/CChildFrame.h"
@@ -47,8 +47,7 @@ constexpr char kCaretPaneTemplate[] = "Ln ######,  Ch ######";
 
 }  // namespace
 
-CMainFrame::CMainFrame(QuillonApplication& app)
-    : m_app(app), m_mdiArea(new QMdiArea(this))
+CMainFrame::CMainFrame(QuillonApplication& app) : m_app(app), m_mdiArea(new QMdiArea(this))
 {
     setWindowTitle("QuillonLT");
     setCentralWidget(m_mdiArea);
@@ -166,17 +165,16 @@ void CMainFrame::buildMenus()
     file->addSeparator();
     m_documentActions << file->addAction(
         "&Print...", QKeySequence::Print, this, onFrame([this](CChildFrame& frame) {
-            const auto outcome = printWithDialog(frame.document(),
-                                                 PrintSettings::of(m_app.settings()),
-                                                 m_app.clock(), this);
+            const auto outcome = printWithDialog(
+                frame.document(), PrintSettings::of(m_app.settings()), m_app.clock(), this);
             if (outcome == PrintOutcome::Failed)
                 m_app.notifier().message("The program could not be printed.");
         }));
     m_documentActions << file->addAction(
         "Print Pre&view", QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_P), this,
         onFrame([this](CChildFrame& frame) {
-            showPrintPreview(frame.document(), PrintSettings::of(m_app.settings()),
-                             m_app.clock(), this);
+            showPrintPreview(frame.document(), PrintSettings::of(m_app.settings()), m_app.clock(),
+                             this);
         }));
     file->addSeparator();
     m_recentMenu = file->addMenu("Recent &files");
@@ -263,10 +261,10 @@ void CMainFrame::buildMenus()
     auto* utilities = menuBar()->addMenu("&Utilities");
     const auto utility = [&](const QString& text, const QString& tip,
                              void (UtilityCommands::*command)(CChildFrame&)) {
-        QAction* action = utilities->addAction(
-            text, this, onFrame([this, command](CChildFrame& frame) {
-                (m_utilities.get()->*command)(frame);
-            }));
+        QAction* action =
+            utilities->addAction(text, this, onFrame([this, command](CChildFrame& frame) {
+                                     (m_utilities.get()->*command)(frame);
+                                 }));
         action->setStatusTip(tip);
         m_documentActions << action;
     };
@@ -281,12 +279,12 @@ void CMainFrame::buildMenus()
     utility("C&ycle time", {}, &UtilityCommands::cycleTime);
     utilities->addSeparator();
     const auto plot = [&](const QString& text, PlotKind kind, bool stepMode) {
-        QAction* action = utilities->addAction(
-            text, this, onFrame([this, kind, stepMode](CChildFrame& frame) {
-                PlotWindows::of(frame, m_app.plotWindows(), m_app.workDir(), m_app.notifier(),
-                                this)
-                    .open(kind, stepMode);
-            }));
+        QAction* action =
+            utilities->addAction(text, this, onFrame([this, kind, stepMode](CChildFrame& frame) {
+                                     PlotWindows::of(frame, m_app.plotWindows(), m_app.workDir(),
+                                                     m_app.notifier(), this)
+                                         .open(kind, stepMode);
+                                 }));
         m_documentActions << action;
     };
     plot("&2D Plotting", PlotKind::TwoD, false);
@@ -294,8 +292,8 @@ void CMainFrame::buildMenus()
     plot("&3D Plotting", PlotKind::ThreeD, false);
     plot("3D Step by Step", PlotKind::ThreeD, true);
     utilities->addSeparator();
-    m_compareRaw = utilities->addAction("Compare/Raw (2 files)", this,
-                                        [this] { compare(CompareMode::Raw); });
+    m_compareRaw =
+        utilities->addAction("Compare/Raw (2 files)", this, [this] { compare(CompareMode::Raw); });
     m_compareSmart = utilities->addAction("Compare/Smart (2 files)", this,
                                           [this] { compare(CompareMode::Smart); });
     m_removeCompare =
@@ -390,8 +388,9 @@ void CMainFrame::fillWindowMenu(QMenu* menu)
         QMdiSubWindow* window = windows[i];
         const auto* frame = qobject_cast<CChildFrame*>(window->widget());
         const QString title = frame ? frame->documentTitle() : window->windowTitle();
-        QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title), this,
-                                          [this, window] { m_mdiArea->setActiveSubWindow(window); });
+        QAction* action =
+            menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title), this,
+                            [this, window] { m_mdiArea->setActiveSubWindow(window); });
         action->setCheckable(true);
         action->setChecked(window == m_mdiArea->activeSubWindow());
     }
@@ -652,8 +651,9 @@ void CMainFrame::transmit(bool chooseSetup)
         if (CChildFrame* frame = m_documents->activeFrame())
             edited = frame->document().pathName();
     }
-    const std::string pending =
-        job.setup.handshake == Handshake::FanucDnc ? std::string() : settings.pendingTransmit.path();
+    const std::string pending = job.setup.handshake == Handshake::FanucDnc
+                                    ? std::string()
+                                    : settings.pendingTransmit.path();
     const FilePrompt prompt = transmitFilePrompt(job.setup, pending, edited, job.fanucProgram);
     if (!pending.empty()) {
         settings.pendingTransmit.clear();
@@ -683,8 +683,8 @@ void CMainFrame::receive(bool chooseSetup)
     if (portBusy(job.setup, m_app.portsInUse(), m_app.notifier()))
         return;
     if (job.setup.handshake == Handshake::FanucDnc) {
-        FanucFileTypeDialog types(m_fanucReceiveProgram, m_fanucReceiveSetup,
-                                  m_fanucProgramNumber, this);
+        FanucFileTypeDialog types(m_fanucReceiveProgram, m_fanucReceiveSetup, m_fanucProgramNumber,
+                                  this);
         if (types.exec() != QDialog::Accepted || (!types.program() && !types.setup()))
             return;
         m_fanucReceiveProgram = job.fanucProgram = types.program();
@@ -692,7 +692,8 @@ void CMainFrame::receive(bool chooseSetup)
         m_fanucProgramNumber = types.programNumber();
         job.programNumber = toBytes(m_fanucProgramNumber);
     }
-    const auto path = m_app.filePrompter().saveFile(receiveFilePrompt(job.setup, job.fanucProgram));
+    const auto path =
+        m_app.filePrompter().saveFile(receiveFilePrompt(job.setup, job.fanucProgram));
     if (!path)
         return;
     job.path = cutAtWildcard(*path);
@@ -828,8 +829,8 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
     // Keys sent to any widget of this window (a modal dialog has its own window).
     const auto* widget = qobject_cast<QWidget*>(watched);
-    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
-        widget && widget->window() == this) {
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && widget &&
+        widget->window() == this) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool press = event->type() == QEvent::KeyPress;
         if (key->key() == Qt::Key_Control && !key->isAutoRepeat()) {
@@ -837,8 +838,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
                 m_windowOrder.ctrlPressed();
             else
                 m_windowOrder.ctrlReleased(m_mdiArea->activeSubWindow());
-        } else if (press && key->key() == Qt::Key_Tab &&
-                   key->modifiers() == Qt::ControlModifier) {
+        } else if (press && key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
             if (const auto next = m_windowOrder.tab())
                 m_mdiArea->setActiveSubWindow(*next);
             return true;

@@ -4,10 +4,10 @@
 
 #include <QObject>
 
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <string>
-#include <QStringList>
 
 #include <memory>
 
@@ -21,8 +21,8 @@
 #include "platform/Clock.h"
 #include "platform/WorkDir.h"
 #include "platform/ui/QtFilePrompter.h"
-#include "utilities/FileCleanup.h"
 #include "platform/ui/QtNotifier.h"
+#include "utilities/FileCleanup.h"
 
 namespace quillon {
 

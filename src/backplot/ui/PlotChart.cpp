@@ -1,6 +1,5 @@
 #include "backplot/ui/PlotChart.h"
 
-
 #include "charting/ChartRenderer.h"
 #include "platform/ui/QtColorRef.h"
 
@@ -89,9 +88,8 @@ void appendPlotCells(ChartData& data, const PlotModel& model,
     }
 }
 
-bool writePlotImage(const PlotModel& model, const PlotColors& colors,
-                    const QString& documentTitle, const QString& path, QSize size,
-                    PlotImageFormat format)
+bool writePlotImage(const PlotModel& model, const PlotColors& colors, const QString& documentTitle,
+                    const QString& path, QSize size, PlotImageFormat format)
 {
     ChartData data;
     fillPlotChart(data, model, colors, documentTitle, model.axisRanges(), true);

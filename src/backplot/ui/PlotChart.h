@@ -29,8 +29,7 @@ enum class PlotImageFormat { Png, Svg };
 
 // The plot as a picture file of that size, ranges from the model's extents. False when the
 // file could not be written.
-bool writePlotImage(const PlotModel& model, const PlotColors& colors,
-                    const QString& documentTitle, const QString& path, QSize size,
-                    PlotImageFormat format);
+bool writePlotImage(const PlotModel& model, const PlotColors& colors, const QString& documentTitle,
+                    const QString& path, QSize size, PlotImageFormat format);
 
 }  // namespace quillon

@@ -27,8 +27,8 @@ PlotWindow::PlotWindow(PlotKind kind, bool stepMode, const BackplotSettings& set
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kind == PlotKind::TwoD ? "2D" : "3D");
-    m_chart = new ChartWidget(kind == PlotKind::TwoD ? ChartKind::Graph2D : ChartKind::Chart3D,
-                              this);
+    m_chart =
+        new ChartWidget(kind == PlotKind::TwoD ? ChartKind::Graph2D : ChartKind::Chart3D, this);
     setCentralWidget(m_chart);
     connect(m_chart, &ChartWidget::clicked, this, &PlotWindow::chartClicked);
     createMenu();

@@ -52,8 +52,8 @@ PlotWindows::~PlotWindows()
     }
 }
 
-PlotWindows& PlotWindows::of(CChildFrame& frame, PlotWindowsShared& shared,
-                             const WorkDir& workDir, Notifier& notifier, QWidget* owner)
+PlotWindows& PlotWindows::of(CChildFrame& frame, PlotWindowsShared& shared, const WorkDir& workDir,
+                             Notifier& notifier, QWidget* owner)
 {
     if (auto* existing = frame.findChild<PlotWindows*>(QString(), Qt::FindDirectChildrenOnly))
         return *existing;

@@ -38,8 +38,8 @@ public:
     ~PlotWindows() override;
 
     // The frame's plot windows, made on first use.
-    static PlotWindows& of(CChildFrame& frame, PlotWindowsShared& shared,
-                           const WorkDir& workDir, Notifier& notifier, QWidget* owner);
+    static PlotWindows& of(CChildFrame& frame, PlotWindowsShared& shared, const WorkDir& workDir,
+                           Notifier& notifier, QWidget* owner);
 
     // "&2D Plotting", "2D Step by Step", "&3D Plotting", "3D Step by Step".
     void open(PlotKind kind, bool stepMode);

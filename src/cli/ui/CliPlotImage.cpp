@@ -28,10 +28,10 @@ bool writePlotImageFile(const PlotImageRequest& request, std::ostream& err)
     PlotModel model(*request.build, request.threeD ? PlotKind::ThreeD : PlotKind::TwoD,
                     request.settings, SlotRange::allTools(request.settings.showRapids));
     model.appendAll();
-    const bool written = writePlotImage(
-        model, colors, QString::fromStdString(request.title),
-        QString::fromStdString(request.path), QSize(request.width, request.height),
-        request.svg ? PlotImageFormat::Svg : PlotImageFormat::Png);
+    const bool written =
+        writePlotImage(model, colors, QString::fromStdString(request.title),
+                       QString::fromStdString(request.path), QSize(request.width, request.height),
+                       request.svg ? PlotImageFormat::Svg : PlotImageFormat::Png);
     if (!written)
         err << request.path << ": the picture could not be written\n";
     return written;
