@@ -8,6 +8,7 @@
 
 #include "app/FileUpdate.h"
 #include "cli/CliBackplot.h"
+#include "cli/CliCalc.h"
 #include "cli/CliCleanup.h"
 #include "cli/CliCycleTime.h"
 #include "cli/CliLineTools.h"
@@ -195,6 +196,7 @@ const std::vector<Subcommand>& subcommands()
         {"cycletime", kCycleTimeUsage, runCycleTime},
         {"cleanup", kCleanupUsage, runCleanup},
         {"backplot", kBackplotUsage, runBackplot},
+        {"calc", kCalcUsage, runCalc},
     };
     return table;
 }
