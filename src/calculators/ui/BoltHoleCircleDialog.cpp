@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -60,13 +61,14 @@ BoltHoleCircleDialog::BoltHoleCircleDialog(Notifier& notifier, QWidget* parent)
     m_list->setMinimumSize(listMetrics.horizontalAdvance(QLatin1Char('0')) * kListColumns,
                            listMetrics.lineSpacing() * kListRows);
 
+    // X and Y side by side, two digits apart.
     auto* centre = new QGroupBox("Centerpoint", this);
-    auto* centreLayout = new QGridLayout(centre);
-    centreLayout->addWidget(new QLabel("X", centre), 0, 0);
-    centreLayout->addWidget(m_x, 0, 1);
-    centreLayout->addWidget(new QLabel("Y", centre), 1, 0);
-    centreLayout->addWidget(m_y, 1, 1);
-    centreLayout->setColumnStretch(1, 1);
+    auto* centreLayout = new QHBoxLayout(centre);
+    centreLayout->addWidget(new QLabel("X", centre));
+    centreLayout->addWidget(m_x, 1);
+    centreLayout->addSpacing(fontMetrics().horizontalAdvance(QStringLiteral("00")));
+    centreLayout->addWidget(new QLabel("Y", centre));
+    centreLayout->addWidget(m_y, 1);
 
     auto* form = new QGridLayout;
     form->addWidget(centre, 0, 0, 1, 3);
@@ -99,8 +101,8 @@ void BoltHoleCircleDialog::calculate()
     const auto text = [](const QLineEdit* edit) {
         return calculatorFieldText(edit, kBoltHoleFieldLimit);
     };
-    const BoltHoleResult result = boltHoleCircle(
-        {text(m_x), text(m_y), text(m_radius), text(m_holes), text(m_first)});
+    const BoltHoleResult result =
+        boltHoleCircle({text(m_x), text(m_y), text(m_radius), text(m_holes), text(m_first)});
     if (result.message) {
         m_notifier.message(*result.message);
         return;

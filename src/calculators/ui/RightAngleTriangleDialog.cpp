@@ -53,10 +53,10 @@ RightAngleTriangleDialog::RightAngleTriangleDialog(TriangleTexts& kept, Notifier
                            {{"A", field(TriangleField::A)},
                             {"B", field(TriangleField::B)},
                             {"C", field(TriangleField::C)}});
-    auto* angles = fieldBox(this, "Opposing angles",
-                            {{"a", field(TriangleField::AngleA)},
-                             {"b", field(TriangleField::AngleB)}},
-                            "c = 90");  // the third angle is always the right one
+    auto* angles =
+        fieldBox(this, "Opposing angles",
+                 {{"a", field(TriangleField::AngleA)}, {"b", field(TriangleField::AngleB)}},
+                 "c = 90");  // the third angle is always the right one
 
     auto* calculateButton = new QPushButton("Calculate", this);
     auto* clearButton = new QPushButton("Clear", this);
@@ -74,6 +74,7 @@ RightAngleTriangleDialog::RightAngleTriangleDialog(TriangleTexts& kept, Notifier
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addLayout(calculatorButtons({calculateButton, clearButton, exitButton}));
+    setFixedSize(sizeHint());
 }
 
 TriangleTexts RightAngleTriangleDialog::fieldTexts() const

@@ -42,6 +42,7 @@ SurfaceSpeedDialog::SurfaceSpeedDialog(Notifier& notifier, QWidget* parent)
     layout->addLayout(form);
     layout->addStretch();
     layout->addLayout(calculatorButtons({calculateButton, clearButton, exitButton}));
+    setFixedSize(sizeHint());
 }
 
 void SurfaceSpeedDialog::calculate()

@@ -61,8 +61,8 @@ void TriangleDrawing::paintEvent(QPaintEvent*)
     painter.drawLine(k.b, k.c);
 
     // The right angle's square, inside the corner and small beside the shorter leg.
-    const qreal mark = std::min({kRightAngleMark, (k.a.x() - k.c.x()) / 4,
-                                 (k.c.y() - k.b.y()) / 4});
+    const qreal mark =
+        std::min({kRightAngleMark, (k.a.x() - k.c.x()) / 4, (k.c.y() - k.b.y()) / 4});
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
     painter.drawLine(QPointF(k.c.x() + mark, k.c.y()), QPointF(k.c.x() + mark, k.c.y() - mark));
     painter.drawLine(QPointF(k.c.x(), k.c.y() - mark), QPointF(k.c.x() + mark, k.c.y() - mark));
