@@ -166,10 +166,19 @@ TEST_F(MainFrameTest, MenusToolbarAndTheRemoteMenu)
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Utilities", "D&NC", "&Settings",
                                    "&Tools", "&Window", "&Help"}));
     // Commands of parts not built yet are there, and disabled.
-    for (const char* text : {"&View graph/pie colors", "&Bolt hole circle", "S&urface speed"}) {
+    QAction* notBuilt = test::findByText<QAction>(*frame, "&View graph/pie colors");
+    ASSERT_TRUE(notBuilt);
+    EXPECT_FALSE(notBuilt->isEnabled());
+    // The shop calculators need no program.
+    for (const auto& [text, tip] :
+         {std::pair{"&Bolt hole circle", "Bolt hole circle calculation"},
+          std::pair{"&Right angle triangle",
+                    "Calculate side(s) and/or angle(s) in a right angle triangle"},
+          std::pair{"S&urface speed", "Surface speed calculation"}}) {
         QAction* action = test::findByText<QAction>(*frame, text);
         ASSERT_TRUE(action) << text;
-        EXPECT_FALSE(action->isEnabled()) << text;
+        EXPECT_TRUE(action->isEnabled()) << text;
+        EXPECT_EQ(action->statusTip(), tip) << text;
     }
     EXPECT_EQ(frame->toolBar()->objectName(), "QuillonLTtoolbar");
     // The program commands work on the active program only.

@@ -332,10 +332,12 @@ void CMainFrame::buildMenus()
 
     m_toolsMenu = menuBar()->addMenu("&Tools");
     m_toolsMenu->addAction("&Calculator", this, [this] { m_app.calculator(); });
-    notYet(m_toolsMenu, "&Bolt hole circle", "Bolt hole circle calculation");
-    notYet(m_toolsMenu, "&Right angle triangle",
-           "Calculate side(s) and/or angle(s) in a right angle triangle");
-    notYet(m_toolsMenu, "S&urface speed", "Surface speed calculation");
+    m_toolsMenu->addAction("&Bolt hole circle", this, [this] { m_app.boltHoleCircle(); })
+        ->setStatusTip("Bolt hole circle calculation");
+    m_toolsMenu->addAction("&Right angle triangle", this, [this] { m_app.rightAngleTriangle(); })
+        ->setStatusTip("Calculate side(s) and/or angle(s) in a right angle triangle");
+    m_toolsMenu->addAction("S&urface speed", this, [this] { m_app.surfaceSpeed(); })
+        ->setStatusTip("Surface speed calculation");
     m_toolsMenu->addSeparator();
     m_toolsMenu->addAction("&File update", this, [this] { m_app.fileUpdate(); });
     auto* cleanup = m_toolsMenu->addMenu("&File cleanup");

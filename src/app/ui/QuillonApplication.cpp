@@ -17,6 +17,9 @@
 #include "app/ui/OtherOptionsDialog.h"
 #include "app/ui/PasswordDialog.h"
 #include "backplot/ui/BackplotColorsDialog.h"
+#include "calculators/ui/BoltHoleCircleDialog.h"
+#include "calculators/ui/RightAngleTriangleDialog.h"
+#include "calculators/ui/SurfaceSpeedDialog.h"
 #include "dnc/ComConfFile.h"
 #include "dnc/KeptOpenPorts.h"
 #include "dnc/ui/PortSetupDialog.h"
@@ -346,6 +349,24 @@ bool QuillonApplication::viewFlag(ViewToggle toggle) const
 void QuillonApplication::calculator()
 {
     startCalculator(*m_notifier);
+}
+
+void QuillonApplication::boltHoleCircle()
+{
+    BoltHoleCircleDialog dialog(*m_notifier, m_mainFrame.get());
+    dialog.exec();
+}
+
+void QuillonApplication::rightAngleTriangle()
+{
+    RightAngleTriangleDialog dialog(m_triangleTexts, *m_notifier, m_mainFrame.get());
+    dialog.exec();
+}
+
+void QuillonApplication::surfaceSpeed()
+{
+    SurfaceSpeedDialog dialog(*m_notifier, m_mainFrame.get());
+    dialog.exec();
 }
 
 void QuillonApplication::shutDown(bool saveWindowRect)

@@ -16,6 +16,7 @@
 #include "app/ui/RecentFileList.h"
 #include "app/ui/SingleInstance.h"
 #include "backplot/ui/PlotWindows.h"
+#include "calculators/ShopCalculators.h"
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortsInUse.h"
 #include "platform/Clock.h"
@@ -89,6 +90,11 @@ public:
     void toggleView(ViewToggle toggle);
     bool viewFlag(ViewToggle toggle) const;
     void calculator();
+    // The shop calculators of the Tools menu. The triangle's texts stay here from one
+    // opening to the next while the program runs.
+    void boltHoleCircle();
+    void rightAngleTriangle();
+    void surfaceSpeed();
     // The lock in front of a guarded command.
     bool passSettingsLock();
 
@@ -125,6 +131,7 @@ private:
     ComDeviceMap m_devices;
     RecentFileList m_recentFiles;
     PlotWindowsShared m_plotWindows;
+    TriangleTexts m_triangleTexts;
     std::unique_ptr<EditorEnvironment> m_editorEnvironment;
     std::unique_ptr<CMainFrame> m_mainFrame;
 };
