@@ -253,6 +253,7 @@ TEST_F(ShopCalculatorDialogsTest, TheTriangleKeepsItsTextsFromOneOpeningToTheNex
         EXPECT_EQ(titles, (QStringList{"Sides", "Opposing angles"}));
         for (const char* label : {"A", "B", "C", "a", "b", "c = 90"})
             EXPECT_TRUE(findByText<QLabel>(dialog, label)) << label;
+        EXPECT_TRUE(dialog.findChild<TriangleDrawing*>());
         EXPECT_EQ(triangleTexts(dialog), TriangleFieldTexts{});
 
         fillTriangle(dialog, {"3", "4", "", "", ""});
@@ -336,7 +337,7 @@ TEST(TriangleDrawingTest, TheRightAngleSitsLowerLeftAndEachLabelBesideItsPart)
     EXPECT_EQ(TriangleDrawing::corners(QRectF(10, 20, 100, 100)).b, QPointF(30, 75));
 
     test::RecordingDevice device(drawing.size());
-    drawing.render(&device);
+    drawing.render(&device, {}, {}, QWidget::DrawChildren);  // no background to record
     const auto& lines = device.engine().drawnLines;
     for (const QLineF& side : {QLineF(k.c, k.a), QLineF(k.a, k.b), QLineF(k.b, k.c)}) {
         EXPECT_NE(std::find(lines.begin(), lines.end(), side), lines.end())

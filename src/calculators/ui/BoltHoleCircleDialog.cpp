@@ -26,13 +26,11 @@ constexpr char kCouldNotCopy[] = "Could not copy";
 constexpr int kListColumns = 28;
 constexpr int kListRows = 12;
 
-// Writes to the system clipboard and reads the text back: the clipboard gives no other
-// sign that another program kept it.
+// Writes to the system clipboard and reads the text back: setting the text reports
+// nothing, so a clipboard that did not take it shows only in what it then holds.
 bool writeSystemClipboard(const QString& text)
 {
     QClipboard* clipboard = QApplication::clipboard();
-    if (!clipboard)
-        return false;
     clipboard->setText(text);
     return clipboard->text() == text;
 }

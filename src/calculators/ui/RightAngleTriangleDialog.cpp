@@ -41,7 +41,7 @@ QGroupBox* fieldBox(QWidget* parent, const QString& title,
 
 RightAngleTriangleDialog::RightAngleTriangleDialog(TriangleTexts& kept, Notifier& notifier,
                                                    QWidget* parent)
-    : QDialog(parent), m_kept(kept), m_notifier(notifier), m_drawing(new TriangleDrawing(this))
+    : QDialog(parent), m_kept(kept), m_notifier(notifier)
 {
     setWindowTitle("Right Angle Triangle");
     for (std::size_t i = 0; i < kTriangleFields; ++i) {
@@ -70,7 +70,7 @@ RightAngleTriangleDialog::RightAngleTriangleDialog(TriangleTexts& kept, Notifier
     fields->addWidget(angles);
     auto* top = new QHBoxLayout;
     top->addLayout(fields);
-    top->addWidget(m_drawing, 1);
+    top->addWidget(new TriangleDrawing(this), 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addLayout(calculatorButtons({calculateButton, clearButton, exitButton}));

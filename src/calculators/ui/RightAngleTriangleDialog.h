@@ -13,7 +13,6 @@ class QLineEdit;
 namespace quillon {
 
 class Notifier;
-class TriangleDrawing;
 
 class RightAngleTriangleDialog : public QDialog {
     Q_OBJECT
@@ -32,7 +31,6 @@ public:
     {
         return m_fields[static_cast<std::size_t>(which)];
     }
-    TriangleDrawing* drawing() const { return m_drawing; }
 
     void done(int result) override;
 
@@ -42,7 +40,6 @@ private:
     TriangleTexts& m_kept;
     Notifier& m_notifier;
     std::array<QLineEdit*, kTriangleFields> m_fields{};
-    TriangleDrawing* m_drawing;
 };
 
 }  // namespace quillon
