@@ -1,5 +1,6 @@
 #include "cli/CliCalc.h"
 
+#include <array>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -61,45 +62,40 @@ int bolt(const std::vector<std::string>& arguments, std::ostream& out, std::ostr
     return 0;
 }
 
-int triangle(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+// The triangle and the surface speed: fields named by options, results as "LABEL=text".
+template <std::size_t Count, typename Calculate>
+int fieldsToLines(const std::vector<std::string>& arguments, const std::vector<std::string>& names,
+                  const std::array<const char*, Count>& labels, Calculate calculate,
+                  std::ostream& out, std::ostream& err)
 {
-    static const std::vector<std::string> kNames = {"A", "B", "C", "a", "b"};
-    const auto values = options(arguments, kNames);
+    const auto values = options(arguments, names);
     if (!values)
         return usage(err);
-    TriangleTexts fields;
-    for (std::size_t i = 0; i < kNames.size(); ++i) {
-        const auto found = values->find(kNames[i]);
+    std::array<std::string, Count> fields;
+    for (std::size_t i = 0; i < Count; ++i) {
+        const auto found = values->find(names[i]);
         if (found != values->end())
             fields[i] = found->second;
     }
-    const TriangleResult result = rightAngleTriangle(fields);
+    const auto result = calculate(fields);
     if (result.message)
         return refused(*result.message, err);
-    for (std::size_t i = 0; i < kNames.size(); ++i)
-        out << kNames[i] << '=' << result.texts[i] << '\n';
+    for (std::size_t i = 0; i < Count; ++i)
+        out << labels[i] << '=' << result.texts[i] << '\n';
     return 0;
+}
+
+int triangle(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    return fieldsToLines<kTriangleFields>(arguments, {"A", "B", "C", "a", "b"},
+                                          {"A", "B", "C", "a", "b"}, rightAngleTriangle, out, err);
 }
 
 int speed(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
-    static const std::vector<std::string> kNames = {"rpm", "dia", "ips", "fpm"};
-    static const char* const kLabels[] = {"RPM", "DIA", "IPS", "FPM"};
-    const auto values = options(arguments, kNames);
-    if (!values)
-        return usage(err);
-    SurfaceSpeedTexts fields;
-    for (std::size_t i = 0; i < kNames.size(); ++i) {
-        const auto found = values->find(kNames[i]);
-        if (found != values->end())
-            fields[i] = found->second;
-    }
-    const SurfaceSpeedResult result = surfaceSpeed(fields);
-    if (result.message)
-        return refused(*result.message, err);
-    for (std::size_t i = 0; i < kNames.size(); ++i)
-        out << kLabels[i] << '=' << result.texts[i] << '\n';
-    return 0;
+    return fieldsToLines<kSurfaceSpeedFields>(arguments, {"rpm", "dia", "ips", "fpm"},
+                                              {"RPM", "DIA", "IPS", "FPM"}, surfaceSpeed, out,
+                                              err);
 }
 
 }  // namespace
