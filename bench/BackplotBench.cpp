@@ -64,8 +64,8 @@ const std::string& millingProgramPath()
             y = ny;
         }
         bytes += "M30\r\n%";
-        std::ofstream(file, std::ios::binary).write(bytes.data(),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(file, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return file;
     }();
     return path;
@@ -83,7 +83,9 @@ void BM_Reference_OpenMillingProgram(benchmark::State& state)
 {
     g_loadSeconds = quillon::bench::timeOpeningProgram(state, millingProgramPath());
 }
-BENCHMARK(BM_Reference_OpenMillingProgram)->Unit(benchmark::kMillisecond)->UseManualTime()
+BENCHMARK(BM_Reference_OpenMillingProgram)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
     ->Iterations(3);
 
 void BM_BackplotChain(benchmark::State& state)

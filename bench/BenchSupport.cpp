@@ -45,36 +45,33 @@ const std::string& moldProgramPath()
         while (line < kTargetLines - 1) {
             const int x = static_cast<int>(random() % 200000);
             const int y = static_cast<int>(random() % 100000);
-            int n = std::snprintf(buffer, sizeof buffer, "X%d.%03d Y%d.%03d Z-%d.%d",
-                                  x / 1000, x % 1000, y / 1000, y % 1000,
-                                  static_cast<int>(random() % 10),
+            int n = std::snprintf(buffer, sizeof buffer, "X%d.%03d Y%d.%03d Z-%d.%d", x / 1000,
+                                  x % 1000, y / 1000, y % 1000, static_cast<int>(random() % 10),
                                   static_cast<int>(random() % 10));
             // A feed word where the program runs short of its average line length.
             if (static_cast<double>(bytes.size() + static_cast<std::size_t>(n) + 2) <
                 bytesPerLine * static_cast<double>(line + 1))
-                n += std::snprintf(buffer + n, sizeof buffer - static_cast<std::size_t>(n),
-                                   " F%d", 800 + static_cast<int>(random() % 9000));
+                n += std::snprintf(buffer + n, sizeof buffer - static_cast<std::size_t>(n), " F%d",
+                                   800 + static_cast<int>(random() % 9000));
             bytes.append(buffer, static_cast<std::size_t>(n));
             bytes += "\r\n";
             ++line;
         }
         bytes += "M30\r\n%";
-        std::ofstream(file, std::ios::binary).write(bytes.data(),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(file, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return file;
     }();
     return path;
 }
-
 
 const std::filesystem::path& folder()
 {
     static const struct Folder {
         std::filesystem::path path = [] {
             const std::filesystem::path shm = "/dev/shm";
-            const auto base = std::filesystem::exists(shm)
-                                  ? shm
-                                  : std::filesystem::temp_directory_path();
+            const auto base =
+                std::filesystem::exists(shm) ? shm : std::filesystem::temp_directory_path();
             const auto made = base / ("quillon-bench-" + std::to_string(::getpid()));
             std::filesystem::create_directories(made);
             return made;
@@ -118,8 +115,7 @@ ChildRun spawnAndWait(char* const* argv, int closeFd)
     int status = 0;
     rusage usage{};
     ::wait4(child, &status, 0, &usage);
-    run.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                      static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     run.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB
@@ -141,9 +137,8 @@ ChildRun spawnAndWait(char* const* argv, int closeFd)
         argv.push_back(arguments[i].data());
     argv.push_back(nullptr);
     const ChildRun run = spawnAndWait(argv.data(), kHelperReportFd);
-    const std::string report = std::to_string(run.seconds) + " " +
-                               std::to_string(run.cpuSeconds) + " " +
-                               std::to_string(run.peakMiB) + " " +
+    const std::string report = std::to_string(run.seconds) + " " + std::to_string(run.cpuSeconds) +
+                               " " + std::to_string(run.peakMiB) + " " +
                                std::to_string(run.exitCode) + "\n";
     const bool written = ::write(kHelperReportFd, report.data(), report.size()) ==
                          static_cast<ssize_t>(report.size());
@@ -169,8 +164,7 @@ ChildRun runChild(const std::vector<std::string>& command)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, report[1], kHelperReportFd);
     pid_t helper = 0;
-    const int spawned =
-        posix_spawn(&helper, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawn(&helper, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::unsetenv(kHelperVariable);
     ::close(report[1]);

@@ -22,7 +22,6 @@
 #include "editor/Compare.h"
 #include "platform/FileBytes.h"
 
-
 namespace {
 
 using quillon::bench::ChildRun;
@@ -135,8 +134,8 @@ public:
     {
         const auto start = std::chrono::steady_clock::now();
         work();
-        add(state, std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-                       .count());
+        add(state,
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
 
 private:
@@ -217,8 +216,8 @@ void BM_CompareWithRead(benchmark::State& state)
             std::vector<std::uint32_t> hashes[2];
             for (int file = 0; file < 2; ++file) {
                 const auto bytes = fileBytes(file == 0 ? programs().first : programs().second);
-                hashes[file] = quillon::lineHashes({bytes.data.get(), bytes.size},
-                                                   quillon::CompareMode::Raw);
+                hashes[file] =
+                    quillon::lineHashes({bytes.data.get(), bytes.size}, quillon::CompareMode::Raw);
             }
             result = quillon::compareHashes(hashes[0], hashes[1]);
         });
@@ -239,8 +238,8 @@ void BM_DiffOfHashes(benchmark::State& state)
         quillon::lineHashes({second.data.get(), second.size}, quillon::CompareMode::Raw);
     Timing timing;
     for (auto _ : state) {
-        timing.measure(state,
-                       [&] { benchmark::DoNotOptimize(quillon::compareHashes(hashes1, hashes2)); });
+        timing.measure(
+            state, [&] { benchmark::DoNotOptimize(quillon::compareHashes(hashes1, hashes2)); });
     }
     reportAgainstDiff(state, timing);
 }

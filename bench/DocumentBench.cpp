@@ -23,7 +23,6 @@
 #include "platform/FileBytes.h"
 #include "platform/Notifier.h"
 
-
 namespace {
 
 using quillon::bench::folder;
@@ -46,8 +45,8 @@ void BM_Reference_CountLinesWithMemchr(benchmark::State& state)
     for (auto _ : state) {
         std::size_t lines = 1;
         const char* end = bytes.data.get() + bytes.size;
-        for (const char* p = bytes.data.get();
-             (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
+        for (const char* p = bytes.data.get(); (p = static_cast<const char*>(std::memchr(
+                                                    p, '\n', static_cast<std::size_t>(end - p))));
              ++p)
             ++lines;
         benchmark::DoNotOptimize(lines);

@@ -90,8 +90,8 @@ void BM_Send1MBAt115200(benchmark::State& state)
     double lineSeconds = 0;
     for (auto _ : state) {
         BackgroundChild control({QUILLONLT_CTRLSIM, "--receive", stored.string(), "--xonxoff",
-                                 "--line-rate", std::to_string(kFastBaud), "--start-delay",
-                                 "0", "--idle", "1"});
+                                 "--line-rate", std::to_string(kFastBaud), "--start-delay", "0",
+                                 "--idle", "1"});
         const std::string device = control.readLine();
         if (!control.started() || device.empty()) {
             state.SkipWithError("quillonlt-ctrlsim did not start");
@@ -106,8 +106,8 @@ void BM_Send1MBAt115200(benchmark::State& state)
         unsigned long long bytes = 0;
         double seconds = 0;
         if (sender.exitCode != 0 || controlExit != 0 || at == std::string::npos ||
-            std::sscanf(report.c_str() + at, "received %llu bytes in %lf s", &bytes,
-                        &seconds) != 2 ||
+            std::sscanf(report.c_str() + at, "received %llu bytes in %lf s", &bytes, &seconds) !=
+                2 ||
             seconds <= 0) {
             state.SkipWithError(("the transfer failed: " + report).c_str());
             return;

@@ -15,9 +15,9 @@
 #include "BenchSupport.h"
 #include "editor/CLiDoc.h"
 #include "editor/EditCommands.h"
+#include "platform/Notifier.h"
 #include "utilities/LineTools.h"
 #include "utilities/Renumber.h"
-#include "platform/Notifier.h"
 
 namespace {
 
@@ -115,15 +115,25 @@ void BM_Renumber(benchmark::State& state)
 {
     runUtility(state, renumber, state.range(0) != 0);
 }
-BENCHMARK(BM_Renumber)->Arg(0)->Arg(1)->ArgNames({"undo"})->Unit(benchmark::kMillisecond)
-    ->UseManualTime()->Iterations(3);
+BENCHMARK(BM_Renumber)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgNames({"undo"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
 
 void BM_Compress(benchmark::State& state)
 {
     runUtility(state, compress, state.range(0) != 0);
 }
-BENCHMARK(BM_Compress)->Arg(0)->Arg(1)->ArgNames({"undo"})->Unit(benchmark::kMillisecond)
-    ->UseManualTime()->Iterations(3);
+BENCHMARK(BM_Compress)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgNames({"undo"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
 
 // On the compressed program: the original's words are all written apart already.
 void BM_Expand(benchmark::State& state)
@@ -131,7 +141,12 @@ void BM_Expand(benchmark::State& state)
     compressedProgramPath();  // made before the clock runs
     runUtility(state, expand, state.range(0) != 0, compressedProgramPath());
 }
-BENCHMARK(BM_Expand)->Arg(0)->Arg(1)->ArgNames({"undo"})->Unit(benchmark::kMillisecond)
-    ->UseManualTime()->Iterations(3);
+BENCHMARK(BM_Expand)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgNames({"undo"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
 
 }  // namespace

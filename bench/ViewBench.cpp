@@ -32,10 +32,10 @@ using namespace quillon;
 std::filesystem::path folder()
 {
     static const struct Folder {
-        std::filesystem::path path = std::filesystem::exists("/dev/shm")
-                                         ? std::filesystem::path("/dev/shm/quillon-view-bench")
-                                         : std::filesystem::temp_directory_path() /
-                                               "quillon-view-bench";
+        std::filesystem::path path =
+            std::filesystem::exists("/dev/shm")
+                ? std::filesystem::path("/dev/shm/quillon-view-bench")
+                : std::filesystem::temp_directory_path() / "quillon-view-bench";
         Folder() { std::filesystem::create_directories(path); }
         ~Folder()
         {
@@ -59,14 +59,14 @@ std::string programOf(std::size_t lines)
         for (std::size_t i = 3; i + 1 < lines; ++i) {
             const int x = static_cast<int>(random() % 200000);
             const int y = static_cast<int>(random() % 100000);
-            const int n = std::snprintf(buffer, sizeof buffer, "G1 X%d.%03d Y%d.%03d Z-1.%d\r\n",
-                                        x / 1000, x % 1000, y / 1000, y % 1000,
-                                        static_cast<int>(random() % 10));
+            const int n =
+                std::snprintf(buffer, sizeof buffer, "G1 X%d.%03d Y%d.%03d Z-1.%d\r\n", x / 1000,
+                              x % 1000, y / 1000, y % 1000, static_cast<int>(random() % 10));
             bytes.append(buffer, static_cast<std::size_t>(n));
         }
         bytes += "M30";
-        std::ofstream(path, std::ios::binary).write(bytes.data(),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
     return path;
 }
@@ -85,10 +85,7 @@ struct OpenView {
         QApplication::processEvents();
         image = QImage(view->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
     }
-    void paint()
-    {
-        view->viewport()->render(&image);
-    }
+    void paint() { view->viewport()->render(&image); }
 
     AppSettings settings;
     ScriptedNotifier messages;
@@ -181,8 +178,7 @@ BENCHMARK(BM_TypeACharacter)->Arg(1000)->Arg(3'500'000)->Unit(benchmark::kMicros
 
 void BM_Enter(benchmark::State& state)
 {
-    keystroke(state,
-              [](OpenView& open) { QTest::keyClick(open.view.get(), Qt::Key_Return); });
+    keystroke(state, [](OpenView& open) { QTest::keyClick(open.view.get(), Qt::Key_Return); });
 }
 BENCHMARK(BM_Enter)->Arg(1000)->Arg(3'500'000)->Unit(benchmark::kMicrosecond);
 

@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t mode = data[0];
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::vector<std::string> lines = quillon::splitNcLines(bytes);
-    const quillon::ProgramLines program{
-        lines.size(), [&](std::size_t i) { return std::string_view(lines[i]); }};
+    const quillon::ProgramLines program{lines.size(),
+                                        [&](std::size_t i) { return std::string_view(lines[i]); }};
 
     quillon::BackplotSettings settings;
     settings.lathe = (mode & 1) != 0;

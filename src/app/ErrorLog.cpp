@@ -13,7 +13,7 @@ namespace {
 std::tm localTime(long long seconds)
 {
     const auto time = static_cast<std::time_t>(seconds);
-    std::tm local {};
+    std::tm local{};
     localtime_r(&time, &local);
     return local;
 }
@@ -29,8 +29,8 @@ std::string errorLogLine(std::string_view message, int hub, int port, long long 
            ", PORT: " + std::to_string(port + 1) + "," + stamp;
 }
 
-void appendErrorLog(const WorkDir& workDir, const Clock& clock, std::string_view message,
-                    int hub, int port)
+void appendErrorLog(const WorkDir& workDir, const Clock& clock, std::string_view message, int hub,
+                    int port)
 {
     const long long now = clock.now();
     const std::tm local = localTime(now);

@@ -16,7 +16,7 @@ class WorkDir;
 std::string errorLogLine(std::string_view message, int hub, int port, long long seconds);
 
 // Appends the line (with a line end) to ErrorLog-<year>.sys of the working directory.
-void appendErrorLog(const WorkDir& workDir, const Clock& clock, std::string_view message,
-                    int hub, int port);
+void appendErrorLog(const WorkDir& workDir, const Clock& clock, std::string_view message, int hub,
+                    int port);
 
 }  // namespace quillon

@@ -155,8 +155,7 @@ std::vector<std::string> listEntries(const FileUpdateSettings& settings)
     return entries;
 }
 
-FileUpdateSettings settingsFromList(const std::vector<std::string>& entries,
-                                    bool printAfterUpdate)
+FileUpdateSettings settingsFromList(const std::vector<std::string>& entries, bool printAfterUpdate)
 {
     FileUpdateSettings settings;
     settings.printAfterUpdate = printAfterUpdate;

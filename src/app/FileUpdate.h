@@ -90,9 +90,8 @@ FileUpdateResult updateFile(std::string_view name, std::string_view fromDir,
                             std::string_view toDir);
 
 // The per-file step of a run; updateFile, or a stand-in in tests.
-using FileOperation =
-    std::function<FileUpdateResult(std::string_view name, std::string_view fromDir,
-                                   std::string_view toDir)>;
+using FileOperation = std::function<FileUpdateResult(
+    std::string_view name, std::string_view fromDir, std::string_view toDir)>;
 
 // Hands every file of the pair's from folder to the operation (names beginning with "."
 // and anything that is not a file are left out, the rest in name order) and returns the

@@ -20,8 +20,8 @@ std::array<std::uint8_t*, 8> byteFields(LogFont& font)
             &font.outPrecision, &font.clipPrecision, &font.quality,   &font.pitchAndFamily};
 }
 
-LogFont makeFont(std::string face, std::int32_t height, std::int32_t weight,
-                 std::uint8_t charSet, std::uint8_t clipPrecision, std::uint8_t quality)
+LogFont makeFont(std::string face, std::int32_t height, std::int32_t weight, std::uint8_t charSet,
+                 std::uint8_t clipPrecision, std::uint8_t quality)
 {
     LogFont font;
     font.faceName = std::move(face);

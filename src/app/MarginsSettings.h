@@ -12,7 +12,7 @@ namespace quillon {
 class WorkDir;
 
 struct MarginsSettings {
-    std::string editorDefaultPath;  // line 1
+    std::string editorDefaultPath;   // line 1
     std::string leftMargin = "1.0";  // lines 2 to 5: inches, kept as typed
     std::string rightMargin = "1.0";
     std::string topMargin = "1.0";
@@ -21,7 +21,7 @@ struct MarginsSettings {
     bool startMinimized = false;
     bool printFullPath = true;
     bool rememberEditorDirectory = false;
-    bool scrollAllWithWheel = true;  // line 10
+    bool scrollAllWithWheel = true;   // line 10
     std::int32_t localIpAddress = 0;  // line 11, see Ipv4Address.h
     bool detailedFileOpenWindow = false;
     bool offerTransfer = false;

@@ -11,8 +11,8 @@ bool OpenFileQueue::add(std::string_view path)
 {
     if (path.empty())
         return false;
-    const auto slot = std::find_if(m_slots.begin(), m_slots.end(),
-                                   [](const auto& s) { return s.empty(); });
+    const auto slot =
+        std::find_if(m_slots.begin(), m_slots.end(), [](const auto& s) { return s.empty(); });
     if (slot == m_slots.end())
         return false;
     *slot = path.substr(0, kPathLimit);
@@ -21,8 +21,8 @@ bool OpenFileQueue::add(std::string_view path)
 
 std::optional<std::string> OpenFileQueue::takeNext()
 {
-    const auto slot = std::find_if(m_slots.begin(), m_slots.end(),
-                                   [](const auto& s) { return !s.empty(); });
+    const auto slot =
+        std::find_if(m_slots.begin(), m_slots.end(), [](const auto& s) { return !s.empty(); });
     if (slot == m_slots.end())
         return std::nullopt;
     return std::exchange(*slot, std::string{});

@@ -111,8 +111,8 @@ int runFileUpdatePairs(const Arguments& arguments, std::ostream& out, std::ostre
 }
 
 // The hashes of a file's lines, or nothing after telling why the file cannot be read.
-std::optional<std::vector<std::uint32_t>> fileLineHashes(const std::string& path,
-                                                         CompareMode mode, Notifier& notifier)
+std::optional<std::vector<std::uint32_t>> fileLineHashes(const std::string& path, CompareMode mode,
+                                                         Notifier& notifier)
 {
     int error = 0;
     const auto bytes = readFileBytes(path, &error);

@@ -10,7 +10,7 @@
 namespace quillon {
 class CLiDoc;
 class Notifier;
-}
+}  // namespace quillon
 
 namespace quillon::cli {
 

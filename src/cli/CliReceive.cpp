@@ -26,8 +26,7 @@ struct ReceiveOptions {
     std::optional<std::chrono::milliseconds> timeout;
 };
 
-std::optional<ReceiveOptions> parse(const std::vector<std::string>& arguments,
-                                    std::ostream& err)
+std::optional<ReceiveOptions> parse(const std::vector<std::string>& arguments, std::ostream& err)
 {
     ReceiveOptions options;
     const auto common = parseTransferArguments(

@@ -7,8 +7,7 @@
 
 namespace quillon::cli {
 
-inline constexpr char kReceiveUsage[] =
-    "receive --setup N [--program NNNN] [--timeout S] OUT";
+inline constexpr char kReceiveUsage[] = "receive --setup N [--program NNNN] [--timeout S] OUT";
 
 // Receives into OUT with setup N (1 to 10) of ComConf.sys on its port as the Receive window
 // does; status texts go to err. It ends when the exchange ends, a second after the plain

@@ -8,8 +8,8 @@
 #include "cli/CliPort.h"
 #include "editor/CLiDoc.h"
 #include "editor/EditCommands.h"
-#include "utilities/Renumber.h"
 #include "platform/Notifier.h"
+#include "utilities/Renumber.h"
 
 namespace quillon::cli {
 

@@ -153,8 +153,7 @@ std::string formatComConf(const std::array<PortSetup, kPortCount>& records)
         for (const auto& text : kTextKeys)
             lines.push_back(std::string(text.key) + setup.*text.field);
         for (const auto& byte : byteKeys())
-            lines.push_back(std::string(byte.key) +
-                            static_cast<char>('0' + *byte.field(setup)));
+            lines.push_back(std::string(byte.key) + static_cast<char>('0' + *byte.field(setup)));
         lines.push_back(std::string(kNullKey) + std::to_string(setup.nullCount));
         for (const auto& character : kCharacterKeys)
             lines.push_back(std::string(character.key) +

@@ -19,8 +19,8 @@ CommPort::Opened CommPort::open(const PortSetup& setup, CommWindowKind kind,
         ports.markFree(port);
         return Opened{nullptr, message};
     };
-    const bool keptOpen = setup.keepPortOpen == KeepPortOpen::Open && setup.handle &&
-                          setup.handle->isOpen();
+    const bool keptOpen =
+        setup.keepPortOpen == KeepPortOpen::Open && setup.handle && setup.handle->isOpen();
     std::shared_ptr<SerialLine> line = keptOpen ? setup.handle : nullptr;
     if (!line) {
         const auto device = devices.devicePath(port);

@@ -43,8 +43,8 @@ void reconcileKeptPorts(PortSetups& setups, const ComDeviceMap& devices, Notifie
 {
     for (auto& setup : setups.records()) {
         // A setup moved to another port must not keep the old port's device.
-        const bool moved = setup.handle && devices.devicePath(setup.port) !=
-                                               setup.handle->devicePath();
+        const bool moved =
+            setup.handle && devices.devicePath(setup.port) != setup.handle->devicePath();
         if (setup.handle && (!setup.keepsPortOpen() || moved))
             closeHandle(setup);
         if (!setup.handle && setup.keepsPortOpen())

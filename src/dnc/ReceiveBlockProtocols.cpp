@@ -225,7 +225,8 @@ ReceiveOutcome MazakReceive::tick()
         // Each byte takes its few milliseconds, tick after tick, and the window stays
         // alive meanwhile. Time with nothing to do is not saved up.
         m_budgetMs += ReceiveEngine::kTickMs;
-        count = std::min(count, static_cast<std::size_t>(m_budgetMs / ReceiveEngine::kMazakDelayMs));
+        count =
+            std::min(count, static_cast<std::size_t>(m_budgetMs / ReceiveEngine::kMazakDelayMs));
         m_budgetMs -= static_cast<int>(count) * ReceiveEngine::kMazakDelayMs;
         if (count == m_backlog.size())
             m_budgetMs = std::min(m_budgetMs, ReceiveEngine::kMazakDelayMs);
@@ -451,8 +452,7 @@ std::unique_ptr<ReceiveEngine::Protocol> makeMazakReceive(ReceiveJob job, Serial
     return std::make_unique<MazakReceive>(std::move(job), line, observer);
 }
 
-std::unique_ptr<ReceiveEngine::Protocol> makeHeidenhainReceive(ReceiveJob job,
-                                                               SerialLine& line,
+std::unique_ptr<ReceiveEngine::Protocol> makeHeidenhainReceive(ReceiveJob job, SerialLine& line,
                                                                ReceiveObserver& observer)
 {
     return std::make_unique<HeidenhainReceive>(std::move(job), line, observer);

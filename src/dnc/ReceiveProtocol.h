@@ -112,8 +112,7 @@ std::unique_ptr<ReceiveEngine::Protocol> makeFanucReceive(ReceiveJob job, Serial
                                                           ReceiveObserver& observer);
 std::unique_ptr<ReceiveEngine::Protocol> makeMazakReceive(ReceiveJob job, SerialLine& line,
                                                           ReceiveObserver& observer);
-std::unique_ptr<ReceiveEngine::Protocol> makeHeidenhainReceive(ReceiveJob job,
-                                                               SerialLine& line,
+std::unique_ptr<ReceiveEngine::Protocol> makeHeidenhainReceive(ReceiveJob job, SerialLine& line,
                                                                ReceiveObserver& observer);
 
 }  // namespace quillon

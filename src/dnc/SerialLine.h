@@ -53,13 +53,13 @@ inline constexpr std::uint32_t IoError = 0x0400;
 }  // namespace LineError
 
 struct LineStatus {
-    std::uint32_t errors = 0;    // LineError bits found since the last status
-    std::size_t inQueue = 0;     // bytes waiting to be read
-    std::size_t outQueue = 0;    // bytes not yet on the wire (the driver's and pending ones)
-    bool ctsHold = false;        // output waits for CTS
-    bool dsrHold = false;        // output waits for DSR
-    bool xoffHold = false;       // output waits for XON
-    bool lost = false;           // the device is gone (unplugged, other side closed)
+    std::uint32_t errors = 0;  // LineError bits found since the last status
+    std::size_t inQueue = 0;   // bytes waiting to be read
+    std::size_t outQueue = 0;  // bytes not yet on the wire (the driver's and pending ones)
+    bool ctsHold = false;      // output waits for CTS
+    bool dsrHold = false;      // output waits for DSR
+    bool xoffHold = false;     // output waits for XON
+    bool lost = false;         // the device is gone (unplugged, other side closed)
 };
 
 // The text a line error word shows: "Framing error", "Parity error", "Overrun error",
@@ -111,7 +111,7 @@ public:
 };
 
 // Opens the device at the path; nothing, with the reason in *error, when it cannot.
-using LineOpener = std::function<std::shared_ptr<SerialLine>(const std::string& devicePath,
-                                                             std::string* error)>;
+using LineOpener =
+    std::function<std::shared_ptr<SerialLine>(const std::string& devicePath, std::string* error)>;
 
 }  // namespace quillon

@@ -52,7 +52,7 @@ protected:
     TransmitOutcome doneWhenDrained(const LineStatus& status)
     {
         return status.outQueue == 0 && !m_line.writePending() ? TransmitOutcome::Done
-                                                               : TransmitOutcome::Running;
+                                                              : TransmitOutcome::Running;
     }
 
 private:
@@ -504,8 +504,7 @@ std::unique_ptr<TransmitEngine::Protocol> makeMazakTransmit(TransmitJob job, Ser
     return std::make_unique<MazakTransmit>(std::move(job), line, observer);
 }
 
-std::unique_ptr<TransmitEngine::Protocol> makeHeidenhainTransmit(TransmitJob job,
-                                                                 SerialLine& line,
+std::unique_ptr<TransmitEngine::Protocol> makeHeidenhainTransmit(TransmitJob job, SerialLine& line,
                                                                  TransmitObserver& observer)
 {
     return std::make_unique<HeidenhainTransmit>(std::move(job), line, observer);

@@ -72,8 +72,7 @@ std::unique_ptr<TransmitEngine::Protocol> makeFanucTransmit(TransmitJob job, Ser
                                                             TransmitObserver& observer);
 std::unique_ptr<TransmitEngine::Protocol> makeMazakTransmit(TransmitJob job, SerialLine& line,
                                                             TransmitObserver& observer);
-std::unique_ptr<TransmitEngine::Protocol> makeHeidenhainTransmit(TransmitJob job,
-                                                                 SerialLine& line,
+std::unique_ptr<TransmitEngine::Protocol> makeHeidenhainTransmit(TransmitJob job, SerialLine& line,
                                                                  TransmitObserver& observer);
 
 }  // namespace quillon

@@ -133,12 +133,10 @@ bool CLiDoc::save(const std::string& path, Notifier& notifier)
 {
     int error = 0;
     const auto attributes = fileAttributes(path, &error);
-    if (!attributes && error != ENOENT &&
-        !notifier.askYesNo("Invalid file attribute. Continue?"))
+    if (!attributes && error != ENOENT && !notifier.askYesNo("Invalid file attribute. Continue?"))
         return false;
     if (attributes && (attributes->isDirectory || attributes->readOnly)) {
-        notifier.error("Failed to save file.\n\"" + path +
-                       "\"\n- (directory or read only file?)");
+        notifier.error("Failed to save file.\n\"" + path + "\"\n- (directory or read only file?)");
         return false;
     }
 
@@ -217,8 +215,8 @@ std::string_view CLiDoc::GetText(std::size_t line, std::size_t column, std::size
     return text.substr(column, count);
 }
 
-std::vector<std::string> CLiDoc::GetBlock(std::size_t line1, std::size_t col1,
-                                          std::size_t line2, std::size_t col2) const
+std::vector<std::string> CLiDoc::GetBlock(std::size_t line1, std::size_t col1, std::size_t line2,
+                                          std::size_t col2) const
 {
     if (line2 >= lineCount() || line1 > line2)
         return {};
@@ -338,8 +336,7 @@ TextPos CLiDoc::InsertBlock(std::size_t line, std::size_t column,
     return end;
 }
 
-void CLiDoc::DeleteBlock(std::size_t line1, std::size_t col1, std::size_t line2,
-                         std::size_t col2)
+void CLiDoc::DeleteBlock(std::size_t line1, std::size_t col1, std::size_t line2, std::size_t col2)
 {
     if (line2 >= lineCount() || line1 > line2)
         return;

@@ -389,8 +389,7 @@ public:
         const char* const end = at + bytes.size();
         for (; end - at >= 16; at += 16) {
             const bool lineFeedNext = end - at > 16 && at[16] == '\n';
-            addBlock(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), 0xffff,
-                     lineFeedNext);
+            addBlock(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), 0xffff, lineFeedNext);
         }
         if (at < end) {
             char block[16] = {};
@@ -404,8 +403,9 @@ public:
     }
 
 private:
-    [[gnu::target("ssse3,popcnt"), gnu::always_inline]] inline void addBlock(
-        __m128i block, unsigned valid, bool lineFeedNext)
+    [[gnu::target("ssse3,popcnt"), gnu::always_inline]] inline void addBlock(__m128i block,
+                                                                             unsigned valid,
+                                                                             bool lineFeedNext)
     {
         if (m_end + 16 + kTailSlack > m_kept.size() || m_endCount + 16 > m_ends.size())
             makeRoom();
@@ -415,8 +415,8 @@ private:
                                       _mm_cmpeq_epi8(block, _mm_set1_epi8('\t'))),
                          isLineFeed);
         unsigned lineFeeds = static_cast<unsigned>(_mm_movemask_epi8(isLineFeed)) & valid;
-        const unsigned returns = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))));
+        const unsigned returns =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))));
         // A CR before a line feed, the feed perhaps the first byte of the next block.
         const unsigned lineEnds = lineFeeds | (lineFeedNext ? 0x10000u : 0);
         const unsigned lineEndReturns = returns & (lineEnds >> 1);
@@ -551,8 +551,7 @@ public:
     MiddleSnakeDiff(const std::vector<std::uint32_t>& first,
                     const std::vector<std::uint32_t>& second, std::vector<std::uint8_t>& marks1,
                     std::vector<std::uint8_t>& marks2)
-        : m_a(first.data()), m_b(second.data()), m_marks1(marks1.data()),
-          m_marks2(marks2.data())
+        : m_a(first.data()), m_b(second.data()), m_marks1(marks1.data()), m_marks2(marks2.data())
     {
     }
 
@@ -600,8 +599,8 @@ private:
 
     void stripEqualEnds(Range& r) const
     {
-        const Index front = forwardRun(m_a + r.low1, m_b + r.low2,
-                                       std::min(r.high1 - r.low1, r.high2 - r.low2));
+        const Index front =
+            forwardRun(m_a + r.low1, m_b + r.low2, std::min(r.high1 - r.low1, r.high2 - r.low2));
         r.low1 += front;
         r.low2 += front;
         const Index back = backwardRun(m_a + r.high1, m_b + r.high2,
@@ -711,8 +710,8 @@ void pairRuns(std::vector<std::uint8_t>& marks1, std::vector<std::uint8_t>& mark
     std::size_t line1 = 0;
     std::size_t line2 = 0;
     while (line1 < marks1.size() || line2 < marks2.size()) {
-        if (line1 < marks1.size() && line2 < marks2.size() &&
-            marks1[line1] == CompareMark::Same && marks2[line2] == CompareMark::Same) {
+        if (line1 < marks1.size() && line2 < marks2.size() && marks1[line1] == CompareMark::Same &&
+            marks2[line2] == CompareMark::Same) {
             ++line1;
             ++line2;
             continue;

@@ -68,8 +68,8 @@ EditGroup::~EditGroup()
 }
 
 std::optional<TextPos> insertFileAsText(CLiDoc& doc, const std::string& path,
-                                        const std::optional<Selection>& selection,
-                                        TextPos caret, Notifier& notifier)
+                                        const std::optional<Selection>& selection, TextPos caret,
+                                        Notifier& notifier)
 {
     int error = 0;
     const auto bytes = readFileBytes(path, &error);

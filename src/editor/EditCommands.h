@@ -57,8 +57,8 @@ private:
 // or go in at the caret, as one edit group. Returns the end of the inserted text, or
 // nothing (after telling the user) when the file cannot be read.
 std::optional<TextPos> insertFileAsText(CLiDoc& doc, const std::string& path,
-                                        const std::optional<Selection>& selection,
-                                        TextPos caret, Notifier& notifier);
+                                        const std::optional<Selection>& selection, TextPos caret,
+                                        Notifier& notifier);
 
 // A utility's run over a document. With undo for utilities on, it is one edit group of
 // primitive edits; with it off, lines change without records and both stacks are

@@ -31,8 +31,7 @@ TextPos shiftedForRemoval(TextPos position, const Selection& removed)
     if (position <= removed.start)
         return position;
     if (position.line == removed.end.line)
-        return {removed.start.line,
-                removed.start.column + (position.column - removed.end.column)};
+        return {removed.start.line, removed.start.column + (position.column - removed.end.column)};
     return {position.line - (removed.end.line - removed.start.line), position.column};
 }
 
@@ -224,8 +223,8 @@ void dropMoveWithinView(CLiDoc& doc, CaretState& state, TextPos drop)
         return;
     }
     EditGroup group(doc);
-    const auto strings = doc.GetBlock(source->start.line, source->start.column,
-                                      source->end.line, source->end.column);
+    const auto strings = doc.GetBlock(source->start.line, source->start.column, source->end.line,
+                                      source->end.column);
     doc.DeleteBlock(source->start.line, source->start.column, source->end.line,
                     source->end.column);
     const TextPos at = shiftedForRemoval(drop, *source);
@@ -346,8 +345,7 @@ bool searchNext(const CLiDoc& doc, CaretState& state, const SearchOptions& optio
 bool searchPrevious(const CLiDoc& doc, CaretState& state, const SearchOptions& options)
 {
     const auto selection = state.selection();
-    const auto match =
-        FindBackwardWrap(doc, selection ? selection->start : state.caret, options);
+    const auto match = FindBackwardWrap(doc, selection ? selection->start : state.caret, options);
     if (match)
         selectMatch(state, *match, options.text.size());
     return match.has_value();
@@ -358,9 +356,9 @@ std::optional<std::string> selectionInLine(const CLiDoc& doc, const CaretState& 
     const auto selection = state.selection();
     if (!selection || selection->start.line != selection->end.line)
         return std::nullopt;
-    return std::string(doc.lineText(selection->start.line)
-                           .substr(selection->start.column,
-                                   selection->end.column - selection->start.column));
+    return std::string(
+        doc.lineText(selection->start.line)
+            .substr(selection->start.column, selection->end.column - selection->start.column));
 }
 
 std::string findTextAtCaret(const CLiDoc& doc, const CaretState& state)

@@ -98,13 +98,11 @@ private:
     void growGap(std::size_t needed)
     {
         const std::size_t extra =
-            std::max({needed - gapLength(), std::min(m_items.size() / 8, kMaxGrowth),
-                      kMinGrowth});
+            std::max({needed - gapLength(), std::min(m_items.size() / 8, kMaxGrowth), kMinGrowth});
         const std::size_t backLength = m_items.size() - m_gapEnd;
         m_items.resize(m_items.size() + extra);
         std::move_backward(m_items.end() - static_cast<std::ptrdiff_t>(extra + backLength),
-                           m_items.end() - static_cast<std::ptrdiff_t>(extra),
-                           m_items.end());
+                           m_items.end() - static_cast<std::ptrdiff_t>(extra), m_items.end());
         m_gapEnd += extra;
     }
 

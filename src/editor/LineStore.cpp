@@ -76,8 +76,8 @@ LineStore::Entry LineStore::appendToEditArena(std::string_view text)
     }
     std::memcpy(m_editBlocks.back().get() + m_editUsed, text.data(), text.size());
     const std::uint64_t at = (m_editBlocks.size() - 1) * kEditBlockSize + m_editUsed;
-    const bool crossedHalf = m_editUsed < kEditBlockSize / 2 &&
-                             m_editUsed + text.size() >= kEditBlockSize / 2;
+    const bool crossedHalf =
+        m_editUsed < kEditBlockSize / 2 && m_editUsed + text.size() >= kEditBlockSize / 2;
     m_editUsed += text.size();
     if (crossedHalf && !m_nextEditBlock.valid())
         prepareEditBlock();
@@ -113,9 +113,8 @@ std::uint64_t LineStore::rewriteLine(std::size_t line, std::string_view text)
     if (isOwn(old)) {
         // The old text must outlive its slot for undo: it moves to the edit arena.
         const std::string_view own = m_own[slot(old)];
-        const Entry moved = own.size() <= kMaxArenaLength
-                                ? appendToEditArena(own)
-                                : ownEntry(newSlot(std::string(own)), 0);
+        const Entry moved = own.size() <= kMaxArenaLength ? appendToEditArena(own)
+                                                          : ownEntry(newSlot(std::string(own)), 0);
         releaseSlot(old);
         old = withMarks(moved, marks(old));
     }
@@ -134,9 +133,9 @@ LineStore::SavedLines LineStore::restoreLines(const SavedLines& saved)
         replaced.add(line, current.bits);
         // The marks set since stay with the line.
         const Entry restored{bits};
-        m_lines[line] = withMarks(restored, static_cast<std::uint16_t>(
-                                                (marks(current) & ~LineFlag::TooLong) |
-                                                (marks(restored) & LineFlag::TooLong)));
+        m_lines[line] =
+            withMarks(restored, static_cast<std::uint16_t>((marks(current) & ~LineFlag::TooLong) |
+                                                           (marks(restored) & LineFlag::TooLong)));
     });
     return replaced;
 }
@@ -163,9 +162,9 @@ void LineStore::SavedLines::trim()
 void LineStore::setFlags(std::size_t line, std::uint16_t flags)
 {
     const Entry entry = m_lines[line];
-    m_lines[line] = withMarks(entry, static_cast<std::uint16_t>(
-                                         (flags & ~LineFlag::TooLong) |
-                                         (marks(entry) & LineFlag::TooLong)));
+    m_lines[line] =
+        withMarks(entry, static_cast<std::uint16_t>((flags & ~LineFlag::TooLong) |
+                                                    (marks(entry) & LineFlag::TooLong)));
 }
 
 void LineStore::setText(std::size_t line, std::string text)
@@ -262,9 +261,8 @@ LineStore::Entry LineStore::ownEntry(std::size_t own, std::uint16_t flags)
 std::uint16_t LineStore::withTooLong(std::uint16_t flags, std::size_t lineLength)
 {
     flags = static_cast<std::uint16_t>(flags & ~LineFlag::TooLong);
-    return lineLength > kMaxColouredLine
-               ? static_cast<std::uint16_t>(flags | LineFlag::TooLong)
-               : flags;
+    return lineLength > kMaxColouredLine ? static_cast<std::uint16_t>(flags | LineFlag::TooLong)
+                                         : flags;
 }
 
 }  // namespace quillon

@@ -164,8 +164,8 @@ template <typename Visit>
 void LineStore::SavedLines::forEach(Visit&& visit) const
 {
     for (std::size_t run = 0; run < m_runs.size(); ++run) {
-        const std::size_t end = run + 1 < m_runs.size() ? m_runs[run + 1].firstEntry
-                                                        : m_entries.size();
+        const std::size_t end =
+            run + 1 < m_runs.size() ? m_runs[run + 1].firstEntry : m_entries.size();
         std::size_t line = m_runs[run].firstLine;
         for (std::size_t i = m_runs[run].firstEntry; i < end; ++i)
             visit(line++, m_entries[i]);
@@ -206,8 +206,7 @@ bool LineStore::write(Sink&& sink) const
             }
             if (end > line) {
                 if (!flush() ||
-                    !sink(std::string_view(m_arena.get() + offset(first),
-                                           next - offset(first))))
+                    !sink(std::string_view(m_arena.get() + offset(first), next - offset(first))))
                     return false;
                 line = end;
                 continue;

@@ -65,8 +65,7 @@ int marginInTenthsMm(std::string_view inches)
 
 PrintRect printableRect(int paperWidth, int paperHeight, const PageMargins& margins)
 {
-    return {margins.left, margins.top, paperWidth - margins.right,
-            paperHeight - margins.bottom};
+    return {margins.left, margins.top, paperWidth - margins.right, paperHeight - margins.bottom};
 }
 
 PrintColumns printColumns(const PrintRect& rect, bool twoColumns)
@@ -131,8 +130,8 @@ PrintLayout::PrintLayout(std::size_t lineCount, const LineSource& lineText,
     : m_format(format),
       m_columns(printColumns(format.rect, format.twoColumns)),
       m_rows(wrapLines(lineCount, lineText, measure, m_columns.width, format.charWidth)),
-      m_linesPerPage(quillon::linesPerPage(format.rect.height(), format.lineHeight,
-                                           format.header, format.pageNumbers))
+      m_linesPerPage(quillon::linesPerPage(format.rect.height(), format.lineHeight, format.header,
+                                           format.pageNumbers))
 {
     const int columnCount = ceilDiv(m_rows.size(), static_cast<std::size_t>(m_linesPerPage));
     m_pageCount = std::max(1, format.twoColumns ? (columnCount + 1) / 2 : columnCount);
@@ -149,8 +148,7 @@ RowRange PrintLayout::rowsOn(int page, int column) const
 int PrintLayout::rowTop(std::size_t k) const
 {
     const int headerLines = m_format.header ? kHeaderLines : 0;
-    return m_format.rect.top +
-           (headerLines + static_cast<int>(k)) * m_format.lineHeight;
+    return m_format.rect.top + (headerLines + static_cast<int>(k)) * m_format.lineHeight;
 }
 
 int PrintLayout::headerRuleY() const

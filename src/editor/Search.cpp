@@ -5,8 +5,8 @@
 #endif
 
 #include <algorithm>
-#include <bit>
 #include <array>
+#include <bit>
 #include <cctype>
 #include <cstring>
 
@@ -60,8 +60,7 @@ inline bool matchesAt(std::string_view line, std::size_t at, std::string_view lo
 constexpr std::size_t kNone = std::string_view::npos;
 
 // The first place in [from, last] holding a or b, or kNone.
-inline std::size_t firstOfTwo(const char* data, std::size_t from, std::size_t last, char a,
-                              char b)
+inline std::size_t firstOfTwo(const char* data, std::size_t from, std::size_t last, char a, char b)
 {
     std::size_t at = from;
 #if defined(__SSE2__)
@@ -222,8 +221,8 @@ void SearchState::takeSelection(const std::optional<std::string>& selection)
         return;
     const bool same = options.matchCase
                           ? *selection == options.text
-                          : std::equal(selection->begin(), selection->end(),
-                                       options.text.begin(), options.text.end(),
+                          : std::equal(selection->begin(), selection->end(), options.text.begin(),
+                                       options.text.end(),
                                        [](char a, char b) { return lowered(a) == lowered(b); });
     if (same)
         return;

@@ -11,27 +11,27 @@
 namespace quillon {
 
 enum class TokenKind : std::uint8_t {
-    Letter = 0,        // N M G F X I Y J Z K T not followed by a number
-    Other = 2,         // any other single character
-    OpenComment = 3,   // "("
-    BlockNumber = 4,   // N and its number
+    Letter = 0,       // N M G F X I Y J Z K T not followed by a number
+    Other = 2,        // any other single character
+    OpenComment = 3,  // "("
+    BlockNumber = 4,  // N and its number
     MCode = 5,
     GCode = 6,
     FCode = 7,
-    XI = 8,            // X or I and a number
+    XI = 8,  // X or I and a number
     YJ = 9,
     ZK = 10,
     TCode = 11,
-    Spaces = 13,       // a run of spaces
-    EndOfLine = 14,    // length 0, after the last character (or at the colour limit)
+    Spaces = 13,     // a run of spaces
+    EndOfLine = 14,  // length 0, after the last character (or at the colour limit)
     Tab = 15,
-    Punctuation = 16,  // one of ( ) { } [ ] < > + - * / % = " ' ~ ! @ # $ ^ & | \ ? : ; , .
-    CloseComment = 17, // ")"
+    Punctuation = 16,   // one of ( ) { } [ ] < > + - * / % = " ' ~ ! @ # $ ^ & | \ ? : ; , .
+    CloseComment = 17,  // ")"
 };
 
 struct LineToken {
     TokenKind kind;
-    std::uint32_t start;   // byte offset into the line
+    std::uint32_t start;  // byte offset into the line
     std::uint32_t length;
 };
 

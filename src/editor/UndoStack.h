@@ -43,11 +43,11 @@ enum class UndoKind : std::uint8_t {
 struct UndoRecord {
     UndoKind kind = UndoKind::InsertChar;
     TextPos position;
-    TextPos end;                     // InsertBlock
-    char character = 0;              // DeleteChar
-    std::size_t length = 0;          // InsertText
-    std::string text;                // DeleteText
-    std::vector<std::string> block;  // DeleteBlock
+    TextPos end;                       // InsertBlock
+    char character = 0;                // DeleteChar
+    std::size_t length = 0;            // InsertText
+    std::string text;                  // DeleteText
+    std::vector<std::string> block;    // DeleteBlock
     LineStore::SavedLines savedLines;  // RewriteLines
 
     static UndoRecord at(UndoKind kind, TextPos position)

@@ -124,8 +124,7 @@ bool AtomicFileWriter::write(std::string_view bytes)
     return writeAll(m_fd, bytes) || fail(errno);
 }
 
-void AtomicFileWriter::setTimes(std::int64_t accessedNanoseconds,
-                                std::int64_t modifiedNanoseconds)
+void AtomicFileWriter::setTimes(std::int64_t accessedNanoseconds, std::int64_t modifiedNanoseconds)
 {
     m_timesGiven = true;
     m_accessed = accessedNanoseconds;

@@ -54,8 +54,8 @@ public:
 
     // The settings handed to the driver for the line settings, made from the current ones;
     // nothing for a speed the driver has no code for.
-    static std::optional<termios> termiosFor(const termios& current,
-                                             const LineSettings& settings, bool holding = false);
+    static std::optional<termios> termiosFor(const termios& current, const LineSettings& settings,
+                                             bool holding = false);
 
 private:
     explicit PosixSerialLine(std::shared_ptr<SerialPortHandle> handle);

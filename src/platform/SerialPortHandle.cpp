@@ -26,7 +26,7 @@ std::shared_ptr<SerialPortHandle> SerialPortHandle::open(const std::string& devi
         return fail(errno);
 
     // A path that is not a terminal (a plain file, /dev/null) is not a serial line.
-    termios original {};
+    termios original{};
     if (::tcgetattr(fd, &original) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
         const int code = errno;
         ::close(fd);

@@ -14,8 +14,7 @@ std::optional<std::string> readFile(const std::string& path)
     if (!in)
         return std::nullopt;
     try {
-        std::string bytes((std::istreambuf_iterator<char>(in)),
-                          std::istreambuf_iterator<char>());
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         if (in.bad())
             return std::nullopt;
         return bytes;
@@ -25,8 +24,7 @@ std::optional<std::string> readFile(const std::string& path)
     }
 }
 
-LineReader::LineReader(std::string_view bytes, std::size_t limit)
-    : m_bytes(bytes), m_limit(limit)
+LineReader::LineReader(std::string_view bytes, std::size_t limit) : m_bytes(bytes), m_limit(limit)
 {
 }
 
@@ -35,8 +33,8 @@ std::optional<std::string_view> LineReader::next()
     if (atEnd())
         return std::nullopt;
     const auto end = m_bytes.find('\n', m_pos);
-    std::string_view line = end == std::string_view::npos ? m_bytes.substr(m_pos)
-                                                          : m_bytes.substr(m_pos, end - m_pos);
+    std::string_view line =
+        end == std::string_view::npos ? m_bytes.substr(m_pos) : m_bytes.substr(m_pos, end - m_pos);
     m_pos = end == std::string_view::npos ? m_bytes.size() : end + 1;
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);

@@ -149,8 +149,7 @@ bool endsLine(std::string_view line)
 void writeCommentFormat(std::string_view bytes, std::string_view fileName, CleanupOutput& out)
 {
     const std::size_t dot = fileName.rfind('.');
-    const std::string comment =
-        "(" + upperCased(fileName.substr(0, dot)) + ")\r\n";
+    const std::string comment = "(" + upperCased(fileName.substr(0, dot)) + ")\r\n";
     std::size_t number = 0;
     bool named = false;
     forEachFilteredLine(bytes, [&](std::string_view line) {
@@ -466,8 +465,7 @@ std::string mazakWorkNumber(std::string_view bytes)
     return std::string(bytes.substr(first, end - first));
 }
 
-CleanupRun runCleanup(CleanupTool tool, const std::string& folder,
-                      const CleanupProgress& progress)
+CleanupRun runCleanup(CleanupTool tool, const std::string& folder, const CleanupProgress& progress)
 {
     const std::string base = withSeparator(paths::normalizeSeparators(folder));
     CleanupRun run;

@@ -155,8 +155,8 @@ std::optional<std::int32_t> numberLine(std::string_view text, const RenumberSett
         prefix = prefixRunEnd(text, start.end + 1, isDigit);
     }
     char digits[24];
-    const std::size_t digitCount =
-        static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
+    const std::size_t digitCount = static_cast<std::size_t>(
+        std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
     // Padding never cuts a number longer than the setting.
     const std::size_t zeroes =
         settings.leadingZeroes && digitCount < static_cast<std::size_t>(settings.digits)

@@ -48,7 +48,6 @@ std::optional<std::string> renumberLines(const CLiDoc& doc, UtilityEdit& edit, s
 // before (see rangeHoldsCannedCycle); once the user has said Yes to removing them anyway,
 // the run is recorded for undo whatever the undo option says: `edit` is then made with
 // undo for utilities on.
-void removeBlockNumbers(const CLiDoc& doc, UtilityEdit& edit, std::size_t first,
-                        std::size_t last);
+void removeBlockNumbers(const CLiDoc& doc, UtilityEdit& edit, std::size_t first, std::size_t last);
 
 }  // namespace quillon

@@ -62,11 +62,11 @@ TEST(FileUpdatePairs, FilesReadTenCutLinesAndThePrintFlag)
     const FileUpdateSettings read = readFileUpdateSettings(dir.workDir());
     EXPECT_EQ(read.pairs[2], (DirectoryPair{"c", "d"}));
     EXPECT_EQ(read.pairs[3].to, std::string(kPairLineLimit - 501, 't'));
-    EXPECT_EQ(read.pairs[9].from, "x10");  // line 11 is not read
+    EXPECT_EQ(read.pairs[9].from, "x10");     // line 11 is not read
     EXPECT_EQ(listEntries(read).size(), 9u);  // the empty second line is not listed
 
-    for (const auto& [bytes, on] : {std::pair{"0\r\n", false}, {"01", false}, {"1\r\n", true},
-                                    {"x", true}, {"", true}}) {
+    for (const auto& [bytes, on] :
+         {std::pair{"0\r\n", false}, {"01", false}, {"1\r\n", true}, {"x", true}, {"", true}}) {
         dir.write(kFileUpdatePrintFile, bytes);
         EXPECT_EQ(readFileUpdateSettings(dir.workDir()).printAfterUpdate, on) << bytes;
     }
@@ -77,8 +77,17 @@ TEST(FileUpdatePairs, TheListDropsOneTrailingSeparatorAndSavingWritesCompletePai
     test::TempWorkDir dir;
     dir.write(kFileUpdatePairsFile, "C:\\A C:\\B\r\n");
     const std::vector<std::string> entries = {
-        listEntries(readFileUpdateSettings(dir.workDir())).front(), "nopairhere",
-        "C:\\NC\\\\>D:\\M1\\", "/srv/in/>/", "e>f", "g>h", "i>j", "k>l", "m>n", "o>p", "q>r"};
+        listEntries(readFileUpdateSettings(dir.workDir())).front(),
+        "nopairhere",
+        "C:\\NC\\\\>D:\\M1\\",
+        "/srv/in/>/",
+        "e>f",
+        "g>h",
+        "i>j",
+        "k>l",
+        "m>n",
+        "o>p",
+        "q>r"};
     const FileUpdateSettings taken = settingsFromList(entries, false);
     EXPECT_EQ(taken.pairs[2], (DirectoryPair{"C:\\NC\\", "D:\\M1"}));
     EXPECT_EQ(taken.pairs[3], (DirectoryPair{"/srv/in", "/"}));  // the root stays itself
@@ -179,8 +188,8 @@ TEST(RunFileUpdate, ReportsEachPairAndSkipsSameFoldersDotFilesAndSubfolders)
     EXPECT_EQ(notifier.shown()[0].title, f.from);
     EXPECT_EQ(notifier.shown()[0].icon, NoticeIcon::Exclamation);
     EXPECT_EQ(handed, (std::vector<std::string>{"P1", "P2", "P3"}));
-    EXPECT_EQ(reports, std::vector<std::string>{f.to + "/P1\n" + f.to +
-                                                "/P2 --- FILE INCOMPLETE\n"});
+    EXPECT_EQ(reports,
+              std::vector<std::string>{f.to + "/P1\n" + f.to + "/P2 --- FILE INCOMPLETE\n"});
 
     // With the real copy a second run finds nothing to do and reports nothing.
     runFileUpdate(settings, notifier, collect);

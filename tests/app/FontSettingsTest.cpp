@@ -14,8 +14,8 @@ std::string fontLines(const std::vector<std::string>& fields)
     return joinLinesCrLf(fields);
 }
 
-const std::vector<std::string> kArialBold = {"120", "0", "0", "0", "700", "1", "0", "0",
-                                             "0",   "3", "2", "1", "34",  "Arial"};
+const std::vector<std::string> kArialBold = {"120", "0", "0", "0", "700", "1",  "0",
+                                             "0",   "0", "3", "2", "1",   "34", "Arial"};
 
 TEST(FontSettings, DefaultsAreTheThreeStockFonts)
 {
@@ -69,8 +69,7 @@ TEST(FontSettings, OnlyTheEditorFontChangesTheEditorFont)
     EXPECT_EQ(fonts[FontRole::PortWindows], FontSet::defaults()[2]);
 
     // Written back, the editor record stands as it was read.
-    EXPECT_EQ(formatFonts(fonts).substr(0, fontLines(kArialBold).size()),
-              fontLines(kArialBold));
+    EXPECT_EQ(formatFonts(fonts).substr(0, fontLines(kArialBold).size()), fontLines(kArialBold));
 }
 
 TEST(FontSettings, AFontIsTakenOnlyWithAllThirteenNumbers)

@@ -33,7 +33,9 @@ TEST(FileArgument, FindsTheFileAndTheTransmitMarker)
         {"plain file", {"/nc/O1234.NC"}, "/nc/O1234.NC", false},
         {"option then file", {"-SHOW_MON_WIN", "/nc/A.NC"}, "/nc/A.NC", false},
         {"marker at the start", {"byKestrane_/nc/O1?2.NC"}, "/nc/O1?2.NC", true},
-        {"marker after a prefix", {"C:\\Cam\\out\\byKestrane_D:\\NC\\P1.NC"}, "D:\\NC\\P1.NC",
+        {"marker after a prefix",
+         {"C:\\Cam\\out\\byKestrane_D:\\NC\\P1.NC"},
+         "D:\\NC\\P1.NC",
          true},
         {"marker only", {"byKestrane_"}, "", true},
     };

@@ -76,8 +76,8 @@ TEST(HostileSettings, NoReaderCrashesOnTheCorpus)
     for (const auto& file : hostileCorpus()) {
         SCOPED_TRACE(file.scenario);
         test::TempWorkDir dir;
-        for (const auto name : {kComConfFile, kMarginsFile, kFontsFile, kPasswordFile,
-                                kComDevicesFile}) {
+        for (const auto name :
+             {kComConfFile, kMarginsFile, kFontsFile, kPasswordFile, kComDevicesFile}) {
             dir.write(name, file.bytes);
         }
         dir.write("_TMP/MwndPos.txt", file.bytes);
@@ -140,8 +140,8 @@ TEST(HostileSettings, ALongComConfLineDoesNotShiftTheNextKeys)
 {
     test::TempWorkDir dir;
     const std::string longName(1000, 'n');
-    dir.write(kComConfFile, joinLinesCrLf({"", "1:", "NM:" + longName, "BD:7", "", "2:",
-                                           "DT:" + longName, "PT:3"}));
+    dir.write(kComConfFile, joinLinesCrLf({"", "1:", "NM:" + longName, "BD:7", "",
+                                           "2:", "DT:" + longName, "PT:3"}));
     PortSetups setups;
     loadPortSetups(setups, dir.workDir());
     EXPECT_EQ(setups.record(0).name, std::string(kSettingsLineLimit - 3, 'n'));
@@ -154,10 +154,10 @@ TEST(HostileSettings, ALongFaceNameDoesNotShiftTheNextFont)
 {
     test::TempWorkDir dir;
     std::vector<std::string> lines = {"120", "0", "0", "0", "700", "0", "0",
-                                      "0",   "0", "0", "0", "0", "1", std::string(5000, 'F'),
+                                      "0",   "0", "0", "0", "0",   "1", std::string(5000, 'F'),
                                       ""};
-    const std::vector<std::string> second = {"90", "0", "0", "0", "400", "0", "0",
-                                             "0",  "0", "0", "0", "0", "49", "Mono"};
+    const std::vector<std::string> second = {"90", "0", "0", "0", "400", "0",  "0",
+                                             "0",  "0", "0", "0", "0",   "49", "Mono"};
     lines.insert(lines.end(), second.begin(), second.end());
     dir.write(kFontsFile, joinLinesCrLf(lines));
     FontSet fonts;

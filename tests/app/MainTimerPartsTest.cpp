@@ -35,8 +35,8 @@ TEST(CommandFile, QueuesTheFilesOfTheCommandLinesAndDeletesTheFile)
     EXPECT_TRUE(requests.timeLinePending());
     EXPECT_FALSE(requests.monitorPending());
     // Four free slots: one line each; lines without a file (or with a word) use one up.
-    const std::array<std::string, 5> expected = {"/nc/ALREADY.NC", "/nc/O1.NC", "/nc/O 2.NC",
-                                                 "", ""};
+    const std::array<std::string, 5> expected = {"/nc/ALREADY.NC", "/nc/O1.NC", "/nc/O 2.NC", "",
+                                                 ""};
     EXPECT_EQ(queue.entries(), expected);
 }
 

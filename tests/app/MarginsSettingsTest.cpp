@@ -11,9 +11,9 @@ namespace quillon {
 namespace {
 
 const std::vector<std::string> kFullFile = {
-    "D:\\NC",  "0.5", "0.75", "1", "1.25", "0", "1", "0", "1", "0",
+    "D:\\NC",      "0.5", "0.75", "1", "1.25", "0", "1", "0", "1", "0",
     "-1062731519",  // 192.168.1.1
-    "1",       "1",   "1",    "0", "1",    "1", "1",
+    "1",           "1",   "1",    "0", "1",    "1", "1",
 };
 
 TEST(MarginsSettings, DefaultsFollowTheWorkingDirectory)
@@ -55,7 +55,7 @@ TEST(MarginsSettings, TenLinesLeaveTheRestAtTheirDefaults)
     std::vector<std::string> ten(kFullFile.begin(), kFullFile.begin() + 10);
     dir.write(kMarginsFile, joinLinesCrLf(ten));
     const MarginsSettings settings = readMarginsFile(dir.workDir());
-    EXPECT_TRUE(settings.startMinimized);  // line 7 was read
+    EXPECT_TRUE(settings.startMinimized);       // line 7 was read
     EXPECT_FALSE(settings.scrollAllWithWheel);  // line 10 was read
     const MarginsSettings defaults = MarginsSettings::defaults(dir.workDir());
     EXPECT_EQ(settings.localIpAddress, defaults.localIpAddress);

@@ -49,7 +49,8 @@ TEST(CycleTime, StraightMovesTakeTheirFeedOrTheRapidRate)
         {"no move code yet counts as feed", {"X30. Y40."}, 50},
         {"the modes last over lines", {"G01 F600", "X10.", "G00 X110.", "Z-10."}, 7.6},
         {"the last axis word of a line counts from where the line began",
-         {"G01 X5. X10. F600"}, 1},
+         {"G01 X5. X10. F600"},
+         1},
         {"in Lathe mode X is a diameter", {"G00 X100."}, 3, {0, 1000, true}},
         {"an F of nothing counts as 0.0001", {"G01 X1. F0"}, 600000},
         {"an S below 1 counts as 1", {"G95 S0", "G01 X1. F60"}, 1},
@@ -61,7 +62,8 @@ TEST(CycleTime, IncrementalMovesCountEachStepOnce)
 {
     expectCases({
         {"one axis after another", {"G91 G01 X10. F600", "Y10.", "X-10.", "Y-10."}, 4},
-        {"back to absolute", {"G91 G01 X10. F600", "Y10.", "G90 X0 Y0"},
+        {"back to absolute",
+         {"G91 G01 X10. F600", "Y10.", "G90 X0 Y0"},
          2 + std::sqrt(200.0) / 10},
     });
 }
@@ -80,9 +82,11 @@ TEST(CycleTime, DrillingAndThreadingLinesFeedPerRevolution)
 {
     expectCases({
         {"drilling is no rapid", {"S500 F100", "G00 G81 Z-10."}, 10 / (100.0 / 60 * 500)},
-        {"threading ignores feed per minute", {"G94 S250 F2.", "G76 Z-30."},
+        {"threading ignores feed per minute",
+         {"G94 S250 F2.", "G76 Z-30."},
          30 / (2.0 / 60 * 250)},
-        {"the flag is for its line only", {"S500 F100", "G00 G81 Z-10.", "Z-20."},
+        {"the flag is for its line only",
+         {"S500 F100", "G00 G81 Z-10.", "Z-20."},
          10 / (100.0 / 60 * 500) + 0.6},
     });
 }
@@ -95,18 +99,27 @@ TEST(CycleTime, ConstantSurfaceSpeedTurnsFasterNearerTheAxis)
     expectCases({
         {"turning along Z at diameter 20",
          {"G18 G95 G96 S100", "G00 X20.", "G01 Z-10. F0.1"},
-         20 * 0.06 / 2 + 10 / (0.1 / 60 * rpmAtRadius10), lathe},
+         20 * 0.06 / 2 + 10 / (0.1 / 60 * rpmAtRadius10),
+         lathe},
         {"facing uses the mean X",
          {"G95 G96 S100", "G00 X40.", "G01 X0 F0.1"},
-         1.2 + 20 / (0.1 / 60 * (1200 / (2 * kPi * 10))), lathe},
-        {"on the axis the circumference counts as 0.001", {"G95 G96 S100", "G01 Z-1. F0.1"},
-         1 / (0.1 / 60 * (1200 / 0.001)), lathe},
-        {"G97 ends it and reads S as turns", {"G96 S200", "G97 S500", "G01 X10. F0.2"},
+         1.2 + 20 / (0.1 / 60 * (1200 / (2 * kPi * 10))),
+         lathe},
+        {"on the axis the circumference counts as 0.001",
+         {"G95 G96 S100", "G01 Z-1. F0.1"},
+         1 / (0.1 / 60 * (1200 / 0.001)),
+         lathe},
+        {"G97 ends it and reads S as turns",
+         {"G96 S200", "G97 S500", "G01 X10. F0.2"},
          10 / (0.2 / 60 * 500)},
-        {"with feed per minute too", {"G94 G96 S100", "G00 X20.", "G01 Z-10. F6."},
-         0.6 + 10 / (0.1 * rpmAtRadius10), lathe},
-        {"negative X turns as positive", {"G95 G96 S100", "G00 X-20.", "G01 Z-10. F0.1"},
-         0.6 + 10 / (0.1 / 60 * rpmAtRadius10), lathe},
+        {"with feed per minute too",
+         {"G94 G96 S100", "G00 X20.", "G01 Z-10. F6."},
+         0.6 + 10 / (0.1 * rpmAtRadius10),
+         lathe},
+        {"negative X turns as positive",
+         {"G95 G96 S100", "G00 X-20.", "G01 Z-10. F0.1"},
+         0.6 + 10 / (0.1 / 60 * rpmAtRadius10),
+         lathe},
     });
 }
 
@@ -125,7 +138,8 @@ TEST(CycleTime, ArcsTakeTheirLengthAndFifteenPercent)
         {"the same counter-clockwise", {"G17 G03 X10. Y10. J10."}, quarter10},
         {"start and end together make a full circle", {"G17 G03 X0 I5."}, 10 * kPi * 1.15},
         {"the arc mode lasts", {"G17 G02 X10. R5.", "X20. R5."}, 10 * kPi * 1.15},
-        {"feed per revolution", {"G17 G95 S100 G02 X10. R5. F0.5"},
+        {"feed per revolution",
+         {"G17 G95 S100 G02 X10. R5. F0.5"},
          5 * kPi * 1.15 / (0.5 / 60 * 100)},
         {"a radius of nothing is no arc", {"G17 G02 X10. Y10. R0"}, 0},
     });
@@ -139,14 +153,19 @@ TEST(CycleTime, LatheArcsTurnAsTheyAreDrawn)
     const double quarter = 10 * kPi / 2 * 1.15;
     expectCases({
         {"a centre from K", {"G18 G00 X20.", "G03 X40. Z-10. K-10. F60"}, 0.6 + quarter, lathe},
-        {"I is a diameter", {"G18 G00 X40. Z-10.", "G02 X20. Z0 I-20. F60"},
-         0.06 * std::sqrt(500.0) + quarter, lathe},
-        {"an R arc is the short one either way", {"G18 G00 X20.", "G02 X40. Z-10. R10. F60"},
-         0.6 + quarter, lathe},
+        {"I is a diameter",
+         {"G18 G00 X40. Z-10.", "G02 X20. Z0 I-20. F60"},
+         0.06 * std::sqrt(500.0) + quarter,
+         lathe},
+        {"an R arc is the short one either way",
+         {"G18 G00 X20.", "G02 X40. Z-10. R10. F60"},
+         0.6 + quarter,
+         lathe},
         // Constant surface speed in the XZ plane: turns at the mean radius of 15.
         {"constant surface speed",
          {"G18 G95 G96 S100", "G00 X20.", "G03 X40. Z-10. K-10. F0.2"},
-         0.6 + quarter / (0.2 / 60 * (1200 / (2 * kPi * 15))), lathe},
+         0.6 + quarter / (0.2 / 60 * (1200 / (2 * kPi * 15))),
+         lathe},
     });
 }
 
@@ -156,8 +175,9 @@ TEST(CycleTime, LongAndHostileLinesFinish)
     expectCases({
         {"a line of 4095 characters counts", {"G00 X100." + longest}, 6},
         {"a line of 4096 characters is skipped", {"G00 X100." + longest + " "}, 0},
-        {"a skipped line sets no mode", {"G91" + std::string(kCycleTimeLineLimit, ' '),
-                                         "G00 X100.", "X100."}, 6},
+        {"a skipped line sets no mode",
+         {"G91" + std::string(kCycleTimeLineLimit, ' '), "G00 X100.", "X100."},
+         6},
     });
 
     std::string binary;
@@ -194,7 +214,9 @@ TEST(CycleTime, SettingsOutsideTheDialogsRangesAreBroughtIntoThem)
     expectCases({
         {"no rapid rate counts as 1", {"G00 X1."}, 60, {0, 0, false}},
         {"a tool change above 100 counts as 100", {"T1"}, 100, {1e9, 1000, false}},
-        {"not a number counts as the least", {"T1 G00 X1."}, 60,
+        {"not a number counts as the least",
+         {"T1 G00 X1."},
+         60,
          {std::nan(""), std::nan(""), false}},
     });
 }
@@ -211,8 +233,7 @@ TEST(CycleTime, TheTextShowsHoursMinutesAndSecondsWithoutLeadingZeros)
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(cycleTimeText(seconds), text) << seconds;
     // Far beyond any counter: still digits.
-    EXPECT_EQ(cycleTimeText(1e30).find_first_not_of("Cycle time: 0123456789"),
-              std::string::npos);
+    EXPECT_EQ(cycleTimeText(1e30).find_first_not_of("Cycle time: 0123456789"), std::string::npos);
 }
 
 TEST(CycleTime, TheDocumentIsReadWholeAndAnEmptyOneHasNoTime)

@@ -32,8 +32,8 @@ TEST(CliCleanup, RunsEachToolWithoutAskingAndNamesWhatItChanged)
 
     run = runCli({"cleanup", "reverse-comment", folder});
     EXPECT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.out, folder + "/LF.NC -> " + folder + "/LF\n" + folder + "/OK.NC -> " +
-                           folder + "/OK\n");
+    EXPECT_EQ(run.out,
+              folder + "/LF.NC -> " + folder + "/LF\n" + folder + "/OK.NC -> " + folder + "/OK\n");
 
     test::writeBytes(folder + "/AGAIN", "O1000\r\n");
     run = runCli({"cleanup", "mazak", folder});

@@ -29,10 +29,9 @@ TEST(CliCompare, ReportsMarkedLinesAndExitCode)
          "N10 G0\nN20 G1 X2\nN25 M5\nN30 M30", false, 1, "1:2:?\n2:2:?\n2:3:+\n"},
         {"file 1 first, in line order", "A\nB\nC\nD\nE", "X\nA\nC\nE\nF", false, 1,
          "1:2:+\n1:4:+\n2:1:+\n2:5:+\n"},
-        {"raw: block numbers and order count", "N10 G1 X1. Y2. (A)\n", "N20 Y2 X1 G01\n",
-         false, 1, "1:1:?\n2:1:?\n"},
-        {"smart: they do not", "N10 G1 X1. Y2. (A)\n", "N20 Y2 X1 G01\n", true, 0,
-         "Compare OK\n"},
+        {"raw: block numbers and order count", "N10 G1 X1. Y2. (A)\n", "N20 Y2 X1 G01\n", false, 1,
+         "1:1:?\n2:1:?\n"},
+        {"smart: they do not", "N10 G1 X1. Y2. (A)\n", "N20 Y2 X1 G01\n", true, 0, "Compare OK\n"},
         {"a final line end makes one more line", "G0", "G0\n", false, 1, "2:2:+\n"},
         {"two empty files", "", "", false, 0, "Compare OK\n"},
     };

@@ -15,8 +15,9 @@ using test::runCli;
 constexpr double kPi = std::numbers::pi;
 
 // A tool change, 100 at the rapid rate, 10 at F100 and a half circle of radius 5 at F30.
-constexpr char kProgram[] = "%\r\nO1000\r\nT1 M06\r\nG17 G00 X100.\r\nG01 X110. F100\r\n"
-                            "G02 X120. R5. F30\r\nM30\r\n%\r\n";
+constexpr char kProgram[] =
+    "%\r\nO1000\r\nT1 M06\r\nG17 G00 X100.\r\nG01 X110. F100\r\n"
+    "G02 X120. R5. F30\r\nM30\r\n%\r\n";
 
 TEST(CliCycleTime, PrintsTheBoxTextAndTheSeconds)
 {
@@ -28,7 +29,8 @@ TEST(CliCycleTime, PrintsTheBoxTextAndTheSeconds)
     };
     const Case cases[] = {
         {{}, "Cycle time: 0:0:48", 6 + 6 + halfCircle},
-        {{"--toolchange", "12.5", "--rapid", "500"}, "Cycle time: 0:1:7",
+        {{"--toolchange", "12.5", "--rapid", "500"},
+         "Cycle time: 0:1:7",
          12.5 + 12 + 6 + halfCircle},
         // X as a diameter: 50 at the rapid rate, 5 at F100, then a sixth of a circle.
         {{"--lathe", "--rapid", "+10000"}, "Cycle time: 0:0:15", 0.3 + 3 + halfCircle / 3},
@@ -81,8 +83,8 @@ TEST(CliCycleTime, UsageErrorsAndUnreadableFiles)
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find("usage: quillonlt-cli cycletime [--lathe]"), std::string::npos);
     }
-    EXPECT_NE(runCli({"cycletime", "--rapid", "0", file}).err.find(
-                  "--rapid takes a number from 1 to 10000"),
+    EXPECT_NE(runCli({"cycletime", "--rapid", "0", file})
+                  .err.find("--rapid takes a number from 1 to 10000"),
               std::string::npos);
 
     const CliRun missing = runCli({"cycletime", dir.path("MISSING.NC")});

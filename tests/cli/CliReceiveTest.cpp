@@ -55,8 +55,8 @@ TEST_F(CliReceive, NothingStoredTimeoutsInterruptsAndUsage)
     // A control that sends nothing: the timeout ends it, and an existing file stays.
     dir.write(kComConfFile, "\r\n1:\r\n");
     dir.write("OUT.NC", "OLD");
-    const test::CliRun quiet = test::runCli({"receive", "--setup", "1", "--timeout", "1",
-                                             dir.path("OUT.NC")});
+    const test::CliRun quiet =
+        test::runCli({"receive", "--setup", "1", "--timeout", "1", dir.path("OUT.NC")});
     EXPECT_EQ(quiet.code, 1);
     EXPECT_NE(quiet.err.find("Timed out"), std::string::npos);
     EXPECT_EQ(stored(), "OLD");
@@ -80,18 +80,23 @@ TEST_F(CliReceive, AFanucReceptionRequestsTheProgramAndFailsOnABadBlock)
     dir.write(kComConfFile, "\r\n1:\r\nXO:6\r\n");
     auto run = start({"receive", "--setup", "1", "--program", "7", dir.path("OUT.NC")});
     EXPECT_EQ(control.receive(1, 5000), "\x05");
-    control.send("\x10"
-                 "0");
+    control.send(
+        "\x10"
+        "0");
     EXPECT_EQ(control.receive(12, 5000).substr(1, 9), "RNP\x02O0007");
-    control.send("\x10"
-                 "1");
+    control.send(
+        "\x10"
+        "1");
     EXPECT_EQ(control.receive(1, 5000), "\x04");
     control.send("\x05");
-    EXPECT_EQ(control.receive(2, 5000), "\x10"
-                                        "0");
-    control.send("\x02O0007\n\x03" + std::string(1, static_cast<char>('O' ^ '0' ^ '0' ^ '0' ^ '7' ^ '\n' ^ '\x03')));
-    EXPECT_EQ(control.receive(2, 5000), "\x10"
-                                        "1");
+    EXPECT_EQ(control.receive(2, 5000),
+              "\x10"
+              "0");
+    control.send("\x02O0007\n\x03" +
+                 std::string(1, static_cast<char>('O' ^ '0' ^ '0' ^ '0' ^ '7' ^ '\n' ^ '\x03')));
+    EXPECT_EQ(control.receive(2, 5000),
+              "\x10"
+              "1");
     control.send("\x02N10\n\x03X");  // a wrong check
     const test::CliRun result = run.get();
     EXPECT_EQ(result.code, 1);  // part of the program came, but the exchange failed

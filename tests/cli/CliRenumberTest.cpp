@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliTestSupport.h"
-#include "utilities/Renumber.h"
 #include "support/TempWorkDir.h"
+#include "utilities/Renumber.h"
 
 namespace quillon {
 namespace {

@@ -71,8 +71,9 @@ TEST_F(CliSend, UsageAndFailuresExitAsTheySay)
 TEST_F(CliSend, AControlThatHangsUpEndsTheSendWithFailure)
 {
     dir.write("BIG.NC", std::string(1 << 20, 'X'));
-    auto run = std::async(std::launch::async,
-                          [&] { return test::runCli({"send", "--setup", "1", dir.path("BIG.NC")}); });
+    auto run = std::async(std::launch::async, [&] {
+        return test::runCli({"send", "--setup", "1", dir.path("BIG.NC")});
+    });
     EXPECT_FALSE(control.receive(100).empty());
     control.closeMaster();
     const test::CliRun ended = run.get();

@@ -52,7 +52,8 @@ TEST(CliSetups, PrintsTheTenSetupsAsSelectConfigurationSummarisesThem)
               "DEF. Tx DIR: D:\\Programs\n"
               "DEF. Rx DIR: \n");
     // A port kept open by the last run shows the extra line right after the port.
-    EXPECT_TRUE(setupBlock(run.out, 5).starts_with("5: TNC 426\nPORT: COM6\nPORT STAYS OPEN\nBAUD"));
+    EXPECT_TRUE(
+        setupBlock(run.out, 5).starts_with("5: TNC 426\nPORT: COM6\nPORT STAYS OPEN\nBAUD"));
     EXPECT_TRUE(setupBlock(run.out, 10).starts_with("10: Config :\n"));
 
     // Ten blocks separated by exactly one empty line, none after the last.

@@ -60,10 +60,10 @@ TEST(CharacterCodes, EveryEiaCodeReadsBackItsCharacter)
             EXPECT_EQ(fromEia(row.codes[i]), row.characters[i]) << int(row.codes[i]);
     }
     const std::pair<std::uint8_t, char> others[] = {
-        {0x00, '\0'}, {0x81, '\0'}, {0x82, '\0'}, {0x83, '\0'}, {0x80, '\n'},
-        {0x2A, '\b'}, {0x3E, '\t'}, {0x03, '\xFF'}, {0x10, ' '}, {0x0B, '%'},
-        {0x0E, '&'},  {0x1A, '('}, {0x4A, ')'},   {0x7A, '*'}, {0x70, '+'},
-        {0x3B, ','},  {0x40, '-'}, {0x6B, '.'},   {0x31, '/'}, {0x7C, '^'},
+        {0x00, '\0'}, {0x81, '\0'}, {0x82, '\0'},   {0x83, '\0'}, {0x80, '\n'},
+        {0x2A, '\b'}, {0x3E, '\t'}, {0x03, '\xFF'}, {0x10, ' '},  {0x0B, '%'},
+        {0x0E, '&'},  {0x1A, '('},  {0x4A, ')'},    {0x7A, '*'},  {0x70, '+'},
+        {0x3B, ','},  {0x40, '-'},  {0x6B, '.'},    {0x31, '/'},  {0x7C, '^'},
     };
     for (const auto& [code, character] : others)
         EXPECT_EQ(fromEia(code), character) << int(code);

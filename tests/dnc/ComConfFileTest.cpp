@@ -34,9 +34,9 @@ TEST(ComConfFile, DefaultRecordsAreWrittenInTheKeyOrder)
     const std::string file = formatComConf(setups.records());
     EXPECT_EQ(file.substr(0, 2), "\r\n");
     const std::vector<std::string> expected = {
-        "1:",    "NM:Config 1", "DT:",  "DR:",  "PT:0", "BD:5", "EB:0", "CD:0",
-        "HH:0",  "XO:1",        "VP:0", "SB:0", "ET:0", "KO:0", "LO:0", "MD:0",
-        "NU:0",  "TS:",         "TE:%", "CO:",  "RS:",  "RE:",
+        "1:",   "NM:Config 1", "DT:",  "DR:",  "PT:0", "BD:5", "EB:0", "CD:0",
+        "HH:0", "XO:1",        "VP:0", "SB:0", "ET:0", "KO:0", "LO:0", "MD:0",
+        "NU:0", "TS:",         "TE:%", "CO:",  "RS:",  "RE:",
     };
     EXPECT_EQ(recordLines(file, 1), expected);
     EXPECT_EQ(recordLines(file, 10)[1], "NM:Config 10");
@@ -96,8 +96,8 @@ TEST(ComConfFile, SpecialBaudCodesAndFramingCharactersRoundTrip)
 
 TEST(ComConfFile, OnlyRecordsThreeAndSevenLeaveTheOthersAtTheirDefaults)
 {
-    const std::string bytes = joinLinesCrLf({"", "3:", "NM:Three", "BD:8", "", "7:",
-                                             "NM:Seven", "PT:6", ""});
+    const std::string bytes =
+        joinLinesCrLf({"", "3:", "NM:Three", "BD:8", "", "7:", "NM:Seven", "PT:6", ""});
     PortSetups setups;
     parseComConf(bytes, setups.records());
     EXPECT_EQ(setups.record(2).name, "Three");
@@ -111,8 +111,8 @@ TEST(ComConfFile, OnlyRecordsThreeAndSevenLeaveTheOthersAtTheirDefaults)
 
 TEST(ComConfFile, AHeaderOutsideOneToTenEndsTheRead)
 {
-    const std::string bytes = joinLinesCrLf({"", "1:", "NM:One", "", "11:", "NM:Eleven",
-                                             "", "2:", "NM:Two"});
+    const std::string bytes =
+        joinLinesCrLf({"", "1:", "NM:One", "", "11:", "NM:Eleven", "", "2:", "NM:Two"});
     PortSetups setups;
     parseComConf(bytes, setups.records());
     EXPECT_EQ(setups.record(0).name, "One");

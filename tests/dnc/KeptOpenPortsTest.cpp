@@ -7,8 +7,8 @@
 #include "dnc/ComConfFile.h"
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortSetups.h"
-#include "platform/Notifier.h"
 #include "dnc/SerialLine.h"
+#include "platform/Notifier.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempWorkDir.h"
 
@@ -45,9 +45,9 @@ TEST(KeptOpenPorts, OpenedAtStartUpOrReportedOncePerPort)
     PortSetups setups;
     setups.record(0).port = 2;  // COM3: the pseudo-terminal
     setups.record(0).keepPortOpen = KeepPortOpen::WantedNotOpen;
-    setups.record(1).port = 4;  // COM5: no such device
+    setups.record(1).port = 4;                           // COM5: no such device
     setups.record(1).keepPortOpen = KeepPortOpen::Open;  // as saved by an earlier run
-    setups.record(2).port = 6;  // not kept open
+    setups.record(2).port = 6;                           // not kept open
     ScriptedNotifier notifier;
     openKeptPorts(setups, devices, notifier);
 

@@ -29,10 +29,9 @@ TEST(PortSetup, CharacterDisplayForm)
         const char* form;
     };
     const Case cases[] = {
-        {0, ""},       {1, "^A"},   {18, "^R"},  {26, "^Z"},     {27, "\x1b"},
-        {37, "%"},     {127, "\x7f"}, {165, "%"}, {-5, ""},      {128, ""},
-        {138, ""},  // would be LF
-        {141, ""},  // would be CR
+        {0, ""},       {1, "^A"},  {18, "^R"}, {26, "^Z"}, {27, "\x1b"}, {37, "%"},
+        {127, "\x7f"}, {165, "%"}, {-5, ""},   {128, ""},  {138, ""},  // would be LF
+        {141, ""},                                                     // would be CR
     };
     for (const auto& c : cases)
         EXPECT_EQ(characterDisplayForm(c.value), c.form) << c.value;
@@ -47,9 +46,9 @@ TEST(PortSetup, CharacterEdit)
         std::int32_t value;
     };
     const Case cases[] = {
-        {"", 0},     {" %", 0},   {"^A", 1},   {"^R", 18},  {"^Z", 26},
+        {"", 0},    {" %", 0},  {"^A", 1}, {"^R", 18}, {"^Z", 26},
         {"^a", 94},  // lower case after "^": the code of "^" itself
-        {"^", 94},   {"^[", 94},  {"%", 37},   {"%x", 37},  {"\xe9", 0x69},
+        {"^", 94},  {"^[", 94}, {"%", 37}, {"%x", 37}, {"\xe9", 0x69},
     };
     for (const auto& c : cases)
         EXPECT_EQ(parseCharacterEdit(c.text), c.value) << '"' << c.text << '"';
@@ -84,12 +83,24 @@ TEST(PortSetup, SummaryLines)
     setup.keepPortOpen = KeepPortOpen::Open;
     setup.txDirectory = "/srv/nc/out";
     const std::vector<std::string> expected = {
-        "PORT: COM3",         "PORT STAYS OPEN",      "BAUD: 110",
-        "CODE: EIA",          "EOB: CRLF",            "HHS: ON",
-        "XON: ON",            "LOOPING: ON",          "Rx START CH: ^R",
-        "Rx END CH: None",    "Tx START CH: None",    "Tx END CH: %",
-        "COMMENT FILTER: (",  "Tx NULL CH: 20",       "VERTICAL PARITY: Odd",
-        "WAIT FOR XON",       "DEF. Tx DIR: /srv/nc/out", "DEF. Rx DIR: ",
+        "PORT: COM3",
+        "PORT STAYS OPEN",
+        "BAUD: 110",
+        "CODE: EIA",
+        "EOB: CRLF",
+        "HHS: ON",
+        "XON: ON",
+        "LOOPING: ON",
+        "Rx START CH: ^R",
+        "Rx END CH: None",
+        "Tx START CH: None",
+        "Tx END CH: %",
+        "COMMENT FILTER: (",
+        "Tx NULL CH: 20",
+        "VERTICAL PARITY: Odd",
+        "WAIT FOR XON",
+        "DEF. Tx DIR: /srv/nc/out",
+        "DEF. Rx DIR: ",
     };
     EXPECT_EQ(setupSummaryLines(setup), expected);
 }

@@ -212,7 +212,6 @@ TEST(ReceiveOverPseudoTerminals, TenMegabytesAtFullSpeedArriveComplete)
     EXPECT_TRUE(said.statuses.empty());
 }
 
-
 // ---- quillonlt-cli receive against the simulated control --------------------------------
 
 class ReceiveEndToEnd : public ::testing::Test {
@@ -328,8 +327,7 @@ TEST_F(ReceiveEndToEnd, DamagedAndOverlongBlocksEndOrAreRefused)
     EXPECT_EQ(stored(), "<none>");
 
     setup({"XO:4"});
-    receive({"--heidenhain-send", "--overlong-block", "2", "--start-delay", "0.2"},
-            "%7\nL X+1\n");
+    receive({"--heidenhain-send", "--overlong-block", "2", "--start-delay", "0.2"}, "%7\nL X+1\n");
     EXPECT_EQ(got.code, 0) << got.err;
     EXPECT_NE(got.err.find("Block too long"), std::string::npos) << got.err;
     EXPECT_EQ(stored(), "%7\r\nL X+1\r\n");

@@ -105,7 +105,7 @@ TEST_F(ReceiveTest, LineEndsAreStoredByTheEndOfBlockAndBinKeepsEveryByte)
     job.setup.endOfBlock = EndOfBlock::Cr;
     begin();
     receive("N1\r\nN2\n");
-    EXPECT_EQ(stored(), "N1\r\nN2");  // CR as CR LF, LF dropped
+    EXPECT_EQ(stored(), "N1\r\nN2");    // CR as CR LF, LF dropped
     EXPECT_EQ(observer.lineCount, 2u);  // the display still goes by LF
 
     job.setup.code = CharacterCode::Bin;
@@ -221,14 +221,16 @@ protected:
     {
         begin();
         ASSERT_EQ(receive(""), "\x05");
-        const std::string header = receive("\x10"
-                                           "0");
+        const std::string header = receive(
+            "\x10"
+            "0");
         ASSERT_EQ(header.size(), 12u);
         ASSERT_EQ(receive("\x10"
                           "1"),
                   "\x04");
-        ASSERT_EQ(receive("\x05"), "\x10"
-                                   "0");
+        ASSERT_EQ(receive("\x05"),
+                  "\x10"
+                  "0");
     }
 };
 
@@ -236,8 +238,9 @@ TEST_F(FanucReceiveTest, TheRequestForProgram0001AndBlocksAnsweredInTurn)
 {
     begin();
     EXPECT_EQ(receive(""), "\x05");
-    const std::string header = receive("\x10"
-                                       "0");
+    const std::string header = receive(
+        "\x10"
+        "0");
     char check = 0;
     for (const char byte : std::string("RNP\x02O0001\x03"))
         check = static_cast<char>(check ^ byte);
@@ -245,16 +248,20 @@ TEST_F(FanucReceiveTest, TheRequestForProgram0001AndBlocksAnsweredInTurn)
     EXPECT_EQ(receive("\x10"
                       "1"),
               "\x04");
-    EXPECT_EQ(receive("\x05"), "\x10"
-                               "0");
+    EXPECT_EQ(receive("\x05"),
+              "\x10"
+              "0");
     EXPECT_EQ(stored(), "<none>");
-    EXPECT_EQ(receive(block("O0001 (BRACKET)\r\nN10 G01 X1\r\n")), "\x10"
-                                                                 "1");
+    EXPECT_EQ(receive(block("O0001 (BRACKET)\r\nN10 G01 X1\r\n")),
+              "\x10"
+              "1");
     EXPECT_EQ(stored(), "O0001 (BRACKET)\r\nN10 G01 X1\r\n");  // stored before the answer
-    EXPECT_EQ(receive(block("M30\n%")), "\x10"
-                                        "0");
-    EXPECT_EQ(receive(block("\n")), "\x10"
-                                    "1");
+    EXPECT_EQ(receive(block("M30\n%")),
+              "\x10"
+              "0");
+    EXPECT_EQ(receive(block("\n")),
+              "\x10"
+              "1");
     receive("\x04");
     EXPECT_EQ(outcome, ReceiveOutcome::Done);
     EXPECT_EQ(stored(), "O0001 (BRACKET)\r\nN10 G01 X1\r\nM30\r\n%\r\n");
@@ -288,8 +295,9 @@ TEST_F(FanucReceiveTest, TheSetupFileFollowsWhenBothWereChosenAndShortNumbersAre
                       "0")
                   .substr(1, 9),
               "RNP\x02O0012");
-    receive("\x10"
-            "1");
+    receive(
+        "\x10"
+        "1");
     receive("\x05");
     receive(block("O0012\n"));
     receive("\x04");
@@ -301,8 +309,9 @@ TEST_F(FanucReceiveTest, TheSetupFileFollowsWhenBothWereChosenAndShortNumbersAre
                       "0")
                   .substr(1, 9),
               "RNS\x02S0012");
-    receive("\x10"
-            "1");
+    receive(
+        "\x10"
+        "1");
     receive("\x05");
     receive(block("S SETUP\n"));
     receive("\x04");
@@ -327,8 +336,12 @@ TEST_F(ReceiveTest, MazakRecordsAreStoredOrDiscardedByTheirCommand)
     EXPECT_EQ(receive("p2M30\x04"), "p02\x04");
     EXPECT_EQ(receive("p3IGNORED\x04"), "p00\x04");
     EXPECT_EQ(receive("pAIGNORED\x04"), "p00\x04");
-    EXPECT_EQ(receive("p1A\x01\x1B" "B\nC\x04"), "p00\x04");  // control bytes but ESC dropped
-    EXPECT_EQ(stored(), "p1N10 G01 X1_\r\np2M30\r\np1A\x1B" "B\r\nC\r\n");
+    EXPECT_EQ(receive("p1A\x01\x1B"
+                      "B\nC\x04"),
+              "p00\x04");  // control bytes but ESC dropped
+    EXPECT_EQ(stored(),
+              "p1N10 G01 X1_\r\np2M30\r\np1A\x1B"
+              "B\r\nC\r\n");
     EXPECT_EQ(receive("\x04"), "");  // an EOT without a command is not answered
 
     // A record longer than any real one is dropped and not answered.

@@ -58,8 +58,8 @@ TEST(TerminalSession, TypingSendsTheLastCharacterAndCaretMakesControlCharacters)
     EXPECT_EQ(session.outgoingChanged("G^q"), "\x11");
     EXPECT_EQ(session.outgoingChanged("G^q^"), "");
     EXPECT_EQ(session.outgoingChanged("G^q^1"), std::string(1, '\0'));  // '1' - 64 < 0
-    EXPECT_EQ(session.outgoingChanged("G^q^1 N10 G01 X5"), "5");  // a paste: its last one
-    EXPECT_EQ(session.outgoingChanged("G^q"), "");  // deleting sends nothing
+    EXPECT_EQ(session.outgoingChanged("G^q^1 N10 G01 X5"), "5");        // a paste: its last one
+    EXPECT_EQ(session.outgoingChanged("G^q"), "");                      // deleting sends nothing
     EXPECT_EQ(session.outgoingChanged("G^q^"), "");
     EXPECT_EQ(session.outgoingChanged("G^q"), "");  // the caret was taken back
     EXPECT_EQ(session.outgoingChanged("G^qs"), "s");

@@ -54,9 +54,8 @@ TEST_F(TransmitEndToEnd, PlainStreamingPacedByTheControlsXonXoff)
     for (int i = 1; program.size() < 12000; ++i)
         program += "N" + std::to_string(i * 10) + " G01 X" + std::to_string(i % 97) + ".5\n";
     // The control executes slower than the line brings: it has to hold the PC back.
-    transmit({"--receive", dir.path("STORED.NC"), "--xonxoff", "--buffer", "256",
-              "--high-water", "200", "--consume", "6000", "--line-rate", "115200",
-              "--start-delay", "0"},
+    transmit({"--receive", dir.path("STORED.NC"), "--xonxoff", "--buffer", "256", "--high-water",
+              "200", "--consume", "6000", "--line-rate", "115200", "--start-delay", "0"},
              program);
     EXPECT_EQ(sent.code, 0) << sent.err;
     EXPECT_EQ(controlExit, 0) << controlSaid;

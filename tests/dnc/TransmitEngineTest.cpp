@@ -293,7 +293,9 @@ TEST_F(TransmitTest, AProgramThatGoesAwayMidTransferIsNeverEndedAsComplete)
     observer.messages.clear();
     outcome = TransmitOutcome::Running;
     engine = std::make_unique<TransmitEngine>(job, line, observer);
-    const std::string request = "\x01" "1234\x17";
+    const std::string request =
+        "\x01"
+        "1234\x17";
     char check = 0;
     for (const char byte : request)
         check = static_cast<char>(check ^ byte);

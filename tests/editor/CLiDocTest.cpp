@@ -128,7 +128,7 @@ TEST_F(CLiDocFileTest, AFailedWriteLeavesTheOriginalByteForByte)
     for (std::size_t line = 0; line + 1 < doc.lineCount(); ++line)
         doc.InsertText(line, 0, "(EDITED) ");
 
-    rlimit saved {};
+    rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
     rlimit small = saved;
@@ -251,10 +251,9 @@ TEST_F(CLiDocFileTest, ViewsHearEveryChange)
     ASSERT_TRUE(doc.reload(notifier));
     doc.removeObserver(&views);
     doc.InsertChar(0, 0, 'y');
-    EXPECT_EQ(views.events,
-              (std::vector<std::string>{"modified", "changed 0-0", "changed 1-1", "inserted 2+1",
-                                        "changed 0-0", "removed 1+2", "flags 1", "clean",
-                                        "reset"}));
+    EXPECT_EQ(views.events, (std::vector<std::string>{"modified", "changed 0-0", "changed 1-1",
+                                                      "inserted 2+1", "changed 0-0", "removed 1+2",
+                                                      "flags 1", "clean", "reset"}));
 }
 
 }  // namespace

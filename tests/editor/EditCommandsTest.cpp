@@ -49,8 +49,8 @@ TEST_F(EditCommandsTest, InsertFileAsTextIsOneGroupReplacingTheSelection)
 {
     test::openBytes(doc, dir, "N10 G0 X0\nN20 M30");
     dir.write("PART.NC", "G1 X5\r\nG1 Y5\n");
-    const auto end = insertFileAsText(doc, dir.path("PART.NC"), Selection{{0, 4}, {0, 9}},
-                                      {0, 9}, notifier);
+    const auto end =
+        insertFileAsText(doc, dir.path("PART.NC"), Selection{{0, 4}, {0, 9}}, {0, 9}, notifier);
     ASSERT_TRUE(end);
     EXPECT_EQ(*end, (TextPos{2, 0}));
     EXPECT_EQ(test::joined(doc), "N10 G1 X5|G1 Y5||N20 M30");
@@ -120,13 +120,13 @@ TEST_F(EditCommandsTest, RewritingLinesSkipsLongOnesAndIsOneStepEitherWay)
         std::size_t changed = 0;
         {
             UtilityEdit edit(doc, undo);
-            edit.rewriteLines(0, 99, [&](std::size_t line, std::string_view text,
-                                         std::string& newText) {
-                seen.push_back(line);
-                for (const char c : text)
-                    newText += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-                return true;
-            });
+            edit.rewriteLines(
+                0, 99, [&](std::size_t line, std::string_view text, std::string& newText) {
+                    seen.push_back(line);
+                    for (const char c : text)
+                        newText += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                    return true;
+                });
             changed = edit.changedLines();
         }
         EXPECT_EQ(seen, (std::vector<std::size_t>{0, 2, 3}));  // the long line is not offered

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -54,8 +54,8 @@ TEST_F(FolderTest, UnreadableFolderListsNothing)
     if (child == 0) {
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(2);
-        const bool empty = !hasChildren(path("locked"), true) &&
-                           listFolder(path("locked"), true).folders.empty();
+        const bool empty =
+            !hasChildren(path("locked"), true) && listFolder(path("locked"), true).folders.empty();
         ::_exit(empty ? 0 : 1);
     }
     int status = 0;

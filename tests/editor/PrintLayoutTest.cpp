@@ -66,12 +66,27 @@ TEST(PrintLayout, PrintableRectAndColumns)
         bool twoColumns;
         PrintColumns columns;
     } cases[] = {
-        {"letter, inch margins", 2159, 2794, {254, 254, 254, 254}, {254, 254, 1905, 2540},
-         false, {1651, 254, 0, 0, false}},
-        {"letter, two columns", 2159, 2794, {254, 254, 254, 254}, {254, 254, 1905, 2540},
-         true, {762, 254, 1206, 1079, true}},
-        {"A4, uneven margins, two columns", 2100, 2970, {127, 381, 190, 63},
-         {127, 190, 1719, 2907}, true, {764, 127, 986, 923, true}},
+        {"letter, inch margins",
+         2159,
+         2794,
+         {254, 254, 254, 254},
+         {254, 254, 1905, 2540},
+         false,
+         {1651, 254, 0, 0, false}},
+        {"letter, two columns",
+         2159,
+         2794,
+         {254, 254, 254, 254},
+         {254, 254, 1905, 2540},
+         true,
+         {762, 254, 1206, 1079, true}},
+        {"A4, uneven margins, two columns",
+         2100,
+         2970,
+         {127, 381, 190, 63},
+         {127, 190, 1719, 2907},
+         true,
+         {764, 127, 986, 923, true}},
     };
     for (const auto& c : cases) {
         const PrintRect rect = printableRect(c.paperWidth, c.paperHeight, c.margins);
@@ -124,12 +139,13 @@ TEST(PrintLayout, LongLinesWrapIndentedByTheirLeadingBlanks)
         {"empty line", "", 100, {{0, 0, 0, 0}}},
         {"exactly the width", "0123456789", 100, {{0, 0, 10, 0}}},
         {"one character over", "0123456789A", 100, {{0, 0, 10, 0}, {0, 10, 11, 20}}},
-        {"leading spaces", "  N10G1X10.Y20.Z3.", 100,
+        {"leading spaces",
+         "  N10G1X10.Y20.Z3.",
+         100,
          {{0, 0, 10, 0}, {0, 10, 16, 40}, {0, 16, 18, 40}}},
         // The tab runs to x = 40, so the indent is 40 + 2 characters.
         {"leading tab", "\tX1234567890", 100, {{0, 0, 7, 0}, {0, 7, 11, 60}, {0, 11, 12, 60}}},
-        {"tab inside a row keeps its stop", "X1\t2345678901", 100,
-         {{0, 0, 9, 0}, {0, 9, 13, 20}}},
+        {"tab inside a row keeps its stop", "X1\t2345678901", 100, {{0, 0, 9, 0}, {0, 9, 13, 20}}},
         {"indent leaving no room", "        X12345", 100, {{0, 0, 10, 0}, {0, 10, 14, 0}}},
         {"narrower than a character", "ABC", 5, {{0, 0, 1, 0}, {0, 1, 2, 0}, {0, 2, 3, 0}}},
     };
@@ -175,7 +191,10 @@ TEST(PrintLayout, RowsDistributedOverPagesAndColumns)
         {"a last part page", 13, false, 3, {{2, 0, {6, 12}}, {3, 0, {12, 13}}}},
         {"two columns on one page", 12, true, 1, {{1, 0, {0, 6}}, {1, 1, {6, 12}}}},
         {"second column left empty", 6, true, 1, {{1, 0, {0, 6}}, {1, 1, {6, 6}}}},
-        {"three columns on two pages", 13, true, 2,
+        {"three columns on two pages",
+         13,
+         true,
+         2,
          {{1, 1, {6, 12}}, {2, 0, {12, 13}}, {2, 1, {13, 13}}}},
         {"four columns on two pages", 24, true, 2, {{2, 0, {12, 18}}, {2, 1, {18, 24}}}},
         {"five columns on three pages", 25, true, 3, {{3, 0, {24, 25}}}},
@@ -196,8 +215,7 @@ TEST(PrintLayout, WrappedRowsCountOnThePageAndKeepTheirLine)
 {
     // Two columns of 100 units: (100 / 2 + 1100) / 2 - 100 = 475, 47 characters.
     const std::vector<std::string> lines = {"N10", std::string(100, 'X'), "N30"};
-    const PrintLayout layout(lines.size(), sourceOf(lines), measureFixedPitch,
-                             tenLinePage(true));
+    const PrintLayout layout(lines.size(), sourceOf(lines), measureFixedPitch, tenLinePage(true));
     ASSERT_EQ(layout.columns().width, 475);
     const std::vector<PrintRow> expected = {
         {0, 0, 3, 0}, {1, 0, 47, 0}, {1, 47, 92, 20}, {1, 92, 100, 20}, {2, 0, 3, 0}};

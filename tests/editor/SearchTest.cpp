@@ -150,8 +150,8 @@ TEST(SearchStateTest, HistoriesHoldThirtyAndTheReplaceListsOneMore)
     search.findHistory.add("F20");  // entered again: moved to the top, not doubled
     EXPECT_EQ(search.findHistory.entries().front(), "F20");
     EXPECT_EQ(search.findHistory.entries().size(), 30u);
-    EXPECT_EQ(std::count(search.findHistory.entries().begin(),
-                         search.findHistory.entries().end(), "F20"),
+    EXPECT_EQ(std::count(search.findHistory.entries().begin(), search.findHistory.entries().end(),
+                         "F20"),
               1);
 
     search.storeReplace("X1", "");  // an empty replacement stays out of its list

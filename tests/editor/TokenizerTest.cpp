@@ -41,19 +41,18 @@ using C = ColorRole;
 
 TEST(Tokenizer, AddressWordsAndAComment)
 {
-    expectTokens("N10G01X-1.5Y.25(ROUGH)",
-                 {{K::BlockNumber, "N10", C::BlockNumber},
-                  {K::GCode, "G01", C::GCode},
-                  {K::XI, "X-1.5", C::XI},
-                  {K::YJ, "Y.25", C::YJ},
-                  {K::OpenComment, "(", C::Comment},
-                  {K::Other, "R", C::Comment},
-                  {K::Other, "O", C::Comment},
-                  {K::Other, "U", C::Comment},
-                  {K::Letter, "G", C::Comment},
-                  {K::Other, "H", C::Comment},
-                  {K::CloseComment, ")", C::Comment},
-                  {K::EndOfLine, "", C::Foreground}});
+    expectTokens("N10G01X-1.5Y.25(ROUGH)", {{K::BlockNumber, "N10", C::BlockNumber},
+                                            {K::GCode, "G01", C::GCode},
+                                            {K::XI, "X-1.5", C::XI},
+                                            {K::YJ, "Y.25", C::YJ},
+                                            {K::OpenComment, "(", C::Comment},
+                                            {K::Other, "R", C::Comment},
+                                            {K::Other, "O", C::Comment},
+                                            {K::Other, "U", C::Comment},
+                                            {K::Letter, "G", C::Comment},
+                                            {K::Other, "H", C::Comment},
+                                            {K::CloseComment, ")", C::Comment},
+                                            {K::EndOfLine, "", C::Foreground}});
 }
 
 TEST(Tokenizer, LettersWithoutNumbersAndOtherWords)
@@ -77,20 +76,23 @@ TEST(Tokenizer, LettersWithoutNumbersAndOtherWords)
                              {K::Punctuation, "-", C::Foreground},
                              {K::Other, "3", C::Foreground},
                              {K::EndOfLine, "", C::Foreground}});
-    expectTokens("I1J2K3M6T5F.1",
-                 {{K::XI, "I1", C::XI}, {K::YJ, "J2", C::YJ}, {K::ZK, "K3", C::ZK},
-                  {K::MCode, "M6", C::MCode}, {K::TCode, "T5", C::TCode},
-                  {K::FCode, "F.1", C::FCode}, {K::EndOfLine, "", C::Foreground}});
+    expectTokens("I1J2K3M6T5F.1", {{K::XI, "I1", C::XI},
+                                   {K::YJ, "J2", C::YJ},
+                                   {K::ZK, "K3", C::ZK},
+                                   {K::MCode, "M6", C::MCode},
+                                   {K::TCode, "T5", C::TCode},
+                                   {K::FCode, "F.1", C::FCode},
+                                   {K::EndOfLine, "", C::Foreground}});
 }
 
 TEST(Tokenizer, BlanksTabsAndPunctuation)
 {
     expectTokens("  \t%;\xe9", {{K::Spaces, "  ", C::Foreground},
-                                 {K::Tab, "\t", C::Foreground},
-                                 {K::Punctuation, "%", C::Foreground},
-                                 {K::Punctuation, ";", C::Foreground},
-                                 {K::Other, "\xe9", C::Foreground},
-                                 {K::EndOfLine, "", C::Foreground}});
+                                {K::Tab, "\t", C::Foreground},
+                                {K::Punctuation, "%", C::Foreground},
+                                {K::Punctuation, ";", C::Foreground},
+                                {K::Other, "\xe9", C::Foreground},
+                                {K::EndOfLine, "", C::Foreground}});
 }
 
 TEST(Tokenizer, CommentsRunToTheNextCloseOrTheLineEnd)
@@ -101,7 +103,7 @@ TEST(Tokenizer, CommentsRunToTheNextCloseOrTheLineEnd)
     for (const auto& token : nested)
         colors.push_back(token.color);
     EXPECT_EQ(colors, (std::vector<ColorRole>{C::Comment, C::Comment, C::Comment, C::Comment,
-                                               C::Foreground, C::Foreground, C::Foreground}));
+                                              C::Foreground, C::Foreground, C::Foreground}));
     const auto open = colouredTokens("G1 (OPEN X1");
     EXPECT_EQ(open[open.size() - 2].text, "X1");
     EXPECT_EQ(open[open.size() - 2].color, C::Comment);
@@ -125,8 +127,8 @@ TEST(LineNumberMargin, DigitsByLineCount)
         std::size_t lines;
         std::size_t digits;
     };
-    const Case cases[] = {{1, 2},      {9, 2},      {10, 3},       {99, 3},      {100, 4},
-                          {999, 4},    {1000, 5},   {99999, 5},    {100000, 6},  {3500000, 7}};
+    const Case cases[] = {{1, 2},   {9, 2},    {10, 3},    {99, 3},     {100, 4},
+                          {999, 4}, {1000, 5}, {99999, 5}, {100000, 6}, {3500000, 7}};
     for (const auto& c : cases)
         EXPECT_EQ(lineNumberDigits(c.lines), c.digits) << c.lines;
 }

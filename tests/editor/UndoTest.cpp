@@ -147,25 +147,42 @@ TEST_F(UndoTest, EveryPrimitiveIsUndoneAndRedoneExactly)
     };
     const std::string start = "N10 G0 X1\nN20 G1 Y2\nN30 M30";
     const Case cases[] = {
-        {"InsertChar", [](CLiDoc& d) { d.InsertChar(1, 3, '5'); },
-         "N10 G0 X1|N205 G1 Y2|N30 M30", {1, 3}},
-        {"DeleteChar", [](CLiDoc& d) { d.DeleteChar(0, 0); }, "10 G0 X1|N20 G1 Y2|N30 M30",
+        {"InsertChar",
+         [](CLiDoc& d) { d.InsertChar(1, 3, '5'); },
+         "N10 G0 X1|N205 G1 Y2|N30 M30",
+         {1, 3}},
+        {"DeleteChar",
+         [](CLiDoc& d) { d.DeleteChar(0, 0); },
+         "10 G0 X1|N20 G1 Y2|N30 M30",
          {0, 1}},
-        {"InsertText", [](CLiDoc& d) { d.InsertText(2, 4, "G4 "); },
-         "N10 G0 X1|N20 G1 Y2|N30 G4 M30", {2, 4}},
-        {"DeleteText", [](CLiDoc& d) { d.DeleteText(1, 4, 3); }, "N10 G0 X1|N20 Y2|N30 M30",
+        {"InsertText",
+         [](CLiDoc& d) { d.InsertText(2, 4, "G4 "); },
+         "N10 G0 X1|N20 G1 Y2|N30 G4 M30",
+         {2, 4}},
+        {"DeleteText",
+         [](CLiDoc& d) { d.DeleteText(1, 4, 3); },
+         "N10 G0 X1|N20 Y2|N30 M30",
          {1, 7}},
-        {"InsertBlock", [](CLiDoc& d) { d.InsertBlock(0, 4, {"A", "B", "C "}); },
-         "N10 A|B|C G0 X1|N20 G1 Y2|N30 M30", {0, 4}},
-        {"InsertBlock of one string", [](CLiDoc& d) { d.InsertBlock(0, 0, {"(X)"}); },
-         "(X)N10 G0 X1|N20 G1 Y2|N30 M30", {0, 0}},
+        {"InsertBlock",
+         [](CLiDoc& d) {
+             d.InsertBlock(0, 4, {"A", "B", "C "});
+         },
+         "N10 A|B|C G0 X1|N20 G1 Y2|N30 M30",
+         {0, 4}},
+        {"InsertBlock of one string",
+         [](CLiDoc& d) { d.InsertBlock(0, 0, {"(X)"}); },
+         "(X)N10 G0 X1|N20 G1 Y2|N30 M30",
+         {0, 0}},
         {"DeleteBlock", [](CLiDoc& d) { d.DeleteBlock(0, 4, 2, 4); }, "N10 M30", {2, 4}},
-        {"DeleteBlock within a line", [](CLiDoc& d) { d.DeleteBlock(1, 0, 1, 4); },
-         "N10 G0 X1|G1 Y2|N30 M30", {1, 4}},
-        {"SplitLine", [](CLiDoc& d) { d.SplitLine(1, 4); },
-         "N10 G0 X1|N20 |G1 Y2|N30 M30", {1, 4}},
-        {"JoinLines", [](CLiDoc& d) { d.JoinLines(0, 9); }, "N10 G0 X1N20 G1 Y2|N30 M30",
-         {0, 9}},
+        {"DeleteBlock within a line",
+         [](CLiDoc& d) { d.DeleteBlock(1, 0, 1, 4); },
+         "N10 G0 X1|G1 Y2|N30 M30",
+         {1, 4}},
+        {"SplitLine",
+         [](CLiDoc& d) { d.SplitLine(1, 4); },
+         "N10 G0 X1|N20 |G1 Y2|N30 M30",
+         {1, 4}},
+        {"JoinLines", [](CLiDoc& d) { d.JoinLines(0, 9); }, "N10 G0 X1N20 G1 Y2|N30 M30", {0, 9}},
     };
     for (const auto& c : cases) {
         load(start);
@@ -213,8 +230,8 @@ TEST_F(UndoTest, RandomEditSequencesUndoToTheStartAndRedoToTheEnd)
                 break;
             default: {
                 const std::size_t line2 = std::min(doc.lineCount() - 1, line + random() % 3);
-                const std::size_t col2 = line2 == line ? doc.lineLength(line)
-                                                       : random() % (doc.lineLength(line2) + 1);
+                const std::size_t col2 =
+                    line2 == line ? doc.lineLength(line) : random() % (doc.lineLength(line2) + 1);
                 doc.DeleteBlock(line, std::min(column, col2), line2, col2);
                 break;
             }

@@ -23,8 +23,8 @@ class AppWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        app = std::make_unique<QuillonApplication>(dir.workDir(), "quillonlt", &notifier,
-                                                   &files, clock.get());
+        app = std::make_unique<QuillonApplication>(dir.workDir(), "quillonlt", &notifier, &files,
+                                                   clock.get());
         ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
         frame = app->mainFrame();
     }

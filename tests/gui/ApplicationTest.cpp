@@ -4,16 +4,16 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
-#include <QStatusBar>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFontDatabase>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 #include <filesystem>
@@ -22,25 +22,25 @@
 #include "app/MarginsSettings.h"
 #include "app/SettingsLock.h"
 #include "app/ui/CMainFrame.h"
-#include "app/ui/DocumentManager.h"
-#include "editor/ui/CChildFrame.h"
-#include "editor/ui/SelectFolderDialog.h"
-#include "platform/FileAttributes.h"
-#include "utilities/FileCleanup.h"
 #include "app/ui/DesktopCalculator.h"
+#include "app/ui/DocumentManager.h"
 #include "app/ui/FontMapping.h"
 #include "app/ui/OtherOptionsDialog.h"
 #include "app/ui/PasswordDialog.h"
 #include "dnc/ComConfFile.h"
+#include "dnc/SerialLine.h"
 #include "dnc/ui/PortSetupDialog.h"
 #include "dnc/ui/SelectConfigurationDialog.h"
+#include "editor/ui/CChildFrame.h"
+#include "editor/ui/SelectFolderDialog.h"
 #include "gui/GuiTestSupport.h"
+#include "platform/FileAttributes.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
-#include "dnc/SerialLine.h"
 #include "platform/TextFile.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempWorkDir.h"
+#include "utilities/FileCleanup.h"
 
 namespace quillon {
 namespace {
@@ -91,8 +91,8 @@ protected:
 
 TEST_F(ApplicationTest, StartUpReadsTheSettingsAndRecordsTheCommandLine)
 {
-    dir.write(kMarginsFile, joinLinesCrLf({"/srv/nc", "1", "1", "1", "1", "1", "0", "1", "0",
-                                           "0", "0", "0", "0", "1"}));
+    dir.write(kMarginsFile, joinLinesCrLf({"/srv/nc", "1", "1", "1", "1", "1", "0", "1", "0", "0",
+                                           "0", "0", "0", "1"}));
     dir.write("_TMP/MwndPos.txt", "40\r\n30\r\n840\r\n630\r\n");
     dir.write(kDropInFile, "/stale/from/last/run.NC\r\n");
     dir.write(kComConfFile, joinLinesCrLf({"", "2:", "NM:Lathe"}));
@@ -211,9 +211,8 @@ TEST_F(ApplicationTest, KeptOpenPortsAreOpenedAtStartUp)
     ASSERT_TRUE(pty.ok());
     ::setenv("QUILLONLT_COM2", pty.devicePath().c_str(), 1);
     ::setenv("QUILLONLT_COM7", "/dev/ttyNoSuchPort7", 1);
-    dir.write(kComConfFile,
-              joinLinesCrLf({"", "1:", "PT:1", "KO:1", "", "2:", "PT:6", "KO:2", "", "3:",
-                             "PT:7", "KO:0"}));
+    dir.write(kComConfFile, joinLinesCrLf({"", "1:", "PT:1", "KO:1", "", "2:", "PT:6", "KO:2", "",
+                                           "3:", "PT:7", "KO:0"}));
     auto app = makeApplication();
     ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
     ::unsetenv("QUILLONLT_COM2");
@@ -267,8 +266,8 @@ TEST_F(ApplicationTest, ViewTogglesFlipTheLiveFlagsOnly)
     test::findByText<QAction>(*app->mainFrame(), "&Mouse wheel scrolls all")->trigger();
     EXPECT_FALSE(app->settings().flags.wheelScrollsAll);
     EXPECT_TRUE(app->settings().margins.scrollAllWithWheel);  // the saved value stays
-    for (const char* text : {"Show &Spaces", "Show &EOB", "&Colorize editor",
-                             "Scroll &bar scrolls all"})
+    for (const char* text :
+         {"Show &Spaces", "Show &EOB", "&Colorize editor", "Scroll &bar scrolls all"})
         EXPECT_TRUE(test::findByText<QAction>(*app->mainFrame(), text)) << text;
     EXPECT_EQ(changes, 2);
 }
@@ -285,7 +284,8 @@ TEST_F(ApplicationTest, OtherOptionsBehindTheLockSavesMarginsAndAsksForARestart)
         password.accept();
         test::onNextDialog<OtherOptionsDialog>([](OtherOptionsDialog& options) {
             test::edit(options, "editorDefaultPath")->setText("/srv/programs");
-            test::findByText<QCheckBox>(options, "Scroll all windows with scroll bar")->setChecked(true);
+            test::findByText<QCheckBox>(options, "Scroll all windows with scroll bar")
+                ->setChecked(true);
             options.ipAddressEdit()->octetEdit(0)->setText("10");
             options.accept();
         });
@@ -406,7 +406,8 @@ TEST_F(ApplicationTest, FileCleanupPicksTheFolderAsksAndReportsDone)
     EXPECT_TRUE(notifier.shown().empty());
 
     // A run that stops says why, and not "Done".
-    std::filesystem::create_symlink(folder + "/LF.NC", folder + "/" + std::string(kCleanupWorkFile));
+    std::filesystem::create_symlink(folder + "/LF.NC",
+                                    folder + "/" + std::string(kCleanupWorkFile));
     test::writeBytes(folder + "/TWO.NC", "A\n");
     notifier.script({NoticeAnswer::Yes});
     pickFolder(folder);
@@ -467,8 +468,7 @@ TEST(DesktopCalculator, FoundOnTheSearchPathOrExplained)
     EXPECT_FALSE(startCalculator(notifier));
     qputenv("PATH", path);
     ASSERT_EQ(notifier.shown().size(), 1u);
-    EXPECT_NE(notifier.texts()[0].find("No desktop calculator is installed."),
-              std::string::npos);
+    EXPECT_NE(notifier.texts()[0].find("No desktop calculator is installed."), std::string::npos);
 }
 
 TEST_F(ApplicationTest, TheRealProgramAsFirstInstanceTakesTheHandOver)

@@ -370,8 +370,8 @@ TEST(CLiViewScrolling, RegisteredViewsScrollTogether)
     first.settings.flags.wheelScrollsAll = true;
     first.settings.flags.scrollBarScrollsAll = true;
 
-    QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, -240),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, -240), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(first.view->viewport(), &event);
     EXPECT_EQ(first.view->topLine(), 6u);
     EXPECT_EQ(second.view->topLine(), 6u);
@@ -435,8 +435,8 @@ int pixelsOf(const QImage& image, const QColor& color)
 
 TEST(CLiViewDisplay, ASampleProgramIsDrawnWithItsColoursNumbersAndMarks)
 {
-    const auto sample = readFile(std::string(QUILLON_SOURCE_DIR) +
-                                 "/resources/samples/O1001-POCKET.NC");
+    const auto sample =
+        readFile(std::string(QUILLON_SOURCE_DIR) + "/resources/samples/O1001-POCKET.NC");
     ASSERT_TRUE(sample);
     ViewHarness h(*sample);
     h.settings.flags.showLineNumbers = true;

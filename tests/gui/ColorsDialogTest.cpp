@@ -18,12 +18,18 @@ namespace {
 
 // The colour buttons and their swatches in the order of EColors.sys.
 constexpr std::pair<const char*, const char*> kFileOrder[] = {
-    {"Comment", "commentSwatch"}, {"Block number", "blockNumberSwatch"},
-    {"M code", "mCodeSwatch"},    {"G code", "gCodeSwatch"},
-    {"F code", "fCodeSwatch"},    {"X / I", "xiSwatch"},
-    {"Y / J", "yjSwatch"},        {"Z / K", "zkSwatch"},
-    {"T code", "tCodeSwatch"},    {"Rest", "restSwatch"},
-    {"Foreground", "foregroundSwatch"}, {"Background", "backgroundSwatch"},
+    {"Comment", "commentSwatch"},
+    {"Block number", "blockNumberSwatch"},
+    {"M code", "mCodeSwatch"},
+    {"G code", "gCodeSwatch"},
+    {"F code", "fCodeSwatch"},
+    {"X / I", "xiSwatch"},
+    {"Y / J", "yjSwatch"},
+    {"Z / K", "zkSwatch"},
+    {"T code", "tCodeSwatch"},
+    {"Rest", "restSwatch"},
+    {"Foreground", "foregroundSwatch"},
+    {"Background", "backgroundSwatch"},
     {"Left margin", "leftMarginSwatch"},
 };
 

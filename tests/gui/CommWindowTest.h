@@ -45,12 +45,12 @@ protected:
     PortsInUse ports;
     ScriptedNotifier notifier;
     ScriptedFilePrompter files;
-    CommWindows windows{ports, devices,
-                        [](const std::string& path, std::string* error)
-                            -> std::shared_ptr<SerialLine> {
-                            return PosixSerialLine::open(path, error);
-                        },
-                        notifier, files};
+    CommWindows windows{
+        ports, devices,
+        [](const std::string& path, std::string* error) -> std::shared_ptr<SerialLine> {
+            return PosixSerialLine::open(path, error);
+        },
+        notifier, files};
     std::string sent;
 };
 

@@ -59,8 +59,10 @@ TEST_F(CycleTimeCommandTest, TheDialogRefusesValuesOutOfRangeAndContinueShowsThe
         test::saveScreenshot(dialog, "CycleTimeDialog");
 
         const std::pair<QLineEdit*, const char*> refused[] = {
-            {dialog.toolChangeEdit(), "100.5"}, {dialog.toolChangeEdit(), ""},
-            {dialog.rapidRateEdit(), "0.5"},    {dialog.rapidRateEdit(), "nan"},
+            {dialog.toolChangeEdit(), "100.5"},
+            {dialog.toolChangeEdit(), ""},
+            {dialog.rapidRateEdit(), "0.5"},
+            {dialog.rapidRateEdit(), "nan"},
         };
         for (const auto& [edit, text] : refused) {
             dialog.toolChangeEdit()->setText("30");

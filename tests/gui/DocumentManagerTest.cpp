@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <utime.h>
 #include <QFileDialog>
-#include <QTest>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <utime.h>
+#include <QTest>
 
 #include "app/ui/CMainFrame.h"
 #include "app/ui/QuillonApplication.h"

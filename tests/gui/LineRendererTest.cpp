@@ -111,8 +111,8 @@ TEST(LineRenderer, RowsOfACutLineDrawAsTheWholeLine)
             bounds.push_back(c.line.size());
             for (std::size_t k = 0; k + 1 < bounds.size(); ++k) {
                 const qreal x = kLeft + xOfColumn(layout, c.line, bounds[k], metrics);
-                drawLineColumns(painter, layout, c.line, bounds[k], bounds[k + 1], x, 0,
-                                metrics, options);
+                drawLineColumns(painter, layout, c.line, bounds[k], bounds[k + 1], x, 0, metrics,
+                                options);
             }
         }
         const auto expected = drawnChars(whole.engine().texts, metrics.spaceWidth);

@@ -18,19 +18,19 @@
 #include "app/HandOff.h"
 #include "app/ui/DocumentManager.h"
 #include "app/ui/QuillonApplication.h"
-#include "editor/ui/CChildFrame.h"
-#include "editor/ui/CLiView.h"
 #include "dnc/ui/CommWindows.h"
 #include "dnc/ui/SelectConfigurationDialog.h"
 #include "dnc/ui/TransmitDialogs.h"
 #include "dnc/ui/TransmitWindow.h"
-#include "support/PseudoTerminal.h"
+#include "editor/ui/CChildFrame.h"
+#include "editor/ui/CLiView.h"
 #include "editor/ui/DirectoryTree.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/Clock.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
 #include "platform/TextFile.h"
+#include "support/PseudoTerminal.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {
@@ -231,8 +231,7 @@ TEST_F(MainFrameTest, TheDirectoryWindowOpensFilesByDoubleClick)
     EXPECT_TRUE(frame->directoryWindow()->isVisible());
     EXPECT_TRUE(toggle->isChecked());
     // Opened at the editor's folder, where the program lies.
-    EXPECT_EQ(frame->directoryTree()->currentPath(),
-              dir.workDir().rootWithoutSeparator());
+    EXPECT_EQ(frame->directoryTree()->currentPath(), dir.workDir().rootWithoutSeparator());
 
     emit frame->directoryTree()->pathActivated(QString::fromStdString(file));
     ASSERT_EQ(frame->documents().frames().size(), 1);
@@ -251,8 +250,7 @@ TEST_F(MainFrameTest, TheToolbarStateIsKeptBetweenRuns)
         app->mainFrame()->toolBar()->hide();
         ASSERT_TRUE(app->mainFrame()->close());
     }
-    EXPECT_TRUE(QSettings(QString::fromStdString(dir.path("QuillonLT.ini")),
-                          QSettings::IniFormat)
+    EXPECT_TRUE(QSettings(QString::fromStdString(dir.path("QuillonLT.ini")), QSettings::IniFormat)
                     .contains("QuillonLTtoolbar"));
     auto again = start();
     EXPECT_TRUE(again->mainFrame()->toolBar()->isHidden());
@@ -272,8 +270,9 @@ TEST_F(MainFrameTest, CompareTakesExactlyTwoProgramsAndMarksBoth)
     CChildFrame* one = frame->documents().openFile(QString::fromStdString(dir.path("ONE.NC")));
     EXPECT_FALSE(raw->isEnabled());
     frame->compare(CompareMode::Raw);
-    EXPECT_EQ(notifier.texts(), (std::vector<std::string>{
-                                    "You need to have two files to be open for 'Compare' function"}));
+    EXPECT_EQ(notifier.texts(),
+              (std::vector<std::string>{
+                  "You need to have two files to be open for 'Compare' function"}));
 
     CChildFrame* two = frame->documents().openFile(QString::fromStdString(dir.path("TWO.NC")));
     EXPECT_TRUE(raw->isEnabled());
@@ -317,11 +316,13 @@ TEST_F(MainFrameTest, TerminalModeAsksForTheSetupEveryTime)
     QAction* terminal = test::findByText<QAction>(*frame, "&Terminal mode");
     ASSERT_TRUE(terminal && terminal->isEnabled());
 
-    test::onNextDialog<SelectConfigurationDialog>([](SelectConfigurationDialog& d) { d.reject(); });
+    test::onNextDialog<SelectConfigurationDialog>(
+        [](SelectConfigurationDialog& d) { d.reject(); });
     terminal->trigger();
     EXPECT_EQ(frame->commWindows().window(0), nullptr);
 
-    test::onNextDialog<SelectConfigurationDialog>([](SelectConfigurationDialog& d) { d.accept(); });
+    test::onNextDialog<SelectConfigurationDialog>(
+        [](SelectConfigurationDialog& d) { d.accept(); });
     terminal->trigger();
     CommWindow* window = frame->commWindows().window(0);
     ASSERT_TRUE(window);
@@ -380,7 +381,8 @@ TEST_F(TransmitCommandTest, TransmitAsksForTheSetupThenTheFileAndOffersThePendin
 
     // Cancelling the setup forgets a pending file.
     app->settings().pendingTransmit.set("O8.NC");
-    test::onNextDialog<SelectConfigurationDialog>([](SelectConfigurationDialog& d) { d.reject(); });
+    test::onNextDialog<SelectConfigurationDialog>(
+        [](SelectConfigurationDialog& d) { d.reject(); });
     test::findByText<QAction>(*frame, "&Transmit")->trigger();
     EXPECT_TRUE(app->settings().pendingTransmit.empty());
     EXPECT_EQ(files.prompts().size(), 1u);
@@ -513,8 +515,9 @@ TEST_F(ReceiveCommandTest, FanucAsksForTheFileTypeAndTheProgramNumber)
     // The request goes out at the first tick: ENQ, and after the control's DLE 0 the
     // header for setup file 1234.
     EXPECT_EQ(receiveWhileTicking(1), "\x05");
-    control.send("\x10"
-                 "0");
+    control.send(
+        "\x10"
+        "0");
     EXPECT_EQ(receiveWhileTicking(12).substr(0, 11), "\x01RNS\x02S1234\x03");
 }
 

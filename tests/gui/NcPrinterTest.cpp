@@ -66,11 +66,12 @@ std::string sampleProgram()
                 text += n + " G01 X" + x + " Y" + y + (step == 0 ? " F900." : "") + "\r\n";
         }
     }
-    text += "N2000\tG00 Z50. M09\r\n"
-            "N2010 M05\r\n"
-            "N2020 G28 G91 Z0. (HOME IN Z BEFORE THE TABLE MOVES)\r\n"
-            "N2030 M30\r\n"
-            "%";
+    text +=
+        "N2000\tG00 Z50. M09\r\n"
+        "N2010 M05\r\n"
+        "N2020 G28 G91 Z0. (HOME IN Z BEFORE THE TABLE MOVES)\r\n"
+        "N2030 M30\r\n"
+        "%";
     return text;
 }
 
@@ -120,8 +121,8 @@ TEST(NcPrinter, TwoColumnPdfOfASampleProgram)
         // For review: $QUILLON_SCREENSHOT_DIR/print-<scenario>.pdf.
         const QString folder = qEnvironmentVariable("QUILLON_SCREENSHOT_DIR");
         if (!folder.isEmpty()) {
-            const QString copy = folder + "/print-" + QString(c.scenario).replace(' ', '-') +
-                                 ".pdf";
+            const QString copy =
+                folder + "/print-" + QString(c.scenario).replace(' ', '-') + ".pdf";
             QFile::remove(copy);
             QFile::copy(pdf, copy);
         }
@@ -141,8 +142,8 @@ const DrawnText* findText(const std::vector<DrawnText>& texts, const QString& te
 }
 
 // The texts drawn on the baseline between fromX and toX, left to right.
-std::vector<DrawnText> textsOnRow(const std::vector<DrawnText>& texts, qreal baseline,
-                                  qreal fromX, qreal toX)
+std::vector<DrawnText> textsOnRow(const std::vector<DrawnText>& texts, qreal baseline, qreal fromX,
+                                  qreal toX)
 {
     std::vector<DrawnText> row;
     for (const auto& drawn : texts) {
@@ -170,12 +171,13 @@ TEST(NcPrinter, PageShowsHeaderFooterAndTwoColumnsOfColouredRows)
 {
     test::TempWorkDir dir;
     CLiDoc document;
-    std::string program = "%\r\n"
-                          "O1001 (PRINT TEST)\r\n"
-                          "  (A COMMENT SO LONG THAT IT RUNS OVER TWO OR THREE ROWS OF A "
-                          "COLUMN ON THE PRINTED PAGE)\r\n"
-                          "N30 G01 X1.2345 Y-2.5 F200. (FINISH PASS ALONG THE WALL WITH "
-                          "COOLANT ON)\r\n";
+    std::string program =
+        "%\r\n"
+        "O1001 (PRINT TEST)\r\n"
+        "  (A COMMENT SO LONG THAT IT RUNS OVER TWO OR THREE ROWS OF A "
+        "COLUMN ON THE PRINTED PAGE)\r\n"
+        "N30 G01 X1.2345 Y-2.5 F200. (FINISH PASS ALONG THE WALL WITH "
+        "COOLANT ON)\r\n";
     for (int n = 40; n < 800; n += 10)
         program += "N" + std::to_string(n) + " G01 X" + std::to_string(n) + ". Y5.\r\n";
     test::openBytes(document, dir, program, "O1001.NC");
@@ -301,8 +303,8 @@ TEST(NcPrinter, PreviewShowsEveryPage)
     NcPrinter printer(document, twoColumnSettings(), clock);
     QPrinter reference(QPrinter::HighResolution);
     const QRectF paper = reference.pageLayout().fullRect(QPageLayout::Millimeter);
-    const int pages = printer.layOut(
-        reference, QSize(qRound(paper.width() * 10), qRound(paper.height() * 10)));
+    const int pages =
+        printer.layOut(reference, QSize(qRound(paper.width() * 10), qRound(paper.height() * 10)));
     EXPECT_GE(pages, 2);
     EXPECT_EQ(previewPages, pages);
 }

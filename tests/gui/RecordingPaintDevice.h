@@ -34,9 +34,8 @@ public:
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
     void drawTextItem(const QPointF& at, const QTextItem& item) override
     {
-        const qreal clipRight = painter()->hasClipping()
-                                    ? painter()->clipBoundingRect().right()
-                                    : std::numeric_limits<qreal>::infinity();
+        const qreal clipRight = painter()->hasClipping() ? painter()->clipBoundingRect().right()
+                                                         : std::numeric_limits<qreal>::infinity();
         texts.push_back({item.text(), at, item.width(), m_pen.color(), clipRight});
     }
     void drawLines(const QLineF* lines, int count) override

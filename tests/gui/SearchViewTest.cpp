@@ -108,7 +108,8 @@ TEST(SearchViewTest, ReplaceAllInTheSelectionReportsTheCountAndUndoesAtOnce)
     });
     h.key(Qt::Key_H, Qt::ControlModifier);
     EXPECT_EQ(test::joined(h.doc), "G0 X0|G00 X1|G00 X2|G0 X3");
-    EXPECT_EQ(h.messages.texts(), (std::vector<std::string>{"2 occurrence(s) have been replaced."}));
+    EXPECT_EQ(h.messages.texts(),
+              (std::vector<std::string>{"2 occurrence(s) have been replaced."}));
     h.view->undo();
     EXPECT_EQ(test::joined(h.doc), "G0 X0|G0 X1|G0 X2|G0 X3");
 

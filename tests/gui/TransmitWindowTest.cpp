@@ -93,12 +93,12 @@ TEST_F(TransmitWindowTest, ExitAsksFirstAndAControlThatHangsUpEndsTheWindow)
     test::PseudoTerminal again;
     const test::ComOverride com2(2, again.devicePath());
     const ComDeviceMap devices2 = ComDeviceMap::load(dir.workDir());
-    CommWindows windows2{ports, devices2,
-                         [](const std::string& path, std::string* error)
-                             -> std::shared_ptr<SerialLine> {
-                             return PosixSerialLine::open(path, error);
-                         },
-                         notifier, files};
+    CommWindows windows2{
+        ports, devices2,
+        [](const std::string& path, std::string* error) -> std::shared_ptr<SerialLine> {
+            return PosixSerialLine::open(path, error);
+        },
+        notifier, files};
     job.setup.port = 1;
     window = windows2.openTransmit(job, nullptr);
     ASSERT_TRUE(window);
@@ -118,7 +118,9 @@ TEST_F(TransmitWindowTest, AControlThatFallsSilentMidExchangeEndsTheWindowWithAM
     ASSERT_TRUE(window);
     tickUntil([&] { return !sent.empty(); });
     EXPECT_EQ(sent, "\x05");  // ENQ, and the control answers it, then nothing more
-    control.send("\x10" "0");
+    control.send(
+        "\x10"
+        "0");
     tickUntil([&] { return sent.size() > 1; });
     EXPECT_EQ(sent.size(), 1u + 12u);  // the header went out
     // The engine counts ticks, not time: no need to wait the 30 s through.

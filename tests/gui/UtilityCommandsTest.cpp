@@ -35,7 +35,6 @@ protected:
             text += std::string(doc.lineText(line)) + "|";
         return text;
     }
-
 };
 
 TEST_F(UtilityCommandsTest, RenumberTakesItsSettingsAndIsOneUndoStep)
@@ -165,9 +164,10 @@ TEST_F(UtilityCommandsTest, ModifyRotateAndMinMaxThroughTheirDialogs)
     ASSERT_EQ(notifier.shown().size(), 1u);
     EXPECT_EQ(notifier.shown()[0].icon, NoticeIcon::Information);
     EXPECT_EQ(notifier.shown()[0].title, dir.path("M.NC"));
-    EXPECT_EQ(notifier.shown()[0].text, "Xmin = NOT FOUND    Xmax = NOT FOUND\n"
-                                        "Ymin = 0.7500    Ymax = 11.0000\n"
-                                        "Zmin = -5.    Zmax = 1.");
+    EXPECT_EQ(notifier.shown()[0].text,
+              "Xmin = NOT FOUND    Xmax = NOT FOUND\n"
+              "Ymin = 0.7500    Ymax = 11.0000\n"
+              "Zmin = -5.    Zmax = 1.");
 }
 
 }  // namespace

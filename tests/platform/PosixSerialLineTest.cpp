@@ -95,9 +95,8 @@ TEST_F(PosixSerialLineTest, BytesTravelBothWaysUntouched)
     line->write(program);
     EXPECT_EQ(pty.receive(program.size()), program);
     pty.send(program);
-    const LineStatus status = statusUntil([&](const LineStatus& s) {
-        return s.inQueue == program.size();
-    });
+    const LineStatus status =
+        statusUntil([&](const LineStatus& s) { return s.inQueue == program.size(); });
     EXPECT_EQ(status.inQueue, program.size());
     EXPECT_EQ(line->read(5), program.substr(0, 5));
     EXPECT_EQ(line->read(100), program.substr(5));

@@ -37,7 +37,7 @@ TEST(SerialPortHandle, PurgeDiscardsWaitingInputAndCloseRestoresTheLine)
     ASSERT_TRUE(pty.ok());
     auto handle = SerialPortHandle::open(pty.devicePath());
     ASSERT_TRUE(handle);
-    termios original {};
+    termios original{};
     ASSERT_EQ(::tcgetattr(handle->fd(), &original), 0);
 
     termios changed = original;
@@ -56,7 +56,7 @@ TEST(SerialPortHandle, PurgeDiscardsWaitingInputAndCloseRestoresTheLine)
 
     auto again = SerialPortHandle::open(pty.devicePath());
     ASSERT_TRUE(again);
-    termios after {};
+    termios after{};
     ASSERT_EQ(::tcgetattr(again->fd(), &after), 0);
     EXPECT_EQ(after.c_lflag, original.c_lflag);
     EXPECT_EQ(after.c_iflag, original.c_iflag);

@@ -72,8 +72,8 @@ TEST(LeadingInteger, ReadsLikeAtoi)
         long long value;
     };
     const Case cases[] = {
-        {"", 0},      {"12", 12},   {"  -7x", -7}, {"+3", 3},     {"abc", 0},
-        {"- 5", 0},   {"0042", 42}, {"\t9", 9},    {"12 34", 12}, {"--1", 0},
+        {"", 0},    {"12", 12},   {"  -7x", -7}, {"+3", 3},     {"abc", 0},
+        {"- 5", 0}, {"0042", 42}, {"\t9", 9},    {"12 34", 12}, {"--1", 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(leadingInteger(c.text), c.value) << '"' << c.text << '"';

@@ -57,8 +57,8 @@ std::string PseudoTerminal::receive(std::size_t count, int timeoutMs) const
         if (::poll(&watch, 1, static_cast<int>(left.count())) <= 0)
             continue;
         std::array<char, 4096> buffer;
-        const ssize_t n = ::read(m_master, buffer.data(),
-                                 std::min(buffer.size(), count - bytes.size()));
+        const ssize_t n =
+            ::read(m_master, buffer.data(), std::min(buffer.size(), count - bytes.size()));
         if (n <= 0)
             break;
         bytes.append(buffer.data(), static_cast<std::size_t>(n));

@@ -24,7 +24,7 @@ std::string shownBytes(std::string_view bytes, std::size_t limit)
     static constexpr std::pair<char, const char*> kNames[] = {
         {control::Soh, "SOH"}, {control::Stx, "STX"}, {control::Etx, "ETX"}, {control::Eot, "EOT"},
         {control::Enq, "ENQ"}, {control::Ack, "ACK"}, {control::Dle, "DLE"}, {control::Nak, "NAK"},
-        {control::Etb, "ETB"}, {'\r', "CR"},        {'\n', "LF"},
+        {control::Etb, "ETB"}, {'\r', "CR"},          {'\n', "LF"},
     };
     std::string text;
     for (const char byte : bytes) {

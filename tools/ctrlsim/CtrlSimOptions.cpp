@@ -447,8 +447,9 @@ bool Parser::checkScopes()
             "block 1 of --fanuc-send is the PC's request: --bad-check-once and "
             "--overlong-block name a data block, from 2");
     if (o.highBit && o.code != CharacterCode::Iso)
-        return fail("--high-bit goes with --code iso only: bin bytes go out as they are, and "
-                    "an EIA line has no parity bit");
+        return fail(
+            "--high-bit goes with --code iso only: bin bytes go out as they are, and "
+            "an EIA line has no parity bit");
     return true;
 }
 

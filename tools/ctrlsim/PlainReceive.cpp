@@ -99,8 +99,8 @@ std::optional<TimePoint> PlainReceive::nextDeadline(TimePoint now)
         deadline = earlierOf(deadline, m_buffer.whenFillIs(m_settings.buffer.lowWater, now));
     if (m_buffer.room() == 0) {
         const std::size_t step = std::min(kRoomStep, m_settings.buffer.capacity);
-        deadline = earlierOf(deadline,
-                             m_buffer.whenFillIs(m_settings.buffer.capacity - step, now));
+        deadline =
+            earlierOf(deadline, m_buffer.whenFillIs(m_settings.buffer.capacity - step, now));
     }
     if (m_settings.idleEnd && m_quietSince && !holdingOtherSide())
         deadline = earlierOf(deadline, *m_quietSince + *m_settings.idleEnd);

@@ -9,7 +9,7 @@ namespace quillon {
 
 QStringList calculatorCandidates()
 {
-    return {"gnome-calculator", "kcalc",       "galculator", "mate-calc",
+    return {"gnome-calculator", "kcalc",         "galculator",  "mate-calc",
             "qalculate-qt",     "qalculate-gtk", "speedcrunch", "xcalc"};
 }
 
@@ -33,8 +33,7 @@ bool startCalculator(Notifier& notifier)
         return false;
     }
     if (!QProcess::startDetached(calculator, {})) {
-        notifier.message("The calculator could not be started: " +
-                         calculator.toStdString());
+        notifier.message("The calculator could not be started: " + calculator.toStdString());
         return false;
     }
     return true;

@@ -10,11 +10,11 @@
 #include "app/ui/QuillonApplication.h"
 #include "editor/CLiDoc.h"
 #include "editor/EditCommands.h"
-#include "utilities/LineTools.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CLiView.h"
 #include "platform/ui/QtFilePrompter.h"
 #include "platform/ui/QtNotifier.h"
+#include "utilities/LineTools.h"
 
 namespace quillon {
 
@@ -33,9 +33,8 @@ DocumentManager::DocumentManager(QuillonApplication& app, EditorEnvironment& env
                                  QMdiArea& area)
     : QObject(&area), m_app(app), m_environment(environment), m_area(area)
 {
-    connect(&m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
-        emit activeViewChanged(activeView());
-    });
+    connect(&m_area, &QMdiArea::subWindowActivated, this,
+            [this](QMdiSubWindow*) { emit activeViewChanged(activeView()); });
 }
 
 CChildFrame* DocumentManager::addFrame(std::unique_ptr<CLiDoc> doc)

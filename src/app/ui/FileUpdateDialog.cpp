@@ -30,8 +30,7 @@ constexpr int kReportPointSize = 10;
 
 }  // namespace
 
-FileUpdateDialog::FileUpdateDialog(const WorkDir& workDir, Notifier& notifier,
-                                   QWidget* parent)
+FileUpdateDialog::FileUpdateDialog(const WorkDir& workDir, Notifier& notifier, QWidget* parent)
     : QDialog(parent),
       m_workDir(workDir),
       m_notifier(notifier),

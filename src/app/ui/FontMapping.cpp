@@ -26,8 +26,8 @@ QFont toQFont(const LogFont& font)
                        : QFontDatabase::systemFont(QFontDatabase::FixedFont);
     if (font.height > 0)
         result.setPointSizeF(font.height / kTenthsPerPoint);
-    const int weight = font.weight == kDontCareWeight ? QFont::Normal
-                                                      : std::clamp(font.weight, 1, 1000);
+    const int weight =
+        font.weight == kDontCareWeight ? QFont::Normal : std::clamp(font.weight, 1, 1000);
     result.setWeight(static_cast<QFont::Weight>(weight));
     result.setItalic(font.italic != 0);
     result.setUnderline(font.underline != 0);

@@ -1,9 +1,9 @@
 #include "app/ui/QuillonApplication.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDialog>
-#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -91,9 +91,8 @@ auto& flagOf(Settings& settings, ViewToggle toggle)
 
 }  // namespace
 
-QuillonApplication::QuillonApplication(WorkDir workDir, QString instanceName,
-                                       Notifier* notifier, FilePrompter* files,
-                                       const Clock* clock, QObject* parent)
+QuillonApplication::QuillonApplication(WorkDir workDir, QString instanceName, Notifier* notifier,
+                                       FilePrompter* files, const Clock* clock, QObject* parent)
     : QObject(parent),
       m_workDir(std::move(workDir)),
       m_clock(clock ? clock : &m_systemClock),
@@ -104,15 +103,14 @@ QuillonApplication::QuillonApplication(WorkDir workDir, QString instanceName,
       m_instance(m_workDir, instanceName),
       m_recentFiles(m_workDir)
 {
-    connect(&m_instance, &SingleInstance::messageReceived, this,
-            [this](InstanceMessage message) {
-                if (m_mainFrame)
-                    m_mainFrame->bringToFront();
-                if (message == InstanceMessage::OpenDropIn)
-                    openDroppedFile();
-                else if (message == InstanceMessage::TransmitHandOff)
-                    transmitHandedOver(true);
-            });
+    connect(&m_instance, &SingleInstance::messageReceived, this, [this](InstanceMessage message) {
+        if (m_mainFrame)
+            m_mainFrame->bringToFront();
+        if (message == InstanceMessage::OpenDropIn)
+            openDroppedFile();
+        else if (message == InstanceMessage::TransmitHandOff)
+            transmitHandedOver(true);
+    });
 }
 
 QuillonApplication::~QuillonApplication() = default;
@@ -122,8 +120,7 @@ QuillonApplication::StartResult QuillonApplication::start(const QStringList& com
     // The lock and the hand-off files live in the working directory, so it is made
     // before anything else.
     if (!m_workDir.ensureTree()) {
-        m_notifier->error("The working directory " + m_workDir.root() +
-                          " could not be created.");
+        m_notifier->error("The working directory " + m_workDir.root() + " could not be created.");
         return StartResult::Failed;
     }
     const auto arguments = normalizedCommandLine(commandLine);
@@ -152,8 +149,9 @@ QuillonApplication::StartResult QuillonApplication::start(const QStringList& com
         m_notifier->message("Computer time issue");
         return StartResult::Failed;
     }
-    m_mainFrame->restoreState(
-        QSettings(m_recentFiles.iniPath(), QSettings::IniFormat).value(kBarStateKey).toByteArray());
+    m_mainFrame->restoreState(QSettings(m_recentFiles.iniPath(), QSettings::IniFormat)
+                                  .value(kBarStateKey)
+                                  .toByteArray());
     if (m_ownNotifier)
         m_ownNotifier->setParent(m_mainFrame.get());
     if (m_ownFiles)
@@ -286,14 +284,14 @@ void QuillonApplication::fileCleanup(CleanupTool tool)
     if (tool == CleanupTool::MazakWorkNumber) {
         // The Mazak tool is shown a file of the folder.
         const auto file = m_files->openFile({std::string(info.dialogTitle),
-                                             m_settings.editorDirectory, {},
+                                             m_settings.editorDirectory,
+                                             {},
                                              std::string(kMazakFilter)});
         if (!file)
             return;
         folder = std::string(paths::directoryOf(*file));
     } else {
-        const FilePrompt prompt{std::string(info.dialogTitle), m_settings.editorDirectory, {},
-                                {}};
+        const FilePrompt prompt{std::string(info.dialogTitle), m_settings.editorDirectory, {}, {}};
         const auto chosen = m_folderPicker ? m_folderPicker(prompt)
                                            : selectFolder(m_mainFrame.get(), prompt.directory,
                                                           *m_notifier, {}, prompt.title);
@@ -376,8 +374,8 @@ void QuillonApplication::shutDown(bool saveWindowRect)
     if (saveWindowRect && m_mainFrame) {
         QSettings(m_recentFiles.iniPath(), QSettings::IniFormat)
             .setValue(kBarStateKey, m_mainFrame->saveState());
-        const QRect rect = m_mainFrame->isMaximized() ? m_mainFrame->normalGeometry()
-                                                      : m_mainFrame->geometry();
+        const QRect rect =
+            m_mainFrame->isMaximized() ? m_mainFrame->normalGeometry() : m_mainFrame->geometry();
         writeMainWindowRect(m_workDir, fromQRect(rect));
     }
     m_recentFiles.save();

@@ -52,12 +52,11 @@ SingleInstance::SingleInstance(const WorkDir& workDir, const QString& instanceNa
 {
     // The socket lives in the system's temporary folder, whose paths stay short enough
     // for a local socket; the hash keeps working directories apart.
-    const QByteArray hash = QCryptographicHash::hash(fromBytes(workDir.root()).toUtf8(),
-                                                     QCryptographicHash::Sha1)
-                                .toHex()
-                                .left(16);
-    m_serverName =
-        QStringLiteral("%1-%2-%3").arg(instanceName).arg(::getuid()).arg(QString(hash));
+    const QByteArray hash =
+        QCryptographicHash::hash(fromBytes(workDir.root()).toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16);
+    m_serverName = QStringLiteral("%1-%2-%3").arg(instanceName).arg(::getuid()).arg(QString(hash));
     m_lock.setStaleLockTime(0);
 }
 

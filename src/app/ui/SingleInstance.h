@@ -28,8 +28,7 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     // instanceName: the executable's base name, as renamed copies run on their own.
-    SingleInstance(const WorkDir& workDir, const QString& instanceName,
-                   QObject* parent = nullptr);
+    SingleInstance(const WorkDir& workDir, const QString& instanceName, QObject* parent = nullptr);
     ~SingleInstance() override;
 
     enum class Claim { Primary, OtherRunning, LockUnavailable };

@@ -65,10 +65,10 @@ void UtilityCommands::renumber(CChildFrame& frame)
         return;
     m_renumber = dialog.settings();
     std::optional<std::string> message;
-    run(frame, false, Caret::ToFirstLine, [&](UtilityEdit& edit, std::size_t first,
-                                              std::size_t last) {
-        message = renumberLines(frame.document(), edit, first, last, m_renumber);
-    });
+    run(frame, false, Caret::ToFirstLine,
+        [&](UtilityEdit& edit, std::size_t first, std::size_t last) {
+            message = renumberLines(frame.document(), edit, first, last, m_renumber);
+        });
     if (message)
         m_app.notifier().message(*message);
 }

@@ -30,8 +30,8 @@ CommWindow::~CommWindow()
 
 bool CommWindow::openPort()
 {
-    auto opened = CommPort::open(m_setup, m_kind, m_owner.devices(), m_owner.opener(),
-                                 m_owner.ports());
+    auto opened =
+        CommPort::open(m_setup, m_kind, m_owner.devices(), m_owner.opener(), m_owner.ports());
     if (!opened.port) {
         m_owner.notifier().message(opened.message);
         return false;

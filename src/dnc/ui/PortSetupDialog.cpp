@@ -64,8 +64,8 @@ void NameComboBox::showPopup()
     QComboBox::showPopup();
 }
 
-PortSetupDialog::PortSetupDialog(PortSetups& setups, const WorkDir& workDir,
-                                 Notifier& notifier, FilePrompter& files, QWidget* parent)
+PortSetupDialog::PortSetupDialog(PortSetups& setups, const WorkDir& workDir, Notifier& notifier,
+                                 FilePrompter& files, QWidget* parent)
     : QDialog(parent), m_setups(setups), m_workDir(workDir), m_notifier(notifier), m_files(files)
 {
     setWindowTitle("Configure / manualDNC");
@@ -101,9 +101,9 @@ PortSetupDialog::PortSetupDialog(PortSetups& setups, const WorkDir& workDir,
     m_mazak = makeCheckBox("MAZAK");
     m_heidenhain = makeCheckBox("HEIDENHAIN");
     m_fanuc = makeCheckBox("Fanuc DNC");
-    auto* handshakeBox = groupColumn(this, "Handshake / protocol",
-                                     {m_xonXoff, m_waitForXon, m_hardware, m_mazak,
-                                      m_heidenhain, m_fanuc});
+    auto* handshakeBox =
+        groupColumn(this, "Handshake / protocol",
+                    {m_xonXoff, m_waitForXon, m_hardware, m_mazak, m_heidenhain, m_fanuc});
 
     m_looping = makeCheckBox("Looping");
     m_mazakDelay = makeCheckBox("Mazak delay");
@@ -258,8 +258,8 @@ void PortSetupDialog::showSetup(const PortSetup& shown)
     const bool protocol = setup.usesBlockProtocol();
     if (protocol)
         setup.hardwareHandshake = 0;
-    const bool xon = setup.handshake == Handshake::XonXoff ||
-                     setup.handshake == Handshake::XonXoffWaitForXon;
+    const bool xon =
+        setup.handshake == Handshake::XonXoff || setup.handshake == Handshake::XonXoffWaitForXon;
     m_xonXoff->setChecked(xon);
     m_xonXoff->setEnabled(!protocol);
     m_waitForXon->setChecked(setup.handshake == Handshake::XonXoffWaitForXon);

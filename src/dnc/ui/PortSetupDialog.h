@@ -48,8 +48,8 @@ public:
 private:
     QCheckBox* makeCheckBox(const QString& text);
     QLineEdit* makeEdit(const char* objectName, int maxLength);
-    QButtonGroup* makeRadioGroup(const QString& title, const QStringList& texts,
-                                 QWidget** box, int columns);
+    QButtonGroup* makeRadioGroup(const QString& title, const QStringList& texts, QWidget** box,
+                                 int columns);
 
     void showSetup(const PortSetup& setup);
     void readControlsInto(PortSetup& setup) const;

@@ -14,8 +14,8 @@
 
 namespace quillon {
 
-SelectConfigurationDialog::SelectConfigurationDialog(PortSetups& setups,
-                                                     const WorkDir& workDir, QWidget* parent)
+SelectConfigurationDialog::SelectConfigurationDialog(PortSetups& setups, const WorkDir& workDir,
+                                                     QWidget* parent)
     : QDialog(parent), m_setups(setups), m_nameCombo(new QComboBox(this))
 {
     setWindowTitle("Select configuration");
@@ -24,13 +24,12 @@ SelectConfigurationDialog::SelectConfigurationDialog(PortSetups& setups,
     for (const auto& setup : m_setups.records())
         m_nameCombo->addItem(fromBytes(setup.name));
     m_nameCombo->setCurrentIndex(m_setups.selectedIndex());
-    connect(m_nameCombo, qOverload<int>(&QComboBox::currentIndexChanged), this,
-            [this](int index) {
-                if (index < 0)
-                    return;
-                m_setups.select(index);
-                showSummary();
-            });
+    connect(m_nameCombo, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
+        if (index < 0)
+            return;
+        m_setups.select(index);
+        showSummary();
+    });
 
     auto* summaryBox = new QGroupBox(this);
     auto* summary = new QVBoxLayout(summaryBox);

@@ -67,8 +67,8 @@ RepositioningDialog::RepositioningDialog(QWidget* parent) : QDialog(parent)
     setModal(false);
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
-    auto* text = new QLabel("Place the cursor on the first line\nto be transmitted\nand click on OK",
-                            this);
+    auto* text =
+        new QLabel("Place the cursor on the first line\nto be transmitted\nand click on OK", this);
     text->setAlignment(Qt::AlignCenter);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

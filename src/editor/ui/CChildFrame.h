@@ -21,8 +21,8 @@ class CChildFrame : public QWidget, private DocumentObserver {
     Q_OBJECT
 public:
     // untitledName: the title of a document without a path.
-    CChildFrame(std::unique_ptr<CLiDoc> doc, EditorEnvironment& environment,
-                QString untitledName, QWidget* parent = nullptr);
+    CChildFrame(std::unique_ptr<CLiDoc> doc, EditorEnvironment& environment, QString untitledName,
+                QWidget* parent = nullptr);
     ~CChildFrame() override;
 
     CLiDoc& document() { return *m_doc; }
@@ -36,7 +36,10 @@ public:
     void splitPanes(bool rows, bool columns);
 
     // Asked before the window closes (the save-modified query); true lets it close.
-    void setCloseCheck(std::function<bool(CChildFrame&)> check) { m_closeCheck = std::move(check); }
+    void setCloseCheck(std::function<bool(CChildFrame&)> check)
+    {
+        m_closeCheck = std::move(check);
+    }
     // After the path changed (Save As) or a reload.
     void refreshTitle();
 

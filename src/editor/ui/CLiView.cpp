@@ -157,9 +157,9 @@ std::size_t CLiView::topLine() const
 std::size_t CLiView::visibleLines() const
 {
     const qreal height = metrics().lineHeight;
-    return height > 0 ? std::max<std::size_t>(
-                            1, static_cast<std::size_t>(viewport()->height() / height))
-                      : 1;
+    return height > 0
+               ? std::max<std::size_t>(1, static_cast<std::size_t>(viewport()->height() / height))
+               : 1;
 }
 
 QRect CLiView::rowRect(std::size_t line) const
@@ -230,7 +230,8 @@ void CLiView::updateScrollBars()
         static_cast<int>(std::ceil(m_widestLine + 2 * metrics().averageCharWidth));
     horizontalScrollBar()->setRange(0, std::max(0, contentWidth - textWidth));
     horizontalScrollBar()->setPageStep(textWidth);
-    horizontalScrollBar()->setSingleStep(std::max(1, static_cast<int>(metrics().averageCharWidth)));
+    horizontalScrollBar()->setSingleStep(
+        std::max(1, static_cast<int>(metrics().averageCharWidth)));
     m_syncing = false;
 }
 
@@ -294,8 +295,8 @@ void CLiView::paintEvent(QPaintEvent* event)
         drawLine(painter, layout, text, left, y, m, options);
         if (selection && line >= selection->start.line && line <= selection->end.line) {
             const qreal from = line == selection->start.line ? xOf(selection->start) : 0;
-            const qreal to = line == selection->end.line ? xOf(selection->end)
-                                                         : layout.width + m.spaceWidth;
+            const qreal to =
+                line == selection->end.line ? xOf(selection->end) : layout.width + m.spaceWidth;
             const QRectF selected(left + from, y, std::max<qreal>(0, to - from), rowHeight);
             painter.setClipRect(selected.toAlignedRect().intersected(textArea));
             painter.fillRect(selected, highlight);
@@ -324,8 +325,7 @@ void CLiView::paintEvent(QPaintEvent* event)
             if (settings.flags.showLineNumbers) {
                 // Digits are equally wide in the fonts an editor uses.
                 const QString number = QString::number(line + 1);
-                painter.drawText(QPointF(numberRight - number.size() * m.digitWidth,
-                                         y + m.ascent),
+                painter.drawText(QPointF(numberRight - number.size() * m.digitWidth, y + m.ascent),
                                  number);
             }
         }
@@ -340,9 +340,8 @@ void CLiView::paintEvent(QPaintEvent* event)
             1, m.averageCharWidth * settings.flags.insertCaretWidthPercent / 100.0);
         if (block) {
             const std::size_t length = m_doc.lineLength(caret.line);
-            caretWidth = caret.column < length
-                             ? xOf({caret.line, caret.column + 1}) - xOf(caret)
-                             : m.averageCharWidth;
+            caretWidth = caret.column < length ? xOf({caret.line, caret.column + 1}) - xOf(caret)
+                                               : m.averageCharWidth;
         }
         const QRectF bar(left + xOf(caret), rowRect(caret.line).top(), caretWidth,
                          std::max<qreal>(1, m.textHeight - 1));
@@ -351,9 +350,9 @@ void CLiView::paintEvent(QPaintEvent* event)
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
     if (m_dropCaret) {
-        painter.fillRect(QRectF(left + xOf(*m_dropCaret), rowRect(m_dropCaret->line).top(), 2,
-                                m.textHeight),
-                         toQColor(colors[EditorColor::Foreground]));
+        painter.fillRect(
+            QRectF(left + xOf(*m_dropCaret), rowRect(m_dropCaret->line).top(), 2, m.textHeight),
+            toQColor(colors[EditorColor::Foreground]));
     }
     // A line drawn for the first time may be wider than any before: widen the scroll range
     // once this paint is over.
@@ -432,9 +431,7 @@ void CLiView::documentReset()
     caretChanged();
 }
 
-void CLiView::modifiedChanged(bool)
-{
-}
+void CLiView::modifiedChanged(bool) {}
 
 void CLiView::flagsChanged(std::size_t line)
 {
@@ -521,7 +518,8 @@ void CLiView::GoToLine(std::size_t line)
     const std::size_t visible = visibleLines();
     m_state.moveTo({index, 0});
     if (index < top || index >= top + visible)
-        verticalScrollBar()->setValue(static_cast<int>(index - std::min(index, (visible - 1) / 2)));
+        verticalScrollBar()->setValue(
+            static_cast<int>(index - std::min(index, (visible - 1) / 2)));
     horizontalScrollBar()->setValue(0);
     caretChanged();
 }
@@ -598,8 +596,8 @@ bool CLiView::handleMovementKey(QKeyEvent* event)
     auto aimAt = [&](std::size_t line) {
         if (!m_desiredX)
             m_desiredX = xOf(caret);
-        return TextPos{line, columnAtX(layoutOf(line), m_doc.lineText(line), *m_desiredX,
-                                       metrics())};
+        return TextPos{line,
+                       columnAtX(layoutOf(line), m_doc.lineText(line), *m_desiredX, metrics())};
     };
     auto vertical = [&](std::size_t line) {
         const auto desired = m_desiredX ? m_desiredX : std::optional<qreal>(xOf(caret));
@@ -686,8 +684,8 @@ bool CLiView::handleMovementKey(QKeyEvent* event)
             return true;
         const std::size_t step = alt ? std::max<std::size_t>(1, visible / 2) : visible;
         const bool up = event->key() == Qt::Key_PageUp;
-        const std::size_t target = up ? caret.line - std::min(caret.line, step)
-                                      : std::min(last, caret.line + step);
+        const std::size_t target =
+            up ? caret.line - std::min(caret.line, step) : std::min(last, caret.line + step);
         scrollLines(up ? -static_cast<int>(step) : static_cast<int>(step));
         vertical(target);
         return true;
@@ -788,9 +786,8 @@ bool CLiView::event(QEvent* event)
         const int code = key->key();
         const bool ours =
             (mods == Qt::ControlModifier &&
-             (code == Qt::Key_Z || code == Qt::Key_Y || code == Qt::Key_X ||
-              code == Qt::Key_C || code == Qt::Key_V || code == Qt::Key_A ||
-              code == Qt::Key_Insert)) ||
+             (code == Qt::Key_Z || code == Qt::Key_Y || code == Qt::Key_X || code == Qt::Key_C ||
+              code == Qt::Key_V || code == Qt::Key_A || code == Qt::Key_Insert)) ||
             (mods == Qt::ShiftModifier && (code == Qt::Key_Insert || code == Qt::Key_Delete)) ||
             (mods == Qt::AltModifier && code == Qt::Key_Backspace) ||
             searchCommandOf(mods, code) != nullptr;
@@ -871,8 +868,8 @@ void CLiView::selectAll()
 
 bool CLiView::insertFileAsText(const std::string& path, Notifier& notifier)
 {
-    const auto end = quillon::insertFileAsText(m_doc, path, m_state.selection(),
-                                               m_state.caret, notifier);
+    const auto end =
+        quillon::insertFileAsText(m_doc, path, m_state.selection(), m_state.caret, notifier);
     if (!end)
         return false;
     moveCaret(*end, false);
@@ -889,9 +886,8 @@ void CLiView::selectLines(std::size_t from, std::size_t to)
     const TextPos end = last + 1 < m_doc.lineCount() ? TextPos{last + 1, 0}
                                                      : TextPos{last, m_doc.lineLength(last)};
     if (to < from) {
-        m_state.anchor = from + 1 < m_doc.lineCount()
-                             ? TextPos{from + 1, 0}
-                             : TextPos{from, m_doc.lineLength(from)};
+        m_state.anchor = from + 1 < m_doc.lineCount() ? TextPos{from + 1, 0}
+                                                      : TextPos{from, m_doc.lineLength(from)};
         m_state.caret = {first, 0};
     } else {
         m_state.anchor = {first, 0};
@@ -1095,7 +1091,6 @@ void CLiView::startDrag()
 
 void CLiView::dragEnterEvent(QDragEnterEvent* event)
 {
-
     if (!event->mimeData()->hasText()) {
         event->ignore();
         return;
@@ -1125,7 +1120,6 @@ void CLiView::dragLeaveEvent(QDragLeaveEvent*)
 
 void CLiView::dropEvent(QDropEvent* event)
 {
-
     m_dropCaret.reset();
     const TextPos drop = positionAt(event->position().toPoint());
     CLiView* source = viewOfTag(event->mimeData()->data(kViewMimeType));

@@ -8,20 +8,17 @@
 
 namespace quillon {
 
-EditorEnvironment::EditorEnvironment(AppSettings& settings, Notifier& notifier,
-                                     QObject* parent)
+EditorEnvironment::EditorEnvironment(AppSettings& settings, Notifier& notifier, QObject* parent)
     : QObject(parent), m_settings(settings), m_notifier(notifier)
 {
     m_metrics = RenderMetrics::of(toQFont(m_settings.fonts[FontRole::Editor]),
-                                  m_settings.flags.tabWidth,
-                                  m_settings.flags.lineSpacingPercent);
+                                  m_settings.flags.tabWidth, m_settings.flags.lineSpacingPercent);
 }
 
 void EditorEnvironment::editorFontChanged()
 {
     m_metrics = RenderMetrics::of(toQFont(m_settings.fonts[FontRole::Editor]),
-                                  m_settings.flags.tabWidth,
-                                  m_settings.flags.lineSpacingPercent);
+                                  m_settings.flags.tabWidth, m_settings.flags.lineSpacingPercent);
     emit metricsChanged();
 }
 

@@ -57,8 +57,8 @@ void buildRuns(LineLayout& layout, std::string_view text, const RenderMetrics& m
         current = nullptr;
     };
     for (const auto& token : layout.tokens) {
-        const ColorRole role = token.start >= kMaxColouredLine ? ColorRole::Foreground
-                                                               : comments.colorOf(token.kind);
+        const ColorRole role =
+            token.start >= kMaxColouredLine ? ColorRole::Foreground : comments.colorOf(token.kind);
         if (token.kind == TokenKind::Tab || token.kind == TokenKind::EndOfLine) {
             finish();
             continue;
@@ -254,7 +254,8 @@ void drawLineColumns(QPainter& painter, const LineLayout& layout, std::string_vi
             painter.setPen(glyphColor);
             const qreal cell = std::max<qreal>(8, metrics.averageCharWidth);
             const qreal middle = top + metrics.lineHeight / 2;
-            painter.drawLine(QPointF(left + cell / 8, middle), QPointF(left + cell * 7 / 8, middle));
+            painter.drawLine(QPointF(left + cell / 8, middle),
+                             QPointF(left + cell * 7 / 8, middle));
             painter.drawLine(QPointF(left + cell * 7 / 8, middle),
                              QPointF(left + cell * 7 / 8, top + metrics.lineHeight / 5));
         } else if (token.kind == TokenKind::Spaces && options.showSpaces) {

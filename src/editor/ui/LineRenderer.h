@@ -26,15 +26,15 @@ namespace quillon {
 // The measures of a font, taken once per font.
 struct RenderMetrics {
     QFont font;
-    qreal spaceWidth = 0;   // w: the width of " "
-    qreal digitWidth = 0;   // w0: the width of "0"
+    qreal spaceWidth = 0;  // w: the width of " "
+    qreal digitWidth = 0;  // w0: the width of "0"
     qreal averageCharWidth = 0;
-    qreal lineHeight = 0;   // the row pitch
-    qreal textHeight = 0;   // the font's height
+    qreal lineHeight = 0;  // the row pitch
+    qreal textHeight = 0;  // the font's height
     qreal ascent = 0;
     bool fixedPitch = true;
-    int tabWidth = 8;       // in spaces
-    QRawFont rawFont;       // glyphs drawn without shaping the text each time
+    int tabWidth = 8;  // in spaces
+    QRawFont rawFont;  // glyphs drawn without shaping the text each time
     // The glyph of each byte (as Latin-1) in rawFont; 0 where the font has none.
     std::array<quint32, 256> glyphOfByte{};
     // The advance of each byte: text is measured by adding them up.

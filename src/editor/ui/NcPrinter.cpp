@@ -82,11 +82,10 @@ int NcPrinter::layOut(const QPaintDevice& device, QSize paperSize)
     m_metrics = RenderMetrics::of(printerFont(m_settings.font, device), m_settings.tabWidth);
     const MarginsSettings& margins = m_settings.margins;
     PrintFormat format;
-    format.rect = printableRect(paperSize.width(), paperSize.height(),
-                                {marginInTenthsMm(margins.leftMargin),
-                                 marginInTenthsMm(margins.rightMargin),
-                                 marginInTenthsMm(margins.topMargin),
-                                 marginInTenthsMm(margins.bottomMargin)});
+    format.rect = printableRect(
+        paperSize.width(), paperSize.height(),
+        {marginInTenthsMm(margins.leftMargin), marginInTenthsMm(margins.rightMargin),
+         marginInTenthsMm(margins.topMargin), marginInTenthsMm(margins.bottomMargin)});
     format.lineHeight = static_cast<int>(std::lround(m_metrics.lineHeight));
     format.charWidth = m_metrics.spaceWidth;
     format.header = margins.printHeader;
@@ -202,13 +201,12 @@ PrintOutcome printWithDialog(const CLiDoc& document, const PrintSettings& settin
     dialog.setMinMax(1, ncPrinter.layOut(printer, paperSizeOf(printer)));
     if (dialog.exec() != QDialog::Accepted)
         return PrintOutcome::Cancelled;
-    return ncPrinter.print(printer, printer.fromPage(), printer.toPage())
-               ? PrintOutcome::Printed
-               : PrintOutcome::Failed;
+    return ncPrinter.print(printer, printer.fromPage(), printer.toPage()) ? PrintOutcome::Printed
+                                                                          : PrintOutcome::Failed;
 }
 
-void showPrintPreview(const CLiDoc& document, const PrintSettings& settings,
-                      const Clock& clock, QWidget* parent)
+void showPrintPreview(const CLiDoc& document, const PrintSettings& settings, const Clock& clock,
+                      QWidget* parent)
 {
     QPrinter printer(QPrinter::HighResolution);
     NcPrinter ncPrinter(document, settings, clock);

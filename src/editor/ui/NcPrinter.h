@@ -75,8 +75,8 @@ enum class PrintOutcome { Printed, Cancelled, Failed };
 PrintOutcome printWithDialog(const CLiDoc& document, const PrintSettings& settings,
                              const Clock& clock, QWidget* parent);
 // File > Print Preview: the preview window, from which the pages can be printed too.
-void showPrintPreview(const CLiDoc& document, const PrintSettings& settings,
-                      const Clock& clock, QWidget* parent);
+void showPrintPreview(const CLiDoc& document, const PrintSettings& settings, const Clock& clock,
+                      QWidget* parent);
 // Every page into a PDF file. False when the file could not be written.
 bool writePdf(const CLiDoc& document, const PrintSettings& settings, const Clock& clock,
               const QString& path, const QPageSize& pageSize);

@@ -101,10 +101,9 @@ RenumberDialog::RenumberDialog(const RenumberSettings& settings, Notifier& notif
     layout->addWidget(numbers);
     layout->addWidget(starts);
     layout->addLayout(skipRow);
-    for (const char* text : {"ONLY G70, G71, G72 and G73 CANNED",
-                             "CYCLES ARE SUPPORTED FOR RENUMBERING.",
-                             "OTHER BLOCK NUMBER RELIANT CANNED OR",
-                             "OTHER CYCLES CURRENTLY ARE NOT SUPPORTED!"})
+    for (const char* text :
+         {"ONLY G70, G71, G72 and G73 CANNED", "CYCLES ARE SUPPORTED FOR RENUMBERING.",
+          "OTHER BLOCK NUMBER RELIANT CANNED OR", "OTHER CYCLES CURRENTLY ARE NOT SUPPORTED!"})
         layout->addWidget(new QLabel(text, this));
     layout->addWidget(buttons(this, "OK"));
     setFixedSize(sizeHint());
@@ -117,8 +116,8 @@ void RenumberDialog::accept()
         int low;
         int high;
     };
-    for (const Range& range : {Range{m_start, 0, 10000}, Range{m_increment, 1, 10000},
-                               Range{m_digits, 1, 6}}) {
+    for (const Range& range :
+         {Range{m_start, 0, 10000}, Range{m_increment, 1, 10000}, Range{m_digits, 1, 6}}) {
         if (!integerIn(range.edit, range.low, range.high)) {
             refuse(m_notifier, range.edit,
                    QStringLiteral("Please enter an integer between %1 and %2.")
