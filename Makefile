@@ -14,7 +14,8 @@ deps:
 	scripts/install-deps.sh
 
 configure: deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+	    -DQUILLON_WARNINGS_AS_ERRORS=ON $(CMAKE_ARGS)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
