@@ -448,6 +448,29 @@ TEST(FontMapping, AMissingFaceFallsBackToTheSystemFixedFont)
     EXPECT_EQ(shown.weight(), QFont::Normal);
 }
 
+TEST(FontMapping, WindowsFacesTakeTheirInstalledStandIns)
+{
+    // Each face of a new installation's C2Fonts.sys, and what this system draws it with:
+    // Courier New's metric twin keeps printed page breaks where Windows puts them.
+    const struct {
+        const char* scenario;
+        const char* face;
+        const char* shown;
+    } cases[] = {
+        {"printer and port windows", "Courier New", "Liberation Mono"},
+        {"any case", "courier new", "Liberation Mono"},
+        {"editor", "Consolas", "DejaVu Sans Mono"},
+        {"proportional", "Arial", "Liberation Sans"},
+    };
+    for (const auto& c : cases) {
+        if (QFontDatabase::hasFamily(c.face))
+            continue;  // the real face is there and wins
+        LogFont font = FontSet::defaults()[1];
+        font.faceName = c.face;
+        EXPECT_EQ(toQFont(font).family(), c.shown) << c.scenario;
+    }
+}
+
 TEST(DesktopCalculator, FoundOnTheSearchPathOrExplained)
 {
     QTemporaryDir bin;

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FontSettings.h"
 #include "editor/CLiDoc.h"
 #include "editor/DocTestSupport.h"
 #include "gui/GuiTestSupport.h"
@@ -78,6 +79,9 @@ std::string sampleProgram()
 PrintSettings twoColumnSettings()
 {
     PrintSettings settings;
+    // The shop's printer font as a new installation has it (Courier New, 10 points): on this
+    // system its metric twin that install-deps brings, so the pages break as on Windows.
+    settings.font = FontSet{}[FontRole::Printer];
     settings.margins.printHeader = true;
     settings.margins.printFullPath = true;
     settings.margins.printPageNumbers = true;
@@ -110,7 +114,7 @@ TEST(NcPrinter, TwoColumnPdfOfASampleProgram)
         int pages;
     } cases[] = {
         {"two columns", true, 2},
-        {"one column", false, 4},
+        {"one column", false, 3},
     };
     for (const auto& c : cases) {
         PrintSettings settings = twoColumnSettings();
