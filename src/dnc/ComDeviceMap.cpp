@@ -1,5 +1,9 @@
 #include "dnc/ComDeviceMap.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 
 #include "dnc/PortSetup.h"
@@ -42,6 +46,28 @@ std::optional<std::string> ComDeviceMap::devicePath(int port) const
     if (port < 0 || port >= kPortCount)
         return std::nullopt;
     return m_devices[static_cast<std::size_t>(port)];
+}
+
+DeviceCheck checkDeviceAccess(const std::string& path)
+{
+    if (::access(path.c_str(), R_OK | W_OK) != 0) {
+        const int error = errno;
+        switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return {DeviceAccess::Missing, error};
+        case EACCES:
+        case EPERM:
+            return {DeviceAccess::Denied, error};
+        default:
+            return {DeviceAccess::Unusable, error};
+        }
+    }
+    // A folder passes the access test but is never a line.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+        return {DeviceAccess::Unusable, EISDIR};
+    return {};
 }
 
 }  // namespace quillon

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,5 +32,25 @@ public:
 private:
     std::array<std::string, 10> m_devices;
 };
+
+// Whether this user can open a port's device, so that a setup can say so before a
+// transfer fails on it.
+enum class DeviceAccess {
+    Usable,
+    Missing,   // nothing there (also a link whose pseudo-terminal is gone)
+    Denied,    // there, but this user may not read and write it
+    Unusable,  // anything else; the errno is in the check
+};
+
+struct DeviceCheck {
+    DeviceAccess access = DeviceAccess::Usable;
+    int error = 0;
+};
+
+// Looks without opening: opening a serial device raises DTR and RTS, and a control
+// may take that as the PC being ready.
+DeviceCheck checkDeviceAccess(const std::string& path);
+
+using DeviceAccessCheck = std::function<DeviceCheck(const std::string& path)>;
 
 }  // namespace quillon

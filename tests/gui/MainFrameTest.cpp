@@ -13,7 +13,6 @@
 #include <QSettings>
 #include <QTest>
 #include <QToolBar>
-#include <thread>
 
 #include "app/HandOff.h"
 #include "app/ui/DocumentManager.h"
@@ -402,12 +401,10 @@ TEST_F(TransmitCommandTest, TheToolbarSendsWithTheSelectedSetupAndFanucAsksTheFi
     ASSERT_TRUE(frame->commWindows().window(0));
     EXPECT_EQ(receiveWhileTicking(16), "N10 G0 X0\nM30\n%\n");
     // The window ends by itself once the program has left.
-    for (int i = 0; i < 400 && frame->commWindows().window(0); ++i) {
+    ASSERT_TRUE(QTest::qWaitFor([&] {
         frame->commWindows().tick();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ASSERT_FALSE(frame->commWindows().window(0));
+        return !frame->commWindows().window(0);
+    }));
 
     app->settings().portSetups.record(0).handshake = Handshake::FanucDnc;
     test::onNextDialog<FanucFileTypeDialog>([](FanucFileTypeDialog& d) {
@@ -441,12 +438,13 @@ protected:
     std::string storedWhileTicking(const std::string& path, std::size_t count)
     {
         std::string bytes;
-        for (int i = 0; i < 400 && bytes.size() < count; ++i) {
+        EXPECT_TRUE(QTest::qWaitFor([&] {
             frame->commWindows().tick();
-            QTest::qWait(5);
             if (const auto stored = readFile(path))
                 bytes = *stored;
-        }
+            return bytes.size() >= count;
+        })) << bytes.size()
+            << " of " << count << " bytes stored";
         return bytes;
     }
 };

@@ -1,6 +1,7 @@
 #include "dnc/ui/PortSetupDialog.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -8,11 +9,13 @@
 #include <QRadioButton>
 
 #include "dnc/ComConfFile.h"
+#include "dnc/ComDeviceMap.h"
 #include "dnc/PortSetups.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
 #include "platform/TextFile.h"
+#include "support/PseudoTerminal.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {
@@ -204,6 +207,62 @@ TEST_F(PortSetupDialogTest, TheFolderButtonsAskForAFolder)
     ASSERT_EQ(files.prompts().size(), 1u);
     EXPECT_EQ(files.prompts()[0].directory, "C:\\NC\\HAAS\\OUT");
     EXPECT_EQ(test::edit(*dialog, "txDirectory")->text(), "/srv/nc/haas/out");
+}
+
+// The check as a user outside the dialout group meets it: the tests run as root, who
+// opens even a device of mode 000.
+DeviceCheck checkAsOrdinaryUser(const std::string& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && (status.st_mode & 0666) == 0)
+        return {DeviceAccess::Denied, EACCES};
+    return checkDeviceAccess(path);
+}
+
+TEST_F(PortSetupDialogTest, ShowsTheDeviceBehindThePortAndWhyItCannotBeUsed)
+{
+    // The first setup uses COM2.
+    dir.write("ttyUSB0", "");
+    dir.write("ttyUSB1", "");
+    ASSERT_EQ(::chmod(dir.path("ttyUSB1").c_str(), 0), 0);
+    struct Row {
+        const char* scenario;
+        std::string device;
+        QString shown;
+    };
+    const Row rows[] = {
+        {"present", dir.path("ttyUSB0"), ""},
+        {"missing", dir.path("ttyUSB9"), ": not found"},
+        {"not permitted", dir.path("ttyUSB1"),
+         ": access denied (the user must be in the dialout group)"},
+    };
+    for (const Row& row : rows) {
+        dir.write(kComDevicesFile, "\n" + row.device + "\n");
+        auto dialog = open(0);
+        dialog->setDeviceAccessCheck(checkAsOrdinaryUser);
+        test::saveScreenshot(*dialog, QString("port-setup-dialog-device-") + row.scenario);
+        EXPECT_EQ(dialog->portDevice(), QString::fromUtf8("COM2 \u2014 ") +
+                                            QString::fromStdString(row.device) + row.shown)
+            << row.scenario;
+    }
+}
+
+TEST_F(PortSetupDialogTest, TheDeviceFollowsThePortChoiceAndTheEnvironment)
+{
+    dir.write(kComDevicesFile, "\n\n\n\n" + dir.path("ttyACM0") + "\n");
+    dir.write("ttyACM0", "");
+    const test::ComOverride com9(9, dir.path("pts-link"));
+    auto dialog = open(0);
+    test::radioIn(*dialog, "Port", "Com5")->click();
+    EXPECT_EQ(dialog->portDevice(),
+              QString::fromUtf8("COM5 \u2014 ") + QString::fromStdString(dir.path("ttyACM0")));
+    test::radioIn(*dialog, "Port", "Com9")->click();
+    EXPECT_EQ(dialog->portDevice(), QString::fromUtf8("COM9 \u2014 ") +
+                                        QString::fromStdString(dir.path("pts-link")) +
+                                        ": not found");
+    // Showing the device changes nothing that is stored.
+    dialog->reject();
+    EXPECT_EQ(setups.record(0).port, 1);
 }
 
 }  // namespace

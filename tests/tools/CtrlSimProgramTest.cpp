@@ -1,13 +1,12 @@
-// quillonlt-ctrlsim's command line, and the program run as a user runs it.
+// quillonlt-ctrlsim run as a user runs it: a second process on a pseudo-terminal.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <termios.h>
+#include <unistd.h>
 
-#include <sstream>
-
-#include "ctrlsim/CtrlSim.h"
-#include "ctrlsim/CtrlSimOptions.h"
-#include "ctrlsim/StopRequest.h"
+#include "ctrlsim/BlockSession.h"
+#include "dnc/ControlCharacters.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempWorkDir.h"
 #include "tools/CtrlSimTestSupport.h"
@@ -15,151 +14,12 @@
 namespace quillon::ctrlsim {
 namespace {
 
-struct UsageCase {
-    const char* scenario;
-    std::vector<std::string> arguments;
-    const char* complaint;  // part of the message
-};
-
-const UsageCase kUsageErrors[] = {
-    {"no mode", {"--xonxoff"}, "one of --receive"},
-    {"two modes", {"--echo", "--send", "a.nc"}, "exactly one"},
-    {"mode without its file", {"--receive"}, "needs a value"},
-    {"unknown option", {"--echo", "--fast"}, "unknown option --fast"},
-    {"stray argument", {"--echo", "a.nc"}, "unexpected argument"},
-    {"baud on a pseudo-terminal", {"--echo", "--baud", "9600"}, "needs --device"},
-    {"baud not a line speed",
-     {"--echo", "--device", "/dev/ttyS0", "--baud", "9601"},
-     "--baud takes"},
-    {"seven or eight bits", {"--echo", "--device", "/dev/ttyS0", "--bits", "6"}, "7 or 8"},
-    {"odd parity", {"--echo", "--device", "/dev/ttyS0", "--parity=odd"}, "none or even"},
-    {"receive option when sending", {"--send", "a.nc", "--idle", "3"}, "applies to --receive"},
-    {"send option when receiving", {"--receive", "a.nc", "--wait-for-xon"}, "applies to --send"},
-    {"unknown code", {"--send", "a.nc", "--code", "ascii"}, "iso, eia or bin"},
-    {"a parity bit on binary", {"--send", "a.nc", "--code=bin", "--high-bit"}, "--code iso"},
-    {"a parity bit on EIA", {"--send", "a.nc", "--code=eia", "--high-bit"}, "--code iso"},
-    {"asking first when receiving", {"--receive", "a.nc", "--dc2-first"}, "applies to --send"},
-    {"start delay when echoing", {"--echo", "--start-delay", "1"}, "applies to --send, --receive"},
-    {"no consume rate", {"--receive", "a.nc", "--consume", "0"}, "whole number"},
-    {"marks crossed",
-     {"--receive", "a.nc", "--high-water", "20", "--low-water", "20"},
-     "less than --high-water"},
-    {"mark above the buffer",
-     {"--receive", "a.nc", "--buffer", "64", "--high-water", "65"},
-     "not be more than --buffer"},
-    {"negative idle", {"--receive", "a.nc", "--idle", "-1"}, "seconds"},
-    {"switch with a value", {"--echo", "--xonxoff=1"}, "takes no value"},
-    {"line rate not a number", {"--echo", "--line-rate", "fast"}, "whole number"},
-    {"two block protocols", {"--fanuc", "a.nc", "--mazak", "b.txt"}, "exactly one"},
-    {"heidenhain without a number", {"--heidenhain", "a.h"}, "needs --program"},
-    {"program number not digits", {"--heidenhain", "a.h", "--program", "12a"}, "1 to 8 digits"},
-    {"program number too long", {"--heidenhain", "a.h", "--program=123456789"}, "1 to 8 digits"},
-    {"NAK on MAZAK", {"--mazak", "a.txt", "--nak-once", "1"}, "a MAZAK control has no NAK"},
-    {"NAK for block 0", {"--fanuc", "a.nc", "--nak-once", "0"}, "whole number from 1"},
-    {"fault without a protocol",
-     {"--receive", "a.nc", "--hangup-after", "1"},
-     "applies to --fanuc"},
-    {"second file for MAZAK",
-     {"--mazak", "a.txt", "--fanuc-second", "b.nc"},
-     "applies to --fanuc"},
-    {"second file the same", {"--fanuc", "a.nc", "--fanuc-second", "a.nc"}, "other than"},
-    {"XON/XOFF with a protocol", {"--fanuc", "a.nc", "--xonxoff"}, "applies to --receive, --send"},
-    {"a loop that never ends", {"--mazak", "a.txt", "--mazak-sequence", "q,[8]"}, "never ends"},
-    {"two Fanuc modes", {"--fanuc", "a.nc", "--fanuc-send", "b.nc"}, "exactly one"},
-    {"no block size", {"--fanuc-send", "a.nc", "--block-size", "0"}, "whole number from 1"},
-    {"a block over the PC's bound", {"--fanuc-send", "a.nc", "--block-size", "65537"}, "to 65536"},
-    {"a check byte on MAZAK",
-     {"--mazak-send", "a.txt", "--bad-check-once", "1"},
-     "a MAZAK record has no check byte"},
-    {"the Fanuc request spoiled",
-     {"--fanuc-send", "a.nc", "--bad-check-once", "1"},
-     "block 1 of --fanuc-send is the PC's request"},
-    {"the Fanuc request overlong",
-     {"--fanuc-send", "a.nc", "--overlong-block=1"},
-     "block 1 of --fanuc-send"},
-    {"overlong when receiving",
-     {"--heidenhain", "a.h", "--program", "1", "--overlong-block", "2"},
-     "applies to --fanuc-send"},
-    {"NAK when sending", {"--heidenhain-send", "a.h", "--nak-once", "2"}, "refuses nothing"},
-    {"start delay for the Fanuc sender",
-     {"--fanuc-send", "a.nc", "--start-delay", "1"},
-     "applies to --send, --receive"},
-};
-
-TEST(CtrlSimCommandLine, UsageErrorsExitWithTwoAndSayWhat)
-{
-    StopRequest stop;
-    for (const UsageCase& row : kUsageErrors) {
-        std::ostringstream out;
-        std::ostringstream err;
-        EXPECT_EQ(ctrlSimMain(row.arguments, out, err, stop), 2) << row.scenario;
-        EXPECT_NE(err.str().find(row.complaint), std::string::npos)
-            << row.scenario << ": " << err.str();
-        EXPECT_NE(err.str().find("Usage:"), std::string::npos) << row.scenario;
-        EXPECT_EQ(out.str(), "") << row.scenario;
-    }
-}
-
-TEST(CtrlSimCommandLine, DefaultsAndImpliedSettings)
-{
-    auto parsed =
-        parseArguments({"--receive", "a.nc", "--buffer=400", "--consume", "50", "--idle", "0"});
-    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
-    EXPECT_EQ(parsed.options.buffer.highWater, 300u);
-    EXPECT_EQ(parsed.options.buffer.lowWater, 100u);
-    EXPECT_EQ(parsed.options.buffer.consumeRate, 50u);
-    EXPECT_EQ(parsed.options.idleEnd, std::nullopt);
-
-    parsed = parseArguments({"--send", "a.nc", "--wait-for-xon", "--start-delay", "1.5"});
-    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
-    EXPECT_TRUE(parsed.options.xonXoff);
-    EXPECT_EQ(parsed.options.startDelay, std::chrono::milliseconds(1500));
-
-    parsed = parseArguments({"--send", "a.nc", "--dc2-first", "--code", "iso", "--high-bit"});
-    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
-    EXPECT_TRUE(parsed.options.xonXoff);
-    EXPECT_TRUE(parsed.options.dc2First);
-    EXPECT_EQ(parsed.options.code, CharacterCode::Iso);
-    EXPECT_TRUE(parsed.options.highBit);
-
-    parsed = parseArguments({"--send", "a.nc", "--code", "eia"});
-    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
-    EXPECT_EQ(parsed.options.code, CharacterCode::Eia);
-
-    parsed = parseArguments({"--echo", "--device", "/dev/ttyUSB0", "--baud", "4800", "--bits", "7",
-                             "--parity", "even", "--stop", "2", "--rtscts"});
-    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
-    const LineSettings expected{4800, 7, LineParity::Even, 2, true, false};
-    EXPECT_EQ(parsed.options.line, expected);
-
-    parsed = parseArguments({"--heidenhain", "1234.H", "--program", "1234", "--reply-timeout", "0",
-                             "--go-silent-after", "0", "--garbage-after=5", "--hangup-after", "7",
-                             "--start-delay", "0"});
-    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
-    EXPECT_EQ(parsed.options.program, "1234");
-    EXPECT_EQ(parsed.options.replyTimeout, std::nullopt);
-    EXPECT_EQ(parsed.options.faults.silentAfter, 0u);
-    EXPECT_EQ(parsed.options.faults.garbageAfter, 5u);
-    EXPECT_EQ(parsed.options.faults.hangUpAfter, 7u);
-    EXPECT_EQ(parsed.options.faults.nakOnce, std::nullopt);
-
-    parsed = parseArguments({"--fanuc-send", "O.NC", "--fanuc-second", "S.NC", "--block-size",
-                             "100", "--bad-check-once", "3", "--overlong-block", "2"});
-    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
-    EXPECT_EQ(parsed.options.mode, SimMode::FanucSend);
-    EXPECT_EQ(parsed.options.secondFile, "S.NC");
-    EXPECT_EQ(parsed.options.blockData, 100u);
-    EXPECT_EQ(parsed.options.faults.badCheckOnce, 3u);
-    EXPECT_EQ(parsed.options.faults.overlongBlock, 2u);
-    EXPECT_EQ(parseArguments({"--fanuc-send", "O.NC"}).options.blockData, kFanucBlockData);
-
-    parsed = parseArguments({"--mazak", "MZ.TXT"});
-    ASSERT_EQ(parsed.action, ParsedArguments::Action::Run) << parsed.error;
-    EXPECT_EQ(parsed.options.mazakSequence, "q,[4]");
-    EXPECT_EQ(parsed.options.replyTimeout, std::chrono::seconds(30));
-
-    EXPECT_EQ(parseArguments({"--echo", "--help"}).action, ParsedArguments::Action::Help);
-}
+// The block protocols' answers, as the scripted PC expects and writes them.
+const std::string kAck(1, control::Ack);
+const std::string kNak(1, control::Nak);
+const std::string kEot(1, control::Eot);
+const std::string kDle0{control::Dle, '0'};
+const std::string kDle1{control::Dle, '1'};
 
 TEST(CtrlSimProgram, HelpAndUsageErrorsAsExitCodes)
 {
@@ -244,6 +104,153 @@ TEST(CtrlSimProgram, SetsUpADeviceAndEchoesOnIt)
     EXPECT_EQ(test::readBytes(device.master(), typed.size()), typed);
     sim.signal(SIGTERM);
     EXPECT_EQ(sim.waitForExit(), 0) << sim.errorOutput();
+}
+
+TEST(CtrlSimProgram, FanucTakesAProgramFromAScriptedPc)
+{
+    test::TempWorkDir dir;
+    const std::string target = dir.path("O1234.NC");
+    test::SimulatorProcess sim({"--fanuc", target});
+    test::OtherSide pc(sim.firstLine());
+    ASSERT_TRUE(pc.ok());
+    const std::string data = "O1234\r\nG00 X0 Y0\r\nM30\r\n";
+    const std::pair<std::string, std::string> script[] = {
+        {"\x05", kDle0}, {test::fanucHeader("PO1234"), kDle1}, {test::fanucBlock(data), kDle0}};
+    for (const auto& [sent, answer] : script) {
+        ASSERT_TRUE(pc.write(sent));
+        EXPECT_EQ(pc.read(2), answer) << shownBytes(sent);
+    }
+    ASSERT_TRUE(pc.write(kEot));
+    EXPECT_EQ(sim.waitForExit(), 0) << sim.errorOutput();
+    EXPECT_EQ(test::fileBytes(target), data);
+}
+
+TEST(CtrlSimProgram, MazakAsksAScriptedPcUntilItLetsGo)
+{
+    test::TempWorkDir dir;
+    const std::string target = dir.path("MZ.TXT");
+    test::SimulatorProcess sim({"--mazak", target, "--start-delay", "0"});
+    test::OtherSide pc(sim.firstLine());
+    ASSERT_TRUE(pc.ok());
+    EXPECT_EQ(pc.read(2), "q\x04");
+    ASSERT_TRUE(pc.write("q00\x04"));
+    for (const char* text : {"N10G0X0", "N20M30"}) {
+        EXPECT_EQ(pc.read(3), "p4\x04");
+        ASSERT_TRUE(pc.write(test::mazakBlock(text)));
+    }
+    EXPECT_EQ(pc.read(3), "p4\x04");
+    pc.close();  // no third block: the PC lets the line go
+    EXPECT_EQ(sim.waitForExit(), 0) << sim.errorOutput();
+    EXPECT_EQ(test::fileBytes(target), "N10G0X0\nN20M30\n");
+}
+
+TEST(CtrlSimProgram, HeidenhainRequestsFromAScriptedPc)
+{
+    test::TempWorkDir dir;
+    const std::string target = dir.path("1234.H");
+    test::SimulatorProcess sim(
+        {"--heidenhain", target, "--program", "1234", "--start-delay", "0", "--nak-once", "2"});
+    test::OtherSide pc(sim.firstLine());
+    ASSERT_TRUE(pc.ok());
+    EXPECT_EQ(pc.read(7),
+              "\x01"
+              "1234\x17\x12");
+    ASSERT_TRUE(pc.write(kAck));
+    const std::pair<std::string, std::string> script[] = {{"%1234", kAck},
+                                                          {"0 BEGIN PGM 1234 MM", kNak},
+                                                          {"0 BEGIN PGM 1234 MM", kAck},
+                                                          {"1 END PGM 1234 MM", kAck}};
+    for (const auto& [line, answer] : script) {
+        ASSERT_TRUE(pc.write(test::heidenhainBlock(line)));
+        EXPECT_EQ(pc.read(1), answer) << line;
+    }
+    ASSERT_TRUE(pc.write("\x03"));
+    EXPECT_EQ(sim.waitForExit(), 0) << sim.errorOutput();
+    EXPECT_EQ(test::fileBytes(target), "%1234\n0 BEGIN PGM 1234 MM\n1 END PGM 1234 MM\n");
+}
+
+// Where the link points, or "<no link>".
+std::string linkTarget(const std::string& path)
+{
+    char target[256];
+    const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+    return length < 0 ? "<no link>" : std::string(target, static_cast<std::size_t>(length));
+}
+
+TEST(CtrlSimProgram, TheLinkLeadsToTheLineAndGoesWithTheRun)
+{
+    for (const int stopSignal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(stopSignal == SIGINT ? "Ctrl+C" : "kill");
+        test::TempWorkDir dir;
+        const std::string link = dir.path("ctrlsim-com1");
+        test::SimulatorProcess sim({"--echo", "--link", link});
+        const std::string path = sim.firstLine();
+        ASSERT_EQ(path.rfind("/dev/", 0), 0u) << sim.errorOutput();
+        EXPECT_EQ(linkTarget(link), path);
+
+        test::OtherSide pc(link);
+        ASSERT_TRUE(pc.ok());
+        ASSERT_TRUE(pc.write("G00 X1.\r\n"));
+        EXPECT_EQ(pc.read(9), "G00 X1.\r\n");
+
+        sim.signal(stopSignal);
+        EXPECT_EQ(sim.waitForExit(), 0) << sim.errorOutput();
+        EXPECT_NE(sim.errorOutput().find("linked as " + link), std::string::npos);
+        struct stat status {};
+        EXPECT_NE(::lstat(link.c_str(), &status), 0) << "the link outlived the run";
+    }
+}
+
+TEST(CtrlSimProgram, ALinkLeftBehindIsReplacedAndOnlyTheRunItLeadsToRemovesIt)
+{
+    test::TempWorkDir dir;
+    const std::string link = dir.path("ctrlsim-com1");
+    // What a run killed outright leaves.
+    ASSERT_EQ(::symlink("/dev/pts/no-such-line", link.c_str()), 0);
+    test::SimulatorProcess first({"--echo", "--link", link});
+    const std::string firstPath = first.firstLine();
+    ASSERT_FALSE(firstPath.empty()) << first.errorOutput();
+    EXPECT_EQ(linkTarget(link), firstPath);
+
+    // A second simulator takes the name over; the first one's end must not take it away.
+    test::SimulatorProcess second({"--echo", "--link", link});
+    const std::string secondPath = second.firstLine();
+    ASSERT_FALSE(secondPath.empty()) << second.errorOutput();
+    first.signal(SIGTERM);
+    EXPECT_EQ(first.waitForExit(), 0) << first.errorOutput();
+    EXPECT_EQ(linkTarget(link), secondPath);
+    second.signal(SIGTERM);
+    EXPECT_EQ(second.waitForExit(), 0) << second.errorOutput();
+    EXPECT_EQ(linkTarget(link), "<no link>");
+}
+
+TEST(CtrlSimProgram, ALinkNeverReplacesAFileOrAFolder)
+{
+    test::TempWorkDir dir;
+    dir.write("O1000.NC", "%\r\nO1000\r\n%\r\n");
+    ASSERT_EQ(::mkdir(dir.path("ports").c_str(), 0755), 0);
+    struct Row {
+        const char* scenario;
+        std::string link;
+        const char* complaint;
+    };
+    const Row rows[] = {
+        {"a program", dir.path("O1000.NC"), "a file of that name exists"},
+        {"a folder", dir.path("ports"), "it is a folder"},
+        {"a folder that is not there", dir.path("no-such-folder/com1"), "No such file"},
+    };
+    for (const Row& row : rows) {
+        test::SimulatorProcess sim({"--echo", "--link", row.link});
+        EXPECT_EQ(sim.waitForExit(), 1) << row.scenario;
+        EXPECT_NE(
+            sim.errorOutput().find("cannot make the link " + row.link + ": " + row.complaint),
+            std::string::npos)
+            << row.scenario << ": " << sim.errorOutput();
+    }
+    EXPECT_EQ(dir.read("O1000.NC"), "%\r\nO1000\r\n%\r\n");
+    struct stat status {};
+    ASSERT_EQ(::lstat(dir.path("ports").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISDIR(status.st_mode));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The controls of the block protocols, the test playing the PC: the sessions on made-up
-// bytes and times, and the program over a pseudo-terminal.
+// bytes and times.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -39,11 +39,7 @@ using test::bcc;
 using test::fanucBlock;
 using test::fanucHeader;
 using test::heidenhainBlock;
-
-std::string mazakBlock(std::string_view text)
-{
-    return "p00\x02" + std::string(text) + "\x03\x04";
-}
+using test::mazakBlock;
 
 // The PC's bytes reach the control at `when`; what the control puts on the line then.
 std::string say(ControlSession& control, std::string_view bytes, Duration when = {})
@@ -478,71 +474,6 @@ TEST_F(CtrlSimProtocol, HangUpLetsTheLineGoWhenTheNextBlockBegins)
     say(*asking, "");
     EXPECT_EQ(say(*asking, "q00\x04"), "");
     EXPECT_TRUE(asking->done(at({})));
-}
-
-// --- the program over a pseudo-terminal ---------------------------------------------
-
-TEST(CtrlSimProtocolProgram, FanucTakesAProgramFromAScriptedPc)
-{
-    test::TempWorkDir dir;
-    const std::string target = dir.path("O1234.NC");
-    test::SimulatorProcess sim({"--fanuc", target});
-    test::OtherSide pc(sim.firstLine());
-    ASSERT_TRUE(pc.ok());
-    const std::string data = "O1234\r\nG00 X0 Y0\r\nM30\r\n";
-    const std::pair<std::string, std::string> script[] = {
-        {"\x05", kDle0}, {fanucHeader("PO1234"), kDle1}, {fanucBlock(data), kDle0}};
-    for (const auto& [sent, answer] : script) {
-        ASSERT_TRUE(pc.write(sent));
-        EXPECT_EQ(pc.read(2), answer) << shownBytes(sent);
-    }
-    ASSERT_TRUE(pc.write(kEot));
-    EXPECT_EQ(sim.waitForExit(), 0) << sim.errorOutput();
-    EXPECT_EQ(test::fileBytes(target), data);
-}
-
-TEST(CtrlSimProtocolProgram, MazakAsksAScriptedPcUntilItLetsGo)
-{
-    test::TempWorkDir dir;
-    const std::string target = dir.path("MZ.TXT");
-    test::SimulatorProcess sim({"--mazak", target, "--start-delay", "0"});
-    test::OtherSide pc(sim.firstLine());
-    ASSERT_TRUE(pc.ok());
-    EXPECT_EQ(pc.read(2), "q\x04");
-    ASSERT_TRUE(pc.write("q00\x04"));
-    for (const char* text : {"N10G0X0", "N20M30"}) {
-        EXPECT_EQ(pc.read(3), "p4\x04");
-        ASSERT_TRUE(pc.write(mazakBlock(text)));
-    }
-    EXPECT_EQ(pc.read(3), "p4\x04");
-    pc.close();  // no third block: the PC lets the line go
-    EXPECT_EQ(sim.waitForExit(), 0) << sim.errorOutput();
-    EXPECT_EQ(test::fileBytes(target), "N10G0X0\nN20M30\n");
-}
-
-TEST(CtrlSimProtocolProgram, HeidenhainRequestsFromAScriptedPc)
-{
-    test::TempWorkDir dir;
-    const std::string target = dir.path("1234.H");
-    test::SimulatorProcess sim(
-        {"--heidenhain", target, "--program", "1234", "--start-delay", "0", "--nak-once", "2"});
-    test::OtherSide pc(sim.firstLine());
-    ASSERT_TRUE(pc.ok());
-    EXPECT_EQ(pc.read(7),
-              "\x01"
-              "1234\x17\x12");
-    ASSERT_TRUE(pc.write(kAck));
-    const std::pair<std::string, std::string> script[] = {{"%1234", kAck},
-                                                          {"0 BEGIN PGM 1234 MM", kNak},
-                                                          {"0 BEGIN PGM 1234 MM", kAck},
-                                                          {"1 END PGM 1234 MM", kAck}};
-    for (const auto& [line, answer] : script) {
-        ASSERT_TRUE(pc.write(heidenhainBlock(line)));
-        EXPECT_EQ(pc.read(1), answer) << line;
-    }
-    ASSERT_TRUE(pc.write("\x03"));
-    EXPECT_EQ(sim.waitForExit(), 0) << sim.errorOutput();
-    EXPECT_EQ(test::fileBytes(target), "%1234\n0 BEGIN PGM 1234 MM\n1 END PGM 1234 MM\n");
 }
 
 }  // namespace

@@ -289,6 +289,11 @@ std::string heidenhainBlock(std::string_view data, char lead)
     return body + static_cast<char>(bcc(body) & 0x7f);
 }
 
+std::string mazakBlock(std::string_view text)
+{
+    return "p00\x02" + std::string(text) + "\x03\x04";
+}
+
 std::string fileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

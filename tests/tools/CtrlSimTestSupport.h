@@ -119,6 +119,8 @@ std::string fanucHeader(std::string_view typeAndName, char first = 'S');
 std::string fanucBlock(std::string_view data);
 // SOH (the header) or STX, the data, ETB and the check with bit 7 cleared.
 std::string heidenhainBlock(std::string_view data, char lead = '\x02');
+// A MAZAK data block: "p00", STX, the text, ETX, EOT.
+std::string mazakBlock(std::string_view text);
 
 // Reads from the descriptor until `count` bytes came or `timeoutMs` passed without all.
 std::string readBytes(int fd, std::size_t count, int timeoutMs = kPatienceMs);

@@ -5,6 +5,7 @@
 
 #include "ctrlsim/ControlLine.h"
 #include "ctrlsim/ControlRunner.h"
+#include "ctrlsim/CtrlSimLink.h"
 #include "ctrlsim/CtrlSimOptions.h"
 #include "ctrlsim/FanucReceive.h"
 #include "ctrlsim/FanucSend.h"
@@ -222,10 +223,20 @@ int runSimulator(const CtrlSimOptions& options, std::ostream& out, std::ostream&
             << error << '\n';
         return kExitFailure;
     }
+    // Made after the line and dropped before it: the link never points at a line that
+    // is not there, as long as the run ends normally (a signal ends it normally too).
+    std::unique_ptr<CtrlSimLink> link;
+    if (options.link) {
+        link = CtrlSimLink::create(*options.link, line->path(), &error);
+        if (!link) {
+            err << prefix << error << '\n';
+            return kExitFailure;
+        }
+    }
     out << line->path() << std::endl;
     err << prefix << whatItDoes(options)
         << (line->isPseudoTerminal() ? "; the other side opens " : " on ") << line->path()
-        << std::endl;
+        << (link ? " (linked as " + link->path() + ")" : std::string()) << std::endl;
 
     ControlRunner runner(*line, *session, stop);
     if (options.lineRate)

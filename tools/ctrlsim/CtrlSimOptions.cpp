@@ -267,6 +267,12 @@ bool Parser::option(const std::string& name, const std::optional<std::string>& v
         o.device = v;
         return true;
     }
+    if (name == "--link") {
+        if (v.empty())
+            return fail("the link name is empty");
+        o.link = v;
+        return true;
+    }
     if (name == "--baud") {
         const auto n = wholeNumber(v, 1, 115200);
         if (!n ||
@@ -395,6 +401,7 @@ const std::map<std::string, std::pair<bool, Scope>>& knownOptions()
         {"--bad-check-once", {true, Scope::Checked}},
         {"--overlong-block", {true, Scope::Sending}},
         {"--device", {true, Scope::Any}},
+        {"--link", {true, Scope::Any}},
         {"--baud", {true, Scope::Device}},
         {"--bits", {true, Scope::Device}},
         {"--parity", {true, Scope::Device}},
@@ -435,6 +442,8 @@ bool Parser::checkScopes()
             return fail(name + " applies to " + scopeModes(scope));
     }
     const CtrlSimOptions& o = m_result.options;
+    if (o.link && o.device)
+        return fail("--link names a new pseudo-terminal; a --device keeps its own path");
     if (mode != SimMode::Echo && o.file.empty())
         return fail("the program file name is empty");
     if (mode == SimMode::Heidenhain && o.program.empty())
@@ -537,7 +546,8 @@ std::string usageText()
 
 A simulated CNC control on the other end of a serial line. Without --device it creates
 a pseudo-terminal and prints its path as the first line of standard output; point a
-port of QuillonLT at that path (QUILLONLT_COM1=/dev/pts/N, or ComDevices.sys).
+port of QuillonLT at that path (QUILLONLT_COM1=/dev/pts/N, or ComDevices.sys), or at
+the fixed name that --link gives it.
 
 Modes (exactly one):
   --receive FILE         read a program in and store it in FILE when the line goes quiet,
@@ -559,6 +569,10 @@ Modes (exactly one):
 
 Line:
   --device PATH          use this serial device instead of a new pseudo-terminal
+  --link PATH            make PATH a symbolic link to the pseudo-terminal while the
+                         simulator runs, so that ComDevices.sys can name PATH for good;
+                         a link left by an earlier run is replaced, a file or folder of
+                         that name is refused
   --baud N               110 150 300 600 1200 2400 4800 9600 19200 38400 57600 115200
                          (device only; default 9600)
   --bits 7|8             data bits (device only; default 8)

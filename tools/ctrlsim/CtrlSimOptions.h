@@ -40,6 +40,8 @@ struct CtrlSimOptions {
 
     // Nothing: a new pseudo-terminal, whose settings belong to the program on the other side.
     std::optional<std::string> device;
+    // A symbolic link to the pseudo-terminal, made at start and removed at the end.
+    std::optional<std::string> link;
     LineSettings line;  // for a device; softwareFlow unused (see xonXoff)
     // The control paces with XON/XOFF (receive), obeys it (send) or is held by it (echo).
     bool xonXoff = false;

@@ -17,6 +17,7 @@
 #include "dnc/PortSetups.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
+#include "platform/SystemError.h"
 #include "platform/ui/QtNotifier.h"
 #include "platform/ui/WidgetHelpers.h"
 
@@ -58,6 +59,28 @@ void checkId(QButtonGroup* group, int id)
 
 }  // namespace
 
+QString portDeviceText(int port, const ComDeviceMap& devices, const DeviceAccessCheck& check)
+{
+    const auto device = devices.devicePath(port);
+    if (!device)
+        return {};
+    const QString shown = QStringLiteral("COM%1 \u2014 %2").arg(port + 1).arg(fromBytes(*device));
+    const DeviceCheck found = check(*device);
+    switch (found.access) {
+    case DeviceAccess::Usable:
+        return shown;
+    case DeviceAccess::Missing:
+        return shown + ": not found";
+    case DeviceAccess::Denied:
+        // Debian gives serial devices to the dialout group; a user outside it is the
+        // usual reason, and the fix is one command and a new login.
+        return shown + ": access denied (the user must be in the dialout group)";
+    case DeviceAccess::Unusable:
+        break;
+    }
+    return shown + ": cannot be opened (" + fromBytes(errnoText(found.error)) + ")";
+}
+
 void NameComboBox::showPopup()
 {
     emit aboutToDropDown();
@@ -93,6 +116,12 @@ PortSetupDialog::PortSetupDialog(PortSetups& setups, const WorkDir& workDir, Not
     m_endOfBlock = makeRadioGroup("EOB Character", {"LF", "CR", "CRLF"}, &eobBox, 1);
     m_code = makeRadioGroup("Code", {"ISO", "EIA", "BIN"}, &codeBox, 1);
     m_parity = makeRadioGroup("Vertical parity", {"None", "Even", "Odd"}, &parityBox, 1);
+    m_portDevice = new QLabel(this);
+    m_portDevice->setObjectName("portDevice");
+    m_portDevice->setTextFormat(Qt::PlainText);
+    // A long device path and the reason it cannot be used must not widen the dialog.
+    m_portDevice->setWordWrap(true);
+    m_portDevice->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     // Handshake and protocols
     m_xonXoff = makeCheckBox("Xon/Xoff");
@@ -167,12 +196,13 @@ PortSetupDialog::PortSetupDialog(PortSetups& setups, const WorkDir& workDir, Not
     grid->addWidget(portBox, 1, 0);
     grid->addWidget(baudBox, 1, 1);
     grid->addWidget(handshakeBox, 1, 2);
-    grid->addWidget(eobBox, 2, 0);
-    grid->addWidget(codeBox, 2, 1);
-    grid->addWidget(parityBox, 2, 2);
-    grid->addWidget(optionsBox, 3, 0);
-    grid->addWidget(transmitBox, 3, 1);
-    grid->addLayout(framing, 3, 2);
+    grid->addWidget(m_portDevice, 2, 0, 1, 3);
+    grid->addWidget(eobBox, 3, 0);
+    grid->addWidget(codeBox, 3, 1);
+    grid->addWidget(parityBox, 3, 2);
+    grid->addWidget(optionsBox, 4, 0);
+    grid->addWidget(transmitBox, 4, 1);
+    grid->addLayout(framing, 4, 2);
     for (int column = 0; column < 3; ++column)
         grid->setColumnStretch(column, 1);
 
@@ -186,14 +216,36 @@ PortSetupDialog::PortSetupDialog(PortSetups& setups, const WorkDir& workDir, Not
             &PortSetupDialog::onNameSelected);
     connect(changeName, &QPushButton::clicked, this, &PortSetupDialog::onChangeName);
     connect(m_xonXoff, &QCheckBox::clicked, this, &PortSetupDialog::onXonXoffClicked);
+    connect(m_ports, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            showPortDevice();
+    });
     for (auto* protocol : {m_mazak, m_heidenhain, m_fanuc}) {
         connect(protocol, &QCheckBox::clicked, this,
                 [this, protocol](bool checked) { onProtocolClicked(protocol, checked); });
     }
 
     loadPortSetups(m_setups, m_workDir);
+    m_devices = ComDeviceMap::load(m_workDir);
     showSetup(m_setups.workingCopy());
     fillNames();
+}
+
+QString PortSetupDialog::portDevice() const
+{
+    return m_portDevice->text();
+}
+
+void PortSetupDialog::setDeviceAccessCheck(DeviceAccessCheck check)
+{
+    m_accessCheck = std::move(check);
+    showPortDevice();
+}
+
+void PortSetupDialog::showPortDevice()
+{
+    // No port checked (a damaged value) names no device.
+    m_portDevice->setText(portDeviceText(m_ports->checkedId(), m_devices, m_accessCheck));
 }
 
 QCheckBox* PortSetupDialog::makeCheckBox(const QString& text)
@@ -244,6 +296,7 @@ void PortSetupDialog::showSetup(const PortSetup& shown)
 {
     PortSetup setup = shown;
     checkId(m_ports, setup.port);
+    showPortDevice();
     checkId(m_bauds, setup.baud);
     checkId(m_code, static_cast<int>(setup.code));
     checkId(m_endOfBlock, static_cast<int>(setup.endOfBlock));

@@ -6,10 +6,12 @@
 
 #include <array>
 
+#include "dnc/ComDeviceMap.h"
 #include "dnc/PortSetup.h"
 
 class QButtonGroup;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 
 namespace quillon {
@@ -18,6 +20,10 @@ class FilePrompter;
 class Notifier;
 class PortSetups;
 class WorkDir;
+
+// The device behind a port as the setup dialogs show it: "COM1 — /dev/ttyUSB0", and
+// why it cannot be used when that is so. Empty for a port outside COM1..COM10.
+QString portDeviceText(int port, const ComDeviceMap& devices, const DeviceAccessCheck& check);
 
 // A combo box that says when its list is about to drop down.
 class NameComboBox : public QComboBox {
@@ -44,6 +50,10 @@ public:
 
     NameComboBox* nameCombo() const { return m_nameCombo; }
     QLineEdit* nameEdit() const { return m_nameEdit; }
+    // The device line under the port choice.
+    QString portDevice() const;
+    // How a device is checked; the tests stand in for a user outside the dialout group.
+    void setDeviceAccessCheck(DeviceAccessCheck check);
 
 private:
     QCheckBox* makeCheckBox(const QString& text);
@@ -54,6 +64,7 @@ private:
     void showSetup(const PortSetup& setup);
     void readControlsInto(PortSetup& setup) const;
     void fillNames();
+    void showPortDevice();
 
     void onDropDown();
     void onNameSelected(int index);
@@ -66,10 +77,14 @@ private:
     const WorkDir& m_workDir;
     Notifier& m_notifier;
     FilePrompter& m_files;
+    // Read when the dialog opens, from the same files and variables as the program's map.
+    ComDeviceMap m_devices;
+    DeviceAccessCheck m_accessCheck = checkDeviceAccess;
 
     NameComboBox* m_nameCombo;
     QLineEdit* m_nameEdit;
     QButtonGroup* m_ports;
+    QLabel* m_portDevice;
     QButtonGroup* m_bauds;
     QButtonGroup* m_endOfBlock;
     QButtonGroup* m_code;

@@ -10,13 +10,18 @@
 
 #include "dnc/ComConfFile.h"
 #include "dnc/PortSetups.h"
+#include "dnc/ui/PortSetupDialog.h"
 #include "platform/ui/QtNotifier.h"
 
 namespace quillon {
 
 SelectConfigurationDialog::SelectConfigurationDialog(PortSetups& setups, const WorkDir& workDir,
                                                      QWidget* parent)
-    : QDialog(parent), m_setups(setups), m_nameCombo(new QComboBox(this))
+    : QDialog(parent),
+      m_setups(setups),
+      m_devices(ComDeviceMap::load(workDir)),
+      m_nameCombo(new QComboBox(this)),
+      m_portDevice(new QLabel(this))
 {
     setWindowTitle("Select configuration");
     loadPortSetups(m_setups, workDir);
@@ -43,6 +48,11 @@ SelectConfigurationDialog::SelectConfigurationDialog(PortSetups& setups, const W
         summary->addWidget(label);
     }
 
+    m_portDevice->setTextFormat(Qt::PlainText);
+    // A long device path and the reason it cannot be used must not widen the dialog.
+    m_portDevice->setWordWrap(true);
+    m_portDevice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton("Continue", QDialogButtonBox::AcceptRole)->setDefault(true);
     buttons->addButton(QDialogButtonBox::Cancel);
@@ -52,6 +62,7 @@ SelectConfigurationDialog::SelectConfigurationDialog(PortSetups& setups, const W
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_nameCombo);
     layout->addWidget(summaryBox);
+    layout->addWidget(m_portDevice);
     layout->addWidget(buttons);
     showSummary();
     setMinimumWidth(360);
@@ -62,6 +73,18 @@ void SelectConfigurationDialog::showSummary()
     const auto lines = setupSummaryLines(m_setups.workingCopy());
     for (std::size_t i = 0; i < m_summary.size() && i < lines.size(); ++i)
         m_summary[i]->setText(fromBytes(lines[i]));
+    m_portDevice->setText(portDeviceText(m_setups.workingCopy().port, m_devices, m_accessCheck));
+}
+
+QString SelectConfigurationDialog::portDevice() const
+{
+    return m_portDevice->text();
+}
+
+void SelectConfigurationDialog::setDeviceAccessCheck(DeviceAccessCheck check)
+{
+    m_accessCheck = std::move(check);
+    showSummary();
 }
 
 QStringList SelectConfigurationDialog::summaryTexts() const

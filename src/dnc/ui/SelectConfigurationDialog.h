@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "dnc/ComDeviceMap.h"
+
 class QComboBox;
 class QLabel;
 
@@ -24,13 +26,20 @@ public:
     QComboBox* nameCombo() const { return m_nameCombo; }
     // The summary texts as shown, one per line of the summary.
     QStringList summaryTexts() const;
+    // The device behind the chosen setup's port, under the summary.
+    QString portDevice() const;
+    // How a device is checked; the tests stand in for a user outside the dialout group.
+    void setDeviceAccessCheck(DeviceAccessCheck check);
 
 private:
     void showSummary();
 
     PortSetups& m_setups;
+    ComDeviceMap m_devices;
+    DeviceAccessCheck m_accessCheck = checkDeviceAccess;
     QComboBox* m_nameCombo;
     std::vector<QLabel*> m_summary;
+    QLabel* m_portDevice;
 };
 
 }  // namespace quillon
