@@ -43,9 +43,13 @@ private:
 
 // A record copied from the program: its text is texts[offset, offset + length) of its batch.
 struct CopiedRecord {
-    int index = 0;
-    std::size_t offset = 0;
-    std::size_t length = 0;
+    CopiedRecord(int index, std::size_t offset, std::size_t length)
+        : index(index), offset(offset), length(length)
+    {
+    }
+    int index;
+    std::size_t offset;
+    std::size_t length;
 };
 
 // Records on their way from the pre-pass to the path builder, some thousands a batch.
