@@ -1,13 +1,22 @@
 // The backplot chain over a milling program of a million lines, 15 % of them arcs.
 //
-// The goal, against opening the same program in the same run:
+// The goals, against opening the same program in the same run:
 //   the three passes, files included   <= 12 x opening it
 // Reported as x_load, a fraction of the reference's time.
+//
+// And program to picture, `quillonlt-cli backplot --png` run as a child:
+//   at least 20 x as fast a line as LinuxCNC's `rs274 -g` preview interpreter
+// Reported as x_rs274 (how many times faster) with the child's peak memory. The interpreter
+// cannot be installed here, so its time a line on these machines is a named constant.
+// QUILLON_BENCH_CLI_BEFORE may name an older build of quillonlt-cli: it is then measured in
+// the same run, for a before-and-after of one change.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -21,6 +30,9 @@
 namespace {
 
 constexpr int kLines = 1'000'000;
+
+// LinuxCNC's rs274 -g over a milling program, measured on these 2-core machines.
+constexpr double kRs274SecondsPerLine = 13.5e-6;
 
 double g_loadSeconds = 0;
 
@@ -113,5 +125,54 @@ void BM_BackplotChain(benchmark::State& state)
         state.counters["x_load"] = total / runs / g_loadSeconds;
 }
 BENCHMARK(BM_BackplotChain)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+// The whole command: opening the program, the chain, the model and the PNG, in a child of
+// its own so that its peak memory is its own.
+void runCliPicture(benchmark::State& state, const char* cli)
+{
+    const std::string folder = quillon::bench::folder().string();
+    const std::string picture = (quillon::bench::folder() / "MILL-1M.png").string();
+    double total = 0;
+    double cpuTotal = 0;
+    double peakMiB = 0;
+    int runs = 0;
+    for (auto _ : state) {
+        const quillon::bench::ChildRun run = quillon::bench::runChild(
+            {cli, "backplot", "--files", folder, "--png", picture, millingProgramPath()});
+        if (run.exitCode != 0)
+            state.SkipWithError("quillonlt-cli backplot --png failed");
+        state.SetIterationTime(run.seconds);
+        total += run.seconds;
+        cpuTotal += run.cpuSeconds;
+        peakMiB = std::max(peakMiB, run.peakMiB);
+        ++runs;
+    }
+    const double perLine = total / runs / kLines;
+    state.counters["us_per_line"] = perLine * 1e6;
+    state.counters["x_rs274"] = kRs274SecondsPerLine / perLine;
+    state.counters["peak_MiB"] = peakMiB;
+    // On a machine others are busy on too, the processor time says more than the time.
+    state.counters["cpu_s"] = cpuTotal / runs;
+}
+
+void BM_CliBackplotPicture(benchmark::State& state)
+{
+    runCliPicture(state, QUILLONLT_CLI);
+}
+BENCHMARK(BM_CliBackplotPicture)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+void BM_CliBackplotPicture_Before(benchmark::State& state)
+{
+    const char* before = std::getenv("QUILLON_BENCH_CLI_BEFORE");
+    if (!before) {
+        state.SkipWithError("QUILLON_BENCH_CLI_BEFORE names no older quillonlt-cli");
+        return;
+    }
+    runCliPicture(state, before);
+}
+BENCHMARK(BM_CliBackplotPicture_Before)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <variant>
 #include <vector>
 
 #include "backplot/CycleExpansion.h"
@@ -40,13 +41,25 @@ private:
     std::vector<Notice> m_notices;
 };
 
+// A record copied from the program: its text is texts[offset, offset + length) of its batch.
+struct CopiedRecord {
+    CopiedRecord(int index, std::size_t offset, std::size_t length)
+        : index(index), offset(offset), length(length)
+    {
+    }
+    int index;
+    std::size_t offset;
+    std::size_t length;
+};
+
 // Records on their way from the pre-pass to the path builder, some thousands a batch.
 // Millions of them cross from one core to the other, so each is one small entry: a made
-// record as it is, a copied one as a MadeRecord too, its move marked kCopied and its first
-// two values where its text is in `texts`.
+// record as it is, a copied one as where its text is in `texts`. An entry is no bigger
+// than a made record and its tag.
 struct RecordBatch {
-    static constexpr std::uint8_t kCopied = 0xff;
-    std::vector<MadeRecord> entries;
+    using Entry = std::variant<MadeRecord, CopiedRecord>;
+    static_assert(sizeof(Entry) <= sizeof(MadeRecord) + alignof(MadeRecord));
+    std::vector<Entry> entries;
     std::string texts;
     std::string bytes;  // of the pre-pass file, written by the builder's thread
 };
@@ -128,11 +141,8 @@ public:
     {
         // Filled in place: an entry built aside and copied in is read back whole right
         // after its fields were stored one by one, which stalls.
-        MadeRecord& entry = m_batch.entries.emplace_back();
-        entry.index = index;
-        entry.move = RecordBatch::kCopied;
-        entry.values[0] = static_cast<double>(m_batch.texts.size());
-        entry.values[1] = static_cast<double>(text.size());
+        m_batch.entries.emplace_back(std::in_place_type<CopiedRecord>, index, m_batch.texts.size(),
+                                     text.size());
         m_batch.texts += text;
         sendWhenFull();
     }
@@ -225,16 +235,15 @@ std::optional<PrePassResult> prePassWithEarlyBuild(const ProgramLines& lines,
                               std::fwrite(batch->bytes.data(), 1, batch->bytes.size(), file) ==
                                   batch->bytes.size();
                 fileSize += batch->bytes.size();
-                for (const MadeRecord& entry : batch->entries) {
+                const std::string_view texts = batch->texts;
+                for (const RecordBatch::Entry& entry : batch->entries) {
                     if (!going)
                         break;
-                    going = entry.move == RecordBatch::kCopied
-                                ? path.textRecord(
-                                      entry.index,
-                                      std::string_view(batch->texts)
-                                          .substr(static_cast<std::size_t>(entry.values[0]),
-                                                  static_cast<std::size_t>(entry.values[1])))
-                                : path.madeRecord(entry);
+                    if (const auto* copied = std::get_if<CopiedRecord>(&entry))
+                        going = path.textRecord(copied->index,
+                                                texts.substr(copied->offset, copied->length));
+                    else
+                        going = path.madeRecord(std::get<MadeRecord>(entry));
                 }
                 batches.giveBack(std::move(*batch));
             }

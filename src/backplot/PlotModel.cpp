@@ -79,9 +79,11 @@ PlotModel::PlotModel(const PlotBuild& build, PlotKind kind, const BackplotSettin
 {
     // Chart axis <- coordinate. A lathe's X is its diameter axis and goes up, Z across.
     if (kind == PlotKind::ThreeD)
-        m_axes = settings.lathe ? std::array{2, 0, 1} : std::array{0, 2, 1};
+        m_axes = settings.lathe ? std::array<std::size_t, 3>{2, 0, 1}
+                                : std::array<std::size_t, 3>{0, 2, 1};
     else if (m_plane == kPlaneXZ)
-        m_axes = settings.lathe ? std::array{2, 0, 1} : std::array{0, 2, 1};
+        m_axes = settings.lathe ? std::array<std::size_t, 3>{2, 0, 1}
+                                : std::array<std::size_t, 3>{0, 2, 1};
     else if (m_plane == kPlaneYZ)
         m_axes = {1, 2, 0};
     else
@@ -127,19 +129,12 @@ PlotModel::PlotModel(const PlotBuild& build, PlotKind kind, const BackplotSettin
 
     // Room for every shown point up front: the series of a big plot would otherwise be
     // copied over and over as they grow.
-    auto reserve = [this](PlotSeries& series, std::size_t cells) {
-        series.horizontal.reserve(cells);
-        series.vertical.reserve(cells);
-        if (m_kind == PlotKind::ThreeD)
-            series.depth.reserve(cells);
-        series.source.reserve(cells);
-    };
     for (std::size_t slot = 0; slot < count; ++slot) {
         if (shows(static_cast<int>(slot)))
-            reserve(m_series[slot], perSlot[slot]);
+            m_series[slot].source.reserve(perSlot[slot]);
     }
     if (m_findSeries)
-        reserve(m_series[*m_findSeries], findCells);
+        m_series[*m_findSeries].source.reserve(findCells);
 }
 
 bool PlotModel::shows(int slot) const
@@ -160,35 +155,15 @@ bool PlotModel::append(std::size_t index)
     const PlotPoint& point = m_build.points[index];
     if (!shows(point.slot))
         return false;
-    const Cell cell = cellOf(point);
+    const PlotCell cell = cellOf(point);
     if (m_last && m_last->first == point.slot && m_last->second == cell)
         return true;
     m_last = {point.slot, cell};
-    put(m_series[static_cast<std::size_t>(point.slot)], cell, index);
+    const auto source = static_cast<std::uint32_t>(index);
+    m_series[static_cast<std::size_t>(point.slot)].source.push_back(source);
     if (m_findSeries && inFind(point.line))
-        put(m_series[*m_findSeries], cell, index);
+        m_series[*m_findSeries].source.push_back(source);
     return true;
-}
-
-PlotModel::Cell PlotModel::cellOf(const PlotPoint& point) const
-{
-    if (point.gap != 0)
-        return {kNullValue, kNullValue, kNullValue};
-    const std::array<float, 3> values{point.x, point.y, point.z};
-    Cell cell{values[static_cast<std::size_t>(m_axes[0])],
-              values[static_cast<std::size_t>(m_axes[1])], 0};
-    if (m_kind == PlotKind::ThreeD)
-        cell.depth = values[static_cast<std::size_t>(m_axes[2])];
-    return cell;
-}
-
-void PlotModel::put(PlotSeries& series, const Cell& cell, std::size_t index)
-{
-    series.horizontal.push_back(cell.horizontal);
-    series.vertical.push_back(cell.vertical);
-    if (m_kind == PlotKind::ThreeD)
-        series.depth.push_back(cell.depth);
-    series.source.push_back(static_cast<std::uint32_t>(index));
 }
 
 bool PlotModel::inFind(int line) const
@@ -218,9 +193,7 @@ std::string PlotModel::mainTitle() const
 
 PlotAxisTitles PlotModel::axisTitles() const
 {
-    auto title = [this](std::size_t axis) {
-        return std::string(kAxisTitles[static_cast<std::size_t>(m_axes[axis])]);
-    };
+    auto title = [this](std::size_t axis) { return std::string(kAxisTitles[m_axes[axis]]); };
     PlotAxisTitles titles{title(0), title(1), {}};
     if (m_kind == PlotKind::ThreeD)
         titles.depth = title(2);
@@ -232,7 +205,7 @@ std::optional<PlotAxisRanges> PlotModel::axisRanges() const
     if (m_extents.empty)
         return std::nullopt;
     auto range = [this](std::size_t axis) {
-        const auto coordinate = static_cast<std::size_t>(m_axes[axis]);
+        const std::size_t coordinate = m_axes[axis];
         return withMargin(m_extents.min[coordinate], m_extents.max[coordinate], m_kind);
     };
     PlotAxisRanges ranges{range(0), range(1), {}};

@@ -64,15 +64,23 @@ enum class SeriesKind : std::uint8_t {
     Find,  // the highlighted line, drawn over the others
 };
 
+// The drawn values of a point, in the chart's order: X and Y in 2D (depth 0); X, Y (up)
+// and Z (depth) in 3D. A gap point's are all kNullValue.
+struct PlotCell {
+    float horizontal = 0;
+    float vertical = 0;
+    float depth = 0;
+    bool operator==(const PlotCell&) const = default;
+};
+
+// A series names the plot points it draws, nothing more: the values are read from the
+// build's list as they are drawn (PlotModel::cellAt), so that a plot of millions of points
+// holds them once.
 struct PlotSeries {
     std::string label;  // "G00", "T..." or "Find"
     int slot = 0;       // the colour of PColors.sys the series is drawn in
     SeriesKind kind = SeriesKind::Tool;
-    // The chart's values, cell by cell: X and Y in 2D; X, Y (up) and Z (depth) in 3D.
-    std::vector<float> horizontal;
-    std::vector<float> vertical;
-    std::vector<float> depth;  // 3D only
-    // The index in the plot point list each cell came from.
+    // The index in the plot point list of each cell.
     std::vector<std::uint32_t> source;
 
     std::size_t size() const { return source.size(); }
@@ -148,21 +156,26 @@ public:
     // 0.1 (maximum) or -0.1 (minimum). Nothing when no point is shown.
     std::optional<PlotAxisRanges> axisRanges() const;
 
+    // The drawn values of a list point.
+    PlotCell cellOf(const PlotPoint& point) const
+    {
+        if (point.gap != 0)
+            return {kNullValue, kNullValue, kNullValue};
+        const std::array<float, 3> values{point.x, point.y, point.z};
+        return {values[m_axes[0]], values[m_axes[1]],
+                m_kind == PlotKind::ThreeD ? values[m_axes[2]] : 0.0f};
+    }
+    // A cell's values (series and cell as the chart counts them; the cell must exist).
+    PlotCell cellAt(std::size_t series, std::size_t cell) const
+    {
+        return cellOf(m_build.points[m_series[series].source[cell]]);
+    }
     // The list point a chart cell came from (series and cell as the chart counts them).
     std::optional<std::size_t> pointAt(std::size_t series, std::size_t cell) const;
     // The zero-based program line of that point.
     std::optional<int> lineAt(std::size_t series, std::size_t cell) const;
 
 private:
-    // The drawn values of a point, in the chart's order.
-    struct Cell {
-        float horizontal = 0;
-        float vertical = 0;
-        float depth = 0;
-        bool operator==(const Cell&) const = default;
-    };
-    Cell cellOf(const PlotPoint& point) const;
-    void put(PlotSeries& series, const Cell& cell, std::size_t index);
     bool inFind(int line) const;
 
     const PlotBuild& m_build;
@@ -170,14 +183,14 @@ private:
     PlotKind m_kind;
     SlotRange m_shown;
     // Chart axis -> point coordinate (0 X, 1 Y, 2 Z), for horizontal, vertical, depth.
-    std::array<int, 3> m_axes{};
+    std::array<std::size_t, 3> m_axes{};
     int m_plane = kPlaneXY;
     std::optional<FindRequest> m_find;
     std::optional<std::size_t> m_findSeries;
     std::vector<PlotSeries> m_series;
     PlotExtents m_extents;
     // The last point put in, to leave out repeats.
-    std::optional<std::pair<int, Cell>> m_last;
+    std::optional<std::pair<int, PlotCell>> m_last;
 };
 
 }  // namespace quillon

@@ -50,8 +50,25 @@ void ChartSeries::touch(std::size_t point)
     m_finalRuns = std::min(m_finalRuns, point > 0 ? (point - 1) / kRunLength : 0);
 }
 
+void ChartSeries::show(std::unique_ptr<const SeriesPoints> points)
+{
+    clear();
+    // The own values' memory goes too: showing a store is how a big plot saves it.
+    m_x = {};
+    m_y = {};
+    m_z = {};
+    m_shown = std::move(points);
+}
+
+void ChartSeries::stopShowing()
+{
+    if (m_shown)
+        clear();
+}
+
 void ChartSeries::setValue(Axis axis, std::size_t point, double value)
 {
+    stopShowing();
     const std::size_t oldSize = m_size;
     grow(point + 1);
     if (axis == Axis::X && !m_hasX) {
@@ -72,6 +89,7 @@ void ChartSeries::setValue(Axis axis, std::size_t point, double value)
 
 void ChartSeries::append(double x, double y)
 {
+    stopShowing();
     // X stays absent while the points sit at their positions: category data needs none.
     if (!m_hasX && x != static_cast<double>(m_size + 1)) {
         m_hasX = true;
@@ -89,6 +107,7 @@ void ChartSeries::append(double x, double y)
 
 void ChartSeries::append(double x, double y, double z)
 {
+    stopShowing();
     if (!m_hasZ && z != 0.0) {
         m_hasZ = true;
         m_z.assign(m_size, 0.0);
@@ -100,6 +119,7 @@ void ChartSeries::append(double x, double y, double z)
 
 void ChartSeries::appendGap()
 {
+    stopShowing();
     ++m_size;
     m_y.push_back(kChartNull);
     if (m_hasX)
@@ -110,6 +130,7 @@ void ChartSeries::appendGap()
 
 void ChartSeries::assign(std::vector<double> x, std::vector<double> y, std::vector<double> z)
 {
+    stopShowing();
     m_size = std::max({x.size(), y.size(), z.size()});
     m_hasX = !x.empty();
     m_hasZ = !z.empty();
@@ -133,6 +154,7 @@ void ChartSeries::clear()
     ++m_revision;
     m_finalRuns = 0;
     m_runBoxes.clear();
+    m_shown.reset();
 }
 
 void ChartSeries::reserve(std::size_t points)
@@ -146,20 +168,21 @@ void ChartSeries::reserve(std::size_t points)
 
 const std::vector<PointBox>& ChartSeries::runBoxes() const
 {
-    const std::size_t runs = (m_size + kRunLength - 1) / kRunLength;
+    const std::size_t size = this->size();
+    const std::size_t runs = (size + kRunLength - 1) / kRunLength;
     m_runBoxes.resize(runs);
     for (std::size_t run = std::min(m_finalRuns, runs); run < runs; ++run) {
         PointBox box;
-        const std::size_t last = std::min((run + 1) * kRunLength, m_size - 1);
-        for (std::size_t point = run * kRunLength; point <= last; ++point) {
-            const double px = x(point), py = y(point), pz = z(point);
-            if (!isChartNull(px) && !isChartNull(py) && !isChartNull(pz))
-                box.add(px, py, pz);
+        const std::size_t last = std::min((run + 1) * kRunLength, size - 1);
+        for (std::size_t i = run * kRunLength; i <= last; ++i) {
+            const ChartPoint p = point(i);
+            if (!isChartNull(p.x) && !isChartNull(p.y) && !isChartNull(p.z))
+                box.add(p.x, p.y, p.z);
         }
         m_runBoxes[run] = box;
     }
     // Run k is final once the first point of run k + 1 exists.
-    m_finalRuns = m_size > 0 ? (m_size - 1) / kRunLength : 0;
+    m_finalRuns = size > 0 ? (size - 1) / kRunLength : 0;
     return m_runBoxes;
 }
 

@@ -67,13 +67,32 @@ struct PointBox {
     void add(const PointBox& other);
 };
 
+struct ChartPoint {
+    double x = 0;
+    double y = 0;
+    double z = 0;
+};
+
+// Points a series shows from a store kept elsewhere: a big plot's points are held once,
+// by their owner, and read from there as they are drawn. A store may grow between
+// paints (a plot drawn point by point); it must not change the points it has already
+// handed out, and it must outlive the series showing it.
+class SeriesPoints {
+public:
+    virtual ~SeriesPoints() = default;
+    virtual std::size_t size() const = 0;
+    // Point i (i < size()): any coordinate kChartNull for a gap.
+    virtual ChartPoint at(std::size_t point) const = 0;
+};
+
 // A series' automatic line width turns thin from this many points on (see lineWidth).
 inline constexpr std::size_t kThinLineFrom = 5000;
 
 // One series: a label, a look and its points. Y is as long as the series; X and Z are
 // either absent or as long too. An absent X counts as the point's position (1, 2, 3 ...)
 // so that category data needs no X; an absent Z counts as 0. A series of a million points
-// costs its own vectors only: nothing is kept per point beyond the values.
+// costs its own vectors only: nothing is kept per point beyond the values. Or it shows
+// the points of a SeriesPoints store and keeps no values at all (see show()).
 class ChartSeries {
 public:
     // Points are boxed in runs of this many: drawing skips runs outside the view and
@@ -95,29 +114,38 @@ public:
     double lineWidth = 0;
     bool markers = false;  // a dot on each point (2D graphs)
 
-    std::size_t size() const { return m_size; }
-    bool empty() const { return m_size == 0; }
+    std::size_t size() const { return m_shown ? m_shown->size() : m_size; }
+    bool empty() const { return size() == 0; }
 
-    // A cell's value: kChartNull past the end or where a point was never set.
-    double x(std::size_t point) const
+    // A point's values: kChartNull past the end or where a point was never set.
+    ChartPoint point(std::size_t point) const
     {
-        return point >= m_size ? kChartNull
-                               : (m_hasX ? m_x[point] : static_cast<double>(point + 1));
+        if (point >= size())
+            return {kChartNull, kChartNull, kChartNull};
+        if (m_shown)
+            return m_shown->at(point);
+        return {m_hasX ? m_x[point] : static_cast<double>(point + 1), m_y[point],
+                m_hasZ ? m_z[point] : 0.0};
     }
-    double y(std::size_t point) const { return point >= m_size ? kChartNull : m_y[point]; }
-    double z(std::size_t point) const
-    {
-        return point >= m_size ? kChartNull : (m_hasZ ? m_z[point] : 0.0);
-    }
+    double x(std::size_t point) const { return this->point(point).x; }
+    double y(std::size_t point) const { return this->point(point).y; }
+    double z(std::size_t point) const { return this->point(point).z; }
     // A point is drawn when none of its coordinates is null.
     bool isNull(std::size_t point) const
     {
-        return isChartNull(x(point)) || isChartNull(y(point)) || isChartNull(z(point));
+        const ChartPoint p = this->point(point);
+        return isChartNull(p.x) || isChartNull(p.y) || isChartNull(p.z);
     }
-    bool hasX() const { return m_hasX; }
-    bool hasZ() const { return m_hasZ; }
+    // A shown store counts as having both.
+    bool hasX() const { return m_hasX || m_shown; }
+    bool hasZ() const { return m_hasZ || m_shown; }
+    // The store the series shows, if it shows one.
+    const SeriesPoints* shown() const { return m_shown.get(); }
+    // Shows the store's points in place of the series' own, which are let go. Any change
+    // through the calls below lets the store go again, and the series starts empty.
+    void show(std::unique_ptr<const SeriesPoints> points);
     // The stored values, for loops over many points: Y always as long as the series, X
-    // and Z too when present, else empty.
+    // and Z too when present, else empty (all empty while a store is shown).
     const std::vector<double>& xValues() const { return m_x; }
     const std::vector<double>& yValues() const { return m_y; }
     const std::vector<double>& zValues() const { return m_z; }
@@ -154,6 +182,7 @@ public:
 private:
     void touch(std::size_t point);  // a change before the end
     void grow(std::size_t size);
+    void stopShowing();
 
     std::vector<double> m_x;
     std::vector<double> m_y;
@@ -167,6 +196,7 @@ private:
     // and were not changed since.
     mutable std::size_t m_finalRuns = 0;
     mutable std::vector<PointBox> m_runBoxes;
+    std::unique_ptr<const SeriesPoints> m_shown;
 };
 
 // The whole chart. Holds series by pointer, so a reference to a series stays valid while

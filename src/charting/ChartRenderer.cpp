@@ -406,6 +406,8 @@ void ChartRenderer::paintSeriesLines(QPainter& painter, const ChartData& data,
             if (end - begin >= 2)
                 painter.drawPolyline(lines.points.data() + begin, static_cast<int>(end - begin));
         }
+        if (!m_keepsGeometry)
+            m_geometry[static_cast<std::size_t>(s)] = SeriesGeometry();
     }
     if (density != 1)
         painter.scale(density, density);
@@ -674,9 +676,9 @@ ChartHit ChartRenderer::hitPoint(const ChartData& data, const ChartLayout& layou
             const std::size_t first = run * ChartSeries::kRunLength;
             const std::size_t last = std::min(first + ChartSeries::kRunLength, series.size());
             for (std::size_t point = first; point < last; ++point) {
-                if (series.isNull(point))
+                const auto [x, y, z] = series.point(point);
+                if (isChartNull(x) || isChartNull(y) || isChartNull(z))
                     continue;
-                const double x = series.x(point), y = series.y(point), z = series.z(point);
                 const QPointF at = in3D ? p3.map(x, y, z) : p2.map(x, y);
                 if (!layout.plot.contains(at))
                     continue;
@@ -703,6 +705,7 @@ QImage renderChart(const ChartData& data, const ChartView& view, QSize size, con
     image.fill(Qt::transparent);
     QPainter painter(&image);
     ChartRenderer renderer;
+    renderer.setKeepsGeometry(false);
     renderer.setFont(font);
     renderer.paint(painter, image.size(), data, view);
     return image;
@@ -739,6 +742,7 @@ bool exportSvg(const ChartData& data, const ChartView& view, const QString& path
     if (!painter.begin(&generator))
         return false;
     ChartRenderer renderer;
+    renderer.setKeepsGeometry(false);
     renderer.setFont(font);
     renderer.paint(painter, size, data, view);
     if (!painter.end())

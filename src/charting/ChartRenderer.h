@@ -95,6 +95,10 @@ public:
 
     // Drops the drawn forms kept between paints (the next paint builds them afresh).
     void clearCaches() { m_geometry.clear(); }
+    // Whether the drawn forms are kept for the next paint (a widget's, on). A renderer
+    // that paints once, for a picture file, lets each go as soon as it is drawn: the form
+    // of a series whose points are pixels apart is as big as the points.
+    void setKeepsGeometry(bool keeps) { m_keepsGeometry = keeps; }
 
     // How far from a point a click still hits it, in pixels.
     static constexpr double kHitRadius = 6;
@@ -117,6 +121,7 @@ private:
 
     QFont m_font;
     std::vector<SeriesGeometry> m_geometry;
+    bool m_keepsGeometry = true;
 };
 
 // The chart drawn into an image of that size. Like every drawing of text these need a

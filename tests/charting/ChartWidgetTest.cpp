@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QMenu>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -13,6 +14,7 @@
 
 #include <numbers>
 #include <utility>
+#include <vector>
 
 #include "charting/ChartSamples.h"
 #include "gui/GuiTestSupport.h"
@@ -329,6 +331,33 @@ TEST(ChartWidget, AppendedPointsShowAfterARedraw)
     zigzag.clear();
     graph.widget.reinitialize();
     EXPECT_NE(graph.widget.grab().toImage().pixelColor(onNewLine), drawn);
+}
+
+TEST(ChartRenderer, APictureIsDrawnAsAWidgetsRendererDrawsIt)
+{
+    // A picture's renderer lets each series' drawn form go once drawn; a widget's keeps
+    // them and draws its next paint from them. All three draw the same pixels.
+    for (auto fill : {test::fillBackplot2D, test::fillBackplot3D}) {
+        ChartData data;
+        fill(data);
+        const QSize size(700, 500);
+        const ChartView view;
+        const QFont font;
+        ChartRenderer renderer;
+        renderer.setFont(font);
+        std::vector<QImage> painted;
+        for (int paint = 0; paint < 2; ++paint) {
+            QImage image(size, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            renderer.paint(painter, size, data, view);
+            painter.end();
+            painted.push_back(image);
+        }
+        const QImage picture = renderChart(data, view, size, font);
+        EXPECT_EQ(picture, painted[0]) << data.title.toStdString();
+        EXPECT_EQ(picture, painted[1]) << data.title.toStdString();
+    }
 }
 
 TEST(ChartWidget, FillsAParentWithoutLayout)

@@ -12,6 +12,7 @@
 #include <map>
 #include <random>
 
+#include "charting/ChartSamples.h"
 #include "charting/SeriesGeometry.h"
 
 namespace quillon {
@@ -355,6 +356,40 @@ TEST(SeriesGeometry, ThreeDimensionalLinesExtendToo)
     SeriesGeometry fresh;
     EXPECT_EQ(coverageOf(stepping.update(series, projection, plot)).columns,
               coverageOf(fresh.update(series, projection, plot)).columns);
+}
+
+TEST(SeriesGeometry, AShownStoreDrawsAsTheSamePointsStored)
+{
+    // The same toolpath stored in one series and shown from a store by another, which
+    // grows in steps: the polylines are the same, point for point, in 2D and in 3D.
+    const QRectF plot(0, 0, 640, 480);
+    ChartView view;
+    view.rotate(25, -12);
+    const Projection2D flat({0, 100}, {0, 60}, ChartView(), plot, false);
+    const Projection3D deep({0, 100}, {0, 60}, {-1, 1}, view, plot, {1, 0.6, 0.2});
+    ChartSeries stored;
+    std::vector<ChartPoint> points;
+    ChartSeries shown;
+    shown.show(std::make_unique<test::StoredPoints>(points));
+    SeriesGeometry stored2D, shown2D, stored3D, shown3D;
+    int filled = 0;
+    for (int batch : {3, 400, 1, 9000, 20}) {
+        fillPasses(stored, filled, filled + batch);
+        filled += batch;
+        points.clear();
+        for (std::size_t i = 0; i < stored.size(); ++i)
+            points.push_back(stored.point(i));
+        for (const bool threeD : {false, true}) {
+            const Polylines& a =
+                threeD ? stored3D.update(stored, deep, plot) : stored2D.update(stored, flat, plot);
+            const Polylines& b =
+                threeD ? shown3D.update(shown, deep, plot) : shown2D.update(shown, flat, plot);
+            EXPECT_EQ(a.points, b.points) << filled << (threeD ? " 3D" : " 2D");
+            EXPECT_EQ(a.starts, b.starts) << filled << (threeD ? " 3D" : " 2D");
+        }
+        // The store's new points extend the lines, as appends to a series do.
+        EXPECT_LE(shown2D.pointsWalked(), static_cast<std::size_t>(batch) + 1);
+    }
 }
 
 }  // namespace

@@ -114,6 +114,44 @@ TEST_F(PlotWindowTest, TheTwoDWindowShowsTheToolsAndASecondOpenSaysItIsOn)
     EXPECT_TRUE(notifier.texts().empty());
 }
 
+TEST_F(PlotWindowTest, TheChartDrawsTheWindowsOwnPointsThroughEveryRebuild)
+{
+    CChildFrame* child = open("P.NC", kMilling);
+    ASSERT_TRUE(child);
+    PlotWindow* window = openPlot(*child, "&3D Plotting", PlotKind::ThreeD);
+    ASSERT_TRUE(window && window->model());
+    const ChartData& data = window->chart().data();
+    const PlotModel& model = *window->model();
+    ASSERT_EQ(static_cast<std::size_t>(data.seriesCount()), model.series().size());
+    for (std::size_t s = 0; s < model.series().size(); ++s) {
+        const ChartSeries& series = data.series(static_cast<int>(s));
+        ASSERT_EQ(series.size(), model.series()[s].size()) << s;
+        for (std::size_t i = 0; i < series.size(); ++i) {
+            const PlotCell cell = model.cellAt(s, i);
+            if (cell.horizontal == kNullValue) {
+                EXPECT_TRUE(series.isNull(i)) << s << ", " << i;
+                continue;
+            }
+            EXPECT_EQ(series.x(i), cell.horizontal) << s << ", " << i;
+            EXPECT_EQ(series.y(i), cell.vertical) << s << ", " << i;
+            EXPECT_EQ(series.z(i), cell.depth) << s << ", " << i;
+        }
+    }
+    // New points replace the old ones; the chart reads them, not what went before.
+    PlotBuild build;
+    build.tools[1] = "T7";
+    build.points = {{0, 0, 1, 1, 2, 3}, {1, 0, 1, 4, 5, 6}};
+    window->setPoints(std::move(build), "Q.NC", true);
+    ASSERT_EQ(data.seriesCount(), 2);
+    EXPECT_EQ(data.series(0).size(), 0u);
+    ASSERT_EQ(data.series(1).size(), 2u);
+    // 3D mill: X across, Z up, Y in depth.
+    EXPECT_EQ(data.series(1).x(1), 4);
+    EXPECT_EQ(data.series(1).y(1), 6);
+    EXPECT_EQ(data.series(1).z(1), 5);
+    EXPECT_FALSE(window->grab().isNull());
+}
+
 TEST_F(PlotWindowTest, AProgramWithoutMotionGivesAnEmptyWindow)
 {
     CChildFrame* child = open("EMPTY.NC", "%\nO1000 (NOTHING)\nM30\n%\n");

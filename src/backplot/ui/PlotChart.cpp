@@ -1,5 +1,7 @@
 #include "backplot/ui/PlotChart.h"
 
+#include <memory>
+
 #include "charting/ChartRenderer.h"
 #include "platform/ui/QtColorRef.h"
 
@@ -24,16 +26,26 @@ void styleSeries(ChartSeries& chart, SeriesKind kind)
     }
 }
 
-void appendCell(ChartSeries& chart, const PlotSeries& series, std::size_t cell, bool threeD)
-{
-    if (series.horizontal[cell] == kNullValue) {
-        chart.appendGap();
-    } else if (threeD) {
-        chart.append(series.horizontal[cell], series.vertical[cell], series.depth[cell]);
-    } else {
-        chart.append(series.horizontal[cell], series.vertical[cell]);
+// A model's series as the chart reads it: the values come from the build's point list as
+// they are drawn, and cells the model gets later (a step) are there at the next paint.
+class PlotSeriesPoints final : public SeriesPoints {
+public:
+    PlotSeriesPoints(const PlotModel& model, std::size_t series) : m_model(model), m_series(series)
+    {
     }
-}
+    std::size_t size() const override { return m_model.series()[m_series].size(); }
+    ChartPoint at(std::size_t point) const override
+    {
+        const PlotCell cell = m_model.cellAt(m_series, point);
+        if (cell.horizontal == kNullValue)
+            return {kChartNull, kChartNull, kChartNull};
+        return {cell.horizontal, cell.vertical, cell.depth};
+    }
+
+private:
+    const PlotModel& m_model;
+    std::size_t m_series;
+};
 
 }  // namespace
 
@@ -45,13 +57,12 @@ void fillPlotChart(ChartData& data, const PlotModel& model, const PlotColors& co
     data.setKind(threeD ? ChartKind::Chart3D : ChartKind::Graph2D);
     data.setStyle3D(Chart3DStyle::Lines);
     data.clearSeries();
-    for (const PlotSeries& series : model.series()) {
+    for (std::size_t index = 0; index < model.series().size(); ++index) {
+        const PlotSeries& series = model.series()[index];
         const QColor color = toQColor(colors.slotColors[static_cast<std::size_t>(series.slot)]);
         ChartSeries& chart = data.addSeries(QString::fromStdString(series.label), color);
         styleSeries(chart, series.kind);
-        chart.reserve(series.size());
-        for (std::size_t cell = 0; cell < series.size(); ++cell)
-            appendCell(chart, series, cell, threeD);
+        chart.show(std::make_unique<PlotSeriesPoints>(model, index));
     }
     data.title = QString::fromStdString(model.mainTitle());
     data.subtitle = documentTitle;
@@ -73,18 +84,6 @@ void fillPlotChart(ChartData& data, const PlotModel& model, const PlotColors& co
         data.setAxisRange(Axis::Y, ranges->vertical.min, ranges->vertical.max);
         if (threeD)
             data.setAxisRange(Axis::Z, ranges->depth.min, ranges->depth.max);
-    }
-}
-
-void appendPlotCells(ChartData& data, const PlotModel& model,
-                     const std::vector<std::size_t>& sizesBefore)
-{
-    const bool threeD = model.kind() == PlotKind::ThreeD;
-    const auto& series = model.series();
-    for (std::size_t index = 0; index < series.size() && index < sizesBefore.size(); ++index) {
-        ChartSeries& chart = data.series(static_cast<int>(index));
-        for (std::size_t cell = sizesBefore[index]; cell < series[index].size(); ++cell)
-            appendCell(chart, series[index], cell, threeD);
     }
 }
 

@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <optional>
-#include <vector>
 
 #include "backplot/PlotColors.h"
 #include "backplot/PlotModel.h"
@@ -16,14 +15,14 @@ namespace quillon {
 
 class ChartData;
 
-// Fills `data` from the model's cells. With newRanges the axis ranges become `ranges`
-// (none: the chart's own from the data); else the ranges the chart has stay.
+// Sets `data` up to show the model's series: the chart reads the cells from the model (and
+// so from the build's point list) without a copy of its own, so the model must outlive the
+// series, and cells the model gets later are drawn at the next paint. With newRanges the
+// axis ranges become `ranges` (none: the chart's own from the data); else the ranges the
+// chart has stay.
 void fillPlotChart(ChartData& data, const PlotModel& model, const PlotColors& colors,
                    const QString& documentTitle, const std::optional<PlotAxisRanges>& ranges,
                    bool newRanges);
-// The cells the model got since the series had `sizesBefore` cells (a step's points).
-void appendPlotCells(ChartData& data, const PlotModel& model,
-                     const std::vector<std::size_t>& sizesBefore);
 
 enum class PlotImageFormat { Png, Svg };
 

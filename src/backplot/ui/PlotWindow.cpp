@@ -105,8 +105,8 @@ void PlotWindow::updateMenu()
 
 void PlotWindow::setPoints(PlotBuild build, const QString& documentTitle, bool newRanges)
 {
-    // The model refers to the list: it goes first.
-    m_model.reset();
+    // The chart reads the model, and the model the list: they go first.
+    dropModel();
     m_build = std::move(build);
     m_documentTitle = documentTitle;
     m_shown = SlotRange::allTools(m_settings.showRapids);
@@ -123,7 +123,7 @@ void PlotWindow::find(int gCode, int line)
 void PlotWindow::build(bool newRanges)
 {
     m_colors = readPlotColors(m_workDir);
-    m_model.reset();
+    dropModel();
     m_model = std::make_unique<PlotModel>(m_build, m_kind, m_settings, m_shown, m_find);
     // A highlight lasts until the next build.
     m_find.reset();
@@ -151,10 +151,10 @@ void PlotWindow::fillChart(bool newRanges)
     m_chart->reinitialize();
 }
 
-void PlotWindow::appendToChart(const std::vector<std::size_t>& sizesBefore)
+void PlotWindow::dropModel()
 {
-    appendPlotCells(m_chart->data(), *m_model, sizesBefore);
-    m_chart->redraw();
+    m_chart->data().clearSeries();
+    m_model.reset();
 }
 
 void PlotWindow::chartClicked(const ChartHit& hit)
@@ -285,11 +285,9 @@ void PlotWindow::stepTick()
     if (m_inTick || !m_model || !m_stepper.due())
         return;
     m_inTick = true;
-    std::vector<std::size_t> before;
-    for (const PlotSeries& series : m_model->series())
-        before.push_back(series.size());
     const StepTick tick = m_stepper.tick(*m_model);
-    appendToChart(before);
+    // The chart reads the model's new cells itself.
+    m_chart->redraw();
     if (tick.followLine && m_editorAttached)
         emit goToLine(*tick.followLine);
     if (tick.finished)
@@ -302,7 +300,7 @@ void PlotWindow::stepTick()
 void PlotWindow::closeEvent(QCloseEvent* event)
 {
     m_timer.stop();
-    m_model.reset();
+    dropModel();
     m_build = {};
     writePlotWindowRect(m_workDir, m_kind, m_number, fromQRect(geometry()));
     emit closing();

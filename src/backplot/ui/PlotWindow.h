@@ -100,7 +100,8 @@ private:
     void build(bool newRanges);
     // The model's cells from series `series`, cell `from` on, into the chart.
     void fillChart(bool newRanges);
-    void appendToChart(const std::vector<std::size_t>& sizesBefore);
+    // The model goes, and first the chart's series that read it.
+    void dropModel();
     void restorePlace();
     void settingChanged();
 
