@@ -250,6 +250,10 @@ TEST_F(TransmitTest, FlowHoldsAreShownAndTheWindowClosesAfterTheOutputDrained)
     engine->tick();
     EXPECT_EQ(observer.statuses.back(), "Waiting for XON");
     line.reported.xoffHold = false;
+    line.reported.dsrHold = true;  // the control paces with its DTR
+    engine->tick();
+    EXPECT_EQ(observer.statuses.back(), "Waiting for CTS/DSR");
+    line.reported.dsrHold = false;
     line.reported.outQueue = 5;  // still on its way
     for (int i = 0; i < 40; ++i)
         EXPECT_EQ(engine->tick(), TransmitOutcome::Running);
