@@ -148,10 +148,12 @@ ReceiveOutcome ReceiveEngine::Protocol::run()
     if (errors.writeFailure != 0)
         return fail(ioWriteErrorText(errors.writeFailure));
     // A byte the line damaged may be anywhere in what is stored: the reception cannot be
-    // trusted from here on, and the user must not take the file for a good one.
+    // trusted from here on, and the user must not take the file for a good one. Once the
+    // plain end character has come, nothing more is stored and the program stands.
     if (const std::string text = lineErrorText(errors.flags); !text.empty()) {
         m_observer.setStatus(text);
-        return fail(text);
+        if (!ended())
+            return fail(text);
     }
     const ReceiveOutcome outcome = tick();
     if (outcome != ReceiveOutcome::Done)

@@ -59,8 +59,6 @@ public:
     // The user ends the transfer: what a transmit still has waiting goes at once.
     void abort();
 
-    CommPort& port() { return *m_port; }
-    int portIndex() const { return m_port->portIndex(); }
     // Receiving: bytes stored so far, and the plain end character has come.
     std::uint64_t storedBytes() const;
     bool ended() const;

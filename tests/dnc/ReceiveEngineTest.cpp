@@ -90,6 +90,10 @@ TEST_F(ReceiveTest, StartAndEndCharactersFrameWhatIsStored)
     EXPECT_EQ(stored(), "%\r\nO1000\r\nN10 G01 X1\r\nM30\r\n%");
     EXPECT_TRUE(engine->ended());
     EXPECT_EQ(outcome, ReceiveOutcome::Running);  // plain reception never ends by itself
+    line.raiseErrors(LineError::Parity);          // noise after the end harms nothing
+    receive("");
+    EXPECT_EQ(outcome, ReceiveOutcome::Running);
+    EXPECT_EQ(observer.statuses.back(), "Parity error");
     EXPECT_EQ(observer.lineCount, 4u);
     EXPECT_EQ(observer.lines.back(), "M30");
     EXPECT_EQ(observer.current, "%");
