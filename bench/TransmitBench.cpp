@@ -30,6 +30,7 @@
 
 #include "BenchSupport.h"
 #include "ctrlsim/InputBuffer.h"
+#include "dnc/CommTick.h"
 #include "dnc/SerialLine.h"
 #include "dnc/TransmitEngine.h"
 
@@ -134,7 +135,7 @@ using quillon::ctrlsim::TimePoint;
 
 constexpr int kSlowBaud = 9600;
 constexpr Nanos kCharacterTime{1'000'000'000LL * 10 / kSlowBaud};
-constexpr Nanos kTick = std::chrono::milliseconds(50);
+constexpr Nanos kTick = quillon::kCommTick;
 constexpr std::size_t kUartFifo = 16;
 
 // The PC's port: a driver queue that XOFF stops, the UART's transmit FIFO that goes out
@@ -172,13 +173,15 @@ public:
     {
         return quillon::ConfigureResult::Ok;
     }
-    quillon::LineStatus status() override
+    void service() override {}
+    quillon::LineStatus status() const override
     {
         quillon::LineStatus status;
         status.outQueue = m_driver.size() + m_fifo + (m_onWire ? 1 : 0);
         status.xoffHold = m_stopped || m_holding;
         return status;
     }
+    quillon::LineErrors takeErrors() override { return {}; }
     std::string read(std::size_t, int* error) override
     {
         if (error)

@@ -1,7 +1,8 @@
-// What the command line's commands share: reading their numbers, and opening a setup's
-// port as the communication windows do.
+// What the command line's commands share: reading their numbers, opening a setup's port as
+// the communication windows do, and running a transfer on it.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "dnc/CommPort.h"
 #include "dnc/PortSetup.h"
 #include "dnc/PortsInUse.h"
+#include "dnc/Transfer.h"
 
 namespace quillon::cli {
 
@@ -21,15 +23,17 @@ std::optional<long> wholeNumber(const std::string& text);
 std::optional<double> decimalNumber(std::string_view text);
 // "--setup N": the 0-based index of setup N (1 to 10); nothing after telling err why.
 std::optional<int> setupIndex(const std::string& text, std::ostream& err);
-// What every transfer command is given: "--setup N" (its 0-based index) and one file.
+// What every transfer command is given: "--setup N" (its 0-based index) and one file, and
+// may be given: "--timeout S", a limit on the whole transfer.
 struct TransferArguments {
     int setup = 0;
     std::string file;
+    std::optional<std::chrono::seconds> timeout;
 };
 // How a command took one of its own options.
 enum class OptionTaken { Unknown, Taken, Refused };
-// Reads "--setup N", the file, and the command's own options, each followed by its value:
-// `own` takes them (and tells err why it refuses a value). Nothing when an argument is
+// Reads "--setup N", "--timeout S", the file, and the command's own options, each followed by its
+// value: `own` takes them (and tells err why it refuses a value). Nothing when an argument is
 // wrong or unknown (err says which) or the setup or the file is missing.
 std::optional<TransferArguments> parseTransferArguments(
     const std::vector<std::string>& arguments, std::ostream& err,
@@ -38,17 +42,16 @@ std::optional<TransferArguments> parseTransferArguments(
 // Setup `index` of the working directory's ComConf.sys.
 PortSetup loadSetup(int index);
 
-// A setup's port, open for one kind of transfer.
-class SetupPort {
-public:
-    SetupPort(const PortSetup& setup, CommWindowKind kind);
-    // Nothing when the port could not be opened; message() says why.
-    CommPort* port() const { return m_opened.port.get(); }
-    const std::string& message() const { return m_opened.message; }
+// Opens the setup's port; nothing after telling err why it could not be used.
+std::unique_ptr<CommPort> openSetupPort(const PortSetup& setup, CommWindowKind kind,
+                                        std::ostream& err);
 
-private:
-    PortsInUse m_ports;
-    CommPort::Opened m_opened;
-};
+// Runs the transfer as its window would, a tick every kCommTick, writing to err what the
+// window would show as it changes: status texts, the progress, a new title, the message it
+// ends with. It stops when the transfer is over, after `timeout` ("Timed out"), at Ctrl+C
+// ("Stopped"), or when `enough` says so after a tick; the state it was left in.
+TransferState runTransfer(Transfer& transfer, std::ostream& err,
+                          std::optional<std::chrono::milliseconds> timeout,
+                          const std::function<bool()>& enough = {});
 
 }  // namespace quillon::cli

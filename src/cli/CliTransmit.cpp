@@ -1,9 +1,7 @@
 #include "cli/CliTransmit.h"
 
-#include <chrono>
 #include <optional>
 #include <ostream>
-#include <thread>
 #include <utility>
 
 #include "cli/CliPort.h"
@@ -13,14 +11,11 @@ namespace quillon::cli {
 
 namespace {
 
-constexpr auto kTick = std::chrono::milliseconds(50);
-
 struct SendOptions {
     TransferArguments common;
     std::optional<std::size_t> fromLine;
     std::optional<std::string> setupFile;
 };
-
 std::optional<SendOptions> parse(const std::vector<std::string>& arguments, std::ostream& err)
 {
     SendOptions options;
@@ -47,41 +42,6 @@ std::optional<SendOptions> parse(const std::vector<std::string>& arguments, std:
     return options;
 }
 
-// What the Transmit window shows, written to the error stream as it changes.
-class StreamObserver final : public TransmitObserver {
-public:
-    StreamObserver(std::ostream& err, std::optional<std::string> setupFile)
-        : m_err(err), m_setupFile(std::move(setupFile))
-    {
-    }
-    void clearLines() override {}
-    void addLine(const std::string&) override {}
-    void setStatus(const std::string& text) override
-    {
-        if (text != m_status && !text.empty())
-            m_err << text << '\n';
-        m_status = text;
-    }
-    void setProgress(int percent) override
-    {
-        if (percent != m_percent)
-            m_err << percent << " %\n";
-        m_percent = percent;
-    }
-    void setTitle(const std::string& title) override { m_err << title << '\n'; }
-    void showMessage(const std::string& text) override { m_err << text << '\n'; }
-    std::optional<std::string> askSetupFile(const std::string&) override
-    {
-        return std::exchange(m_setupFile, std::nullopt);
-    }
-
-private:
-    std::ostream& m_err;
-    std::optional<std::string> m_setupFile;
-    std::string m_status;
-    int m_percent = -1;
-};
-
 }  // namespace
 
 int runSend(const std::vector<std::string>& arguments, std::ostream&, std::ostream& err)
@@ -106,34 +66,16 @@ int runSend(const std::vector<std::string>& arguments, std::ostream&, std::ostre
         }
         job.resumeOffset = *offset;
     }
-    const SetupPort opened(job.setup, CommWindowKind::Transmit);
-    if (!opened.port()) {
-        err << opened.message() << '\n';
+    auto port = openSetupPort(job.setup, CommWindowKind::Transmit, err);
+    if (!port)
         return 1;
-    }
     err << TransmitEngine::titleFor(job.path, job.setup.name) << '\n';
-    StreamObserver observer(err, options->setupFile);
-    TransmitEngine engine(job, opened.port()->line(), observer);
-    engine.start();
-    for (;;) {
-        std::this_thread::sleep_for(kTick);
-        switch (engine.tick()) {
-        case TransmitOutcome::Running:
-            break;
-        case TransmitOutcome::Done:
-            return 0;
-        case TransmitOutcome::Failed:
-            return 1;
-        }
-        // A control may hang up once it has all; only a line lost before that is a
-        // failure.
-        if (opened.port()->line().status().lost) {
-            if (engine.complete())
-                return 0;
-            err << lostPortText(opened.port()->portIndex()) << '\n';
-            return 1;
-        }
-    }
+    // The setup file is given once, for the one Fanuc program it follows.
+    Transfer transfer(std::move(port), job,
+                      [setupFile = options->setupFile](const std::string&) mutable {
+                          return std::exchange(setupFile, std::nullopt);
+                      });
+    return runTransfer(transfer, err, options->common.timeout) == TransferState::Done ? 0 : 1;
 }
 
 }  // namespace quillon::cli

@@ -85,4 +85,17 @@ char translateReceived(CharacterCode code, char byte)
     return code == CharacterCode::Eia ? fromEia(static_cast<std::uint8_t>(byte)) : byte;
 }
 
+std::string_view endOfBlockBytes(EndOfBlock endOfBlock)
+{
+    switch (endOfBlock) {
+    case EndOfBlock::Cr:
+        return "\r";
+    case EndOfBlock::CrLf:
+        return "\r\n";
+    case EndOfBlock::Lf:
+        break;
+    }
+    return "\n";
+}
+
 }  // namespace quillon

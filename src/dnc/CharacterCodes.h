@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "dnc/PortSetup.h"
 
@@ -18,5 +19,8 @@ char fromEia(std::uint8_t code);
 // A character on its way to the control, and a byte from it, by the setup's code.
 char translateForSending(CharacterCode code, char character);
 char translateReceived(CharacterCode code, char byte);
+
+// The bytes that end a block by the setup's end of block: LF, CR or CR LF (untranslated).
+std::string_view endOfBlockBytes(EndOfBlock endOfBlock);
 
 }  // namespace quillon

@@ -3,16 +3,16 @@
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortSetups.h"
 #include "platform/Notifier.h"
-#include "platform/PosixSerialLine.h"
 
 namespace quillon {
 
 namespace {
 
-void openKeptPort(PortSetup& setup, const ComDeviceMap& devices, Notifier& notifier)
+void openKeptPort(PortSetup& setup, const ComDeviceMap& devices, const LineOpener& opener,
+                  Notifier& notifier)
 {
     const auto device = devices.devicePath(setup.port);
-    std::shared_ptr<SerialLine> handle = device ? PosixSerialLine::open(*device) : nullptr;
+    std::shared_ptr<SerialLine> handle = device ? opener(*device, nullptr) : nullptr;
     if (handle) {
         setup.handle = std::move(handle);
         setup.keepPortOpen = KeepPortOpen::Open;
@@ -31,15 +31,17 @@ void closeHandle(PortSetup& setup)
 
 }  // namespace
 
-void openKeptPorts(PortSetups& setups, const ComDeviceMap& devices, Notifier& notifier)
+void openKeptPorts(PortSetups& setups, const ComDeviceMap& devices, const LineOpener& opener,
+                   Notifier& notifier)
 {
     for (auto& setup : setups.records()) {
         if (setup.keepsPortOpen() && !setup.handle)
-            openKeptPort(setup, devices, notifier);
+            openKeptPort(setup, devices, opener, notifier);
     }
 }
 
-void reconcileKeptPorts(PortSetups& setups, const ComDeviceMap& devices, Notifier& notifier)
+void reconcileKeptPorts(PortSetups& setups, const ComDeviceMap& devices, const LineOpener& opener,
+                        Notifier& notifier)
 {
     for (auto& setup : setups.records()) {
         // A setup moved to another port must not keep the old port's device.
@@ -48,7 +50,7 @@ void reconcileKeptPorts(PortSetups& setups, const ComDeviceMap& devices, Notifie
         if (setup.handle && (!setup.keepsPortOpen() || moved))
             closeHandle(setup);
         if (!setup.handle && setup.keepsPortOpen())
-            openKeptPort(setup, devices, notifier);
+            openKeptPort(setup, devices, opener, notifier);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "dnc/CommTick.h"
 #include "dnc/ControlCharacters.h"
 #include "dnc/ReceiveProtocol.h"
 
@@ -29,9 +30,9 @@ class FanucReceive final : public ReceiveEngine::Protocol {
 public:
     using Protocol::Protocol;
 
+private:
     ReceiveOutcome tick() override;
 
-private:
     enum class State { Idle, WaitAck0, WaitAck1, WaitEnq, Between, Block, Check };
 
     // True when the byte completes DLE and the digit.
@@ -198,9 +199,9 @@ class MazakReceive final : public ReceiveEngine::Protocol {
 public:
     using Protocol::Protocol;
 
+private:
     ReceiveOutcome tick() override;
 
-private:
     // False when the record could not be stored.
     bool take(char byte);
     bool finishRecord();
@@ -224,7 +225,7 @@ ReceiveOutcome MazakReceive::tick()
     if (setup().mazakDelay != 0) {
         // Each byte takes its few milliseconds, tick after tick, and the window stays
         // alive meanwhile. Time with nothing to do is not saved up.
-        m_budgetMs += ReceiveEngine::kTickMs;
+        m_budgetMs += static_cast<int>(kCommTick.count());
         count =
             std::min(count, static_cast<std::size_t>(m_budgetMs / ReceiveEngine::kMazakDelayMs));
         m_budgetMs -= static_cast<int>(count) * ReceiveEngine::kMazakDelayMs;
@@ -341,9 +342,9 @@ class HeidenhainReceive final : public ReceiveEngine::Protocol {
 public:
     using Protocol::Protocol;
 
+private:
     ReceiveOutcome tick() override;
 
-private:
     enum class State { Idle, Header, Between, Block, Check };
 
     void begin(char first, State state);

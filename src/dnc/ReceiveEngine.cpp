@@ -141,14 +141,32 @@ ReceiveEngine::Protocol::Protocol(ReceiveJob job, SerialLine& line, ReceiveObser
 
 ReceiveEngine::Protocol::~Protocol() = default;
 
+ReceiveOutcome ReceiveEngine::Protocol::run()
+{
+    m_line.service();
+    const LineErrors errors = m_line.takeErrors();
+    if (errors.writeFailure != 0)
+        return fail(ioWriteErrorText(errors.writeFailure));
+    // A byte the line damaged may be anywhere in what is stored: the reception cannot be
+    // trusted from here on, and the user must not take the file for a good one. Once the
+    // plain end character has come, nothing more is stored and the program stands.
+    if (const std::string text = lineErrorText(errors.flags); !text.empty()) {
+        m_observer.setStatus(text);
+        if (!ended())
+            return fail(text);
+    }
+    const ReceiveOutcome outcome = tick();
+    if (outcome != ReceiveOutcome::Done)
+        return outcome;
+    // The last answer to the control must have gone out for the exchange to count.
+    if (const int failure = m_line.takeErrors().writeFailure; failure != 0)
+        return fail(ioWriteErrorText(failure));
+    return outcome;
+}
+
 std::string ReceiveEngine::Protocol::readInput(std::size_t limit)
 {
     bool errorShown = false;
-    const LineStatus status = m_line.status();
-    if (const std::string text = lineErrorText(status.errors); !text.empty()) {
-        m_observer.setStatus(text);
-        errorShown = true;
-    }
     std::string input;
     for (int i = 0; i < kReadsPerTick; ++i) {
         int error = 0;
@@ -212,10 +230,10 @@ public:
             m_line.write(std::string(1, kXon));
         Protocol::start();
     }
-    ReceiveOutcome tick() override;
     bool ended() const override { return m_ended; }
 
 private:
+    ReceiveOutcome tick() override;
     bool xonXoff() const
     {
         return setup().handshake == Handshake::XonXoff ||
@@ -345,7 +363,7 @@ void ReceiveEngine::start()
 ReceiveOutcome ReceiveEngine::tick()
 {
     if (m_outcome == ReceiveOutcome::Running)
-        m_outcome = m_protocol->tick();
+        m_outcome = m_protocol->run();
     return m_outcome;
 }
 

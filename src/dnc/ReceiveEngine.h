@@ -72,7 +72,6 @@ public:
     static constexpr std::size_t kMaxBlockBytes = 64 * 1024;
     // "Mazak delay": the time each received byte takes, spread over the ticks.
     static constexpr int kMazakDelayMs = 6;
-    static constexpr int kTickMs = 50;
 
     ReceiveEngine(ReceiveJob job, SerialLine& line, ReceiveObserver& observer);
     ~ReceiveEngine();

@@ -79,17 +79,18 @@ public:
         m_display.clear();
         m_display.publish();
     }
-    virtual ReceiveOutcome tick() = 0;
+    // One tick: the line's work and its errors, then the exchange's step.
+    ReceiveOutcome run();
     virtual bool ended() const { return false; }
 
     std::uint64_t storedBytes() const { return m_stored + m_target.stored(); }
     std::uint64_t lineCount() const { return m_display.count(); }
 
 protected:
+    virtual ReceiveOutcome tick() = 0;
     const PortSetup& setup() const { return m_job.setup; }
-    // The line's errors go to the status line; then what has arrived, read in pieces of
-    // `limit` bytes (a few of them at most). A failed read shows "Generic Receive Error"
-    // unless a line error was shown.
+    // What has arrived, read in pieces of `limit` bytes (a few of them at most). A failed
+    // read shows "Generic Receive Error".
     std::string readInput(std::size_t limit);
     // Appends to the target; false after telling the user that it cannot be written.
     bool store(std::string_view bytes);

@@ -41,4 +41,9 @@ std::string genericReceiveErrorText(int error)
     return "Generic Receive Error " + std::to_string(error);
 }
 
+std::string ioWriteErrorText(int error)
+{
+    return "I/O write error: " + std::to_string(error);
+}
+
 }  // namespace quillon

@@ -62,6 +62,11 @@ std::vector<std::string> TerminalSession::displayLines() const
     return lines;
 }
 
+std::string TerminalSession::enterPressed() const
+{
+    return std::string(endOfBlockBytes(m_endOfBlock));
+}
+
 std::string TerminalSession::outgoingChanged(std::string_view text)
 {
     std::string send;

@@ -34,6 +34,9 @@ public:
     // of what was added counts; "^" and a character send that control character (toupper
     // minus 64, 0 when below); deleting sends nothing.
     std::string outgoingChanged(std::string_view text);
+    // Enter in "Outgoing data:": the setup's end of block (CR, LF or CR LF), so that a
+    // block typed by hand ends as a sent program's would.
+    std::string enterPressed() const;
 
 private:
     void append(std::string_view shown);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 
+#include "dnc/CommTick.h"
 #include "dnc/TransmitProtocol.h"
 
 namespace quillon {
@@ -31,22 +32,34 @@ void showBlock(TransmitObserver& observer, std::string_view bytes)
         observer.addLine(line);
 }
 
-// A block exchange that waits for the control's answer to what it sent: after too long a
-// silence the transfer ends.
+// A block exchange that waits for the control's answer to what it sent, for as long as it
+// takes: giving up would stop a machine in the middle of a part. The user sees how long the
+// control has been silent and ends the wait with Exit.
 class BlockExchange : public TransmitEngine::Protocol {
 public:
     using Protocol::Protocol;
 
 protected:
     void sent() { m_silentTicks = 0; }
-    // Counts a tick without the awaited answer; the transfer ends when it has been too long.
-    std::optional<TransmitOutcome> stillWaiting(bool heardSomething)
+    // A tick of waiting for the answer, before its bytes are looked at: silence is counted,
+    // anything heard ends the count (and takes the count off the status line).
+    void listened(bool heardSomething)
     {
-        if (heardSomething)
+        if (heardSomething) {
             m_silentTicks = 0;
-        if (++m_silentTicks > TransmitEngine::kReplyTimeoutTicks)
-            return fail(kNoAnswerText);
-        return std::nullopt;
+            if (m_silenceShown)
+                m_observer.setStatus("");
+            m_silenceShown = false;
+            return;
+        }
+        ++m_silentTicks;
+        const auto silent = m_silentTicks * kCommTick;
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(silent);
+        // Once a second, on the tick the count turns.
+        if (silent >= TransmitEngine::kSilenceShownAfter && silent - seconds < kCommTick) {
+            m_observer.setStatus(waitingForControlText(seconds));
+            m_silenceShown = true;
+        }
     }
     // The last bytes are on the wire before the window closes (closing purges the port).
     TransmitOutcome doneWhenDrained(const LineStatus& status)
@@ -56,7 +69,8 @@ protected:
     }
 
 private:
-    int m_silentTicks = 0;
+    long long m_silentTicks = 0;
+    bool m_silenceShown = false;
 };
 
 // ---- Fanuc DNC -----------------------------------------------------------------------
@@ -64,7 +78,6 @@ private:
 class FanucTransmit final : public BlockExchange {
 public:
     using BlockExchange::BlockExchange;
-    TransmitOutcome tick() override;
     bool complete() const override
     {
         return m_state == State::Done && !(m_job.fanucProgram && m_job.fanucSetup) &&
@@ -72,11 +85,12 @@ public:
     }
 
 private:
+    TransmitOutcome tick(const LineTick& line) override;
     enum class State { Idle, WaitAck0, Data, Last, Done };
     static constexpr std::size_t kBlockBytes = 512;
 
     // Gathers the two bytes of the control's answer; true once both are there.
-    bool collectAnswer(std::optional<TransmitOutcome>& timeout);
+    bool collectAnswer();
     bool answerIs(char second) const { return m_answer == std::string{Dle, second}; }
     TransmitOutcome sendHeader();
     TransmitOutcome sendDataBlock();
@@ -86,14 +100,12 @@ private:
     std::string m_answer;
 };
 
-bool FanucTransmit::collectAnswer(std::optional<TransmitOutcome>& timeout)
+bool FanucTransmit::collectAnswer()
 {
     const std::string reply = readReply(2 - m_answer.size());
+    listened(!reply.empty());
     m_answer += reply;
-    if (m_answer.size() >= 2)
-        return true;
-    timeout = stillWaiting(!reply.empty());
-    return false;
+    return m_answer.size() >= 2;
 }
 
 TransmitOutcome FanucTransmit::sendHeader()
@@ -164,10 +176,9 @@ TransmitOutcome FanucTransmit::sendDataBlock()
     return TransmitOutcome::Running;
 }
 
-TransmitOutcome FanucTransmit::tick()
+TransmitOutcome FanucTransmit::tick(const LineTick& line)
 {
-    const LineStatus status = m_line.status();
-    std::optional<TransmitOutcome> timeout;
+    const LineStatus& status = line.status;
     switch (m_state) {
     case State::Idle:
         if (status.inQueue > 0) {
@@ -181,16 +192,16 @@ TransmitOutcome FanucTransmit::tick()
         m_state = State::WaitAck0;
         return TransmitOutcome::Running;
     case State::WaitAck0:
-        if (!collectAnswer(timeout))
-            return timeout.value_or(TransmitOutcome::Running);
+        if (!collectAnswer())
+            return TransmitOutcome::Running;
         if (!answerIs('0'))
             return fail(kCommunicationErrorText);
         m_answer.clear();
         return sendHeader();
     case State::Data:
     case State::Last: {
-        if (!collectAnswer(timeout))
-            return timeout.value_or(TransmitOutcome::Running);
+        if (!collectAnswer())
+            return TransmitOutcome::Running;
         const bool expected = answerIs(m_toggle == 1 ? '1' : '0');
         m_answer.clear();
         if (!expected)
@@ -224,11 +235,11 @@ TransmitOutcome FanucTransmit::tick()
 class MazakTransmit final : public TransmitEngine::Protocol {
 public:
     using Protocol::Protocol;
-    TransmitOutcome tick() override;
     // The control decides when it has what it wants.
     bool complete() const override { return false; }
 
 private:
+    TransmitOutcome tick(const LineTick& line) override;
     TransmitOutcome run(char command);
     // From the resume offset, the first line holding the mark; the resume offset moves past
     // the lines read. Nothing when no line holds it (the offset then stands at the end).
@@ -239,9 +250,8 @@ private:
     char m_pending = 0;
 };
 
-TransmitOutcome MazakTransmit::tick()
+TransmitOutcome MazakTransmit::tick(const LineTick&)
 {
-    m_line.status();
     for (const char byte : readReply()) {
         if (byte == 'p') {
             m_pending = 0;
@@ -345,10 +355,10 @@ TransmitOutcome MazakTransmit::run(char command)
 class HeidenhainTransmit final : public BlockExchange {
 public:
     using BlockExchange::BlockExchange;
-    TransmitOutcome tick() override;
     bool complete() const override { return m_state == State::Done && !m_line.writePending(); }
 
 private:
+    TransmitOutcome tick(const LineTick& line) override;
     enum class State { WaitSoh, Header, HeaderCheck, SendFirstBlock, BlockAck, Done };
     static constexpr std::size_t kLineLimit = 260;
 
@@ -430,9 +440,9 @@ TransmitOutcome HeidenhainTransmit::sendNextLine()
     return TransmitOutcome::Running;
 }
 
-TransmitOutcome HeidenhainTransmit::tick()
+TransmitOutcome HeidenhainTransmit::tick(const LineTick& line)
 {
-    const LineStatus status = m_line.status();
+    const LineStatus& status = line.status;
     if (m_state == State::Done)
         return doneWhenDrained(status);
     if (m_state == State::SendFirstBlock) {
@@ -440,6 +450,8 @@ TransmitOutcome HeidenhainTransmit::tick()
         return TransmitOutcome::Running;
     }
     const std::string bytes = readReply();
+    if (m_state == State::BlockAck)
+        listened(!bytes.empty());
     for (const char byte : bytes) {
         switch (m_state) {
         case State::WaitSoh:
@@ -482,10 +494,6 @@ TransmitOutcome HeidenhainTransmit::tick()
         case State::Done:
             break;  // the rest of this tick's bytes wait for nothing
         }
-    }
-    if (m_state == State::BlockAck) {
-        if (const auto timeout = stillWaiting(!bytes.empty()))
-            return *timeout;
     }
     return TransmitOutcome::Running;
 }

@@ -99,6 +99,23 @@ std::string TransmitEngine::Protocol::readReply(std::size_t limit)
     return reply;
 }
 
+TransmitOutcome TransmitEngine::Protocol::run()
+{
+    m_line.service();
+    const LineTick now{m_line.status(), m_line.takeErrors()};
+    if (now.errors.writeFailure != 0)
+        return fail(ioWriteErrorText(now.errors.writeFailure));
+    if (const std::string text = lineErrorText(now.errors.flags); !text.empty())
+        m_observer.setStatus(text);
+    const TransmitOutcome outcome = tick(now);
+    if (outcome != TransmitOutcome::Done)
+        return outcome;
+    // A last write that failed must not pass for a transfer that went through.
+    if (const int failure = m_line.takeErrors().writeFailure; failure != 0)
+        return fail(ioWriteErrorText(failure));
+    return outcome;
+}
+
 TransmitOutcome TransmitEngine::Protocol::fail(const std::string& message)
 {
     m_observer.showMessage(message);
@@ -114,10 +131,10 @@ public:
     using Protocol::Protocol;
 
     void start() override;
-    TransmitOutcome tick() override;
     bool complete() const override { return m_fileFinished && !m_line.writePending(); }
 
 private:
+    TransmitOutcome tick(const LineTick& line) override;
     enum class Step { Continue, EndTick, Close };
 
     bool waitForXon() const { return setup().handshake == Handshake::XonXoffWaitForXon; }
@@ -157,9 +174,9 @@ void PlainTransmit::start()
     }
 }
 
-TransmitOutcome PlainTransmit::tick()
+TransmitOutcome PlainTransmit::tick(const LineTick& line)
 {
-    const LineStatus status = m_line.status();
+    const LineStatus& status = line.status;
     if (m_writeIssued) {
         if (status.ctsHold || status.dsrHold) {
             m_observer.setStatus("Waiting for CTS/DSR");
@@ -175,7 +192,7 @@ TransmitOutcome PlainTransmit::tick()
             m_observer.setStatus("Transmitting..");
             m_transmittingShown = true;
         }
-        if (status.errors & LineError::TransmitFull) {
+        if (line.errors.flags & LineError::TransmitFull) {
             m_observer.setStatus("Transmit buffer overflow");
             m_transmittingShown = false;
             return TransmitOutcome::Running;
@@ -223,18 +240,8 @@ TransmitOutcome PlainTransmit::tick()
 
 void PlainTransmit::appendEndOfBlock(std::string& chunk) const
 {
-    switch (setup().endOfBlock) {
-    case EndOfBlock::Lf:
-        chunk += translated('\n');
-        break;
-    case EndOfBlock::Cr:
-        chunk += translated('\r');
-        break;
-    case EndOfBlock::CrLf:
-        chunk += translated('\r');
-        chunk += translated('\n');
-        break;
-    }
+    for (const char byte : endOfBlockBytes(setup().endOfBlock))
+        chunk += translated(byte);
 }
 
 void PlainTransmit::appendNulls(std::string& chunk)
@@ -440,7 +447,7 @@ TransmitOutcome TransmitEngine::tick()
 {
     // Once over, the transfer stays over: nothing more goes out, nothing is said twice.
     if (m_outcome == TransmitOutcome::Running)
-        m_outcome = m_protocol->tick();
+        m_outcome = m_protocol->run();
     return m_outcome;
 }
 
@@ -452,6 +459,20 @@ int TransmitEngine::percent() const
 bool TransmitEngine::complete() const
 {
     return m_outcome == TransmitOutcome::Done || m_protocol->complete();
+}
+
+std::string waitingForControlText(std::chrono::seconds silent)
+{
+    const auto total = silent.count();
+    const auto twoDigits = [](long long value) {
+        return (value < 10 ? "0" : "") + std::to_string(value);
+    };
+    std::string text = "Waiting for the control ";
+    if (total >= 3600)
+        text += std::to_string(total / 3600) + ":" + twoDigits(total / 60 % 60);
+    else
+        text += std::to_string(total / 60);
+    return text + ":" + twoDigits(total % 60);
 }
 
 std::optional<std::uint64_t> lineStartOffset(const std::string& path, std::size_t line)

@@ -3,6 +3,7 @@
 // never waits: each tick does what the line allows and returns.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -45,15 +46,16 @@ enum class TransmitOutcome {
 
 inline constexpr char kCommunicationErrorText[] = "Communication error";
 inline constexpr char kInvalidFileText[] = "Invalid file";
-inline constexpr char kNoAnswerText[] = "No answer from the control";
 inline constexpr char kOpenTxFileFailedText[] = "Failed to open TX file";
 
 class TransmitEngine {
 public:
     // A plain transfer ends after the output has drained and this many quiet ticks.
     static constexpr int kIdleTicksBeforeEnd = 18;
-    // A block exchange gives up when the control has not answered for this many ticks.
-    static constexpr int kReplyTimeoutTicks = 600;  // 30 s of 50 ms ticks
+    // A block exchange waits for the control's answer as long as it takes (an operator on
+    // the way, an M00, a feed hold in a drip feed); once the silence has lasted this long
+    // the status line counts it.
+    static constexpr std::chrono::seconds kSilenceShownAfter{2};
     static constexpr std::size_t kChunk = 3584;
     static constexpr std::size_t kSmallChunk = 512;
 
@@ -80,6 +82,10 @@ private:
     std::unique_ptr<Protocol> m_protocol;
     TransmitOutcome m_outcome = TransmitOutcome::Running;
 };
+
+// "Waiting for the control " and how long it has been silent: minutes:seconds, and hours
+// before them from an hour on ("1:23", "1:02:03").
+std::string waitingForControlText(std::chrono::seconds silent);
 
 // The offset of the start of line `line` (1-based) in the file's bytes: after line - 1 line
 // feeds, or 0 when the file ends first. Nothing when the file cannot be read.

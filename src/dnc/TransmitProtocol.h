@@ -43,17 +43,25 @@ char blockCheck(std::string_view bytes);
 // letter.
 std::string shownByte(char byte);
 
+// The line as a tick found it, once the line had done its own work.
+struct LineTick {
+    LineStatus status;
+    LineErrors errors;
+};
+
 class TransmitEngine::Protocol {
 public:
     Protocol(TransmitJob job, SerialLine& line, TransmitObserver& observer);
     virtual ~Protocol() = default;
 
     virtual void start() {}
-    virtual TransmitOutcome tick() = 0;
+    // One tick: the line's work, its errors, then the exchange's step.
+    TransmitOutcome run();
     virtual bool complete() const = 0;
     int percent() const { return m_percent; }
 
 protected:
+    virtual TransmitOutcome tick(const LineTick& line) = 0;
     const PortSetup& setup() const { return m_job.setup; }
     void updatePercent(std::uint64_t position, std::uint64_t length);
     // The control's bytes with bit 7 cleared, as the block exchanges read them.

@@ -1,6 +1,7 @@
 // The clock the core reads time from, so that tests can fix it.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 namespace quillon {
@@ -27,6 +28,36 @@ public:
 
 private:
     std::int64_t m_seconds;
+};
+
+}  // namespace quillon
+
+namespace quillon {
+
+// The clock intervals are measured on (how long output has not moved, what a line can have
+// sent by now), so that tests can move it by hand.
+class SteadyClock {
+public:
+    virtual ~SteadyClock() = default;
+    virtual std::chrono::steady_clock::time_point now() const = 0;
+};
+
+class SystemSteadyClock final : public SteadyClock {
+public:
+    std::chrono::steady_clock::time_point now() const override
+    {
+        return std::chrono::steady_clock::now();
+    }
+};
+
+// A steady clock that moves only when told.
+class ManualSteadyClock final : public SteadyClock {
+public:
+    std::chrono::steady_clock::time_point now() const override { return m_now; }
+    void advance(std::chrono::steady_clock::duration by) { m_now += by; }
+
+private:
+    std::chrono::steady_clock::time_point m_now{};
 };
 
 }  // namespace quillon

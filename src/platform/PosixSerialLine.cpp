@@ -2,8 +2,6 @@
 
 #include <poll.h>
 #include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -36,12 +34,23 @@ std::chrono::milliseconds stallTime(int baudRate)
                     std::chrono::milliseconds(3000 / charactersPerSecond));
 }
 
+double charactersPerSecond(const LineSettings& settings)
+{
+    // Start bit, data bits, parity and stop bits make a character.
+    const int bits =
+        1 + settings.dataBits + (settings.parity == LineParity::None ? 0 : 1) + settings.stopBits;
+    return static_cast<double>(settings.baudRate) / bits;
+}
+
 // Errors of a device that went away: the other side of a pseudo-terminal closed, a USB
 // adapter pulled out.
 bool isLoss(int error)
 {
     return error == EIO || error == ENXIO || error == ENODEV || error == EBADF;
 }
+
+// The one system clock every opened device is timed by.
+const SystemSteadyClock kSystemSteadyClock;
 
 }  // namespace
 
@@ -51,11 +60,31 @@ std::shared_ptr<PosixSerialLine> PosixSerialLine::open(const std::string& device
     auto handle = SerialPortHandle::open(devicePath, error);
     if (!handle)
         return nullptr;
-    return std::shared_ptr<PosixSerialLine>(new PosixSerialLine(std::move(handle)));
+    const int fd = handle->fd();
+    return std::shared_ptr<PosixSerialLine>(
+        new PosixSerialLine(std::move(handle), kSystemSteadyClock, fd));
 }
 
-PosixSerialLine::PosixSerialLine(std::shared_ptr<SerialPortHandle> handle)
-    : m_handle(std::move(handle)), m_outQueueSince(std::chrono::steady_clock::now())
+std::shared_ptr<PosixSerialLine> PosixSerialLine::over(std::shared_ptr<SerialTerminal> device,
+                                                       const SteadyClock& clock)
+{
+    return std::shared_ptr<PosixSerialLine>(new PosixSerialLine(std::move(device), clock, -1));
+}
+
+LineOpener posixLineOpener()
+{
+    return [](const std::string& devicePath, std::string* error) -> std::shared_ptr<SerialLine> {
+        return PosixSerialLine::open(devicePath, error);
+    };
+}
+
+PosixSerialLine::PosixSerialLine(std::shared_ptr<SerialTerminal> device, const SteadyClock& clock,
+                                 int fd)
+    : m_device(std::move(device)),
+      m_clock(clock),
+      m_fd(fd),
+      m_outQueueSince(clock.now()),
+      m_estimatedAt(clock.now())
 {
 }
 
@@ -63,17 +92,12 @@ PosixSerialLine::~PosixSerialLine() = default;
 
 const std::string& PosixSerialLine::devicePath() const
 {
-    return m_handle->devicePath();
-}
-
-int PosixSerialLine::fd() const
-{
-    return m_handle->fd();
+    return m_device->devicePath();
 }
 
 bool PosixSerialLine::isOpen() const
 {
-    return m_handle->isOpen();
+    return m_device->isOpen();
 }
 
 std::optional<termios> PosixSerialLine::termiosFor(const termios& current,
@@ -117,17 +141,22 @@ std::optional<termios> PosixSerialLine::termiosFor(const termios& current,
 ConfigureResult PosixSerialLine::configure(const LineSettings& settings)
 {
     termios current{};
-    if (!isOpen() || ::tcgetattr(fd(), &current) != 0)
+    if (!isOpen() || m_device->getAttributes(current) != 0)
         return ConfigureResult::CannotRetrieve;
     const auto line = termiosFor(current, settings, m_holding);
-    if (!line || ::tcsetattr(fd(), TCSANOW, &*line) != 0)
+    if (!line || m_device->setAttributes(*line) != 0)
         return ConfigureResult::CannotSet;
     m_settings = settings;
     // DTR and RTS up: the control sees a live line (with RTS/CTS the driver then moves RTS).
     setModemLine(TIOCM_DTR, true);
     setModemLine(TIOCM_RTS, true);
+    // A new exchange starts from what the control says now.
+    m_dsrHolding = false;
+    m_modemLinesKnown = false;
+    applyOutputHolds();
     newErrors();  // counting starts now
     m_errors = 0;
+    m_writeFailure = 0;
     return ConfigureResult::Ok;
 }
 
@@ -135,7 +164,7 @@ void PosixSerialLine::setModemLine(int line, bool on)
 {
     // A driver without modem lines (ENOTTY, EINVAL) simply has none to set.
     if (isOpen())
-        ::ioctl(fd(), on ? TIOCMBIS : TIOCMBIC, &line);
+        m_device->setModemLines(line, on);
 }
 
 void PosixSerialLine::setRts(bool on)
@@ -148,17 +177,29 @@ void PosixSerialLine::setDtr(bool on)
     setModemLine(TIOCM_DTR, on);
 }
 
-void PosixSerialLine::noteFailure(int error)
+void PosixSerialLine::noteReadFailure(int error)
 {
     if (isLoss(error))
         m_lost = true;
     m_errors |= LineError::IoError;
 }
 
+void PosixSerialLine::noteWriteFailure(int error)
+{
+    // A device that went away is reported as lost; any other refusal is the exchange's
+    // business, with its number.
+    if (isLoss(error)) {
+        m_lost = true;
+        m_errors |= LineError::IoError;
+    } else {
+        m_writeFailure = error;
+    }
+}
+
 std::uint32_t PosixSerialLine::newErrors()
 {
     serial_icounter_struct counts{};
-    if (!isOpen() || ::ioctl(fd(), TIOCGICOUNT, &counts) != 0)
+    if (!isOpen() || m_device->errorCounts(counts) != 0)
         return 0;  // no counters on this driver: no errors
     std::uint32_t errors = 0;
     if (m_haveCounts) {
@@ -174,20 +215,56 @@ std::uint32_t PosixSerialLine::newErrors()
     return errors;
 }
 
+void PosixSerialLine::applyOutputHolds()
+{
+    const bool stop = m_holding || m_dsrHolding;
+    if (stop == m_outputStopped || !isOpen())
+        return;
+    // The estimate of what has gone out counts up to here at the old pace.
+    advanceEstimate(m_clock.now());
+    m_device->flow(stop ? TCOOFF : TCOON);
+    m_outputStopped = stop;
+}
+
+void PosixSerialLine::watchDsr()
+{
+    if (!m_settings.hardwareFlow || !isOpen())
+        return;
+    int lines = 0;
+    // A driver that cannot tell (ENOTTY, EINVAL) leaves the output to CTS alone, as before.
+    m_modemLinesKnown = m_device->modemLines(lines) == 0;
+    m_dsrHolding = m_modemLinesKnown && (lines & TIOCM_DSR) == 0;
+    applyOutputHolds();
+}
+
+std::size_t PosixSerialLine::driverRoom(TimePoint now) const
+{
+    if (!m_settings.hardwareFlow || !m_modemLinesKnown)
+        return SIZE_MAX;
+    const auto limit = std::max(
+        kHandshakeQueueFloor,
+        static_cast<std::size_t>(charactersPerSecond(m_settings) *
+                                 std::chrono::duration<double>(kHandshakeQueueTime).count()));
+    const std::size_t queued = driverQueueEstimate(now);
+    return queued >= limit ? 0 : limit - queued;
+}
+
 void PosixSerialLine::pushPending()
 {
-    while (!m_pending.empty() && !m_holding && !m_lost && isOpen()) {
-        const ssize_t written = ::write(fd(), m_pending.data(), m_pending.size());
+    while (!m_pending.empty() && !m_holding && !m_dsrHolding && !m_lost && isOpen()) {
+        const auto now = m_clock.now();
+        const std::size_t size = std::min(m_pending.size(), driverRoom(now));
+        if (size == 0)
+            break;
+        const ssize_t written = m_device->write(m_pending.data(), size);
         if (written > 0) {
-            notYetOnTheWire(std::chrono::steady_clock::now());
+            advanceEstimate(now);
             m_handedOver += static_cast<std::size_t>(written);
             m_pending.erase(0, static_cast<std::size_t>(written));
             continue;
         }
-        if (written < 0 && errno == EINTR)
-            continue;
         if (written < 0 && errno != EAGAIN)
-            noteFailure(errno);
+            noteWriteFailure(errno);
         break;
     }
 }
@@ -196,12 +273,10 @@ void PosixSerialLine::watchForXon()
 {
     std::array<char, 4096> buffer;
     while (m_holding && isOpen()) {
-        const ssize_t got = ::read(fd(), buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = m_device->read(buffer.data(), buffer.size());
         if (got <= 0) {
             if (got < 0 && errno != EAGAIN)
-                noteFailure(errno);
+                noteReadFailure(errno);
             return;
         }
         for (ssize_t i = 0; i < got; ++i) {
@@ -221,7 +296,7 @@ void PosixSerialLine::watchForXon()
 void PosixSerialLine::releaseHold()
 {
     m_holding = false;
-    ::tcflow(fd(), TCOON);
+    applyOutputHolds();
     if (m_settings.softwareFlow)
         setIxon(true);
     pushPending();
@@ -230,13 +305,13 @@ void PosixSerialLine::releaseHold()
 bool PosixSerialLine::setIxon(bool on)
 {
     termios line{};
-    if (::tcgetattr(fd(), &line) != 0)
+    if (m_device->getAttributes(line) != 0)
         return false;
     if (on)
         line.c_iflag |= IXON;
     else
         line.c_iflag &= ~static_cast<tcflag_t>(IXON);
-    return ::tcsetattr(fd(), TCSANOW, &line) == 0;
+    return m_device->setAttributes(line) == 0;
 }
 
 void PosixSerialLine::holdOutputUntilXon()
@@ -244,77 +319,112 @@ void PosixSerialLine::holdOutputUntilXon()
     if (!isOpen() || m_holding)
         return;
     m_holding = true;
-    ::tcflow(fd(), TCOOFF);
+    applyOutputHolds();
     setIxon(false);
 }
 
-std::size_t PosixSerialLine::notYetOnTheWire(std::chrono::steady_clock::time_point now)
+std::size_t PosixSerialLine::sentSinceEstimate(TimePoint now) const
 {
-    if (m_holding || m_handedOver == m_sentEstimate) {
-        m_estimatedAt = now;  // nothing moves on the line meanwhile
-        return m_handedOver - m_sentEstimate;
-    }
-    // Start bit, data bits, parity and stop bits make a character.
-    const int bits = 1 + m_settings.dataBits + (m_settings.parity == LineParity::None ? 0 : 1) +
-                     m_settings.stopBits;
-    const double perSecond = static_cast<double>(m_settings.baudRate) / bits;
+    if (m_outputStopped || m_handedOver == m_sentEstimate)
+        return 0;  // nothing moves on the line meanwhile
     const double seconds = std::chrono::duration<double>(now - m_estimatedAt).count();
-    const auto sent = static_cast<std::size_t>(seconds * perSecond);
-    if (sent > 0) {
-        m_sentEstimate = std::min(m_handedOver, m_sentEstimate + sent);
-        // The fraction of a character in flight stays counted for the next time.
-        m_estimatedAt += std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-            std::chrono::duration<double>(static_cast<double>(sent) / perSecond));
-    }
-    return m_handedOver - m_sentEstimate;
+    return std::min(m_handedOver - m_sentEstimate,
+                    static_cast<std::size_t>(seconds * charactersPerSecond(m_settings)));
 }
 
-LineStatus PosixSerialLine::status()
+void PosixSerialLine::advanceEstimate(TimePoint now)
+{
+    const std::size_t sent = sentSinceEstimate(now);
+    if (sent == 0) {
+        if (m_outputStopped || m_handedOver == m_sentEstimate)
+            m_estimatedAt = now;
+        return;
+    }
+    m_sentEstimate += sent;
+    // The fraction of a character in flight stays counted for the next time.
+    m_estimatedAt += std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(static_cast<double>(sent) /
+                                      charactersPerSecond(m_settings)));
+}
+
+std::size_t PosixSerialLine::notYetOnTheWire(TimePoint now) const
+{
+    return m_handedOver - m_sentEstimate - sentSinceEstimate(now);
+}
+
+std::size_t PosixSerialLine::driverOutQueue() const
+{
+    int driverOut = 0;
+    if (m_device->outputWaiting(driverOut) != 0)
+        driverOut = 0;
+    return static_cast<std::size_t>(std::max(driverOut, 0));
+}
+
+std::size_t PosixSerialLine::driverQueueEstimate(TimePoint now) const
+{
+    // A UART counts exactly; a pseudo-terminal or a USB adapter that answers 0 would
+    // otherwise be filled far ahead of the line.
+    return std::max(driverOutQueue(), notYetOnTheWire(now));
+}
+
+void PosixSerialLine::service()
+{
+    if (!isOpen() || m_lost)
+        return;
+    if (m_device->pendingEvents() & (POLLHUP | POLLERR | POLLNVAL))
+        m_lost = true;
+    if (m_holding)
+        watchForXon();
+    watchDsr();
+    pushPending();
+    const auto now = m_clock.now();
+    advanceEstimate(now);
+    // A stopped driver may still take bytes into its buffer, or refuse them: either way
+    // nothing that waits moves.
+    const std::size_t unsent = driverOutQueue() + m_pending.size();
+    if (unsent != m_lastOutQueue || unsent == 0) {
+        m_lastOutQueue = unsent;
+        m_outQueueSince = now;
+    }
+}
+
+LineStatus PosixSerialLine::status() const
 {
     LineStatus status;
     if (!isOpen() || m_lost) {
         status.lost = true;
         return status;
     }
-    pollfd watch{fd(), POLLIN, 0};
-    if (::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLHUP | POLLERR | POLLNVAL)))
-        m_lost = true;
-    if (m_holding)
-        watchForXon();
-    pushPending();
-
     int waiting = 0;
-    if (::ioctl(fd(), FIONREAD, &waiting) == 0)
+    if (m_device->inputWaiting(waiting) == 0)
         status.inQueue = static_cast<std::size_t>(std::max(waiting, 0));
     status.inQueue += m_readAhead.size();
-    int driverOut = 0;
-    if (::ioctl(fd(), TIOCOUTQ, &driverOut) != 0)
-        driverOut = 0;
-    const auto driverQueue = static_cast<std::size_t>(std::max(driverOut, 0));
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = m_clock.now();
     // What the driver holds is at least what the line cannot have sent yet at its speed.
-    // A UART counts exactly; a pseudo-terminal or a USB adapter that answers 0 would
-    // otherwise be filled far ahead of the line.
-    status.outQueue = std::max(driverQueue, notYetOnTheWire(now)) + m_pending.size();
+    status.outQueue = driverQueueEstimate(now) + m_pending.size();
 
     int modem = 0;
-    if (m_settings.hardwareFlow && ::ioctl(fd(), TIOCMGET, &modem) == 0)
+    if (m_settings.hardwareFlow && m_device->modemLines(modem) == 0) {
         status.ctsHold = (modem & TIOCM_CTS) == 0;
-
-    // A stopped driver may still take bytes into its buffer, or refuse them: either way
-    // nothing that waits moves.
-    const std::size_t unsent = driverQueue + m_pending.size();
-    if (unsent != m_lastOutQueue || unsent == 0) {
-        m_lastOutQueue = unsent;
-        m_outQueueSince = now;
+        status.dsrHold = (modem & TIOCM_DSR) == 0;
     }
-    const bool stalled = unsent > 0 && now - m_outQueueSince >= stallTime(m_settings.baudRate);
-    status.xoffHold = m_holding || (m_settings.softwareFlow && stalled && !status.ctsHold);
 
-    status.errors = m_errors | newErrors();
-    m_errors = 0;
-    status.lost = m_lost;
+    const std::size_t unsent = driverOutQueue() + m_pending.size();
+    const bool stalled = unsent > 0 && unsent == m_lastOutQueue &&
+                         now - m_outQueueSince >= stallTime(m_settings.baudRate);
+    status.xoffHold =
+        m_holding || (m_settings.softwareFlow && stalled && !status.ctsHold && !status.dsrHold);
     return status;
+}
+
+LineErrors PosixSerialLine::takeErrors()
+{
+    LineErrors errors;
+    errors.flags = m_errors | newErrors();
+    errors.writeFailure = m_writeFailure;
+    m_errors = 0;
+    m_writeFailure = 0;
+    return errors;
 }
 
 std::string PosixSerialLine::read(std::size_t limit, int* error)
@@ -329,15 +439,12 @@ std::string PosixSerialLine::read(std::size_t limit, int* error)
         return bytes;
     const std::size_t start = bytes.size();
     bytes.resize(limit);
-    ssize_t got;
-    do {
-        got = ::read(fd(), bytes.data() + start, limit - start);
-    } while (got < 0 && errno == EINTR);
+    ssize_t got = m_device->read(bytes.data() + start, limit - start);
     if (got < 0) {
         if (errno != EAGAIN) {
             if (error)
                 *error = errno;
-            noteFailure(errno);
+            noteReadFailure(errno);
         }
         got = 0;
     }
@@ -348,6 +455,7 @@ std::string PosixSerialLine::read(std::size_t limit, int* error)
 void PosixSerialLine::write(std::string_view bytes)
 {
     m_pending.append(bytes);
+    watchDsr();
     pushPending();
 }
 
@@ -357,7 +465,7 @@ void PosixSerialLine::purge()
     m_readAhead.clear();
     m_sentEstimate = m_handedOver;
     if (isOpen())
-        ::tcflush(fd(), TCIOFLUSH);
+        m_device->flush(TCIOFLUSH);
 }
 
 void PosixSerialLine::close()
@@ -365,7 +473,9 @@ void PosixSerialLine::close()
     m_pending.clear();
     m_readAhead.clear();
     m_holding = false;
-    m_handle->close();
+    m_dsrHolding = false;
+    m_outputStopped = false;
+    m_device->close();
 }
 
 }  // namespace quillon

@@ -1,6 +1,7 @@
 #include "platform/SerialPortHandle.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -49,6 +50,81 @@ void SerialPortHandle::purge()
 {
     if (isOpen())
         ::tcflush(m_fd, TCIOFLUSH);
+}
+
+namespace {
+
+// Runs the call again while a signal interrupts it.
+template <typename Call>
+auto retried(Call call)
+{
+    auto result = call();
+    while (result < 0 && errno == EINTR)
+        result = call();
+    return result;
+}
+
+}  // namespace
+
+ssize_t SerialPortHandle::read(char* buffer, std::size_t size)
+{
+    return retried([&] { return ::read(m_fd, buffer, size); });
+}
+
+ssize_t SerialPortHandle::write(const char* bytes, std::size_t size)
+{
+    return retried([&] { return ::write(m_fd, bytes, size); });
+}
+
+int SerialPortHandle::getAttributes(termios& settings)
+{
+    return retried([&] { return ::tcgetattr(m_fd, &settings); });
+}
+
+int SerialPortHandle::setAttributes(const termios& settings)
+{
+    return retried([&] { return ::tcsetattr(m_fd, TCSANOW, &settings); });
+}
+
+int SerialPortHandle::flow(int action)
+{
+    return retried([&] { return ::tcflow(m_fd, action); });
+}
+
+int SerialPortHandle::flush(int queues)
+{
+    return retried([&] { return ::tcflush(m_fd, queues); });
+}
+
+int SerialPortHandle::inputWaiting(int& bytes)
+{
+    return retried([&] { return ::ioctl(m_fd, FIONREAD, &bytes); });
+}
+
+int SerialPortHandle::outputWaiting(int& bytes)
+{
+    return retried([&] { return ::ioctl(m_fd, TIOCOUTQ, &bytes); });
+}
+
+int SerialPortHandle::modemLines(int& lines)
+{
+    return retried([&] { return ::ioctl(m_fd, TIOCMGET, &lines); });
+}
+
+int SerialPortHandle::setModemLines(int lines, bool on)
+{
+    return retried([&] { return ::ioctl(m_fd, on ? TIOCMBIS : TIOCMBIC, &lines); });
+}
+
+int SerialPortHandle::errorCounts(serial_icounter_struct& counts)
+{
+    return retried([&] { return ::ioctl(m_fd, TIOCGICOUNT, &counts); });
+}
+
+short SerialPortHandle::pendingEvents()
+{
+    pollfd watch{m_fd, POLLIN, 0};
+    return retried([&] { return ::poll(&watch, 1, 0); }) > 0 ? watch.revents : 0;
 }
 
 void SerialPortHandle::close()

@@ -68,6 +68,18 @@ TEST_F(CliSend, UsageAndFailuresExitAsTheySay)
     EXPECT_EQ(noDevice.err, "Could not open COM port\n");
 }
 
+TEST_F(CliSend, ASilentControlIsWaitedForUntilTheTimeoutGiven)
+{
+    EXPECT_EQ(test::runCli({"send", "--setup", "1", "--timeout", "0", "O1.NC"}).code, 2);
+    EXPECT_EQ(test::runCli({"send", "--setup", "1", "--timeout", "soon", "O1.NC"}).code, 2);
+    dir.write(kComConfFile, "\r\n1:\r\nXO:6\r\n");  // Fanuc DNC: nothing goes unanswered
+    dir.write("O1.NC", "O0001\nN10\n");
+    EXPECT_EQ(sendWhileReading({"send", "--setup", "1", "--timeout", "1", dir.path("O1.NC")}),
+              "\x05");
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find("Timed out\n"), std::string::npos) << result.err;
+}
+
 TEST_F(CliSend, AControlThatHangsUpEndsTheSendWithFailure)
 {
     dir.write("BIG.NC", std::string(1 << 20, 'X'));

@@ -9,6 +9,7 @@
 #include "dnc/PortSetups.h"
 #include "dnc/SerialLine.h"
 #include "platform/Notifier.h"
+#include "platform/PosixSerialLine.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempWorkDir.h"
 
@@ -49,7 +50,7 @@ TEST(KeptOpenPorts, OpenedAtStartUpOrReportedOncePerPort)
     setups.record(1).keepPortOpen = KeepPortOpen::Open;  // as saved by an earlier run
     setups.record(2).port = 6;                           // not kept open
     ScriptedNotifier notifier;
-    openKeptPorts(setups, devices, notifier);
+    openKeptPorts(setups, devices, posixLineOpener(), notifier);
 
     ASSERT_TRUE(setups.record(0).handle);
     EXPECT_TRUE(setups.record(0).handle->isOpen());
@@ -72,7 +73,7 @@ TEST(KeptOpenPorts, ReconcileClosesDroppedPortsAndFollowsAMovedSetup)
 
     PortSetups setups;
     setups.record(0).keepPortOpen = KeepPortOpen::WantedNotOpen;
-    openKeptPorts(setups, devices, notifier);
+    openKeptPorts(setups, devices, posixLineOpener(), notifier);
     const auto handle = setups.record(0).handle;
     ASSERT_TRUE(handle);
 
@@ -82,21 +83,21 @@ TEST(KeptOpenPorts, ReconcileClosesDroppedPortsAndFollowsAMovedSetup)
 
     setups.record(0).keepPortOpen = KeepPortOpen::Open;
     setups.record(0).port = 1;  // moved to COM2
-    reconcileKeptPorts(setups, devices, notifier);
+    reconcileKeptPorts(setups, devices, posixLineOpener(), notifier);
     EXPECT_FALSE(handle->isOpen());
     ASSERT_TRUE(setups.record(0).handle);
     EXPECT_EQ(setups.record(0).handle->devicePath(), second.devicePath());
 
     setups.record(0).keepPortOpen = KeepPortOpen::No;
     const auto moved = setups.record(0).handle;
-    reconcileKeptPorts(setups, devices, notifier);
+    reconcileKeptPorts(setups, devices, posixLineOpener(), notifier);
     EXPECT_FALSE(moved->isOpen());
     EXPECT_FALSE(setups.record(0).handle);
     EXPECT_TRUE(notifier.shown().empty());
 
     setups.record(3).keepPortOpen = KeepPortOpen::WantedNotOpen;
     setups.record(3).port = 1;
-    reconcileKeptPorts(setups, devices, notifier);
+    reconcileKeptPorts(setups, devices, posixLineOpener(), notifier);
     ASSERT_TRUE(setups.record(3).handle);
     closeKeptPorts(setups);
     EXPECT_FALSE(setups.record(3).handle);

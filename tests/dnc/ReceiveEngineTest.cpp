@@ -90,6 +90,10 @@ TEST_F(ReceiveTest, StartAndEndCharactersFrameWhatIsStored)
     EXPECT_EQ(stored(), "%\r\nO1000\r\nN10 G01 X1\r\nM30\r\n%");
     EXPECT_TRUE(engine->ended());
     EXPECT_EQ(outcome, ReceiveOutcome::Running);  // plain reception never ends by itself
+    line.raiseErrors(LineError::Parity);          // noise after the end harms nothing
+    receive("");
+    EXPECT_EQ(outcome, ReceiveOutcome::Running);
+    EXPECT_EQ(observer.statuses.back(), "Parity error");
     EXPECT_EQ(observer.lineCount, 4u);
     EXPECT_EQ(observer.lines.back(), "M30");
     EXPECT_EQ(observer.current, "%");
@@ -124,6 +128,34 @@ TEST_F(ReceiveTest, LineEndsAreStoredByTheEndOfBlockAndBinKeepsEveryByte)
     begin();
     receive("\xC1\xB1\x8A"s);  // A1 LF with the parity bit set
     EXPECT_EQ(stored(), "A1\r\n");
+}
+
+TEST_F(ReceiveTest, NulAndDc4AreShownButNeverStoredOutsideBin)
+{
+    struct Case {
+        const char* name;
+        std::string arriving;
+        std::string stored;
+        std::string shown;  // the line being received
+    };
+    const Case cases[] = {
+        {"between the words", "G1\0X\x14Y"s, "G1XY", "G1^@X^TY"},
+        {"a run of them first", "\0\0\x14\x14N5"s, "N5", "^@^@^T^TN5"},
+        {"with the parity bit set",
+         "A\x80"
+         "B\x94"
+         "C"s,
+         "ABC", "A^@B^TC"},
+        {"before a line end", "N7\0\x14\nM"s, "N7\r\nM", "M"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        job.setup.endOfBlock = EndOfBlock::Lf;
+        begin();
+        receive(c.arriving);
+        EXPECT_EQ(stored(), c.stored);
+        EXPECT_EQ(observer.current, c.shown);
+    }
 }
 
 TEST_F(ReceiveTest, EiaIsTranslatedAndItsEndOfBlockEndsTheLine)

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 
+#include "dnc/CommTick.h"
 #include "support/FakeSerialLine.h"
 #include "support/TempWorkDir.h"
 
@@ -127,6 +129,46 @@ TEST_F(TransmitTest, NullsEndCharacterParityAndCodes)
     EXPECT_EQ(send(), std::string("G1(X)\r\n\xFF\0", 9));
 }
 
+TEST_F(TransmitTest, VerticalParityMakesEveryBlocksCharacterCountEvenOrOdd)
+{
+    // Each block's characters, its padding space included, count even or odd as asked;
+    // the count starts again with every block and the end of block is not part of it.
+    struct Case {
+        const char* name;
+        VerticalParity parity;
+        EndOfBlock endOfBlock;
+    };
+    const std::string program_ = "G1\nG1X\nG01X5\n\nN10G1X1\r\n";
+    for (const Case& c : {Case{"even, LF", VerticalParity::Even, EndOfBlock::Lf},
+                          Case{"odd, LF", VerticalParity::Odd, EndOfBlock::Lf},
+                          Case{"even, CR LF", VerticalParity::Even, EndOfBlock::CrLf},
+                          Case{"odd, CR", VerticalParity::Odd, EndOfBlock::Cr}}) {
+        SCOPED_TRACE(c.name);
+        job.setup = PortSetup::defaults(0);
+        job.setup.txEnd = 0;
+        job.setup.verticalParity = c.parity;
+        job.setup.endOfBlock = c.endOfBlock;
+        program(program_);
+        line = test::FakeSerialLine();
+        const std::string sent = send();
+        const std::string eob = c.endOfBlock == EndOfBlock::Lf   ? "\n"
+                                : c.endOfBlock == EndOfBlock::Cr ? "\r"
+                                                                 : "\r\n";
+        std::vector<std::string> blocks;
+        for (std::size_t at = 0, end; (end = sent.find(eob, at)) != std::string::npos;
+             at = end + eob.size())
+            blocks.push_back(sent.substr(at, end - at));
+        ASSERT_EQ(blocks.size(), 5u);
+        const std::vector<std::string> words = {"G1", "G1X", "G01X5", "", "N10G1X1"};
+        for (std::size_t i = 0; i < blocks.size(); ++i) {
+            SCOPED_TRACE(words[i]);
+            const bool padded = blocks[i].size() == words[i].size() + 1;
+            EXPECT_TRUE(blocks[i] == words[i] || (padded && blocks[i] == words[i] + " "));
+            EXPECT_EQ(blocks[i].size() % 2, c.parity == VerticalParity::Even ? 0u : 1u);
+        }
+    }
+}
+
 TEST_F(TransmitTest, TheCommentFilterDropsCommentsAndOnlyCommentOnlyLines)
 {
     job.setup.commentFilter = '(';
@@ -208,6 +250,10 @@ TEST_F(TransmitTest, FlowHoldsAreShownAndTheWindowClosesAfterTheOutputDrained)
     engine->tick();
     EXPECT_EQ(observer.statuses.back(), "Waiting for XON");
     line.reported.xoffHold = false;
+    line.reported.dsrHold = true;  // the control paces with its DTR
+    engine->tick();
+    EXPECT_EQ(observer.statuses.back(), "Waiting for CTS/DSR");
+    line.reported.dsrHold = false;
     line.reported.outQueue = 5;  // still on its way
     for (int i = 0; i < 40; ++i)
         EXPECT_EQ(engine->tick(), TransmitOutcome::Running);
@@ -384,7 +430,7 @@ TEST_F(FanucTest, ASetupFileFollowsTheProgramWhenBothWereChosen)
     EXPECT_EQ(next().substr(0, 6), std::string("\x01SNS\x02S"));
 }
 
-TEST_F(FanucTest, WrongAnswersNoProgramNumberAndSilenceEndTheTransfer)
+TEST_F(FanucTest, WrongAnswersAndNoProgramNumberEndTheTransfer)
 {
     program("O1234\n");
     engine = std::make_unique<TransmitEngine>(job, line, observer);
@@ -403,14 +449,29 @@ TEST_F(FanucTest, WrongAnswersNoProgramNumberAndSilenceEndTheTransfer)
     next();
     EXPECT_EQ(outcome, TransmitOutcome::Failed);
     EXPECT_EQ(observer.messages, std::vector<std::string>{"Invalid file"});
+}
 
+TEST_F(FanucTest, ASilentControlIsWaitedForAsLongAsItTakesWithTheTimeShown)
+{
     program("O1234\n");
-    line = test::FakeSerialLine();
-    observer.messages.clear();
-    EXPECT_EQ(send(), "\x05");
-    EXPECT_EQ(outcome, TransmitOutcome::Failed);
-    EXPECT_EQ(observer.messages, std::vector<std::string>{"No answer from the control"});
-    EXPECT_GT(ticked, TransmitEngine::kReplyTimeoutTicks);
+    engine = std::make_unique<TransmitEngine>(job, line, observer);
+    EXPECT_EQ(next(), "\x05");
+    // An hour and a bit without an answer: the transfer still waits, counting.
+    const int ticksPerSecond = 1000 / static_cast<int>(kCommTick.count());
+    for (int i = 0; i < 3601 * ticksPerSecond; ++i)
+        ASSERT_EQ(engine->tick(), TransmitOutcome::Running) << i;
+    EXPECT_TRUE(observer.messages.empty());
+    const auto shown = [&](const std::string& text) {
+        return std::count(observer.statuses.begin(), observer.statuses.end(), text);
+    };
+    EXPECT_EQ(shown("Waiting for the control 0:01"), 0);  // a moment's pause is normal
+    EXPECT_EQ(shown("Waiting for the control 0:02"), 1);
+    EXPECT_EQ(shown("Waiting for the control 59:59"), 1);
+    EXPECT_EQ(observer.statuses.back(), "Waiting for the control 1:00:01");
+    // The answer comes: the count goes from the status line and the exchange goes on.
+    answer('0');
+    EXPECT_EQ(next().substr(0, 6), std::string("\x01SNP\x02O"));
+    EXPECT_EQ(observer.statuses.back(), "");
 }
 
 // ---- MAZAK --------------------------------------------------------------------------------
@@ -488,6 +549,43 @@ TEST_F(HeidenhainTest, TheControlRequestsTheProgramBlockByBlock)
     EXPECT_EQ(outcome, TransmitOutcome::Done);
 }
 
+TEST_F(HeidenhainTest, ALineOfTheBlockLimitOrLongerIsCutWithoutAnEmptyBlock)
+{
+    struct Case {
+        const char* name;
+        std::string lineEnd;
+        std::size_t length;
+        std::vector<std::size_t> blocks;  // the lengths of the blocks the line becomes
+    };
+    for (const Case& c :
+         {Case{"260, CR LF", "\r\n", 260, {260}}, Case{"260, LF", "\n", 260, {260}},
+          Case{"261", "\r\n", 261, {260, 1}}, Case{"300", "\r\n", 300, {260, 40}},
+          Case{"520", "\n", 520, {260, 260}}}) {
+        SCOPED_TRACE(c.name);
+        std::string longLine;
+        for (std::size_t i = 0; i < c.length; ++i)
+            longLine += static_cast<char>('A' + i % 26);
+        program("% 9\r\n" + longLine + c.lineEnd + "M30" + c.lineEnd);
+        line = test::FakeSerialLine();
+        engine = std::make_unique<TransmitEngine>(job, line, observer);
+        line.send(request("9"));
+        EXPECT_EQ(afterTicks(2), "\x06" + block("%9"));
+        std::string expected;
+        std::size_t at = 0;
+        for (const std::size_t length : c.blocks) {
+            expected += block(longLine.substr(at, length));
+            at += length;
+        }
+        expected += block("M30") + "\x03";
+        std::string got;
+        for (int i = 0; i < 10 && outcome == TransmitOutcome::Running; ++i) {
+            line.send("\x06");
+            got += afterTicks(1);
+        }
+        EXPECT_EQ(got, expected);
+    }
+}
+
 TEST_F(HeidenhainTest, BadRequestsMissingFilesAndSilence)
 {
     program("L X+1\n");
@@ -511,9 +609,23 @@ TEST_F(HeidenhainTest, BadRequestsMissingFilesAndSilence)
     EXPECT_EQ(send(), "");  // nobody asks: nothing happens, and no time limit applies
     EXPECT_EQ(outcome, TransmitOutcome::Running);
     line.send(request("9"));
-    send(TransmitEngine::kReplyTimeoutTicks + 10);
-    EXPECT_EQ(outcome, TransmitOutcome::Failed);
-    EXPECT_EQ(observer.messages.back(), "No answer from the control");
+    send(40 * 60 * 20);  // forty minutes without an acknowledgement
+    EXPECT_EQ(outcome, TransmitOutcome::Running);
+    EXPECT_EQ(observer.statuses.back(), "Waiting for the control 39:59");
+    line.send("\x06");
+    afterTicks(1);
+    EXPECT_EQ(outcome, TransmitOutcome::Running);
+    EXPECT_EQ(observer.statuses.back(), "");  // the acknowledgement ended the count
+}
+
+TEST(WaitingForTheControl, MinutesAndSecondsThenHours)
+{
+    using std::chrono::seconds;
+    EXPECT_EQ(waitingForControlText(seconds(2)), "Waiting for the control 0:02");
+    EXPECT_EQ(waitingForControlText(seconds(83)), "Waiting for the control 1:23");
+    EXPECT_EQ(waitingForControlText(seconds(3599)), "Waiting for the control 59:59");
+    EXPECT_EQ(waitingForControlText(seconds(3600)), "Waiting for the control 1:00:00");
+    EXPECT_EQ(waitingForControlText(seconds(36000 + 61)), "Waiting for the control 10:01:01");
 }
 
 }  // namespace

@@ -114,11 +114,43 @@ TEST_F(TerminalWindowTest, TypingSendsCharactersCaretFormsAndOnlyThePastesLast)
     QApplication::clipboard()->setText("N10 G01 X5");
     QTest::keyClick(window->outgoing(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(first.receive(10, 300), "5");
-    QTest::keyClick(window->outgoing(), Qt::Key_Backspace);
-    QTest::keyClick(window->outgoing(), Qt::Key_Return);  // sends nothing, ends nothing
+    QTest::keyClick(window->outgoing(), Qt::Key_Backspace);  // deleting sends nothing
     EXPECT_EQ(first.receive(1, 300), "");
-    EXPECT_TRUE(window->isVisible());
     window->close();
+}
+
+TEST_F(TerminalWindowTest, EnterSendsTheSetupsEndOfBlockAndEndsNothing)
+{
+    struct Case {
+        const char* name;
+        EndOfBlock endOfBlock;
+        Qt::Key key;
+        std::string sent;
+    };
+    for (const Case& c : {Case{"CR", EndOfBlock::Cr, Qt::Key_Return, "\r"},
+                          Case{"LF", EndOfBlock::Lf, Qt::Key_Return, "\n"},
+                          Case{"CR LF", EndOfBlock::CrLf, Qt::Key_Return, "\r\n"},
+                          Case{"CR LF, keypad Enter", EndOfBlock::CrLf, Qt::Key_Enter, "\r\n"}}) {
+        SCOPED_TRACE(c.name);
+        PortSetup setup = setupOn(0, "M");
+        setup.endOfBlock = c.endOfBlock;
+        QPointer<TerminalWindow> window =
+            qobject_cast<TerminalWindow*>(windows.openTerminal(setup, nullptr));
+        ASSERT_TRUE(window);
+        first.receive(1);  // the greeting
+        window->activateWindow();
+        window->outgoing()->setFocus();
+        QTest::keyClicks(window->outgoing(), "N1");
+        EXPECT_EQ(first.receive(2), "N1");
+        QTest::keyClick(window->outgoing(), c.key);
+        EXPECT_EQ(first.receive(c.sent.size() + 1, 300), c.sent);
+        // Enter belongs to the typing: it neither presses Exit nor closes the window.
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(window->outgoing()->text(), "N1");
+        window->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(window.isNull());
+    }
 }
 
 TEST_F(TerminalWindowTest, LongLinesBreakAndAControlThatGoesAwayEndsTheWindow)
@@ -168,6 +200,10 @@ public:
         m_turns.push_back(portIndex());
         owner().tick();  // what a nested event loop would do
     }
+
+protected:
+    bool holdsPort() const override { return false; }
+    void dropPort() override {}
 
 private:
     std::vector<int>& m_turns;

@@ -1,12 +1,16 @@
-// The termios backend on pseudo-terminals: the test holds the control's side.
+// The termios backend: its timing and flow rules on a fake device with a clock moved by hand,
+// and the real thing on pseudo-terminals, where the test holds the control's side.
 #include "platform/PosixSerialLine.h"
 
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 
 #include <thread>
 
 #include "dnc/PortSetup.h"
+#include "dnc/SerialLine.h"
+#include "support/FakeSerialLineDevice.h"
 #include "support/PseudoTerminal.h"
 
 namespace quillon {
@@ -22,13 +26,15 @@ protected:
         ASSERT_TRUE(line) << error;
     }
 
-    // Asks for the status until the condition holds (the line works on its own clock).
+    // Ticks the line until its status meets the condition (it works on its own clock).
     template <typename Condition>
     LineStatus statusUntil(Condition condition, int ms = 2000)
     {
+        line->service();
         LineStatus status = line->status();
         for (int waited = 0; !condition(status) && waited < ms; waited += 10) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            line->service();
             status = line->status();
         }
         return status;
@@ -107,46 +113,7 @@ TEST_F(PosixSerialLineTest, BytesTravelBothWaysUntouched)
     line->setDtr(false);
     const LineStatus quiet = line->status();
     EXPECT_FALSE(quiet.ctsHold || quiet.dsrHold || quiet.xoffHold || quiet.lost);
-    EXPECT_EQ(quiet.errors, 0u);
-}
-
-TEST_F(PosixSerialLineTest, TheControlsXoffStopsTheOutputAndXonResumesIt)
-{
-    LineSettings settings;
-    settings.softwareFlow = true;
-    ASSERT_EQ(line->configure(settings), ConfigureResult::Ok);
-    pty.send(std::string(1, kXoff));
-    statusUntil([](const LineStatus&) { return false; }, 50);  // let the driver see it
-    line->write("N10 G01\n");
-    EXPECT_EQ(pty.receive(8, 300), "");
-    const LineStatus held = statusUntil([](const LineStatus& s) { return s.xoffHold; });
-    EXPECT_TRUE(held.xoffHold);
-    EXPECT_EQ(held.outQueue, 8u);
-    pty.send(std::string(1, kXon));
-    EXPECT_FALSE(statusUntil([](const LineStatus& s) { return !s.xoffHold; }).xoffHold);
-    EXPECT_EQ(pty.receive(8), "N10 G01\n");
-    EXPECT_EQ(line->read(10), "");  // the flow characters are the driver's, not data
-}
-
-TEST_F(PosixSerialLineTest, HoldingForXonKeepsEverythingBackUntilTheControlsXon)
-{
-    LineSettings settings;
-    settings.softwareFlow = true;
-    ASSERT_EQ(line->configure(settings), ConfigureResult::Ok);
-    line->holdOutputUntilXon();
-    line->write("%\nN10\n");
-    EXPECT_TRUE(line->status().xoffHold);
-    EXPECT_EQ(pty.receive(6, 300), "");
-    pty.send("AB");  // not an XON: still held, the bytes are data
-    EXPECT_TRUE(statusUntil([](const LineStatus& s) { return s.inQueue == 2; }).xoffHold);
-    pty.send(std::string(1, kXon) + "C");
-    const LineStatus released = statusUntil([](const LineStatus& s) { return !s.xoffHold; });
-    EXPECT_FALSE(released.xoffHold);
-    EXPECT_EQ(pty.receive(6), "%\nN10\n");
-    statusUntil([](const LineStatus& s) { return s.inQueue == 3; });
-    EXPECT_EQ(line->read(10), "ABC");  // the XON itself is no data
-    // Back to the driver's own XON/XOFF afterwards.
-    EXPECT_NE(pty.settings().c_iflag & IXON, 0u);
+    EXPECT_FALSE(line->takeErrors().any());
 }
 
 TEST_F(PosixSerialLineTest, WritesNeverWaitAndPurgeDropsWhatIsPending)
@@ -163,7 +130,7 @@ TEST_F(PosixSerialLineTest, WritesNeverWaitAndPurgeDropsWhatIsPending)
     std::string arrived;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (arrived.size() < program.size() && std::chrono::steady_clock::now() < deadline) {
-        line->status();
+        line->service();
         arrived += pty.receive(program.size() - arrived.size(), 20);
     }
     EXPECT_EQ(arrived, program);
@@ -184,6 +151,181 @@ TEST_F(PosixSerialLineTest, AControlThatGoesAwayIsReportedAsLost)
     EXPECT_EQ(line->read(10), "");
     line->close();
     EXPECT_FALSE(line->isOpen());
+}
+
+// ---- The rules, on a fake device -----------------------------------------------------------
+
+using namespace std::chrono_literals;
+
+class SerialLineRulesTest : public ::testing::Test {
+protected:
+    void configure(LineSettings settings)
+    {
+        ASSERT_EQ(line->configure(settings), ConfigureResult::Ok);
+    }
+    // A tick after `elapsed`: the line's work, then its status.
+    LineStatus tickAfter(std::chrono::milliseconds elapsed)
+    {
+        clock.advance(elapsed);
+        line->service();
+        return line->status();
+    }
+
+    std::shared_ptr<test::FakeSerialLineDevice> device =
+        std::make_shared<test::FakeSerialLineDevice>();
+    ManualSteadyClock clock;
+    std::shared_ptr<PosixSerialLine> line = PosixSerialLine::over(device, clock);
+};
+
+TEST_F(SerialLineRulesTest, OutputThatStopsMovingIsHeldByXoffAfterThreeCharactersTime)
+{
+    struct Case {
+        int baud;
+        std::chrono::milliseconds stall;
+    };
+    for (const Case c : {Case{9600, 150ms}, Case{300, 150ms}, Case{110, 300ms}}) {
+        SCOPED_TRACE(c.baud);
+        LineSettings settings;
+        settings.baudRate = c.baud;
+        settings.softwareFlow = true;
+        configure(settings);
+        line->write("N10 G01\n");  // the driver takes it; the control's XOFF keeps it there
+        EXPECT_FALSE(tickAfter(0ms).xoffHold);
+        EXPECT_FALSE(tickAfter(c.stall - 1ms).xoffHold);
+        const LineStatus held = tickAfter(1ms);
+        EXPECT_TRUE(held.xoffHold);
+        EXPECT_EQ(held.outQueue, 8u);
+        device->transmit(3);  // the XON came: it moves again
+        EXPECT_FALSE(tickAfter(c.stall).xoffHold);
+        device->transmit();
+        EXPECT_FALSE(tickAfter(c.stall).xoffHold);  // nothing waits: nothing held
+    }
+}
+
+TEST_F(SerialLineRulesTest, HoldingForXonKeepsEverythingBackUntilTheControlsXon)
+{
+    LineSettings settings;
+    settings.softwareFlow = true;
+    configure(settings);
+    line->holdOutputUntilXon();
+    EXPECT_TRUE(device->outputStopped);
+    EXPECT_EQ(device->settings.c_iflag & IXON, 0u);  // the XON must reach us
+    line->write("%\nN10\n");
+    EXPECT_EQ(device->driverQueue, "");
+    device->send("AB");  // not an XON: still held, the bytes are data
+    LineStatus status = tickAfter(50ms);
+    EXPECT_TRUE(status.xoffHold);
+    EXPECT_EQ(status.inQueue, 2u);
+    device->send(std::string(1, kXon) + "C");
+    status = tickAfter(50ms);
+    EXPECT_FALSE(status.xoffHold);
+    EXPECT_FALSE(device->outputStopped);
+    EXPECT_NE(device->settings.c_iflag & IXON, 0u);  // the driver's own XON/XOFF again
+    EXPECT_EQ(device->driverQueue, "%\nN10\n");
+    EXPECT_EQ(line->read(10), "ABC");  // the XON itself is no data
+}
+
+TEST_F(SerialLineRulesTest, WithHardwareHandshakeALowDsrHoldsTheOutputAsCtsWould)
+{
+    LineSettings settings;
+    settings.hardwareFlow = true;  // 9600 8N1: 960 characters a second
+    configure(settings);
+    device->modem = TIOCM_CTS;  // the control's DTR is down
+    line->write("N10\n");
+    EXPECT_EQ(device->driverQueue, "");  // looked at before the write
+    EXPECT_TRUE(device->outputStopped);
+    LineStatus status = tickAfter(50ms);
+    EXPECT_TRUE(status.dsrHold);
+    EXPECT_FALSE(status.ctsHold);
+    EXPECT_EQ(status.outQueue, 4u);
+
+    device->modem = TIOCM_CTS | TIOCM_DSR;
+    status = tickAfter(50ms);
+    EXPECT_FALSE(status.dsrHold);
+    EXPECT_FALSE(device->outputStopped);
+    EXPECT_EQ(device->driverQueue, "N10\n");
+    device->transmit();
+    tickAfter(50ms);
+
+    // A long program: the driver gets a tenth of a second of it at a time.
+    const std::string program(5000, 'X');
+    line->write(program);
+    EXPECT_EQ(device->driverQueue.size(), 96u);
+    device->transmit(48);
+    tickAfter(50ms);
+    EXPECT_EQ(device->driverQueue.size(), 96u);
+    // DSR drops: the driver stops at once and nothing more is handed over.
+    device->modem = TIOCM_CTS;
+    device->transmit(10);
+    status = tickAfter(50ms);
+    EXPECT_TRUE(status.dsrHold);
+    EXPECT_TRUE(device->outputStopped);
+    device->transmit();
+    line->write("M30\n");
+    EXPECT_EQ(device->driverQueue.size(), 86u);
+    EXPECT_EQ(device->wire.size(), 4u + 48u + 10u);
+    // Back up: the rest follows.
+    device->modem = TIOCM_CTS | TIOCM_DSR;
+    std::size_t ticks = 0;
+    for (; device->wire.size() < 4 + program.size() + 4 && ticks < 1000; ++ticks) {
+        tickAfter(50ms);
+        device->transmit(48);
+    }
+    EXPECT_EQ(device->wire, "N10\n" + program + "M30\n");
+}
+
+TEST_F(SerialLineRulesTest, ADriverWithoutModemLinesHoldsNothingAndTakesAllAsBefore)
+{
+    device->hasModemLines = false;
+    LineSettings settings;
+    settings.hardwareFlow = true;
+    configure(settings);
+    line->write(std::string(5000, 'X'));
+    EXPECT_EQ(device->driverQueue.size(), 5000u);
+    const LineStatus status = tickAfter(50ms);
+    EXPECT_FALSE(status.ctsHold || status.dsrHold || device->outputStopped);
+}
+
+TEST_F(SerialLineRulesTest, TheOutputQueueIsNeverBelowWhatTheLineCannotHaveSentYet)
+{
+    device->countsOutput = false;  // a driver that always answers 0
+    configure(LineSettings{});     // 9600 8N1: 960 characters a second
+    line->write(std::string(96, 'X'));
+    EXPECT_EQ(tickAfter(0ms).outQueue, 96u);
+    EXPECT_EQ(tickAfter(50ms).outQueue, 48u);
+    EXPECT_EQ(tickAfter(50ms).outQueue, 0u);
+}
+
+TEST_F(SerialLineRulesTest, ErrorsWaitForTheOneWhoTakesThem)
+{
+    configure(LineSettings{});
+    device->counts.frame = 1;
+    device->counts.overrun = 2;
+    // Asking for the status, any number of times, takes nothing away.
+    tickAfter(50ms);
+    line->status();
+    const LineErrors errors = line->takeErrors();
+    EXPECT_EQ(errors.flags, LineError::Frame | LineError::Overrun);
+    EXPECT_EQ(errors.writeFailure, 0);
+    EXPECT_FALSE(line->takeErrors().any());  // once taken, gone
+
+    device->writeError = EINVAL;
+    line->write("N10\n");
+    EXPECT_EQ(line->takeErrors().writeFailure, EINVAL);
+    EXPECT_FALSE(line->status().lost);
+
+    device->writeError = EIO;  // the device went away
+    tickAfter(50ms);
+    EXPECT_TRUE(line->status().lost);
+    EXPECT_EQ(line->takeErrors().writeFailure, 0);
+}
+
+TEST_F(SerialLineRulesTest, AHangUpIsALostLine)
+{
+    configure(LineSettings{});
+    EXPECT_FALSE(tickAfter(50ms).lost);
+    device->hungUp = true;
+    EXPECT_TRUE(tickAfter(50ms).lost);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "support/FakeSerialLine.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quillon::test {
 
@@ -21,6 +22,7 @@ ConfigureResult FakeSerialLine::configure(const LineSettings& newSettings)
     if (configureResult == ConfigureResult::Ok) {
         settings = newSettings;
         rts = dtr = true;
+        m_errors = {};  // counting starts now
     }
     return configureResult;
 }
@@ -45,16 +47,27 @@ void FakeSerialLine::pushPending()
     m_pending.erase(0, take);
 }
 
-LineStatus FakeSerialLine::status()
+void FakeSerialLine::service()
 {
     watchForXon();
     pushPending();
+}
+
+LineStatus FakeSerialLine::status() const
+{
     LineStatus status = reported;
-    reported.errors = 0;
     status.inQueue += m_incoming.size();
     status.outQueue += m_pending.size();
     status.xoffHold = status.xoffHold || holding;
     return status;
+}
+
+LineErrors FakeSerialLine::takeErrors()
+{
+    const LineErrors taken = std::exchange(m_errors, LineErrors{});
+    if (afterTakeErrors)
+        afterTakeErrors();
+    return taken;
 }
 
 std::string FakeSerialLine::read(std::size_t limit, int* error)
@@ -69,6 +82,10 @@ std::string FakeSerialLine::read(std::size_t limit, int* error)
 
 void FakeSerialLine::write(std::string_view bytes)
 {
+    if (writeFailure != 0) {
+        m_errors.writeFailure = writeFailure;
+        return;
+    }
     m_pending.append(bytes);
     pushPending();
 }

@@ -2,10 +2,11 @@
 // pushing what it sends and looking at what the program wrote.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
-#include "dnc/SerialLine.h"
+#include "platform/SerialLine.h"
 
 namespace quillon::test {
 
@@ -23,8 +24,15 @@ public:
 
     // The driver takes at most this many bytes a write; the rest stays pending.
     std::optional<std::size_t> driverRoom;
-    // Status the next status() calls report (errors only once).
+    // Queues and holds status() reports on top of the line's own.
     LineStatus reported;
+    // Line errors that the program has not taken yet; a test raises them at any moment.
+    void raiseErrors(std::uint32_t flags) { m_errors.flags |= flags; }
+    // Writes fail with this error number while it is not 0 (nothing reaches the control).
+    int writeFailure = 0;
+    // Runs right after the program took the errors: lets a test raise one at the moment
+    // everything after the engine's look at the line (the window's query) takes place.
+    std::function<void()> afterTakeErrors;
     // configure() answers this.
     ConfigureResult configureResult = ConfigureResult::Ok;
 
@@ -38,7 +46,9 @@ public:
     // ---- SerialLine ----
     const std::string& devicePath() const override { return m_devicePath; }
     ConfigureResult configure(const LineSettings& settings) override;
-    LineStatus status() override;
+    void service() override;
+    LineStatus status() const override;
+    LineErrors takeErrors() override;
     std::string read(std::size_t limit, int* error = nullptr) override;
     void write(std::string_view bytes) override;
     bool writePending() const override { return !m_pending.empty(); }
@@ -58,6 +68,7 @@ private:
     std::string m_pending;
     std::string m_written;
     std::size_t m_taken = 0;
+    LineErrors m_errors;
 };
 
 }  // namespace quillon::test

@@ -33,7 +33,6 @@
 #include "editor/ui/DirectoryTree.h"
 #include "editor/ui/EditorEnvironment.h"
 #include "editor/ui/NcPrinter.h"
-#include "platform/PosixSerialLine.h"
 #include "platform/ui/QtNotifier.h"
 
 namespace quillon {
@@ -55,12 +54,8 @@ CMainFrame::CMainFrame(QuillonApplication& app) : m_app(app), m_mdiArea(new QMdi
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_documents = new DocumentManager(m_app, m_app.editorEnvironment(), *m_mdiArea);
     m_utilities = std::make_unique<UtilityCommands>(m_app, this);
-    m_commWindows = new CommWindows(
-        m_app.portsInUse(), m_app.devices(),
-        [](const std::string& path, std::string* error) -> std::shared_ptr<SerialLine> {
-            return PosixSerialLine::open(path, error);
-        },
-        m_app.notifier(), m_app.filePrompter(), this);
+    m_commWindows = new CommWindows(m_app.portsInUse(), m_app.devices(), m_app.lineOpener(),
+                                    m_app.notifier(), m_app.filePrompter(), this);
     m_commWindows->setPortFont(toQFont(m_app.settings().fonts[FontRole::PortWindows]));
     connect(&m_app, &QuillonApplication::fontChanged, this, [this](FontRole role) {
         if (role == FontRole::PortWindows)

@@ -169,7 +169,7 @@ QuillonApplication::StartResult QuillonApplication::start(const QStringList& com
     m_mainFrame->show();
     m_instance.listen();
 
-    openKeptPorts(m_settings.portSetups, m_devices, *m_notifier);
+    openKeptPorts(m_settings.portSetups, m_devices, m_lineOpener, *m_notifier);
     if (m_settings.margins.startMinimized)
         m_mainFrame->showMinimized();
 
@@ -328,7 +328,7 @@ void QuillonApplication::rs232Parameters()
     PortSetupDialog dialog(m_settings.portSetups, m_workDir, *m_notifier, *m_files,
                            m_mainFrame.get());
     dialog.exec();
-    reconcileKeptPorts(m_settings.portSetups, m_devices, *m_notifier);
+    reconcileKeptPorts(m_settings.portSetups, m_devices, m_lineOpener, *m_notifier);
     savePortSetups(m_settings.portSetups, m_workDir, *m_notifier);
 }
 

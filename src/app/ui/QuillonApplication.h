@@ -20,6 +20,7 @@
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortsInUse.h"
 #include "platform/Clock.h"
+#include "platform/PosixSerialLine.h"
 #include "platform/WorkDir.h"
 #include "platform/ui/QtFilePrompter.h"
 #include "platform/ui/QtNotifier.h"
@@ -61,6 +62,7 @@ public:
     OpenFileQueue& openFileQueue() { return m_openFiles; }
     PortsInUse& portsInUse() { return m_portsInUse; }
     const ComDeviceMap& devices() const { return m_devices; }
+    const LineOpener& lineOpener() const { return m_lineOpener; }
     RecentFileList& recentFiles() { return m_recentFiles; }
     Notifier& notifier() { return *m_notifier; }
     FilePrompter& filePrompter() { return *m_files; }
@@ -129,6 +131,7 @@ private:
     OpenFileQueue m_openFiles;
     PortsInUse m_portsInUse;
     ComDeviceMap m_devices;
+    LineOpener m_lineOpener = posixLineOpener();
     RecentFileList m_recentFiles;
     PlotWindowsShared m_plotWindows;
     TriangleTexts m_triangleTexts;

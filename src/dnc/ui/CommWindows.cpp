@@ -25,19 +25,17 @@ CommWindow::CommWindow(CommWindows& owner, CommWindowKind kind, const PortSetup&
 
 CommWindow::~CommWindow()
 {
-    releasePort();
+    // The windows below have let their ports go with their own members already.
+    m_owner.unregisterWindow(this);
 }
 
-bool CommWindow::openPort()
+std::unique_ptr<CommPort> CommWindow::openPort()
 {
     auto opened =
         CommPort::open(m_setup, m_kind, m_owner.devices(), m_owner.opener(), m_owner.ports());
-    if (!opened.port) {
+    if (!opened.port)
         m_owner.notifier().message(opened.message);
-        return false;
-    }
-    m_port = std::move(opened.port);
-    return true;
+    return std::move(opened.port);
 }
 
 void CommWindow::layOutTransfer(QListWidget* lines, int rows, QLabel* status, QWidget* left)
@@ -68,7 +66,7 @@ void CommWindow::layOutTransfer(QListWidget* lines, int rows, QLabel* status, QW
 void CommWindow::releasePort()
 {
     m_owner.unregisterWindow(this);
-    m_port.reset();  // frees the port by the close rules
+    dropPort();  // frees the port by the close rules
 }
 
 void CommWindow::endWithMessage(const std::string& text)
@@ -86,7 +84,7 @@ void CommWindow::finish()
 
 void CommWindow::closeEvent(QCloseEvent* event)
 {
-    if (!m_finishing && m_port && !confirmClose()) {
+    if (!m_finishing && holdsPort() && !confirmClose()) {
         event->ignore();
         return;
     }
@@ -122,9 +120,9 @@ void CommWindows::setPortFont(const QFont& font)
     emit portFontChanged(font);
 }
 
-void CommWindows::start(int intervalMs)
+void CommWindows::start(std::chrono::milliseconds interval)
 {
-    m_timer.start(intervalMs);
+    m_timer.start(interval);
 }
 
 void CommWindows::tick()

@@ -1,5 +1,5 @@
-// The communication windows (transmit, receive, terminal) and what drives them: one 50 ms
-// tick that gives each live window its turn, port by port, never overlapping.
+// The communication windows (transmit, receive, terminal) and what drives them: one tick
+// (kCommTick) that gives each live window its turn, port by port, never overlapping.
 #pragma once
 
 #include <QDialog>
@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "dnc/CommPort.h"
+#include "dnc/CommTick.h"
 #include "dnc/PortSetup.h"
 #include "dnc/ReceiveEngine.h"
 #include "dnc/SerialLine.h"
@@ -40,11 +41,12 @@ public:
     virtual void tick() = 0;
 
 protected:
-    // Opens and configures the port for this kind of window; after a failure the user has
-    // been told and the window must not go on.
-    bool openPort();
-    SerialLine& line() { return m_port->line(); }
-    bool portOpen() const { return m_port != nullptr; }
+    // Opens and configures the port for this kind of window; nothing after a failure: the
+    // user has been told and the window must not go on.
+    std::unique_ptr<CommPort> openPort();
+    // Whether the window still holds its port, and letting it go (by the close rules).
+    virtual bool holdsPort() const = 0;
+    virtual void dropPort() = 0;
     const PortSetup& setup() const { return m_setup; }
     CommWindows& owner() { return m_owner; }
     // The port is freed; the user is told why the window ends, and it closes.
@@ -68,14 +70,12 @@ private:
     CommWindows& m_owner;
     CommWindowKind m_kind;
     PortSetup m_setup;  // the working copy as it was when the window started
-    std::unique_ptr<CommPort> m_port;
     bool m_finishing = false;
 };
 
 class CommWindows : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kTickMs = 50;
     static constexpr int kCascade = 20;  // pixels per port index
 
     CommWindows(PortsInUse& ports, const ComDeviceMap& devices, LineOpener opener,
@@ -91,7 +91,7 @@ public:
     void setPortFont(const QFont& font);
 
     // The tick runs from the start on, whether or not windows exist.
-    void start(int intervalMs = kTickMs);
+    void start(std::chrono::milliseconds interval = kCommTick);
     // One tick: each port in use that has a window gives it its turn, COM1 first. A tick
     // that comes while the last one is still busy (a window waiting in a message box) is
     // skipped.

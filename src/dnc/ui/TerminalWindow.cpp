@@ -30,6 +30,10 @@ TerminalWindow::TerminalWindow(CommWindows& owner, const PortSetup& setup, QWidg
     exit->setDefault(false);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
     connect(m_outgoing, &QLineEdit::textEdited, this, &TerminalWindow::outgoingEdited);
+    connect(m_outgoing, &QLineEdit::returnPressed, this, [this] {
+        if (m_port)
+            line().write(m_session.enterPressed());
+    });
 
     auto applyFont = [this](const QFont& font) {
         m_incoming->setFont(font);
@@ -56,7 +60,8 @@ TerminalWindow::TerminalWindow(CommWindows& owner, const PortSetup& setup, QWidg
 
 bool TerminalWindow::start()
 {
-    if (!openPort())
+    m_port = openPort();
+    if (!m_port)
         return false;
     line().write(std::string(1, kXon));
     return true;
@@ -64,15 +69,18 @@ bool TerminalWindow::start()
 
 void TerminalWindow::tick()
 {
-    if (!portOpen())
+    if (!m_port)
         return;
+    line().service();
     const LineStatus status = line().status();
+    // Line errors are not shown here; taken, they do not linger for the next window.
+    line().takeErrors();
     if (status.lost) {
         endWithMessage(lostPortText(portIndex()));
         return;
     }
     if (status.inQueue == 0)
-        return;  // line errors are not shown here
+        return;
     m_session.receive(line().read(kReadLimit));
     showLines();
 }
@@ -91,7 +99,7 @@ void TerminalWindow::showLines()
 void TerminalWindow::outgoingEdited(const QString& text)
 {
     const std::string send = m_session.outgoingChanged(toBytes(text));
-    if (!send.empty() && portOpen())
+    if (!send.empty() && m_port)
         line().write(send);
 }
 

@@ -24,10 +24,16 @@ public:
     QListWidget* incoming() const { return m_incoming; }
     QLineEdit* outgoing() const { return m_outgoing; }
 
+protected:
+    bool holdsPort() const override { return m_port != nullptr; }
+    void dropPort() override { m_port.reset(); }
+
 private:
+    SerialLine& line() { return m_port->line(); }
     void showLines();
     void outgoingEdited(const QString& text);
 
+    std::unique_ptr<CommPort> m_port;
     TerminalSession m_session;
     QListWidget* m_incoming;
     QLineEdit* m_outgoing;
