@@ -15,11 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "app/FontSettings.h"
 #include "editor/CLiDoc.h"
 #include "editor/DocTestSupport.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/RecordingPaintDevice.h"
 #include "platform/Clock.h"
+#include "platform/ui/FontMapping.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {
@@ -78,10 +80,13 @@ std::string sampleProgram()
 PrintSettings twoColumnSettings()
 {
     PrintSettings settings;
-    settings.margins.printHeader = true;
-    settings.margins.printFullPath = true;
-    settings.margins.printPageNumbers = true;
-    settings.margins.printTwoColumns = true;
+    // The shop's printer font as a new installation has it (Courier New, 10 points): on this
+    // system its metric twin that install-deps brings, so the pages break as on Windows.
+    settings.font = toQFont(FontSet{}[FontRole::Printer]);
+    settings.page.printHeader = true;
+    settings.page.printFullPath = true;
+    settings.page.printPageNumbers = true;
+    settings.page.printTwoColumns = true;
     return settings;
 }
 
@@ -114,7 +119,7 @@ TEST(NcPrinter, TwoColumnPdfOfASampleProgram)
     };
     for (const auto& c : cases) {
         PrintSettings settings = twoColumnSettings();
-        settings.margins.printTwoColumns = c.twoColumns;
+        settings.page.printTwoColumns = c.twoColumns;
         ASSERT_TRUE(writePdf(document, settings, clock, pdf, QPageSize(QPageSize::Letter)))
             << c.scenario;
         EXPECT_EQ(pdfPageCount(pdf), c.pages) << c.scenario;

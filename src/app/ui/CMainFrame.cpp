@@ -20,7 +20,6 @@
 #include <tuple>
 
 #include "app/ui/DocumentManager.h"
-#include "app/ui/FontMapping.h"
 #include "app/ui/QuillonApplication.h"
 #include "backplot/ui/PlotWindows.h"
 #include "dnc/ReceiveStart.h"
@@ -34,7 +33,8 @@
 #include "editor/ui/EditorEnvironment.h"
 #include "editor/ui/NcPrinter.h"
 #include "platform/PosixSerialLine.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/FontMapping.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 
@@ -125,6 +125,18 @@ void CMainFrame::withView(void (CLiView::*command)())
 
 namespace {
 
+// The printing part of the program's settings: the margins and print flags of
+// "Other options", the printer font, the tab width and the editor colours.
+PrintSettings printSettingsOf(const AppSettings& settings)
+{
+    const MarginsSettings& margins = settings.margins;
+    PageSetup page{margins.leftMargin,       margins.rightMargin,    margins.topMargin,
+                   margins.bottomMargin,     margins.printHeader,    margins.printFullPath,
+                   margins.printPageNumbers, margins.printTwoColumns};
+    return {std::move(page), toQFont(settings.fonts[FontRole::Printer]), settings.flags.tabWidth,
+            settings.colors};
+}
+
 // A command whose part of the program is not built yet: present, and disabled.
 QAction* notYet(QMenu* menu, const QString& text, const QString& statusTip = {})
 {
@@ -166,14 +178,14 @@ void CMainFrame::buildMenus()
     m_documentActions << file->addAction(
         "&Print...", QKeySequence::Print, this, onFrame([this](CChildFrame& frame) {
             const auto outcome = printWithDialog(
-                frame.document(), PrintSettings::of(m_app.settings()), m_app.clock(), this);
+                frame.document(), printSettingsOf(m_app.settings()), m_app.clock(), this);
             if (outcome == PrintOutcome::Failed)
                 m_app.notifier().message("The program could not be printed.");
         }));
     m_documentActions << file->addAction(
         "Print Pre&view", QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_P), this,
         onFrame([this](CChildFrame& frame) {
-            showPrintPreview(frame.document(), PrintSettings::of(m_app.settings()), m_app.clock(),
+            showPrintPreview(frame.document(), printSettingsOf(m_app.settings()), m_app.clock(),
                              this);
         }));
     file->addSeparator();

@@ -12,8 +12,8 @@
 #include "editor/EditCommands.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CLiView.h"
+#include "platform/ui/Latin1.h"
 #include "platform/ui/QtFilePrompter.h"
-#include "platform/ui/QtNotifier.h"
 #include "utilities/LineTools.h"
 
 namespace quillon {

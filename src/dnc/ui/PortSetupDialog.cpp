@@ -17,7 +17,7 @@
 #include "dnc/PortSetups.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 #include "platform/ui/WidgetHelpers.h"
 
 namespace quillon {

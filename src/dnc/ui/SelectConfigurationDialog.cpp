@@ -10,7 +10,7 @@
 
 #include "dnc/ComConfFile.h"
 #include "dnc/PortSetups.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

@@ -6,7 +6,7 @@
 
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

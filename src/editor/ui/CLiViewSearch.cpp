@@ -10,7 +10,7 @@
 #include "editor/ui/EditorEnvironment.h"
 #include "editor/ui/SearchDialogs.h"
 #include "platform/Notifier.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 
