@@ -20,6 +20,7 @@
 #include <tuple>
 
 #include "app/ui/DocumentManager.h"
+#include "app/ui/ProgramPlots.h"
 #include "app/ui/QuillonApplication.h"
 #include "backplot/ui/PlotWindows.h"
 #include "dnc/ReceiveStart.h"
@@ -293,9 +294,7 @@ void CMainFrame::buildMenus()
     const auto plot = [&](const QString& text, PlotKind kind, bool stepMode) {
         QAction* action =
             utilities->addAction(text, this, onFrame([this, kind, stepMode](CChildFrame& frame) {
-                                     PlotWindows::of(frame, m_app.plotWindows(), m_app.workDir(),
-                                                     m_app.notifier(), this)
-                                         .open(kind, stepMode);
+                                     plotWindowsOf(frame, m_app, this).open(kind, stepMode);
                                  }));
         m_documentActions << action;
     };
