@@ -860,18 +860,32 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+void CMainFrame::closeWithoutQuestions()
+{
+    // Hidden: a close is already under way.
+    if (m_withoutQuestions || !isVisible())
+        return;
+    m_withoutQuestions = true;
+    close();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (m_app.portsInUse().anyInUse() &&
-        !m_app.notifier().askYesNo(kExitWhilePortInUse, "Warning", NoticeIcon::Exclamation)) {
-        event->ignore();
-        return;
-    }
-    // Modified programs are offered for saving before anything is closed, so that a
-    // Cancel leaves the program running as it was.
-    if (!m_documents->queryCloseAll()) {
-        event->ignore();
-        return;
+    if (m_withoutQuestions) {
+        // Nobody may be there to answer; nothing the user did not save is written.
+        m_documents->dropCloseChecks();
+    } else {
+        if (m_app.portsInUse().anyInUse() &&
+            !m_app.notifier().askYesNo(kExitWhilePortInUse, "Warning", NoticeIcon::Exclamation)) {
+            event->ignore();
+            return;
+        }
+        // Modified programs are offered for saving before anything is closed, so that a
+        // Cancel leaves the program running as it was.
+        if (!m_documents->queryCloseAll()) {
+            event->ignore();
+            return;
+        }
     }
     m_app.shutDown(!isMinimized());
     event->accept();

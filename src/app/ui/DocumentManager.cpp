@@ -185,10 +185,16 @@ bool DocumentManager::queryCloseAll()
     for (auto* frame : frames()) {
         if (!queryClose(*frame))
             return false;
-        // Answered: the window must not ask again when the program closes it.
-        frame->setCloseCheck({});
     }
+    // Answered: the windows must not ask again when the program closes them.
+    dropCloseChecks();
     return true;
+}
+
+void DocumentManager::dropCloseChecks()
+{
+    for (auto* frame : frames())
+        frame->setCloseCheck({});
 }
 
 void DocumentManager::checkFilesOnDisk()

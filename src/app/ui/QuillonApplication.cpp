@@ -370,6 +370,14 @@ void QuillonApplication::surfaceSpeed()
     dialog.exec();
 }
 
+void QuillonApplication::endWithoutQuestions()
+{
+    if (m_mainFrame)
+        m_mainFrame->closeWithoutQuestions();
+    // Every event loop ends, a question's box included.
+    QCoreApplication::exit(0);
+}
+
 void QuillonApplication::shutDown(bool saveWindowRect)
 {
     writeMarginsFile(m_workDir, m_settings.margins);
