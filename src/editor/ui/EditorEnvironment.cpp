@@ -10,15 +10,19 @@ namespace quillon {
 EditorEnvironment::EditorEnvironment(EditorSettings settings, Notifier& notifier, QObject* parent)
     : QObject(parent), m_settings(settings), m_notifier(notifier)
 {
-    m_metrics = RenderMetrics::of(toQFont(m_settings.font), m_settings.flags.tabWidth,
-                                  m_settings.flags.lineSpacingPercent);
+    measure();
 }
 
 void EditorEnvironment::editorFontChanged()
 {
+    measure();
+    emit metricsChanged();
+}
+
+void EditorEnvironment::measure()
+{
     m_metrics = RenderMetrics::of(toQFont(m_settings.font), m_settings.flags.tabWidth,
                                   m_settings.flags.lineSpacingPercent);
-    emit metricsChanged();
 }
 
 void EditorEnvironment::displayChanged()

@@ -77,6 +77,9 @@ signals:
     void caretMoved(std::size_t line, std::size_t column);
 
 private:
+    // The editor font's measures, with the tab width and line spacing.
+    void measure();
+
     EditorSettings m_settings;
     Notifier& m_notifier;
     SearchState m_search;
