@@ -23,7 +23,7 @@
 #include "editor/ui/CLiView.h"
 #include "editor/ui/EditorEnvironment.h"
 #include "platform/Notifier.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace {
 
@@ -78,7 +78,9 @@ struct OpenView {
         ScriptedNotifier notifier;
         doc.open(programOf(lines), notifier);
         settings.flags.showLineNumbers = true;
-        environment = std::make_unique<EditorEnvironment>(settings, messages);
+        environment = std::make_unique<EditorEnvironment>(
+            EditorSettings{settings.flags, settings.colors, settings.fonts[FontRole::Editor]},
+            messages);
         view = std::make_unique<CLiView>(doc, *environment, false);
         view->resize(1000, 800);
         view->show();

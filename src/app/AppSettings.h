@@ -8,24 +8,11 @@
 #include "app/MarginsSettings.h"
 #include "dnc/PortSetups.h"
 #include "editor/EditorColors.h"
+#include "editor/ViewFlags.h"
 
 namespace quillon {
 
 class WorkDir;
-
-// The live flags of the View menu and the drawing settings without a command.
-struct ViewFlags {
-    bool showLineNumbers = false;
-    bool showSpaces = false;
-    bool showEndOfBlock = false;
-    bool showTabs = true;
-    int tabWidth = 8;                  // character widths
-    int lineSpacingPercent = 100;      // of the font height
-    int insertCaretWidthPercent = 33;  // of the average character width
-    bool wheelScrollsAll = true;
-    bool scrollBarScrollsAll = false;
-    bool overwrite = false;
-};
 
 struct AppSettings {
     FontSet fonts;

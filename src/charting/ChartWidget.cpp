@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "platform/FilePrompter.h"
+#include "platform/ui/Latin1.h"
 #include "platform/ui/QtFilePrompter.h"
 #include "platform/ui/QtNotifier.h"
 

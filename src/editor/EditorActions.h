@@ -91,8 +91,9 @@ bool searchNext(const CLiDoc& doc, CaretState& state, const SearchOptions& optio
 bool searchPrevious(const CLiDoc& doc, CaretState& state, const SearchOptions& options);
 // The text of a selection within one line; nothing without one.
 std::optional<std::string> selectionInLine(const CLiDoc& doc, const CaretState& state);
-// The selection within one line, else the run of non-blank characters holding the caret or
-// ending at it; empty when the caret stands among blanks.
+// The selection within one line, else the word at the caret as a double click takes it: the
+// run of non-blank characters or of blanks under the caret (the last run at the line end);
+// empty on an empty line.
 std::string findTextAtCaret(const CLiDoc& doc, const CaretState& state);
 
 // Word boundaries: a word is a run of non-blank characters or a run of blanks.

@@ -20,7 +20,7 @@
 #include "gui/GuiTestSupport.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 namespace {

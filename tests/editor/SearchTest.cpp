@@ -100,11 +100,13 @@ TEST_F(SearchDocTest, FindTextComesFromASelectionInOneLineOrTheWordAtTheCaret)
     load("G01 X10.5  Y2\nM30");
     state.moveTo({0, 6});
     EXPECT_EQ(findTextAtCaret(doc, state), "X10.5");
-    state.moveTo({0, 9});  // just after the word
+    state.moveTo({0, 4});  // on the word's first character
     EXPECT_EQ(findTextAtCaret(doc, state), "X10.5");
+    state.moveTo({0, 9});  // just after the word: the blanks are a word too
+    EXPECT_EQ(findTextAtCaret(doc, state), "  ");
     state.moveTo({0, 10});  // among blanks
-    EXPECT_EQ(findTextAtCaret(doc, state), "");
-    state.moveTo({1, 3});
+    EXPECT_EQ(findTextAtCaret(doc, state), "  ");
+    state.moveTo({1, 3});  // at the line end: the last word
     EXPECT_EQ(findTextAtCaret(doc, state), "M30");
     select({0, 1}, {0, 3});
     EXPECT_EQ(findTextAtCaret(doc, state), "01");

@@ -72,6 +72,29 @@ TEST_F(DocumentManagerTest, ClosingAModifiedWindowAsksToSave)
     EXPECT_EQ(dir.read("O2.NC"), "N20");
 }
 
+// The exit asks window by window; a Cancel on a later one keeps the program running, and
+// the windows answered before must still ask when they are closed afterwards.
+TEST_F(DocumentManagerTest, ACancelledExitLeavesEveryWindowAskingAgain)
+{
+    for (const char* name : {"A.NC", "B.NC"}) {
+        CChildFrame* frame = open(name, "N10\n");
+        ASSERT_TRUE(frame);
+        QTest::keyClicks(frame->activeView(), "X");
+    }
+    notifier.script({NoticeAnswer::No, NoticeAnswer::Cancel});
+    EXPECT_FALSE(documents().queryCloseAll());
+    ASSERT_EQ(notifier.shown().size(), 2u);
+
+    for (CChildFrame* frame : documents().frames()) {
+        notifier.clear();
+        notifier.script({NoticeAnswer::Cancel});
+        EXPECT_FALSE(frame->parentWidget()->close()) << frame->documentTitle().toStdString();
+        EXPECT_EQ(notifier.shown().size(), 1u) << frame->documentTitle().toStdString();
+    }
+    EXPECT_EQ(dir.read("A.NC"), "N10\n");
+    EXPECT_EQ(dir.read("B.NC"), "N10\n");
+}
+
 TEST_F(DocumentManagerTest, AnOpenFileIsActivatedNotOpenedTwice)
 {
     CChildFrame* first = open("A.NC", "A");

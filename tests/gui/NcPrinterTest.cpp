@@ -21,6 +21,7 @@
 #include "gui/GuiTestSupport.h"
 #include "gui/RecordingPaintDevice.h"
 #include "platform/Clock.h"
+#include "platform/ui/FontMapping.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon {
@@ -81,11 +82,11 @@ PrintSettings twoColumnSettings()
     PrintSettings settings;
     // The shop's printer font as a new installation has it (Courier New, 10 points): on this
     // system its metric twin that install-deps brings, so the pages break as on Windows.
-    settings.font = FontSet{}[FontRole::Printer];
-    settings.margins.printHeader = true;
-    settings.margins.printFullPath = true;
-    settings.margins.printPageNumbers = true;
-    settings.margins.printTwoColumns = true;
+    settings.font = toQFont(FontSet{}[FontRole::Printer]);
+    settings.page.printHeader = true;
+    settings.page.printFullPath = true;
+    settings.page.printPageNumbers = true;
+    settings.page.printTwoColumns = true;
     return settings;
 }
 
@@ -118,7 +119,7 @@ TEST(NcPrinter, TwoColumnPdfOfASampleProgram)
     };
     for (const auto& c : cases) {
         PrintSettings settings = twoColumnSettings();
-        settings.margins.printTwoColumns = c.twoColumns;
+        settings.page.printTwoColumns = c.twoColumns;
         ASSERT_TRUE(writePdf(document, settings, clock, pdf, QPageSize(QPageSize::Letter)))
             << c.scenario;
         EXPECT_EQ(pdfPageCount(pdf), c.pages) << c.scenario;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/ui/ProgramPlots.h"
 #include "backplot/BackplotFiles.h"
 #include "backplot/PlotWindowPlace.h"
 #include "backplot/ui/PlotWindow.h"
@@ -51,10 +52,7 @@ protected:
         test::findByText<QAction>(*frame, command)->trigger();
         return windows(child).window(kind);
     }
-    PlotWindows& windows(CChildFrame& child)
-    {
-        return PlotWindows::of(child, app->plotWindows(), app->workDir(), app->notifier(), frame);
-    }
+    PlotWindows& windows(CChildFrame& child) { return plotWindowsOf(child, *app, frame); }
     static std::vector<QString> labels(const PlotWindow& window)
     {
         std::vector<QString> result;

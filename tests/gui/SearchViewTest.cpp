@@ -17,10 +17,12 @@ namespace {
 
 using test::ViewHarness;
 
+// A selection from anchor to caret; none when they are the same.
 void select(ViewHarness& h, TextPos anchor, TextPos caret)
 {
     h.view->setCaret(anchor);
-    h.view->setCaret(caret, true);
+    if (caret != anchor)
+        h.view->setCaret(caret, true);
 }
 
 TEST(SearchViewTest, FindDialogPresetsEnableRuleAndDirection)
@@ -92,6 +94,117 @@ TEST(SearchViewTest, MatchingTextSearchesTakeTheWordAtTheCaret)
     h.key(Qt::Key_F3, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(h.caret(), (TextPos{2, 3}));
 }
+
+TEST(SearchViewTest, FindNextAndPrevSearchAtOnceEvenWithNothingToFind)
+{
+    ViewHarness h("G0 X1\nG1 X2");
+    h.view->setCaret({1, 1});
+    for (const auto mods :
+         {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ShiftModifier)}) {
+        h.messages.clear();
+        bool dialogOpened = false;
+        test::onNextDialog<QDialog>([&](QDialog& dialog) {
+            dialogOpened = true;
+            dialog.reject();
+        });
+        h.key(Qt::Key_F3, mods);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(dialogOpened) << "F3 opens no dialog";
+        EXPECT_EQ(h.messages.texts(), (std::vector<std::string>{"String '' is not founf."}));
+        EXPECT_EQ(h.caret(), (TextPos{1, 1}));
+    }
+}
+
+struct WordSearchCase {
+    const char* name;
+    const char* text;
+    TextPos anchor;  // equal to the caret: no selection
+    TextPos caret;
+    const char* findText;
+    TextPos found;  // the caret after Ctrl+F3
+};
+
+void PrintTo(const WordSearchCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class MatchingTextTest : public testing::TestWithParam<WordSearchCase> {};
+
+TEST_P(MatchingTextTest, CtrlF3TakesTheEditorsWordAtTheCaret)
+{
+    const WordSearchCase& c = GetParam();
+    ViewHarness h(c.text);
+    select(h, c.anchor, c.caret);
+    h.key(Qt::Key_F3, Qt::ControlModifier);
+    EXPECT_EQ(h.environment->search().options.text, c.findText);
+    EXPECT_EQ(h.caret(), c.found);
+    EXPECT_TRUE(h.messages.texts().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, MatchingTextTest,
+    testing::Values(
+        WordSearchCase{
+            "InsideAWordTheWholeWord", "G1 X10.5 Y1\nG0 X10.5", {0, 6}, {0, 6}, "X10.5", {1, 3}},
+        WordSearchCase{
+            "AmongBlanksTheRunOfBlanks", "G1 X1   Y1\nG2   Z3", {0, 6}, {0, 6}, "   ", {1, 2}},
+        // The search starts at the caret, so the blanks themselves are the first match.
+        WordSearchCase{
+            "JustAfterAWordTheBlanksThatFollow", "X1  Y1\nY1  X1", {0, 2}, {0, 2}, "  ", {0, 2}},
+        WordSearchCase{"AtTheLineEndTheLastWord", "G0 X1\nX1 M30", {0, 5}, {0, 5}, "X1", {1, 0}},
+        WordSearchCase{"ASelectionInOneLine", "G0 X1\nG1 X2", {0, 3}, {0, 4}, "X", {1, 3}}),
+    [](const testing::TestParamInfo<WordSearchCase>& info) {
+        return std::string(info.param.name);
+    });
+
+TEST(SearchViewTest, CtrlF3OnAnEmptyLineSaysNothingWasFound)
+{
+    ViewHarness h("G0 X1\n\nG1 X2");
+    h.view->setCaret({1, 0});
+    h.key(Qt::Key_F3, Qt::ControlModifier);
+    EXPECT_EQ(h.messages.texts(), (std::vector<std::string>{"String '' is not founf."}));
+    EXPECT_EQ(h.caret(), (TextPos{1, 0}));
+}
+
+struct PresetCase {
+    const char* name;
+    TextPos anchor;
+    TextPos caret;
+    const char* preset;
+};
+
+void PrintTo(const PresetCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class FindPresetTest : public testing::TestWithParam<PresetCase> {};
+
+TEST_P(FindPresetTest, TheFindFieldStartsWithTheWordAtTheCaretOrTheSelection)
+{
+    const PresetCase& c = GetParam();
+    ViewHarness h("G1 X10.5  Y2\n\nM30");
+    h.environment->search().options.text = "LAST";
+    select(h, c.anchor, c.caret);
+    QString preset;
+    test::onNextDialog<FindDialog>([&](FindDialog& dialog) {
+        preset = dialog.findField()->currentText();
+        dialog.reject();
+    });
+    h.key(Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(preset, c.preset);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Presets, FindPresetTest,
+    testing::Values(PresetCase{"OnAWordsFirstCharacter", {0, 3}, {0, 3}, "X10.5"},
+                    PresetCase{"AmongBlanks", {0, 9}, {0, 9}, "  "},
+                    PresetCase{"AtTheLineEnd", {2, 3}, {2, 3}, "M30"},
+                    PresetCase{"ASelectionInOneLine", {0, 4}, {0, 7}, "10."},
+                    PresetCase{"ASelectionOverTwoLinesCountsAsNone", {0, 0}, {2, 1}, "M30"},
+                    PresetCase{"AnEmptyLineKeepsTheLastText", {1, 0}, {1, 0}, "LAST"}),
+    [](const testing::TestParamInfo<PresetCase>& info) { return std::string(info.param.name); });
 
 TEST(SearchViewTest, ReplaceAllInTheSelectionReportsTheCountAndUndoesAtOnce)
 {

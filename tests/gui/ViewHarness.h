@@ -27,7 +27,9 @@ public:
         ScriptedNotifier notifier;
         doc.open(dir.path("PROG.NC"), notifier);
         settings.flags.tabWidth = 8;
-        environment = std::make_unique<EditorEnvironment>(settings, messages);
+        environment = std::make_unique<EditorEnvironment>(
+            EditorSettings{settings.flags, settings.colors, settings.fonts[FontRole::Editor]},
+            messages);
         view = std::make_unique<CLiView>(doc, *environment, registered);
         view->resize(640, 400);
         view->show();

@@ -20,7 +20,7 @@
 #include <tuple>
 
 #include "app/ui/DocumentManager.h"
-#include "app/ui/FontMapping.h"
+#include "app/ui/ProgramPlots.h"
 #include "app/ui/QuillonApplication.h"
 #include "backplot/ui/PlotWindows.h"
 #include "dnc/ReceiveStart.h"
@@ -33,7 +33,8 @@
 #include "editor/ui/DirectoryTree.h"
 #include "editor/ui/EditorEnvironment.h"
 #include "editor/ui/NcPrinter.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/FontMapping.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 
@@ -120,6 +121,18 @@ void CMainFrame::withView(void (CLiView::*command)())
 
 namespace {
 
+// The printing part of the program's settings: the margins and print flags of
+// "Other options", the printer font, the tab width and the editor colours.
+PrintSettings printSettingsOf(const AppSettings& settings)
+{
+    const MarginsSettings& margins = settings.margins;
+    PageSetup page{margins.leftMargin,       margins.rightMargin,    margins.topMargin,
+                   margins.bottomMargin,     margins.printHeader,    margins.printFullPath,
+                   margins.printPageNumbers, margins.printTwoColumns};
+    return {std::move(page), toQFont(settings.fonts[FontRole::Printer]), settings.flags.tabWidth,
+            settings.colors};
+}
+
 // A command whose part of the program is not built yet: present, and disabled.
 QAction* notYet(QMenu* menu, const QString& text, const QString& statusTip = {})
 {
@@ -161,14 +174,14 @@ void CMainFrame::buildMenus()
     m_documentActions << file->addAction(
         "&Print...", QKeySequence::Print, this, onFrame([this](CChildFrame& frame) {
             const auto outcome = printWithDialog(
-                frame.document(), PrintSettings::of(m_app.settings()), m_app.clock(), this);
+                frame.document(), printSettingsOf(m_app.settings()), m_app.clock(), this);
             if (outcome == PrintOutcome::Failed)
                 m_app.notifier().message("The program could not be printed.");
         }));
     m_documentActions << file->addAction(
         "Print Pre&view", QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_P), this,
         onFrame([this](CChildFrame& frame) {
-            showPrintPreview(frame.document(), PrintSettings::of(m_app.settings()), m_app.clock(),
+            showPrintPreview(frame.document(), printSettingsOf(m_app.settings()), m_app.clock(),
                              this);
         }));
     file->addSeparator();
@@ -276,9 +289,7 @@ void CMainFrame::buildMenus()
     const auto plot = [&](const QString& text, PlotKind kind, bool stepMode) {
         QAction* action =
             utilities->addAction(text, this, onFrame([this, kind, stepMode](CChildFrame& frame) {
-                                     PlotWindows::of(frame, m_app.plotWindows(), m_app.workDir(),
-                                                     m_app.notifier(), this)
-                                         .open(kind, stepMode);
+                                     plotWindowsOf(frame, m_app, this).open(kind, stepMode);
                                  }));
         m_documentActions << action;
     };
@@ -844,18 +855,32 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+void CMainFrame::closeWithoutQuestions()
+{
+    // Hidden: a close is already under way.
+    if (m_withoutQuestions || !isVisible())
+        return;
+    m_withoutQuestions = true;
+    close();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (m_app.portsInUse().anyInUse() &&
-        !m_app.notifier().askYesNo(kExitWhilePortInUse, "Warning", NoticeIcon::Exclamation)) {
-        event->ignore();
-        return;
-    }
-    // Modified programs are offered for saving before anything is closed, so that a
-    // Cancel leaves the program running as it was.
-    if (!m_documents->queryCloseAll()) {
-        event->ignore();
-        return;
+    if (m_withoutQuestions) {
+        // Nobody may be there to answer; nothing the user did not save is written.
+        m_documents->dropCloseChecks();
+    } else {
+        if (m_app.portsInUse().anyInUse() &&
+            !m_app.notifier().askYesNo(kExitWhilePortInUse, "Warning", NoticeIcon::Exclamation)) {
+            event->ignore();
+            return;
+        }
+        // Modified programs are offered for saving before anything is closed, so that a
+        // Cancel leaves the program running as it was.
+        if (!m_documents->queryCloseAll()) {
+            event->ignore();
+            return;
+        }
     }
     m_app.shutDown(!isMinimized());
     event->accept();

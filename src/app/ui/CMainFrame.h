@@ -75,6 +75,10 @@ public:
     void receive(bool chooseSetup);
     CommWindows& commWindows() { return *m_commWindows; }
 
+    // Closes as the close button does, without its questions: a transfer under way is
+    // ended, and modified programs are left unsaved.
+    void closeWithoutQuestions();
+
 signals:
     // A monitoring window asked for on the command line is due.
     void monitorWindowDue(bool timeLine);
@@ -113,6 +117,7 @@ private:
     std::optional<TimeGuard> m_timeGuard;
     int m_ticks = 0;
     bool m_inTick = false;
+    bool m_withoutQuestions = false;
     MonitorRequests m_monitorRequests;
     WindowCycler<QMdiSubWindow*> m_windowOrder;
     QLabel* m_caretPane = nullptr;

@@ -12,8 +12,8 @@
 #include "editor/EditCommands.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CLiView.h"
+#include "platform/ui/Latin1.h"
 #include "platform/ui/QtFilePrompter.h"
-#include "platform/ui/QtNotifier.h"
 #include "utilities/LineTools.h"
 
 namespace quillon {
@@ -185,10 +185,16 @@ bool DocumentManager::queryCloseAll()
     for (auto* frame : frames()) {
         if (!queryClose(*frame))
             return false;
-        // Answered: the window must not ask again when the program closes it.
-        frame->setCloseCheck({});
     }
+    // Answered: the windows must not ask again when the program closes them.
+    dropCloseChecks();
     return true;
+}
+
+void DocumentManager::dropCloseChecks()
+{
+    for (auto* frame : frames())
+        frame->setCloseCheck({});
 }
 
 void DocumentManager::checkFilesOnDisk()

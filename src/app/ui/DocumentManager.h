@@ -39,6 +39,9 @@ public:
     bool queryClose(CChildFrame& frame);
     // Offers to save every modified program; false when the user cancelled.
     bool queryCloseAll();
+    // The program ends without asking: no window asks to save when it is closed, and what
+    // was not saved is dropped, never written unasked.
+    void dropCloseChecks();
     // After the program became active again: asks about files changed on disk.
     void checkFilesOnDisk();
 

@@ -16,7 +16,7 @@
 
 #include "platform/Notifier.h"
 #include "platform/WorkDir.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 #include "platform/ui/WidgetHelpers.h"
 
 namespace quillon {

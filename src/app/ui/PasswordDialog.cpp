@@ -7,7 +7,7 @@
 
 #include "app/SettingsLock.h"
 #include "platform/Notifier.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

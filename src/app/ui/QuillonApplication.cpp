@@ -13,7 +13,6 @@
 #include "app/ui/CMainFrame.h"
 #include "app/ui/DesktopCalculator.h"
 #include "app/ui/FileUpdateDialog.h"
-#include "app/ui/FontMapping.h"
 #include "app/ui/OtherOptionsDialog.h"
 #include "app/ui/PasswordDialog.h"
 #include "backplot/ui/BackplotColorsDialog.h"
@@ -28,6 +27,8 @@
 #include "editor/ui/SelectFolderDialog.h"
 #include "platform/FileAttributes.h"
 #include "platform/Paths.h"
+#include "platform/ui/FontMapping.h"
+#include "platform/ui/Latin1.h"
 #include "platform/ui/QtWindowRect.h"
 
 namespace quillon {
@@ -136,7 +137,9 @@ QuillonApplication::StartResult QuillonApplication::start(const QStringList& com
     m_devices = ComDeviceMap::load(m_workDir);
     m_recentFiles.load();
 
-    m_editorEnvironment = std::make_unique<EditorEnvironment>(m_settings, notifier());
+    m_editorEnvironment = std::make_unique<EditorEnvironment>(
+        EditorSettings{m_settings.flags, m_settings.colors, m_settings.fonts[FontRole::Editor]},
+        notifier());
     connect(this, &QuillonApplication::viewFlagsChanged, m_editorEnvironment.get(),
             &EditorEnvironment::displayChanged);
     connect(this, &QuillonApplication::fontChanged, m_editorEnvironment.get(),
@@ -365,6 +368,14 @@ void QuillonApplication::surfaceSpeed()
 {
     SurfaceSpeedDialog dialog(*m_notifier, m_mainFrame.get());
     dialog.exec();
+}
+
+void QuillonApplication::endWithoutQuestions()
+{
+    if (m_mainFrame)
+        m_mainFrame->closeWithoutQuestions();
+    // Every event loop ends, a question's box included.
+    QCoreApplication::exit(0);
 }
 
 void QuillonApplication::shutDown(bool saveWindowRect)

@@ -108,6 +108,10 @@ public:
     // The steps of the exit sequence that belong to the application: Margins.sys, the
     // kept-open ports, the window rectangle, COMMAND.TXT.
     void shutDown(bool saveWindowRect);
+    // A termination signal: the main frame closes without its questions (ports released,
+    // window places written, unsaved programs left as they are on disk) and the event loop
+    // ends with exit code 0; the lock goes with this object.
+    void endWithoutQuestions();
 
 signals:
     void fontChanged(quillon::FontRole role);

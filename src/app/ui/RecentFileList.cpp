@@ -3,7 +3,7 @@
 #include <QSettings>
 
 #include "platform/WorkDir.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

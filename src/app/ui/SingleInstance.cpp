@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "platform/WorkDir.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

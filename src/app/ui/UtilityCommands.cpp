@@ -11,7 +11,7 @@
 #include "editor/ui/CLiView.h"
 #include "editor/ui/UtilityDialogs.h"
 #include "platform/Notifier.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

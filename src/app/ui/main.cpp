@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "app/ui/QuillonApplication.h"
+#include "platform/ui/TerminationSignals.h"
 
 int main(int argc, char** argv)
 {
@@ -20,5 +21,10 @@ int main(int argc, char** argv)
     case quillon::QuillonApplication::StartResult::Run:
         break;
     }
+    // A kill, Ctrl+C in the starting shell or a logout ends the program as closing its
+    // window does, minus the questions.
+    quillon::TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &quillon::TerminationSignals::received, &application,
+                     &quillon::QuillonApplication::endWithoutQuestions);
     return QApplication::exec();
 }

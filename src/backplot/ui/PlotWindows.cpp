@@ -4,9 +4,6 @@
 #include <QMainWindow>
 
 #include "backplot/BackplotChain.h"
-#include "backplot/PrePass.h"
-#include "editor/ui/CChildFrame.h"
-#include "editor/ui/CLiView.h"
 #include "platform/Notifier.h"
 #include "platform/WorkDir.h"
 #include "platform/ui/QtWindowRect.h"
@@ -30,10 +27,11 @@ QString kindName(PlotKind kind)
 
 }  // namespace
 
-PlotWindows::PlotWindows(CChildFrame& frame, PlotWindowsShared& shared, const WorkDir& workDir,
-                         Notifier& notifier, QWidget* owner)
-    : QObject(&frame),
-      m_frame(frame),
+PlotWindows::PlotWindows(std::unique_ptr<PlottedProgram> program, PlotWindowsShared& shared,
+                         const WorkDir& workDir, Notifier& notifier, QWidget* owner,
+                         QObject* parent)
+    : QObject(parent),
+      m_program(std::move(program)),
       m_shared(shared),
       m_workDir(workDir),
       m_notifier(notifier),
@@ -50,14 +48,6 @@ PlotWindows::~PlotWindows()
             window->close();
         }
     }
-}
-
-PlotWindows& PlotWindows::of(CChildFrame& frame, PlotWindowsShared& shared, const WorkDir& workDir,
-                             Notifier& notifier, QWidget* owner)
-{
-    if (auto* existing = frame.findChild<PlotWindows*>(QString(), Qt::FindDirectChildrenOnly))
-        return *existing;
-    return *new PlotWindows(frame, shared, workDir, notifier, owner);
 }
 
 PlotWindow* PlotWindows::window(PlotKind kind) const
@@ -87,7 +77,7 @@ void PlotWindows::open(PlotKind kind, bool stepMode)
     const QWidget* area = main && main->centralWidget() ? main->centralWidget() : m_owner;
     const QSize client = area ? area->size() : QSize(1280, 960);
     window->setGeometry(toQRect(firstPlotWindowRect(client.width(), client.height())));
-    window->setPoints(runChain(kind, window->settings()), m_frame.documentTitle(), true);
+    window->setPoints(runChain(kind, window->settings()), m_program->title(), true);
     window->show();
 }
 
@@ -99,7 +89,7 @@ PlotBuild PlotWindows::runChain(PlotKind kind, const BackplotSettings& settings)
     PlotBuild build;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool written =
-        runBackplotChain(linesOf(m_frame.document()), run, m_workDir.tmp(), build, m_notifier);
+        runBackplotChain(m_program->lines(), run, m_workDir.tmp(), build, m_notifier);
     QApplication::restoreOverrideCursor();
     if (!written) {
         m_notifier.error("The backplot files could not be written in " + m_workDir.tmp() + ".");
@@ -111,31 +101,26 @@ void PlotWindows::goToLine(int line)
 {
     if (line < 0)
         return;
-    for (int row = 0; row < 2; ++row) {
-        for (int column = 0; column < 2; ++column) {
-            if (CLiView* view = m_frame.pane(row, column)) {
-                view->GoToLine(static_cast<std::size_t>(line));
-                view->viewport()->update();
-            }
-        }
-    }
+    m_program->goToLine(static_cast<std::size_t>(line));
 }
 
 void PlotWindows::find(PlotWindow& window)
 {
-    const CLiView* view = m_frame.activeView();
-    if (!view)
+    const std::optional<std::size_t> line = m_program->caretLine();
+    if (!line)
         return;
-    const std::size_t line = view->caretState().caret.line;
-    const std::string text(m_frame.document().lineText(line));
-    window.find(findRequestGCode(text), static_cast<int>(line));
+    const ProgramLines lines = m_program->lines();
+    if (*line >= lines.count)
+        return;
+    const std::string text(lines.text(*line));
+    window.find(findRequestGCode(text), static_cast<int>(*line));
 }
 
 void PlotWindows::rerun(PlotWindow& window, const BackplotSettings& settings)
 {
     // The next window opens with what was chosen last.
     m_shared.settings = settings;
-    window.setPoints(runChain(window.kind(), settings), m_frame.documentTitle(), true);
+    window.setPoints(runChain(window.kind(), settings), m_program->title(), true);
 }
 
 void PlotWindows::forget(PlotWindow& window)

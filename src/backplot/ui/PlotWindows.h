@@ -5,18 +5,37 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 #include <array>
+#include <cstddef>
+#include <memory>
+#include <optional>
 
 #include "backplot/BackplotFiles.h"
 #include "backplot/PlotModel.h"
+#include "backplot/PrePass.h"
 #include "backplot/ui/PlotWindow.h"
 
 namespace quillon {
 
-class CChildFrame;
 class Notifier;
 class WorkDir;
+
+// The program the plot windows draw, as its editor window shows it. Whoever opens the plot
+// windows implements it over the editor; the plot windows know no editor widget.
+class PlottedProgram {
+public:
+    virtual ~PlottedProgram() = default;
+    // The program's lines as they are now (the interpreter runs over them).
+    virtual ProgramLines lines() const = 0;
+    // The name the plot windows show in their titles.
+    virtual QString title() const = 0;
+    // The caret line (from 0) of the pane the user worked in last; none without a pane.
+    virtual std::optional<std::size_t> caretLine() const = 0;
+    // Puts the carets of every pane on this program line (from 1).
+    virtual void goToLine(std::size_t line) = 0;
+};
 
 // What all plot windows share while the program runs: the plot settings a new window
 // starts from (the last ones chosen in any window) and the count of open windows of each
@@ -31,15 +50,11 @@ struct PlotWindowsShared {
 class PlotWindows : public QObject {
     Q_OBJECT
 public:
-    // Lives as long as `frame` (its child); its windows close with it. owner: the main
-    // frame, which the windows stay in front of.
-    PlotWindows(CChildFrame& frame, PlotWindowsShared& shared, const WorkDir& workDir,
-                Notifier& notifier, QWidget* owner);
+    // Lives as long as `parent`, the program's window; its windows close with it. owner: the
+    // main frame, which the windows stay in front of.
+    PlotWindows(std::unique_ptr<PlottedProgram> program, PlotWindowsShared& shared,
+                const WorkDir& workDir, Notifier& notifier, QWidget* owner, QObject* parent);
     ~PlotWindows() override;
-
-    // The frame's plot windows, made on first use.
-    static PlotWindows& of(CChildFrame& frame, PlotWindowsShared& shared, const WorkDir& workDir,
-                           Notifier& notifier, QWidget* owner);
 
     // "&2D Plotting", "2D Step by Step", "&3D Plotting", "3D Step by Step".
     void open(PlotKind kind, bool stepMode);
@@ -55,7 +70,7 @@ private:
     void rerun(PlotWindow& window, const BackplotSettings& settings);
     void forget(PlotWindow& window);
 
-    CChildFrame& m_frame;
+    std::unique_ptr<PlottedProgram> m_program;
     PlotWindowsShared& m_shared;
     const WorkDir& m_workDir;
     Notifier& m_notifier;

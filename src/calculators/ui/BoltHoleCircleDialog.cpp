@@ -15,6 +15,7 @@
 #include "calculators/ShopCalculators.h"
 #include "calculators/ui/CalculatorFields.h"
 #include "platform/Notifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

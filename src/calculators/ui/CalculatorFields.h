@@ -11,7 +11,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

@@ -11,6 +11,7 @@
 #include "calculators/ui/CalculatorFields.h"
 #include "calculators/ui/TriangleDrawing.h"
 #include "platform/Notifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

@@ -18,7 +18,7 @@
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
 #include "platform/SystemError.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 #include "platform/ui/WidgetHelpers.h"
 
 namespace quillon {

@@ -4,7 +4,8 @@
 
 #include "dnc/ReceiveStart.h"
 #include "platform/FilePrompter.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/Notifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

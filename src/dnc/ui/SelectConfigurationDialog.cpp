@@ -11,7 +11,7 @@
 #include "dnc/ComConfFile.h"
 #include "dnc/PortSetups.h"
 #include "dnc/ui/PortSetupDialog.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

@@ -3,7 +3,8 @@
 #include <QProgressBar>
 
 #include "platform/FilePrompter.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/Notifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

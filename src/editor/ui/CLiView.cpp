@@ -16,9 +16,8 @@
 #include <set>
 #include <utility>
 
-#include "app/AppSettings.h"
 #include "editor/ui/EditorEnvironment.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 
@@ -138,7 +137,7 @@ const RenderMetrics& CLiView::metrics() const
 std::size_t CLiView::marginWidth() const
 {
     const qreal digit = metrics().digitWidth;
-    if (!m_environment.settings().flags.showLineNumbers)
+    if (!m_environment.flags().showLineNumbers)
         return static_cast<std::size_t>(std::ceil(digit * 3 / 2));
     const std::size_t digits = lineNumberDigits(m_doc.lineCount());
     return static_cast<std::size_t>(std::ceil((digits * 4 + 2) * digit / 4));
@@ -252,8 +251,8 @@ void CLiView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     const RenderMetrics& m = metrics();
-    const AppSettings& settings = m_environment.settings();
-    const EditorColors& colors = settings.colors;
+    const ViewFlags& flags = m_environment.flags();
+    const EditorColors& colors = m_environment.colors();
     const int margin = static_cast<int>(marginWidth());
     const int width = viewport()->width();
     const int height = viewport()->height();
@@ -274,9 +273,9 @@ void CLiView::paintEvent(QPaintEvent* event)
 
     DrawOptions options;
     options.colors = &colors;
-    options.showSpaces = settings.flags.showSpaces;
-    options.showTabs = settings.flags.showTabs;
-    options.showEndOfBlock = settings.flags.showEndOfBlock;
+    options.showSpaces = flags.showSpaces;
+    options.showTabs = flags.showTabs;
+    options.showEndOfBlock = flags.showEndOfBlock;
 
     // The text rows, clipped to the text area once; the selected part of a row is drawn
     // once more in the selection colours.
@@ -322,7 +321,7 @@ void CLiView::paintEvent(QPaintEvent* event)
                 painter.drawText(QPointF(2, y + m.ascent), QStringLiteral("+"));
             if (editLine.hasFlag(LineFlag::CompareChanged))
                 painter.drawText(QPointF(2, y + m.ascent), QStringLiteral("?"));
-            if (settings.flags.showLineNumbers) {
+            if (flags.showLineNumbers) {
                 // Digits are equally wide in the fonts an editor uses.
                 const QString number = QString::number(line + 1);
                 painter.drawText(QPointF(numberRight - number.size() * m.digitWidth, y + m.ascent),
@@ -336,8 +335,8 @@ void CLiView::paintEvent(QPaintEvent* event)
     const TextPos caret = m_state.caret;
     if (hasFocus() && m_caretOn && caret.line >= top && caret.line < top + visibleLines() + 1) {
         const bool block = m_environment.overwrite() && !selection;
-        qreal caretWidth = std::max<qreal>(
-            1, m.averageCharWidth * settings.flags.insertCaretWidthPercent / 100.0);
+        qreal caretWidth =
+            std::max<qreal>(1, m.averageCharWidth * flags.insertCaretWidthPercent / 100.0);
         if (block) {
             const std::size_t length = m_doc.lineLength(caret.line);
             caretWidth = caret.column < length ? xOf({caret.line, caret.column + 1}) - xOf(caret)
@@ -730,7 +729,7 @@ bool CLiView::handleEditingKey(QKeyEvent* event)
     } else if (plain && key == Qt::Key_Tab) {
         runEdit([&] { tabKey(m_doc, m_state); });
     } else if (key == Qt::Key_Backtab || (shift && key == Qt::Key_Tab)) {
-        runEdit([&] { shiftTabKey(m_doc, m_state, m_environment.settings().flags.tabWidth); });
+        runEdit([&] { shiftTabKey(m_doc, m_state, m_environment.flags().tabWidth); });
     } else {
         // A character: what the key types, a control character for Ctrl and a letter
         // that is no command (Ctrl+B inserts code 2), bytes above 127 as Latin-1.

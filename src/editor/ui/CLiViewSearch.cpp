@@ -10,7 +10,7 @@
 #include "editor/ui/EditorEnvironment.h"
 #include "editor/ui/SearchDialogs.h"
 #include "platform/Notifier.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 
@@ -19,7 +19,7 @@ void CLiView::find()
     SearchState& search = m_environment.search();
     std::string preset = findTextAtCaret(m_doc, m_state);
     if (preset.empty())
-        preset = search.options.text;
+        preset = search.options.text;  // an empty line has no word: the last text instead
     FindDialog dialog(search, fromBytes(preset), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -69,23 +69,17 @@ void CLiView::findWordPrevious()
     searchWordAtCaret(false);
 }
 
+// F3 and Shift+F3 search at once, without a dialog; with nothing to search for the search
+// fails like any other and says so.
 void CLiView::searchAgain(bool forward)
 {
     m_environment.search().takeSelection(selectionInLine(m_doc, m_state));
-    if (m_environment.search().options.text.empty())
-        find();  // nothing searched for yet: ask what
-    else
-        search(forward);
+    search(forward);
 }
 
 void CLiView::searchWordAtCaret(bool forward)
 {
-    const std::string word = findTextAtCaret(m_doc, m_state);
-    if (word.empty()) {
-        QApplication::beep();
-        return;
-    }
-    m_environment.search().takeWord(word);
+    m_environment.search().takeWord(findTextAtCaret(m_doc, m_state));
     search(forward);
 }
 

@@ -10,7 +10,7 @@
 
 #include "editor/FolderListing.h"
 #include "platform/Paths.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

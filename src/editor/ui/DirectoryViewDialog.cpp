@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "editor/ui/DirectoryTree.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

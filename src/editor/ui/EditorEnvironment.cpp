@@ -2,24 +2,27 @@
 
 #include <algorithm>
 
-#include "app/AppSettings.h"
-#include "app/ui/FontMapping.h"
 #include "editor/ui/CLiView.h"
+#include "platform/ui/FontMapping.h"
 
 namespace quillon {
 
-EditorEnvironment::EditorEnvironment(AppSettings& settings, Notifier& notifier, QObject* parent)
+EditorEnvironment::EditorEnvironment(EditorSettings settings, Notifier& notifier, QObject* parent)
     : QObject(parent), m_settings(settings), m_notifier(notifier)
 {
-    m_metrics = RenderMetrics::of(toQFont(m_settings.fonts[FontRole::Editor]),
-                                  m_settings.flags.tabWidth, m_settings.flags.lineSpacingPercent);
+    measure();
 }
 
 void EditorEnvironment::editorFontChanged()
 {
-    m_metrics = RenderMetrics::of(toQFont(m_settings.fonts[FontRole::Editor]),
-                                  m_settings.flags.tabWidth, m_settings.flags.lineSpacingPercent);
+    measure();
     emit metricsChanged();
+}
+
+void EditorEnvironment::measure()
+{
+    m_metrics = RenderMetrics::of(toQFont(m_settings.font), m_settings.flags.tabWidth,
+                                  m_settings.flags.lineSpacingPercent);
 }
 
 void EditorEnvironment::displayChanged()

@@ -7,14 +7,25 @@
 
 #include <array>
 
+#include "editor/EditorColors.h"
 #include "editor/Search.h"
+#include "editor/ViewFlags.h"
 #include "editor/ui/LineRenderer.h"
+#include "platform/LogFont.h"
 
 namespace quillon {
 
-struct AppSettings;
 class CLiView;
 class Notifier;
+
+// What the views take from the program's settings. Held by reference, so that the View
+// menu, the colours dialog and the font dialog of the program change what the views draw
+// with; whoever changes them calls editorFontChanged() or displayChanged() afterwards.
+struct EditorSettings {
+    ViewFlags& flags;
+    const EditorColors& colors;
+    const LogFont& font;  // the editor font
+};
 
 class EditorEnvironment : public QObject {
     Q_OBJECT
@@ -23,9 +34,10 @@ public:
     // slot; a view that finds none is still counted but scrolls alone.
     static constexpr std::size_t kRegistrySlots = 20;
 
-    EditorEnvironment(AppSettings& settings, Notifier& notifier, QObject* parent = nullptr);
+    EditorEnvironment(EditorSettings settings, Notifier& notifier, QObject* parent = nullptr);
 
-    AppSettings& settings() { return m_settings; }
+    ViewFlags& flags() { return m_settings.flags; }
+    const EditorColors& colors() const { return m_settings.colors; }
     // Where the views' messages go ("String '...' is not founf." and the like).
     Notifier& notifier() { return m_notifier; }
     SearchState& search() { return m_search; }
@@ -65,7 +77,10 @@ signals:
     void caretMoved(std::size_t line, std::size_t column);
 
 private:
-    AppSettings& m_settings;
+    // The editor font's measures, with the tab width and line spacing.
+    void measure();
+
+    EditorSettings m_settings;
     Notifier& m_notifier;
     SearchState m_search;
     RenderMetrics m_metrics;

@@ -12,11 +12,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/AppSettings.h"
-#include "app/ui/FontMapping.h"
 #include "editor/CLiDoc.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
+#include "platform/ui/Latin1.h"
 #include "platform/ui/QtNotifier.h"
 
 namespace quillon {
@@ -33,9 +32,8 @@ constexpr qreal kRuleWidth = 2;
 // the painter's units must be its size in 0.1 mm, while Qt turns points into pixels with
 // the device's resolution. Hinting is off: glyphs snapped to a grid of 0.1 mm would not
 // have the widths the rows were wrapped with.
-QFont printerFont(const LogFont& record, const QPaintDevice& device)
+QFont printerFont(QFont font, const QPaintDevice& device)
 {
-    QFont font = toQFont(record);
     const qreal points = font.pointSizeF() > 0 ? font.pointSizeF() : kDefaultPrinterPoints;
     font.setPointSizeF(points * kTenthsMmPerInch / device.logicalDpiY());
     font.setHintingPreference(QFont::PreferNoHinting);
@@ -65,12 +63,6 @@ void drawTextLeftOf(QPainter& painter, qreal x, qreal baseline, const QString& t
 
 }  // namespace
 
-PrintSettings PrintSettings::of(const AppSettings& settings)
-{
-    return {settings.margins, settings.fonts[FontRole::Printer], settings.flags.tabWidth,
-            settings.colors};
-}
-
 NcPrinter::NcPrinter(const CLiDoc& document, const PrintSettings& settings, const Clock& clock)
     : m_document(document), m_settings(settings), m_clock(clock)
 {
@@ -80,17 +72,17 @@ int NcPrinter::layOut(const QPaintDevice& device, QSize paperSize)
 {
     m_paperSize = paperSize;
     m_metrics = RenderMetrics::of(printerFont(m_settings.font, device), m_settings.tabWidth);
-    const MarginsSettings& margins = m_settings.margins;
+    const PageSetup& page = m_settings.page;
     PrintFormat format;
-    format.rect = printableRect(
-        paperSize.width(), paperSize.height(),
-        {marginInTenthsMm(margins.leftMargin), marginInTenthsMm(margins.rightMargin),
-         marginInTenthsMm(margins.topMargin), marginInTenthsMm(margins.bottomMargin)});
+    format.rect =
+        printableRect(paperSize.width(), paperSize.height(),
+                      {marginInTenthsMm(page.leftMargin), marginInTenthsMm(page.rightMargin),
+                       marginInTenthsMm(page.topMargin), marginInTenthsMm(page.bottomMargin)});
     format.lineHeight = static_cast<int>(std::lround(m_metrics.lineHeight));
     format.charWidth = m_metrics.spaceWidth;
-    format.header = margins.printHeader;
-    format.pageNumbers = margins.printPageNumbers;
-    format.twoColumns = margins.printTwoColumns;
+    format.header = page.printHeader;
+    format.pageNumbers = page.printPageNumbers;
+    format.twoColumns = page.printTwoColumns;
 
     const CLiDoc& document = m_document;
     const RenderMetrics& metrics = m_metrics;
@@ -129,7 +121,7 @@ void NcPrinter::paintHeader(QPainter& painter) const
 {
     const PrintRect& rect = m_layout->format().rect;
     const qreal baseline = rect.top + m_metrics.ascent;
-    const std::string path(headerPath(m_document.pathName(), m_settings.margins.printFullPath));
+    const std::string path(headerPath(m_document.pathName(), m_settings.page.printFullPath));
     painter.setPen(Qt::black);
     painter.drawText(QPointF(rect.left, baseline), fromBytes(path));
     drawTextLeftOf(painter, rect.right, baseline,

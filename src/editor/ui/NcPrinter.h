@@ -2,14 +2,14 @@
 // renderer on a printer, in the print preview or into a PDF file.
 #pragma once
 
+#include <QFont>
 #include <QPageSize>
 #include <QSize>
 #include <QString>
 
 #include <optional>
+#include <string>
 
-#include "app/FontSettings.h"
-#include "app/MarginsSettings.h"
 #include "editor/EditorColors.h"
 #include "editor/PrintLayout.h"
 #include "editor/ui/LineRenderer.h"
@@ -21,18 +21,27 @@ class QWidget;
 
 namespace quillon {
 
-struct AppSettings;
 class CLiDoc;
 class Clock;
 
-// What printing takes from the settings.
-struct PrintSettings {
-    MarginsSettings margins;  // the four margins (inches as typed) and the print flags
-    LogFont font;             // the printer font
-    int tabWidth = 8;         // in blanks
-    EditorColors colors;      // with their "colours on"
+// The page's margins as typed in "Other options" (inches) and what goes on the page.
+struct PageSetup {
+    std::string leftMargin = "1.0";
+    std::string rightMargin = "1.0";
+    std::string topMargin = "1.0";
+    std::string bottomMargin = "1.0";
+    bool printHeader = true;
+    bool printFullPath = true;
+    bool printPageNumbers = true;
+    bool printTwoColumns = false;
+};
 
-    static PrintSettings of(const AppSettings& settings);
+// What printing takes from the program's settings.
+struct PrintSettings {
+    PageSetup page;
+    QFont font;           // the printer font; sized anew for the device
+    int tabWidth = 8;     // in blanks
+    EditorColors colors;  // with their "colours on"
 };
 
 // Draws a document's pages. A painter given to it counts in tenths of a millimetre from

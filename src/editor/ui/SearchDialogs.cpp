@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "editor/Search.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

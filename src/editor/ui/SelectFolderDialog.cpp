@@ -6,6 +6,7 @@
 #include <QStorageInfo>
 
 #include "editor/FolderCheck.h"
+#include "platform/ui/Latin1.h"
 #include "platform/ui/QtFilePrompter.h"
 
 namespace quillon {

@@ -4,7 +4,7 @@
 #include <QFileDialog>
 #include <QStringList>
 
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

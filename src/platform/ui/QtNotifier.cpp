@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+#include "platform/ui/Latin1.h"
+
 namespace quillon {
 
 namespace {
@@ -53,17 +55,6 @@ NoticeAnswer fromQtButton(int button)
 }
 
 }  // namespace
-
-QString fromBytes(const std::string& bytes)
-{
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::string toBytes(const QString& text)
-{
-    const QByteArray latin1 = text.toLatin1();
-    return std::string(latin1.constData(), static_cast<std::size_t>(latin1.size()));
-}
 
 NoticeAnswer QtNotifier::show(const Notice& notice)
 {

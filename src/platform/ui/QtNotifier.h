@@ -21,8 +21,4 @@ private:
     QPointer<QWidget> m_parent;
 };
 
-// Byte strings of the core shown and typed 1:1 as Latin-1.
-QString fromBytes(const std::string& bytes);
-std::string toBytes(const QString& text);
-
 }  // namespace quillon

@@ -1,4 +1,7 @@
 // quillonlt-cli: the QuillonLT core from the shell.
+//
+// The start-up lives beside the picture writer: the commands know nothing of Qt, and the
+// one command that draws gets its writer handed in here.
 #include <iostream>
 
 #include "cli/CliCommands.h"

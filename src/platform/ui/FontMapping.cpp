@@ -1,11 +1,11 @@
-#include "app/ui/FontMapping.h"
+#include "platform/ui/FontMapping.h"
 
 #include <QFontDatabase>
 
 #include <algorithm>
 #include <cmath>
 
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 

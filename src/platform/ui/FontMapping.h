@@ -3,7 +3,7 @@
 
 #include <QFont>
 
-#include "app/FontSettings.h"
+#include "platform/LogFont.h"
 
 namespace quillon {
 
