@@ -4,7 +4,7 @@
 #include <QListWidget>
 
 #include "platform/Notifier.h"
-#include "platform/ui/QtNotifier.h"
+#include "platform/ui/Latin1.h"
 
 namespace quillon {
 
