@@ -5,9 +5,9 @@
 #include <limits>
 #include <optional>
 
-#include "backplot/NcWords.h"
 #include "editor/CLiDoc.h"
 #include "editor/EditCommands.h"
+#include "nc/Words.h"
 
 namespace quillon {
 
@@ -17,34 +17,12 @@ constexpr std::size_t kNone = std::string_view::npos;
 
 // ---- Reading a line ---------------------------------------------------------------------
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-// Only ASCII capitals are addresses; lower case letters are left alone everywhere.
-bool isCapital(char c)
-{
-    return c >= 'A' && c <= 'Z';
-}
-
 // The end of the comment whose "(" stands at `open`: just after the next ")" on the line
 // (a "(" in between opens nothing), or the line end when no ")" follows.
 std::size_t commentEnd(std::string_view line, std::size_t open)
 {
     const std::size_t close = line.find(')', open + 1);
     return close == kNone ? line.size() : close + 1;
-}
-
-// The characters a word's number is written with.
-bool isNumberCharacter(char c)
-{
-    return isDigit(c) || c == '.' || c == '+' || c == '-';
 }
 
 // The length of the number written at `from`: its run of number characters, at most
@@ -62,8 +40,6 @@ std::size_t numberLength(std::string_view line, std::size_t from, std::size_t li
 // A number after the address is taken up to this many characters; the rest of a longer
 // run stays behind the new number.
 constexpr std::size_t kOldNumberLimit = 32;
-// An address value is read from at most this many characters of its number.
-constexpr std::size_t kAddressValueLimit = 14;
 // The longest number text Modify writes; a result that needs more leaves the old number
 // as it was rather than writing a cut one.
 constexpr std::size_t kNewNumberLimit = 19;
@@ -205,7 +181,7 @@ void expandInto(std::string_view line, std::string& out)
     char* write = start;
     for (std::size_t pos = 0; pos < line.size();) {
         const char c = line[pos];
-        if (c == '(' || isCapital(c)) {
+        if (c == '(' || isAddressLetter(c)) {
             // A tab before a word is not taken as its blank.
             if (pos > 0 && line[pos - 1] != ' ' && line[pos - 1] != '/')
                 *write++ = ' ';
@@ -258,8 +234,7 @@ std::string modifyLine(std::string_view line, const ModifySettings& settings)
         const std::size_t number = pos + address.size();
         const std::size_t length = numberLength(text, number, kOldNumberLimit);
         std::size_t numberEnd = number + length;
-        const double old = decimalValue(
-            std::string_view(text).substr(number, std::min(length, kAddressValueLimit)));
+        const double old = addressValue(std::string_view(text).substr(number));
         if (const auto value = modifiedValue(old, settings)) {
             const std::string newNumber = modifiedValueText(*value, settings.decimals);
             if (newNumber.size() <= kNewNumberLimit) {
