@@ -25,6 +25,31 @@ std::size_t commentEnd(std::string_view line, std::size_t open)
     return close == kNone ? line.size() : close + 1;
 }
 
+// Modify and Rotate judge each occurrence by what follows it on the line: one with a ")"
+// ahead before any "(" lies in a comment and is passed over. So "X10) G01", the end of a
+// comment opened on an earlier line, keeps its X10, while in "(ABC X10" no ")" follows and
+// the X10 is changed. The occurrences are met left to right, so the nearest parenthesis
+// is looked up once and kept until they pass it. It is kept as a distance from the line's
+// end: Modify's replacements (numbers, which hold no parenthesis) all lie before it.
+class CommentLookAhead {
+public:
+    // Whether a ")" comes at or after `from` before any "(". `from` never decreases
+    // from one call to the next.
+    bool inComment(std::string_view text, std::size_t from)
+    {
+        if (!m_found || text.size() - m_fromEnd < from) {
+            const std::size_t at = text.find_first_of("()", from);
+            m_fromEnd = at == kNone ? 0 : text.size() - at;
+            m_found = true;
+        }
+        return m_fromEnd != 0 && text[text.size() - m_fromEnd] == ')';
+    }
+
+private:
+    bool m_found = false;
+    std::size_t m_fromEnd = 0;  // 0: no parenthesis ahead
+};
+
 // The length of the number written at `from`: its run of number characters, at most
 // `limit` of them.
 std::size_t numberLength(std::string_view line, std::size_t from, std::size_t limit = kNone)
@@ -221,17 +246,14 @@ std::string modifyLine(std::string_view line, const ModifySettings& settings)
     // An empty address would stand before every character.
     if (address.empty() || (!settings.exclude.empty() && line.find(settings.exclude) != kNone))
         return text;
+    CommentLookAhead comments;
     std::size_t searchFrom = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        if (text[pos] == '(') {
-            pos = commentEnd(text, pos);
+    for (std::size_t pos = 0; pos < text.size(); ++pos) {
+        if (pos < searchFrom || text.compare(pos, address.size(), address) != 0)
             continue;
-        }
-        if (pos < searchFrom || text.compare(pos, address.size(), address) != 0) {
-            ++pos;
-            continue;
-        }
         const std::size_t number = pos + address.size();
+        if (comments.inComment(text, number))
+            continue;
         const std::size_t length = numberLength(text, number, kOldNumberLimit);
         std::size_t numberEnd = number + length;
         const double old = addressValue(std::string_view(text).substr(number));
@@ -245,7 +267,6 @@ std::string modifyLine(std::string_view line, const ModifySettings& settings)
         // The search goes on one character after the number, so that a word written right
         // after it (the second X of X1.X2.) is passed over.
         searchFrom = numberEnd + 1;
-        ++pos;
     }
     return text;
 }
@@ -254,14 +275,11 @@ std::string rotateLine(std::string_view line, const RotateSettings& settings)
 {
     // Characters are replaced in place, each once: X->Y and Y->Z do not make an X a Z.
     std::string text(line);
-    for (std::size_t pos = 0; pos < line.size();) {
-        if (line[pos] == '(') {
-            pos = commentEnd(line, pos);
-            continue;
-        }
-        if (const auto to = rotatedCharacter(line[pos], settings))
+    CommentLookAhead comments;
+    for (std::size_t pos = 0; pos < line.size(); ++pos) {
+        const auto to = rotatedCharacter(line[pos], settings);
+        if (to && !comments.inComment(line, pos + 1))
             text[pos] = *to;
-        ++pos;
     }
     return text;
 }
