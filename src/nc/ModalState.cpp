@@ -58,20 +58,4 @@ bool ModalState::applyG(int g)
     }
 }
 
-std::optional<AxisWord> axisWord(char letter, bool modalAbsolute, bool afterReferenceReturn)
-{
-    switch (letter) {
-    case 'X':
-    case 'Y':
-    case 'Z':
-        return AxisWord{letter - 'X', modalAbsolute};
-    case 'U':
-    case 'V':
-    case 'W':
-        return AxisWord{letter - 'U', afterReferenceReturn};
-    default:
-        return std::nullopt;
-    }
-}
-
 }  // namespace quillon

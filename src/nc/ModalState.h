@@ -47,7 +47,22 @@ struct AxisWord {
 // X, Y and Z move in the modal positioning. U, V and W step X, Y and Z whatever it is,
 // except after a reference return (G28) earlier in the same block: there they name the
 // position the axis goes to. Nothing for every other letter.
-std::optional<AxisWord> axisWord(char letter, bool modalAbsolute, bool afterReferenceReturn);
+// Inline: every axis word of a plot's millions of records comes here.
+inline std::optional<AxisWord> axisWord(char letter, bool modalAbsolute, bool afterReferenceReturn)
+{
+    switch (letter) {
+    case 'X':
+    case 'Y':
+    case 'Z':
+        return AxisWord{letter - 'X', modalAbsolute};
+    case 'U':
+    case 'V':
+    case 'W':
+        return AxisWord{letter - 'U', afterReferenceReturn};
+    default:
+        return std::nullopt;
+    }
+}
 
 // The one position update: the axis goes to `value`, or by it.
 inline void moveAxis(Position& position, AxisWord word, double value)
