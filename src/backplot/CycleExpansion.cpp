@@ -102,21 +102,6 @@ long long wholePart(double value)
     return static_cast<long long>(std::trunc(std::clamp(value + kWordGiven, -1e15, 1e15)));
 }
 
-// Whether a record holds one of the lathe cycles G70 to G76, whose U and W are cycle
-// parameters, not moves.
-bool holdsLatheCycle(std::string_view text)
-{
-    bool found = false;
-    forEachWord(text, [&](char letter, std::string_view rest) {
-        if (letter == 'G') {
-            const int g = integerValue(rest);
-            found = g >= 70 && g <= 76;
-        }
-        return !found;
-    });
-    return found;
-}
-
 // The points of a shape: the start, then one point for every record of the shape file,
 // each the one before with the record's X and Z (a = X, b = Z).
 std::optional<std::vector<PlanePoint>> readShape(const std::string& path, PlanePoint start)
@@ -556,6 +541,19 @@ std::string CycleExpansion::framed(const std::string& move) const
 }
 
 }  // namespace
+
+bool holdsLatheCycle(std::string_view text)
+{
+    bool found = false;
+    forEachWord(text, [&](char letter, std::string_view rest) {
+        if (letter == 'G') {
+            const int g = integerValue(rest);
+            found = g >= 70 && g <= 76;
+        }
+        return !found;
+    });
+    return found;
+}
 
 bool expandCannedCycles(const std::string& input, const std::string& output,
                         const std::string& shapeFile, const BackplotSettings& settings,

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "backplot/ArcMove.h"
+#include "backplot/CycleExpansion.h"
 #include "nc/Words.h"
 #include "platform/Notifier.h"
 
@@ -31,20 +32,6 @@ std::optional<int> entryTool(const std::string& entry)
     if (entry.empty() || entry.front() != 'T')
         return std::nullopt;
     return integerValue(std::string_view(entry).substr(1));
-}
-
-// A turning cycle's own record: its U and W are the cycle's parameters, not moves.
-bool isCycleRecord(std::string_view text)
-{
-    bool cycle = false;
-    forEachWord(text, [&](char letter, std::string_view rest) {
-        if (letter == 'G') {
-            const int g = integerValue(rest);
-            cycle = g >= 70 && g <= 76;
-        }
-        return !cycle;
-    });
-    return cycle;
 }
 
 }  // namespace
@@ -193,7 +180,7 @@ private:
             const bool increment = letter >= 'U' && letter <= 'W';
             // Looked up only for records that have such a word.
             if (increment && !m_incrementWords)
-                m_incrementWords = !isCycleRecord(m_text);
+                m_incrementWords = !holdsLatheCycle(m_text);
             if (increment && !*m_incrementWords)
                 break;
             const AxisWord word = *axisWord(letter, m_modal.absolute, m_referenceReturn);
