@@ -7,6 +7,7 @@
 
 #include "editor/CLiDoc.h"
 #include "editor/EditCommands.h"
+#include "nc/ModalState.h"
 #include "nc/Words.h"
 
 namespace quillon {
@@ -130,13 +131,12 @@ constexpr char kNotFoundText[] = "NOT FOUND";
 
 // One axis over the lines: its extremes and their numbers as written.
 struct AxisExtremes {
-    double position = 0.0;
     double minimum = kMinimumStart;
     double maximum = kMaximumStart;
     std::optional<std::string> minimumText;
     std::optional<std::string> maximumText;
 
-    void reached(std::string_view numberText)
+    void reached(double position, std::string_view numberText)
     {
         if (position < minimum) {
             minimum = position;
@@ -344,7 +344,8 @@ std::string minMaxText(const CLiDoc& doc, std::size_t first, std::size_t last)
     // Positions start at 0, absolute, at the first line of the range. Only G90 and G91
     // switch the mode: G90.1 and G91.1 (arc centres on some controls) leave it alone.
     AxisExtremes axes[3];  // X, Y, Z
-    bool incremental = false;
+    Position position{};
+    ModalState modal;
     for (std::size_t index = first; index <= last && index < doc.lineCount(); ++index) {
         const std::string_view line = doc.lineText(index);
         for (std::size_t pos = 0; pos < line.size();) {
@@ -367,13 +368,11 @@ std::string minMaxText(const CLiDoc& doc, std::size_t first, std::size_t last)
             }
             const double value = decimalValue(number);
             if (axis) {
-                AxisExtremes& extremes = axes[c - 'X'];
-                extremes.position = incremental ? extremes.position + value : value;
-                extremes.reached(number);
-            } else if (value == 90) {
-                incremental = false;
-            } else if (value == 91) {
-                incremental = true;
+                const AxisWord word = *axisWord(c, modal.absolute, false);
+                moveAxis(position, word, value);
+                axes[word.axis].reached(position[static_cast<std::size_t>(word.axis)], number);
+            } else if (value == 90 || value == 91) {
+                modal.applyG(static_cast<int>(value));
             }
             pos += 1 + length;
         }
