@@ -361,7 +361,7 @@ std::string findTextAtCaret(const CLiDoc& doc, const CaretState& state)
     if (auto selected = selectionInLine(doc, state))
         return std::move(*selected);
     const std::string_view text = doc.lineText(state.caret.line);
-    const auto blank = [&](std::size_t at) { return text[at] == ' ' || text[at] == '\t'; };
+    const auto blank = [&](std::size_t at) { return isBlank(text[at]); };
     std::size_t column = std::min(state.caret.column, text.size());
     if ((column == text.size() || blank(column)) && column > 0 && !blank(column - 1))
         --column;  // just after a word: that word
