@@ -98,7 +98,6 @@ void CycleTimeEstimator::applyG(int code, LineWords& words)
 
 void CycleTimeEstimator::applyWord(char letter, std::string_view afterLetter, LineWords& words)
 {
-    const double diameterFactor = m_settings.lathe ? 0.5 : 1.0;
     switch (letter) {
     case 'G':
         applyG(integerValue(afterLetter), words);
@@ -122,13 +121,13 @@ void CycleTimeEstimator::applyWord(char letter, std::string_view afterLetter, Li
     case 'Y':
     case 'Z': {
         const AxisWord word = *axisWord(letter, m_modal.absolute, false);
-        const double value = addressValue(afterLetter) * (word.axis == 0 ? diameterFactor : 1.0);
+        const double value = positionValue(word.axis, addressValue(afterLetter), m_settings.lathe);
         moveAxis(m_position, word, value);
         words.moved |= axisBit(word.axis);
         break;
     }
     case 'I':
-        words.offsets[0] = addressValue(afterLetter) * diameterFactor;
+        words.offsets[0] = positionValue(0, addressValue(afterLetter), m_settings.lathe);
         break;
     case 'J':
         words.offsets[1] = addressValue(afterLetter);

@@ -303,7 +303,7 @@ private:
 
     double programValue(int axis, double value) const
     {
-        return axis == 0 && m_settings.lathe ? value / 2 : value;
+        return positionValue(axis, value, m_settings.lathe);
     }
 
     void add(const Position& at, int slot, int gap)

@@ -117,10 +117,9 @@ private:
         }
     }
 
-    // X (and I) are diameters on a lathe.
     double programValue(int axis, double value) const
     {
-        return axis == 0 && m_settings.lathe ? value / 2 : value;
+        return positionValue(axis, value, m_settings.lathe);
     }
 
     // X goes back into a record as the program wrote it.

@@ -64,6 +64,13 @@ inline std::optional<AxisWord> axisWord(char letter, bool modalAbsolute, bool af
     }
 }
 
+// The value of an axis word where the tool goes: on a lathe X (and I, its arc offset) is
+// programmed as a diameter, so the position is half of it.
+inline double positionValue(int axis, double programmed, bool lathe)
+{
+    return axis == 0 && lathe ? programmed / 2 : programmed;
+}
+
 // The one position update: the axis goes to `value`, or by it.
 inline void moveAxis(Position& position, AxisWord word, double value)
 {

@@ -87,6 +87,10 @@ TEST(ModalState, AxisWordsMoveAbsoluteOrByIncrement)
     }
     for (const char letter : {'A', 'I', 'K', 'R', 'x', 'u', 'G'})
         EXPECT_FALSE(axisWord(letter, true, false)) << letter;
+    // A lathe's X is a diameter: the tool goes to its half; every other axis as written.
+    EXPECT_EQ(positionValue(0, 10, true), 5);
+    EXPECT_EQ(positionValue(2, 10, true), 10);
+    EXPECT_EQ(positionValue(0, 10, false), 10);
 }
 
 }  // namespace
