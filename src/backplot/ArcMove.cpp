@@ -6,42 +6,7 @@
 
 namespace quillon {
 
-std::optional<std::pair<int, int>> planeAxes(int plane)
-{
-    switch (plane) {
-    case 3:
-        return std::pair{0, 1};
-    case 5:
-        return std::pair{0, 2};
-    case 6:
-        return std::pair{1, 2};
-    default:
-        return std::nullopt;
-    }
-}
-
-bool applyModalG(int g, bool& absolute, int& plane)
-{
-    switch (g) {
-    case 90:
-    case 91:
-        absolute = g == 90;
-        return true;
-    case 17:
-        plane = 3;
-        return true;
-    case 18:
-        plane = 5;
-        return true;
-    case 19:
-        plane = 6;
-        return true;
-    default:
-        return false;
-    }
-}
-
-void arcMovePoints(const Position& from, const Position& to, const ArcWords& words, int plane,
+void arcMovePoints(const Position& from, const Position& to, const ArcWords& words, Plane plane,
                    bool clockwise, std::vector<Position>& points)
 {
     points.clear();

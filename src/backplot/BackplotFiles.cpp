@@ -2,7 +2,8 @@
 
 #include <charconv>
 
-#include "backplot/NcWords.h"
+#include "backplot/CoordinateText.h"
+#include "nc/Words.h"
 #include "platform/FileBytes.h"
 
 namespace quillon {

@@ -6,8 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "backplot/NcWords.h"
+#include "backplot/CoordinateText.h"
 #include "backplot/SegmentIntersection.h"
+#include "nc/ModalState.h"
+#include "nc/Words.h"
 #include "platform/Notifier.h"
 
 namespace quillon {
@@ -100,21 +102,6 @@ long long wholePart(double value)
     return static_cast<long long>(std::trunc(std::clamp(value + kWordGiven, -1e15, 1e15)));
 }
 
-// Whether a record holds one of the lathe cycles G70 to G76, whose U and W are cycle
-// parameters, not moves.
-bool holdsLatheCycle(std::string_view text)
-{
-    bool found = false;
-    forEachWord(text, [&](char letter, std::string_view rest) {
-        if (letter == 'G') {
-            const int g = integerValue(rest);
-            found = g >= 70 && g <= 76;
-        }
-        return !found;
-    });
-    return found;
-}
-
 // The points of a shape: the start, then one point for every record of the shape file,
 // each the one before with the record's X and Z (a = X, b = Z).
 std::optional<std::vector<PlanePoint>> readShape(const std::string& path, PlanePoint start)
@@ -176,9 +163,9 @@ public:
           m_output(output),
           m_shapeFile(shapeFile),
           m_lathe(settings.lathe),
-          m_incremental(!settings.absolute),
           m_notifier(notifier)
     {
+        m_modal.absolute = settings.absolute;
     }
 
     void run();
@@ -209,13 +196,12 @@ private:
     RecordWriter& m_output;
     const std::string& m_shapeFile;
     const bool m_lathe;
-    bool m_incremental;
+    // Of it only G90 / G91 counts: the cycles draw in the XZ plane whatever is selected.
+    ModalState m_modal;
     Notifier& m_notifier;
     // The tool as the records so far leave it, in program units (X as a diameter in
     // Lathe mode).
-    double m_x = 0;
-    double m_y = 0;
-    double m_z = 0;
+    Position m_position{};
     // Index of the last record read: every record the expansion writes carries it.
     int m_index = 0;
 };
@@ -253,46 +239,19 @@ std::optional<int> CycleExpansion::followRecord(std::string_view text)
     const bool cycleParameters = holdsLatheCycle(text);
     bool referenceReturn = false;
     std::optional<int> g;
-    const auto setOrAdd = [](double& axis, double value, bool add) {
-        axis = add ? axis + value : value;
-    };
     forEachWord(text, [&](char letter, std::string_view rest) {
-        switch (letter) {
-        case 'G':
+        if (letter == 'G') {
             g = integerValue(rest);
-            if (*g == 90)
-                m_incremental = false;
-            else if (*g == 91)
-                m_incremental = true;
-            else if (*g == 28)
+            if (!m_modal.applyG(*g) && *g == 28)
                 referenceReturn = true;
             return !(m_lathe && *g >= 70 && *g <= 73);
-        case 'X':
-            setOrAdd(m_x, addressValue(rest), m_incremental);
-            break;
-        case 'Y':
-            setOrAdd(m_y, addressValue(rest), m_incremental);
-            break;
-        case 'Z':
-            setOrAdd(m_z, addressValue(rest), m_incremental);
-            break;
-        // Incremental axes; U is a diameter like X. After a G28 they name the axes to
-        // return, as the pre-pass reads them.
-        case 'U':
-            if (!cycleParameters)
-                setOrAdd(m_x, addressValue(rest), !referenceReturn);
-            break;
-        case 'V':
-            if (!cycleParameters)
-                setOrAdd(m_y, addressValue(rest), !referenceReturn);
-            break;
-        case 'W':
-            if (!cycleParameters)
-                setOrAdd(m_z, addressValue(rest), !referenceReturn);
-            break;
-        default:
-            break;
         }
+        // U, V and W are incremental axes (U a diameter like X); after a G28 they name the
+        // axes to return, as the pre-pass reads them.
+        const auto word = axisWord(letter, m_modal.absolute, referenceReturn);
+        const bool increment = letter >= 'U' && letter <= 'W';
+        if (word && !(increment && cycleParameters))
+            moveAxis(m_position, *word, addressValue(rest));
         return true;
     });
     return g;
@@ -344,7 +303,8 @@ void CycleExpansion::shapeCycle(int g, std::string_view record)
         return;
     }
     const bool copied = copyShape(name, words);
-    const auto read = copied ? readShape(m_shapeFile, {m_x, m_z}) : std::nullopt;
+    const auto read =
+        copied ? readShape(m_shapeFile, {m_position[0], m_position[2]}) : std::nullopt;
     if (!read) {
         m_notifier.message("Could not find " + name + " blocks");
         return;
@@ -355,7 +315,7 @@ void CycleExpansion::shapeCycle(int g, std::string_view record)
 
     // The shape runs towards +Z unless its second point lies below the start; the Z
     // finishing allowance, the retraction and the Z steps take that direction's sign.
-    const double sign = shape[1].b < m_z ? -1.0 : 1.0;
+    const double sign = shape[1].b < m_position[2] ? -1.0 : 1.0;
     const double xAllowance = g == 71 ? 2 * words.u : words.u / 2;
     for (PlanePoint& point : shape) {
         point.a += xAllowance;
@@ -484,10 +444,10 @@ void CycleExpansion::turning(const std::string& name, const std::vector<PlanePoi
     const double xRetraction = inwards * 2 * words.r;
     const double zAllowance = sign * words.w;
     const double zRetraction = sign * words.r;
-    const double z0 = m_z;
+    const double z0 = m_position[2];
     const double farZ = sign * kFarZ;
     const bool finished = roughingPasses(
-        name, shape, m_x, -inwards * 2 * depth,
+        name, shape, m_position[0], -inwards * 2 * depth,
         [&](double x) {
             return std::pair{PlanePoint{x, z0}, PlanePoint{x, farZ}};
         },
@@ -511,9 +471,9 @@ void CycleExpansion::facing(const std::string& name, const std::vector<PlanePoin
                             const CycleWords& words, double depth, double sign)
 {
     const double zRetraction = sign * words.r;
-    const double x0 = m_x;
+    const double x0 = m_position[0];
     const bool finished = roughingPasses(
-        name, shape, m_z, sign * depth,
+        name, shape, m_position[2], sign * depth,
         [&](double z) {
             return std::pair{PlanePoint{x0, z}, PlanePoint{0, z}};
         },
@@ -540,7 +500,7 @@ void CycleExpansion::patternRepeat(const std::string& name, const std::vector<Pl
     const double divisor = n == 0 ? 1.0 : static_cast<double>(n);
     const double xStep = 2 * setup.xRelief / divisor;
     const double zStep = sign * (setup.zRelief / divisor);
-    const double z0 = m_z;
+    const double z0 = m_position[2];
     int passes = 0;
     for (long long r = n; r >= 0; --r, ++passes) {
         if (passes == kCyclePassLimit) {
@@ -577,10 +537,23 @@ void CycleExpansion::writeReturnRapid(const std::string& move)
 // a G91 that restores the program's mode for the records that follow.
 std::string CycleExpansion::framed(const std::string& move) const
 {
-    return m_incremental ? "G90 " + move + " G91" : move;
+    return m_modal.absolute ? move : "G90 " + move + " G91";
 }
 
 }  // namespace
+
+bool holdsLatheCycle(std::string_view text)
+{
+    bool found = false;
+    forEachWord(text, [&](char letter, std::string_view rest) {
+        if (letter == 'G') {
+            const int g = integerValue(rest);
+            found = g >= 70 && g <= 76;
+        }
+        return !found;
+    });
+    return found;
+}
 
 bool expandCannedCycles(const std::string& input, const std::string& output,
                         const std::string& shapeFile, const BackplotSettings& settings,

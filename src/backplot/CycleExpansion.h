@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "backplot/BackplotFiles.h"
 
@@ -14,6 +15,10 @@ class Notifier;
 // A roughing or pattern cycle draws at most this many passes. Nothing else bounds a tiny
 // depth of cut (D1 reads 0.0001) or a huge number of divisions.
 inline constexpr int kCyclePassLimit = 10000;
+
+// Whether a record holds one of the lathe cycles G70 to G76, whose U and W are cycle
+// parameters, not moves.
+bool holdsLatheCycle(std::string_view record);
 
 // Reads `input` ($BackPlotFile.TXT), writes `output` ($BackPlotFile1.TXT), keeps the shape
 // in `shapeFile` ($BackPlotFile2.TXT).

@@ -8,15 +8,13 @@
 #include <utility>
 
 #include "backplot/ArcGeometry.h"
-#include "backplot/ArcMove.h"
-#include "backplot/NcWords.h"
 #include "editor/CLiDoc.h"
+#include "nc/Words.h"
 
 namespace quillon {
 
 namespace {
 
-constexpr int kPlaneXZ = 5;
 // Arcs run slower than their programmed feed on most controls: their length counts 15%
 // more.
 constexpr double kArcAllowance = 1.15;
@@ -34,7 +32,6 @@ int axisBit(int axis)
     return 1 << axis;
 }
 
-// The first and second axis of an arc plane, or nothing for a mask that is no plane.
 double clampedOr(double value, double low, double high)
 {
     return std::isfinite(value) ? std::clamp(value, low, high) : low;
@@ -94,14 +91,13 @@ void CycleTimeEstimator::applyG(int code, LineWords& words)
         break;
     default:
         // G90/G91 and the planes; dwell and the rest take no time here.
-        applyModalG(code, m_absolute, m_plane);
+        m_modal.applyG(code);
         break;
     }
 }
 
 void CycleTimeEstimator::applyWord(char letter, std::string_view afterLetter, LineWords& words)
 {
-    const double diameterFactor = m_settings.lathe ? 0.5 : 1.0;
     switch (letter) {
     case 'G':
         applyG(integerValue(afterLetter), words);
@@ -124,14 +120,14 @@ void CycleTimeEstimator::applyWord(char letter, std::string_view afterLetter, Li
     case 'X':
     case 'Y':
     case 'Z': {
-        const int axis = letter - 'X';
-        const double value = addressValue(afterLetter) * (axis == 0 ? diameterFactor : 1.0);
-        m_position[axis] = m_absolute ? value : m_position[axis] + value;
-        words.moved |= axisBit(axis);
+        const AxisWord word = *axisWord(letter, m_modal.absolute, false);
+        const double value = positionValue(word.axis, addressValue(afterLetter), m_settings.lathe);
+        moveAxis(m_position, word, value);
+        words.moved |= axisBit(word.axis);
         break;
     }
     case 'I':
-        words.offsets[0] = addressValue(afterLetter) * diameterFactor;
+        words.offsets[0] = positionValue(0, addressValue(afterLetter), m_settings.lathe);
         break;
     case 'J':
         words.offsets[1] = addressValue(afterLetter);
@@ -163,9 +159,10 @@ double CycleTimeEstimator::arcSeconds(const LineWords& words) const
     // One axis named in a selected plane: the other axis of the plane stays where it is
     // and the arc lies in that plane. Otherwise the axes named make the plane, so an arc
     // naming X, Y and Z (a helix) has none and takes no time.
-    const int plane = std::popcount(static_cast<unsigned>(words.moved)) == 1 && m_plane != 0
-                          ? m_plane
-                          : words.moved;
+    const Plane plane =
+        std::popcount(static_cast<unsigned>(words.moved)) == 1 && m_modal.plane != Plane::None
+            ? m_modal.plane
+            : planeOfMask(words.moved);
     const auto axes = planeAxes(plane);
     double length = 0;
     if (axes) {
@@ -182,7 +179,7 @@ double CycleTimeEstimator::arcSeconds(const LineWords& words) const
                 : PlanePoint{start.a + words.offsets[a], start.b + words.offsets[b]};
         length = arcLength(start, centre, end, clockwise) * kArcAllowance;
     }
-    if (m_constantSurfaceSpeed && plane == kPlaneXZ)
+    if (m_constantSurfaceSpeed && plane == Plane::XZ)
         return length / (m_feed * cssRevolutions());
     if (m_perMinute)
         return length / m_feed;

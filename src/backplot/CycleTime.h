@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "nc/ModalState.h"
+
 namespace quillon {
 
 class CLiDoc;
@@ -27,7 +29,7 @@ inline constexpr double kRapidRateMax = 10000;
 inline constexpr std::size_t kCycleTimeLineLimit = 4096;
 
 // Follows a program line by line like a simplified interpreter and adds up the time of its
-// moves. Every word is read with the backplot's word scanning and address values.
+// moves. Every word is read with the one word scanning and address value reading.
 class CycleTimeEstimator {
 public:
     // Settings outside the dialog's ranges are brought into them, so that no time is
@@ -41,7 +43,7 @@ public:
 
 private:
     enum class MoveMode { NotSet, Rapid, Feed, Clockwise, CounterClockwise };
-    using Axes = std::array<double, 3>;  // X, Y, Z
+    using Axes = Position;
 
     // What one line says besides the modal state.
     struct LineWords {
@@ -65,10 +67,9 @@ private:
     Axes m_position{};
     Axes m_previous{};  // where the current line starts
     MoveMode m_mode = MoveMode::NotSet;
-    bool m_absolute = true;
+    ModalState m_modal;  // absolute, no plane before G17, G18 or G19
     bool m_perMinute = true;
     bool m_constantSurfaceSpeed = false;
-    int m_plane = 0;       // axis mask of G17 (3), G18 (5) or G19 (6); 0 before any
     double m_feed = 1;     // F / 60: units per second, or per revolution over 60
     double m_spindle = 1;  // revolutions (or surface speed under G96) per minute
     double m_total = 0;

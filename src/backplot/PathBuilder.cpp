@@ -3,7 +3,8 @@
 #include <optional>
 
 #include "backplot/ArcMove.h"
-#include "backplot/NcWords.h"
+#include "backplot/CycleExpansion.h"
+#include "nc/Words.h"
 #include "platform/Notifier.h"
 
 namespace quillon {
@@ -11,7 +12,7 @@ namespace quillon {
 namespace {
 
 enum class MoveClass { None, Rapid, Feed, ToolChange };
-enum class Modal { Unset, Straight, Clockwise, CounterClockwise };
+enum class Motion { Unset, Straight, Clockwise, CounterClockwise };
 
 // At most this many digits after T make the tool number.
 constexpr std::size_t kToolDigits = 4;
@@ -19,12 +20,9 @@ constexpr std::size_t kToolDigits = 4;
 int toolNumber(std::string_view afterLetter)
 {
     int number = 0;
-    for (std::size_t i = 0; i < afterLetter.size() && i < kToolDigits; ++i) {
-        const char c = afterLetter[i];
-        if (c < '0' || c > '9')
-            break;
-        number = number * 10 + (c - '0');
-    }
+    for (std::size_t i = 0; i < afterLetter.size() && i < kToolDigits && isDigit(afterLetter[i]);
+         ++i)
+        number = number * 10 + (afterLetter[i] - '0');
     return number;
 }
 
@@ -36,31 +34,15 @@ std::optional<int> entryTool(const std::string& entry)
     return integerValue(std::string_view(entry).substr(1));
 }
 
-// A turning cycle's own record: its U and W are the cycle's parameters, not moves.
-bool isCycleRecord(std::string_view text)
-{
-    bool cycle = false;
-    forEachWord(text, [&](char letter, std::string_view rest) {
-        if (letter == 'G') {
-            const int g = integerValue(rest);
-            cycle = g >= 70 && g <= 76;
-        }
-        return !cycle;
-    });
-    return cycle;
-}
-
 }  // namespace
 
 class PlotPathBuilder::Impl {
 public:
     Impl(const BackplotSettings& settings, PlotBuild& build, Notifier& notifier)
-        : m_settings(settings),
-          m_build(build),
-          m_notifier(notifier),
-          m_absolute(settings.absolute),
-          m_plane(settings.plane)
+        : m_settings(settings), m_build(build), m_notifier(notifier)
     {
+        m_modal.absolute = settings.absolute;
+        m_modal.plane = planeOfMask(settings.plane);
         m_build.tools = {};
         m_build.tools[0] = "G00";
     }
@@ -88,9 +70,9 @@ public:
     {
         const Position before = start(made.index, {});
         if (made.absoluteFirst)
-            m_absolute = true;
+            m_modal.absolute = true;
         m_class = made.move == 0 ? MoveClass::Rapid : MoveClass::Feed;
-        m_modal = Modal::Straight;
+        m_motion = Motion::Straight;
         for (int axis = 0; axis < 3; ++axis) {
             if ((made.axes & (1 << axis)) == 0)
                 continue;
@@ -99,11 +81,11 @@ public:
                 m_holeDepth = value;
                 continue;
             }
-            m_position[axis] = m_absolute ? value : m_position[axis] + value;
+            moveAxis(m_position, {axis, m_modal.absolute}, value);
             m_moved |= 1 << axis;
         }
         if (made.incrementalAfter)
-            m_absolute = false;
+            m_modal.absolute = false;
         return finish(before);
     }
 
@@ -135,10 +117,10 @@ private:
             gap.slot = m_slot;
             m_build.points.push_back(gap);
         }
-        if (m_modal == Modal::Clockwise || m_modal == Modal::CounterClockwise) {
+        if (m_motion == Motion::Clockwise || m_motion == Motion::CounterClockwise) {
             // A lathe's X-Z frame is the mirror of the XZ plane; the modal code stays.
-            const bool clockwise = (m_modal == Modal::Clockwise) != m_settings.lathe;
-            arcMovePoints(before, m_position, m_arc, m_plane, clockwise, m_arcPoints);
+            const bool clockwise = (m_motion == Motion::Clockwise) != m_settings.lathe;
+            arcMovePoints(before, m_position, m_arc, m_modal.plane, clockwise, m_arcPoints);
             if (m_arcPoints.empty())
                 m_arcPoints.push_back(m_position);  // not drawable as an arc: straight to its end
             for (const Position& point : m_arcPoints)
@@ -191,29 +173,24 @@ private:
         switch (letter) {
         case 'X':
         case 'Y':
-        case 'Z': {
-            const int axis = letter - 'X';
-            const double value = programValue(axis, number);
-            if (axis == 2 && m_drilling) {
-                m_holeDepth = value;
-                break;
-            }
-            m_position[axis] = m_absolute ? value : m_position[axis] + value;
-            m_moved |= 1 << axis;
-            break;
-        }
+        case 'Z':
         case 'U':
         case 'V':
         case 'W': {
+            const bool increment = letter >= 'U' && letter <= 'W';
             // Looked up only for records that have such a word.
-            if (!m_incrementWords)
-                m_incrementWords = !isCycleRecord(m_text);
-            if (!*m_incrementWords)
+            if (increment && !m_incrementWords)
+                m_incrementWords = !holdsLatheCycle(m_text);
+            if (increment && !*m_incrementWords)
                 break;
-            const int axis = letter - 'U';
-            const double value = programValue(axis, number);
-            m_position[axis] = m_referenceReturn ? value : m_position[axis] + value;
-            m_moved |= 1 << axis;
+            const AxisWord word = *axisWord(letter, m_modal.absolute, m_referenceReturn);
+            const double value = programValue(word.axis, number);
+            if (!increment && word.axis == 2 && m_drilling) {
+                m_holeDepth = value;
+                break;
+            }
+            moveAxis(m_position, word, value);
+            m_moved |= 1 << word.axis;
             break;
         }
         case 'I':
@@ -239,7 +216,7 @@ private:
         case 0:
         case 28:
             m_class = MoveClass::Rapid;
-            m_modal = Modal::Straight;
+            m_motion = Motion::Straight;
             m_referenceReturn = m_referenceReturn || g == 28;
             break;
         case 1:
@@ -247,33 +224,33 @@ private:
         case 84:
         case 92:
             m_class = MoveClass::Feed;
-            m_modal = Modal::Straight;
+            m_motion = Motion::Straight;
             break;
         case 2:
             m_class = MoveClass::Feed;
-            m_modal = Modal::Clockwise;
+            m_motion = Motion::Clockwise;
             break;
         case 3:
             m_class = MoveClass::Feed;
-            m_modal = Modal::CounterClockwise;
+            m_motion = Motion::CounterClockwise;
             break;
         case 80:
             if (m_toolSeen) {
                 m_class = MoveClass::Feed;
-                m_modal = Modal::Straight;
+                m_motion = Motion::Straight;
                 m_drilling = false;
             }
             break;
         case 81:
         case 82:
             m_class = MoveClass::Rapid;
-            m_modal = Modal::Straight;
+            m_motion = Motion::Straight;
             m_drilling = true;
             m_drillStart = m_position[2];
             m_drillSlot = m_slot;
             break;
         default:
-            applyModalG(g, m_absolute, m_plane);
+            m_modal.applyG(g);
             break;
         }
     }
@@ -326,7 +303,7 @@ private:
 
     double programValue(int axis, double value) const
     {
-        return axis == 0 && m_settings.lathe ? value / 2 : value;
+        return positionValue(axis, value, m_settings.lathe);
     }
 
     void add(const Position& at, int slot, int gap)
@@ -338,11 +315,10 @@ private:
     const BackplotSettings& m_settings;
     PlotBuild& m_build;
     Notifier& m_notifier;
-    bool m_absolute;
-    int m_plane;
+    ModalState m_modal;
     int m_index = 0;
     Position m_position{};
-    Modal m_modal = Modal::Unset;
+    Motion m_motion = Motion::Unset;
     int m_slot = 0;
     bool m_toolSeen = false;
     int m_toolSlot = 1;

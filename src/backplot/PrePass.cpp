@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "backplot/ArcMove.h"
-#include "backplot/NcWords.h"
 #include "editor/CLiDoc.h"
+#include "nc/Words.h"
 
 namespace quillon {
 
@@ -27,10 +27,10 @@ public:
         : m_settings(settings),
           m_out(out),
           m_listener(listener),
-          m_absolute(settings.absolute),
-          m_builderAbsolute(settings.absolute),
-          m_plane(settings.plane)
+          m_builderAbsolute(settings.absolute)
     {
+        m_modal.absolute = settings.absolute;
+        m_modal.plane = planeOfMask(settings.plane);
     }
 
     bool turningCycles() const { return m_turningCycles; }
@@ -58,7 +58,7 @@ public:
             if (m_listener)
                 m_listener->copied(index, text);
             // The path builder reads the line's G90 or G91 as this pass did.
-            m_builderAbsolute = m_absolute;
+            m_builderAbsolute = m_modal.absolute;
         }
     }
 
@@ -68,7 +68,7 @@ private:
         switch (letter) {
         case 'G': {
             const int g = integerValue(rest);
-            if (applyModalG(g, m_absolute, m_plane))
+            if (m_modal.applyG(g))
                 break;
             switch (g) {
             case 2:
@@ -91,21 +91,13 @@ private:
         }
         case 'X':
         case 'Y':
-        case 'Z': {
-            const int axis = letter - 'X';
-            const double value = programValue(axis, addressValue(rest));
-            motion.position[axis] = m_absolute ? value : motion.position[axis] + value;
-            motion.movedAxes |= 1 << axis;
-            break;
-        }
+        case 'Z':
         case 'U':
         case 'V':
         case 'W': {
-            const int axis = letter - 'U';
-            const double value = programValue(axis, addressValue(rest));
-            // After a reference return in the same line they name the position itself.
-            motion.position[axis] = motion.referenceReturn ? value : motion.position[axis] + value;
-            motion.movedAxes |= 1 << axis;
+            const AxisWord word = *axisWord(letter, m_modal.absolute, motion.referenceReturn);
+            moveAxis(motion.position, word, programValue(word.axis, addressValue(rest)));
+            motion.movedAxes |= 1 << word.axis;
             break;
         }
         case 'I':
@@ -125,10 +117,9 @@ private:
         }
     }
 
-    // X (and I) are diameters on a lathe.
     double programValue(int axis, double value) const
     {
-        return axis == 0 && m_settings.lathe ? value / 2 : value;
+        return positionValue(axis, value, m_settings.lathe);
     }
 
     // X goes back into a record as the program wrote it.
@@ -164,12 +155,12 @@ private:
 
     void endOwn()
     {
-        if (!m_absolute) {
+        if (!m_modal.absolute) {
             m_out.append(" G91");
             m_made.incrementalAfter = true;
         }
         m_out.end();
-        m_builderAbsolute = m_absolute;
+        m_builderAbsolute = m_modal.absolute;
         if (m_listener)
             m_listener->made(m_made);
     }
@@ -178,8 +169,9 @@ private:
     {
         // A lathe's X-Z frame is the mirror of the XZ plane: G02 runs counter-clockwise.
         const bool clockwise = (motion.arc == 2) != m_settings.lathe;
-        const auto axes = planeAxes(m_plane);
-        arcMovePoints(from, motion.position, motion.arcWords, m_plane, clockwise, m_arcPoints);
+        const auto axes = planeAxes(m_modal.plane);
+        arcMovePoints(from, motion.position, motion.arcWords, m_modal.plane, clockwise,
+                      m_arcPoints);
         if (!axes || m_arcPoints.empty()) {
             // An arc that cannot be drawn still ends where it ends.
             beginOwn(index);
@@ -221,10 +213,9 @@ private:
     MadeRecord m_made;
     std::vector<Position> m_arcPoints;  // kept from arc to arc
     Position m_position{};
-    bool m_absolute;
+    ModalState m_modal;
     // Whether the path builder reads the next record's values as absolute.
     bool m_builderAbsolute;
-    int m_plane;
     bool m_turningCycles = false;
 };
 

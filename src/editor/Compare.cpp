@@ -18,23 +18,13 @@
 #include "editor/CLiDoc.h"
 #include "editor/EditLine.h"
 #include "editor/NcLines.h"
+#include "nc/Words.h"
 
 namespace quillon {
 
 namespace {
 
 // ---- Normalizing ----------------------------------------------------------------------
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// The white space that atof skips before a number (the "C" locale's isspace).
-bool isCSpace(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
 
 // 0 for the blanks a compare ignores (space, TAB, LF), 1 for every other byte.
 constexpr std::array<std::uint8_t, 256> kKept = [] {
@@ -54,61 +44,6 @@ std::size_t copyWithoutBlanks(std::string_view line, char* out)
         end += kKept[static_cast<unsigned char>(c)];
     }
     return static_cast<std::size_t>(end - out);
-}
-
-// What atof reads at the start of the text: white space, a sign, a decimal number with an
-// optional exponent; no digits read as 0. Only decimal numbers are read, whatever the C
-// library would make of "0x1F", "inf" or "nan": an NC program means none of them, and the
-// result must not depend on the library (nor on the locale's decimal point).
-double readValue(std::string_view text)
-{
-    std::size_t pos = 0;
-    while (pos < text.size() && isCSpace(text[pos]))
-        ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    const std::size_t start = pos;
-    // The power of ten of the first significant digit (plus one), to tell an overflow from
-    // an underflow when from_chars finds the number out of range.
-    long scale = 0;
-    bool significant = false;
-    std::size_t digits = 0;
-    for (; pos < text.size() && isDigit(text[pos]); ++pos, ++digits) {
-        significant = significant || text[pos] != '0';
-        scale += significant ? 1 : 0;
-    }
-    if (pos < text.size() && text[pos] == '.') {
-        for (++pos; pos < text.size() && isDigit(text[pos]); ++pos, ++digits) {
-            if (!significant && text[pos] == '0')
-                --scale;
-            significant = significant || text[pos] != '0';
-        }
-    }
-    if (digits == 0)
-        return 0.0;
-    // An exponent counts only when it has digits: "1E" is 1.
-    long exponent = 0;
-    if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
-        std::size_t at = pos + 1;
-        const bool negativeExponent = at < text.size() && text[at] == '-';
-        if (at < text.size() && (text[at] == '+' || text[at] == '-'))
-            ++at;
-        if (at < text.size() && isDigit(text[at])) {
-            constexpr long kBeyondAnyDouble = 100000;
-            for (; at < text.size() && isDigit(text[at]); ++at)
-                exponent = std::min(exponent * 10 + (text[at] - '0'), kBeyondAnyDouble);
-            exponent = negativeExponent ? -exponent : exponent;
-            pos = at;
-        }
-    }
-    double value = 0.0;
-    const auto result = std::from_chars(text.data() + start, text.data() + pos, value);
-    if (result.ec == std::errc::result_out_of_range)
-        value = scale + exponent > 0 ? HUGE_VAL : 0.0;
-    return negative ? -value : value;
 }
 
 // The decimal text of a value, exact: DBL_MAX has 309 integer digits.
@@ -198,7 +133,7 @@ std::size_t takeWords(std::string& text, char letter,
     std::size_t count = 0;
     std::size_t at = 0;
     while (count < kMaxValuesPerLetter && (at = text.find(letter, at)) != std::string::npos) {
-        values[count++] = readValue(std::string_view(text).substr(at + 1));
+        values[count++] = atofValue(std::string_view(text).substr(at + 1));
         // A sign that atof read as "+" stays; "-" goes with the digits and points.
         std::size_t end = at + 1;
         while (end < text.size() && (isDigit(text[end]) || text[end] == '.' || text[end] == '-'))

@@ -1,18 +1,13 @@
 #include "editor/EditorActions.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "editor/CLiDoc.h"
+#include "nc/CharacterClasses.h"
 
 namespace quillon {
 
 namespace {
-
-bool isBlank(char c)
-{
-    return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
 
 // Inserts the strings at the position; the end of the inserted text.
 TextPos insertStrings(CLiDoc& doc, TextPos at, const std::vector<std::string>& strings)
@@ -374,10 +369,10 @@ std::size_t nextWordStart(std::string_view text, std::size_t column)
 {
     if (column >= text.size())
         return text.size();
-    const bool blank = isBlank(text[column]);
-    while (column < text.size() && isBlank(text[column]) == blank)
+    const bool blank = isWhiteSpace(text[column]);
+    while (column < text.size() && isWhiteSpace(text[column]) == blank)
         ++column;
-    while (column < text.size() && isBlank(text[column]))
+    while (column < text.size() && isWhiteSpace(text[column]))
         ++column;
     return column;
 }
@@ -385,9 +380,9 @@ std::size_t nextWordStart(std::string_view text, std::size_t column)
 std::size_t previousWordStart(std::string_view text, std::size_t column)
 {
     column = std::min(column, text.size());
-    while (column > 0 && isBlank(text[column - 1]))
+    while (column > 0 && isWhiteSpace(text[column - 1]))
         --column;
-    while (column > 0 && !isBlank(text[column - 1]))
+    while (column > 0 && !isWhiteSpace(text[column - 1]))
         --column;
     return column;
 }
@@ -397,12 +392,12 @@ std::pair<std::size_t, std::size_t> wordAt(std::string_view text, std::size_t co
     if (text.empty())
         return {0, 0};
     column = std::min(column, text.size() - 1);
-    const bool blank = isBlank(text[column]);
+    const bool blank = isWhiteSpace(text[column]);
     std::size_t first = column;
-    while (first > 0 && isBlank(text[first - 1]) == blank)
+    while (first > 0 && isWhiteSpace(text[first - 1]) == blank)
         --first;
     std::size_t last = column;
-    while (last < text.size() && isBlank(text[last]) == blank)
+    while (last < text.size() && isWhiteSpace(text[last]) == blank)
         ++last;
     return {first, last};
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "nc/CharacterClasses.h"
 #include "platform/Paths.h"
 
 namespace quillon {
@@ -17,11 +18,6 @@ constexpr double kMaxMarginTenthsMm = 1'000'000;
 // The header and the page numbers each take two line heights of the page.
 constexpr int kHeaderLines = 2;
 constexpr int kFooterLines = 2;
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
 
 std::size_t leadingBlanks(std::string_view text)
 {

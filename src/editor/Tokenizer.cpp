@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "editor/EditLine.h"
+#include "nc/CharacterClasses.h"
 
 namespace quillon {
 
@@ -35,11 +36,6 @@ std::optional<TokenKind> addressKind(char c)
     default:
         return std::nullopt;
     }
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
 }
 
 bool startsNumber(char c)

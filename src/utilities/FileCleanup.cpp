@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "nc/CharacterClasses.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileBytes.h"
@@ -460,7 +461,7 @@ std::string mazakWorkNumber(std::string_view bytes)
     if (first == std::string_view::npos)
         return {};
     std::size_t end = first + 1;
-    while (end < bytes.size() && end - first < 4 && bytes[end] >= '0' && bytes[end] <= '9')
+    while (end < bytes.size() && end - first < 4 && isDigit(bytes[end]))
         ++end;
     return std::string(bytes.substr(first, end - first));
 }

@@ -5,9 +5,10 @@
 #include <limits>
 #include <optional>
 
-#include "backplot/NcWords.h"
 #include "editor/CLiDoc.h"
 #include "editor/EditCommands.h"
+#include "nc/ModalState.h"
+#include "nc/Words.h"
 
 namespace quillon {
 
@@ -17,22 +18,6 @@ constexpr std::size_t kNone = std::string_view::npos;
 
 // ---- Reading a line ---------------------------------------------------------------------
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-// Only ASCII capitals are addresses; lower case letters are left alone everywhere.
-bool isCapital(char c)
-{
-    return c >= 'A' && c <= 'Z';
-}
-
 // The end of the comment whose "(" stands at `open`: just after the next ")" on the line
 // (a "(" in between opens nothing), or the line end when no ")" follows.
 std::size_t commentEnd(std::string_view line, std::size_t open)
@@ -41,11 +26,30 @@ std::size_t commentEnd(std::string_view line, std::size_t open)
     return close == kNone ? line.size() : close + 1;
 }
 
-// The characters a word's number is written with.
-bool isNumberCharacter(char c)
-{
-    return isDigit(c) || c == '.' || c == '+' || c == '-';
-}
+// Modify and Rotate judge each occurrence by what follows it on the line: one with a ")"
+// ahead before any "(" lies in a comment and is passed over. So "X10) G01", the end of a
+// comment opened on an earlier line, keeps its X10, while in "(ABC X10" no ")" follows and
+// the X10 is changed. The occurrences are met left to right, so the nearest parenthesis
+// is looked up once and kept until they pass it. It is kept as a distance from the line's
+// end: Modify's replacements (numbers, which hold no parenthesis) all lie before it.
+class CommentLookAhead {
+public:
+    // Whether a ")" comes at or after `from` before any "(". `from` never decreases
+    // from one call to the next.
+    bool inComment(std::string_view text, std::size_t from)
+    {
+        if (!m_found || text.size() - m_fromEnd < from) {
+            const std::size_t at = text.find_first_of("()", from);
+            m_fromEnd = at == kNone ? 0 : text.size() - at;
+            m_found = true;
+        }
+        return m_fromEnd != 0 && text[text.size() - m_fromEnd] == ')';
+    }
+
+private:
+    bool m_found = false;
+    std::size_t m_fromEnd = 0;  // 0: no parenthesis ahead
+};
 
 // The length of the number written at `from`: its run of number characters, at most
 // `limit` of them.
@@ -62,8 +66,6 @@ std::size_t numberLength(std::string_view line, std::size_t from, std::size_t li
 // A number after the address is taken up to this many characters; the rest of a longer
 // run stays behind the new number.
 constexpr std::size_t kOldNumberLimit = 32;
-// An address value is read from at most this many characters of its number.
-constexpr std::size_t kAddressValueLimit = 14;
 // The longest number text Modify writes; a result that needs more leaves the old number
 // as it was rather than writing a cut one.
 constexpr std::size_t kNewNumberLimit = 19;
@@ -129,13 +131,12 @@ constexpr char kNotFoundText[] = "NOT FOUND";
 
 // One axis over the lines: its extremes and their numbers as written.
 struct AxisExtremes {
-    double position = 0.0;
     double minimum = kMinimumStart;
     double maximum = kMaximumStart;
     std::optional<std::string> minimumText;
     std::optional<std::string> maximumText;
 
-    void reached(std::string_view numberText)
+    void reached(double position, std::string_view numberText)
     {
         if (position < minimum) {
             minimum = position;
@@ -205,7 +206,7 @@ void expandInto(std::string_view line, std::string& out)
     char* write = start;
     for (std::size_t pos = 0; pos < line.size();) {
         const char c = line[pos];
-        if (c == '(' || isCapital(c)) {
+        if (c == '(' || isAddressLetter(c)) {
             // A tab before a word is not taken as its blank.
             if (pos > 0 && line[pos - 1] != ' ' && line[pos - 1] != '/')
                 *write++ = ' ';
@@ -245,21 +246,17 @@ std::string modifyLine(std::string_view line, const ModifySettings& settings)
     // An empty address would stand before every character.
     if (address.empty() || (!settings.exclude.empty() && line.find(settings.exclude) != kNone))
         return text;
+    CommentLookAhead comments;
     std::size_t searchFrom = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        if (text[pos] == '(') {
-            pos = commentEnd(text, pos);
+    for (std::size_t pos = 0; pos < text.size(); ++pos) {
+        if (pos < searchFrom || text.compare(pos, address.size(), address) != 0)
             continue;
-        }
-        if (pos < searchFrom || text.compare(pos, address.size(), address) != 0) {
-            ++pos;
-            continue;
-        }
         const std::size_t number = pos + address.size();
+        if (comments.inComment(text, number))
+            continue;
         const std::size_t length = numberLength(text, number, kOldNumberLimit);
         std::size_t numberEnd = number + length;
-        const double old = decimalValue(
-            std::string_view(text).substr(number, std::min(length, kAddressValueLimit)));
+        const double old = addressValue(std::string_view(text).substr(number));
         if (const auto value = modifiedValue(old, settings)) {
             const std::string newNumber = modifiedValueText(*value, settings.decimals);
             if (newNumber.size() <= kNewNumberLimit) {
@@ -270,7 +267,6 @@ std::string modifyLine(std::string_view line, const ModifySettings& settings)
         // The search goes on one character after the number, so that a word written right
         // after it (the second X of X1.X2.) is passed over.
         searchFrom = numberEnd + 1;
-        ++pos;
     }
     return text;
 }
@@ -279,14 +275,11 @@ std::string rotateLine(std::string_view line, const RotateSettings& settings)
 {
     // Characters are replaced in place, each once: X->Y and Y->Z do not make an X a Z.
     std::string text(line);
-    for (std::size_t pos = 0; pos < line.size();) {
-        if (line[pos] == '(') {
-            pos = commentEnd(line, pos);
-            continue;
-        }
-        if (const auto to = rotatedCharacter(line[pos], settings))
+    CommentLookAhead comments;
+    for (std::size_t pos = 0; pos < line.size(); ++pos) {
+        const auto to = rotatedCharacter(line[pos], settings);
+        if (to && !comments.inComment(line, pos + 1))
             text[pos] = *to;
-        ++pos;
     }
     return text;
 }
@@ -351,7 +344,8 @@ std::string minMaxText(const CLiDoc& doc, std::size_t first, std::size_t last)
     // Positions start at 0, absolute, at the first line of the range. Only G90 and G91
     // switch the mode: G90.1 and G91.1 (arc centres on some controls) leave it alone.
     AxisExtremes axes[3];  // X, Y, Z
-    bool incremental = false;
+    Position position{};
+    ModalState modal;
     for (std::size_t index = first; index <= last && index < doc.lineCount(); ++index) {
         const std::string_view line = doc.lineText(index);
         for (std::size_t pos = 0; pos < line.size();) {
@@ -374,13 +368,11 @@ std::string minMaxText(const CLiDoc& doc, std::size_t first, std::size_t last)
             }
             const double value = decimalValue(number);
             if (axis) {
-                AxisExtremes& extremes = axes[c - 'X'];
-                extremes.position = incremental ? extremes.position + value : value;
-                extremes.reached(number);
-            } else if (value == 90) {
-                incremental = false;
-            } else if (value == 91) {
-                incremental = true;
+                const AxisWord word = *axisWord(c, modal.absolute, false);
+                moveAxis(position, word, value);
+                axes[word.axis].reached(position[static_cast<std::size_t>(word.axis)], number);
+            } else if (value == 90 || value == 91) {
+                modal.applyG(static_cast<int>(value));
             }
             pos += 1 + length;
         }

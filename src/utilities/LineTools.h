@@ -1,6 +1,7 @@
 // The word utilities of NC program lines: compress (blanks out), expand (blanks in),
 // modify (arithmetic on an address's values), rotate (axis letters) and min/max. Comments
-// run from "(" to the next ")" on the line, or to its end.
+// run from "(" to the next ")" on the line, or to its end; modify and rotate instead pass
+// over what a ")" follows before any "(", a comment opened on an earlier line included.
 #pragma once
 
 #include <array>

@@ -8,6 +8,7 @@
 
 #include "editor/CLiDoc.h"
 #include "editor/EditCommands.h"
+#include "nc/CharacterClasses.h"
 #include "platform/TextFile.h"
 
 namespace quillon {
@@ -22,16 +23,6 @@ constexpr std::size_t kPrefixLimit = 32;
 constexpr std::size_t kCycleDigitLimit = 32;
 // The dialog's most digits; it also keeps 10^digits within range.
 constexpr int kMostDigits = 6;
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 // The end of the run of characters from `at` that pass `take`, stopping at kPrefixLimit.
 template <typename Take>

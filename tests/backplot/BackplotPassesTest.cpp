@@ -6,9 +6,9 @@
 
 #include "backplot/BackplotChain.h"
 #include "backplot/CycleExpansion.h"
-#include "backplot/NcWords.h"
 #include "backplot/PathBuilder.h"
 #include "backplot/PrePass.h"
+#include "nc/Words.h"
 #include "platform/Notifier.h"
 #include "platform/TextFile.h"
 #include "support/TempWorkDir.h"

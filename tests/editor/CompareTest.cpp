@@ -103,6 +103,35 @@ TEST(CompareNormalize, SmartTexts)
         EXPECT_EQ(normalizeLine(c.line, CompareMode::Smart), c.normalized) << c.scenario;
 }
 
+// A value a hair below a round number (0.999995 is stored as 0.99999499...) is nudged away
+// from zero before it is rounded, so it reads as written; a negative one must be nudged
+// away from zero too, or -0.999995 and -1. would differ where their positive twins do not.
+TEST(CompareNormalize, NegativeValuesRoundAsTheirPositiveTwins)
+{
+    struct Case {
+        const char* scenario;
+        std::string first;
+        std::string second;
+        bool equal;
+    };
+    const Case cases[] = {
+        {"positive, a hair below one", "X0.999995", "X1.", true},
+        {"negative, a hair below one", "X-0.999995", "X-1.", true},
+        {"positive, fifth decimal dropped", "X2.00004", "X2.", true},
+        {"negative, fifth decimal dropped", "X-2.00004", "X-2.", true},
+        {"positive, just short of the step", "X0.99994", "X1.", false},
+        {"negative, just short of the step", "X-0.99994", "X-1.", false},
+        {"the sign counts", "X-0.999995", "X1.", false},
+    };
+    for (const Case& c : cases) {
+        const std::string first = normalizeLine(c.first, CompareMode::Smart);
+        const std::string second = normalizeLine(c.second, CompareMode::Smart);
+        EXPECT_EQ(first == second, c.equal) << c.scenario << ": " << first << " / " << second;
+    }
+    EXPECT_EQ(normalizeLine("X-0.999995", CompareMode::Smart), "X-1.0000");
+    EXPECT_EQ(normalizeLine("X-1.23456", CompareMode::Smart), "X-1.2345");
+}
+
 TEST(CompareNormalize, AtMostAHundredValuesPerLetter)
 {
     // X100 down to X1, then X0: only the first hundred are taken, sorted.

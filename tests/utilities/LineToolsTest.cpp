@@ -116,7 +116,6 @@ TEST(ModifyLine, RewritesTheNumbersAfterTheAddress)
         {"divide by a negative", modify("X", Operation::Divide, -2), "X10.", "X10."},
         {"other words and comments", addOne, "G01 Y10. (X10)", "G01 Y10. (X10)"},
         {"comment first, word after", addOne, "(X1) X1", "(X1) X2.0000"},
-        {"an unclosed comment", addOne, "G1 (X10", "G1 (X10"},
         {"every word", modify("Z", Operation::Add, 1), "Z1. Z-2.", "Z2.0000 Z-1.0000"},
         {"an address without a number", addOne, "G01 X", "G01 X1.0000"},
         {"a word right after a word", addOne, "XY5", "X1.0000Y5"},
@@ -155,7 +154,6 @@ TEST(RotateLine, ReplacesEachCharacterOnce)
     const Case cases[] = {
         {"no chaining", standard, "X1.Y2.Z3.", "Y1.Z2.X3."},
         {"comments", standard, "X1.(X AXIS)Y2.", "Y1.(X AXIS)Z2."},
-        {"an unclosed comment", standard, "X1 (X", "Y1 (X"},
         {"lower case", standard, "x1.y2.", "x1.y2."},
         {"an empty To", {{'X', 'Y', 'Z'}, {0, 'Z', 'X'}}, "X1Y2Z3", "X1Z2X3"},
         {"one of two rows without To", {{'X', 'X', 0}, {'Y', 0, 0}}, "X1", "X1"},
@@ -165,6 +163,45 @@ TEST(RotateLine, ReplacesEachCharacterOnce)
     };
     for (const auto& c : cases)
         EXPECT_EQ(rotateLine(c.before, c.settings), c.after) << c.scenario;
+}
+
+// Modify and Rotate see a comment by looking ahead: an occurrence with a ")" after it before
+// any "(" lies in one, whether it opened on this line or on an earlier one; a "(" that is
+// never closed opens none.
+TEST(ModifyAndRotate, PassOverWhatAClosingParenthesisFollows)
+{
+    struct Case {
+        const char* scenario;
+        std::string line;
+        std::string modified;  // Address X, Add 1
+        std::string rotated;   // X to Y, Y to Z, Z to X
+    };
+    const Case cases[] = {
+        {"a closed comment", "G01 Y10. (X10)", "G01 Y10. (X10)", "G01 Z10. (X10)"},
+        {"the end of a comment from an earlier line", "X10) G01 X1", "X10) G01 X2.0000",
+         "X10) G01 Y1"},
+        {"a comment that never closes", "(ABC X10", "(ABC X11.0000", "(ABC Y10"},
+        {"an unclosed comment after a word", "X1 (X", "X2.0000 (X1.0000", "Y1 (Y"},
+        {"a word after a closed comment", "(A)X1", "(A)X2.0000", "(A)Y1"},
+        {"a word before a comment", "X1 (B)", "X2.0000 (B)", "Y1 (B)"},
+        {"a second ( inside a comment", "(A (X1) X2", "(A (X1) X3.0000", "(A (X1) Y2"},
+        {"in, out, in and out again", "X1 ( X2 ) X3 (Z", "X2.0000 ( X2 ) X4.0000 (Z",
+         "Y1 ( X2 ) Y3 (X"},
+        {"a stray ) ends a comment that was never opened here", "Z1 X2 ) Y3", "Z1 X2 ) Y3",
+         "Z1 X2 ) Z3"},
+    };
+    ModifySettings addOne;
+    addOne.address = "X";
+    addOne.value = 1;
+    for (const Case& c : cases) {
+        EXPECT_EQ(modifyLine(c.line, addOne), c.modified) << c.scenario;
+        EXPECT_EQ(rotateLine(c.line, RotateSettings{}), c.rotated) << c.scenario;
+    }
+    // The test is made for each occurrence in the line as Modify has rewritten it so far.
+    ModifySettings longer = addOne;
+    longer.value = 1000000;
+    EXPECT_EQ(modifyLine("X1 X2 (X3) X4 (X5", longer),
+              "X1000001.0000 X1000002.0000 (X3) X1000004.0000 (X1000005.0000");
 }
 
 class LineToolsTest : public ::testing::Test {

@@ -1,115 +1,19 @@
-#include "backplot/NcWords.h"
+#include "backplot/CoordinateText.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-
-#include "platform/TextFile.h"
 
 namespace quillon {
 
 namespace {
 
-constexpr std::size_t kAddressValueLimit = 14;
 constexpr std::size_t kCoordinateWidth = 8;
 
-constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// The value of the number at the start of [at, end), as decimalValue reads it.
-double leadingDecimal(const char* at, const char* const end)
-{
-    const char* const start = at;
-    bool negative = false;
-    if (at != end && (*at == '+' || *at == '-')) {
-        negative = *at == '-';
-        ++at;
-    }
-    if (at == end || !(isDigit(*at) || *at == '.'))
-        return 0.0;
-    // Most numbers in a program have few digits: as an integer over a power of ten both
-    // are exact doubles, and their quotient is the correctly rounded value, as the
-    // library's conversion gives it. Longer ones go to the library.
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    while (at != end && isDigit(*at)) {
-        mantissa = mantissa * 10 + static_cast<unsigned>(*at++ - '0');
-        ++digits;
-    }
-    int decimals = 0;
-    if (at != end && *at == '.') {
-        ++at;
-        while (at != end && isDigit(*at)) {
-            mantissa = mantissa * 10 + static_cast<unsigned>(*at++ - '0');
-            ++decimals;
-        }
-    }
-    double value = 0.0;
-    // Nineteen digits cannot overflow; 2^53 is where doubles stop holding every integer.
-    if (digits + decimals <= 19 && decimals <= 22 && mantissa <= (std::uint64_t{1} << 53)) {
-        value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
-    } else {
-        const char* const digitsStart = start + (start != end && (*start == '+' || *start == '-'));
-        std::from_chars(digitsStart, end, value, std::chars_format::fixed);
-    }
-    return negative ? -value : value;
-}
-
-}  // namespace
-
-double decimalValue(std::string_view text)
-{
-    return leadingDecimal(text.data(), text.data() + text.size());
-}
-
-std::size_t addressValueLength(std::string_view afterLetter)
-{
-    std::size_t length = 0;
-    while (length < afterLetter.size() && length < kAddressValueLimit) {
-        const char c = afterLetter[length];
-        if (!isDigit(c) && c != '+' && c != '-' && c != '.')
-            break;
-        ++length;
-    }
-    return length;
-}
-
-double addressValue(std::string_view afterLetter)
-{
-    // The number ends where decimalValue stops reading within the characters taken, so
-    // one scan does for both.
-    const std::size_t taken = std::min(afterLetter.size(), kAddressValueLimit);
-    return leadingDecimal(afterLetter.data(), afterLetter.data() + taken);
-}
-
-int integerValue(std::string_view text)
-{
-    // G01, T5: a few digits right after the letter, read without the general rules.
-    std::size_t digits = 0;
-    int quick = 0;
-    while (digits < text.size() && digits < 9 && isDigit(text[digits]))
-        quick = quick * 10 + (text[digits++] - '0');
-    if (digits > 0 && (digits == text.size() || !isDigit(text[digits])))
-        return quick;
-    const long long value = leadingInteger(text);
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
-}
-
-namespace {
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
 
 constexpr std::uint32_t kIntegerPowersOfTen[] = {
     1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000};

@@ -1,17 +1,26 @@
-// How the backplot, the cycle-time estimate and the word utilities read a program line:
-// its words, the numbers after their letters, and the coordinate text they write back.
+// How every reader of an NC program takes a line apart: its words, the number after each
+// address letter, and the decimal conversion all of them share.
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
+
+#include "nc/CharacterClasses.h"
 
 namespace quillon {
 
+// ---- Numbers ----------------------------------------------------------------------------
+
 // The value of a number text as the C library's decimal conversion reads it: an optional
 // sign, then digits with an optional point; whatever follows is ignored and a text
-// without digits is 0 ("1-2" is 1, "." is 0). Never the locale's decimal point.
+// without digits is 0 ("1-2" is 1, "." is 0). Never the locale's decimal point. A number
+// beyond the range of a double is HUGE_VAL (with its sign), one too small for it 0.
 double decimalValue(std::string_view text);
+
+// What the C library's atof reads: white space first, then decimalValue's number with an
+// optional exponent that counts only when it has digits ("1E3" is 1000, "1E" is 1). Only
+// decimal numbers: "0x1F", "inf" and "nan" mean nothing in a program and read as 0.
+double atofValue(std::string_view text);
 
 // The number after an address letter: the characters right after it are taken while they
 // are "+", "-", "." or digits, at most 14 of them, and read by decimalValue (so X.5 is
@@ -22,6 +31,8 @@ std::size_t addressValueLength(std::string_view afterLetter);
 
 // A G, T, M or line number: C's atoi, saturated to int.
 int integerValue(std::string_view text);
+
+// ---- Words ------------------------------------------------------------------------------
 
 // Every word of a line, left to right: a "(" skips to the next ")" or the line end, and
 // each upper-case letter outside comments is handed to `visit` with the text after it.
@@ -37,24 +48,11 @@ void forEachWord(std::string_view line, Visit&& visit)
             if (close == std::string_view::npos)
                 return;
             at = close;
-        } else if (c >= 'A' && c <= 'Z') {
+        } else if (isAddressLetter(c)) {
             if (!visit(c, line.substr(at + 1)))
                 return;
         }
     }
 }
-
-// A coordinate as the backplot files write it: at most 8 characters, a "-" for negative
-// values, digits cut (not rounded), no digit before the point below 1, and 4 decimals
-// (5 below 1) as far as the 8 characters allow: 2.5 is "2.5000", -12.3456 "-12.3456",
-// 1234.5678 "1234.567", 0.25 ".25000", 0 ".00000", -0.5 "-.50000".
-std::string coordinateText(double value);
-// The same into `out`, which has room for kCoordinateTextRoom characters (the ones past
-// the text may be overwritten); returns its length, at most kCoordinateTextLimit.
-inline constexpr std::size_t kCoordinateTextLimit = 8;
-inline constexpr std::size_t kCoordinateTextRoom = 16;
-std::size_t writeCoordinateText(double value, char* out);
-// ...and `readBack` set to what decimalValue reads from the text written.
-std::size_t writeCoordinateText(double value, char* out, double& readBack);
 
 }  // namespace quillon

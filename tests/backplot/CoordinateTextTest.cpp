@@ -1,53 +1,20 @@
-#include "backplot/NcWords.h"
+#include "backplot/CoordinateText.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <numbers>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "backplot/ArcGeometry.h"
+#include "nc/Words.h"
 
 namespace quillon {
 namespace {
 
-TEST(NcWords, AddressValuesReadAsTheDecimalConversionDoes)
-{
-    EXPECT_DOUBLE_EQ(addressValue(".5"), 0.5);
-    EXPECT_DOUBLE_EQ(addressValue(" 12"), 0.0);
-    EXPECT_DOUBLE_EQ(addressValue("1-2"), 1.0);
-    EXPECT_DOUBLE_EQ(addressValue("-12.5Y3"), -12.5);
-    EXPECT_DOUBLE_EQ(addressValue("+3."), 3.0);
-    EXPECT_DOUBLE_EQ(addressValue("--5"), 0.0);
-    // At most 14 characters: the fifteenth digit is not part of the number.
-    EXPECT_DOUBLE_EQ(addressValue("123456789012345"), 12345678901234.0);
-    EXPECT_EQ(addressValueLength("1.5 X"), 3u);
-    // Exactly the library's conversion, short numbers and long ones alike.
-    for (const char* text : {"0.1", "12.3456", "-99999.999", "0.000000000000000000001",
-                             "123456789012345678", "1.00000000000000000001", "7.", "007.5"})
-        EXPECT_EQ(decimalValue(text), std::strtod(text, nullptr)) << text;
-    EXPECT_EQ(decimalValue("1.2.3"), 1.2);
-    EXPECT_EQ(decimalValue("."), 0.0);
-    EXPECT_EQ(integerValue("71P10"), 71);
-    EXPECT_EQ(integerValue("99999999999999"), 2147483647);
-}
-
-TEST(NcWords, WordsSkipCommentsAndLowerCase)
-{
-    std::vector<std::pair<char, std::string>> words;
-    forEachWord("N10 G01(MOVE X9)x5 X1.5;Y-2 (open", [&](char letter, std::string_view rest) {
-        words.emplace_back(letter, std::string(rest.substr(0, addressValueLength(rest))));
-        return true;
-    });
-    const std::vector<std::pair<char, std::string>> expected = {
-        {'N', "10"}, {'G', "01"}, {'X', "1.5"}, {'Y', "-2"}};
-    EXPECT_EQ(words, expected);
-}
-
-TEST(NcWords, CoordinateTextIsCutToEightCharacters)
+TEST(CoordinateText, IsCutToEightCharacters)
 {
     const std::pair<double, const char*> cases[] = {
         {2.5, "2.5000"},
@@ -76,7 +43,7 @@ TEST(NcWords, CoordinateTextIsCutToEightCharacters)
 
 // The passes hand their own records on with the values the path builder would read back
 // from their texts; the two must never differ, or the early plot leaves the file's.
-TEST(NcWords, ACoordinateReadsBackAsItsText)
+TEST(CoordinateText, ACoordinateReadsBackAsItsText)
 {
     std::vector<double> values = {0.0,      -0.0,       2.5,   -12.3456,    1234.5678, 0.25,
                                   99999.99, 1234567.89, -1e12, 123456789.0, 5e-10};
