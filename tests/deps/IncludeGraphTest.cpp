@@ -119,8 +119,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FolderRules, ATolerantArrowIsLeftOutOfTheCycleSearchAndReportedOnceItIsGone)
 {
-    const FolderRules rules = repositoryRules();
-    ASSERT_EQ(rules.knownArrows.size(), 1u);
+    FolderRules rules = repositoryRules();
+    rules.knownArrows = {{"platform", "dnc", "a backend implementing an interface of dnc"}};
     const KnownArrow& known = rules.knownArrows[0];
     const std::vector<IncludeLine> cycle = {
         ours(known.from + "/X.cpp", 1, known.to + "/Y.h"),
