@@ -342,6 +342,9 @@ class HeidenhainReceive final : public ReceiveEngine::Protocol {
 public:
     using Protocol::Protocol;
 
+    // Every block carries its check character, and a NAK has the control send it again.
+    bool repeatsDamagedBlocks() const override { return true; }
+
 private:
     ReceiveOutcome tick() override;
 

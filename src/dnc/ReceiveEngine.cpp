@@ -149,10 +149,11 @@ ReceiveOutcome ReceiveEngine::Protocol::run()
         return fail(ioWriteErrorText(errors.writeFailure));
     // A byte the line damaged may be anywhere in what is stored: the reception cannot be
     // trusted from here on, and the user must not take the file for a good one. Once the
-    // plain end character has come, nothing more is stored and the program stands.
+    // plain end character has come, nothing more is stored and the program stands; an
+    // exchange that checks its blocks refuses the damaged one and gets it again.
     if (const std::string text = lineErrorText(errors.flags); !text.empty()) {
         m_observer.setStatus(text);
-        if (!ended())
+        if (!ended() && !repeatsDamagedBlocks())
             return fail(text);
     }
     const ReceiveOutcome outcome = tick();

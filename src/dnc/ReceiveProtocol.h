@@ -82,6 +82,9 @@ public:
     // One tick: the line's work and its errors, then the exchange's step.
     ReceiveOutcome run();
     virtual bool ended() const { return false; }
+    // The exchange checks every block and has the control repeat a damaged one: a line
+    // error is shown and the exchange goes on, as nothing damaged gets stored.
+    virtual bool repeatsDamagedBlocks() const { return false; }
 
     std::uint64_t storedBytes() const { return m_stored + m_target.stored(); }
     std::uint64_t lineCount() const { return m_display.count(); }
