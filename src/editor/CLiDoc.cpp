@@ -318,12 +318,9 @@ TextPos CLiDoc::InsertBlock(std::size_t line, std::size_t column,
             text.resize(column);
             text += strings.front();
         });
-        for (std::size_t i = 1; i < strings.size(); ++i) {
-            std::string text = strings[i];
-            if (i + 1 == strings.size())
-                text += tail;
-            m_lines.insertLine(line + i, std::move(text));
-        }
+        std::vector<std::string> added(strings.begin() + 1, strings.end());
+        added.back() += tail;
+        m_lines.insertLines(line + 1, std::move(added));
         end = {line + strings.size() - 1, strings.back().size()};
         notifyChanged(line, line);
         notifyInserted(line + 1, strings.size() - 1);

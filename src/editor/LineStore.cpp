@@ -36,21 +36,23 @@ bool LineStore::load(std::unique_ptr<char[]> bytes, std::size_t size)
     if (size > kMaxArenaOffset)
         return false;
     const std::string_view view(bytes.get(), size);
-    m_lines.clear();
-    m_own.clear();
+    // The table is filled block by block as the lines are cut: no count beforehand, and
+    // no copy as it grows.
+    BlockVector<Entry> lines;
+    std::vector<std::string> own;
+    forEachNcLine(view, [&](std::size_t start, std::size_t lineLength) {
+        if (lineLength <= kMaxArenaLength) {
+            lines.pushBack(arenaEntry(start, lineLength));
+        } else {
+            own.emplace_back(view.substr(start, lineLength));
+            lines.pushBack(ownEntry(own.size() - 1, withTooLong(0, lineLength)));
+        }
+    });
+    m_lines = std::move(lines);
+    m_own = std::move(own);
     m_freeSlots.clear();
     m_editBlocks.clear();
     m_editUsed = kEditBlockSize;
-    // Counting first sizes the table once: no copy while it grows, no slack.
-    m_lines.reserve(countNcLines(view));
-    forEachNcLine(view, [&](std::size_t start, std::size_t lineLength) {
-        if (lineLength <= kMaxArenaLength) {
-            m_lines.pushBack(arenaEntry(start, lineLength));
-        } else {
-            const std::size_t own = newSlot(std::string(view.substr(start, lineLength)));
-            m_lines.pushBack(ownEntry(own, withTooLong(0, lineLength)));
-        }
-    });
     m_arena = std::move(bytes);
     m_arenaSize = size;
     return true;
@@ -58,7 +60,11 @@ bool LineStore::load(std::unique_ptr<char[]> bytes, std::size_t size)
 
 std::string_view LineStore::text(std::size_t line) const
 {
-    const Entry entry = m_lines[line];
+    return text(m_lines[line]);
+}
+
+std::string_view LineStore::text(Entry entry) const
+{
     if (isOwn(entry))
         return m_own[slot(entry)];
     if (inEditArena(entry)) {
@@ -180,6 +186,14 @@ void LineStore::insertLine(std::size_t at, std::string text)
     m_lines.insert(at, ownEntry(own, withTooLong(0, textLength)));
 }
 
+void LineStore::insertLines(std::size_t at, std::vector<std::string> texts)
+{
+    m_lines.insert(at, texts.size(), [&](std::size_t k) {
+        const std::size_t textLength = texts[k].size();
+        return ownEntry(newSlot(std::move(texts[k])), withTooLong(0, textLength));
+    });
+}
+
 void LineStore::eraseLines(std::size_t at, std::size_t count)
 {
     for (std::size_t i = at; i < at + count; ++i)
@@ -190,18 +204,21 @@ void LineStore::eraseLines(std::size_t at, std::size_t count)
 std::size_t LineStore::longestLine() const
 {
     std::size_t longest = 0;
-    for (std::size_t i = 0; i < size(); ++i)
-        longest = std::max(longest, text(i).size());
+    m_lines.forEachFrom(0, [&](std::size_t, Entry entry) {
+        longest = std::max(longest, isOwn(entry) ? m_own[slot(entry)].size() : length(entry));
+        return true;
+    });
     return longest;
 }
 
 bool LineStore::anyTooLong() const
 {
-    for (std::size_t i = 0; i < size(); ++i) {
-        if (marks(m_lines[i]) & LineFlag::TooLong)
-            return true;
-    }
-    return false;
+    bool found = false;
+    m_lines.forEachFrom(0, [&](std::size_t, Entry entry) {
+        found = (marks(entry) & LineFlag::TooLong) != 0;
+        return !found;
+    });
+    return found;
 }
 
 std::string& LineStore::ownText(std::size_t line)
