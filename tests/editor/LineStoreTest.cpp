@@ -48,6 +48,21 @@ TEST(LineStore, LoadsByTheEditorsLineRules)
          std::string("G1\0X\r\nY", 7)},
         {"tape marks and eof characters are text", "%\n\x1a", {"%", "\x1a"}, "%\r\n\x1a"},
         {"only line ends", "\n\n", {"", "", ""}, "\r\n\r\n"},
+        // Line ends are looked for 64 bytes at a time: a CR and its LF on either side of
+        // such a border, an LF as the last byte of one, lines longer than one.
+        {"cr lf across a 64-byte border",
+         std::string(63, 'A') + "\r\nB",
+         {std::string(63, 'A'), "B"},
+         std::string(63, 'A') + "\r\nB"},
+        {"lf as the 64th byte, then a long tail",
+         std::string(63, 'A') + "\n" + std::string(130, 'C') + "\r\n",
+         {std::string(63, 'A'), std::string(130, 'C'), ""},
+         std::string(63, 'A') + "\r\n" + std::string(130, 'C') + "\r\n"},
+        {"many short lines over several borders",
+         "N1\r\nN2\nN3\r\nN4\n" + std::string(60, ';') + "\n\r\n\rX\n" + std::string(70, 'Y'),
+         {"N1", "N2", "N3", "N4", std::string(60, ';'), "", "\rX", std::string(70, 'Y')},
+         "N1\r\nN2\r\nN3\r\nN4\r\n" + std::string(60, ';') + "\r\n\r\n\rX\r\n" +
+             std::string(70, 'Y')},
     };
     for (const auto& c : cases) {
         LineStore store;
