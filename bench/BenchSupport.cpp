@@ -85,6 +85,12 @@ const std::filesystem::path& folder()
     return folder.path;
 }
 
+std::string otherCli()
+{
+    const char* path = std::getenv("QUILLON_BENCH_OTHER_CLI");
+    return path ? path : "";
+}
+
 namespace {
 
 // A child's ru_maxrss counts the address space it replaced at exec, and a child started by

@@ -22,6 +22,10 @@ const std::string& moldProgramPath();
 // it, once an iteration (the closing not timed). The mean seconds of an opening.
 double timeOpeningProgram(benchmark::State& state, const std::string& path);
 
+// Another build's quillonlt-cli, named by the variable QUILLON_BENCH_OTHER_CLI, to measure
+// an older build beside this one in the same run; empty when it is not set.
+std::string otherCli();
+
 struct ChildRun {
     double seconds = 0;
     double cpuSeconds = 0;  // user and system time together
