@@ -51,12 +51,11 @@ public:
         m_size = 0;
     }
 
-    void pushBack(const T& value)
+    // Inlined whatever the compiler thinks: loading calls it for every line of a program.
+    [[gnu::always_inline]] void pushBack(const T& value)
     {
-        if (m_blocks.empty() || m_blocks.back().size == kBlockCapacity) {
-            m_starts.push_back(m_size);
-            m_blocks.push_back(Block::make());
-        }
+        if (m_blocks.empty() || m_blocks.back().size == kBlockCapacity) [[unlikely]]
+            appendBlock();
         Block& last = m_blocks.back();
         last.items[last.size++] = value;
         ++m_size;
@@ -203,6 +202,12 @@ private:
             m_starts[0] = 0;
         for (std::size_t i = std::max<std::size_t>(block, 1); i < m_blocks.size(); ++i)
             m_starts[i] = m_starts[i - 1] + m_blocks[i - 1].size;
+    }
+
+    void appendBlock()
+    {
+        m_starts.push_back(m_size);
+        m_blocks.push_back(Block::make());
     }
 
     void splitInHalves(std::size_t block)

@@ -22,6 +22,7 @@ void LineStore::reset()
     m_editBlocks.clear();
     m_editUsed = kEditBlockSize;
     m_lines.pushBack(arenaEntry(0, 0));
+    m_loadedShape = Shape{};
 }
 
 bool LineStore::load(std::string_view bytes)
@@ -40,7 +41,9 @@ bool LineStore::load(std::unique_ptr<char[]> bytes, std::size_t size)
     // no copy as it grows.
     BlockVector<Entry> lines;
     std::vector<std::string> own;
+    std::size_t longest = 0;
     forEachNcLine(view, [&](std::size_t start, std::size_t lineLength) {
+        longest = std::max(longest, lineLength);
         if (lineLength <= kMaxArenaLength) {
             lines.pushBack(arenaEntry(start, lineLength));
         } else {
@@ -55,6 +58,7 @@ bool LineStore::load(std::unique_ptr<char[]> bytes, std::size_t size)
     m_editUsed = kEditBlockSize;
     m_arena = std::move(bytes);
     m_arenaSize = size;
+    m_loadedShape = Shape{longest, longest > kMaxColouredLine};
     return true;
 }
 
@@ -124,6 +128,7 @@ std::uint64_t LineStore::rewriteLine(std::size_t line, std::string_view text)
         releaseSlot(old);
         old = withMarks(moved, marks(old));
     }
+    m_loadedShape.reset();
     const Entry fresh = text.size() <= kMaxArenaLength ? appendToEditArena(text)
                                                        : ownEntry(newSlot(std::string(text)), 0);
     m_lines[line] = withMarks(fresh, withTooLong(marks(old), text.size()));
@@ -132,6 +137,7 @@ std::uint64_t LineStore::rewriteLine(std::size_t line, std::string_view text)
 
 LineStore::SavedLines LineStore::restoreLines(const SavedLines& saved)
 {
+    m_loadedShape.reset();
     SavedLines replaced;
     replaced.reserve(saved.size());
     saved.forEach([&](std::size_t line, std::uint64_t bits) {
@@ -181,6 +187,7 @@ void LineStore::setText(std::size_t line, std::string text)
 
 void LineStore::insertLine(std::size_t at, std::string text)
 {
+    m_loadedShape.reset();
     const std::size_t textLength = text.size();
     const std::size_t own = newSlot(std::move(text));
     m_lines.insert(at, ownEntry(own, withTooLong(0, textLength)));
@@ -188,6 +195,7 @@ void LineStore::insertLine(std::size_t at, std::string text)
 
 void LineStore::insertLines(std::size_t at, std::vector<std::string> texts)
 {
+    m_loadedShape.reset();
     m_lines.insert(at, texts.size(), [&](std::size_t k) {
         const std::size_t textLength = texts[k].size();
         return ownEntry(newSlot(std::move(texts[k])), withTooLong(0, textLength));
@@ -199,10 +207,13 @@ void LineStore::eraseLines(std::size_t at, std::size_t count)
     for (std::size_t i = at; i < at + count; ++i)
         releaseSlot(m_lines[i]);
     m_lines.erase(at, count);
+    m_loadedShape.reset();
 }
 
 std::size_t LineStore::longestLine() const
 {
+    if (m_loadedShape)
+        return m_loadedShape->longest;
     std::size_t longest = 0;
     m_lines.forEachFrom(0, [&](std::size_t, Entry entry) {
         longest = std::max(longest, isOwn(entry) ? m_own[slot(entry)].size() : length(entry));
@@ -213,6 +224,8 @@ std::size_t LineStore::longestLine() const
 
 bool LineStore::anyTooLong() const
 {
+    if (m_loadedShape)
+        return m_loadedShape->anyTooLong;
     bool found = false;
     m_lines.forEachFrom(0, [&](std::size_t, Entry entry) {
         found = (marks(entry) & LineFlag::TooLong) != 0;
@@ -233,6 +246,7 @@ std::string& LineStore::ownText(std::size_t line)
 
 void LineStore::textChanged(std::size_t line)
 {
+    m_loadedShape.reset();
     const Entry entry = m_lines[line];
     m_lines[line] = withMarks(entry, withTooLong(marks(entry), text(line).size()));
 }

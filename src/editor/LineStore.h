@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -144,6 +145,14 @@ private:
     std::size_t newSlot(std::string text);
     void releaseSlot(Entry entry);
     static std::uint16_t withTooLong(std::uint16_t flags, std::size_t length);
+
+    // The longest line and whether one is too long, as loading found them; forgotten at the
+    // first change of the lines, after which they are counted when asked for.
+    struct Shape {
+        std::size_t longest = 0;
+        bool anyTooLong = false;
+    };
+    std::optional<Shape> m_loadedShape;
 
     std::unique_ptr<char[]> m_arena;
     std::size_t m_arenaSize = 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "editor/NcLines.h"
@@ -89,6 +90,49 @@ TEST(LineStore, MarksLinesLongerThanTheColourLimit)
     store.modify(1, [](std::string& text) { text.pop_back(); });
     EXPECT_EQ(store.flags(1), LineFlag::Bookmark);
     EXPECT_FALSE(store.anyTooLong());
+}
+
+// Loading measures the longest line on the way; every kind of change must make the store
+// count again rather than answer what loading found.
+TEST(LineStore, LongestLineAndTooLongFollowEveryKindOfChange)
+{
+    const std::string tooLong(kMaxColouredLine + 1, 'L');
+    struct Case {
+        const char* scenario;
+        std::function<void(LineStore&)> change;
+        std::size_t longest;
+        bool anyTooLong;
+    };
+    const Case cases[] = {
+        {"nothing changed", [](LineStore&) {}, tooLong.size(), true},
+        {"the long line erased", [](LineStore& s) { s.eraseLines(1, 1); }, 5, false},
+        {"the long line shortened",
+         [](LineStore& s) { s.modify(1, [](std::string& t) { t.resize(3); }); }, 5, false},
+        {"the long line given a new text", [](LineStore& s) { s.setText(1, "X"); }, 5, false},
+        {"the long line rewritten", [](LineStore& s) { s.rewriteLine(1, "XY"); }, 5, false},
+        {"a longer line inserted", [&](LineStore& s) { s.insertLine(0, tooLong + "MORE"); },
+         tooLong.size() + 4, true},
+        {"longer lines pasted",
+         [&](LineStore& s) {
+             s.insertLines(3, {"A", tooLong + "PASTED"});
+         },
+         tooLong.size() + 6, true},
+        {"a rewrite undone",
+         [](LineStore& s) {
+             LineStore::SavedLines saved;
+             saved.add(0, s.rewriteLine(0, std::string(kMaxColouredLine + 9, 'R')));
+             s.eraseLines(1, 1);
+             s.restoreLines(saved);
+         },
+         5, false},
+    };
+    for (const auto& c : cases) {
+        LineStore store;
+        ASSERT_TRUE(store.load("G1 X1\r\n" + tooLong + "\r\nM30"));
+        c.change(store);
+        EXPECT_EQ(store.longestLine(), c.longest) << c.scenario;
+        EXPECT_EQ(store.anyTooLong(), c.anyTooLong) << c.scenario;
+    }
 }
 
 TEST(LineStore, LinesBeyondAMegabyteAreHeldApartAndKeptWhole)
