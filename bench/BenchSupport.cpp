@@ -85,10 +85,21 @@ const std::filesystem::path& folder()
     return folder.path;
 }
 
-std::string otherCli()
+void thisAndOtherCli(benchmark::internal::Benchmark* benchmark)
 {
+    benchmark->Arg(0)->Arg(1)->ArgNames({"other"})->Unit(benchmark::kMillisecond)->UseManualTime();
+}
+
+std::string cliUnderTest(benchmark::State& state)
+{
+    if (state.range(0) == 0)
+        return QUILLONLT_CLI;
     const char* path = std::getenv("QUILLON_BENCH_OTHER_CLI");
-    return path ? path : "";
+    if (!path) {
+        state.SkipWithError("QUILLON_BENCH_OTHER_CLI is not set");
+        return {};
+    }
+    return path;
 }
 
 namespace {

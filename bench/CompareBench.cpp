@@ -249,11 +249,9 @@ BENCHMARK(BM_DiffOfHashes)->Unit(benchmark::kMillisecond)->UseManualTime();
 // after a change in the same run.
 void BM_CliCompare(benchmark::State& state)
 {
-    const std::string cli = state.range(0) == 0 ? QUILLONLT_CLI : quillon::bench::otherCli();
-    if (cli.empty()) {
-        state.SkipWithError("QUILLON_BENCH_OTHER_CLI is not set");
+    const std::string cli = quillon::bench::cliUnderTest(state);
+    if (cli.empty())
         return;
-    }
     const Programs& files = programs();
     Timing timing;
     ChildRun run;
@@ -267,12 +265,6 @@ void BM_CliCompare(benchmark::State& state)
     state.counters["limit_MiB"] = reference.peakMiB;
     reportAgainstDiff(state, timing);
 }
-BENCHMARK(BM_CliCompare)
-    ->Arg(0)
-    ->Arg(1)
-    ->ArgNames({"other"})
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(5);
+BENCHMARK(BM_CliCompare)->Apply(quillon::bench::thisAndOtherCli)->Iterations(5);
 
 }  // namespace

@@ -164,11 +164,9 @@ BENCHMARK(BM_GetText)->Arg(0)->Arg(1)->ArgNames({"last"});
 // older one, for figures before and after a change in the same run).
 void BM_CliInfo(benchmark::State& state)
 {
-    const std::string cli = state.range(0) == 0 ? QUILLONLT_CLI : quillon::bench::otherCli();
-    if (cli.empty()) {
-        state.SkipWithError("QUILLON_BENCH_OTHER_CLI is not set");
+    const std::string cli = quillon::bench::cliUnderTest(state);
+    if (cli.empty())
         return;
-    }
     const std::string path = programPath();
     double cliSeconds = 0;
     double wcSeconds = 0;
@@ -193,12 +191,6 @@ void BM_CliInfo(benchmark::State& state)
     state.counters["peak_MiB"] = peakMb;
     state.counters["limit_MiB"] = 1.6 * fileMb + 40;
 }
-BENCHMARK(BM_CliInfo)
-    ->Arg(0)
-    ->Arg(1)
-    ->ArgNames({"other"})
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(10);
+BENCHMARK(BM_CliInfo)->Apply(quillon::bench::thisAndOtherCli)->Iterations(10);
 
 }  // namespace

@@ -1,6 +1,6 @@
 // A sequence kept in blocks of at most kBlockCapacity items, for the document's line table:
-// an insertion or removal moves items inside one block only, so Enter in a program of
-// millions of lines costs the same as in one of a hundred.
+// inserting or removing one item moves items inside one block only, so Enter in a program
+// of millions of lines costs the same as in one of a hundred.
 //
 //     blocks   [0 .. 4095] [4096 .. 6143] [6144 .. 10239] ...
 //     starts    0           4096           6144
