@@ -42,14 +42,17 @@ bool LineStore::load(std::unique_ptr<char[]> bytes, std::size_t size)
     BlockVector<Entry> lines;
     std::vector<std::string> own;
     std::size_t longest = 0;
+    // The rare line too long for a reference is kept out of the loop, which runs for every
+    // line and is worth having inlined.
+    auto ownLine = [&](std::size_t start, std::size_t lineLength) __attribute__((noinline))
+    {
+        own.emplace_back(view.substr(start, lineLength));
+        return ownEntry(own.size() - 1, withTooLong(0, lineLength));
+    };
     forEachNcLine(view, [&](std::size_t start, std::size_t lineLength) {
         longest = std::max(longest, lineLength);
-        if (lineLength <= kMaxArenaLength) {
-            lines.pushBack(arenaEntry(start, lineLength));
-        } else {
-            own.emplace_back(view.substr(start, lineLength));
-            lines.pushBack(ownEntry(own.size() - 1, withTooLong(0, lineLength)));
-        }
+        lines.pushBack(lineLength <= kMaxArenaLength ? arenaEntry(start, lineLength)
+                                                     : ownLine(start, lineLength));
     });
     m_lines = std::move(lines);
     m_own = std::move(own);
