@@ -82,12 +82,15 @@ void CLiDoc::newDocument()
 bool CLiDoc::loadFile(const std::string& path, Notifier& notifier)
 {
     int error = 0;
-    auto bytes = readFileBytes(path, &error);
+    // The lines are cut as the file is read, each piece while it is still in the cache.
+    LineStore::Loader loader;
+    auto bytes = readFileBytes(
+        path, &error, [&loader](const char* data, std::size_t size) { loader.take(data, size); });
     if (!bytes) {
         notifier.error(fileErrorText(error, FileAction::Open, path));
         return false;
     }
-    if (!m_lines.load(std::move(bytes->data), bytes->size)) {
+    if (!m_lines.load(loader, std::move(bytes->data), bytes->size)) {
         notifier.error("Failed to open document.\n\"" + path + "\" holds a line of 4 GB.");
         return false;
     }

@@ -34,35 +34,51 @@ bool LineStore::load(std::string_view bytes)
 
 bool LineStore::load(std::unique_ptr<char[]> bytes, std::size_t size)
 {
+    Loader loader;
+    loader.take(bytes.get(), size);
+    return load(loader, std::move(bytes), size);
+}
+
+bool LineStore::load(Loader& loader, std::unique_ptr<char[]> bytes, std::size_t size)
+{
     if (size > kMaxArenaOffset)
         return false;
-    const std::string_view view(bytes.get(), size);
-    // The table is filled block by block as the lines are cut: no count beforehand, and
-    // no copy as it grows.
-    BlockVector<Entry> lines;
-    std::vector<std::string> own;
-    std::size_t longest = 0;
-    // The rare line too long for a reference is kept out of the loop, which runs for every
-    // line and is worth having inlined.
-    auto ownLine = [&](std::size_t start, std::size_t lineLength) __attribute__((noinline))
-    {
-        own.emplace_back(view.substr(start, lineLength));
-        return ownEntry(own.size() - 1, withTooLong(0, lineLength));
-    };
-    forEachNcLine(view, [&](std::size_t start, std::size_t lineLength) {
-        longest = std::max(longest, lineLength);
-        lines.pushBack(lineLength <= kMaxArenaLength ? arenaEntry(start, lineLength)
-                                                     : ownLine(start, lineLength));
+    loader.m_data = bytes.get();
+    loader.m_cutter.finish(size, [&](std::size_t start, std::size_t lineLength) {
+        loader.addLine(start, lineLength);
     });
-    m_lines = std::move(lines);
-    m_own = std::move(own);
+    m_lines = std::move(loader.m_lines);
+    m_own = std::move(loader.m_own);
     m_freeSlots.clear();
     m_editBlocks.clear();
     m_editUsed = kEditBlockSize;
     m_arena = std::move(bytes);
     m_arenaSize = size;
-    m_loadedShape = Shape{longest, longest > kMaxColouredLine};
+    m_loadedShape = Shape{loader.m_longest, loader.m_longest > kMaxColouredLine};
     return true;
+}
+
+void LineStore::Loader::take(const char* data, std::size_t size)
+{
+    m_data = data;
+    // The table is filled block by block as the lines are cut: no count beforehand, and
+    // no copy as it grows.
+    m_cutter.take(data, size, [this](std::size_t start, std::size_t lineLength) {
+        addLine(start, lineLength);
+    });
+}
+
+void LineStore::Loader::addLine(std::size_t start, std::size_t lineLength)
+{
+    // The rare line too long for a reference is kept out of the path every line takes,
+    // which is worth having inlined.
+    auto ownLine = [&]() __attribute__((noinline))
+    {
+        m_own.emplace_back(m_data + start, lineLength);
+        return ownEntry(m_own.size() - 1, withTooLong(0, lineLength));
+    };
+    m_longest = std::max(m_longest, lineLength);
+    m_lines.pushBack(lineLength <= kMaxArenaLength ? arenaEntry(start, lineLength) : ownLine());
 }
 
 std::string_view LineStore::text(std::size_t line) const

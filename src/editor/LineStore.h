@@ -20,6 +20,7 @@
 
 #include "editor/BlockVector.h"
 #include "editor/EditLine.h"
+#include "editor/NcLines.h"
 
 namespace quillon {
 
@@ -30,6 +31,9 @@ public:
     // Takes the bytes of a file and cuts them into lines (see NcLines.h). False, with the
     // store unchanged, for a file of 256 GiB or more.
     bool load(std::unique_ptr<char[]> bytes, std::size_t size);
+    // The same for bytes cut while they are read (see Loader below).
+    class Loader;
+    bool load(Loader& loader, std::unique_ptr<char[]> bytes, std::size_t size);
     bool load(std::string_view bytes);
     // One empty line.
     void reset();
@@ -171,6 +175,25 @@ private:
 
     // Copies the text into the edit arena; the reference to it (without marks).
     Entry appendToEditArena(std::string_view text);
+};
+
+// Cuts a file into lines as its bytes are read (readFileBytes with a BytesArrived), while
+// they are still in the processor's cache; LineStore::load then takes the lines with the
+// bytes.
+class LineStore::Loader {
+public:
+    // All `size` bytes read so far are at data.
+    void take(const char* data, std::size_t size);
+
+private:
+    friend class LineStore;
+    NcLineCutter m_cutter;
+    BlockVector<Entry> m_lines;
+    std::vector<std::string> m_own;
+    std::size_t m_longest = 0;
+    const char* m_data = nullptr;
+
+    void addLine(std::size_t start, std::size_t lineLength);
 };
 
 template <typename Visit>

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -13,6 +14,10 @@
 namespace quillon {
 
 namespace {
+
+// What is read at a time for a caller that looks at the bytes as they come: well inside
+// the second-level cache of any processor we run on.
+constexpr std::size_t kPiece = std::size_t{256} << 10;
 
 // From this size on a block is worth asking huge pages for.
 constexpr std::size_t kHugePageWorthy = std::size_t{4} << 20;
@@ -39,6 +44,12 @@ std::unique_ptr<char[]> freshBlock(std::size_t size)
 }  // namespace
 
 std::optional<FileBytes> readFileBytes(const std::string& path, int* error)
+{
+    return readFileBytes(path, error, nullptr);
+}
+
+std::optional<FileBytes> readFileBytes(const std::string& path, int* error,
+                                       const BytesArrived& arrived)
 {
     auto fail = [error](int code) -> std::optional<FileBytes> {
         if (error)
@@ -67,7 +78,8 @@ std::optional<FileBytes> readFileBytes(const std::string& path, int* error)
             bytes.data = std::move(grown);
             capacity = larger;
         }
-        const ssize_t got = ::read(fd, bytes.data.get() + bytes.size, capacity - bytes.size);
+        const std::size_t wanted = std::min(capacity - bytes.size, arrived ? kPiece : capacity);
+        const ssize_t got = ::read(fd, bytes.data.get() + bytes.size, wanted);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -78,6 +90,8 @@ std::optional<FileBytes> readFileBytes(const std::string& path, int* error)
         if (got == 0)
             break;
         bytes.size += static_cast<std::size_t>(got);
+        if (arrived)
+            arrived(bytes.data.get(), bytes.size);
     }
     ::close(fd);
     return bytes;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <random>
 
@@ -72,6 +73,21 @@ TEST(LineStore, LoadsByTheEditorsLineRules)
         EXPECT_EQ(written(store), c.saved) << c.scenario;
         EXPECT_EQ(countNcLines(c.bytes), c.lines.size()) << c.scenario;
         EXPECT_EQ(splitNcLines(c.bytes), c.lines) << c.scenario;
+        // Cut as the bytes are read: pieces that split a CR from its LF, or end on an LF,
+        // give the same lines.
+        for (const std::size_t piece : {1, 7, 64, 65}) {
+            LineStore::Loader loader;
+            std::string arrived;
+            for (std::size_t at = 0; at < c.bytes.size(); at += piece) {
+                arrived += c.bytes.substr(at, piece);
+                loader.take(arrived.data(), arrived.size());
+            }
+            auto copy = std::make_unique<char[]>(arrived.size());
+            std::memcpy(copy.get(), arrived.data(), arrived.size());
+            LineStore pieces;
+            ASSERT_TRUE(pieces.load(loader, std::move(copy), arrived.size())) << c.scenario;
+            EXPECT_EQ(lines(pieces), c.lines) << c.scenario << ", pieces of " << piece;
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "support/TempWorkDir.h"
@@ -61,6 +62,20 @@ TEST_F(FileBytesTest, ReadsEveryByteWhateverTheSize)
         ASSERT_TRUE(read) << c.scenario;
         EXPECT_EQ(read->size, c.size) << c.scenario;
         EXPECT_TRUE(asString(*read) == bytes) << c.scenario;
+
+        // In pieces: each call sees all bytes so far, the last one all of them.
+        std::size_t seen = 0;
+        bool prefixes = true;
+        const auto pieces =
+            readFileBytes(path("F.NC"), nullptr, [&](const char* data, std::size_t size) {
+                prefixes = prefixes && size > seen &&
+                           std::string_view(data, size) == std::string_view(bytes).substr(0, size);
+                seen = size;
+            });
+        ASSERT_TRUE(pieces) << c.scenario;
+        EXPECT_TRUE(prefixes) << c.scenario;
+        EXPECT_EQ(seen, c.size) << c.scenario;
+        EXPECT_TRUE(asString(*pieces) == bytes) << c.scenario;
     }
 }
 
