@@ -85,6 +85,23 @@ const std::filesystem::path& folder()
     return folder.path;
 }
 
+void thisAndOtherCli(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->Arg(0)->Arg(1)->ArgNames({"other"})->Unit(benchmark::kMillisecond)->UseManualTime();
+}
+
+std::string cliUnderTest(benchmark::State& state)
+{
+    if (state.range(0) == 0)
+        return QUILLONLT_CLI;
+    const char* path = std::getenv("QUILLON_BENCH_OTHER_CLI");
+    if (!path) {
+        state.SkipWithError("QUILLON_BENCH_OTHER_CLI is not set");
+        return {};
+    }
+    return path;
+}
+
 namespace {
 
 // A child's ru_maxrss counts the address space it replaced at exec, and a child started by

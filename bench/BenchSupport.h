@@ -22,6 +22,14 @@ const std::string& moldProgramPath();
 // it, once an iteration (the closing not timed). The mean seconds of an opening.
 double timeOpeningProgram(benchmark::State& state, const std::string& path);
 
+// The command-line benchmarks run this build's quillonlt-cli (/other:0) and, with /other:1,
+// another build's named by the variable QUILLON_BENCH_OTHER_CLI, to measure an older build
+// beside this one in the same run. Registers both, timed by hand in milliseconds.
+void thisAndOtherCli(benchmark::internal::Benchmark* benchmark);
+// The program the benchmark runs; empty, with the benchmark skipped, when the other one is
+// asked for and not named.
+std::string cliUnderTest(benchmark::State& state);
+
 struct ChildRun {
     double seconds = 0;
     double cpuSeconds = 0;  // user and system time together

@@ -245,13 +245,18 @@ void BM_DiffOfHashes(benchmark::State& state)
 }
 BENCHMARK(BM_DiffOfHashes)->Unit(benchmark::kMillisecond)->UseManualTime();
 
+// With /1 another build's quillonlt-cli (QUILLON_BENCH_OTHER_CLI), for figures before and
+// after a change in the same run.
 void BM_CliCompare(benchmark::State& state)
 {
+    const std::string cli = quillon::bench::cliUnderTest(state);
+    if (cli.empty())
+        return;
     const Programs& files = programs();
     Timing timing;
     ChildRun run;
     for (auto _ : state) {
-        run = runChild({QUILLONLT_CLI, "compare", files.first, files.second});
+        run = runChild({cli, "compare", files.first, files.second});
         if (run.exitCode != 1)
             state.SkipWithError("quillonlt-cli compare did not find the differences");
         timing.add(state, run.seconds);
@@ -260,6 +265,6 @@ void BM_CliCompare(benchmark::State& state)
     state.counters["limit_MiB"] = reference.peakMiB;
     reportAgainstDiff(state, timing);
 }
-BENCHMARK(BM_CliCompare)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+BENCHMARK(BM_CliCompare)->Apply(quillon::bench::thisAndOtherCli)->Iterations(5);
 
 }  // namespace

@@ -82,12 +82,15 @@ void CLiDoc::newDocument()
 bool CLiDoc::loadFile(const std::string& path, Notifier& notifier)
 {
     int error = 0;
-    auto bytes = readFileBytes(path, &error);
+    // The lines are cut as the file is read, each piece while it is still in the cache.
+    LineStore::Loader loader;
+    auto bytes = readFileBytes(
+        path, &error, [&loader](const char* data, std::size_t size) { loader.take(data, size); });
     if (!bytes) {
         notifier.error(fileErrorText(error, FileAction::Open, path));
         return false;
     }
-    if (!m_lines.load(std::move(bytes->data), bytes->size)) {
+    if (!m_lines.load(loader, std::move(bytes->data), bytes->size)) {
         notifier.error("Failed to open document.\n\"" + path + "\" holds a line of 4 GB.");
         return false;
     }
@@ -318,12 +321,9 @@ TextPos CLiDoc::InsertBlock(std::size_t line, std::size_t column,
             text.resize(column);
             text += strings.front();
         });
-        for (std::size_t i = 1; i < strings.size(); ++i) {
-            std::string text = strings[i];
-            if (i + 1 == strings.size())
-                text += tail;
-            m_lines.insertLine(line + i, std::move(text));
-        }
+        std::vector<std::string> added(strings.begin() + 1, strings.end());
+        added.back() += tail;
+        m_lines.insertLines(line + 1, std::move(added));
         end = {line + strings.size() - 1, strings.back().size()};
         notifyChanged(line, line);
         notifyInserted(line + 1, strings.size() - 1);

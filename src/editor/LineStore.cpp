@@ -22,6 +22,7 @@ void LineStore::reset()
     m_editBlocks.clear();
     m_editUsed = kEditBlockSize;
     m_lines.pushBack(arenaEntry(0, 0));
+    m_loadedShape = Shape{};
 }
 
 bool LineStore::load(std::string_view bytes)
@@ -33,32 +34,60 @@ bool LineStore::load(std::string_view bytes)
 
 bool LineStore::load(std::unique_ptr<char[]> bytes, std::size_t size)
 {
+    Loader loader;
+    loader.take(bytes.get(), size);
+    return load(loader, std::move(bytes), size);
+}
+
+bool LineStore::load(Loader& loader, std::unique_ptr<char[]> bytes, std::size_t size)
+{
     if (size > kMaxArenaOffset)
         return false;
-    const std::string_view view(bytes.get(), size);
-    m_lines.clear();
-    m_own.clear();
+    loader.m_data = bytes.get();
+    loader.m_cutter.finish(size, [&](std::size_t start, std::size_t lineLength) {
+        loader.addLine(start, lineLength);
+    });
+    m_lines = std::move(loader.m_lines);
+    m_own = std::move(loader.m_own);
     m_freeSlots.clear();
     m_editBlocks.clear();
     m_editUsed = kEditBlockSize;
-    // Counting first sizes the table once: no copy while it grows, no slack.
-    m_lines.reserve(countNcLines(view));
-    forEachNcLine(view, [&](std::size_t start, std::size_t lineLength) {
-        if (lineLength <= kMaxArenaLength) {
-            m_lines.pushBack(arenaEntry(start, lineLength));
-        } else {
-            const std::size_t own = newSlot(std::string(view.substr(start, lineLength)));
-            m_lines.pushBack(ownEntry(own, withTooLong(0, lineLength)));
-        }
-    });
     m_arena = std::move(bytes);
     m_arenaSize = size;
+    m_loadedShape = Shape{loader.m_longest, loader.m_longest > kMaxColouredLine};
     return true;
+}
+
+void LineStore::Loader::take(const char* data, std::size_t size)
+{
+    m_data = data;
+    // The table is filled block by block as the lines are cut: no count beforehand, and
+    // no copy as it grows.
+    m_cutter.take(data, size, [this](std::size_t start, std::size_t lineLength) {
+        addLine(start, lineLength);
+    });
+}
+
+void LineStore::Loader::addLine(std::size_t start, std::size_t lineLength)
+{
+    // The rare line too long for a reference is kept out of the path every line takes,
+    // which is worth having inlined.
+    auto ownLine = [&]() __attribute__((noinline))
+    {
+        m_own.emplace_back(m_data + start, lineLength);
+        return ownEntry(m_own.size() - 1, withTooLong(0, lineLength));
+    };
+    m_longest = std::max(m_longest, lineLength);
+    m_lines.pushBack(lineLength <= kMaxArenaLength ? arenaEntry(start, lineLength) : ownLine());
 }
 
 std::string_view LineStore::text(std::size_t line) const
 {
-    const Entry entry = m_lines[line];
+    return text(m_lines[line]);
+}
+
+std::string_view LineStore::text(Entry entry) const
+{
     if (isOwn(entry))
         return m_own[slot(entry)];
     if (inEditArena(entry)) {
@@ -118,6 +147,7 @@ std::uint64_t LineStore::rewriteLine(std::size_t line, std::string_view text)
         releaseSlot(old);
         old = withMarks(moved, marks(old));
     }
+    m_loadedShape.reset();
     const Entry fresh = text.size() <= kMaxArenaLength ? appendToEditArena(text)
                                                        : ownEntry(newSlot(std::string(text)), 0);
     m_lines[line] = withMarks(fresh, withTooLong(marks(old), text.size()));
@@ -126,6 +156,7 @@ std::uint64_t LineStore::rewriteLine(std::size_t line, std::string_view text)
 
 LineStore::SavedLines LineStore::restoreLines(const SavedLines& saved)
 {
+    m_loadedShape.reset();
     SavedLines replaced;
     replaced.reserve(saved.size());
     saved.forEach([&](std::size_t line, std::uint64_t bits) {
@@ -175,9 +206,19 @@ void LineStore::setText(std::size_t line, std::string text)
 
 void LineStore::insertLine(std::size_t at, std::string text)
 {
+    m_loadedShape.reset();
     const std::size_t textLength = text.size();
     const std::size_t own = newSlot(std::move(text));
     m_lines.insert(at, ownEntry(own, withTooLong(0, textLength)));
+}
+
+void LineStore::insertLines(std::size_t at, std::vector<std::string> texts)
+{
+    m_loadedShape.reset();
+    m_lines.insert(at, texts.size(), [&](std::size_t k) {
+        const std::size_t textLength = texts[k].size();
+        return ownEntry(newSlot(std::move(texts[k])), withTooLong(0, textLength));
+    });
 }
 
 void LineStore::eraseLines(std::size_t at, std::size_t count)
@@ -185,23 +226,31 @@ void LineStore::eraseLines(std::size_t at, std::size_t count)
     for (std::size_t i = at; i < at + count; ++i)
         releaseSlot(m_lines[i]);
     m_lines.erase(at, count);
+    m_loadedShape.reset();
 }
 
 std::size_t LineStore::longestLine() const
 {
+    if (m_loadedShape)
+        return m_loadedShape->longest;
     std::size_t longest = 0;
-    for (std::size_t i = 0; i < size(); ++i)
-        longest = std::max(longest, text(i).size());
+    m_lines.forEachFrom(0, [&](std::size_t, Entry entry) {
+        longest = std::max(longest, isOwn(entry) ? m_own[slot(entry)].size() : length(entry));
+        return true;
+    });
     return longest;
 }
 
 bool LineStore::anyTooLong() const
 {
-    for (std::size_t i = 0; i < size(); ++i) {
-        if (marks(m_lines[i]) & LineFlag::TooLong)
-            return true;
-    }
-    return false;
+    if (m_loadedShape)
+        return m_loadedShape->anyTooLong;
+    bool found = false;
+    m_lines.forEachFrom(0, [&](std::size_t, Entry entry) {
+        found = (marks(entry) & LineFlag::TooLong) != 0;
+        return !found;
+    });
+    return found;
 }
 
 std::string& LineStore::ownText(std::size_t line)
@@ -216,6 +265,7 @@ std::string& LineStore::ownText(std::size_t line)
 
 void LineStore::textChanged(std::size_t line)
 {
+    m_loadedShape.reset();
     const Entry entry = m_lines[line];
     m_lines[line] = withMarks(entry, withTooLong(marks(entry), text(line).size()));
 }

@@ -6,19 +6,21 @@
 // Lines rewritten in bulk (replace all, the utilities) go into the edit arena: blocks that
 // are only ever appended to, so the old and new texts of such a rewrite both stay valid
 // and undo or redo only swap the 8-byte references back.
-// The line table is a GapVector, so a line is found by index in O(1) and inserting lines
-// near the last edit is cheap.
+// The line table is a BlockVector: a line is found by index at once after loading and by a
+// short search after edits, and inserting or removing lines moves at most one block.
 #pragma once
 
 #include <cstdint>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "editor/BlockVector.h"
 #include "editor/EditLine.h"
-#include "editor/GapVector.h"
+#include "editor/NcLines.h"
 
 namespace quillon {
 
@@ -29,6 +31,9 @@ public:
     // Takes the bytes of a file and cuts them into lines (see NcLines.h). False, with the
     // store unchanged, for a file of 256 GiB or more.
     bool load(std::unique_ptr<char[]> bytes, std::size_t size);
+    // The same for bytes cut while they are read (see Loader below).
+    class Loader;
+    bool load(Loader& loader, std::unique_ptr<char[]> bytes, std::size_t size);
     bool load(std::string_view bytes);
     // One empty line.
     void reset();
@@ -52,6 +57,8 @@ public:
     }
 
     void insertLine(std::size_t at, std::string text);
+    // The texts as lines before `at`, in one move of the line table.
+    void insertLines(std::size_t at, std::vector<std::string> texts);
     void eraseLines(std::size_t at, std::size_t count);
 
     // Line references as a bulk rewrite keeps them for undo: 8 bytes a line, the line
@@ -101,8 +108,9 @@ private:
     //
     // ed: the offset is into the edit arena (block number and offset in the block) rather
     // than the file's arena.
+    // No initialiser: the line table's blocks are not cleared before they are filled.
     struct Entry {
-        std::uint64_t bits = 0;
+        std::uint64_t bits;
     };
     static_assert(sizeof(Entry) == 8);
     static constexpr std::uint64_t kOwnBit = std::uint64_t{1} << 63;
@@ -135,15 +143,24 @@ private:
     static Entry arenaEntry(std::uint64_t offset, std::size_t length);
     static Entry ownEntry(std::size_t slot, std::uint16_t flags);
 
+    std::string_view text(Entry entry) const;
     std::string& ownText(std::size_t line);
     void textChanged(std::size_t line);
     std::size_t newSlot(std::string text);
     void releaseSlot(Entry entry);
     static std::uint16_t withTooLong(std::uint16_t flags, std::size_t length);
 
+    // The longest line and whether one is too long, as loading found them; forgotten at the
+    // first change of the lines, after which they are counted when asked for.
+    struct Shape {
+        std::size_t longest = 0;
+        bool anyTooLong = false;
+    };
+    std::optional<Shape> m_loadedShape;
+
     std::unique_ptr<char[]> m_arena;
     std::size_t m_arenaSize = 0;
-    GapVector<Entry> m_lines;
+    BlockVector<Entry> m_lines;
     std::vector<std::string> m_own;
     std::vector<std::size_t> m_freeSlots;
     std::vector<std::unique_ptr<char[]>> m_editBlocks;
@@ -158,6 +175,25 @@ private:
 
     // Copies the text into the edit arena; the reference to it (without marks).
     Entry appendToEditArena(std::string_view text);
+};
+
+// Cuts a file into lines as its bytes are read (readFileBytes with a BytesArrived), while
+// they are still in the processor's cache; LineStore::load then takes the lines with the
+// bytes.
+class LineStore::Loader {
+public:
+    // All `size` bytes read so far are at data.
+    void take(const char* data, std::size_t size);
+
+private:
+    friend class LineStore;
+    NcLineCutter m_cutter;
+    BlockVector<Entry> m_lines;
+    std::vector<std::string> m_own;
+    std::size_t m_longest = 0;
+    const char* m_data = nullptr;
+
+    void addLine(std::size_t start, std::size_t lineLength);
 };
 
 template <typename Visit>
@@ -175,50 +211,53 @@ void LineStore::SavedLines::forEach(Visit&& visit) const
 template <typename Sink>
 bool LineStore::write(Sink&& sink) const
 {
-    // Runs of unedited lines that already end with CR LF in the arena are handed on in
-    // one piece; everything else goes through a buffer.
+    // Runs of unedited lines that follow each other in the arena with CR LF after them are
+    // handed on in one piece; everything else goes through a buffer.
     constexpr std::size_t kChunk = 1 << 20;
     std::string buffer;
     buffer.reserve(kChunk);
+    bool ok = true;
     auto flush = [&] {
-        const bool ok = buffer.empty() || sink(std::string_view(buffer));
+        ok = ok && (buffer.empty() || sink(std::string_view(buffer)));
         buffer.clear();
         return ok;
     };
+    std::uint64_t runStart = 0;
+    std::uint64_t runEnd = 0;
+    auto flushRun = [&] {
+        const std::string_view run(m_arena.get() + runStart, runEnd - runStart);
+        runStart = runEnd = 0;
+        if (run.size() < kChunk / 16) {
+            buffer += run;
+            return buffer.size() < kChunk || flush();
+        }
+        return flush() && (ok = sink(run));
+    };
     const std::size_t count = size();
-    std::size_t line = 0;
-    while (line < count) {
-        const Entry first = m_lines[line];
-        if (!isOwn(first) && !inEditArena(first) && line + 1 < count) {
-            // Extend the run while the lines follow each other in the arena with CR LF.
-            std::size_t end = line;
-            std::uint64_t next = offset(first);
-            while (end + 1 < count) {
-                const Entry entry = m_lines[end];
-                if (isOwn(entry) || inEditArena(entry) || offset(entry) != next)
-                    break;
-                const std::uint64_t lineEnd = offset(entry) + length(entry);
-                if (lineEnd + 2 > m_arenaSize || m_arena[lineEnd] != '\r' ||
-                    m_arena[lineEnd + 1] != '\n')
-                    break;
-                next = lineEnd + 2;
-                ++end;
-            }
-            if (end > line) {
-                if (!flush() ||
-                    !sink(std::string_view(m_arena.get() + offset(first), next - offset(first))))
-                    return false;
-                line = end;
-                continue;
+    m_lines.forEachFrom(0, [&](std::size_t line, Entry entry) {
+        const bool last = line + 1 == count;
+        if (!last && !isOwn(entry) && !inEditArena(entry)) {
+            const std::uint64_t lineEnd = offset(entry) + length(entry);
+            if (lineEnd + 2 <= m_arenaSize && m_arena[lineEnd] == '\r' &&
+                m_arena[lineEnd + 1] == '\n') {
+                if (runEnd == runStart || offset(entry) != runEnd) {
+                    if (runEnd != runStart && !flushRun())
+                        return false;
+                    runStart = offset(entry);
+                }
+                runEnd = lineEnd + 2;
+                return true;
             }
         }
-        buffer += text(line);
-        if (line + 1 < count)
-            buffer += "\r\n";
-        if (buffer.size() >= kChunk && !flush())
+        if (runEnd != runStart && !flushRun())
             return false;
-        ++line;
-    }
+        buffer += text(entry);
+        if (!last)
+            buffer += "\r\n";
+        return buffer.size() < kChunk || flush();
+    });
+    if (runEnd != runStart)
+        flushRun();
     return flush();
 }
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,14 @@ struct FileBytes {
 
 // The file's bytes, or nothing with the errno in *error.
 std::optional<FileBytes> readFileBytes(const std::string& path, int* error = nullptr);
+
+// The same, read in pieces small enough to stay in the processor's cache, with
+// arrived(data, size) called after each: data holds all `size` bytes read so far and may
+// move between calls. Whoever looks at the bytes as they come reads them from the cache,
+// not a second time from memory.
+using BytesArrived = std::function<void(const char* data, std::size_t size)>;
+std::optional<FileBytes> readFileBytes(const std::string& path, int* error,
+                                       const BytesArrived& arrived);
 
 // Flushes an open file and cuts it to its first `size` bytes; false when either fails.
 bool cutOpenFile(std::FILE* file, std::uint64_t size);

@@ -58,6 +58,68 @@ TEST_F(CLiDocFileTest, OpenAndSaveKeepTheLineRules)
     EXPECT_TRUE(notifier.shown().empty());
 }
 
+// A program of a few thousand lines holds several blocks of the line table. Enter after
+// Enter, a paste of more lines than a block holds and the joins that undo them must leave
+// the text and the saved bytes exact wherever they happen: at the start, in the middle, at
+// a block border and at the end.
+TEST_F(CLiDocFileTest, LongEditRunsAnywhereSaveAndUndoExactly)
+{
+    constexpr std::size_t kLines = 3 * 4096 + 100;
+    std::string original;
+    for (std::size_t i = 0; i < kLines; ++i)
+        original += "N" + std::to_string(i) + " G1 X" + std::to_string(i % 97) + "\r\n";
+    original += "M30";
+    std::vector<std::string> pasted;
+    for (int i = 0; i < 5000; ++i)
+        pasted.push_back("P" + std::to_string(i));
+    struct Case {
+        const char* scenario;
+        std::size_t line;
+    };
+    const Case cases[] = {{"at the start", 0},
+                          {"in the middle", kLines / 2},
+                          {"at a block border", 4096},
+                          {"at the end", kLines}};
+    for (const auto& c : cases) {
+        dir.write("IN.NC", original);
+        ASSERT_TRUE(doc.open(dir.path("IN.NC"), notifier)) << c.scenario;
+        std::vector<std::string> model = test::linesOf(doc);
+        // Enter a thousand times, each new line cut again after its third character.
+        std::size_t line = c.line;
+        for (int i = 0; i < 1000; ++i) {
+            doc.BeginEditGroup(true);
+            doc.SplitLine(line, 3);
+            doc.EndEditGroup();
+            const std::string text = model[line];
+            model[line] = text.substr(0, std::min<std::size_t>(3, text.size()));
+            model.insert(model.begin() + static_cast<std::ptrdiff_t>(line + 1),
+                         text.size() > 3 ? text.substr(3) : "");
+            ++line;
+        }
+        doc.BeginEditGroup(true);
+        const TextPos end = doc.InsertBlock(line, 1, pasted);
+        doc.EndEditGroup();
+        EXPECT_EQ(end, (TextPos{line + pasted.size() - 1, pasted.back().size()})) << c.scenario;
+        const std::string tail = model[line].substr(std::min<std::size_t>(1, model[line].size()));
+        model[line] = model[line].substr(0, 1) + pasted.front();
+        std::vector<std::string> added(pasted.begin() + 1, pasted.end());
+        added.back() += tail;
+        model.insert(model.begin() + static_cast<std::ptrdiff_t>(line + 1), added.begin(),
+                     added.end());
+        ASSERT_EQ(test::linesOf(doc), model) << c.scenario;
+        std::string expected;
+        for (std::size_t i = 0; i < model.size(); ++i)
+            expected += model[i] + (i + 1 < model.size() ? "\r\n" : "");
+        ASSERT_TRUE(doc.save(dir.path("OUT.NC"), notifier)) << c.scenario;
+        EXPECT_EQ(dir.read("OUT.NC"), expected) << c.scenario;
+
+        while (doc.CanUndo())
+            doc.Undo();
+        ASSERT_TRUE(doc.save(dir.path("OUT.NC"), notifier)) << c.scenario;
+        EXPECT_EQ(dir.read("OUT.NC"), original) << c.scenario;
+    }
+}
+
 TEST_F(CLiDocFileTest, ExecutablesAreRefusedInAnyCase)
 {
     for (const char* name : {"prog.exe", "PROG.EXE", "Prog.Com", "x.dll", "dir.exe/../a.DlL"}) {

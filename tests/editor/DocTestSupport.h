@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "editor/CLiDoc.h"
 #include "editor/EditorActions.h"
@@ -33,6 +34,16 @@ inline std::string joined(const CLiDoc& doc)
         text += doc.lineText(i);
     }
     return text;
+}
+
+// The lines of a document, one string each.
+inline std::vector<std::string> linesOf(const CLiDoc& doc)
+{
+    std::vector<std::string> lines;
+    lines.reserve(doc.lineCount());
+    for (std::size_t i = 0; i < doc.lineCount(); ++i)
+        lines.emplace_back(doc.lineText(i));
+    return lines;
 }
 
 // Opens the bytes as a file in the working directory.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <random>
 
 #include "editor/NcLines.h"
@@ -48,6 +50,21 @@ TEST(LineStore, LoadsByTheEditorsLineRules)
          std::string("G1\0X\r\nY", 7)},
         {"tape marks and eof characters are text", "%\n\x1a", {"%", "\x1a"}, "%\r\n\x1a"},
         {"only line ends", "\n\n", {"", "", ""}, "\r\n\r\n"},
+        // Line ends are looked for 64 bytes at a time: a CR and its LF on either side of
+        // such a border, an LF as the last byte of one, lines longer than one.
+        {"cr lf across a 64-byte border",
+         std::string(63, 'A') + "\r\nB",
+         {std::string(63, 'A'), "B"},
+         std::string(63, 'A') + "\r\nB"},
+        {"lf as the 64th byte, then a long tail",
+         std::string(63, 'A') + "\n" + std::string(130, 'C') + "\r\n",
+         {std::string(63, 'A'), std::string(130, 'C'), ""},
+         std::string(63, 'A') + "\r\n" + std::string(130, 'C') + "\r\n"},
+        {"many short lines over several borders",
+         "N1\r\nN2\nN3\r\nN4\n" + std::string(60, ';') + "\n\r\n\rX\n" + std::string(70, 'Y'),
+         {"N1", "N2", "N3", "N4", std::string(60, ';'), "", "\rX", std::string(70, 'Y')},
+         "N1\r\nN2\r\nN3\r\nN4\r\n" + std::string(60, ';') + "\r\n\r\n\rX\r\n" +
+             std::string(70, 'Y')},
     };
     for (const auto& c : cases) {
         LineStore store;
@@ -56,6 +73,21 @@ TEST(LineStore, LoadsByTheEditorsLineRules)
         EXPECT_EQ(written(store), c.saved) << c.scenario;
         EXPECT_EQ(countNcLines(c.bytes), c.lines.size()) << c.scenario;
         EXPECT_EQ(splitNcLines(c.bytes), c.lines) << c.scenario;
+        // Cut as the bytes are read: pieces that split a CR from its LF, or end on an LF,
+        // give the same lines.
+        for (const std::size_t piece : {1, 7, 64, 65}) {
+            LineStore::Loader loader;
+            std::string arrived;
+            for (std::size_t at = 0; at < c.bytes.size(); at += piece) {
+                arrived += c.bytes.substr(at, piece);
+                loader.take(arrived.data(), arrived.size());
+            }
+            auto copy = std::make_unique<char[]>(arrived.size());
+            std::memcpy(copy.get(), arrived.data(), arrived.size());
+            LineStore pieces;
+            ASSERT_TRUE(pieces.load(loader, std::move(copy), arrived.size())) << c.scenario;
+            EXPECT_EQ(lines(pieces), c.lines) << c.scenario << ", pieces of " << piece;
+        }
     }
 }
 
@@ -74,6 +106,49 @@ TEST(LineStore, MarksLinesLongerThanTheColourLimit)
     store.modify(1, [](std::string& text) { text.pop_back(); });
     EXPECT_EQ(store.flags(1), LineFlag::Bookmark);
     EXPECT_FALSE(store.anyTooLong());
+}
+
+// Loading measures the longest line on the way; every kind of change must make the store
+// count again rather than answer what loading found.
+TEST(LineStore, LongestLineAndTooLongFollowEveryKindOfChange)
+{
+    const std::string tooLong(kMaxColouredLine + 1, 'L');
+    struct Case {
+        const char* scenario;
+        std::function<void(LineStore&)> change;
+        std::size_t longest;
+        bool anyTooLong;
+    };
+    const Case cases[] = {
+        {"nothing changed", [](LineStore&) {}, tooLong.size(), true},
+        {"the long line erased", [](LineStore& s) { s.eraseLines(1, 1); }, 5, false},
+        {"the long line shortened",
+         [](LineStore& s) { s.modify(1, [](std::string& t) { t.resize(3); }); }, 5, false},
+        {"the long line given a new text", [](LineStore& s) { s.setText(1, "X"); }, 5, false},
+        {"the long line rewritten", [](LineStore& s) { s.rewriteLine(1, "XY"); }, 5, false},
+        {"a longer line inserted", [&](LineStore& s) { s.insertLine(0, tooLong + "MORE"); },
+         tooLong.size() + 4, true},
+        {"longer lines pasted",
+         [&](LineStore& s) {
+             s.insertLines(3, {"A", tooLong + "PASTED"});
+         },
+         tooLong.size() + 6, true},
+        {"a rewrite undone",
+         [](LineStore& s) {
+             LineStore::SavedLines saved;
+             saved.add(0, s.rewriteLine(0, std::string(kMaxColouredLine + 9, 'R')));
+             s.eraseLines(1, 1);
+             s.restoreLines(saved);
+         },
+         5, false},
+    };
+    for (const auto& c : cases) {
+        LineStore store;
+        ASSERT_TRUE(store.load("G1 X1\r\n" + tooLong + "\r\nM30"));
+        c.change(store);
+        EXPECT_EQ(store.longestLine(), c.longest) << c.scenario;
+        EXPECT_EQ(store.anyTooLong(), c.anyTooLong) << c.scenario;
+    }
 }
 
 TEST(LineStore, LinesBeyondAMegabyteAreHeldApartAndKeptWhole)
