@@ -465,7 +465,10 @@ std::string waitingForControlText(std::chrono::seconds silent)
 {
     const auto total = silent.count();
     const auto twoDigits = [](long long value) {
-        return (value < 10 ? "0" : "") + std::to_string(value);
+        std::string digits = std::to_string(value);
+        if (value < 10)
+            digits.insert(digits.begin(), '0');
+        return digits;
     };
     std::string text = "Waiting for the control ";
     if (total >= 3600)
