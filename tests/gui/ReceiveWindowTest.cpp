@@ -12,6 +12,7 @@
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortsInUse.h"
 #include "gui/CommWindowTest.h"
+#include "gui/GuiTestSupport.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
 #include "platform/PosixSerialLine.h"
@@ -68,6 +69,7 @@ TEST_F(ReceiveWindowTest, AProgramComesInLineByLineAndStaysWhenTheUserExits)
     EXPECT_EQ(shown.front(), "N90 G01 X9");
     EXPECT_EQ(shown[11], "N200 G01 X20");
     EXPECT_EQ(shown.back(), "M3");
+    test::saveScreenshot(*window, "receive-window");
 
     notifier.script({NoticeAnswer::No});
     window->close();

@@ -13,6 +13,7 @@
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortsInUse.h"
 #include "gui/CommWindowTest.h"
+#include "gui/GuiTestSupport.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
 #include "platform/PosixSerialLine.h"
@@ -54,6 +55,7 @@ TEST_F(TransmitWindowTest, AProgramGoesOutAndTheWindowClosesWhenItHasLeft)
     tickUntil([&] { return transmit->progress()->value() == 100; });
     EXPECT_EQ(transmit->progress()->text(), "100 %");
     EXPECT_EQ(transmit->statusLine()->text(), "Transmitting..");
+    test::saveScreenshot(*window, "transmit-window");
     EXPECT_LE(transmit->lines()->count(), TransmitWindow::kListLines);
     tickUntil([&] { return window.isNull(); });
     EXPECT_TRUE(window.isNull());
@@ -71,6 +73,7 @@ TEST_F(TransmitWindowTest, ExitAsksFirstAndAControlThatHangsUpEndsTheWindow)
     tickUntil([] { return false; }, 100);
     EXPECT_EQ(qobject_cast<TransmitWindow*>(window.data())->statusLine()->text(),
               "Waiting for start of XON");
+    test::saveScreenshot(*window, "transmit-window-waiting-for-xon");
     EXPECT_EQ(sent, "");
 
     notifier.script({NoticeAnswer::No});
