@@ -414,7 +414,7 @@ void CLiDoc::UnindentLines(std::size_t first, std::size_t last, bool includeLast
     }
 }
 
-void CLiDoc::RewriteLines(std::size_t first, std::size_t last, const LineRewriter& rewrite)
+void CLiDoc::rewriteLines(std::size_t first, std::size_t last, const LineRewriter& rewrite)
 {
     if (first >= lineCount())
         return;
@@ -437,7 +437,7 @@ void CLiDoc::RewriteLines(std::size_t first, std::size_t last, const LineRewrite
     record(std::move(entry));
 }
 
-void CLiDoc::SetLineTextDirect(std::size_t line, std::string text)
+void CLiDoc::setLineTextDirect(std::size_t line, std::string text)
 {
     if (line >= lineCount())
         return;
@@ -449,7 +449,7 @@ void CLiDoc::SetLineTextDirect(std::size_t line, std::string text)
 
 // ---- Marks ---------------------------------------------------------------------------
 
-std::size_t CLiDoc::SetLineFlag(std::size_t line, std::uint16_t flag, bool on)
+std::size_t CLiDoc::setLineFlag(std::size_t line, std::uint16_t flag, bool on)
 {
     if (line >= lineCount())
         return line;
@@ -465,12 +465,12 @@ std::size_t CLiDoc::ToggleBookmark(std::size_t line)
 {
     if (line >= lineCount())
         return line;
-    return SetLineFlag(line, LineFlag::Bookmark, !m_lines.line(line).hasFlag(LineFlag::Bookmark));
+    return setLineFlag(line, LineFlag::Bookmark, !m_lines.line(line).hasFlag(LineFlag::Bookmark));
 }
 
 std::size_t CLiDoc::SetBookmark(std::size_t line)
 {
-    return SetLineFlag(line, LineFlag::Bookmark, true);
+    return setLineFlag(line, LineFlag::Bookmark, true);
 }
 
 // ---- Groups, undo and redo -----------------------------------------------------------

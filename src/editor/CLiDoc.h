@@ -4,6 +4,12 @@
 // primitive edits here; each leaves its inverse on the undo (or, while undoing, the redo)
 // stack. Views observe the document; the document never shows a window itself but
 // reports through a Notifier.
+//
+// Names: the operations that the editor's own vocabulary names (the primitive edits
+// InsertChar .. UnindentLines, GetText, GetBlock, the undo bracket BeginEditGroup ..
+// CanRedo, Undo, Redo, ToggleBookmark, SetBookmark) keep those names, so that the record
+// kinds of the undo stack, the commands and the code read alike; every other method is
+// lowerCamelCase, as everywhere in the program.
 #pragma once
 
 #include <cstdint>
@@ -135,17 +141,17 @@ public:
     // and returns true when it has put the line's new text in `newText` (given empty).
     using LineRewriter =
         std::function<bool(std::size_t line, std::string_view text, std::string& newText)>;
-    void RewriteLines(std::size_t first, std::size_t last, const LineRewriter& rewrite);
+    void rewriteLines(std::size_t first, std::size_t last, const LineRewriter& rewrite);
 
     // A utility's change of a whole line when undo for utilities is off: no record.
     // The saved state can no longer be reached by undo afterwards.
-    void SetLineTextDirect(std::size_t line, std::string text);
+    void setLineTextDirect(std::size_t line, std::string text);
 
     // ---- Marks -----------------------------------------------------------------------
 
     std::size_t ToggleBookmark(std::size_t line);
     std::size_t SetBookmark(std::size_t line);
-    std::size_t SetLineFlag(std::size_t line, std::uint16_t flag, bool on);
+    std::size_t setLineFlag(std::size_t line, std::uint16_t flag, bool on);
 
     // ---- Groups, undo and redo -------------------------------------------------------
 

@@ -734,9 +734,9 @@ void applyMarks(CLiDoc& doc, const std::vector<std::uint8_t>& marks)
 {
     for (std::size_t line = 0; line < marks.size(); ++line) {
         if (marks[line] == CompareMark::Changed)
-            doc.SetLineFlag(line, LineFlag::CompareChanged, true);
+            doc.setLineFlag(line, LineFlag::CompareChanged, true);
         else if (marks[line] == CompareMark::OnlyHere)
-            doc.SetLineFlag(line, LineFlag::CompareOnlyHere, true);
+            doc.setLineFlag(line, LineFlag::CompareOnlyHere, true);
     }
 }
 
@@ -864,9 +864,9 @@ void removeCompareMarks(CLiDoc& doc)
     for (std::size_t line = 0; line < doc.lineCount(); ++line) {
         const EditLine text = doc.line(line);
         if (text.hasFlag(LineFlag::CompareOnlyHere))
-            doc.SetLineFlag(line, LineFlag::CompareOnlyHere, false);
+            doc.setLineFlag(line, LineFlag::CompareOnlyHere, false);
         if (text.hasFlag(LineFlag::CompareChanged))
-            doc.SetLineFlag(line, LineFlag::CompareChanged, false);
+            doc.setLineFlag(line, LineFlag::CompareChanged, false);
     }
 }
 

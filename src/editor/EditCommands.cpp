@@ -119,7 +119,7 @@ void UtilityEdit::insertText(std::size_t line, std::size_t column, std::string_v
     }
     std::string changed(m_doc.lineText(line));
     changed.insert(std::min(column, changed.size()), text);
-    m_doc.SetLineTextDirect(line, std::move(changed));
+    m_doc.setLineTextDirect(line, std::move(changed));
 }
 
 void UtilityEdit::deleteText(std::size_t line, std::size_t column, std::size_t count)
@@ -131,13 +131,13 @@ void UtilityEdit::deleteText(std::size_t line, std::size_t column, std::size_t c
     std::string changed(m_doc.lineText(line));
     if (column < changed.size())
         changed.erase(column, count);
-    m_doc.SetLineTextDirect(line, std::move(changed));
+    m_doc.setLineTextDirect(line, std::move(changed));
 }
 
 void UtilityEdit::replaceLine(std::size_t line, std::string text)
 {
     if (!m_recording) {
-        m_doc.SetLineTextDirect(line, std::move(text));
+        m_doc.setLineTextDirect(line, std::move(text));
         return;
     }
     const std::string_view old = m_doc.lineText(line);
@@ -171,14 +171,14 @@ void UtilityEdit::rewriteLines(std::size_t first, std::size_t last, const LineRe
         return true;
     };
     if (m_recording) {
-        m_doc.RewriteLines(first, last, shortEnough);
+        m_doc.rewriteLines(first, last, shortEnough);
         return;
     }
     std::string newText;
     for (std::size_t line = first; line <= last; ++line) {
         newText.clear();
         if (shortEnough(line, m_doc.lineText(line), newText))
-            m_doc.SetLineTextDirect(line, std::move(newText));
+            m_doc.setLineTextDirect(line, std::move(newText));
     }
 }
 

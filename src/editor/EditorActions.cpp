@@ -256,7 +256,7 @@ std::pair<std::size_t, long long> replaceMatches(CLiDoc& doc, TextPos from,
     const long long growth =
         static_cast<long long>(replacement.size()) - static_cast<long long>(findLength);
     const LineMatcher matcher(options);
-    doc.RewriteLines(from.line, lastLine,
+    doc.rewriteLines(from.line, lastLine,
                      [&](std::size_t line, std::string_view text, std::string& result) {
                          std::size_t column = line == from.line ? from.column : 0;
                          std::size_t copied = 0;
