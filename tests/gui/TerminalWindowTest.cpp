@@ -9,8 +9,6 @@
 #include <QListWidget>
 #include <QTest>
 
-#include <thread>
-
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortsInUse.h"
 #include "gui/GuiTestSupport.h"
@@ -36,15 +34,17 @@ protected:
         setup.code = CharacterCode::Bin;  // 8 data bits, bytes as they come
         return setup;
     }
-    // Ticks until the condition holds, as the 50 ms timer would.
+    // Ticks until the condition holds, as the 50 ms timer would, while the bytes cross the
+    // pseudo-terminal. The test checks what it waited for itself.
     template <typename Condition>
     void tickUntil(Condition condition, int ms = 2000)
     {
-        for (int waited = 0; !condition() && waited < ms; waited += 10) {
-            windows.tick();
-            QApplication::processEvents();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        (void)QTest::qWaitFor(
+            [&] {
+                windows.tick();
+                return condition();
+            },
+            ms);
     }
     static QStringList shown(const TerminalWindow& window)
     {
