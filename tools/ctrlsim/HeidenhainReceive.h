@@ -71,7 +71,6 @@ private:
     std::size_t m_requests = 0;
     IncomingBlock m_block;
     std::size_t m_accepted = 0;
-    std::size_t m_refusals = 0;  // of the current block, in a row
     std::size_t m_bytes = 0;
 };
 
