@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFontMetricsF>
 #include <QLinearGradient>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -14,6 +15,7 @@
 #include <numbers>
 
 #include "charting/ChartStyle.h"
+#include "charting/ThinLines.h"
 
 namespace quillon {
 
@@ -382,6 +384,61 @@ void ChartRenderer::paint(QPainter& painter, QSize size, const ChartData& data,
     painter.restore();
 }
 
+void ChartRenderer::paintSeriesLine(QPainter& painter, const ChartData& data, int series,
+                                    const Polylines& lines, double density)
+{
+    QPen pen = seriesPen(data, series);
+    pen.setWidthF(pen.widthF() * density);
+    painter.setPen(pen);
+    for (std::size_t i = 0; i < lines.count(); ++i) {
+        const std::size_t begin = lines.begin(i), end = lines.end(i);
+        if (end - begin >= 2)
+            painter.drawPolyline(lines.points.data() + begin, static_cast<int>(end - begin));
+    }
+}
+
+// On a raster device the lines are drawn into a layer of the plot's device pixels, laid
+// over the plot at the end (over is over, whether a line is laid on the plot or on a
+// layer that is). Solid opaque lines of a pixel, which are all that a series of many
+// points is drawn with, go straight into the layer's pixels on every core; the others
+// through a painter on the layer, in their turn.
+void ChartRenderer::paintLinesInLayer(QPainter& painter, const ChartData& data,
+                                      const ChartLayout& layout, double density)
+{
+    const QRectF plot(layout.plot.topLeft() * density, layout.plot.size() * density);
+    const QRect pixels = plot.toAlignedRect();
+    if (pixels.isEmpty())
+        return;
+    QImage layer(pixels.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    // The pixels whose centres lie in the plot, as the painter's clip has them.
+    const auto centreIn = [](double edge) { return static_cast<int>(std::ceil(edge - 0.5)); };
+    const QRect clip = QRect(QPoint(centreIn(plot.left()), centreIn(plot.top())),
+                             QPoint(centreIn(plot.right()) - 1, centreIn(plot.bottom()) - 1))
+                           .translated(-pixels.topLeft());
+
+    for (int s = 0; s < data.seriesCount(); ++s) {
+        const Polylines& lines = geometryOf(data, s, layout, density);
+        const QPen pen = seriesPen(data, s);
+        if (pen.style() == Qt::SolidLine && pen.widthF() * density <= 1 &&
+            pen.color().alpha() == 255) {
+            const ThinLineSeries thin[] = {{&lines, pen.color().rgb()}};
+            drawThinLines(layer, pixels.topLeft(), clip, thin, thinLineBands(lines.points.size()));
+        } else {
+            QPainter onLayer(&layer);
+            onLayer.translate(-pixels.topLeft());
+            onLayer.setClipRect(plot);
+            onLayer.setRenderHint(QPainter::Antialiasing, true);
+            paintSeriesLine(onLayer, data, s, lines, density);
+        }
+        // Drawn one by one, a series' form can go before the next is built.
+        if (!m_keepsGeometry)
+            m_geometry[static_cast<std::size_t>(s)] = SeriesGeometry();
+    }
+    layer.setDevicePixelRatio(density);
+    painter.drawImage(QPointF(pixels.topLeft()) / density, layer);
+}
+
 void ChartRenderer::paintSeriesLines(QPainter& painter, const ChartData& data,
                                      const ChartLayout& layout)
 {
@@ -392,25 +449,25 @@ void ChartRenderer::paintSeriesLines(QPainter& painter, const ChartData& data,
     // On a high-density screen the points are reduced per device pixel, not per layout
     // pixel, so that no extreme a device pixel shows is dropped.
     const double density = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    if (density != 1)
-        painter.scale(1 / density, 1 / density);
     // One drawn form per series; those of series that are gone are let go.
     m_geometry.resize(static_cast<std::size_t>(data.seriesCount()));
-    for (int s = 0; s < data.seriesCount(); ++s) {
-        const Polylines& lines = geometryOf(data, s, layout, density);
-        QPen pen = seriesPen(data, s);
-        pen.setWidthF(pen.widthF() * density);
-        painter.setPen(pen);
-        for (std::size_t i = 0; i < lines.count(); ++i) {
-            const std::size_t begin = lines.begin(i), end = lines.end(i);
-            if (end - begin >= 2)
-                painter.drawPolyline(lines.points.data() + begin, static_cast<int>(end - begin));
+    const bool raster = m_paintsLinesDirectly && painter.paintEngine() &&
+                        painter.paintEngine()->type() == QPaintEngine::Raster &&
+                        painter.worldTransform().isIdentity() && painter.opacity() == 1 &&
+                        painter.compositionMode() == QPainter::CompositionMode_SourceOver;
+    if (raster) {
+        paintLinesInLayer(painter, data, layout, density);
+    } else {
+        if (density != 1)
+            painter.scale(1 / density, 1 / density);
+        for (int s = 0; s < data.seriesCount(); ++s) {
+            paintSeriesLine(painter, data, s, geometryOf(data, s, layout, density), density);
+            if (!m_keepsGeometry)
+                m_geometry[static_cast<std::size_t>(s)] = SeriesGeometry();
         }
-        if (!m_keepsGeometry)
-            m_geometry[static_cast<std::size_t>(s)] = SeriesGeometry();
+        if (density != 1)
+            painter.scale(density, density);
     }
-    if (density != 1)
-        painter.scale(density, density);
     for (int s = 0; s < data.seriesCount(); ++s) {
         const ChartSeries& series = data.series(s);
         if (!series.markers || series.size() > kMarkersUpTo)

@@ -99,6 +99,10 @@ public:
     // that paints once, for a picture file, lets each go as soon as it is drawn: the form
     // of a series whose points are pixels apart is as big as the points.
     void setKeepsGeometry(bool keeps) { m_keepsGeometry = keeps; }
+    // On a raster device, one-pixel solid lines are written into the pixels on every core
+    // (see ThinLines.h); off, the painter draws every line, as on other devices. On unless
+    // a picture is wanted for comparison.
+    void setPaintsLinesDirectly(bool directly) { m_paintsLinesDirectly = directly; }
 
     // How far from a point a click still hits it, in pixels.
     static constexpr double kHitRadius = 6;
@@ -114,6 +118,10 @@ private:
     void paintBars(QPainter& painter, const ChartData& data, const ChartLayout& layout);
     void paintPies(QPainter& painter, const ChartData& data, const ChartLayout& layout);
     void paintSeriesLines(QPainter& painter, const ChartData& data, const ChartLayout& layout);
+    void paintLinesInLayer(QPainter& painter, const ChartData& data, const ChartLayout& layout,
+                           double density);
+    void paintSeriesLine(QPainter& painter, const ChartData& data, int series,
+                         const Polylines& lines, double density);
     void paintTexts(QPainter& painter, const ChartData& data, const ChartLayout& layout);
 
     ChartHit hitPoint(const ChartData& data, const ChartLayout& layout, QPointF pixel) const;
@@ -122,6 +130,7 @@ private:
     QFont m_font;
     std::vector<SeriesGeometry> m_geometry;
     bool m_keepsGeometry = true;
+    bool m_paintsLinesDirectly = true;
 };
 
 // The chart drawn into an image of that size. Like every drawing of text these need a
