@@ -35,6 +35,14 @@ inline std::uint32_t interpolate(std::uint32_t c, std::uint32_t d, std::uint32_t
     return rb | ag;
 }
 
+// Lays colour over the pixel with that coverage. A pixel that has the colour already, as
+// where a dense path goes over itself, keeps it whatever the coverage.
+inline void cover(std::uint32_t& pixel, std::uint32_t colour, std::uint32_t alpha)
+{
+    if (pixel != colour)
+        pixel = alpha == 255 ? colour : interpolate(colour, pixel, alpha);
+}
+
 // One band's view of the image: its rows, the clip's columns.
 struct Band {
     std::uint32_t* bits = nullptr;
@@ -45,13 +53,15 @@ struct Band {
     // they are walked, so that the walk is bounded and the same in each band.
     double clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0;
     double originX = 0, originY = 0;  // where the image's pixel (0, 0) is among the points
-
-    void cover(int column, int row, std::uint32_t colour, std::uint32_t alpha) const
-    {
-        std::uint32_t& pixel = bits[row * stride + column];
-        pixel = alpha == 255 ? colour : interpolate(colour, pixel, alpha);
-    }
 };
+
+// std::ceil of a value known to fit an int, without the library call a plain x86-64 build
+// makes of it.
+inline int ceiling(double value)
+{
+    const int truncated = static_cast<int>(value);
+    return truncated + (truncated < value);
+}
 
 // Cuts the segment to the rectangle (Liang and Barsky); false when nothing of it is left.
 bool cut(double& x1, double& y1, double& x2, double& y2, double left, double top, double right,
@@ -97,46 +107,47 @@ void walk(const Band& band, std::uint32_t colour, double major1, double minor1, 
     // The minor coordinate at pixel centre i + 0.5, less half a pixel: its floor is the
     // upper (left) pixel of the pair, its fraction the share of the lower (right) one.
     const double base = minor1 + (0.5 - major1) * slope - 0.5;
-    const std::int64_t fixedBase = std::llround(base * kOne);
-    const std::int64_t fixedSlope = std::llround(slope * kOne);
+    // Truncated, not rounded: a billionth of a pixel does not show, a library call would.
+    const auto fixedBase = static_cast<std::int64_t>(base * kOne);
+    const auto fixedSlope = static_cast<std::int64_t>(slope * kOne);
 
     const int majorLow = Steep ? band.top : band.left;
     const int majorHigh = Steep ? band.bottom : band.right;
     const int minorLow = Steep ? band.left : band.top;
     const int minorHigh = Steep ? band.right : band.bottom;
-    int first = std::max(static_cast<int>(std::ceil(major1 - 0.5)), majorLow);
-    int last = std::min(static_cast<int>(std::ceil(major2 - 0.5)), majorHigh);  // past
+    int first = std::max(ceiling(major1 - 0.5), majorLow);
+    int last = std::min(ceiling(major2 - 0.5), majorHigh);  // past
     if (!Steep && first < last) {
         // A flat line crosses a band's rows in a few of its columns: walk only those.
         if (slope == 0) {
             if (base < minorLow - 1 || base >= minorHigh)
                 return;
         } else {
+            // Where the line enters and leaves the band, kept within [first, last] so that
+            // they fit an int, with a margin for the truncation.
             const double a = (minorLow - 1 - base) / slope, b = (minorHigh - base) / slope;
-            const double from = std::floor(std::min(a, b)) - 1;
-            const double to = std::ceil(std::max(a, b)) + 2;
-            if (from > first)
-                first = from >= last ? last : static_cast<int>(from);
-            if (to < last)
-                last = to <= first ? first : static_cast<int>(to);
+            const double from = std::clamp(std::min(a, b), double(first), double(last));
+            const double to = std::clamp(std::max(a, b), double(first), double(last));
+            first = std::max(first, static_cast<int>(from) - 2);
+            last = std::min(last, static_cast<int>(to) + 3);
         }
     }
-    for (int i = first; i < last; ++i) {
-        const std::int64_t at = fixedBase + static_cast<std::int64_t>(i) * fixedSlope;
+    if (first >= last)
+        return;
+    // Pixel (major i, minor m) is lane[m * minorStep] where lane is the start of line i.
+    const qsizetype majorStep = Steep ? band.stride : 1;
+    const qsizetype minorStep = Steep ? 1 : band.stride;
+    std::uint32_t* lane = band.bits + first * majorStep;
+    const auto minorSpan = static_cast<unsigned>(minorHigh - minorLow);
+    // Adding the slope step by step gives, in integers, exactly base + i * slope.
+    std::int64_t at = fixedBase + static_cast<std::int64_t>(first) * fixedSlope;
+    for (int i = first; i < last; ++i, at += fixedSlope, lane += majorStep) {
         const int near = static_cast<int>(at >> kFractionBits);
         const auto share = static_cast<std::uint32_t>((at >> (kFractionBits - 8)) & 0xff);
-        if (near >= minorLow && near < minorHigh) {
-            if (Steep)
-                band.cover(near, i, colour, 255 - share);
-            else
-                band.cover(i, near, colour, 255 - share);
-        }
-        if (share != 0 && near + 1 >= minorLow && near + 1 < minorHigh) {
-            if (Steep)
-                band.cover(near + 1, i, colour, share);
-            else
-                band.cover(i, near + 1, colour, share);
-        }
+        if (static_cast<unsigned>(near - minorLow) < minorSpan)
+            cover(lane[near * minorStep], colour, 255 - share);
+        if (share != 0 && static_cast<unsigned>(near + 1 - minorLow) < minorSpan)
+            cover(lane[(near + 1) * minorStep], colour, share);
     }
 }
 
@@ -144,22 +155,32 @@ void drawSegment(const Band& band, std::uint32_t colour, QPointF from, QPointF t
 {
     double x1 = from.x() - band.originX, y1 = from.y() - band.originY;
     double x2 = to.x() - band.originX, y2 = to.y() - band.originY;
-    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2))
+    // A segment wholly above or below the band's rows is none of its business (most are,
+    // in a picture of many bands); the comparisons are false for NaN, which goes on to
+    // be dropped below.
+    if ((y1 < band.top - 2 && y2 < band.top - 2) || (y1 > band.bottom + 2 && y2 > band.bottom + 2))
         return;
     if (x1 == x2 && y1 == y2)
         return;
-    // Cut to the whole clip with a margin of two pixels (the pixels a line lights beside it
-    // are still inside), never to the band: every band then walks the same line.
     const double left = band.clipLeft - 2, top = band.clipTop - 2;
     const double right = band.clipRight + 2, bottom = band.clipBottom + 2;
-    if (!cut(x1, y1, x2, y2, left, top, right, bottom))
-        return;
-    // Ends a billion pixels away are cut with a loss of precision that can leave them a
-    // little outside: the walk must stay bounded all the same.
-    x1 = std::clamp(x1, left, right);
-    x2 = std::clamp(x2, left, right);
-    y1 = std::clamp(y1, top, bottom);
-    y2 = std::clamp(y2, top, bottom);
+    const auto inside = [&](double x, double y) {
+        return x >= left && x <= right && y >= top && y <= bottom;
+    };
+    if (!inside(x1, y1) || !inside(x2, y2)) {
+        if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2))
+            return;
+        // Cut to the whole clip with a margin of two pixels (the pixels a line lights
+        // beside it are still inside), never to the band: every band walks the same line.
+        if (!cut(x1, y1, x2, y2, left, top, right, bottom))
+            return;
+        // Ends a billion pixels away are cut with a loss of precision that can leave them
+        // a little outside: the walk must stay bounded all the same.
+        x1 = std::clamp(x1, left, right);
+        x2 = std::clamp(x2, left, right);
+        y1 = std::clamp(y1, top, bottom);
+        y2 = std::clamp(y2, top, bottom);
+    }
     if (std::abs(x2 - x1) >= std::abs(y2 - y1)) {
         if (x1 != x2)
             walk<false>(band, colour, x1, y1, x2, y2);
