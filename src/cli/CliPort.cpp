@@ -47,7 +47,9 @@ std::optional<int> setupIndex(const std::string& text, std::ostream& err)
     return static_cast<int>(*value - 1);
 }
 
-std::optional<TransferArguments> parseTransferArguments(
+namespace {
+
+std::optional<TransferArguments> readTransferArguments(
     const std::vector<std::string>& arguments, std::ostream& err,
     const std::function<OptionTaken(const std::string& option, const std::string& value)>& own)
 {
@@ -94,6 +96,22 @@ std::optional<TransferArguments> parseTransferArguments(
     if (!haveSetup || parsed.file.empty())
         return std::nullopt;
     return parsed;
+}
+
+}  // namespace
+
+bool parseTransferArguments(
+    const std::vector<std::string>& arguments, std::ostream& err, const char* usage,
+    TransferArguments& common,
+    const std::function<OptionTaken(const std::string& option, const std::string& value)>& own)
+{
+    const auto parsed = readTransferArguments(arguments, err, own);
+    if (!parsed) {
+        err << "usage: quillonlt-cli " << usage << '\n';
+        return false;
+    }
+    common = *parsed;
+    return true;
 }
 
 PortSetup loadSetup(int index)

@@ -33,14 +33,26 @@ struct TransferArguments {
 // How a command took one of its own options.
 enum class OptionTaken { Unknown, Taken, Refused };
 // Reads "--setup N", "--timeout S", the file, and the command's own options, each followed by its
-// value: `own` takes them (and tells err why it refuses a value). Nothing when an argument is
-// wrong or unknown (err says which) or the setup or the file is missing.
-std::optional<TransferArguments> parseTransferArguments(
-    const std::vector<std::string>& arguments, std::ostream& err,
+// value, into `common`: `own` takes the command's own (and tells err why it refuses a value).
+// False, after telling err what is wrong and then the command's usage, when an argument is
+// wrong or unknown or the setup or the file is missing.
+bool parseTransferArguments(
+    const std::vector<std::string>& arguments, std::ostream& err, const char* usage,
+    TransferArguments& common,
     const std::function<OptionTaken(const std::string& option, const std::string& value)>& own);
 
 // Setup `index` of the working directory's ComConf.sys.
 PortSetup loadSetup(int index);
+
+// A transfer job (TransmitJob, ReceiveJob) of the setup and the file the arguments name.
+template <typename Job>
+Job transferJob(const TransferArguments& common)
+{
+    Job job;
+    job.setup = loadSetup(common.setup);
+    job.path = common.file;
+    return job;
+}
 
 // Opens the setup's port; nothing after telling err why it could not be used.
 std::unique_ptr<CommPort> openSetupPort(const PortSetup& setup, CommWindowKind kind,

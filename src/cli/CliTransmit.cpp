@@ -16,50 +16,38 @@ struct SendOptions {
     std::optional<std::size_t> fromLine;
     std::optional<std::string> setupFile;
 };
-std::optional<SendOptions> parse(const std::vector<std::string>& arguments, std::ostream& err)
-{
-    SendOptions options;
-    const auto common = parseTransferArguments(
-        arguments, err, [&](const std::string& option, const std::string& value) {
-            if (option == "--from-line") {
-                const auto line = wholeNumber(value);
-                if (!line || *line < 1) {
-                    err << "--from-line takes a line number from 1\n";
-                    return OptionTaken::Refused;
-                }
-                options.fromLine = static_cast<std::size_t>(*line);
-                return OptionTaken::Taken;
-            }
-            if (option == "--setup-file") {
-                options.setupFile = value;
-                return OptionTaken::Taken;
-            }
-            return OptionTaken::Unknown;
-        });
-    if (!common)
-        return std::nullopt;
-    options.common = *common;
-    return options;
-}
 
 }  // namespace
 
 int runSend(const std::vector<std::string>& arguments, std::ostream&, std::ostream& err)
 {
-    const auto options = parse(arguments, err);
-    if (!options) {
-        err << "usage: quillonlt-cli " << kSendUsage << '\n';
+    SendOptions options;
+    // The command's own options.
+    const auto own = [&](const std::string& option, const std::string& value) {
+        if (option == "--from-line") {
+            const auto line = wholeNumber(value);
+            if (!line || *line < 1) {
+                err << "--from-line takes a line number from 1\n";
+                return OptionTaken::Refused;
+            }
+            options.fromLine = static_cast<std::size_t>(*line);
+            return OptionTaken::Taken;
+        }
+        if (option == "--setup-file") {
+            options.setupFile = value;
+            return OptionTaken::Taken;
+        }
+        return OptionTaken::Unknown;
+    };
+    if (!parseTransferArguments(arguments, err, kSendUsage, options.common, own))
         return 2;
-    }
-    TransmitJob job;
-    job.setup = loadSetup(options->common.setup);
-    job.path = options->common.file;
+    auto job = transferJob<TransmitJob>(options.common);
     if (job.setup.handshake == Handshake::FanucDnc) {
         job.fanucProgram = true;
-        job.fanucSetup = options->setupFile.has_value();
+        job.fanucSetup = options.setupFile.has_value();
     }
-    if (options->fromLine) {
-        const auto offset = lineStartOffset(job.path, *options->fromLine);
+    if (options.fromLine) {
+        const auto offset = lineStartOffset(job.path, *options.fromLine);
         if (!offset) {
             err << kOpenTxFileFailedText << '\n';
             return 1;
@@ -72,10 +60,10 @@ int runSend(const std::vector<std::string>& arguments, std::ostream&, std::ostre
     err << TransmitEngine::titleFor(job.path, job.setup.name) << '\n';
     // The setup file is given once, for the one Fanuc program it follows.
     Transfer transfer(std::move(port), job,
-                      [setupFile = options->setupFile](const std::string&) mutable {
+                      [setupFile = options.setupFile](const std::string&) mutable {
                           return std::exchange(setupFile, std::nullopt);
                       });
-    return runTransfer(transfer, err, options->common.timeout) == TransferState::Done ? 0 : 1;
+    return runTransfer(transfer, err, options.common.timeout) == TransferState::Done ? 0 : 1;
 }
 
 }  // namespace quillon::cli
