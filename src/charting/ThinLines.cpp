@@ -63,36 +63,6 @@ inline int ceiling(double value)
     return truncated + (truncated < value);
 }
 
-// Cuts the segment to the rectangle (Liang and Barsky); false when nothing of it is left.
-bool cut(double& x1, double& y1, double& x2, double& y2, double left, double top, double right,
-         double bottom)
-{
-    double from = 0, to = 1;
-    const double dx = x2 - x1, dy = y2 - y1;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - left, right - x1, y1 - top, bottom - y1};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0)
-                return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0)
-            from = std::max(from, t);
-        else
-            to = std::min(to, t);
-        if (from > to)
-            return false;
-    }
-    const double ox = x1, oy = y1;
-    x1 = ox + from * dx;
-    y1 = oy + from * dy;
-    x2 = ox + to * dx;
-    y2 = oy + to * dy;
-    return true;
-}
-
 // The pixels along the major axis are those whose centres lie in [start, end) of it; at
 // each, the line's minor coordinate is shared between the two pixels nearest to it.
 template <bool Steep>
@@ -172,14 +142,8 @@ void drawSegment(const Band& band, std::uint32_t colour, QPointF from, QPointF t
             return;
         // Cut to the whole clip with a margin of two pixels (the pixels a line lights
         // beside it are still inside), never to the band: every band walks the same line.
-        if (!cut(x1, y1, x2, y2, left, top, right, bottom))
+        if (!clipSegment(x1, y1, x2, y2, QRectF(left, top, right - left, bottom - top)))
             return;
-        // Ends a billion pixels away are cut with a loss of precision that can leave them
-        // a little outside: the walk must stay bounded all the same.
-        x1 = std::clamp(x1, left, right);
-        x2 = std::clamp(x2, left, right);
-        y1 = std::clamp(y1, top, bottom);
-        y2 = std::clamp(y2, top, bottom);
     }
     if (std::abs(x2 - x1) >= std::abs(y2 - y1)) {
         if (x1 != x2)
