@@ -211,12 +211,9 @@ private:
     bool m_open = true;
 };
 
-class QuietObserver final : public quillon::TransmitObserver {
+class QuietObserver final : public quillon::TransferObserver {
 public:
-    void clearLines() override {}
-    void addLine(const std::string&) override {}
     void setStatus(const std::string&) override {}
-    void setProgress(int) override {}
     void setTitle(const std::string&) override {}
     void showMessage(const std::string& text) override { message = text; }
     std::optional<std::string> askSetupFile(const std::string&) override { return {}; }
@@ -287,7 +284,7 @@ SlowRun sendToSlowControl(const std::filesystem::path& file, std::size_t consume
         }
         if (now >= nextTick) {
             nextTick += kTick;
-            if (engine.tick() != quillon::TransmitOutcome::Running) {
+            if (engine.tick() != quillon::ExchangeOutcome::Running) {
                 run.done = observer.message.empty();
                 break;
             }

@@ -26,12 +26,12 @@ std::string clearedBit7(std::string bytes)
 
 // ---- Fanuc DNC --------------------------------------------------------------------------
 
-class FanucReceive final : public ReceiveEngine::Protocol {
+class FanucReceive final : public ReceiveProtocol {
 public:
-    using Protocol::Protocol;
+    using ReceiveProtocol::ReceiveProtocol;
 
 private:
-    ReceiveOutcome tick() override;
+    ExchangeOutcome tick() override;
 
     enum class State { Idle, WaitAck0, WaitAck1, WaitEnq, Between, Block, Check };
 
@@ -39,8 +39,8 @@ private:
     bool dleWith(char byte, char digit);
     void sendRequest();
     void showBlockByte(char byte);
-    ReceiveOutcome checkBlock(char byte);
-    ReceiveOutcome endOfFile();
+    ExchangeOutcome checkBlock(char byte);
+    ExchangeOutcome endOfFile();
 
     State m_state = State::Idle;
     bool m_afterDle = false;
@@ -87,7 +87,7 @@ void FanucReceive::showBlockByte(char byte)
         m_display.show(byte);
 }
 
-ReceiveOutcome FanucReceive::checkBlock(char byte)
+ExchangeOutcome FanucReceive::checkBlock(char byte)
 {
     if (m_overlong) {
         m_observer.setStatus(kBlockTooLongText);
@@ -98,16 +98,16 @@ ReceiveOutcome FanucReceive::checkBlock(char byte)
     std::string data = m_block;
     data.erase(std::remove(data.begin(), data.end(), '\r'), data.end());
     if (!data.empty() && !store(textModeBytes(data)))
-        return ReceiveOutcome::Failed;
+        return ExchangeOutcome::Failed;
     m_toggle = (m_toggle + 1) % 2;
     const char digit = static_cast<char>('0' + m_toggle);
     m_line.write(std::string{Dle, digit});
     m_display.showText(std::string{'^', 'P', digit});
     m_state = State::Between;
-    return ReceiveOutcome::Running;
+    return ExchangeOutcome::Running;
 }
 
-ReceiveOutcome FanucReceive::endOfFile()
+ExchangeOutcome FanucReceive::endOfFile()
 {
     m_display.showText("^D");
     m_display.endLine(false);
@@ -118,13 +118,13 @@ ReceiveOutcome FanucReceive::endOfFile()
             m_job.fanucProgram = false;
             m_observer.setTitle("Receive: " + m_job.path);
             m_state = State::Idle;
-            return ReceiveOutcome::Running;
+            return ExchangeOutcome::Running;
         }
     }
-    return ReceiveOutcome::Done;
+    return ExchangeOutcome::Done;
 }
 
-ReceiveOutcome FanucReceive::tick()
+ExchangeOutcome FanucReceive::tick()
 {
     if (m_state == State::Idle) {
         m_line.write(std::string(1, Enq));
@@ -164,8 +164,8 @@ ReceiveOutcome FanucReceive::tick()
                 m_overlong = false;
                 m_state = State::Block;
             } else if (byte == Eot) {
-                const ReceiveOutcome outcome = endOfFile();
-                if (outcome != ReceiveOutcome::Running) {
+                const ExchangeOutcome outcome = endOfFile();
+                if (outcome != ExchangeOutcome::Running) {
                     m_display.publish();
                     return outcome;
                 }
@@ -183,24 +183,24 @@ ReceiveOutcome FanucReceive::tick()
             }
             break;
         case State::Check:
-            if (const ReceiveOutcome outcome = checkBlock(byte);
-                outcome != ReceiveOutcome::Running)
+            if (const ExchangeOutcome outcome = checkBlock(byte);
+                outcome != ExchangeOutcome::Running)
                 return outcome;
             break;
         }
     }
     m_display.publish();
-    return ReceiveOutcome::Running;
+    return ExchangeOutcome::Running;
 }
 
 // ---- MAZAK ------------------------------------------------------------------------------
 
-class MazakReceive final : public ReceiveEngine::Protocol {
+class MazakReceive final : public ReceiveProtocol {
 public:
-    using Protocol::Protocol;
+    using ReceiveProtocol::ReceiveProtocol;
 
 private:
-    ReceiveOutcome tick() override;
+    ExchangeOutcome tick() override;
 
     // False when the record could not be stored.
     bool take(char byte);
@@ -218,7 +218,7 @@ private:
     std::string m_text;  // what a "q" command carries
 };
 
-ReceiveOutcome MazakReceive::tick()
+ExchangeOutcome MazakReceive::tick()
 {
     m_backlog += clearedBit7(readInput(ReceiveEngine::kBlockReadLimit));
     std::size_t count = m_backlog.size();
@@ -235,12 +235,12 @@ ReceiveOutcome MazakReceive::tick()
     for (std::size_t i = 0; i < count; ++i) {
         if (!take(m_backlog[i])) {
             m_display.publish();
-            return ReceiveOutcome::Failed;
+            return ExchangeOutcome::Failed;
         }
     }
     m_backlog.erase(0, count);
     m_display.publish();
-    return ReceiveOutcome::Running;
+    return ExchangeOutcome::Running;
 }
 
 bool MazakReceive::take(char byte)
@@ -338,15 +338,15 @@ bool MazakReceive::writeRecord()
 
 // ---- HEIDENHAIN -------------------------------------------------------------------------
 
-class HeidenhainReceive final : public ReceiveEngine::Protocol {
+class HeidenhainReceive final : public ReceiveProtocol {
 public:
-    using Protocol::Protocol;
+    using ReceiveProtocol::ReceiveProtocol;
 
     // Every block carries its check character, and a NAK has the control send it again.
     bool repeatsDamagedBlocks() const override { return true; }
 
 private:
-    ReceiveOutcome tick() override;
+    ExchangeOutcome tick() override;
 
     enum class State { Idle, Header, Between, Block, Check };
 
@@ -399,7 +399,7 @@ bool HeidenhainReceive::checkBlock(char byte)
     return true;
 }
 
-ReceiveOutcome HeidenhainReceive::tick()
+ExchangeOutcome HeidenhainReceive::tick()
 {
     const std::string input = clearedBit7(readInput(ReceiveEngine::kBlockReadLimit));
     for (const char byte : input) {
@@ -420,7 +420,7 @@ ReceiveOutcome HeidenhainReceive::tick()
                 begin(Stx, State::Block);
             } else if (byte == Etx) {
                 m_display.publish();
-                return ReceiveOutcome::Done;
+                return ExchangeOutcome::Done;
             }
             break;
         case State::Block:
@@ -433,31 +433,31 @@ ReceiveOutcome HeidenhainReceive::tick()
         case State::Check:
             if (!checkBlock(byte)) {
                 m_display.publish();
-                return ReceiveOutcome::Failed;
+                return ExchangeOutcome::Failed;
             }
             break;
         }
     }
     m_display.publish();
-    return ReceiveOutcome::Running;
+    return ExchangeOutcome::Running;
 }
 
 }  // namespace
 
-std::unique_ptr<ReceiveEngine::Protocol> makeFanucReceive(ReceiveJob job, SerialLine& line,
-                                                          ReceiveObserver& observer)
+std::unique_ptr<ReceiveProtocol> makeFanucReceive(ReceiveJob job, SerialLine& line,
+                                                  TransferObserver& observer)
 {
     return std::make_unique<FanucReceive>(std::move(job), line, observer);
 }
 
-std::unique_ptr<ReceiveEngine::Protocol> makeMazakReceive(ReceiveJob job, SerialLine& line,
-                                                          ReceiveObserver& observer)
+std::unique_ptr<ReceiveProtocol> makeMazakReceive(ReceiveJob job, SerialLine& line,
+                                                  TransferObserver& observer)
 {
     return std::make_unique<MazakReceive>(std::move(job), line, observer);
 }
 
-std::unique_ptr<ReceiveEngine::Protocol> makeHeidenhainReceive(ReceiveJob job, SerialLine& line,
-                                                               ReceiveObserver& observer)
+std::unique_ptr<ReceiveProtocol> makeHeidenhainReceive(ReceiveJob job, SerialLine& line,
+                                                       TransferObserver& observer)
 {
     return std::make_unique<HeidenhainReceive>(std::move(job), line, observer);
 }

@@ -130,7 +130,7 @@ std::string textModeBytes(std::string_view bytes)
 
 // ---- Shared pieces ----------------------------------------------------------------------
 
-ReceiveEngine::Protocol::Protocol(ReceiveJob job, SerialLine& line, ReceiveObserver& observer)
+ReceiveProtocol::ReceiveProtocol(ReceiveJob job, SerialLine& line, TransferObserver& observer)
     : m_job(std::move(job)),
       m_line(line),
       m_observer(observer),
@@ -139,9 +139,9 @@ ReceiveEngine::Protocol::Protocol(ReceiveJob job, SerialLine& line, ReceiveObser
 {
 }
 
-ReceiveEngine::Protocol::~Protocol() = default;
+ReceiveProtocol::~ReceiveProtocol() = default;
 
-ReceiveOutcome ReceiveEngine::Protocol::run()
+ExchangeOutcome ReceiveProtocol::run()
 {
     m_line.service();
     const LineErrors errors = m_line.takeErrors();
@@ -156,8 +156,8 @@ ReceiveOutcome ReceiveEngine::Protocol::run()
         if (!ended() && !repeatsDamagedBlocks())
             return fail(text);
     }
-    const ReceiveOutcome outcome = tick();
-    if (outcome != ReceiveOutcome::Done)
+    const ExchangeOutcome outcome = tick();
+    if (outcome != ExchangeOutcome::Done)
         return outcome;
     // The last answer to the control must have gone out for the exchange to count.
     if (const int failure = m_line.takeErrors().writeFailure; failure != 0)
@@ -165,11 +165,11 @@ ReceiveOutcome ReceiveEngine::Protocol::run()
     return outcome;
 }
 
-std::string ReceiveEngine::Protocol::readInput(std::size_t limit)
+std::string ReceiveProtocol::readInput(std::size_t limit)
 {
     bool errorShown = false;
     std::string input;
-    for (int i = 0; i < kReadsPerTick; ++i) {
+    for (int i = 0; i < ReceiveEngine::kReadsPerTick; ++i) {
         int error = 0;
         const std::string piece = m_line.read(limit, &error);
         if (error > 2 && !errorShown) {
@@ -183,7 +183,7 @@ std::string ReceiveEngine::Protocol::readInput(std::size_t limit)
     return input;
 }
 
-bool ReceiveEngine::Protocol::store(std::string_view bytes)
+bool ReceiveProtocol::store(std::string_view bytes)
 {
     if (m_target.append(bytes))
         return true;
@@ -191,14 +191,14 @@ bool ReceiveEngine::Protocol::store(std::string_view bytes)
     return false;
 }
 
-ReceiveOutcome ReceiveEngine::Protocol::fail(const std::string& message)
+ExchangeOutcome ReceiveProtocol::fail(const std::string& message)
 {
     m_display.publish();
     m_observer.showMessage(message);
-    return ReceiveOutcome::Failed;
+    return ExchangeOutcome::Failed;
 }
 
-void ReceiveEngine::Protocol::retarget(std::string path)
+void ReceiveProtocol::retarget(std::string path)
 {
     m_stored += m_target.stored();
     m_target.retarget(std::move(path));
@@ -212,10 +212,10 @@ namespace {
 constexpr char kDc2 = 0x12;
 constexpr char kDc4 = 0x14;
 
-class PlainReceive final : public ReceiveEngine::Protocol {
+class PlainReceive final : public ReceiveProtocol {
 public:
-    PlainReceive(ReceiveJob job, SerialLine& line, ReceiveObserver& observer)
-        : Protocol(std::move(job), line, observer)
+    PlainReceive(ReceiveJob job, SerialLine& line, TransferObserver& observer)
+        : ReceiveProtocol(std::move(job), line, observer)
     {
         // BIN takes every byte from the first on, with no end.
         if (setup().code != CharacterCode::Bin) {
@@ -229,12 +229,12 @@ public:
     {
         if (xonXoff())
             m_line.write(std::string(1, kXon));
-        Protocol::start();
+        ReceiveProtocol::start();
     }
     bool ended() const override { return m_ended; }
 
 private:
-    ReceiveOutcome tick() override;
+    ExchangeOutcome tick() override;
     bool xonXoff() const
     {
         return setup().handshake == Handshake::XonXoff ||
@@ -249,21 +249,21 @@ private:
     bool m_ended = false;
 };
 
-ReceiveOutcome PlainReceive::tick()
+ExchangeOutcome PlainReceive::tick()
 {
     const std::string input = readInput(ReceiveEngine::kPlainReadLimit);
     if (input.empty())
-        return ReceiveOutcome::Running;
+        return ExchangeOutcome::Running;
     // A control asking whether we are ready sends DC2 alone: it gets the XON, and the DC2
     // is no data.
     if (input.size() == 1 && (input[0] & 0x7F) == kDc2 && xonXoff()) {
         m_line.write(std::string(1, kXon));
         m_display.showText("^R");
         m_display.publish();
-        return ReceiveOutcome::Running;
+        return ExchangeOutcome::Running;
     }
     if (m_ended)
-        return ReceiveOutcome::Running;
+        return ExchangeOutcome::Running;
     const CharacterCode code = setup().code;
     std::string out;
     for (const char byte : input) {
@@ -287,9 +287,9 @@ ReceiveOutcome PlainReceive::tick()
         take(character, out);
     }
     if (!out.empty() && !store(out))
-        return ReceiveOutcome::Failed;
+        return ExchangeOutcome::Failed;
     m_display.publish();
-    return ReceiveOutcome::Running;
+    return ExchangeOutcome::Running;
 }
 
 void PlainReceive::take(char character, std::string& out)
@@ -327,26 +327,20 @@ void PlainReceive::take(char character, std::string& out)
     }
 }
 
+std::unique_ptr<ReceiveProtocol> makePlainReceive(ReceiveJob job, SerialLine& line,
+                                                  TransferObserver& observer)
+{
+    return std::make_unique<PlainReceive>(std::move(job), line, observer);
+}
+
 }  // namespace
 
 // ---- The engine -------------------------------------------------------------------------
 
-ReceiveEngine::ReceiveEngine(ReceiveJob job, SerialLine& line, ReceiveObserver& observer)
+ReceiveEngine::ReceiveEngine(ReceiveJob job, SerialLine& line, TransferObserver& observer)
+    : ProtocolRunner(std::move(job), line, observer,
+                     {makePlainReceive, makeFanucReceive, makeMazakReceive, makeHeidenhainReceive})
 {
-    switch (job.setup.handshake) {
-    case Handshake::FanucDnc:
-        m_protocol = makeFanucReceive(std::move(job), line, observer);
-        break;
-    case Handshake::Mazak:
-        m_protocol = makeMazakReceive(std::move(job), line, observer);
-        break;
-    case Handshake::Heidenhain:
-        m_protocol = makeHeidenhainReceive(std::move(job), line, observer);
-        break;
-    default:
-        m_protocol = std::make_unique<PlainReceive>(std::move(job), line, observer);
-        break;
-    }
 }
 
 ReceiveEngine::~ReceiveEngine() = default;
@@ -356,31 +350,19 @@ std::string ReceiveEngine::titleFor(const std::string& path, const std::string& 
     return "Receive: " + path + " using setup: " + setupName;
 }
 
-void ReceiveEngine::start()
-{
-    m_protocol->start();
-}
-
-ReceiveOutcome ReceiveEngine::tick()
-{
-    if (m_outcome == ReceiveOutcome::Running)
-        m_outcome = m_protocol->run();
-    return m_outcome;
-}
-
 std::uint64_t ReceiveEngine::storedBytes() const
 {
-    return m_protocol->storedBytes();
+    return protocol().storedBytes();
 }
 
 bool ReceiveEngine::ended() const
 {
-    return m_protocol->ended();
+    return protocol().ended();
 }
 
 std::uint64_t ReceiveEngine::lineCount() const
 {
-    return m_protocol->lineCount();
+    return protocol().lineCount();
 }
 
 std::string cutAtWildcard(const std::string& path)

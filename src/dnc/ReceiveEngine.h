@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "dnc/Exchange.h"
 #include "dnc/PortSetup.h"
 #include "dnc/SerialLine.h"
 
@@ -29,36 +30,14 @@ struct ReceiveJob {
     std::string programNumber;
 };
 
-// What the engine shows and asks: the receive window, or the command line.
-class ReceiveObserver {
-public:
-    virtual ~ReceiveObserver() = default;
-    // The most recent completed display lines (at most ReceiveEngine::kShownLines) and the
-    // line being received.
-    virtual void showLines(const std::deque<std::string>& lines, const std::string& current) = 0;
-    // "Line: " and the number.
-    virtual void setLineCount(std::uint64_t count) = 0;
-    virtual void setStatus(const std::string& text) = 0;
-    virtual void setTitle(const std::string& title) = 0;
-    // A message box: the reception ends after it.
-    virtual void showMessage(const std::string& text) = 0;
-    // Fanuc DNC after the program: where the setup file goes ("Specify SETUP file.."), or
-    // nothing.
-    virtual std::optional<std::string> askSetupFile(const std::string& folder) = 0;
-};
-
-enum class ReceiveOutcome {
-    Running,
-    Done,    // the exchange is over: the window closes
-    Failed,  // it ended early; the user has been told why
-};
-
 inline constexpr char kChecksumErrorText[] = "Checksum error";
 inline constexpr char kHeidenhainChecksumErrorText[] = "HEIDENHAIN checksum error";
 inline constexpr char kBlockTooLongText[] = "Block too long";
 inline constexpr char kOpenRxFileFailedText[] = "Failed to open RX file";
 
-class ReceiveEngine {
+class ReceiveProtocol;
+
+class ReceiveEngine : public ProtocolRunner<ReceiveProtocol, ReceiveJob> {
 public:
     static constexpr std::size_t kShownLines = 12;
     // A display line ends at LF or when it grows past this.
@@ -73,7 +52,7 @@ public:
     // "Mazak delay": the time each received byte takes, spread over the ticks.
     static constexpr int kMazakDelayMs = 6;
 
-    ReceiveEngine(ReceiveJob job, SerialLine& line, ReceiveObserver& observer);
+    ReceiveEngine(ReceiveJob job, SerialLine& line, TransferObserver& observer);
     ~ReceiveEngine();
     ReceiveEngine(const ReceiveEngine&) = delete;
     ReceiveEngine& operator=(const ReceiveEngine&) = delete;
@@ -81,21 +60,13 @@ public:
     // "Receive: <path> using setup: <name>".
     static std::string titleFor(const std::string& path, const std::string& setupName);
 
-    // The window's start: with XON/XOFF one XON tells the control to go ahead.
-    void start();
-    ReceiveOutcome tick();
-
+    // start() is the window's start: with XON/XOFF one XON tells the control to go ahead.
+    // Then tick() until the outcome is not Running.
     // Bytes written to the target files so far.
     std::uint64_t storedBytes() const;
     // Plain reception: the end character has come, the rest is ignored.
     bool ended() const;
     std::uint64_t lineCount() const;
-
-    class Protocol;
-
-private:
-    std::unique_ptr<Protocol> m_protocol;
-    ReceiveOutcome m_outcome = ReceiveOutcome::Running;
 };
 
 // The path a save dialog gave, cut where a "*" pattern was typed: before the character that

@@ -15,7 +15,7 @@ namespace quillon {
 // Changes reach the observer once a tick, however many lines the tick brought.
 class ReceiveDisplay {
 public:
-    explicit ReceiveDisplay(ReceiveObserver& observer) : m_observer(observer) {}
+    explicit ReceiveDisplay(TransferObserver& observer) : m_observer(observer) {}
 
     // A byte as shown: control characters as "^" and the letter.
     void show(char byte);
@@ -33,7 +33,7 @@ private:
     void append(char character);
     void complete();
 
-    ReceiveObserver& m_observer;
+    TransferObserver& m_observer;
     std::deque<std::string> m_lines;
     std::string m_current;
     std::uint64_t m_count = 0;
@@ -68,19 +68,19 @@ private:
 // The bytes as a text-mode file holds them: every LF becomes CR LF.
 std::string textModeBytes(std::string_view bytes);
 
-class ReceiveEngine::Protocol {
+class ReceiveProtocol : public ExchangeProtocol {
 public:
-    Protocol(ReceiveJob job, SerialLine& line, ReceiveObserver& observer);
-    virtual ~Protocol();
+    ReceiveProtocol(ReceiveJob job, SerialLine& line, TransferObserver& observer);
+    virtual ~ReceiveProtocol();
 
     // The window starts with an empty list.
-    virtual void start()
+    void start() override
     {
         m_display.clear();
         m_display.publish();
     }
     // One tick: the line's work and its errors, then the exchange's step.
-    ReceiveOutcome run();
+    ExchangeOutcome run() final;
     virtual bool ended() const { return false; }
     // The exchange checks every block and has the control repeat a damaged one: a line
     // error is shown and the exchange goes on, as nothing damaged gets stored.
@@ -90,7 +90,7 @@ public:
     std::uint64_t lineCount() const { return m_display.count(); }
 
 protected:
-    virtual ReceiveOutcome tick() = 0;
+    virtual ExchangeOutcome tick() = 0;
     const PortSetup& setup() const { return m_job.setup; }
     // What has arrived, read in pieces of `limit` bytes (a few of them at most). A failed
     // read shows "Generic Receive Error".
@@ -98,13 +98,13 @@ protected:
     // Appends to the target; false after telling the user that it cannot be written.
     bool store(std::string_view bytes);
     // Shows the failure and ends the reception.
-    ReceiveOutcome fail(const std::string& message);
+    ExchangeOutcome fail(const std::string& message);
     // The next file of the same reception.
     void retarget(std::string path);
 
     ReceiveJob m_job;
     SerialLine& m_line;
-    ReceiveObserver& m_observer;
+    TransferObserver& m_observer;
     ReceiveDisplay m_display;
 
 private:
@@ -112,11 +112,11 @@ private:
     std::uint64_t m_stored = 0;  // in earlier files of this reception
 };
 
-std::unique_ptr<ReceiveEngine::Protocol> makeFanucReceive(ReceiveJob job, SerialLine& line,
-                                                          ReceiveObserver& observer);
-std::unique_ptr<ReceiveEngine::Protocol> makeMazakReceive(ReceiveJob job, SerialLine& line,
-                                                          ReceiveObserver& observer);
-std::unique_ptr<ReceiveEngine::Protocol> makeHeidenhainReceive(ReceiveJob job, SerialLine& line,
-                                                               ReceiveObserver& observer);
+std::unique_ptr<ReceiveProtocol> makeFanucReceive(ReceiveJob job, SerialLine& line,
+                                                  TransferObserver& observer);
+std::unique_ptr<ReceiveProtocol> makeMazakReceive(ReceiveJob job, SerialLine& line,
+                                                  TransferObserver& observer);
+std::unique_ptr<ReceiveProtocol> makeHeidenhainReceive(ReceiveJob job, SerialLine& line,
+                                                       TransferObserver& observer);
 
 }  // namespace quillon

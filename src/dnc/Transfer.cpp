@@ -5,7 +5,7 @@
 namespace quillon {
 
 // Gathers what the engine shows during one tick into the report.
-class Transfer::Reporter final : public TransmitObserver, public ReceiveObserver {
+class Transfer::Reporter final : public TransferObserver {
 public:
     explicit Reporter(SetupFilePrompt askSetupFile) : m_askSetupFile(std::move(askSetupFile)) {}
 
@@ -57,14 +57,14 @@ private:
 Transfer::Transfer(std::unique_ptr<CommPort> port, TransmitJob job, SetupFilePrompt askSetupFile)
     : m_port(std::move(port)), m_reporter(std::make_unique<Reporter>(std::move(askSetupFile)))
 {
-    TransmitObserver& observer = *m_reporter;
+    TransferObserver& observer = *m_reporter;
     m_transmit = std::make_unique<TransmitEngine>(std::move(job), m_port->line(), observer);
 }
 
 Transfer::Transfer(std::unique_ptr<CommPort> port, ReceiveJob job, SetupFilePrompt askSetupFile)
     : m_port(std::move(port)), m_reporter(std::make_unique<Reporter>(std::move(askSetupFile)))
 {
-    ReceiveObserver& observer = *m_reporter;
+    TransferObserver& observer = *m_reporter;
     m_receive = std::make_unique<ReceiveEngine>(std::move(job), m_port->line(), observer);
 }
 

@@ -15,7 +15,7 @@ using namespace control;
 
 // Shows a block as the list does: control characters as "^" forms, CR hidden, each LF
 // ending a display line.
-void showBlock(TransmitObserver& observer, std::string_view bytes)
+void showBlock(TransferObserver& observer, std::string_view bytes)
 {
     std::string line;
     for (const char byte : bytes) {
@@ -35,9 +35,9 @@ void showBlock(TransmitObserver& observer, std::string_view bytes)
 // A block exchange that waits for the control's answer to what it sent, for as long as it
 // takes: giving up would stop a machine in the middle of a part. The user sees how long the
 // control has been silent and ends the wait with Exit.
-class BlockExchange : public TransmitEngine::Protocol {
+class BlockExchange : public TransmitProtocol {
 public:
-    using Protocol::Protocol;
+    using TransmitProtocol::TransmitProtocol;
 
 protected:
     void sent() { m_silentTicks = 0; }
@@ -62,10 +62,10 @@ protected:
         }
     }
     // The last bytes are on the wire before the window closes (closing purges the port).
-    TransmitOutcome doneWhenDrained(const LineStatus& status)
+    ExchangeOutcome doneWhenDrained(const LineStatus& status)
     {
-        return status.outQueue == 0 && !m_line.writePending() ? TransmitOutcome::Done
-                                                              : TransmitOutcome::Running;
+        return status.outQueue == 0 && !m_line.writePending() ? ExchangeOutcome::Done
+                                                              : ExchangeOutcome::Running;
     }
 
 private:
@@ -85,15 +85,15 @@ public:
     }
 
 private:
-    TransmitOutcome tick(const LineTick& line) override;
+    ExchangeOutcome tick(const LineTick& line) override;
     enum class State { Idle, WaitAck0, Data, Last, Done };
     static constexpr std::size_t kBlockBytes = 512;
 
     // Gathers the two bytes of the control's answer; true once both are there.
     bool collectAnswer();
     bool answerIs(char second) const { return m_answer == std::string{Dle, second}; }
-    TransmitOutcome sendHeader();
-    TransmitOutcome sendDataBlock();
+    ExchangeOutcome sendHeader();
+    ExchangeOutcome sendDataBlock();
 
     State m_state = State::Idle;
     int m_toggle = 0;
@@ -108,7 +108,7 @@ bool FanucTransmit::collectAnswer()
     return m_answer.size() >= 2;
 }
 
-TransmitOutcome FanucTransmit::sendHeader()
+ExchangeOutcome FanucTransmit::sendHeader()
 {
     ProgramFile file(m_job.path);
     if (!file.isOpen())
@@ -138,10 +138,10 @@ TransmitOutcome FanucTransmit::sendHeader()
     m_resume = file.position() - number.size() - 1;
     m_state = State::Data;
     m_toggle = 1;
-    return TransmitOutcome::Running;
+    return ExchangeOutcome::Running;
 }
 
-TransmitOutcome FanucTransmit::sendDataBlock()
+ExchangeOutcome FanucTransmit::sendDataBlock()
 {
     ProgramFile file(m_job.path);
     // A program that went away mid-transfer must not end as if it had been complete.
@@ -173,27 +173,27 @@ TransmitOutcome FanucTransmit::sendDataBlock()
     m_toggle = (m_toggle + 1) % 2;
     if (ended)
         m_state = State::Last;
-    return TransmitOutcome::Running;
+    return ExchangeOutcome::Running;
 }
 
-TransmitOutcome FanucTransmit::tick(const LineTick& line)
+ExchangeOutcome FanucTransmit::tick(const LineTick& line)
 {
     const LineStatus& status = line.status;
     switch (m_state) {
     case State::Idle:
         if (status.inQueue > 0) {
             m_line.read(status.inQueue);  // leftovers of an earlier exchange
-            return TransmitOutcome::Running;
+            return ExchangeOutcome::Running;
         }
         m_line.write(std::string(1, Enq));
         sent();
         m_toggle = 0;
         m_answer.clear();
         m_state = State::WaitAck0;
-        return TransmitOutcome::Running;
+        return ExchangeOutcome::Running;
     case State::WaitAck0:
         if (!collectAnswer())
-            return TransmitOutcome::Running;
+            return ExchangeOutcome::Running;
         if (!answerIs('0'))
             return fail(kCommunicationErrorText);
         m_answer.clear();
@@ -201,7 +201,7 @@ TransmitOutcome FanucTransmit::tick(const LineTick& line)
     case State::Data:
     case State::Last: {
         if (!collectAnswer())
-            return TransmitOutcome::Running;
+            return ExchangeOutcome::Running;
         const bool expected = answerIs(m_toggle == 1 ? '1' : '0');
         m_answer.clear();
         if (!expected)
@@ -210,11 +210,11 @@ TransmitOutcome FanucTransmit::tick(const LineTick& line)
             return sendDataBlock();
         m_line.write(std::string(1, Eot));
         m_state = State::Done;
-        return TransmitOutcome::Running;
+        return ExchangeOutcome::Running;
     }
     case State::Done:
-        if (doneWhenDrained(status) != TransmitOutcome::Done)
-            return TransmitOutcome::Running;
+        if (doneWhenDrained(status) != ExchangeOutcome::Done)
+            return ExchangeOutcome::Running;
         if (m_job.fanucProgram && m_job.fanucSetup) {
             if (const auto next = m_observer.askSetupFile(m_job.setup.txDirectory)) {
                 m_job.path = *next;
@@ -222,25 +222,25 @@ TransmitOutcome FanucTransmit::tick(const LineTick& line)
                 m_observer.setTitle("Transmit: " + m_job.path);
                 m_job.fanucProgram = m_job.fanucSetup = false;
                 m_state = State::Idle;
-                return TransmitOutcome::Running;
+                return ExchangeOutcome::Running;
             }
         }
-        return TransmitOutcome::Done;
+        return ExchangeOutcome::Done;
     }
-    return TransmitOutcome::Running;
+    return ExchangeOutcome::Running;
 }
 
 // ---- MAZAK ----------------------------------------------------------------------------
 
-class MazakTransmit final : public TransmitEngine::Protocol {
+class MazakTransmit final : public TransmitProtocol {
 public:
-    using Protocol::Protocol;
+    using TransmitProtocol::TransmitProtocol;
     // The control decides when it has what it wants.
     bool complete() const override { return false; }
 
 private:
-    TransmitOutcome tick(const LineTick& line) override;
-    TransmitOutcome run(char command);
+    ExchangeOutcome tick(const LineTick& line) override;
+    ExchangeOutcome run(char command);
     // From the resume offset, the first line holding the mark; the resume offset moves past
     // the lines read. Nothing when no line holds it (the offset then stands at the end).
     std::optional<std::string> findLine(ProgramFile& file, std::string_view mark);
@@ -250,7 +250,7 @@ private:
     char m_pending = 0;
 };
 
-TransmitOutcome MazakTransmit::tick(const LineTick&)
+ExchangeOutcome MazakTransmit::tick(const LineTick&)
 {
     for (const char byte : readReply()) {
         if (byte == 'p') {
@@ -264,8 +264,8 @@ TransmitOutcome MazakTransmit::tick(const LineTick&)
             m_pending = 0;
             m_expectCommand = false;
             if (command != 0) {
-                const TransmitOutcome outcome = run(command);
-                if (outcome != TransmitOutcome::Running)
+                const ExchangeOutcome outcome = run(command);
+                if (outcome != ExchangeOutcome::Running)
                     return outcome;
             }
         } else if (m_expectCommand) {
@@ -273,7 +273,7 @@ TransmitOutcome MazakTransmit::tick(const LineTick&)
             m_expectCommand = false;
         }
     }
-    return TransmitOutcome::Running;
+    return ExchangeOutcome::Running;
 }
 
 void MazakTransmit::reply(std::string_view bytes)
@@ -296,7 +296,7 @@ std::optional<std::string> MazakTransmit::findLine(ProgramFile& file, std::strin
     return std::nullopt;
 }
 
-TransmitOutcome MazakTransmit::run(char command)
+ExchangeOutcome MazakTransmit::run(char command)
 {
     const std::string none{'p', '0', '0', Eot};
     const std::string found{'p', '0', '2', Eot};
@@ -307,7 +307,7 @@ TransmitOutcome MazakTransmit::run(char command)
             return fail(kOpenTxFileFailedText);
         const auto line = findLine(file, "p1");
         if (!line)
-            return TransmitOutcome::Done;  // nothing more to send
+            return ExchangeOutcome::Done;  // nothing more to send
         std::string text = line->substr(line->find("p1") + 2);
         if (!text.empty() && text.front() == Stx)
             text.erase(0, 1);
@@ -347,7 +347,7 @@ TransmitOutcome MazakTransmit::run(char command)
     default:
         break;  // not a command of this exchange
     }
-    return TransmitOutcome::Running;
+    return ExchangeOutcome::Running;
 }
 
 // ---- HEIDENHAIN --------------------------------------------------------------------------
@@ -358,13 +358,13 @@ public:
     bool complete() const override { return m_state == State::Done && !m_line.writePending(); }
 
 private:
-    TransmitOutcome tick(const LineTick& line) override;
+    ExchangeOutcome tick(const LineTick& line) override;
     enum class State { WaitSoh, Header, HeaderCheck, SendFirstBlock, BlockAck, Done };
     static constexpr std::size_t kLineLimit = 260;
 
     void sendBlock(std::string_view data);
     void sendFirstBlock();
-    TransmitOutcome sendNextLine();
+    ExchangeOutcome sendNextLine();
 
     State m_state = State::WaitSoh;
     char m_check = 0;
@@ -408,7 +408,7 @@ void HeidenhainTransmit::sendFirstBlock()
     m_state = State::BlockAck;
 }
 
-TransmitOutcome HeidenhainTransmit::sendNextLine()
+ExchangeOutcome HeidenhainTransmit::sendNextLine()
 {
     ProgramFile file(m_job.path);
     // A program that went away mid-transfer must not end as if it had been complete.
@@ -419,7 +419,7 @@ TransmitOutcome HeidenhainTransmit::sendNextLine()
         m_observer.addLine(shownByte(Etx));
         updatePercent(file.size(), file.size());
         m_state = State::Done;
-        return TransmitOutcome::Running;
+        return ExchangeOutcome::Running;
     }
     std::string text;
     for (int c = file.get(); c != ProgramFile::kEnd && c != '\n'; c = file.get()) {
@@ -437,17 +437,17 @@ TransmitOutcome HeidenhainTransmit::sendNextLine()
     m_resume = file.position();
     sendBlock(text);
     updatePercent(m_resume, file.size());
-    return TransmitOutcome::Running;
+    return ExchangeOutcome::Running;
 }
 
-TransmitOutcome HeidenhainTransmit::tick(const LineTick& line)
+ExchangeOutcome HeidenhainTransmit::tick(const LineTick& line)
 {
     const LineStatus& status = line.status;
     if (m_state == State::Done)
         return doneWhenDrained(status);
     if (m_state == State::SendFirstBlock) {
         sendFirstBlock();
-        return TransmitOutcome::Running;
+        return ExchangeOutcome::Running;
     }
     const std::string bytes = readReply();
     if (m_state == State::BlockAck)
@@ -486,8 +486,8 @@ TransmitOutcome HeidenhainTransmit::tick(const LineTick& line)
                 sent();
             } else if (byte == Ack) {
                 m_observer.setStatus("");
-                if (sendNextLine() == TransmitOutcome::Failed)
-                    return TransmitOutcome::Failed;
+                if (sendNextLine() == ExchangeOutcome::Failed)
+                    return ExchangeOutcome::Failed;
             }
             break;
         case State::SendFirstBlock:
@@ -495,25 +495,25 @@ TransmitOutcome HeidenhainTransmit::tick(const LineTick& line)
             break;  // the rest of this tick's bytes wait for nothing
         }
     }
-    return TransmitOutcome::Running;
+    return ExchangeOutcome::Running;
 }
 
 }  // namespace
 
-std::unique_ptr<TransmitEngine::Protocol> makeFanucTransmit(TransmitJob job, SerialLine& line,
-                                                            TransmitObserver& observer)
+std::unique_ptr<TransmitProtocol> makeFanucTransmit(TransmitJob job, SerialLine& line,
+                                                    TransferObserver& observer)
 {
     return std::make_unique<FanucTransmit>(std::move(job), line, observer);
 }
 
-std::unique_ptr<TransmitEngine::Protocol> makeMazakTransmit(TransmitJob job, SerialLine& line,
-                                                            TransmitObserver& observer)
+std::unique_ptr<TransmitProtocol> makeMazakTransmit(TransmitJob job, SerialLine& line,
+                                                    TransferObserver& observer)
 {
     return std::make_unique<MazakTransmit>(std::move(job), line, observer);
 }
 
-std::unique_ptr<TransmitEngine::Protocol> makeHeidenhainTransmit(TransmitJob job, SerialLine& line,
-                                                                 TransmitObserver& observer)
+std::unique_ptr<TransmitProtocol> makeHeidenhainTransmit(TransmitJob job, SerialLine& line,
+                                                         TransferObserver& observer)
 {
     return std::make_unique<HeidenhainTransmit>(std::move(job), line, observer);
 }

@@ -80,18 +80,18 @@ std::string shownByte(char byte)
     return {'^', static_cast<char>(byte + 64)};
 }
 
-TransmitEngine::Protocol::Protocol(TransmitJob job, SerialLine& line, TransmitObserver& observer)
+TransmitProtocol::TransmitProtocol(TransmitJob job, SerialLine& line, TransferObserver& observer)
     : m_job(std::move(job)), m_line(line), m_observer(observer), m_resume(m_job.resumeOffset)
 {
 }
 
-void TransmitEngine::Protocol::updatePercent(std::uint64_t position, std::uint64_t length)
+void TransmitProtocol::updatePercent(std::uint64_t position, std::uint64_t length)
 {
     m_percent = static_cast<int>(position * 100 / std::max<std::uint64_t>(length, 1));
     m_observer.setProgress(m_percent);
 }
 
-std::string TransmitEngine::Protocol::readReply(std::size_t limit)
+std::string TransmitProtocol::readReply(std::size_t limit)
 {
     std::string reply = m_line.read(limit);
     for (char& byte : reply)
@@ -99,7 +99,7 @@ std::string TransmitEngine::Protocol::readReply(std::size_t limit)
     return reply;
 }
 
-TransmitOutcome TransmitEngine::Protocol::run()
+ExchangeOutcome TransmitProtocol::run()
 {
     m_line.service();
     const LineTick now{m_line.status(), m_line.takeErrors()};
@@ -107,8 +107,8 @@ TransmitOutcome TransmitEngine::Protocol::run()
         return fail(ioWriteErrorText(now.errors.writeFailure));
     if (const std::string text = lineErrorText(now.errors.flags); !text.empty())
         m_observer.setStatus(text);
-    const TransmitOutcome outcome = tick(now);
-    if (outcome != TransmitOutcome::Done)
+    const ExchangeOutcome outcome = tick(now);
+    if (outcome != ExchangeOutcome::Done)
         return outcome;
     // A last write that failed must not pass for a transfer that went through.
     if (const int failure = m_line.takeErrors().writeFailure; failure != 0)
@@ -116,25 +116,25 @@ TransmitOutcome TransmitEngine::Protocol::run()
     return outcome;
 }
 
-TransmitOutcome TransmitEngine::Protocol::fail(const std::string& message)
+ExchangeOutcome TransmitProtocol::fail(const std::string& message)
 {
     m_observer.showMessage(message);
-    return TransmitOutcome::Failed;
+    return ExchangeOutcome::Failed;
 }
 
 namespace {
 
 // ---- Plain streaming --------------------------------------------------------------------
 
-class PlainTransmit final : public TransmitEngine::Protocol {
+class PlainTransmit final : public TransmitProtocol {
 public:
-    using Protocol::Protocol;
+    using TransmitProtocol::TransmitProtocol;
 
     void start() override;
     bool complete() const override { return m_fileFinished && !m_line.writePending(); }
 
 private:
-    TransmitOutcome tick(const LineTick& line) override;
+    ExchangeOutcome tick(const LineTick& line) override;
     enum class Step { Continue, EndTick, Close };
 
     bool waitForXon() const { return setup().handshake == Handshake::XonXoffWaitForXon; }
@@ -174,19 +174,19 @@ void PlainTransmit::start()
     }
 }
 
-TransmitOutcome PlainTransmit::tick(const LineTick& line)
+ExchangeOutcome PlainTransmit::tick(const LineTick& line)
 {
     const LineStatus& status = line.status;
     if (m_writeIssued) {
         if (status.ctsHold || status.dsrHold) {
             m_observer.setStatus("Waiting for CTS/DSR");
             m_transmittingShown = false;
-            return TransmitOutcome::Running;
+            return ExchangeOutcome::Running;
         }
         if (status.xoffHold) {
             m_observer.setStatus("Waiting for XON");
             m_transmittingShown = false;
-            return TransmitOutcome::Running;
+            return ExchangeOutcome::Running;
         }
         if (!m_transmittingShown) {
             m_observer.setStatus("Transmitting..");
@@ -195,7 +195,7 @@ TransmitOutcome PlainTransmit::tick(const LineTick& line)
         if (line.errors.flags & LineError::TransmitFull) {
             m_observer.setStatus("Transmit buffer overflow");
             m_transmittingShown = false;
-            return TransmitOutcome::Running;
+            return ExchangeOutcome::Running;
         }
     }
     // What the control says besides flow control is not listened to.
@@ -204,30 +204,30 @@ TransmitOutcome PlainTransmit::tick(const LineTick& line)
     if (m_waitingForStartXon) {
         if (status.xoffHold) {
             m_observer.setStatus("Waiting for start of XON");
-            return TransmitOutcome::Running;
+            return ExchangeOutcome::Running;
         }
         m_waitingForStartXon = false;
     }
     if (m_line.writePending()) {
         m_idleTicks = 0;
-        return TransmitOutcome::Running;
+        return ExchangeOutcome::Running;
     }
     if (m_fileFinished) {
         if (status.outQueue > 0)
-            return TransmitOutcome::Running;
+            return ExchangeOutcome::Running;
         if (++m_idleTicks <= TransmitEngine::kIdleTicksBeforeEnd)
-            return TransmitOutcome::Running;
+            return ExchangeOutcome::Running;
         if (setup().looping && waitForXon()) {
             m_line.holdOutputUntilXon();
             m_fileFinished = false;
             m_idleTicks = 0;
             m_waitingForStartXon = true;
-            return TransmitOutcome::Running;
+            return ExchangeOutcome::Running;
         }
-        return TransmitOutcome::Done;
+        return ExchangeOutcome::Done;
     }
     if (status.outQueue >= chunkSize() / 8)
-        return TransmitOutcome::Running;
+        return ExchangeOutcome::Running;
     switch (sendChunk()) {
     case Step::Close:
         return fail(kOpenTxFileFailedText);
@@ -235,7 +235,7 @@ TransmitOutcome PlainTransmit::tick(const LineTick& line)
     case Step::EndTick:
         break;
     }
-    return TransmitOutcome::Running;
+    return ExchangeOutcome::Running;
 }
 
 void PlainTransmit::appendEndOfBlock(std::string& chunk) const
@@ -409,26 +409,21 @@ PlainTransmit::Step PlainTransmit::sendChunk()
     return Step::Continue;
 }
 
+std::unique_ptr<TransmitProtocol> makePlainTransmit(TransmitJob job, SerialLine& line,
+                                                    TransferObserver& observer)
+{
+    return std::make_unique<PlainTransmit>(std::move(job), line, observer);
+}
+
 }  // namespace
 
 // ---- The engine --------------------------------------------------------------------------
 
-TransmitEngine::TransmitEngine(TransmitJob job, SerialLine& line, TransmitObserver& observer)
+TransmitEngine::TransmitEngine(TransmitJob job, SerialLine& line, TransferObserver& observer)
+    : ProtocolRunner(
+          std::move(job), line, observer,
+          {makePlainTransmit, makeFanucTransmit, makeMazakTransmit, makeHeidenhainTransmit})
 {
-    switch (job.setup.handshake) {
-    case Handshake::Mazak:
-        m_protocol = makeMazakTransmit(std::move(job), line, observer);
-        break;
-    case Handshake::Heidenhain:
-        m_protocol = makeHeidenhainTransmit(std::move(job), line, observer);
-        break;
-    case Handshake::FanucDnc:
-        m_protocol = makeFanucTransmit(std::move(job), line, observer);
-        break;
-    default:
-        m_protocol = std::make_unique<PlainTransmit>(std::move(job), line, observer);
-        break;
-    }
 }
 
 TransmitEngine::~TransmitEngine() = default;
@@ -438,27 +433,14 @@ std::string TransmitEngine::titleFor(const std::string& path, const std::string&
     return "Transmit: " + path + " using setup: " + setupName;
 }
 
-void TransmitEngine::start()
-{
-    m_protocol->start();
-}
-
-TransmitOutcome TransmitEngine::tick()
-{
-    // Once over, the transfer stays over: nothing more goes out, nothing is said twice.
-    if (m_outcome == TransmitOutcome::Running)
-        m_outcome = m_protocol->run();
-    return m_outcome;
-}
-
 int TransmitEngine::percent() const
 {
-    return m_protocol->percent();
+    return protocol().percent();
 }
 
 bool TransmitEngine::complete() const
 {
-    return m_outcome == TransmitOutcome::Done || m_protocol->complete();
+    return outcome() == ExchangeOutcome::Done || protocol().complete();
 }
 
 std::string waitingForControlText(std::chrono::seconds silent)

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "dnc/Exchange.h"
 #include "dnc/PortSetup.h"
 #include "dnc/SerialLine.h"
 
@@ -23,32 +24,13 @@ struct TransmitJob {
     bool fanucSetup = false;
 };
 
-// What the engine shows and asks: the transmit window, or the command line.
-class TransmitObserver {
-public:
-    virtual ~TransmitObserver() = default;
-    virtual void clearLines() = 0;
-    virtual void addLine(const std::string& line) = 0;
-    virtual void setStatus(const std::string& text) = 0;
-    virtual void setProgress(int percent) = 0;
-    virtual void setTitle(const std::string& title) = 0;
-    // A message box: the transfer ends after it.
-    virtual void showMessage(const std::string& text) = 0;
-    // Fanuc DNC after the program: the setup file to send next, or nothing.
-    virtual std::optional<std::string> askSetupFile(const std::string& folder) = 0;
-};
-
-enum class TransmitOutcome {
-    Running,
-    Done,    // the transfer is over: the window closes
-    Failed,  // it ended early; the user has been told why
-};
-
 inline constexpr char kCommunicationErrorText[] = "Communication error";
 inline constexpr char kInvalidFileText[] = "Invalid file";
 inline constexpr char kOpenTxFileFailedText[] = "Failed to open TX file";
 
-class TransmitEngine {
+class TransmitProtocol;
+
+class TransmitEngine : public ProtocolRunner<TransmitProtocol, TransmitJob> {
 public:
     // A plain transfer ends after the output has drained and this many quiet ticks.
     static constexpr int kIdleTicksBeforeEnd = 18;
@@ -59,7 +41,7 @@ public:
     static constexpr std::size_t kChunk = 3584;
     static constexpr std::size_t kSmallChunk = 512;
 
-    TransmitEngine(TransmitJob job, SerialLine& line, TransmitObserver& observer);
+    TransmitEngine(TransmitJob job, SerialLine& line, TransferObserver& observer);
     ~TransmitEngine();
     TransmitEngine(const TransmitEngine&) = delete;
     TransmitEngine& operator=(const TransmitEngine&) = delete;
@@ -67,20 +49,12 @@ public:
     // "Transmit: <path> using setup: <name>".
     static std::string titleFor(const std::string& path, const std::string& setupName);
 
-    // The window's start: with "Wait for XON" nothing leaves before the control's XON.
-    void start();
-    TransmitOutcome tick();
-
+    // start() is the window's start: with "Wait for XON" nothing leaves before the
+    // control's XON. Then tick() until the outcome is not Running.
     int percent() const;
     // Everything has been handed to the line and the exchange needs nothing more from
     // the control: a control that hangs up now has not cut the transfer short.
     bool complete() const;
-
-    class Protocol;
-
-private:
-    std::unique_ptr<Protocol> m_protocol;
-    TransmitOutcome m_outcome = TransmitOutcome::Running;
 };
 
 // "Waiting for the control " and how long it has been silent: minutes:seconds, and hours

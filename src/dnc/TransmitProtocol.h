@@ -49,38 +49,38 @@ struct LineTick {
     LineErrors errors;
 };
 
-class TransmitEngine::Protocol {
+class TransmitProtocol : public ExchangeProtocol {
 public:
-    Protocol(TransmitJob job, SerialLine& line, TransmitObserver& observer);
-    virtual ~Protocol() = default;
+    TransmitProtocol(TransmitJob job, SerialLine& line, TransferObserver& observer);
+    virtual ~TransmitProtocol() = default;
 
-    virtual void start() {}
+    void start() override {}
     // One tick: the line's work, its errors, then the exchange's step.
-    TransmitOutcome run();
+    ExchangeOutcome run() final;
     virtual bool complete() const = 0;
     int percent() const { return m_percent; }
 
 protected:
-    virtual TransmitOutcome tick(const LineTick& line) = 0;
+    virtual ExchangeOutcome tick(const LineTick& line) = 0;
     const PortSetup& setup() const { return m_job.setup; }
     void updatePercent(std::uint64_t position, std::uint64_t length);
     // The control's bytes with bit 7 cleared, as the block exchanges read them.
     std::string readReply(std::size_t limit = 8192);
     // Shows the failure and ends the transfer.
-    TransmitOutcome fail(const std::string& message);
+    ExchangeOutcome fail(const std::string& message);
 
     TransmitJob m_job;
     SerialLine& m_line;
-    TransmitObserver& m_observer;
+    TransferObserver& m_observer;
     std::uint64_t m_resume;
     int m_percent = 0;
 };
 
-std::unique_ptr<TransmitEngine::Protocol> makeFanucTransmit(TransmitJob job, SerialLine& line,
-                                                            TransmitObserver& observer);
-std::unique_ptr<TransmitEngine::Protocol> makeMazakTransmit(TransmitJob job, SerialLine& line,
-                                                            TransmitObserver& observer);
-std::unique_ptr<TransmitEngine::Protocol> makeHeidenhainTransmit(TransmitJob job, SerialLine& line,
-                                                                 TransmitObserver& observer);
+std::unique_ptr<TransmitProtocol> makeFanucTransmit(TransmitJob job, SerialLine& line,
+                                                    TransferObserver& observer);
+std::unique_ptr<TransmitProtocol> makeMazakTransmit(TransmitJob job, SerialLine& line,
+                                                    TransferObserver& observer);
+std::unique_ptr<TransmitProtocol> makeHeidenhainTransmit(TransmitJob job, SerialLine& line,
+                                                         TransferObserver& observer);
 
 }  // namespace quillon

@@ -25,22 +25,9 @@ namespace {
 
 using std::chrono::milliseconds;
 
-class QuietTransmitObserver final : public TransmitObserver {
+// Keeps what either engine says that the tests look at.
+class QuietTransferObserver final : public TransferObserver {
 public:
-    void clearLines() override {}
-    void addLine(const std::string&) override {}
-    void setStatus(const std::string&) override {}
-    void setProgress(int) override {}
-    void setTitle(const std::string&) override {}
-    void showMessage(const std::string& text) override { messages.push_back(text); }
-    std::optional<std::string> askSetupFile(const std::string&) override { return {}; }
-    std::vector<std::string> messages;
-};
-
-class QuietReceiveObserver final : public ReceiveObserver {
-public:
-    void showLines(const std::deque<std::string>&, const std::string&) override {}
-    void setLineCount(std::uint64_t) override {}
     void setStatus(const std::string& text) override { statuses.push_back(text); }
     void setTitle(const std::string&) override {}
     void showMessage(const std::string& text) override { messages.push_back(text); }
@@ -148,8 +135,8 @@ TEST(ReceiveOverPseudoTerminals, ATransmitFromOnePortIsReceivedOnAnotherIsoAndEi
         ReceiveJob receiveJob;
         receiveJob.setup = setup;
         receiveJob.path = dir.path("GOT.NC");
-        QuietTransmitObserver transmitSaid;
-        QuietReceiveObserver receiveSaid;
+        QuietTransferObserver transmitSaid;
+        QuietTransferObserver receiveSaid;
         TransmitEngine transmit(transmitJob, *sending, transmitSaid);
         ReceiveEngine receive(receiveJob, *receiving, receiveSaid);
         receive.start();
@@ -158,16 +145,16 @@ TEST(ReceiveOverPseudoTerminals, ATransmitFromOnePortIsReceivedOnAnotherIsoAndEi
         // With ISO the "%" at the end comes back; the program's own first "%" line is the
         // receiver's start.
         const std::string expected = code == CharacterCode::Iso ? program + "%" : program;
-        TransmitOutcome sent = TransmitOutcome::Running;
+        ExchangeOutcome sent = ExchangeOutcome::Running;
         for (int i = 0; i < 4000; ++i) {
-            if (sent == TransmitOutcome::Running)
+            if (sent == ExchangeOutcome::Running)
                 sent = transmit.tick();
             receive.tick();
-            if (sent != TransmitOutcome::Running && receive.storedBytes() >= expected.size())
+            if (sent != ExchangeOutcome::Running && receive.storedBytes() >= expected.size())
                 break;
             std::this_thread::sleep_for(milliseconds(2));
         }
-        EXPECT_EQ(sent, TransmitOutcome::Done) << transmitSaid.messages.size();
+        EXPECT_EQ(sent, ExchangeOutcome::Done) << transmitSaid.messages.size();
         const std::string got = readFile(dir.path("GOT.NC")).value_or("<none>");
         EXPECT_TRUE(got == expected) << got.size() << " of " << expected.size() << " bytes";
         EXPECT_EQ(receive.ended(), code == CharacterCode::Iso);
@@ -190,7 +177,7 @@ TEST(ReceiveOverPseudoTerminals, TenMegabytesAtFullSpeedArriveComplete)
     setup.baud = 9;
     auto line = openLine(control.devicePath(), setup, CommWindowKind::Receive);
     ASSERT_TRUE(line);
-    QuietReceiveObserver said;
+    QuietTransferObserver said;
     ReceiveJob job;
     job.setup = setup;
     job.path = dir.path("BIG.NC");

@@ -12,7 +12,7 @@ namespace {
 
 using namespace std::string_literals;
 
-class RecordingObserver final : public ReceiveObserver {
+class RecordingObserver final : public TransferObserver {
 public:
     void showLines(const std::deque<std::string>& shown, const std::string& now) override
     {
@@ -54,7 +54,7 @@ protected:
         observer = RecordingObserver();
         engine = std::make_unique<ReceiveEngine>(job, line, observer);
         engine->start();
-        outcome = ReceiveOutcome::Running;
+        outcome = ExchangeOutcome::Running;
     }
     // The control sends the bytes; one tick takes them.
     std::string receive(const std::string& bytes)
@@ -70,7 +70,7 @@ protected:
     test::FakeSerialLine line;
     RecordingObserver observer;
     std::unique_ptr<ReceiveEngine> engine;
-    ReceiveOutcome outcome = ReceiveOutcome::Running;
+    ExchangeOutcome outcome = ExchangeOutcome::Running;
 };
 
 // ---- Plain reception -------------------------------------------------------------------
@@ -89,10 +89,10 @@ TEST_F(ReceiveTest, StartAndEndCharactersFrameWhatIsStored)
     receive("MORE\n");
     EXPECT_EQ(stored(), "%\r\nO1000\r\nN10 G01 X1\r\nM30\r\n%");
     EXPECT_TRUE(engine->ended());
-    EXPECT_EQ(outcome, ReceiveOutcome::Running);  // plain reception never ends by itself
-    line.raiseErrors(LineError::Parity);          // noise after the end harms nothing
+    EXPECT_EQ(outcome, ExchangeOutcome::Running);  // plain reception never ends by itself
+    line.raiseErrors(LineError::Parity);           // noise after the end harms nothing
     receive("");
-    EXPECT_EQ(outcome, ReceiveOutcome::Running);
+    EXPECT_EQ(outcome, ExchangeOutcome::Running);
     EXPECT_EQ(observer.statuses.back(), "Parity error");
     EXPECT_EQ(observer.lineCount, 4u);
     EXPECT_EQ(observer.lines.back(), "M30");
@@ -201,7 +201,7 @@ TEST_F(ReceiveTest, AReceptionThatGetsNoDataLeavesAnExistingFileAlone)
     job.setup.rxStart = 0;
     begin();
     receive("N1\n");
-    EXPECT_EQ(outcome, ReceiveOutcome::Failed);
+    EXPECT_EQ(outcome, ExchangeOutcome::Failed);
     EXPECT_EQ(observer.messages, std::vector<std::string>{"Failed to open RX file"});
 }
 
@@ -295,7 +295,7 @@ TEST_F(FanucReceiveTest, TheRequestForProgram0001AndBlocksAnsweredInTurn)
               "\x10"
               "1");
     receive("\x04");
-    EXPECT_EQ(outcome, ReceiveOutcome::Done);
+    EXPECT_EQ(outcome, ExchangeOutcome::Done);
     EXPECT_EQ(stored(), "O0001 (BRACKET)\r\nN10 G01 X1\r\nM30\r\n%\r\n");
     EXPECT_EQ(observer.lineCount, 4u);
 }
@@ -304,13 +304,13 @@ TEST_F(FanucReceiveTest, ABadCheckOrAnOverlongBlockEndsTheReception)
 {
     openExchange();
     EXPECT_EQ(receive(block("N10\n", 1)), "");  // no answer to a damaged block
-    EXPECT_EQ(outcome, ReceiveOutcome::Failed);
+    EXPECT_EQ(outcome, ExchangeOutcome::Failed);
     EXPECT_EQ(observer.messages, std::vector<std::string>{"Checksum error"});
     EXPECT_EQ(stored(), "<none>");
 
     openExchange();
     EXPECT_EQ(receive(block(std::string(ReceiveEngine::kMaxBlockBytes + 10, 'X'))), "");
-    EXPECT_EQ(outcome, ReceiveOutcome::Failed);
+    EXPECT_EQ(outcome, ExchangeOutcome::Failed);
     EXPECT_EQ(observer.statuses.back(), "Block too long");
     EXPECT_EQ(observer.messages, std::vector<std::string>{"Checksum error"});
 }
@@ -333,7 +333,7 @@ TEST_F(FanucReceiveTest, TheSetupFileFollowsWhenBothWereChosenAndShortNumbersAre
     receive("\x05");
     receive(block("O0012\n"));
     receive("\x04");
-    EXPECT_EQ(outcome, ReceiveOutcome::Running);
+    EXPECT_EQ(outcome, ExchangeOutcome::Running);
     EXPECT_EQ(observer.askedIn, "/nc/in");
     EXPECT_EQ(observer.title, "Receive: " + dir.path("SETUP"));
     EXPECT_EQ(receive(""), "\x05");  // the second request
@@ -347,7 +347,7 @@ TEST_F(FanucReceiveTest, TheSetupFileFollowsWhenBothWereChosenAndShortNumbersAre
     receive("\x05");
     receive(block("S SETUP\n"));
     receive("\x04");
-    EXPECT_EQ(outcome, ReceiveOutcome::Done);
+    EXPECT_EQ(outcome, ExchangeOutcome::Done);
     EXPECT_EQ(stored(), "O0012\r\n");
     EXPECT_EQ(dir.read("SETUP"), "S SETUP\r\n");
     EXPECT_EQ(engine->storedBytes(), 7u + 9u);
@@ -380,7 +380,7 @@ TEST_F(ReceiveTest, MazakRecordsAreStoredOrDiscardedByTheirCommand)
     EXPECT_EQ(receive("p1" + std::string(ReceiveEngine::kMaxBlockBytes + 1, 'X') + "\x04"), "");
     EXPECT_EQ(observer.statuses.back(), "Block too long");
     EXPECT_EQ(receive("p1N20\x04"), "p00\x04");  // the next one is fine
-    EXPECT_EQ(outcome, ReceiveOutcome::Running);
+    EXPECT_EQ(outcome, ExchangeOutcome::Running);
 }
 
 TEST_F(ReceiveTest, TheMazakDelaySpreadsTheBytesOverTheTicks)
@@ -425,9 +425,9 @@ TEST_F(HeidenhainReceiveTest, HeaderAndBlocksAreAcknowledgedAndEtxEnds)
     EXPECT_EQ(receive(framed('\x02', std::string(ReceiveEngine::kMaxBlockBytes + 1, 'X'))),
               "\x15");
     EXPECT_EQ(observer.statuses.back(), "Block too long");
-    EXPECT_EQ(outcome, ReceiveOutcome::Running);
+    EXPECT_EQ(outcome, ExchangeOutcome::Running);
     receive("\x03");
-    EXPECT_EQ(outcome, ReceiveOutcome::Done);
+    EXPECT_EQ(outcome, ExchangeOutcome::Done);
     EXPECT_EQ(stored(), "%1234\r\nL X+10 R0 FMAX\r\nL Z-5\r\n");
     EXPECT_EQ(observer.lineCount, 3u);
     EXPECT_EQ(observer.lines.back(), "L Z-5");

@@ -15,7 +15,7 @@
 namespace quillon {
 namespace {
 
-class RecordingObserver final : public TransmitObserver {
+class RecordingObserver final : public TransferObserver {
 public:
     void clearLines() override { lines.clear(); }
     void addLine(const std::string& line) override { lines.push_back(line); }
@@ -56,8 +56,8 @@ protected:
     {
         engine = std::make_unique<TransmitEngine>(job, line, observer);
         engine->start();
-        outcome = TransmitOutcome::Running;
-        for (int i = 0; i < ticks && outcome == TransmitOutcome::Running; ++i) {
+        outcome = ExchangeOutcome::Running;
+        for (int i = 0; i < ticks && outcome == ExchangeOutcome::Running; ++i) {
             outcome = engine->tick();
             ++ticked;
         }
@@ -69,7 +69,7 @@ protected:
     test::FakeSerialLine line;
     RecordingObserver observer;
     std::unique_ptr<TransmitEngine> engine;
-    TransmitOutcome outcome = TransmitOutcome::Running;
+    ExchangeOutcome outcome = ExchangeOutcome::Running;
     int ticked = 0;
 };
 
@@ -79,7 +79,7 @@ TEST_F(TransmitTest, TheStartCharacterReplacesTheProgramsOwnStartLine)
     job.setup.endOfBlock = EndOfBlock::CrLf;
     program("%\r\nN10 G01 X1.\r\nM30\r\n");
     EXPECT_EQ(send(), "%\r\nN10 G01 X1.\r\nM30\r\n");
-    EXPECT_EQ(outcome, TransmitOutcome::Done);
+    EXPECT_EQ(outcome, ExchangeOutcome::Done);
     EXPECT_EQ(observer.progress, 100);
 
     // Without its own start line the whole program follows the one sent.
@@ -256,10 +256,10 @@ TEST_F(TransmitTest, FlowHoldsAreShownAndTheWindowClosesAfterTheOutputDrained)
     line.reported.dsrHold = false;
     line.reported.outQueue = 5;  // still on its way
     for (int i = 0; i < 40; ++i)
-        EXPECT_EQ(engine->tick(), TransmitOutcome::Running);
+        EXPECT_EQ(engine->tick(), ExchangeOutcome::Running);
     line.reported.outQueue = 0;
     int ticks = 0;
-    while (engine->tick() == TransmitOutcome::Running)
+    while (engine->tick() == ExchangeOutcome::Running)
         ++ticks;
     EXPECT_EQ(ticks, TransmitEngine::kIdleTicksBeforeEnd);
     EXPECT_EQ(observer.statuses.back(), "Transmitting..");
@@ -285,7 +285,7 @@ TEST_F(TransmitTest, WaitForXonHoldsTheStartAndEachLoop)
         EXPECT_EQ(line.written().size(), 4u * static_cast<std::size_t>(round)) << round;
         // Drained, a second of quiet, then holding for the next XON.
         for (int i = 0; i < TransmitEngine::kIdleTicksBeforeEnd + 2; ++i)
-            EXPECT_EQ(engine->tick(), TransmitOutcome::Running);
+            EXPECT_EQ(engine->tick(), ExchangeOutcome::Running);
         EXPECT_TRUE(line.holding) << round;
     }
 
@@ -300,7 +300,7 @@ TEST_F(TransmitTest, AMissingProgramEndsTheTransferWithAMessage)
 {
     job.path = dir.path("GONE.NC");
     EXPECT_EQ(send(), "");
-    EXPECT_EQ(outcome, TransmitOutcome::Failed);
+    EXPECT_EQ(outcome, ExchangeOutcome::Failed);
     EXPECT_EQ(observer.messages, std::vector<std::string>{"Failed to open TX file"});
 }
 
@@ -310,7 +310,7 @@ TEST_F(TransmitTest, AProgramThatGoesAwayMidTransferIsNeverEndedAsComplete)
     while (data.size() < 1200)
         data += "N" + std::to_string(data.size()) + " G01 X1.\r\n";
     const auto tick = [&](int ticks) {
-        for (int i = 0; i < ticks && outcome == TransmitOutcome::Running; ++i)
+        for (int i = 0; i < ticks && outcome == ExchangeOutcome::Running; ++i)
             outcome = engine->tick();
     };
 
@@ -328,7 +328,7 @@ TEST_F(TransmitTest, AProgramThatGoesAwayMidTransferIsNeverEndedAsComplete)
     std::filesystem::remove(job.path);
     line.send(std::string{'\x10', '0'});
     tick(2);
-    EXPECT_EQ(outcome, TransmitOutcome::Failed);
+    EXPECT_EQ(outcome, ExchangeOutcome::Failed);
     EXPECT_EQ(line.takeWritten(), "");
     EXPECT_EQ(observer.messages, std::vector<std::string>{"Failed to open TX file"});
 
@@ -337,7 +337,7 @@ TEST_F(TransmitTest, AProgramThatGoesAwayMidTransferIsNeverEndedAsComplete)
     program(data);
     line = test::FakeSerialLine();
     observer.messages.clear();
-    outcome = TransmitOutcome::Running;
+    outcome = ExchangeOutcome::Running;
     engine = std::make_unique<TransmitEngine>(job, line, observer);
     const std::string request =
         "\x01"
@@ -351,7 +351,7 @@ TEST_F(TransmitTest, AProgramThatGoesAwayMidTransferIsNeverEndedAsComplete)
     std::filesystem::remove(job.path);
     line.send("\x06");
     tick(2);
-    EXPECT_EQ(outcome, TransmitOutcome::Failed);
+    EXPECT_EQ(outcome, ExchangeOutcome::Failed);
     EXPECT_EQ(line.takeWritten(), "");
     EXPECT_EQ(observer.messages, std::vector<std::string>{"Failed to open TX file"});
 }
@@ -407,9 +407,9 @@ TEST_F(FanucTest, TheHeaderAndBlocksAlternateWithTheControlsAnswers)
     EXPECT_EQ(next(), block(data.substr(512)));
     answer('1');
     EXPECT_EQ(next(), "\x04");
-    while (outcome == TransmitOutcome::Running)
+    while (outcome == ExchangeOutcome::Running)
         outcome = engine->tick();
-    EXPECT_EQ(outcome, TransmitOutcome::Done);
+    EXPECT_EQ(outcome, ExchangeOutcome::Done);
 }
 
 TEST_F(FanucTest, ASetupFileFollowsTheProgramWhenBothWereChosen)
@@ -437,7 +437,7 @@ TEST_F(FanucTest, WrongAnswersAndNoProgramNumberEndTheTransfer)
     next();
     line.send("\x10\xB1");  // bit 7 cleared this reads DLE "1": the wrong one
     next();
-    EXPECT_EQ(outcome, TransmitOutcome::Failed);
+    EXPECT_EQ(outcome, ExchangeOutcome::Failed);
     EXPECT_EQ(observer.messages, std::vector<std::string>{"Communication error"});
 
     program("N10 G01\n");
@@ -447,7 +447,7 @@ TEST_F(FanucTest, WrongAnswersAndNoProgramNumberEndTheTransfer)
     next();
     answer('0');
     next();
-    EXPECT_EQ(outcome, TransmitOutcome::Failed);
+    EXPECT_EQ(outcome, ExchangeOutcome::Failed);
     EXPECT_EQ(observer.messages, std::vector<std::string>{"Invalid file"});
 }
 
@@ -459,7 +459,7 @@ TEST_F(FanucTest, ASilentControlIsWaitedForAsLongAsItTakesWithTheTimeShown)
     // An hour and a bit without an answer: the transfer still waits, counting.
     const int ticksPerSecond = 1000 / static_cast<int>(kCommTick.count());
     for (int i = 0; i < 3601 * ticksPerSecond; ++i)
-        ASSERT_EQ(engine->tick(), TransmitOutcome::Running) << i;
+        ASSERT_EQ(engine->tick(), ExchangeOutcome::Running) << i;
     EXPECT_TRUE(observer.messages.empty());
     const auto shown = [&](const std::string& text) {
         return std::count(observer.statuses.begin(), observer.statuses.end(), text);
@@ -494,9 +494,9 @@ TEST_F(TransmitTest, MazakAnswersTheControlsCommands)
     EXPECT_EQ(command("pD\x04"), std::string("p02\x04"));
     EXPECT_EQ(command("pD\x04"), std::string("p00\x04"));
     EXPECT_EQ(command("pA\x04pZ\x04p\x04"), std::string("p00\x04"));  // unknown: nothing
-    EXPECT_EQ(engine->tick(), TransmitOutcome::Running);
+    EXPECT_EQ(engine->tick(), ExchangeOutcome::Running);
     line.send("p4\x04");  // no "p1" left: the transfer is over
-    EXPECT_EQ(engine->tick(), TransmitOutcome::Done);
+    EXPECT_EQ(engine->tick(), ExchangeOutcome::Done);
 }
 
 // ---- HEIDENHAIN -----------------------------------------------------------------------------
@@ -544,9 +544,9 @@ TEST_F(HeidenhainTest, TheControlRequestsTheProgramBlockByBlock)
     EXPECT_EQ(afterTicks(1), block("END PGM 42 MM"));
     line.send("\x06");
     EXPECT_EQ(afterTicks(1), "\x03");
-    EXPECT_EQ(outcome, TransmitOutcome::Running);
+    EXPECT_EQ(outcome, ExchangeOutcome::Running);
     EXPECT_EQ(afterTicks(1), "");
-    EXPECT_EQ(outcome, TransmitOutcome::Done);
+    EXPECT_EQ(outcome, ExchangeOutcome::Done);
 }
 
 TEST_F(HeidenhainTest, ALineOfTheBlockLimitOrLongerIsCutWithoutAnEmptyBlock)
@@ -578,7 +578,7 @@ TEST_F(HeidenhainTest, ALineOfTheBlockLimitOrLongerIsCutWithoutAnEmptyBlock)
         }
         expected += block("M30") + "\x03";
         std::string got;
-        for (int i = 0; i < 10 && outcome == TransmitOutcome::Running; ++i) {
+        for (int i = 0; i < 10 && outcome == ExchangeOutcome::Running; ++i) {
             line.send("\x06");
             got += afterTicks(1);
         }
@@ -602,19 +602,19 @@ TEST_F(HeidenhainTest, BadRequestsMissingFilesAndSilence)
     line.send(request("8"));
     EXPECT_EQ(afterTicks(2), "\x06");
     EXPECT_EQ(observer.statuses.back(), "File not found");
-    EXPECT_EQ(outcome, TransmitOutcome::Running);  // waits for the next request
+    EXPECT_EQ(outcome, ExchangeOutcome::Running);  // waits for the next request
 
     program("L X+1\n");
     line = test::FakeSerialLine();
     EXPECT_EQ(send(), "");  // nobody asks: nothing happens, and no time limit applies
-    EXPECT_EQ(outcome, TransmitOutcome::Running);
+    EXPECT_EQ(outcome, ExchangeOutcome::Running);
     line.send(request("9"));
     send(40 * 60 * 20);  // forty minutes without an acknowledgement
-    EXPECT_EQ(outcome, TransmitOutcome::Running);
+    EXPECT_EQ(outcome, ExchangeOutcome::Running);
     EXPECT_EQ(observer.statuses.back(), "Waiting for the control 39:59");
     line.send("\x06");
     afterTicks(1);
-    EXPECT_EQ(outcome, TransmitOutcome::Running);
+    EXPECT_EQ(outcome, ExchangeOutcome::Running);
     EXPECT_EQ(observer.statuses.back(), "");  // the acknowledgement ended the count
 }
 
