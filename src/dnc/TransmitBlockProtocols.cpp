@@ -240,7 +240,7 @@ public:
 
 private:
     ExchangeOutcome tick(const LineTick& line) override;
-    ExchangeOutcome run(char command);
+    ExchangeOutcome runCommand(char command);
     // From the resume offset, the first line holding the mark; the resume offset moves past
     // the lines read. Nothing when no line holds it (the offset then stands at the end).
     std::optional<std::string> findLine(ProgramFile& file, std::string_view mark);
@@ -264,7 +264,7 @@ ExchangeOutcome MazakTransmit::tick(const LineTick&)
             m_pending = 0;
             m_expectCommand = false;
             if (command != 0) {
-                const ExchangeOutcome outcome = run(command);
+                const ExchangeOutcome outcome = runCommand(command);
                 if (outcome != ExchangeOutcome::Running)
                     return outcome;
             }
@@ -296,7 +296,7 @@ std::optional<std::string> MazakTransmit::findLine(ProgramFile& file, std::strin
     return std::nullopt;
 }
 
-ExchangeOutcome MazakTransmit::run(char command)
+ExchangeOutcome MazakTransmit::runCommand(char command)
 {
     const std::string none{'p', '0', '0', Eot};
     const std::string found{'p', '0', '2', Eot};
