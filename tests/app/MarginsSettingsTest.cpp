@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AppSettings.h"
-#include "app/Ipv4Address.h"
+#include "platform/Ipv4Address.h"
 #include "platform/TextFile.h"
 #include "support/TempWorkDir.h"
 
@@ -97,19 +97,6 @@ TEST(MarginsSettings, StartupFormSetsTheLiveFlagsAndOtherOptionsSavesThem)
     EXPECT_TRUE(app.flags.wheelScrollsAll);
     EXPECT_EQ(app.editorDirectory, "/srv/nc");
     EXPECT_EQ(readMarginsFile(dir.workDir()), chosen);
-}
-
-TEST(Ipv4Address, DottedTextBothWays)
-{
-    EXPECT_EQ(ipv4ToDottedText(0), "0.0.0.0");
-    EXPECT_EQ(ipv4ToDottedText(-1), "255.255.255.255");
-    EXPECT_EQ(ipv4ToDottedText(0x0A000001), "10.0.0.1");
-    EXPECT_EQ(ipv4FromDottedText("192.168.1.1"), -1062731519);
-    EXPECT_EQ(ipv4FromDottedText(" 10 .0.0.1"), 0x0A000001);
-    EXPECT_FALSE(ipv4FromDottedText("256.1.1.1"));
-    EXPECT_FALSE(ipv4FromDottedText("1.2.3"));
-    EXPECT_FALSE(ipv4FromDottedText("1.2.3.4.5"));
-    EXPECT_FALSE(ipv4FromDottedText(""));
 }
 
 }  // namespace

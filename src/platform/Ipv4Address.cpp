@@ -1,6 +1,6 @@
-#include "app/Ipv4Address.h"
+#include "platform/Ipv4Address.h"
 
-#include <array>
+#include <charconv>
 
 namespace quillon {
 
@@ -43,6 +43,27 @@ std::optional<std::int32_t> ipv4FromDottedText(std::string_view text)
     if (!text.empty())
         return std::nullopt;
     return static_cast<std::int32_t>(bits);
+}
+
+std::string ipv4ToSignedDecimal(std::int32_t value)
+{
+    return std::to_string(value);
+}
+
+std::optional<std::int32_t> ipv4FromSignedDecimal(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.remove_suffix(1);
+    long long value = 0;
+    const char* const end = text.data() + text.size();
+    const auto [next, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || next != end)
+        return std::nullopt;
+    if (value < INT32_MIN || value > static_cast<long long>(UINT32_MAX))
+        return std::nullopt;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
 }  // namespace quillon
