@@ -89,24 +89,25 @@ std::optional<fs::path> resolve(std::string_view hubDirectory, std::string_view 
     return current;
 }
 
-}  // namespace
-
-std::optional<std::string> findHubFile(std::string_view hubDirectory,
-                                       std::string_view relativeName)
+std::optional<std::string> pathText(const std::optional<fs::path>& path)
 {
-    const auto path = resolve(hubDirectory, relativeName, false);
     if (!path)
         return std::nullopt;
     return path->string();
 }
 
+}  // namespace
+
+std::optional<std::string> findHubFile(std::string_view hubDirectory,
+                                       std::string_view relativeName)
+{
+    return pathText(resolve(hubDirectory, relativeName, false));
+}
+
 std::optional<std::string> hubFileForWriting(std::string_view hubDirectory,
                                              std::string_view relativeName)
 {
-    const auto path = resolve(hubDirectory, relativeName, true);
-    if (!path)
-        return std::nullopt;
-    return path->string();
+    return pathText(resolve(hubDirectory, relativeName, true));
 }
 
 std::optional<std::string> readHubFile(std::string_view hubDirectory,

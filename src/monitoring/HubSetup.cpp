@@ -9,10 +9,8 @@ namespace quillon {
 
 namespace {
 
-bool startsWith(std::string_view line, std::string_view key)
-{
-    return line.substr(0, key.size()) == key;
-}
+// "NM:", "DT:", "ON:": every key of the hub's files is two letters and a colon.
+constexpr std::size_t kKeyLength = 3;
 
 bool isDigit(char c)
 {
@@ -42,14 +40,14 @@ HubConfiguration HubConfiguration::parse(std::string_view bytes)
     bool inCountedSlot = false;
     LineReader reader(bytes);
     while (const auto line = reader.next()) {
-        if (startsWith(*line, "NM:")) {
+        if (line->starts_with("NM:")) {
             inCountedSlot = machines.size() < kMachineSlots;
             if (inCountedSlot)
-                machines.push_back({std::string(line->substr(3)), {}, {}});
-        } else if (inCountedSlot && startsWith(*line, "DT:")) {
-            machines.back().downloadDirectory = line->substr(3);
-        } else if (inCountedSlot && startsWith(*line, "DR:")) {
-            machines.back().uploadDirectory = line->substr(3);
+                machines.push_back({std::string(line->substr(kKeyLength)), {}, {}});
+        } else if (inCountedSlot && line->starts_with("DT:")) {
+            machines.back().downloadDirectory = line->substr(kKeyLength);
+        } else if (inCountedSlot && line->starts_with("DR:")) {
+            machines.back().uploadDirectory = line->substr(kKeyLength);
         }
     }
     return configuration;
@@ -97,11 +95,12 @@ MonitorSetup MonitorSetup::parse(std::string_view bytes)
         if (!inBlock)
             continue;
         auto& block = blocks.back();
-        if (startsWith(*line, "ON:") && !onSeen) {
+        if (line->starts_with("ON:") && !onSeen) {
             onSeen = true;
-            block.monitored = line->size() > 3 && (*line)[3] == '1';
-        } else if (startsWith(*line, "TH:") && !block.stationKind) {
-            block.stationKind = stationKindOfDigit(line->size() > 3 ? (*line)[3] : '\0');
+            block.monitored = line->size() > kKeyLength && (*line)[kKeyLength] == '1';
+        } else if (line->starts_with("TH:") && !block.stationKind) {
+            block.stationKind =
+                stationKindOfDigit(line->size() > kKeyLength ? (*line)[kKeyLength] : '\0');
         }
     }
     return setup;

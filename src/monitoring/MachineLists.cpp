@@ -22,11 +22,6 @@ constexpr int kMaxRotation = 300;
 // The error log has no machine for list troubles: hub and port -2 show as -1.
 constexpr int kNoMachine = -2;
 
-bool startsWith(std::string_view text, std::string_view prefix)
-{
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 std::string_view beforeFirst(std::string_view text, std::string_view stops)
 {
     return text.substr(0, text.find_first_of(stops));
@@ -119,10 +114,12 @@ std::optional<ListEntry> parseListEntry(std::string_view line)
     const auto head = beforeFirst(beforeFirst(line, "\n"), ",");
     if (head.empty())
         return std::nullopt;
-    if (startsWith(head, kMainTitleMarker))
-        return ListEntry{ListEntryKind::MainTitle, std::string(head.substr(4)), std::nullopt};
-    if (startsWith(head, kSubTitleMarker))
-        return ListEntry{ListEntryKind::SubTitle, std::string(head.substr(4)), std::nullopt};
+    if (head.starts_with(kMainTitleMarker))
+        return ListEntry{ListEntryKind::MainTitle,
+                         std::string(head.substr(kMainTitleMarker.size())), std::nullopt};
+    if (head.starts_with(kSubTitleMarker))
+        return ListEntry{ListEntryKind::SubTitle, std::string(head.substr(kSubTitleMarker.size())),
+                         std::nullopt};
     ListEntry entry{ListEntryKind::Machine, std::string(head), std::nullopt};
     if (const auto place = placeOf(line))
         entry.slot = MachineSlot::checked(place->hub, place->port);
@@ -145,7 +142,7 @@ TimelineList parseTimelineList(std::string_view bytes)
     TimelineList list;
     LineReader reader(bytes);
     while (const auto line = reader.next()) {
-        if (startsWith(*line, kSettingsMarker)) {
+        if (line->starts_with(kSettingsMarker)) {
             list.settings = parseViewSettings(*line);
             break;
         }
@@ -158,7 +155,7 @@ TimelineList parseTimelineList(std::string_view bytes)
 MonitorViewSettings parseViewSettings(std::string_view settingsLine)
 {
     MonitorViewSettings settings;
-    if (!startsWith(settingsLine, kSettingsMarker))
+    if (!settingsLine.starts_with(kSettingsMarker))
         return settings;
     const auto fields = splitAtCommas(settingsLine.substr(kSettingsMarker.size()));
     int* const numbers[] = {&settings.refreshSeconds, &settings.detailedRotation,
@@ -166,7 +163,7 @@ MonitorViewSettings parseViewSettings(std::string_view settingsLine)
     for (std::size_t n = 0; n < std::size(numbers) && n < fields.size(); ++n)
         *numbers[n] = clampedInt(leadingInteger(fields[n]), -kMaxRotation - 1, kMaxRotation + 1);
     if (fields.size() > 4)
-        settings.pieces = startsWith(fields[4], "1");
+        settings.pieces = fields[4].starts_with("1");
     return settings.limited();
 }
 
@@ -340,7 +337,7 @@ public:
         std::vector<std::string_view> lines;
         LineReader reader(*bytes);
         while (const auto line = reader.next()) {
-            if (withSettings && startsWith(*line, kSettingsMarker)) {
+            if (withSettings && line->starts_with(kSettingsMarker)) {
                 *withSettings = parseViewSettings(*line);
                 break;
             }
