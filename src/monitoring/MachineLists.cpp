@@ -12,8 +12,9 @@ namespace quillon {
 
 namespace {
 
-// The limits the views can honour: a refresh faster than 5 s floods the hub, slower than
-// two minutes looks dead; a view shown for less than 10 s cannot be read.
+// The range of the timeline refresh and of the rotation times. A file edited by hand or
+// written by an older version is brought back into it whenever the settings are read or
+// written, so the views never see a value outside it.
 constexpr int kMinRefresh = 5;
 constexpr int kMaxRefresh = 120;
 constexpr int kMinRotation = 10;
