@@ -67,7 +67,7 @@ std::optional<LinePlace> placeOf(std::string_view line)
 std::string machineLine(std::string_view name, MachineSlot slot)
 {
     return std::string(name) + "," + std::to_string(slot.hub) + "," + std::to_string(slot.port) +
-           "\n";
+           "\r\n";
 }
 
 std::string formatEntries(const std::vector<std::string>& items,
@@ -80,7 +80,7 @@ std::string formatEntries(const std::vector<std::string>& items,
             continue;
         const auto configured = configuration.slotOf(text);
         const auto placed = configured ? setup.headerSlot(*configured) : std::nullopt;
-        bytes += placed ? machineLine(text, *placed) : std::string(text) + "\n";
+        bytes += placed ? machineLine(text, *placed) : std::string(text) + "\r\n";
     }
     return bytes;
 }
@@ -221,7 +221,7 @@ std::string formatViewSettings(const MonitorViewSettings& settings)
     return std::string(kSettingsMarker) + std::to_string(limited.refreshSeconds) + "," +
            std::to_string(limited.detailedRotation) + "," + std::to_string(limited.graphRotation) +
            "," + std::to_string(limited.timelineRotation) + "," + (limited.pieces ? "1" : "0") +
-           "\n";
+           "\r\n";
 }
 
 std::string formatMonitorList(const std::vector<std::string>& items,
@@ -303,7 +303,7 @@ std::string reconciledEntries(const std::vector<std::string_view>& lines,
         if (!entry)
             continue;
         if (entry->kind != ListEntryKind::Machine) {
-            bytes += entry->itemText() + "\n";
+            bytes += entry->itemText() + "\r\n";
             continue;
         }
         if (const auto configured = configuration.slotOf(entry->text))

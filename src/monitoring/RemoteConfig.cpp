@@ -77,9 +77,9 @@ RemoteConfig parseRemoteConfig(std::string_view bytes)
 
 std::string formatRemoteConfig(const RemoteConfig& config)
 {
-    return std::string(firstLine(config.hubDirectory)) + "\n" +
-           ipv4ToSignedDecimal(config.hubAddress) + "\n" + upperCased(firstLine(config.hubName)) +
-           "\n";
+    return std::string(firstLine(config.hubDirectory)) + "\r\n" +
+           ipv4ToSignedDecimal(config.hubAddress) + "\r\n" +
+           upperCased(firstLine(config.hubName)) + "\r\n";
 }
 
 RemoteConfig readRemoteConfig(const WorkDir& workDir)

@@ -132,9 +132,9 @@ TEST(MachineListWriting, PlacesConfiguredMachinesByTheirBlockHeader)
         "_MT_Cell A,x", "MILL", "LATHE,0,0", "DRILL", "GONE", "_ST_Night\nNM:EVIL", "", "SAW",
     };
     EXPECT_EQ(formatMonitorList(items, hub.configuration, hub.setup),
-              "_MT_Cell A\nMILL,0,0\nLATHE,1,3\nDRILL\nGONE\n_ST_Night\nSAW,0,3\n");
+              "_MT_Cell A\r\nMILL,0,0\r\nLATHE,1,3\r\nDRILL\r\nGONE\r\n_ST_Night\r\nSAW,0,3\r\n");
     EXPECT_EQ(formatTimelineList({"MILL"}, {3, 5, 400, 0, true}, hub.configuration, hub.setup),
-              "MILL,0,0\n::::5,0,300,0,1\n");
+              "MILL,0,0\r\n::::5,0,300,0,1\r\n");
 }
 
 TEST(MachineListWriting, WhatIsWrittenReadsBack)
@@ -204,9 +204,9 @@ TEST(ReconcileAtStartUp, MovedMachinesFollowRenamedOnesGoAndTitlesStay)
 
     const auto settings = f.reconcile();
 
-    const std::string reconciled = "_MT_Cell 1\nMILL,0,0\nLATHE,0,3\n_ST_Night\n";
+    const std::string reconciled = "_MT_Cell 1\r\nMILL,0,0\r\nLATHE,0,3\r\n_ST_Night\r\n";
     EXPECT_EQ(f.dir.read(kMonitorListFile), reconciled);
-    EXPECT_EQ(f.dir.read(kTimelineListFile), reconciled + "::::5,0,300,0,1\n");
+    EXPECT_EQ(f.dir.read(kTimelineListFile), reconciled + "::::5,0,300,0,1\r\n");
     EXPECT_EQ(settings, (MonitorViewSettings{5, 0, 300, 0, true}));
     EXPECT_TRUE(settings.rotationOn());
     EXPECT_FALSE(f.dir.exists(kListBackupFile));
@@ -289,7 +289,7 @@ TEST(ReconcileAtStartUp, HostileListsAreRebuiltLineByLine)
     list += std::string("\0\xff,\x01,", 6) + "\n";
     f.dir.write(kMonitorListFile, list);
     f.reconcile();
-    EXPECT_EQ(f.dir.read(kMonitorListFile), "M127,15,7\n");
+    EXPECT_EQ(f.dir.read(kMonitorListFile), "M127,15,7\r\n");
 }
 
 }  // namespace

@@ -30,12 +30,12 @@ TEST(StoredHubDirectory, CutsTheProgramFileAndEndsWithASeparatorKeepingCase)
         EXPECT_EQ(storedHubDirectory(c.typed), c.stored) << c.scenario;
 }
 
-TEST(RemoteConfigFile, WritesThreeLfLinesWithTheNameUpperCasedAndReadsThemBack)
+TEST(RemoteConfigFile, WritesThreeCrLfLinesWithTheNameUpperCasedAndReadsThemBack)
 {
     test::TempWorkDir dir;
     const RemoteConfig config{"/mnt/cairn/", ipv4Of(192, 168, 1, 10), "cairnHub"};
     ASSERT_TRUE(writeRemoteConfig(dir.workDir(), config).ok);
-    EXPECT_EQ(dir.read(kRemoteConfigFile), "/mnt/cairn/\n-1062731510\nCAIRNHUB\n");
+    EXPECT_EQ(dir.read(kRemoteConfigFile), "/mnt/cairn/\r\n-1062731510\r\nCAIRNHUB\r\n");
 
     const auto read = readRemoteConfig(dir.workDir());
     EXPECT_EQ(read.hubDirectory, "/mnt/cairn/");
@@ -84,7 +84,7 @@ TEST(RemoteConfigFile, ReadsWhatOtherToolsAndDamageLeave)
 TEST(RemoteConfigFile, ALineEndInAValueCannotShiftTheLinesAfterIt)
 {
     const RemoteConfig config{"/mnt/a/\n/etc/", 5, "hub\r\nX"};
-    EXPECT_EQ(formatRemoteConfig(config), "/mnt/a/\n5\nHUB\n");
+    EXPECT_EQ(formatRemoteConfig(config), "/mnt/a/\r\n5\r\nHUB\r\n");
 }
 
 }  // namespace
