@@ -10,6 +10,7 @@
 #include "cli/CliBackplot.h"
 #include "cli/CliCalc.h"
 #include "cli/CliCleanup.h"
+#include "cli/CliDirectoryLog.h"
 #include "cli/CliCycleTime.h"
 #include "cli/CliLineTools.h"
 #include "cli/CliReceive.h"
@@ -195,6 +196,7 @@ const std::vector<Subcommand>& subcommands()
         {"minmax", kMinMaxUsage, runMinMax},
         {"cycletime", kCycleTimeUsage, runCycleTime},
         {"cleanup", kCleanupUsage, runCleanup},
+        {"dirlog", kDirectoryLogUsage, runDirectoryLog},
         {"backplot", kBackplotUsage, runBackplot},
         {"calc", kCalcUsage, runCalc},
     };
