@@ -10,7 +10,7 @@ namespace quillon {
 
 inline constexpr std::string_view kDirectoryLogFile = "_DirLog.sys";
 inline constexpr std::string_view kDirectoryLogTitle = "Directory log";
-inline constexpr std::string_view kDirectoryLogFilter = "DirLog file (*.sys)";
+inline constexpr std::string_view kDirectoryLogFilter = "DirLog file (*.sys)|*.sys||";
 inline constexpr std::string_view kNoDirectoryLogText = "There was no Directory Log File created";
 
 struct DirectoryLogResult {

@@ -33,6 +33,9 @@
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/SelectFolderDialog.h"
 #include "gui/GuiTestSupport.h"
+#include "monitoring/DirectoryLog.h"
+#include "monitoring/HubSetup.h"
+#include "monitoring/RemoteConfig.h"
 #include "platform/FileAttributes.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
@@ -542,6 +545,84 @@ TEST(RecentFileList, KeepsEightFilesMostRecentFirst)
     shorter.load();
     EXPECT_EQ(shorter.files().size(), RecentFileList::kSize - 1);
     EXPECT_EQ(shorter.files().front(), "/nc/O10.NC");
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST_F(ApplicationTest, DirectoryLogMakesAndOpensTheLogOfAMachinesFolder)
+{
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    // No hub configured: the hub's setup is not found.
+    app->directoryLog(true);
+    ASSERT_EQ(notifier.shown().size(), 1u);
+    EXPECT_EQ(notifier.shown()[0].text, kHubSetupNotFound);
+
+    const std::string hub = dir.base() + "/hub";
+    const std::string programs = dir.base() + "/nc/mill2";
+    ASSERT_TRUE(makePath(hub + "/_setup"));
+    ASSERT_TRUE(makePath(programs));
+    test::writeBytes(hub + "/_setup/cairnconf.SYS",
+                     "NM:MILL 1\r\nDT:/srv/mill1\r\nNM:MILL 2\r\nDT:" + programs + "\r\n");
+    ASSERT_TRUE(writeRemoteConfig(dir.workDir(), {hub + "/", 0, ""}).ok);
+    test::writeBytes(programs + "/O1000.NC", "%\nO1000 (BRACKET)\n(T1 DRILL)\nG90\n");
+
+    std::vector<std::string> offered;
+    std::optional<MachineSlot> machine = MachineSlot{0, 1};
+    app->setMachineChooser([&](const HubConfiguration& configuration) {
+        offered.clear();
+        for (const HubMachine& slot : configuration.machines())
+            offered.push_back(slot.name);
+        return machine;
+    });
+    std::vector<FilePrompt> picked;
+    app->setFolderPicker([&](const FilePrompt& prompt) -> std::optional<std::string> {
+        picked.push_back(prompt);
+        return programs;
+    });
+    notifier.clear();
+    test::findByText<QAction>(*app->mainFrame(), "&Create")->trigger();
+    ASSERT_GE(offered.size(), 2u);
+    EXPECT_EQ(offered[1], "MILL 2");
+    ASSERT_EQ(picked.size(), 1u);
+    EXPECT_EQ(picked[0].title, "Directory log");
+    EXPECT_EQ(picked[0].directory, programs);
+    EXPECT_TRUE(notifier.shown().empty());
+    EXPECT_EQ(readFile(programs + "/_DirLog.sys").value_or("<missing>"),
+              "O1000.NC\r\nO1000 (BRACKET)\r\n(T1 DRILL)\r\n\r\n");
+
+    // View: the open dialog starts in the same folder; the log opens in the editor.
+    files.script(programs + "/_DirLog.sys");
+    app->directoryLog(false);
+    ASSERT_EQ(files.prompts().size(), 1u);
+    EXPECT_EQ(files.prompts()[0].title, "Directory log");
+    EXPECT_EQ(files.prompts()[0].filter, "DirLog file (*.sys)|*.sys||");
+    EXPECT_EQ(files.prompts()[0].directory, programs);
+    ASSERT_NE(app->mainFrame()->documents().activeFrame(), nullptr);
+    EXPECT_NE(app->mainFrame()->documents().activeFrame()->documentTitle().indexOf("_DirLog.sys"),
+              -1);
+
+    // A log that is not there is said; a folder with nothing to log makes none.
+    files.script(programs + "/NONE.sys");
+    app->directoryLog(false);
+    ASSERT_EQ(notifier.shown().size(), 1u);
+    EXPECT_EQ(notifier.shown()[0].text, kNoDirectoryLogText);
+    std::filesystem::remove(programs + "/O1000.NC");
+    std::filesystem::remove(programs + "/_DirLog.sys");
+    app->directoryLog(true);
+    ASSERT_EQ(notifier.shown().size(), 2u);
+    EXPECT_EQ(notifier.shown()[1].text, kNoDirectoryLogText);
+    EXPECT_FALSE(fileExists(programs + "/_DirLog.sys"));
+
+    // Cancel in the machine selection: nothing more is asked.
+    machine.reset();
+    picked.clear();
+    app->directoryLog(true);
+    EXPECT_TRUE(picked.empty());
 }
 
 }  // namespace

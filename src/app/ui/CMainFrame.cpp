@@ -351,8 +351,8 @@ void CMainFrame::buildMenus()
         cleanup->addAction(fromBytes(std::string(cleanupToolInfo(tool).menuText)), this,
                            [this, tool] { m_app.fileCleanup(tool); });
     auto* directoryLog = m_toolsMenu->addMenu("Directory log");
-    notYet(directoryLog, "&Create");
-    notYet(directoryLog, "&View");
+    directoryLog->addAction("&Create", this, [this] { m_app.directoryLog(true); });
+    directoryLog->addAction("&View", this, [this] { m_app.directoryLog(false); });
 
     // The remote menu stands ready; it goes in after "&Tools" once remote monitoring is
     // configured.

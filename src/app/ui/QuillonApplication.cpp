@@ -12,6 +12,7 @@
 #include "app/SettingsLock.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/DesktopCalculator.h"
+#include "app/ui/DocumentManager.h"
 #include "app/ui/FileUpdateDialog.h"
 #include "app/ui/OtherOptionsDialog.h"
 #include "app/ui/PasswordDialog.h"
@@ -25,6 +26,10 @@
 #include "editor/ui/ColorsDialog.h"
 #include "editor/ui/EditorEnvironment.h"
 #include "editor/ui/SelectFolderDialog.h"
+#include "monitoring/DirectoryLog.h"
+#include "monitoring/HubSetup.h"
+#include "monitoring/RemoteConfig.h"
+#include "monitoring/ui/MachineSelectionDialog.h"
 #include "platform/FileAttributes.h"
 #include "platform/Paths.h"
 #include "platform/ui/FontMapping.h"
@@ -276,6 +281,50 @@ void QuillonApplication::fileUpdate()
     if (!passSettingsLock())
         return;
     runFileUpdateTool(m_workDir, *m_notifier, m_mainFrame.get());
+}
+
+void QuillonApplication::directoryLog(bool create)
+{
+    if (!passSettingsLock())
+        return;
+    const RemoteConfig remote = readRemoteConfig(m_workDir);
+    const auto configuration =
+        remote.hubDirectory.empty() ? std::nullopt : readHubConfiguration(remote.hubDirectory);
+    if (!configuration) {
+        m_notifier->message(std::string(kHubSetupNotFound));
+        return;
+    }
+    const auto slot = m_machineChooser ? m_machineChooser(*configuration)
+                                       : chooseMachine(*configuration, m_mainFrame.get());
+    if (!slot)
+        return;
+    // Both dialogs start in the machine's program folder.
+    const HubMachine* machine = configuration->machine(*slot);
+    const std::string start = machine ? machine->downloadDirectory : std::string();
+    const std::string title(kDirectoryLogTitle);
+    if (create) {
+        const FilePrompt prompt{title, start, {}, {}};
+        const auto folder = m_folderPicker ? m_folderPicker(prompt)
+                                           : selectFolder(m_mainFrame.get(), prompt.directory,
+                                                          *m_notifier, {}, prompt.title);
+        if (!folder || folder->empty())
+            return;
+        const DirectoryLogResult result = writeDirectoryLog(*folder);
+        if (result.outcome == DirectoryLogResult::Outcome::Failed)
+            m_notifier->error(result.error);
+        else if (result.outcome == DirectoryLogResult::Outcome::NothingToLog)
+            m_notifier->message(std::string(kNoDirectoryLogText));
+        return;
+    }
+    const auto file = m_files->openFile(
+        {title, start, std::string(kDirectoryLogFile), std::string(kDirectoryLogFilter)});
+    if (!file)
+        return;
+    if (!fileExists(*file)) {
+        m_notifier->message(std::string(kNoDirectoryLogText));
+        return;
+    }
+    m_mainFrame->documents().openFile(fromBytes(*file));
 }
 
 void QuillonApplication::fileCleanup(CleanupTool tool)

@@ -19,6 +19,7 @@
 #include "calculators/ShopCalculators.h"
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortsInUse.h"
+#include "monitoring/MachineSlot.h"
 #include "platform/Clock.h"
 #include "platform/PosixSerialLine.h"
 #include "platform/WorkDir.h"
@@ -30,6 +31,7 @@ namespace quillon {
 
 class CMainFrame;
 class EditorEnvironment;
+class HubConfiguration;
 
 enum class ViewToggle {
     LineNumbers,
@@ -88,6 +90,12 @@ public:
     // How a folder is picked: the "Select Folder" dialog unless a test brings its own.
     using FolderPicker = std::function<std::optional<std::string>(const FilePrompt& prompt)>;
     void setFolderPicker(FolderPicker picker) { m_folderPicker = std::move(picker); }
+    // Tools > Directory log: the log of a program folder of a machine the hub configuration
+    // names, made anew (create) or opened in the editor.
+    void directoryLog(bool create);
+    // How the machine is chosen: the "Machine Selection" dialog unless a test brings its own.
+    using MachineChooser = std::function<std::optional<MachineSlot>(const HubConfiguration&)>;
+    void setMachineChooser(MachineChooser chooser) { m_machineChooser = std::move(chooser); }
     void rs232Parameters();
     void toggleView(ViewToggle toggle);
     bool viewFlag(ViewToggle toggle) const;
@@ -130,6 +138,7 @@ private:
     Notifier* m_notifier;
     FilePrompter* m_files;
     FolderPicker m_folderPicker;
+    MachineChooser m_machineChooser;
     SingleInstance m_instance;
     AppSettings m_settings;
     OpenFileQueue m_openFiles;
