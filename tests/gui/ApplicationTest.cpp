@@ -9,12 +9,14 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <filesystem>
 
@@ -36,8 +38,10 @@
 #include "monitoring/DirectoryLog.h"
 #include "monitoring/HubSetup.h"
 #include "monitoring/RemoteConfig.h"
+#include "monitoring/ui/RemoteConfigDialog.h"
 #include "platform/FileAttributes.h"
 #include "platform/FilePrompter.h"
+#include "platform/Ipv4Address.h"
 #include "platform/Notifier.h"
 #include "platform/TextFile.h"
 #include "platform/ui/FontMapping.h"
@@ -623,6 +627,63 @@ TEST_F(ApplicationTest, DirectoryLogMakesAndOpensTheLogOfAMachinesFolder)
     picked.clear();
     app->directoryLog(true);
     EXPECT_TRUE(picked.empty());
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST_F(ApplicationTest, RemoteConfigurationIsWrittenAndItsFolderBringsTheRemoteMenu)
+{
+    auto app = makeApplication();
+    app->setHostResolver([](const std::string& name, QObject*,
+                            std::function<void(std::optional<std::int32_t>)> done) {
+        // Host names are found whatever their case.
+        const bool known =
+            QString::fromStdString(name).compare("cairnhub", Qt::CaseInsensitive) == 0;
+        done(known ? std::optional(ipv4Of(10, 0, 0, 5)) : std::nullopt);
+    });
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    EXPECT_FALSE(app->remoteMonitoring());
+    EXPECT_FALSE(app->mainFrame()->remoteMenuShown());
+
+    const std::string hub = dir.base() + "/hub";
+    ASSERT_TRUE(makePath(hub + "/_SETUP"));
+    test::writeBytes(hub + "/_SETUP/CairnConf.sys", "NM:MILL 1\r\nNM:MILL 2\r\n");
+    // A list that still has MILL 2 on hub 3: the start-up reconcile moves it.
+    test::writeBytes(dir.path("MonList.sys"), "MILL 2,3,0\r\n");
+    test::onNextDialog<RemoteConfigDialog>([&](RemoteConfigDialog& dialog) {
+        dialog.directoryEdit()->setText(QString::fromStdString(hub + "/QUILLON.EXE"));
+        dialog.nameEdit()->setText("cairnhub");
+        dialog.resolveButton()->click();
+        dialog.accept();
+    });
+    test::findByText<QAction>(*app->mainFrame(), "&Quillon remote")->trigger();
+    EXPECT_EQ(readFile(dir.path("VoskCONF.SYS")).value_or("<missing>"),
+              hub + "/\r\n167772165\r\nCAIRNHUB\r\n");
+    // The name and the address changed: the link takes them at the next start.
+    ASSERT_EQ(notifier.shown().size(), 1u);
+    EXPECT_EQ(notifier.shown()[0].text, kRestartAfterRemoteChange);
+
+    // The next tick of the main timer puts the remote menu in, after "&Tools", and runs
+    // the reconcile once.
+    EXPECT_TRUE(app->remoteMonitoring());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return app->mainFrame()->remoteMenuShown(); }, 5000));
+    const QList<QAction*> menus = app->mainFrame()->menuBar()->actions();
+    const auto tools = std::find_if(menus.begin(), menus.end(),
+                                    [](QAction* menu) { return menu->text() == "&Tools"; });
+    ASSERT_NE(tools, menus.end());
+    ASSERT_NE(tools + 1, menus.end());
+    EXPECT_EQ((*(tools + 1))->text(), "RemoteDNC");
+    EXPECT_EQ(readFile(dir.path("MonList.sys")).value_or("<missing>"), "MILL 2,0,1\r\n");
+
+    // Unchanged: nothing to restart for.
+    notifier.clear();
+    test::onNextDialog<RemoteConfigDialog>([](RemoteConfigDialog& dialog) { dialog.accept(); });
+    app->remoteConfiguration();
+    EXPECT_TRUE(notifier.shown().empty());
 }
 
 }  // namespace

@@ -333,7 +333,7 @@ void CMainFrame::buildMenus()
     settings->addAction("&RS232 parameters", this, [this] { m_app.rs232Parameters(); });
     settings->addAction("&Other options", this, [this] { m_app.otherOptions(); });
     settings->addSeparator();
-    notYet(settings, "&Quillon remote");
+    settings->addAction("&Quillon remote", this, [this] { m_app.remoteConfiguration(); });
     notYet(settings, "E&XCEL.EXE path");
 
     m_toolsMenu = menuBar()->addMenu("&Tools");
@@ -369,7 +369,7 @@ void CMainFrame::buildMenus()
     for (const char* command : {"Report view &Graph/Pie", "OEE - &Overall", "OEE/&Machine"})
         notYet(m_remoteMenu, command);
     m_remoteMenu->addSeparator();
-    notYet(m_remoteMenu, "&Quillon remote");
+    m_remoteMenu->addAction("&Quillon remote", this, [this] { m_app.remoteConfiguration(); });
 
     auto* window = menuBar()->addMenu("&Window");
     connect(window, &QMenu::aboutToShow, this, [this, window] { fillWindowMenu(window); });
@@ -508,9 +508,14 @@ void CMainFrame::showAbout()
                        "QuillonLT\n\nNC program editor and manual DNC for CNC machine shops.");
 }
 
+bool CMainFrame::remoteMenuShown() const
+{
+    return menuBar()->actions().contains(m_remoteMenu->menuAction());
+}
+
 void CMainFrame::insertRemoteMenu()
 {
-    if (menuBar()->actions().contains(m_remoteMenu->menuAction()))
+    if (remoteMenuShown())
         return;
     const QList<QAction*> menus = menuBar()->actions();
     const int tools = static_cast<int>(menus.indexOf(m_toolsMenu->menuAction()));
@@ -538,6 +543,12 @@ void CMainFrame::mainTimerTick()
     m_inTick = true;
     m_timeGuard->now(m_app.clock());
     ++m_ticks;
+    // Remote monitoring configured (at start-up or since): its menu goes in, and the machine
+    // lists are brought in line with the hub's configuration, once.
+    if (m_app.remoteMonitoring() && !remoteMenuShown()) {
+        insertRemoteMenu();
+        m_app.reconcileMachineLists();
+    }
     if (m_ticks == 2) {
         processCommandFile(m_app.workDir(), m_app.openFileQueue(), m_monitorRequests, false);
         if (!m_app.openFileQueue().empty())

@@ -50,6 +50,7 @@ public:
     // The remote menu: "RemoteDNC" after "&Tools", when remote monitoring is configured.
     void insertRemoteMenu();
     QMenu* remoteMenu() const { return m_remoteMenu; }
+    bool remoteMenuShown() const;
     QDockWidget* directoryWindow() const { return m_directoryDock; }
     DirectoryTree* directoryTree() const { return m_directoryTree; }
     QToolBar* toolBar() const { return m_toolBar; }

@@ -8,6 +8,9 @@
 #include <QScreen>
 #include <QSettings>
 
+#include <algorithm>
+#include <cctype>
+
 #include "app/MainWindowRect.h"
 #include "app/SettingsLock.h"
 #include "app/ui/CMainFrame.h"
@@ -30,6 +33,7 @@
 #include "monitoring/HubSetup.h"
 #include "monitoring/RemoteConfig.h"
 #include "monitoring/ui/MachineSelectionDialog.h"
+#include "monitoring/ui/RemoteConfigDialog.h"
 #include "platform/FileAttributes.h"
 #include "platform/Paths.h"
 #include "platform/ui/FontMapping.h"
@@ -141,6 +145,7 @@ QuillonApplication::StartResult QuillonApplication::start(const QStringList& com
     loadStartupSettings(m_settings, m_workDir);
     m_devices = ComDeviceMap::load(m_workDir);
     m_recentFiles.load();
+    m_remote = readRemoteConfig(m_workDir);
 
     m_editorEnvironment = std::make_unique<EditorEnvironment>(
         EditorSettings{m_settings.flags, m_settings.colors, m_settings.fonts[FontRole::Editor]},
@@ -153,6 +158,14 @@ QuillonApplication::StartResult QuillonApplication::start(const QStringList& com
                     m_editorEnvironment->editorFontChanged();
             });
     m_mainFrame = std::make_unique<CMainFrame>(*this);
+    // The hub is found by its name when it has one; a name that does not resolve leaves the
+    // stored address (found the last time) in place.
+    if (!m_remote.hubName.empty()) {
+        m_hostResolver(m_remote.hubName, this, [this](std::optional<std::int32_t> address) {
+            if (address)
+                m_remote.hubAddress = *address;
+        });
+    }
     if (!m_mainFrame->startMainTimer()) {
         m_notifier->message("Computer time issue");
         return StartResult::Failed;
@@ -281,6 +294,42 @@ void QuillonApplication::fileUpdate()
     if (!passSettingsLock())
         return;
     runFileUpdateTool(m_workDir, *m_notifier, m_mainFrame.get());
+}
+
+void QuillonApplication::remoteConfiguration()
+{
+    if (!passSettingsLock())
+        return;
+    RemoteConfigDialog dialog(readRemoteConfig(m_workDir), *m_files, *m_notifier, m_hostResolver,
+                              m_mainFrame.get());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const RemoteConfig chosen = dialog.chosen();
+    const WriteResult written = writeRemoteConfig(m_workDir, chosen);
+    if (!written.ok) {
+        m_notifier->error("Could not save " + std::string(kRemoteConfigFile) + ": " +
+                          written.error);
+        return;
+    }
+    // A folder given now switches the remote menu on at the next tick; the link, bound at
+    // start-up, takes another hub only after a restart.
+    m_remote.hubDirectory = chosen.hubDirectory;
+    const RemoteConfig& running = dialog.running();
+    const auto sameName = [](std::string_view a, std::string_view b) {
+        return std::ranges::equal(a, b, [](char x, char y) {
+            return std::toupper(static_cast<unsigned char>(x)) ==
+                   std::toupper(static_cast<unsigned char>(y));
+        });
+    };
+    if (chosen.hubAddress != running.hubAddress || !sameName(chosen.hubName, running.hubName))
+        m_notifier->message(std::string(kRestartAfterRemoteChange));
+}
+
+void QuillonApplication::reconcileMachineLists()
+{
+    if (remoteMonitoring())
+        m_viewSettings =
+            quillon::reconcileMachineLists(m_workDir, m_remote.hubDirectory, *m_clock);
 }
 
 void QuillonApplication::directoryLog(bool create)

@@ -19,7 +19,10 @@
 #include "calculators/ShopCalculators.h"
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortsInUse.h"
+#include "monitoring/MachineLists.h"
 #include "monitoring/MachineSlot.h"
+#include "monitoring/RemoteConfig.h"
+#include "monitoring/ui/HostResolver.h"
 #include "platform/Clock.h"
 #include "platform/PosixSerialLine.h"
 #include "platform/WorkDir.h"
@@ -90,6 +93,19 @@ public:
     // How a folder is picked: the "Select Folder" dialog unless a test brings its own.
     using FolderPicker = std::function<std::optional<std::string>(const FilePrompt& prompt)>;
     void setFolderPicker(FolderPicker picker) { m_folderPicker = std::move(picker); }
+    // Settings > "&Quillon remote" (and the remote menu's): the hub's folder, name and
+    // address, written to VoskCONF.SYS.
+    void remoteConfiguration();
+    // The hub as the program runs with it: read at start-up, its address looked up by name.
+    const RemoteConfig& remoteConfig() const { return m_remote; }
+    // Remote monitoring is configured: the hub's folder is known.
+    bool remoteMonitoring() const { return m_remote.hasHub(); }
+    // Once, when the main frame puts the remote menu in: the machine lists brought in line
+    // with the hub's configuration.
+    void reconcileMachineLists();
+    const MonitorViewSettings& monitorViewSettings() const { return m_viewSettings; }
+    // How names are looked up: the system's resolver unless a test brings its own.
+    void setHostResolver(HostResolver resolver) { m_hostResolver = std::move(resolver); }
     // Tools > Directory log: the log of a program folder of a machine the hub configuration
     // names, made anew (create) or opened in the editor.
     void directoryLog(bool create);
@@ -139,6 +155,9 @@ private:
     FilePrompter* m_files;
     FolderPicker m_folderPicker;
     MachineChooser m_machineChooser;
+    HostResolver m_hostResolver = systemHostResolver();
+    RemoteConfig m_remote;
+    MonitorViewSettings m_viewSettings;
     SingleInstance m_instance;
     AppSettings m_settings;
     OpenFileQueue m_openFiles;
