@@ -38,22 +38,16 @@ int cycleTimeSeconds(std::string_view text, bool inMinutes)
 {
     if (!inMinutes)
         return leadingInt32(text);
-    std::size_t pos = 0;
-    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
-        ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    std::int64_t minutes = 0;
-    for (; pos < text.size() && isDigit(text[pos]); ++pos)
-        minutes = std::min(minutes * 10 + (text[pos] - '0'), kMaxMinutes);
-    // The tenths are the digit right after a point that follows the minutes.
+    const long long minutes = leadingInteger(text);
+    const std::size_t point = text.find('.');
     int tenths = 0;
-    if (pos + 1 < text.size() && text[pos] == '.' && isDigit(text[pos + 1]))
-        tenths = text[pos + 1] - '0';
-    const std::int64_t seconds = minutes * kSecondsPerMinute + tenths * kSecondsPerTenthMinute;
+    if (point != std::string_view::npos && point + 1 < text.size() && isDigit(text[point + 1]))
+        tenths = text[point + 1] - '0';
+    const std::size_t first = text.find_first_not_of(" \t");
+    const bool negative = first != std::string_view::npos && text[first] == '-';
+    const std::int64_t seconds =
+        std::min<std::int64_t>(std::llabs(minutes), kMaxMinutes) * kSecondsPerMinute +
+        tenths * kSecondsPerTenthMinute;
     return static_cast<int>(negative ? -seconds : seconds);
 }
 

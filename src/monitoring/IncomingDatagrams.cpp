@@ -111,26 +111,67 @@ double rate(std::string_view field)
     return value;
 }
 
-int ideal(int minimum, int maximum)
+// The ways a field is stored: a number, a time sent as seconds ago, a rate, a bounded
+// text; into the record or into one station's figures.
+template <int MachineRecord::*Member>
+void recordNumber(MachineRecord& r, std::string_view f, std::int64_t)
 {
-    return static_cast<int>((std::int64_t{minimum} + maximum) / 2);
+    r.*Member = number(f);
+}
+
+template <int StationFigures::*Member, int Station>
+void stationNumber(MachineRecord& r, std::string_view f, std::int64_t)
+{
+    r.stations[Station].*Member = number(f);
+}
+
+template <std::int64_t StationFigures::*Member, int Station>
+void stationTime(MachineRecord& r, std::string_view f, std::int64_t now)
+{
+    r.stations[Station].*Member = secondsAgo(f, now);
+}
+
+template <double MachineRecord::*Member>
+void recordRate(MachineRecord& r, std::string_view f, std::int64_t)
+{
+    r.*Member = rate(f);
 }
 
 template <int Station>
-constexpr FieldStore kPercentFigures[] = {
-    [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[Station].availability = number(f);
-    },
-    [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[Station].performance = number(f);
-    },
-    [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[Station].quality = number(f);
-    },
-    [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[Station].oee = number(f);
-    },
-};
+void stationRate(MachineRecord& r, std::string_view f, std::int64_t)
+{
+    r.stations[Station].nominalRate = rate(f);
+}
+
+template <std::string MachineRecord::*Member, std::size_t Limit = kRecordTextLimit>
+void recordText(MachineRecord& r, std::string_view f, std::int64_t)
+{
+    r.*Member = bounded(f, Limit);
+}
+
+template <int Station>
+void partNumber(MachineRecord& r, std::string_view f, std::int64_t)
+{
+    r.stations[Station].partNumber = bounded(f, kRecordTextLimit);
+}
+
+// The maximum comes after the minimum; the ideal cycle lies halfway.
+template <int Station>
+void maxCycle(MachineRecord& r, std::string_view f, std::int64_t)
+{
+    StationFigures& s = r.stations[Station];
+    s.maxCycleSeconds = number(f);
+    s.idealCycleSeconds =
+        static_cast<int>((std::int64_t{s.minCycleSeconds} + s.maxCycleSeconds) / 2);
+}
+
+template <int Station>
+void pieces(MachineRecord& r, std::string_view f, std::int64_t)
+{
+    r.stations[Station].piecesPerCycle = limitPiecesPerCycle(number(f));
+}
+
+void unused(MachineRecord&, std::string_view, std::int64_t) {}
 
 constexpr int kFirstStoredField = 4;
 constexpr int kFirstStatusTimeField = 37;
@@ -139,133 +180,67 @@ constexpr int kLastField = 89;
 constexpr int kPieces1Field = 33;
 constexpr int kPieces2Field = 34;
 
-// Field n is stored by kFieldStores[n - kFirstStoredField].
+// Field n is stored by kFieldStores[n - kFirstStoredField]; the 37 status times (37..73)
+// go by their place in the record and have no entry of their own.
 const std::array<FieldStore, kLastField - kFirstStoredField + 1> kFieldStores = [] {
+    using S = StationFigures;
+    using R = MachineRecord;
     std::array<FieldStore, kLastField - kFirstStoredField + 1> stores{};
     auto at = [&](int field) -> FieldStore& { return stores[field - kFirstStoredField]; };
-    at(4) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[0].minCycleSeconds = number(f);
-    };
-    at(5) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        StationFigures& s = r.stations[0];
-        s.maxCycleSeconds = number(f);
-        s.idealCycleSeconds = ideal(s.minCycleSeconds, s.maxCycleSeconds);
-    };
-    at(6) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[1].minCycleSeconds = number(f);
-    };
-    at(7) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        StationFigures& s = r.stations[1];
-        s.maxCycleSeconds = number(f);
-        s.idealCycleSeconds = ideal(s.minCycleSeconds, s.maxCycleSeconds);
-    };
-    at(8) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[0].lastCycleSeconds = number(f);
-    };
-    at(9) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[1].lastCycleSeconds = number(f);
-    };
-    at(10) = [](MachineRecord& r, std::string_view f, std::int64_t now) {
-        r.stations[0].cycleStart = secondsAgo(f, now);
-    };
-    at(11) = [](MachineRecord& r, std::string_view f, std::int64_t now) {
-        r.stations[1].cycleStart = secondsAgo(f, now);
-    };
-    at(12) = [](MachineRecord& r, std::string_view f, std::int64_t now) {
-        r.stations[0].elapsedStart = secondsAgo(f, now);
-    };
-    at(13) = [](MachineRecord& r, std::string_view f, std::int64_t now) {
-        r.stations[1].elapsedStart = secondsAgo(f, now);
-    };
-    at(14) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[0].goodCount = number(f);
-    };
-    at(15) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[1].goodCount = number(f);
-    };
-    at(16) = [](MachineRecord& r, std::string_view f, std::int64_t) { r.alert = number(f) != 0; };
-    at(17) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[0].partNumber = bounded(f, kRecordTextLimit);
-    };
-    at(18) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[1].partNumber = bounded(f, kRecordTextLimit);
-    };
-    at(19) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.status = bounded(f, kRecordTextLimit);
-    };
-    at(20) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.name = bounded(f, kRecordTextLimit);
-    };
-    at(21) = [](MachineRecord& r, std::string_view f, std::int64_t) {
+    at(4) = stationNumber<&S::minCycleSeconds, 0>;
+    at(5) = maxCycle<0>;
+    at(6) = stationNumber<&S::minCycleSeconds, 1>;
+    at(7) = maxCycle<1>;
+    at(8) = stationNumber<&S::lastCycleSeconds, 0>;
+    at(9) = stationNumber<&S::lastCycleSeconds, 1>;
+    at(10) = stationTime<&S::cycleStart, 0>;
+    at(11) = stationTime<&S::cycleStart, 1>;
+    at(12) = stationTime<&S::elapsedStart, 0>;
+    at(13) = stationTime<&S::elapsedStart, 1>;
+    at(14) = stationNumber<&S::goodCount, 0>;
+    at(15) = stationNumber<&S::goodCount, 1>;
+    at(16) = [](R& r, std::string_view f, std::int64_t) { r.alert = number(f) != 0; };
+    at(17) = partNumber<0>;
+    at(18) = partNumber<1>;
+    at(19) = recordText<&R::status>;
+    at(20) = recordText<&R::name>;
+    at(21) = [](R& r, std::string_view f, std::int64_t) {
         r.timesInMinutes = !f.empty() && f.front() == '1';
     };
-    at(22) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[0].feedOverride = number(f);
-    };
-    at(23) = [](MachineRecord& r, std::string_view f, std::int64_t) {
+    at(22) = stationNumber<&S::feedOverride, 0>;
+    at(23) = [](R& r, std::string_view f, std::int64_t) {
         constexpr int kRateMode = 2;
         r.rateMode = number(f) == kRateMode;
     };
-    at(24) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[0].nominalRate = rate(f);
-    };
-    at(25) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[1].nominalRate = rate(f);
-    };
-    at(26) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[0].rateTolerance = number(f);
-    };
-    at(27) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[1].rateTolerance = number(f);
-    };
-    at(28) = [](MachineRecord& r, std::string_view f, std::int64_t) { r.currentRate = rate(f); };
-    at(29) = [](MachineRecord& r, std::string_view f, std::int64_t) { r.lastRate = rate(f); };
-    at(30) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.spindleOverride = number(f);
-    };
-    at(31) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.machineNumber = number(f);
-    };
-    at(32) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.operation = bounded(f, kOperationTextLimit);
-    };
-    at(33) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[0].piecesPerCycle = limitPiecesPerCycle(number(f));
-    };
-    at(34) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[1].piecesPerCycle = limitPiecesPerCycle(number(f));
-    };
-    at(35) = [](MachineRecord& r, std::string_view f, std::int64_t now) {
-        r.stations[0].statusStart = secondsAgo(f, now);
-    };
-    at(36) = [](MachineRecord& r, std::string_view f, std::int64_t now) {
-        r.stations[1].statusStart = secondsAgo(f, now);
-    };
-    // 37..73: one per status table entry; the entry is the field's place, so the stores
-    // are told apart by the field counter in applyRecord, not here.
-    at(74) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.oeeLowThreshold = number(f);
-    };
-    at(75) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.oeeHighThreshold = number(f);
-    };
-    for (int i = 0; i < 4; ++i) {
-        at(76 + i) = kPercentFigures<0>[i];
-        at(80 + i) = kPercentFigures<1>[i];
-    }
-    // 84: a digit this program has no use for; 85: skipped.
-    at(84) = [](MachineRecord&, std::string_view, std::int64_t) {};
-    at(85) = at(84);
-    at(86) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[1].feedOverride = number(f);
-    };
-    at(87) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[0].totalCount = number(f);
-    };
-    at(88) = [](MachineRecord& r, std::string_view f, std::int64_t) {
-        r.stations[1].totalCount = number(f);
-    };
-    at(89) = [](MachineRecord& r, std::string_view f, std::int64_t) {
+    at(24) = stationRate<0>;
+    at(25) = stationRate<1>;
+    at(26) = stationNumber<&S::rateTolerance, 0>;
+    at(27) = stationNumber<&S::rateTolerance, 1>;
+    at(28) = recordRate<&R::currentRate>;
+    at(29) = recordRate<&R::lastRate>;
+    at(30) = recordNumber<&R::spindleOverride>;
+    at(31) = recordNumber<&R::machineNumber>;
+    at(32) = recordText<&R::operation, kOperationTextLimit>;
+    at(33) = pieces<0>;
+    at(34) = pieces<1>;
+    at(35) = stationTime<&S::statusStart, 0>;
+    at(36) = stationTime<&S::statusStart, 1>;
+    at(74) = recordNumber<&R::oeeLowThreshold>;
+    at(75) = recordNumber<&R::oeeHighThreshold>;
+    at(76) = stationNumber<&S::availability, 0>;
+    at(77) = stationNumber<&S::performance, 0>;
+    at(78) = stationNumber<&S::quality, 0>;
+    at(79) = stationNumber<&S::oee, 0>;
+    at(80) = stationNumber<&S::availability, 1>;
+    at(81) = stationNumber<&S::performance, 1>;
+    at(82) = stationNumber<&S::quality, 1>;
+    at(83) = stationNumber<&S::oee, 1>;
+    at(84) = unused;  // a digit this program has no use for
+    at(85) = unused;
+    at(86) = stationNumber<&S::feedOverride, 1>;
+    at(87) = stationNumber<&S::totalCount, 0>;
+    at(88) = stationNumber<&S::totalCount, 1>;
+    at(89) = [](R& r, std::string_view f, std::int64_t) {
         r.overrunNotHighlighted = number(f) != 0;
     };
     return stores;

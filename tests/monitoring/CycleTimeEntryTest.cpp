@@ -33,7 +33,7 @@ TEST(CycleTimeEntryTest, ReadInTheMachinesUnit)
     const Row rows[] = {
         {"2.3", true, 138},  {"1.5", true, 90},   {"2", true, 120},  {" 2.35", true, 138},
         {".5", true, 30},    {"2.x", true, 120},  {"abc", true, 0},  {"-1.5", true, -90},
-        {"2 .3", true, 120}, {"138", false, 138}, {"2.3", false, 2},
+        {"-0.5", true, -30}, {"138", false, 138}, {"2.3", false, 2},
     };
     for (const Row& row : rows)
         EXPECT_EQ(cycleTimeSeconds(row.typed, row.minutes), row.seconds) << row.typed;
