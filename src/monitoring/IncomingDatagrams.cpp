@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 #include "monitoring/Datagrams.h"
@@ -99,7 +100,8 @@ std::int64_t secondsAgo(std::string_view field, std::int64_t now)
     return now - leadingInt32(field);
 }
 
-// A rate as atof reads it: what follows the number is ignored and no number is 0.
+// A rate as atof reads it: what follows the number is ignored and no number is 0. An
+// "inf" or "nan" is no number either: a view would draw a bar of it.
 double rate(std::string_view field)
 {
     while (!field.empty() && (field.front() == ' ' || field.front() == '\t'))
@@ -108,7 +110,7 @@ double rate(std::string_view field)
         field.remove_prefix(1);
     double value = 0;
     std::from_chars(field.data(), field.data() + field.size(), value, std::chars_format::fixed);
-    return value;
+    return std::isfinite(value) ? value : 0;
 }
 
 // The ways a field is stored: a number, a time sent as seconds ago, a rate, a bounded

@@ -263,17 +263,23 @@ TEST(RecordTest, RecordsThatNameNoMachineAreNothing)
     }
 }
 
-TEST(RecordTest, TextFieldsAreBounded)
+TEST(RecordTest, TextFieldsAreBoundedAndRatesAreNumbers)
 {
     std::vector<std::string> fields = fullRecordFields();
     fields[16] = std::string(5000, 'P');
     fields[19] = std::string(3000, 'N');
+    fields[23] = "inf";
+    fields[24] = "nan";
+    fields[27] = std::string(400, '9');
     MachineRecords records;
     ASSERT_TRUE(applyRecord(recordDatagram(fields, fields.size()), kNow, records));
     const MachineRecord& r = records[MachineSlot{11, 3}.index()];
     EXPECT_EQ(r.stations[0].partNumber.size(), kRecordTextLimit);
     EXPECT_EQ(r.name.size(), kRecordTextLimit);
     EXPECT_EQ(r.status, "CYCLE ON");
+    EXPECT_EQ(r.stations[0].nominalRate, 0.0);
+    EXPECT_EQ(r.stations[1].nominalRate, 0.0);
+    EXPECT_EQ(r.currentRate, 0.0);
 }
 
 TEST(RecordTest, TheLinkReadsTheMachineAfterTheWord)
