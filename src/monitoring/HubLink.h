@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string_view>
 
 #include "monitoring/Datagrams.h"
@@ -64,6 +65,7 @@ public:
     static constexpr std::int64_t kLatestBadClockReading = 9999;
     static constexpr std::size_t kShiftGraphWindows = 4;
 
+    // Addresses are 32-bit values with the first octet most significant (Ipv4Address.h).
     // hubAddress: where datagrams must come from (0: not known, any source is taken).
     // localAddress: the client's identity; with 0 nothing is sent.
     HubLink(std::int32_t hubAddress, std::int32_t localAddress, const Clock& clock, Send send);
