@@ -12,6 +12,7 @@
 #include "cli/CliCleanup.h"
 #include "cli/CliCycleTime.h"
 #include "cli/CliDirectoryLog.h"
+#include "cli/CliHub.h"
 #include "cli/CliLineTools.h"
 #include "cli/CliReceive.h"
 #include "cli/CliRenumber.h"
@@ -197,6 +198,7 @@ const std::vector<Subcommand>& subcommands()
         {"cycletime", kCycleTimeUsage, runCycleTime},
         {"cleanup", kCleanupUsage, runCleanup},
         {"dirlog", kDirectoryLogUsage, runDirectoryLog},
+        {"hub", kHubUsage, runHub},
         {"backplot", kBackplotUsage, runBackplot},
         {"calc", kCalcUsage, runCalc},
     };

@@ -1,0 +1,240 @@
+#include "cli/CliHub.h"
+
+#include <chrono>
+#include <ostream>
+#include <string_view>
+
+#include "app/MarginsSettings.h"
+#include "cli/CliPort.h"
+#include "monitoring/HubLink.h"
+#include "monitoring/IncomingDatagrams.h"
+#include "monitoring/LinkSetup.h"
+#include "monitoring/MachineLists.h"
+#include "monitoring/MonitoringStartup.h"
+#include "monitoring/RemoteConfig.h"
+#include "platform/Ipv4Address.h"
+#include "platform/TextFile.h"
+#include "platform/UdpSocket.h"
+#include "platform/WorkDir.h"
+
+namespace quillon::cli {
+
+namespace {
+
+constexpr int kDefaultSeconds = 10;
+constexpr int kTickMs = 1000;
+
+// What the windows would hold: the socket, bound, and the link on it.
+struct OpenLink {
+    std::unique_ptr<UdpSocket> socket;
+    std::int32_t hub = 0;
+    std::int32_t local = 0;
+    std::uint16_t port = kHubLinkPort;
+};
+
+std::optional<OpenLink> openLink(const WorkDir& workDir, std::ostream& err)
+{
+    OpenLink open;
+    const RemoteConfig remote = readRemoteConfig(workDir);
+    open.hub = remote.hubAddress;
+    if (open.hub == 0) {
+        err << "No hub address: give it in Settings > Quillon remote (" << kRemoteConfigFile
+            << ")\n";
+        return std::nullopt;
+    }
+    // The address chosen in the program, else the computer's first.
+    open.local = readMarginsFile(workDir).localIpAddress;
+    if (open.local == 0) {
+        const auto addresses = localIpv4Addresses();
+        if (!addresses.empty())
+            open.local = addresses.front();
+    }
+    if (open.local == 0) {
+        err << "Could not determine IP address\n";
+        return std::nullopt;
+    }
+    open.port = hubLinkPort();
+    UdpSocket::Bound bound = UdpSocket::bind(open.local, open.port);
+    if (!bound.socket) {
+        err << bindFailureText(bound, open.port) << '\n';
+        return std::nullopt;
+    }
+    open.socket = std::move(bound.socket);
+    return open;
+}
+
+// Runs the link until the time is up or `done` says so: datagrams as they come, a timer
+// tick every second.
+void runLink(OpenLink& open, HubLink& link, int seconds, const std::function<bool()>& done)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::seconds(seconds);
+    auto nextTick = Clock::now() + std::chrono::milliseconds(kTickMs);
+    while (!done()) {
+        const auto now = Clock::now();
+        if (now >= end)
+            break;
+        if (now >= nextTick) {
+            link.timerTick();
+            nextTick += std::chrono::milliseconds(kTickMs);
+        }
+        const auto wait =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::min(end, nextTick) - now);
+        if (!open.socket->waitReadable(static_cast<int>(wait.count()) + 1))
+            continue;
+        while (auto datagram = open.socket->receive())
+            link.datagramArrived(datagram->bytes, datagram->sourceAddress);
+    }
+}
+
+class Printer : public DatagramReceiver {
+public:
+    explicit Printer(std::function<void(std::string_view)> take) : m_take(std::move(take)) {}
+    void datagramArrived(std::string_view bytes) override { m_take(bytes); }
+
+private:
+    std::function<void(std::string_view)> m_take;
+};
+
+std::string recordLine(MachineSlot slot, const MachineRecord& record)
+{
+    const StationFigures& first = record.stations[0];
+    const StationFigures& second = record.stations[1];
+    return std::to_string(slot.hub + 1) + ',' + std::to_string(slot.port + 1) + ',' + record.name +
+           ',' + record.status + ',' + first.partNumber + ',' + second.partNumber + ',' +
+           std::to_string(first.goodCount) + ',' + std::to_string(second.goodCount) + ',' +
+           std::to_string(first.availability) + ',' + std::to_string(first.performance) + ',' +
+           std::to_string(first.quality) + ',' + std::to_string(first.oee);
+}
+
+int watch(const WorkDir& workDir, int seconds, std::ostream& out, std::ostream& err)
+{
+    auto open = openLink(workDir, err);
+    if (!open)
+        return 1;
+    SystemClock clock;
+    HubLink link(open->hub, open->local, clock, [&](std::string_view bytes) {
+        open->socket->send(open->hub, open->port, bytes);
+    });
+    link.timerTick();
+    std::vector<MachineSlot> listed;
+    for (const ListEntry& entry : readMonitorList(workDir)) {
+        if (entry.kind == ListEntryKind::Machine && entry.slot)
+            listed.push_back(*entry.slot);
+    }
+    MonitoringStartup startup(listed, link, [&] { return link.now(); });
+    auto records = std::make_unique<MachineRecords>();
+    int printed = 0;
+    Printer printer([&](std::string_view bytes) {
+        startup.datagramArrived(bytes);
+        const auto receipt = applyRecord(bytes, link.now(), *records);
+        if (receipt && receipt->complete) {
+            out << recordLine(receipt->slot, (*records)[receipt->slot.index()]) << '\n'
+                << std::flush;
+            ++printed;
+        }
+    });
+    link.monitoringViewOpened(MonitoringView::Detailed, printer);
+    startup.start();
+    runLink(*open, link, seconds, [] { return false; });
+    link.monitoringViewClosed(MonitoringView::Detailed);
+    // No next datagram will come to end the feed lazily: it is ended now, once.
+    link.sendWord(kRemoteDisconnectWord);
+    if (printed == 0) {
+        err << "No record came from the hub at " << ipv4ToDottedText(open->hub) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+int machines(const WorkDir& workDir, int seconds, std::ostream& out, std::ostream& err)
+{
+    auto open = openLink(workDir, err);
+    if (!open)
+        return 1;
+    SystemClock clock;
+    HubLink link(open->hub, open->local, clock, [&](std::string_view bytes) {
+        open->socket->send(open->hub, open->port, bytes);
+    });
+    link.timerTick();
+    MachineNames names;
+    std::optional<MachineStates> states;
+    Printer display([&](std::string_view bytes) {
+        if (const auto named = parseMachineNames(bytes)) {
+            names = *named;
+            link.sendWord(kMachineUpdateWord);
+        } else if (!states) {
+            states = parseMachineStates(bytes);
+        }
+    });
+    link.machineDisplayOpened(display);
+    // A shell does not wait for the window's third tick.
+    link.sendWord(kMachineViewWord);
+    runLink(*open, link, seconds, [&] { return states.has_value(); });
+    link.machineDisplayClosed();
+    link.sendWord(kMachineDisconnectWord);
+    if (!states) {
+        err << "No machine table came from the hub at " << ipv4ToDottedText(open->hub) << '\n';
+        return 1;
+    }
+    for (int index = 0; index < kMachineSlots; ++index) {
+        const MachineSlot slot = MachineSlot::ofIndex(index);
+        const MachineState& state = (*states)[static_cast<std::size_t>(index)];
+        out << slot.hub + 1 << ',' << slot.port + 1 << ','
+            << names[static_cast<std::size_t>(index)] << ',' << (state.monitored ? 1 : 0) << ','
+            << (state.inCycle ? 1 : 0) << '\n';
+    }
+    return 0;
+}
+
+int lists(const WorkDir& workDir, std::ostream& out, std::ostream& err)
+{
+    const RemoteConfig remote = readRemoteConfig(workDir);
+    if (!remote.hasHub()) {
+        err << "No hub directory: give it in Settings > Quillon remote (" << kRemoteConfigFile
+            << ")\n";
+        return 1;
+    }
+    SystemClock clock;
+    reconcileMachineLists(workDir, remote.hubDirectory, clock);
+    for (const std::string_view name : {kMonitorListFile, kTimelineListFile}) {
+        out << name << '\n';
+        if (const auto bytes = readFile(workDir.file(name)))
+            out << *bytes;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int runHub(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    const auto usage = [&] {
+        err << "usage: quillonlt-cli " << kHubUsage << '\n';
+        return 2;
+    };
+    if (arguments.empty())
+        return usage();
+    const std::string& command = arguments[0];
+    int seconds = kDefaultSeconds;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "--seconds" && i + 1 < arguments.size() && command != "lists") {
+            const auto value = wholeNumber(arguments[++i]);
+            if (!value || *value < 1 || *value > 24 * 3600)
+                return usage();
+            seconds = static_cast<int>(*value);
+            continue;
+        }
+        return usage();
+    }
+    const WorkDir workDir = WorkDir::fromEnvironment();
+    if (command == "watch")
+        return watch(workDir, seconds, out, err);
+    if (command == "machines")
+        return machines(workDir, seconds, out, err);
+    if (command == "lists")
+        return lists(workDir, out, err);
+    return usage();
+}
+
+}  // namespace quillon::cli

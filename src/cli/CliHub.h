@@ -1,0 +1,25 @@
+// quillonlt-cli hub: the link to the shop's hub from a shell, on the same objects as the
+// monitoring windows.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace quillon::cli {
+
+inline constexpr char kHubUsage[] = "hub watch|machines [--seconds S] | hub lists";
+
+// watch: subscribes like the detailed view for the machines of MonList.sys and prints a
+//   line for every complete "_UPDATE:" record:
+//   HUB,PORT,NAME,STATUS,PART1,PART2,GOOD1,GOOD2,A1,P1,Q1,OEE1 (hub and port from 1).
+// machines: the machine feed; after the first "_MCHUPDATE:" the 128 slots as
+//   HUB,PORT,NAME,MONITORED,INCYCLE.
+// Both end after S seconds (10 by default; machines earlier, with its table) and send the
+// feed's disconnect as their last datagram.
+// lists: the start-up reconcile of the machine lists, then MonList.sys and MonList2.sys as
+//   they stand, each after a line with its name.
+// 0 when done, 1 when the link could not be set up or nothing came, 2 on a usage error.
+int runHub(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+}  // namespace quillon::cli
