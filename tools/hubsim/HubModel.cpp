@@ -113,7 +113,7 @@ Efficiency Machine::efficiency(int station, std::int64_t now) const
     // Availability: the share of the shift so far the machine ran cycles.
     e.availability = percentOf(statusSeconds[kCycleOn], now - shiftStart);
     // Performance: the ideal time of the cycles made against the time they took.
-    e.performance = percentOf(s.cycles * s.idealCycle(), s.cycleSeconds);
+    e.performance = percentOf(s.idealSeconds, s.cycleSeconds);
     // Quality: good pieces of all pieces; 0 says "not reported" while nothing was made.
     e.quality = percentOf(s.goodCount, s.totalCount);
     e.oee = e.availability * e.performance * e.quality / 10000;
@@ -226,7 +226,7 @@ void HubModel::live(std::size_t index, std::int64_t until)
             m.statusSeconds.fill(0);
             for (Station& s : m.stations) {
                 s.goodCount = s.totalCount = s.cycles = 0;
-                s.cycleSeconds = 0;
+                s.cycleSeconds = s.idealSeconds = 0;
             }
             ++m.version;
             continue;
@@ -308,10 +308,8 @@ void HubModel::changeJob(std::size_t index, std::int64_t now)
             s == 0 || (m.kind == StationKind::TwoPallets && uniform(index, 0, 1) < 0.5);
         const std::string part = ownPart ? partNumber() : m.stations[0].partNumber;
         const double stationIdeal = ownPart ? ideal * uniform(index, 0.8, 1.2) : ideal;
-        if (part != station.partNumber) {
-            station.goodCount = station.totalCount = station.cycles = 0;
-            station.cycleSeconds = 0;
-        }
+        // The shift's count runs on across the jobs of the floor; only a client's SETUP
+        // starts it again, as the client itself then shows 0.
         station.partNumber = part;
         station.minCycle = static_cast<int>(stationIdeal * (1 - kCycleTolerance));
         station.maxCycle = static_cast<int>(stationIdeal * (1 + kCycleTolerance));
@@ -345,6 +343,7 @@ void HubModel::finishStep(std::size_t index)
             station.lastCycle = static_cast<int>(now - station.cycleStart);
             ++station.cycles;
             station.cycleSeconds += now - station.cycleStart;
+            station.idealSeconds += station.idealCycle();
             station.totalCount += station.piecesPerCycle;
             if (!scrap)
                 station.goodCount += station.piecesPerCycle;
@@ -427,7 +426,8 @@ bool HubModel::setup(MachineSlot slot, const SetupOrder& order)
     const int given = m.stationCount();
     for (int s = 0; s < given; ++s) {
         const auto i = static_cast<std::size_t>(s);
-        if (order.partNumbers[i].empty() || order.minCycles[i] < 0 || order.maxCycles[i] <= 0 ||
+        if (order.partNumbers[i].find_first_not_of(' ') == std::string::npos ||
+            order.minCycles[i] < 0 || order.maxCycles[i] <= 0 ||
             order.minCycles[i] > order.maxCycles[i])
             return false;
     }
@@ -437,7 +437,7 @@ bool HubModel::setup(MachineSlot slot, const SetupOrder& order)
         // The count is per part: a new part number starts it again.
         if (order.partNumbers[from] != station.partNumber) {
             station.goodCount = station.totalCount = station.cycles = 0;
-            station.cycleSeconds = 0;
+            station.cycleSeconds = station.idealSeconds = 0;
             station.jobStart = m_now;
         }
         station.partNumber = order.partNumbers[from];

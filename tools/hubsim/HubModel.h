@@ -58,6 +58,7 @@ struct Station {
     long long totalCount = 0;
     long long cycles = 0;           // cycles this shift
     std::int64_t cycleSeconds = 0;  // the length of those cycles together
+    std::int64_t idealSeconds = 0;  // and what they would have taken at their ideal times
     int feedOverride = 100;         // percent
 
     int idealCycle() const { return (minCycle + maxCycle) / 2; }
@@ -126,7 +127,7 @@ public:
     // to work. The cycle statuses are the machine's own: false for them and for names
     // that are not in the hub's list.
     bool setStatus(MachineSlot slot, std::string_view status);
-    // False (nothing changed) for an empty part number or a minimum above its maximum.
+    // False (nothing changed) for a blank part number or a minimum above its maximum.
     bool setup(MachineSlot slot, const SetupOrder& order);
 
     // The statuses a client may set on a machine, in the order they are offered.
