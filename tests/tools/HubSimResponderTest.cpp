@@ -23,18 +23,6 @@ std::string request(std::string_view text)
     return std::string(text) + '\0';
 }
 
-std::vector<std::string> splitAtCommas(std::string_view text)
-{
-    std::vector<std::string> fields;
-    for (;;) {
-        const auto comma = text.find(',');
-        fields.emplace_back(text.substr(0, comma));
-        if (comma == std::string_view::npos)
-            return fields;
-        text.remove_prefix(comma + 1);
-    }
-}
-
 // The text of a datagram between its word and its one closing NUL.
 std::string bodyOf(const std::string& datagram, std::string_view word)
 {
@@ -127,16 +115,32 @@ TEST_F(HubSimResponder, MonitoringStartListsEveryMachineLine)
         const auto end = lines.find('\n');
         ASSERT_NE(end, std::string_view::npos);
         const auto fields = splitAtCommas(lines.substr(0, end));
-        ASSERT_GE(fields.size(), 5u);
-        EXPECT_EQ(std::stoi(fields[0], nullptr, 16), m.slot.hub);
+        ASSERT_EQ(fields.size(), 5u);
+        EXPECT_EQ(std::stoi(std::string(fields[0]), nullptr, 16), m.slot.hub);
         EXPECT_EQ(fields[0], std::string(1, "0123456789abcdef"[m.slot.hub]));
-        EXPECT_EQ(std::stoi(fields[1]), m.slot.port);
-        EXPECT_EQ(std::stoi(fields[2]), static_cast<int>(m.kind));
+        EXPECT_EQ(std::stoi(std::string(fields[1])), m.slot.port);
+        EXPECT_EQ(std::stoi(std::string(fields[2])), static_cast<int>(m.kind));
         EXPECT_EQ(fields[3], m.reportsFeedOverride ? "1" : "0");
         EXPECT_EQ(fields[4], m.reportsSpindleOverride ? "1" : "0");
         lines.remove_prefix(end + 1);
     }
     EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(HubSimResponder, EveryDatagramOfAFullHubFitsTheClientsBuffer)
+{
+    std::vector<std::string> replies = {
+        only("MCH_VIEW," + kIdentity),
+        only("_MCHUPDATE," + kIdentity),
+        only("REMOTE_VIEW," + kIdentity),
+        only("_GETMON_LIST," + kIdentity + ",f,7"),
+    };
+    for (const Machine& m : m_model.machines())
+        replies.push_back(only("_UPDATE," + kIdentity + "," +
+                               std::string(1, "0123456789abcdef"[m.slot.hub]) + "," +
+                               std::to_string(m.slot.port)));
+    for (const std::string& reply : replies)
+        EXPECT_LE(reply.size(), kClientReceiveLimit) << reply.substr(0, 12);
 }
 
 TEST_F(HubSimResponder, ARecordHas89FieldsTheClientReads)
@@ -147,7 +151,7 @@ TEST_F(HubSimResponder, ARecordHas89FieldsTheClientReads)
     ASSERT_EQ(f.size(), 89u) << body;
     const Machine& m = *m_model.machine({11, 3});
     const auto number = [&](int field) {
-        return std::stoll(f[static_cast<std::size_t>(field - 1)]);
+        return std::stoll(std::string(f[static_cast<std::size_t>(field - 1)]));
     };
     EXPECT_EQ(f[0], "b");
     EXPECT_EQ(number(2), 3);
@@ -227,7 +231,7 @@ TEST_F(HubSimResponder, StatusListAndStatusChangeReachTheWatchers)
     // The client reads the hub here in decimal.
     ASSERT_EQ(list.rfind("10,6,", 0), 0u) << list;
     ASSERT_EQ(list.back(), ',');
-    const auto statuses = splitAtCommas(list.substr(5, list.size() - 6));
+    const auto statuses = splitAtCommas(std::string_view(list).substr(5, list.size() - 6));
     EXPECT_EQ(statuses.size(), HubModel::settableStatuses().size());
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), "SETUP"), statuses.end());
 

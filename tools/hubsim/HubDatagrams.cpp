@@ -28,6 +28,18 @@ std::string textField(std::string_view text)
 
 }  // namespace
 
+std::vector<std::string_view> splitAtCommas(std::string_view text)
+{
+    std::vector<std::string_view> fields;
+    for (;;) {
+        const auto comma = text.find(',');
+        fields.push_back(text.substr(0, comma));
+        if (comma == std::string_view::npos)
+            return fields;
+        text.remove_prefix(comma + 1);
+    }
+}
+
 std::string machineNamesDatagram(const HubModel& model)
 {
     std::string datagram(kMachineNamesWord);
@@ -60,7 +72,7 @@ std::string monitorStartDatagram(const HubModel& model)
         datagram += ',' + std::to_string(m.slot.port) + ',' +
                     std::to_string(static_cast<int>(m.kind)) + ',' +
                     (m.reportsFeedOverride ? "1" : "0") + ',' +
-                    (m.reportsSpindleOverride ? "1" : "0") + ',' + textField(m.name) + '\n';
+                    (m.reportsSpindleOverride ? "1" : "0") + '\n';
     }
     datagram += '\0';
     return datagram;

@@ -62,10 +62,15 @@ constexpr double kFeedHoldShortest = 20, kFeedHoldLongest = 240;
 // A cycle whose parts are found bad.
 constexpr double kScrapChance = 0.03;
 
-constexpr std::string_view kSingleNames[] = {"VERTICAL MILL", "CNC LATHE", "5-AXIS MILL",
-                                             "SWISS LATHE", "GANTRY MILL"};
-constexpr std::string_view kTwoHeadName = "TWIN SPINDLE LATHE";
-constexpr std::string_view kTwoPalletName = "HMC PALLET";
+// Most machines go by a short name; the first of each group of eight by a long one, as
+// shops name their cells. Short names keep the list of all 128 within one datagram of the
+// size the program receives (see kClientReceiveLimit).
+constexpr std::string_view kSingleNames[] = {"VMC", "LATHE", "5AX", "SWISS", "GANTRY"};
+constexpr std::string_view kSingleLongName = "VERTICAL MACHINING CENTRE";
+constexpr std::string_view kTwoHeadName = "TWIN";
+constexpr std::string_view kTwoHeadLongName = "TWIN SPINDLE LATHE";
+constexpr std::string_view kTwoPalletName = "HMC";
+constexpr std::string_view kTwoPalletLongName = "HORIZONTAL PALLET CENTRE";
 constexpr std::string_view kOperations[] = {"OP10 ROUGH", "OP20 FINISH", "OP10", "OP30 DRILL+TAP",
                                             "OP20 BORE"};
 constexpr int kFeedOverrides[] = {80, 90, 100, 100, 100, 100, 110, 120};
@@ -140,11 +145,15 @@ HubModel::HubModel(const ModelSettings& settings, std::int64_t start)
         m.kind = kindDraw < 0.15  ? StationKind::TwoHeads
                  : kindDraw < 0.3 ? StationKind::TwoPallets
                                   : StationKind::Single;
-        std::string_view base = m.kind == StationKind::TwoHeads     ? kTwoHeadName
-                                : m.kind == StationKind::TwoPallets ? kTwoPalletName
-                                                                    : kSingleNames[draw(i) % 5];
-        const std::string number = std::to_string(i + 1);
-        m.name = std::string(base) + " " + (i + 1 < 10 ? "0" : "") + number;
+        const bool longName = m.slot.port == 0;
+        const std::string_view shortBase = kSingleNames[draw(i) % std::size(kSingleNames)];
+        const std::string_view base =
+            m.kind == StationKind::TwoHeads     ? (longName ? kTwoHeadLongName : kTwoHeadName)
+            : m.kind == StationKind::TwoPallets ? (longName ? kTwoPalletLongName : kTwoPalletName)
+            : longName                          ? kSingleLongName
+                                                : shortBase;
+        const std::string number = (i + 1 < 10 ? "0" : "") + std::to_string(i + 1);
+        m.name = std::string(base) + (longName ? " " : "-") + number;
         m.reportsFeedOverride = uniform(i, 0, 1) < 0.8;
         m.reportsSpindleOverride = uniform(i, 0, 1) < 0.5;
         m.shiftStart = shiftStart;

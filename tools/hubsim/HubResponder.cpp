@@ -32,18 +32,6 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
-std::vector<std::string_view> splitAtCommas(std::string_view text)
-{
-    std::vector<std::string_view> fields;
-    for (;;) {
-        const auto comma = text.find(',');
-        fields.push_back(text.substr(0, comma));
-        if (comma == std::string_view::npos)
-            return fields;
-        text.remove_prefix(comma + 1);
-    }
-}
-
 std::string describe(Endpoint endpoint)
 {
     return ipv4ToDottedText(endpoint.address) + ":" + std::to_string(endpoint.port);
