@@ -1,0 +1,118 @@
+// quillonlt-hubsim run as a user runs it: a second process on loopback, asked over UDP.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QNetworkDatagram>
+#include <QProcess>
+#include <QUdpSocket>
+
+namespace {
+
+// How long the test waits for what normally takes milliseconds; only a broken simulator
+// makes it wait this long.
+constexpr int kPatienceMs = 10000;
+const QHostAddress kHubAddress(QStringLiteral("127.0.0.2"));
+// 127.0.0.1 as the client's identity.
+constexpr const char* kIdentity = "2130706433";
+
+// A port on the hub's address that nothing uses right now.
+quint16 freePort()
+{
+    QUdpSocket probe;
+    if (!probe.bind(kHubAddress, 0))
+        return 0;
+    return probe.localPort();
+}
+
+class Hub {
+public:
+    explicit Hub(const QStringList& arguments)
+    {
+        m_process.start(QStringLiteral(QUILLONLT_HUBSIM_BINARY), arguments);
+        m_started = m_process.waitForStarted(kPatienceMs);
+    }
+    ~Hub()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(kPatienceMs);
+        }
+    }
+    bool started() const { return m_started; }
+    // The first line on standard output: the hub says it listens.
+    QByteArray firstLine()
+    {
+        while (!m_process.canReadLine() && m_process.waitForReadyRead(kPatienceMs)) {
+        }
+        return m_process.readLine().trimmed();
+    }
+    void terminate() { m_process.terminate(); }
+    int waitForExit()
+    {
+        if (!m_process.waitForFinished(kPatienceMs))
+            return -1;
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    }
+    QByteArray output() { return m_process.readAllStandardOutput(); }
+    QByteArray errors() { return m_process.readAllStandardError(); }
+
+private:
+    QProcess m_process;
+    bool m_started = false;
+};
+
+TEST(HubSimProgram, AnswersAMonitoringClientOnLoopbackAndEndsOnTerm)
+{
+    const quint16 port = freePort();
+    ASSERT_NE(port, 0);
+    Hub hub({"--address", "127.0.0.2", "--port", QString::number(port), "--machines", "5",
+             "--speed", "60"});
+    ASSERT_TRUE(hub.started());
+    const QByteArray ready = hub.firstLine();
+    ASSERT_TRUE(ready.contains("5 machines on 127.0.0.2:" + QByteArray::number(port)))
+        << ready.toStdString() << hub.errors().toStdString();
+
+    QUdpSocket client;
+    ASSERT_TRUE(client.bind(QHostAddress::LocalHost, 0));
+    const QByteArray request = QByteArray("REMOTE_VIEW,") + kIdentity + '\0';
+    ASSERT_EQ(client.writeDatagram(request, kHubAddress, port), request.size());
+    ASSERT_TRUE(client.waitForReadyRead(kPatienceMs));
+    const QNetworkDatagram reply = client.receiveDatagram();
+    EXPECT_TRUE(reply.data().startsWith("_INI:@0")) << reply.data().toStdString();
+    EXPECT_TRUE(reply.data().endsWith('\0'));
+    EXPECT_EQ(reply.data().count('\n'), 5);
+    EXPECT_EQ(reply.senderAddress(), kHubAddress);
+    EXPECT_EQ(reply.senderPort(), port);
+
+    hub.terminate();
+    EXPECT_EQ(hub.waitForExit(), 0);
+    const QByteArray log = hub.output();
+    EXPECT_TRUE(log.contains("REMOTE_VIEW from 127.0.0.1:")) << log.toStdString();
+    EXPECT_TRUE(log.contains("stopped"));
+}
+
+TEST(HubSimProgram, HelpUsageErrorsAndABusyPortAsExitCodes)
+{
+    Hub help({"--help"});
+    EXPECT_TRUE(help.firstLine().startsWith("Usage: quillonlt-hubsim"));
+    EXPECT_EQ(help.waitForExit(), 0);
+
+    Hub wrong({"--machines", "200"});
+    EXPECT_EQ(wrong.waitForExit(), 2);
+    EXPECT_TRUE(wrong.errors().contains("--machines"));
+
+    QUdpSocket holder;
+    ASSERT_TRUE(holder.bind(kHubAddress, 0));
+    Hub busy({"--port", QString::number(holder.localPort())});
+    EXPECT_EQ(busy.waitForExit(), 1);
+    EXPECT_TRUE(busy.errors().contains("cannot listen")) << busy.errors().toStdString();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,120 @@
+#include "hubsim/HubSimOptions.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "platform/Ipv4Address.h"
+
+namespace quillon::hubsim {
+
+namespace {
+
+template <typename Number>
+std::optional<Number> numberIn(const std::string& text)
+{
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::uint16_t> portIn(const std::string& text)
+{
+    const auto value = numberIn<long>(text);
+    if (!value || *value < 1 || *value > 65535)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(*value);
+}
+
+}  // namespace
+
+std::string hubSimUsage()
+{
+    return "Usage: quillonlt-hubsim [--address A] [--port P] [--client-port P] [--machines N]\n"
+           "                        [--seed S] [--speed F] [--hub-dir DIR] [--quiet]\n"
+           "\n"
+           "A simulated shop-floor hub: N machines living plausible shifts, answering\n"
+           "QuillonLT's monitoring requests over UDP and pushing what changes.\n"
+           "\n"
+           "  --address A      IPv4 address to listen on (default 127.0.0.2)\n"
+           "  --port P         UDP port to listen on (default 17, the hub's port, which\n"
+           "                   needs privileges; a port above 1023 does not)\n"
+           "  --client-port P  send replies to this port (default: the port each request\n"
+           "                   came from)\n"
+           "  --machines N     machines to simulate, 1 to 128 (default 12)\n"
+           "  --seed S         the shift's seed; the same seed gives the same shift\n"
+           "                   (default 1)\n"
+           "  --speed F        simulated seconds per real second, up to 3600 (default 1)\n"
+           "  --hub-dir DIR    write the hub's setup files below DIR (_SETUP/CairnConf.sys,\n"
+           "                   _SETUP/MonSetup.sys, _SETUP/GraphColor.sys)\n"
+           "  --quiet          do not print a line per request\n"
+           "  --help           show this text\n";
+}
+
+ParsedHubSimArguments parseHubSimArguments(const std::vector<std::string>& arguments)
+{
+    ParsedHubSimArguments parsed;
+    HubSimOptions& o = parsed.options;
+    o.address = *ipv4FromDottedText(kDefaultAddress);
+    const auto fail = [&](std::string error) {
+        parsed.action = ParsedHubSimArguments::Action::UsageError;
+        parsed.error = std::move(error);
+        return parsed;
+    };
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& option = arguments[i];
+        if (option == "--help" || option == "-h") {
+            parsed.action = ParsedHubSimArguments::Action::Help;
+            return parsed;
+        }
+        if (option == "--quiet") {
+            o.quiet = true;
+            continue;
+        }
+        const bool takesValue = option == "--address" || option == "--port" ||
+                                option == "--client-port" || option == "--machines" ||
+                                option == "--seed" || option == "--speed" || option == "--hub-dir";
+        if (!takesValue)
+            return fail("unknown option " + option);
+        if (i + 1 >= arguments.size())
+            return fail(option + " needs a value");
+        const std::string& value = arguments[++i];
+        if (option == "--address") {
+            const auto address = ipv4FromDottedText(value);
+            if (!address)
+                return fail("--address takes an IPv4 address such as 127.0.0.2, not " + value);
+            o.address = *address;
+        } else if (option == "--port" || option == "--client-port") {
+            const auto port = portIn(value);
+            if (!port)
+                return fail(option + " takes a port from 1 to 65535, not " + value);
+            if (option == "--port")
+                o.port = *port;
+            else
+                o.clientPort = port;
+        } else if (option == "--machines") {
+            const auto count = numberIn<int>(value);
+            if (!count || *count < 1 || *count > kMaxMachines)
+                return fail("--machines takes 1 to 128, not " + value);
+            o.model.machines = *count;
+        } else if (option == "--seed") {
+            const auto seed = numberIn<std::uint64_t>(value);
+            if (!seed)
+                return fail("--seed takes a whole number, not " + value);
+            o.model.seed = *seed;
+        } else if (option == "--speed") {
+            const auto speed = numberIn<double>(value);
+            if (!speed || !std::isfinite(*speed) || *speed <= 0 || *speed > kMaxSpeed)
+                return fail("--speed takes a number above 0 and up to 3600, not " + value);
+            o.speed = *speed;
+        } else {
+            if (value.empty())
+                return fail("--hub-dir needs a folder");
+            o.hubDirectory = value;
+        }
+    }
+    return parsed;
+}
+
+}  // namespace quillon::hubsim

@@ -1,0 +1,43 @@
+// The command line of quillonlt-hubsim: where the simulated hub listens and what it
+// simulates.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hubsim/HubModel.h"
+
+namespace quillon::hubsim {
+
+// The hub's well-known port. Below 1024, so binding it needs privileges; a high port
+// with the program's QUILLONLT_UDP_PORT set to match avoids that.
+inline constexpr std::uint16_t kHubPort = 17;
+inline constexpr const char* kDefaultAddress = "127.0.0.2";
+// Faster than this a simulated second is shorter than the event loop's tick.
+inline constexpr double kMaxSpeed = 3600;
+
+struct HubSimOptions {
+    std::int32_t address = 0;  // set from kDefaultAddress
+    std::uint16_t port = kHubPort;
+    // Nothing: replies go back to the port a request came from.
+    std::optional<std::uint16_t> clientPort;
+    ModelSettings model;
+    double speed = 1;  // simulated seconds per real second
+    std::optional<std::string> hubDirectory;
+    bool quiet = false;
+};
+
+struct ParsedHubSimArguments {
+    enum class Action { Run, Help, UsageError };
+    Action action = Action::Run;
+    HubSimOptions options;
+    std::string error;
+};
+
+ParsedHubSimArguments parseHubSimArguments(const std::vector<std::string>& arguments);
+
+std::string hubSimUsage();
+
+}  // namespace quillon::hubsim

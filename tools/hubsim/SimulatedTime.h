@@ -1,0 +1,32 @@
+// The hub's clock: real time run faster (or slower) by a speed factor, so that a shift
+// can be watched in minutes.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Clock.h"
+
+namespace quillon::hubsim {
+
+class SimulatedTime {
+public:
+    // Simulated time starts at the real time of construction.
+    SimulatedTime(const Clock& realClock, double speed)
+        : m_clock(realClock), m_origin(realClock.now()), m_speed(speed)
+    {
+    }
+
+    std::int64_t now() const
+    {
+        return m_origin +
+               static_cast<std::int64_t>(static_cast<double>(m_clock.now() - m_origin) * m_speed);
+    }
+    std::int64_t origin() const { return m_origin; }
+
+private:
+    const Clock& m_clock;
+    std::int64_t m_origin;
+    double m_speed;
+};
+
+}  // namespace quillon::hubsim

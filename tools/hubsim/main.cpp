@@ -1,0 +1,58 @@
+// quillonlt-hubsim: a simulated shop-floor hub on the other end of QuillonLT's UDP link.
+#include <QCoreApplication>
+
+#include <iostream>
+
+#include "hubsim/HubFolder.h"
+#include "hubsim/HubSimOptions.h"
+#include "hubsim/HubSimServer.h"
+#include "platform/Ipv4Address.h"
+#include "platform/ui/TerminationSignals.h"
+
+int main(int argc, char** argv)
+{
+    using namespace quillon;
+    using namespace quillon::hubsim;
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const ParsedHubSimArguments parsed = parseHubSimArguments(arguments);
+    if (parsed.action == ParsedHubSimArguments::Action::Help) {
+        std::cout << hubSimUsage();
+        return 0;
+    }
+    if (parsed.action == ParsedHubSimArguments::Action::UsageError) {
+        std::cerr << "quillonlt-hubsim: " << parsed.error << "\n"
+                  << "Try quillonlt-hubsim --help\n";
+        return 2;
+    }
+    const HubSimOptions& options = parsed.options;
+
+    QCoreApplication application(argc, argv);
+    SystemClock clock;
+    SimulatedTime time(clock, options.speed);
+    HubModel model(options.model, time.now());
+    if (options.hubDirectory) {
+        const WriteResult written = writeHubFolder(model, *options.hubDirectory);
+        if (!written.ok) {
+            std::cerr << "quillonlt-hubsim: cannot write the hub folder: " << written.error
+                      << "\n";
+            return 1;
+        }
+    }
+    HubResponder responder(model, time, clock, options.clientPort);
+    HubSimServer server(responder, options.quiet ? nullptr : &std::cout);
+    if (!server.listen(options.address, options.port)) {
+        std::cerr << "quillonlt-hubsim: cannot listen on " << ipv4ToDottedText(options.address)
+                  << ":" << options.port << ": " << server.error() << "\n";
+        return 1;
+    }
+    // Ctrl+C and kill end the event loop; the socket closes on the way out.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &application,
+                     &QCoreApplication::quit);
+    std::cout << "quillonlt-hubsim: " << model.machines().size() << " machines on "
+              << ipv4ToDottedText(options.address) << ":" << options.port << " (seed "
+              << options.model.seed << ", speed " << options.speed << ")" << std::endl;
+    const int status = application.exec();
+    std::cout << "quillonlt-hubsim: stopped" << std::endl;
+    return status;
+}
