@@ -1,5 +1,6 @@
 #include "cli/CliHub.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ostream>
 #include <string_view>
@@ -128,7 +129,11 @@ int watch(const WorkDir& workDir, int seconds, std::ostream& out, std::ostream& 
     Printer printer([&](std::string_view bytes) {
         startup.datagramArrived(bytes);
         const auto receipt = applyRecord(bytes, link.now(), *records);
-        if (receipt && receipt->complete) {
+        // The hub pushes every machine's changes; the view shows its list's.
+        const bool shown =
+            listed.empty() || std::find(listed.begin(), listed.end(),
+                                        receipt ? receipt->slot : MachineSlot{}) != listed.end();
+        if (receipt && receipt->complete && shown) {
             out << recordLine(receipt->slot, (*records)[receipt->slot.index()]) << '\n'
                 << std::flush;
             ++printed;

@@ -1,0 +1,126 @@
+// The program's side of the link against the simulated hub, both as a user runs them:
+// quillonlt-hubsim on 127.0.0.2 and quillonlt-cli on 127.0.0.1, on one high port.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+
+namespace {
+
+constexpr int kPatienceMs = 20000;
+
+quint16 freePort()
+{
+    QUdpSocket probe;
+    if (!probe.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0))
+        return 0;
+    return probe.localPort();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+struct CliRun {
+    int code = -1;
+    QStringList lines;
+    QByteArray errors;
+};
+
+CliRun runCli(const QStringList& arguments, const QString& home, quint16 port)
+{
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QUILLONLT_HOME", home);
+    environment.insert("QUILLONLT_UDP_PORT", QString::number(port));
+    cli.setProcessEnvironment(environment);
+    cli.start(QStringLiteral(QUILLONLT_CLI_BINARY), arguments);
+    CliRun run;
+    if (!cli.waitForFinished(kPatienceMs))
+        return run;
+    run.code = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+    run.lines = QString::fromLatin1(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    run.errors = cli.readAllStandardError();
+    return run;
+}
+
+TEST(HubEndToEnd, TheCommandLineWatchesAndListsWhatTheSimulatedHubHolds)
+{
+    QTemporaryDir base;
+    ASSERT_TRUE(base.isValid());
+    const QString home = base.filePath("home");
+    const QString hubDir = base.filePath("hub");
+    ASSERT_TRUE(QDir().mkpath(home));
+    const quint16 port = freePort();
+    ASSERT_NE(port, 0);
+
+    QProcess hub;
+    hub.start(QStringLiteral(QUILLONLT_HUBSIM_BINARY),
+              {"--address", "127.0.0.2", "--port", QString::number(port), "--machines", "10",
+               "--seed", "3", "--speed", "60", "--hub-dir", hubDir, "--quiet"});
+    ASSERT_TRUE(hub.waitForStarted(kPatienceMs));
+    while (!hub.canReadLine() && hub.waitForReadyRead(kPatienceMs)) {
+    }
+    ASSERT_TRUE(hub.readLine().contains("10 machines"));
+
+    // The hub's folder and address; this computer is 127.0.0.1 (line 11 of Margins.sys).
+    writeFile(home + "/VoskCONF.SYS", hubDir.toLatin1() + "/\r\n2130706434\r\n\r\n");
+    writeFile(home + "/Margins.sys", QByteArray("\r\n").repeated(10) + "2130706433\r\n");
+    QFile conf(hubDir + "/_SETUP/CairnConf.sys");
+    ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
+    QStringList names;
+    for (const QByteArray& line : conf.readAll().split('\n')) {
+        if (line.startsWith("NM:"))
+            names << QString::fromLatin1(line.mid(3).trimmed());
+    }
+    ASSERT_EQ(names.size(), 10);
+    // The list has the first and third machine, the second on a slot it moved from.
+    writeFile(home + "/MonList.sys", (names[0] + ",0,0\r\n" + names[2] + ",5,5\r\n").toLatin1());
+
+    const CliRun lists = runCli({"hub", "lists"}, home, port);
+    ASSERT_EQ(lists.code, 0) << lists.errors.toStdString();
+    EXPECT_EQ(lists.lines.value(2).trimmed(), names[2] + ",0,2");
+
+    const CliRun machines = runCli({"hub", "machines", "--seconds", "10"}, home, port);
+    ASSERT_EQ(machines.code, 0) << machines.errors.toStdString();
+    ASSERT_EQ(machines.lines.size(), 128);
+    for (int slot = 0; slot < 128; ++slot) {
+        const QStringList fields = machines.lines[slot].split(',');
+        ASSERT_EQ(fields.size(), 5) << slot;
+        EXPECT_EQ(fields[0].toInt(), slot / 8 + 1);
+        EXPECT_EQ(fields[1].toInt(), slot % 8 + 1);
+        // Names are cut to the display's 18 characters; the ten machines are monitored.
+        EXPECT_EQ(fields[2], slot < 10 ? names[slot].left(18) : QString()) << slot;
+        EXPECT_EQ(fields[3], slot < 10 ? "1" : "0") << slot;
+    }
+
+    const CliRun watch = runCli({"hub", "watch", "--seconds", "4"}, home, port);
+    ASSERT_EQ(watch.code, 0) << watch.errors.toStdString();
+    ASSERT_GE(watch.lines.size(), 2);
+    QSet<QString> seen;
+    for (const QString& line : watch.lines) {
+        const QStringList fields = line.split(',');
+        ASSERT_EQ(fields.size(), 12) << line.toStdString();
+        EXPECT_EQ(fields[0], "1");
+        EXPECT_TRUE(fields[1] == "1" || fields[1] == "3") << line.toStdString();
+        EXPECT_EQ(fields[2], names[fields[1].toInt() - 1]);
+        EXPECT_FALSE(fields[3].isEmpty());
+        for (int percent = 8; percent < 12; ++percent)
+            EXPECT_TRUE(fields[percent].toInt() >= 0 && fields[percent].toInt() <= 100)
+                << line.toStdString();
+        seen << fields[1];
+    }
+    // Both machines of the list came in at start-up.
+    EXPECT_EQ(seen.size(), 2);
+    hub.terminate();
+    EXPECT_TRUE(hub.waitForFinished(kPatienceMs));
+}
+
+}  // namespace
