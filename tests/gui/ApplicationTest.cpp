@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/MainWindowRect.h"
@@ -36,14 +38,17 @@
 #include "editor/ui/SelectFolderDialog.h"
 #include "gui/GuiTestSupport.h"
 #include "monitoring/DirectoryLog.h"
+#include "monitoring/HubLink.h"
 #include "monitoring/HubSetup.h"
 #include "monitoring/RemoteConfig.h"
+#include "monitoring/ui/HubChannel.h"
 #include "monitoring/ui/RemoteConfigDialog.h"
 #include "platform/FileAttributes.h"
 #include "platform/FilePrompter.h"
 #include "platform/Ipv4Address.h"
 #include "platform/Notifier.h"
 #include "platform/TextFile.h"
+#include "platform/UdpSocket.h"
 #include "platform/ui/FontMapping.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempWorkDir.h"
@@ -684,6 +689,89 @@ TEST_F(ApplicationTest, RemoteConfigurationIsWrittenAndItsFolderBringsTheRemoteM
     test::onNextDialog<RemoteConfigDialog>([](RemoteConfigDialog& dialog) { dialog.accept(); });
     app->remoteConfiguration();
     EXPECT_TRUE(notifier.shown().empty());
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// Keeps the datagrams the link hands to a machine display.
+class CollectingDisplay final : public DatagramReceiver {
+public:
+    void datagramArrived(std::string_view bytes) override { received.emplace_back(bytes); }
+    std::vector<std::string> received;
+};
+
+TEST_F(ApplicationTest, TheLinkIsBoundAtStartUpAndCarriesDatagramsBothWays)
+{
+    // A hub on 127.0.0.2 and this computer on 127.0.0.1, on one free port.
+    auto hub = UdpSocket::bind(ipv4Of(127, 0, 0, 2), 0);
+    ASSERT_TRUE(hub.socket);
+    const std::uint16_t port = hub.socket->localPort();
+    ::setenv("QUILLONLT_UDP_PORT", std::to_string(port).c_str(), 1);
+    ASSERT_TRUE(
+        writeRemoteConfig(dir.workDir(), {dir.base() + "/hub/", ipv4Of(127, 0, 0, 2), ""}).ok);
+
+    auto app = makeApplication();
+    std::vector<std::vector<std::int32_t>> offered;
+    app->setLocalAddresses([] { return std::vector{ipv4Of(127, 0, 0, 1), ipv4Of(10, 0, 0, 5)}; });
+    app->setAddressChooser([&](const std::vector<std::int32_t>& addresses) {
+        offered.push_back(addresses);
+        return std::optional(addresses.front());
+    });
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app->hubChannel() != nullptr; }, 5000))
+        << (notifier.shown().empty() ? "" : notifier.shown().back().text);
+    // Two addresses: the chooser was asked once and its pick is kept in Margins.sys.
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_EQ(readMarginsFile(dir.workDir()).localIpAddress, ipv4Of(127, 0, 0, 1));
+
+    CollectingDisplay display;
+    app->hubChannel()->link().machineDisplayOpened(display);
+    app->hubChannel()->link().sendWord("MCH_VIEW,");
+    ASSERT_TRUE(hub.socket->waitReadable(5000));
+    const auto request = hub.socket->receive();
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->bytes, std::string("MCH_VIEW,2130706433", 20));
+    EXPECT_EQ(request->sourcePort, port);
+
+    // The hub's answer reaches the display through the event loop; another sender's not.
+    auto stranger = UdpSocket::bind(ipv4Of(127, 0, 0, 3), 0);
+    ASSERT_TRUE(stranger.socket);
+    ASSERT_TRUE(stranger.socket->send(ipv4Of(127, 0, 0, 1), port, std::string("_MCHINI:X\0", 10)));
+    const std::string names = "_MCHINI:" + std::string(300, 'A') + std::string(1, '\0');
+    ASSERT_TRUE(hub.socket->send(request->sourceAddress, request->sourcePort, names));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !display.received.empty(); }, 5000));
+    ASSERT_EQ(display.received.size(), 1u);
+    EXPECT_EQ(display.received[0], names);
+    app->hubChannel()->link().machineDisplayClosed();
+    ::unsetenv("QUILLONLT_UDP_PORT");
+}
+
+TEST_F(ApplicationTest, WithoutALinkTheMonitoringCommandsSaySoAndABindFailureIsTold)
+{
+    // A hub address but the port already taken on this computer's address.
+    auto taken = UdpSocket::bind(ipv4Of(127, 0, 0, 1), 0);
+    ASSERT_TRUE(taken.socket);
+    ::setenv("QUILLONLT_UDP_PORT", std::to_string(taken.socket->localPort()).c_str(), 1);
+    ASSERT_TRUE(
+        writeRemoteConfig(dir.workDir(), {dir.base() + "/hub/", ipv4Of(127, 0, 0, 2), ""}).ok);
+    auto app = makeApplication();
+    app->setLocalAddresses([] { return std::vector{ipv4Of(127, 0, 0, 1)}; });
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !notifier.shown().empty(); }, 5000));
+    EXPECT_EQ(notifier.shown()[0].text, "Bind error - 2: " + std::to_string(EADDRINUSE));
+    EXPECT_EQ(app->hubChannel(), nullptr);
+
+    notifier.clear();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app->mainFrame()->remoteMenuShown(); }, 5000));
+    test::findByText<QAction>(*app->mainFrame()->remoteMenu(), "&Remote monitor/Detailed")
+        ->trigger();
+    ASSERT_EQ(notifier.shown().size(), 1u);
+    EXPECT_EQ(notifier.shown()[0].text, "No Ethernet communications");
+    ::unsetenv("QUILLONLT_UDP_PORT");
 }
 
 }  // namespace

@@ -357,10 +357,15 @@ void CMainFrame::buildMenus()
     // The remote menu stands ready; it goes in after "&Tools" once remote monitoring is
     // configured.
     m_remoteMenu = new QMenu("RemoteDNC", this);
-    for (const char* command :
-         {"&Machine Remote View", "&Remote monitor/Detailed", "Display machines/&Graph",
-          "Remote monitor/&TimeLine", "&Create list to Display"})
-        notYet(m_remoteMenu, command);
+    // The displays need the link; they come with the status displays.
+    for (const char* command : {"&Machine Remote View", "&Remote monitor/Detailed",
+                                "Display machines/&Graph", "Remote monitor/&TimeLine"}) {
+        m_remoteMenu->addAction(command, this, [this] {
+            if (m_app.passLinkCheck())
+                statusBar()->showMessage("The monitoring displays are not available yet", 5000);
+        });
+    }
+    notYet(m_remoteMenu, "&Create list to Display");
     m_remoteMenu->addSeparator();
     for (const char* command : {"View &Current shift", "View &Graph", "View &Piechart",
                                 "&Start of current shift", "Start &of previous shift"})
@@ -549,6 +554,7 @@ void CMainFrame::mainTimerTick()
         insertRemoteMenu();
         m_app.reconcileMachineLists();
     }
+    m_app.hubTick();
     if (m_ticks == 2) {
         processCommandFile(m_app.workDir(), m_app.openFileQueue(), m_monitorRequests, false);
         if (!m_app.openFileQueue().empty())

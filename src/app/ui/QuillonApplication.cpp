@@ -7,11 +7,13 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 
 #include <algorithm>
 #include <cctype>
 
 #include "app/MainWindowRect.h"
+#include "app/MarginsSettings.h"
 #include "app/SettingsLock.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/DesktopCalculator.h"
@@ -31,7 +33,10 @@
 #include "editor/ui/SelectFolderDialog.h"
 #include "monitoring/DirectoryLog.h"
 #include "monitoring/HubSetup.h"
+#include "monitoring/LinkSetup.h"
 #include "monitoring/RemoteConfig.h"
+#include "monitoring/ui/HubChannel.h"
+#include "monitoring/ui/LocalAddressDialogs.h"
 #include "monitoring/ui/MachineSelectionDialog.h"
 #include "monitoring/ui/RemoteConfigDialog.h"
 #include "platform/FileAttributes.h"
@@ -160,11 +165,15 @@ QuillonApplication::StartResult QuillonApplication::start(const QStringList& com
     m_mainFrame = std::make_unique<CMainFrame>(*this);
     // The hub is found by its name when it has one; a name that does not resolve leaves the
     // stored address (found the last time) in place.
+    // The link is bound once the address is known.
     if (!m_remote.hubName.empty()) {
         m_hostResolver(m_remote.hubName, this, [this](std::optional<std::int32_t> address) {
             if (address)
                 m_remote.hubAddress = *address;
+            setUpLink();
         });
+    } else {
+        QTimer::singleShot(0, this, &QuillonApplication::setUpLink);
     }
     if (!m_mainFrame->startMainTimer()) {
         m_notifier->message("Computer time issue");
@@ -323,6 +332,48 @@ void QuillonApplication::remoteConfiguration()
     };
     if (chosen.hubAddress != running.hubAddress || !sameName(chosen.hubName, running.hubName))
         m_notifier->message(std::string(kRestartAfterRemoteChange));
+}
+
+void QuillonApplication::setUpLink()
+{
+    if (m_hubChannel || m_remote.hubAddress == 0)
+        return;
+    MarginsSettings margins = readMarginsFile(m_workDir);
+    const auto addresses = m_localAddresses ? m_localAddresses() : localIpv4Addresses();
+    const LocalAddressChoice choice = chooseLocalAddress(
+        margins.localIpAddress, addresses, [this](const std::vector<std::int32_t>& offered) {
+            if (m_addressChooser)
+                return m_addressChooser(offered);
+            AddressChooserDialog dialog(offered, m_mainFrame.get());
+            return dialog.exec() == QDialog::Accepted ? std::optional(dialog.chosen())
+                                                      : std::nullopt;
+        });
+    if (choice.newChosen) {
+        margins.localIpAddress = *choice.newChosen;
+        const WriteResult saved = writeMarginsFile(m_workDir, margins);
+        if (!saved.ok)
+            m_notifier->message("Could not save " + std::string(kMarginsFile) + ": " +
+                                saved.error);
+    }
+    (new AddressNotice(choice.address, m_mainFrame.get()))->show();
+    if (choice.address == 0)
+        return;
+    m_hubChannel = HubChannel::open(m_remote.hubAddress, choice.address, hubLinkPort(), *m_clock,
+                                    *m_notifier);
+}
+
+void QuillonApplication::hubTick()
+{
+    if (m_hubChannel)
+        m_hubChannel->link().timerTick();
+}
+
+bool QuillonApplication::passLinkCheck()
+{
+    if (m_hubChannel)
+        return true;
+    m_notifier->message(std::string(kNoLinkText));
+    return false;
 }
 
 void QuillonApplication::reconcileMachineLists()

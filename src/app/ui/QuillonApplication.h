@@ -34,6 +34,7 @@ namespace quillon {
 
 class CMainFrame;
 class EditorEnvironment;
+class HubChannel;
 class HubConfiguration;
 
 enum class ViewToggle {
@@ -106,6 +107,21 @@ public:
     const MonitorViewSettings& monitorViewSettings() const { return m_viewSettings; }
     // How names are looked up: the system's resolver unless a test brings its own.
     void setHostResolver(HostResolver resolver) { m_hostResolver = std::move(resolver); }
+    // The link to the hub, once set up (nothing: no hub, no address, or binding failed).
+    HubChannel* hubChannel() const { return m_hubChannel.get(); }
+    // The main timer's share of the link: subscriptions kept alive.
+    void hubTick();
+    // A monitoring command: "No Ethernet communications" when there is no link.
+    bool passLinkCheck();
+    // How this computer's address is picked among several, and which it has: the "IP
+    // addresses" chooser and the system's list unless a test brings its own.
+    using AddressChooser =
+        std::function<std::optional<std::int32_t>(const std::vector<std::int32_t>&)>;
+    void setAddressChooser(AddressChooser chooser) { m_addressChooser = std::move(chooser); }
+    void setLocalAddresses(std::function<std::vector<std::int32_t>()> addresses)
+    {
+        m_localAddresses = std::move(addresses);
+    }
     // Tools > Directory log: the log of a program folder of a machine the hub configuration
     // names, made anew (create) or opened in the editor.
     void directoryLog(bool create);
@@ -145,6 +161,8 @@ signals:
 
 private:
     StartResult handOverToRunningInstance(const std::optional<FileArgument>& file);
+    // Picks this computer's address and binds the link to the hub, when there is one.
+    void setUpLink();
 
     WorkDir m_workDir;
     SystemClock m_systemClock;
@@ -156,6 +174,9 @@ private:
     FolderPicker m_folderPicker;
     MachineChooser m_machineChooser;
     HostResolver m_hostResolver = systemHostResolver();
+    AddressChooser m_addressChooser;
+    std::function<std::vector<std::int32_t>()> m_localAddresses;
+    std::unique_ptr<HubChannel> m_hubChannel;
     RemoteConfig m_remote;
     MonitorViewSettings m_viewSettings;
     SingleInstance m_instance;
