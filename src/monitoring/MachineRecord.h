@@ -8,10 +8,9 @@
 #include <string>
 
 #include "monitoring/MachineSlot.h"
+#include "monitoring/StationKind.h"
 
 namespace quillon {
-
-enum class StationKind { Single = 0, TwoHeads = 1, TwoPallets = 2 };
 
 // The status table has 37 entries; a record carries the seconds of this shift per entry.
 inline constexpr int kStatusCount = 37;

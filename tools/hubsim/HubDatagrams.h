@@ -18,8 +18,8 @@ inline constexpr std::string_view kMonitorStartWord = "_INI:@";
 inline constexpr std::string_view kRecordWord = "_UPDATE:";
 inline constexpr std::string_view kStatusListWord = "_MON_LIST:";
 
-// The program receives a datagram into 2048 bytes and puts a NUL after what came: every
-// datagram of a full hub of 128 machines stays within this.
+// Older clients receive a datagram into 2048 bytes and put a NUL after what came (QuillonLT
+// takes datagrams whole): every datagram of a full hub of 128 machines stays within this.
 inline constexpr std::size_t kClientReceiveLimit = 2047;
 // The displays keep a machine name in a 20-byte slot: the hub sends at most this much.
 inline constexpr std::size_t kMachineNameLimit = 18;
