@@ -192,6 +192,50 @@ int machines(const WorkDir& workDir, int seconds, std::ostream& out, std::ostrea
     return 0;
 }
 
+// The statuses the hub lets a user set on a machine ("_GETMON_LIST," answered by
+// "_MON_LIST:"), one a line; with a status, that status set ("_SETMON_STATUS,").
+int status(const WorkDir& workDir, MachineSlot slot, const std::optional<std::string>& chosen,
+           int seconds, std::ostream& out, std::ostream& err)
+{
+    auto open = openLink(workDir, err);
+    if (!open)
+        return 1;
+    SystemClock clock;
+    HubLink link(open->hub, open->local, clock, [&](std::string_view bytes) {
+        open->socket->send(open->hub, open->port, bytes);
+    });
+    link.timerTick();
+    std::optional<StatusList> offered;
+    Printer view([&](std::string_view bytes) {
+        if (const auto list = parseStatusList(bytes); list && list->slot == slot)
+            offered = list;
+    });
+    link.monitoringViewOpened(MonitoringView::Detailed, view);
+    link.sendMachineRequest(kStatusListRequestWord, slot);
+    runLink(*open, link, seconds, [&] { return offered.has_value(); });
+    link.monitoringViewClosed(MonitoringView::Detailed);
+    link.sendWord(kRemoteDisconnectWord);
+    if (!offered) {
+        err << "No status list came from the hub at " << ipv4ToDottedText(open->hub) << '\n';
+        return 1;
+    }
+    if (!chosen) {
+        for (const std::string& name : offered->statuses)
+            out << name << '\n';
+        return 0;
+    }
+    if (std::find(offered->statuses.begin(), offered->statuses.end(), *chosen) ==
+            offered->statuses.end() ||
+        *chosen == kSetupStatus) {
+        err << *chosen << ": not a status the hub lets this machine be set to"
+            << (*chosen == kSetupStatus ? " from here (a SETUP asks for the new job)" : "")
+            << '\n';
+        return 1;
+    }
+    link.sendStatus(slot, *chosen);
+    return 0;
+}
+
 int lists(const WorkDir& workDir, std::ostream& out, std::ostream& err)
 {
     const RemoteConfig remote = readRemoteConfig(workDir);
@@ -222,6 +266,7 @@ int runHub(const std::vector<std::string>& arguments, std::ostream& out, std::os
         return usage();
     const std::string& command = arguments[0];
     int seconds = kDefaultSeconds;
+    std::vector<std::string> rest;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         if (arguments[i] == "--seconds" && i + 1 < arguments.size() && command != "lists") {
             const auto value = wholeNumber(arguments[++i]);
@@ -230,7 +275,9 @@ int runHub(const std::vector<std::string>& arguments, std::ostream& out, std::os
             seconds = static_cast<int>(*value);
             continue;
         }
-        return usage();
+        if (command != "status")
+            return usage();
+        rest.push_back(arguments[i]);
     }
     const WorkDir workDir = WorkDir::fromEnvironment();
     if (command == "watch")
@@ -239,6 +286,16 @@ int runHub(const std::vector<std::string>& arguments, std::ostream& out, std::os
         return machines(workDir, seconds, out, err);
     if (command == "lists")
         return lists(workDir, out, err);
+    if (command == "status" && (rest.size() == 2 || rest.size() == 3)) {
+        // Hub and port as the user counts them, from 1.
+        const auto hub = wholeNumber(rest[0]);
+        const auto port = wholeNumber(rest[1]);
+        const auto slot = hub && port ? MachineSlot::checked(*hub - 1, *port - 1) : std::nullopt;
+        if (!slot)
+            return usage();
+        const auto chosen = rest.size() == 3 ? std::optional(rest[2]) : std::nullopt;
+        return status(workDir, *slot, chosen, seconds, out, err);
+    }
     return usage();
 }
 

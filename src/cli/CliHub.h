@@ -8,7 +8,8 @@
 
 namespace quillon::cli {
 
-inline constexpr char kHubUsage[] = "hub watch|machines [--seconds S] | hub lists";
+inline constexpr char kHubUsage[] =
+    "hub watch|machines [--seconds S] | hub lists | hub status HUB PORT [STATUS]";
 
 // watch: subscribes like the detailed view for the machines of MonList.sys and prints a
 //   line for every complete "_UPDATE:" record of them (of any machine when the list names
@@ -18,6 +19,8 @@ inline constexpr char kHubUsage[] = "hub watch|machines [--seconds S] | hub list
 //   HUB,PORT,NAME,MONITORED,INCYCLE.
 // Both end after S seconds (10 by default; machines earlier, with its table) and send the
 // feed's disconnect as their last datagram.
+// status HUB PORT: the statuses the hub lets a user set on that machine, one a line;
+//   with STATUS (not SETUP, which asks for a new job), that status set.
 // lists: the start-up reconcile of the machine lists, then MonList.sys and MonList2.sys as
 //   they stand, each after a line with its name.
 // 0 when done, 1 when the link could not be set up or nothing came, 2 on a usage error.

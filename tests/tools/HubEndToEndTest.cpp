@@ -2,6 +2,8 @@
 // quillonlt-hubsim on 127.0.0.2 and quillonlt-cli on 127.0.0.1, on one high port.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -101,6 +103,15 @@ TEST(HubEndToEnd, TheCommandLineWatchesAndListsWhatTheSimulatedHubHolds)
         EXPECT_EQ(fields[3], slot < 10 ? "1" : "0") << slot;
     }
 
+    // The status exchange: the list the hub offers for the third machine, one set from it.
+    const CliRun offered = runCli({"hub", "status", "1", "3"}, home, port);
+    ASSERT_EQ(offered.code, 0) << offered.errors.toStdString();
+    EXPECT_TRUE(offered.lines.contains("SETUP"));
+    ASSERT_TRUE(offered.lines.contains("MAINTENANCE"));
+    const CliRun set = runCli({"hub", "status", "1", "3", "MAINTENANCE"}, home, port);
+    ASSERT_EQ(set.code, 0) << set.errors.toStdString();
+    EXPECT_EQ(runCli({"hub", "status", "1", "3", "SETUP"}, home, port).code, 1);
+
     const CliRun watch = runCli({"hub", "watch", "--seconds", "4"}, home, port);
     ASSERT_EQ(watch.code, 0) << watch.errors.toStdString();
     ASSERT_GE(watch.lines.size(), 2);
@@ -117,8 +128,11 @@ TEST(HubEndToEnd, TheCommandLineWatchesAndListsWhatTheSimulatedHubHolds)
                 << line.toStdString();
         seen << fields[1];
     }
-    // Both machines of the list came in at start-up.
+    // Both machines of the list came in at start-up, the third in the status it was set to.
     EXPECT_EQ(seen.size(), 2);
+    EXPECT_TRUE(std::any_of(watch.lines.begin(), watch.lines.end(), [](const QString& line) {
+        return line.startsWith("1,3,") && line.section(',', 3, 3) == "MAINTENANCE";
+    }));
     hub.terminate();
     EXPECT_TRUE(hub.waitForFinished(kPatienceMs));
 }
