@@ -3,9 +3,9 @@
 #include <QDialogButtonBox>
 #include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "monitoring/HubSetup.h"
+#include "monitoring/ui/MachineSelectionDialog.h"
 #include "platform/Notifier.h"
 #include "platform/ui/Latin1.h"
 
@@ -24,13 +24,7 @@ DisplayListDialog::DisplayListDialog(const std::vector<std::string>& names, QWid
     m_select->setDefault(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
     buttons->addButton(m_select, QDialogButtonBox::AcceptRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_machines, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_machines);
-    layout->addWidget(buttons);
-    resize(300, 360);
+    layOutMachinePicker(*this, m_machines, buttons);
 }
 
 std::optional<std::string> DisplayListDialog::chosen() const
