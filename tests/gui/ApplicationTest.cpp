@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
@@ -42,6 +43,7 @@
 #include "monitoring/HubSetup.h"
 #include "monitoring/RemoteConfig.h"
 #include "monitoring/ui/HubChannel.h"
+#include "monitoring/ui/MonitoringListDialog.h"
 #include "monitoring/ui/RemoteConfigDialog.h"
 #include "platform/FileAttributes.h"
 #include "platform/FilePrompter.h"
@@ -689,6 +691,66 @@ TEST_F(ApplicationTest, RemoteConfigurationIsWrittenAndItsFolderBringsTheRemoteM
     test::onNextDialog<RemoteConfigDialog>([](RemoteConfigDialog& dialog) { dialog.accept(); });
     app->remoteConfiguration();
     EXPECT_TRUE(notifier.shown().empty());
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST_F(ApplicationTest, CreateListToDisplayWritesTheListsAndTheViewsTakeTheNewSettings)
+{
+    // The settings are locked, but this command is not behind the lock.
+    dir.write(kPasswordFile, "Rgno0\r\n");
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    QAction* command = test::findByText<QAction>(*app->mainFrame(), "&Create list to Display");
+    ASSERT_NE(command, nullptr);
+    // A dialog that opened where it should not is closed, and counted.
+    int opened = 0;
+    test::onNextDialog<MonitoringListDialog>([&opened](MonitoringListDialog& dialog) {
+        ++opened;
+        dialog.reject();
+    });
+
+    // No hub, then a hub without its monitoring setup: said, and the dialog stays shut.
+    command->trigger();
+    const std::string hub = dir.base() + "/hub";
+    ASSERT_TRUE(makePath(hub + "/_SETUP"));
+    test::writeBytes(hub + "/_SETUP/CairnConf.sys", "NM:MILL 1\r\nNM:MILL 2\r\n");
+    ASSERT_TRUE(writeRemoteConfig(dir.workDir(), {hub + "/", 0, ""}).ok);
+    command->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(notifier.texts(),
+              (std::vector<std::string>{std::string(kHubSetupNotFound),
+                                        std::string(kMonitorSetupNotFoundForList)}));
+
+    // No password is asked: the list dialog is the first to open.
+    test::writeBytes(hub + "/_SETUP/MonSetup.sys", "1,1\r\nON:1\r\nTH:0\r\n1,2\r\nON:1\r\n");
+    notifier.clear();
+    test::onNextDialog<MonitoringListDialog>([](MonitoringListDialog& dialog) {
+        dialog.monitored()->selectAll();
+        dialog.addButton(DisplayedList::TimeLine)->click();
+        test::edit(dialog, "timelineRotation")->setText("30");
+        dialog.accept();
+    });
+    command->trigger();
+    EXPECT_TRUE(notifier.shown().empty());
+    EXPECT_EQ(readFile(dir.path("MonList.sys")).value_or("<missing>"), "");
+    EXPECT_EQ(readFile(dir.path("MonList2.sys")).value_or("<missing>"),
+              "MILL 1,0,0\r\nMILL 2,0,1\r\n::::10,0,0,30,0\r\n");
+    EXPECT_EQ(app->monitorViewSettings().timelineRotation, 30);
+    EXPECT_TRUE(app->monitorViewSettings().rotationOn());
+
+    // Cancel keeps what the views run with.
+    test::onNextDialog<MonitoringListDialog>([](MonitoringListDialog& dialog) {
+        test::edit(dialog, "timelineRotation")->setText("0");
+        dialog.reject();
+    });
+    command->trigger();
+    EXPECT_EQ(app->monitorViewSettings().timelineRotation, 30);
 }
 
 }  // namespace

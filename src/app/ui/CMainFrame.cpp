@@ -365,7 +365,7 @@ void CMainFrame::buildMenus()
                 statusBar()->showMessage("The monitoring displays are not available yet", 5000);
         });
     }
-    notYet(m_remoteMenu, "&Create list to Display");
+    m_remoteMenu->addAction("&Create list to Display", this, [this] { m_app.monitoringList(); });
     m_remoteMenu->addSeparator();
     for (const char* command : {"View &Current shift", "View &Graph", "View &Piechart",
                                 "&Start of current shift", "Start &of previous shift"})

@@ -38,6 +38,7 @@
 #include "monitoring/ui/HubChannel.h"
 #include "monitoring/ui/LocalAddressDialogs.h"
 #include "monitoring/ui/MachineSelectionDialog.h"
+#include "monitoring/ui/MonitoringListDialog.h"
 #include "monitoring/ui/RemoteConfigDialog.h"
 #include "platform/FileAttributes.h"
 #include "platform/Paths.h"
@@ -381,6 +382,14 @@ void QuillonApplication::reconcileMachineLists()
     if (remoteMonitoring())
         m_viewSettings =
             quillon::reconcileMachineLists(m_workDir, m_remote.hubDirectory, *m_clock);
+}
+
+void QuillonApplication::monitoringList()
+{
+    const RemoteConfig remote = readRemoteConfig(m_workDir);
+    if (const auto written =
+            editMonitoringLists(m_workDir, remote.hubDirectory, *m_notifier, m_mainFrame.get()))
+        m_viewSettings = *written;
 }
 
 void QuillonApplication::directoryLog(bool create)

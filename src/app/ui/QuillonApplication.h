@@ -105,6 +105,9 @@ public:
     // with the hub's configuration.
     void reconcileMachineLists();
     const MonitorViewSettings& monitorViewSettings() const { return m_viewSettings; }
+    // The remote menu's "&Create list to Display": the "Monitoring list" dialog over the
+    // lists of the views; the settings it writes are the ones the views run with from then.
+    void monitoringList();
     // How names are looked up: the system's resolver unless a test brings its own.
     void setHostResolver(HostResolver resolver) { m_hostResolver = std::move(resolver); }
     // The link to the hub, once set up (nothing: no hub, no address, or binding failed).

@@ -26,13 +26,18 @@ MachineSelectionDialog::MachineSelectionDialog(const HubConfiguration& configura
         m_machines->setCurrentRow(0);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setEnabled(m_machines->count() > 0);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_machines, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_machines);
+    layOutMachinePicker(*this, m_machines, buttons);
+}
+
+void layOutMachinePicker(QDialog& dialog, QListWidget* machines, QDialogButtonBox* buttons)
+{
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(machines, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(machines);
     layout->addWidget(buttons);
-    resize(320, 360);
+    dialog.resize(320, 360);
 }
 
 std::optional<MachineSlot> MachineSelectionDialog::chosen() const

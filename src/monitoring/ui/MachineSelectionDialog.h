@@ -8,6 +8,7 @@
 
 #include "monitoring/MachineSlot.h"
 
+class QDialogButtonBox;
 class QListWidget;
 
 namespace quillon {
@@ -27,6 +28,10 @@ public:
 private:
     QListWidget* m_machines;
 };
+
+// The shape of the dialogs that pick one machine from a list: the list above the buttons,
+// a double click on a machine as good as the accepting button.
+void layOutMachinePicker(QDialog& dialog, QListWidget* machines, QDialogButtonBox* buttons);
 
 // Shows the dialog; the chosen slot on OK, nothing on Cancel or with no machine chosen.
 std::optional<MachineSlot> chooseMachine(const HubConfiguration& configuration, QWidget* parent);
