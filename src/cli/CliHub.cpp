@@ -31,17 +31,20 @@ struct OpenLink {
     std::int32_t hub = 0;
     std::int32_t local = 0;
     std::uint16_t port = kHubLinkPort;
+    SystemClock clock;
+    std::unique_ptr<HubLink> link;
 };
 
-std::optional<OpenLink> openLink(const WorkDir& workDir, std::ostream& err)
+std::unique_ptr<OpenLink> openLink(const WorkDir& workDir, std::ostream& err)
 {
-    OpenLink open;
+    auto made = std::make_unique<OpenLink>();
+    OpenLink& open = *made;
     const RemoteConfig remote = readRemoteConfig(workDir);
     open.hub = remote.hubAddress;
     if (open.hub == 0) {
         err << "No hub address: give it in Settings > Quillon remote (" << kRemoteConfigFile
             << ")\n";
-        return std::nullopt;
+        return nullptr;
     }
     // The address chosen in the program, else the computer's first.
     open.local = readMarginsFile(workDir).localIpAddress;
@@ -52,21 +55,25 @@ std::optional<OpenLink> openLink(const WorkDir& workDir, std::ostream& err)
     }
     if (open.local == 0) {
         err << "Could not determine IP address\n";
-        return std::nullopt;
+        return nullptr;
     }
     open.port = hubLinkPort();
     UdpSocket::Bound bound = UdpSocket::bind(open.local, open.port);
     if (!bound.socket) {
         err << bindFailureText(bound, open.port) << '\n';
-        return std::nullopt;
+        return nullptr;
     }
     open.socket = std::move(bound.socket);
-    return open;
+    open.link = std::make_unique<HubLink>(
+        open.hub, open.local, open.clock,
+        [&open](std::string_view bytes) { open.socket->send(open.hub, open.port, bytes); });
+    open.link->timerTick();
+    return made;
 }
 
 // Runs the link until the time is up or `done` says so: datagrams as they come, a timer
 // tick every second.
-void runLink(OpenLink& open, HubLink& link, int seconds, const std::function<bool()>& done)
+void runLink(OpenLink& open, int seconds, const std::function<bool()>& done)
 {
     using Clock = std::chrono::steady_clock;
     const auto end = Clock::now() + std::chrono::seconds(seconds);
@@ -76,7 +83,7 @@ void runLink(OpenLink& open, HubLink& link, int seconds, const std::function<boo
         if (now >= end)
             break;
         if (now >= nextTick) {
-            link.timerTick();
+            open.link->timerTick();
             nextTick += std::chrono::milliseconds(kTickMs);
         }
         const auto wait =
@@ -84,7 +91,7 @@ void runLink(OpenLink& open, HubLink& link, int seconds, const std::function<boo
         if (!open.socket->waitReadable(static_cast<int>(wait.count()) + 1))
             continue;
         while (auto datagram = open.socket->receive())
-            link.datagramArrived(datagram->bytes, datagram->sourceAddress);
+            open.link->datagramArrived(datagram->bytes, datagram->sourceAddress);
     }
 }
 
@@ -113,11 +120,7 @@ int watch(const WorkDir& workDir, int seconds, std::ostream& out, std::ostream& 
     auto open = openLink(workDir, err);
     if (!open)
         return 1;
-    SystemClock clock;
-    HubLink link(open->hub, open->local, clock, [&](std::string_view bytes) {
-        open->socket->send(open->hub, open->port, bytes);
-    });
-    link.timerTick();
+    HubLink& link = *open->link;
     std::vector<MachineSlot> listed;
     for (const ListEntry& entry : readMonitorList(workDir)) {
         if (entry.kind == ListEntryKind::Machine && entry.slot)
@@ -141,7 +144,7 @@ int watch(const WorkDir& workDir, int seconds, std::ostream& out, std::ostream& 
     });
     link.monitoringViewOpened(MonitoringView::Detailed, printer);
     startup.start();
-    runLink(*open, link, seconds, [] { return false; });
+    runLink(*open, seconds, [] { return false; });
     link.monitoringViewClosed(MonitoringView::Detailed);
     // No next datagram will come to end the feed lazily: it is ended now, once.
     link.sendWord(kRemoteDisconnectWord);
@@ -157,11 +160,7 @@ int machines(const WorkDir& workDir, int seconds, std::ostream& out, std::ostrea
     auto open = openLink(workDir, err);
     if (!open)
         return 1;
-    SystemClock clock;
-    HubLink link(open->hub, open->local, clock, [&](std::string_view bytes) {
-        open->socket->send(open->hub, open->port, bytes);
-    });
-    link.timerTick();
+    HubLink& link = *open->link;
     MachineNames names;
     std::optional<MachineStates> states;
     Printer display([&](std::string_view bytes) {
@@ -175,7 +174,7 @@ int machines(const WorkDir& workDir, int seconds, std::ostream& out, std::ostrea
     link.machineDisplayOpened(display);
     // A shell does not wait for the window's third tick.
     link.sendWord(kMachineViewWord);
-    runLink(*open, link, seconds, [&] { return states.has_value(); });
+    runLink(*open, seconds, [&] { return states.has_value(); });
     link.machineDisplayClosed();
     link.sendWord(kMachineDisconnectWord);
     if (!states) {
@@ -200,11 +199,7 @@ int status(const WorkDir& workDir, MachineSlot slot, const std::optional<std::st
     auto open = openLink(workDir, err);
     if (!open)
         return 1;
-    SystemClock clock;
-    HubLink link(open->hub, open->local, clock, [&](std::string_view bytes) {
-        open->socket->send(open->hub, open->port, bytes);
-    });
-    link.timerTick();
+    HubLink& link = *open->link;
     std::optional<StatusList> offered;
     Printer view([&](std::string_view bytes) {
         if (const auto list = parseStatusList(bytes); list && list->slot == slot)
@@ -212,7 +207,7 @@ int status(const WorkDir& workDir, MachineSlot slot, const std::optional<std::st
     });
     link.monitoringViewOpened(MonitoringView::Detailed, view);
     link.sendMachineRequest(kStatusListRequestWord, slot);
-    runLink(*open, link, seconds, [&] { return offered.has_value(); });
+    runLink(*open, seconds, [&] { return offered.has_value(); });
     link.monitoringViewClosed(MonitoringView::Detailed);
     link.sendWord(kRemoteDisconnectWord);
     if (!offered) {

@@ -28,18 +28,6 @@ std::string_view beforeFirst(std::string_view text, std::string_view stops)
     return text.substr(0, text.find_first_of(stops));
 }
 
-std::vector<std::string_view> splitAtCommas(std::string_view text)
-{
-    std::vector<std::string_view> fields;
-    for (;;) {
-        const auto comma = text.find(',');
-        fields.push_back(text.substr(0, comma));
-        if (comma == std::string_view::npos)
-            return fields;
-        text.remove_prefix(comma + 1);
-    }
-}
-
 int clampedInt(long long value, int low, int high)
 {
     return static_cast<int>(std::clamp<long long>(value, low, high));

@@ -70,6 +70,18 @@ WriteResult writeLinesCrLf(const std::string& path, const std::vector<std::strin
     return replaceFileAtomically(path, joinLinesCrLf(lines));
 }
 
+std::vector<std::string_view> splitAtCommas(std::string_view text)
+{
+    std::vector<std::string_view> fields;
+    for (;;) {
+        const auto comma = text.find(',');
+        fields.push_back(text.substr(0, comma));
+        if (comma == std::string_view::npos)
+            return fields;
+        text.remove_prefix(comma + 1);
+    }
+}
+
 long long leadingInteger(std::string_view text)
 {
     std::size_t pos = 0;

@@ -48,6 +48,10 @@ std::string joinLinesCrLf(const std::vector<std::string>& lines);
 // Replaces the file by the lines, each ended by CR LF (see replaceFileAtomically).
 WriteResult writeLinesCrLf(const std::string& path, const std::vector<std::string>& lines);
 
+// The fields of a line, a request or a record: the texts between commas, empty ones
+// included (a text without a comma is one field).
+std::vector<std::string_view> splitAtCommas(std::string_view text);
+
 // C's atoi on a line: optional blanks, an optional sign, digits; anything else ends the
 // number and an empty number is 0. Out-of-range values saturate instead of overflowing.
 long long leadingInteger(std::string_view text);

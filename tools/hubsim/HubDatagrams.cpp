@@ -28,18 +28,6 @@ std::string textField(std::string_view text)
 
 }  // namespace
 
-std::vector<std::string_view> splitAtCommas(std::string_view text)
-{
-    std::vector<std::string_view> fields;
-    for (;;) {
-        const auto comma = text.find(',');
-        fields.push_back(text.substr(0, comma));
-        if (comma == std::string_view::npos)
-            return fields;
-        text.remove_prefix(comma + 1);
-    }
-}
-
 std::string machineNamesDatagram(const HubModel& model)
 {
     std::string datagram(kMachineNamesWord);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "hubsim/HubModel.h"
+#include "platform/TextFile.h"
 
 namespace quillon::hubsim {
 
@@ -28,9 +29,6 @@ inline constexpr int kRecordFields = 89;
 // The OEE bands of the displays, the same for every machine (percent).
 inline constexpr int kOeeLowThreshold = 60;
 inline constexpr int kOeeHighThreshold = 85;
-
-// The fields of a request or a record: the text between commas, empty ones included.
-std::vector<std::string_view> splitAtCommas(std::string_view text);
 
 // "_MCHINI:" and the 128 slot names, hub by hub, each ended by NUL (empty for a slot
 // without a machine).
