@@ -33,10 +33,12 @@ QListWidget* newList(QWidget* parent)
     return list;
 }
 
-void fill(QListWidget* list, const std::vector<ListEntry>& entries)
+std::vector<std::string> itemTexts(const std::vector<ListEntry>& entries)
 {
+    std::vector<std::string> texts;
     for (const auto& entry : entries)
-        list->addItem(fromBytes(entry.itemText()));
+        texts.push_back(entry.itemText());
+    return texts;
 }
 
 QLineEdit* secondsEdit(int seconds, const QString& objectName, QWidget* parent)
@@ -53,31 +55,21 @@ int secondsOf(const QLineEdit* edit)
     return edit->text().toInt();
 }
 
-bool contains(const QListWidget* list, const QString& text)
-{
-    for (int row = 0; row < list->count(); ++row) {
-        if (list->item(row)->text() == text)
-            return true;
-    }
-    return false;
-}
-
-// The highlighted rows, top to bottom (the widget gives them in the order they were picked).
+// The highlighted rows (the edit puts them in order).
 std::vector<int> selectedRows(const QListWidget* list)
 {
     std::vector<int> rows;
     for (const QListWidgetItem* item : list->selectedItems())
         rows.push_back(list->row(item));
-    std::sort(rows.begin(), rows.end());
     return rows;
 }
 
 // Where a new row goes: before the current row, or at the end when asked for or when the
 // list has no current row.
-int insertionRow(const QListWidget* list, bool beforeCurrent)
+std::optional<int> insertionRow(const QListWidget* list, bool beforeCurrent)
 {
     const int current = list->currentRow();
-    return beforeCurrent && current >= 0 ? current : list->count();
+    return beforeCurrent && current >= 0 ? std::optional(current) : std::nullopt;
 }
 
 }  // namespace
@@ -93,10 +85,12 @@ MonitoringListDialog::MonitoringListDialog(const WorkDir& workDir, HubConfigurat
       m_pieces(new QCheckBox("Display 'Piece' instead of 'Cycle'", this))
 {
     setWindowTitle(kMonitoringListTitle);
-    for (const auto& name : monitoredMachineNames(m_configuration, m_setup))
+    const TimelineList timeline = readTimelineList(m_workDir);
+    m_edit.emplace(monitoredMachineNames(m_configuration, m_setup),
+                   itemTexts(readMonitorList(m_workDir)), itemTexts(timeline.entries));
+    for (const auto& name : m_edit->monitored())
         m_monitored->addItem(fromBytes(name));
 
-    const TimelineList timeline = readTimelineList(m_workDir);
     const MonitorViewSettings& settings = timeline.settings;
     m_written = settings;
     m_detailedRotation = secondsEdit(settings.detailedRotation, "detailedRotation", this);
@@ -123,8 +117,8 @@ MonitoringListDialog::MonitoringListDialog(const WorkDir& workDir, HubConfigurat
     };
     addTarget(m_detailed, "Machines displayed\nDetailed/Graph", 1);
     addTarget(m_timeline, "Machines displayed\nTimeLine", 2);
-    fill(m_detailed.list, readMonitorList(m_workDir));
-    fill(m_timeline.list, timeline.entries);
+    showRows(DisplayedList::DetailedGraph);
+    showRows(DisplayedList::TimeLine);
 
     for (const DisplayedList which : {DisplayedList::DetailedGraph, DisplayedList::TimeLine}) {
         const Target& t = target(which);
@@ -204,12 +198,18 @@ QPushButton* MonitoringListDialog::deleteButton(DisplayedList which) const
 
 std::vector<std::string> MonitoringListDialog::items(DisplayedList which) const
 {
-    const QListWidget* rows = list(which);
-    std::vector<std::string> texts;
-    texts.reserve(static_cast<std::size_t>(rows->count()));
-    for (int row = 0; row < rows->count(); ++row)
-        texts.push_back(toBytes(rows->item(row)->text()));
-    return texts;
+    return m_edit->rows(which);
+}
+
+void MonitoringListDialog::showRows(DisplayedList which)
+{
+    QListWidget* shown = list(which);
+    const int current = shown->currentRow();
+    shown->clear();
+    for (const std::string& row : m_edit->rows(which))
+        shown->addItem(fromBytes(row));
+    if (current >= 0 && current < shown->count())
+        shown->setCurrentRow(current, QItemSelectionModel::NoUpdate);
 }
 
 MonitorViewSettings MonitoringListDialog::settings() const
@@ -225,31 +225,20 @@ MonitorViewSettings MonitoringListDialog::settings() const
 
 void MonitoringListDialog::addSelected(DisplayedList which, bool beforeCurrent)
 {
-    const std::vector<int> rows = selectedRows(m_monitored);
-    if (rows.empty()) {
+    if (!m_edit->add(which, selectedRows(m_monitored), insertionRow(list(which), beforeCurrent))) {
         m_notifier.message(std::string(kNoMachineSelected));
         return;
     }
-    QListWidget* targetList = list(which);
-    int at = insertionRow(targetList, beforeCurrent);
-    for (const int row : rows) {
-        const QString name = m_monitored->item(row)->text();
-        if (!contains(targetList, name))
-            targetList->insertItem(at++, name);
-    }
+    showRows(which);
 }
 
 void MonitoringListDialog::deleteSelected(DisplayedList which)
 {
-    QListWidget* targetList = list(which);
-    std::vector<int> rows = selectedRows(targetList);
-    if (rows.empty()) {
+    if (!m_edit->remove(which, selectedRows(list(which)))) {
         m_notifier.message(std::string(kNoMachineSelected));
         return;
     }
-    // From the bottom up, so that the rows still to go keep their numbers.
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
-        delete targetList->takeItem(*row);
+    showRows(which);
 }
 
 void MonitoringListDialog::addTitle(std::string_view marker, const QString& prompt,
@@ -258,9 +247,8 @@ void MonitoringListDialog::addTitle(std::string_view marker, const QString& prom
     const auto title = askListTitle(prompt, this);
     if (!title)
         return;
-    QListWidget* targetList = m_detailed.list;
-    targetList->insertItem(insertionRow(targetList, beforeCurrent),
-                           fromBytes(std::string(marker) + *title));
+    m_edit->addTitle(marker, *title, insertionRow(m_detailed.list, beforeCurrent));
+    showRows(DisplayedList::DetailedGraph);
 }
 
 void MonitoringListDialog::piecesClicked(bool on)

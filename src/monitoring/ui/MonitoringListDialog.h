@@ -11,6 +11,7 @@
 
 #include "monitoring/HubSetup.h"
 #include "monitoring/MachineLists.h"
+#include "monitoring/MonitoringListEdit.h"
 #include "platform/WorkDir.h"
 
 class QCheckBox;
@@ -23,9 +24,6 @@ namespace quillon {
 class Notifier;
 
 inline constexpr char kMonitoringListTitle[] = "Monitoring list";
-
-// The two lists the dialog edits: MonList.sys and MonList2.sys.
-enum class DisplayedList { DetailedGraph, TimeLine };
 
 class MonitoringListDialog : public QDialog {
     Q_OBJECT
@@ -61,6 +59,8 @@ private:
     };
 
     const Target& target(DisplayedList which) const;
+    // The list's rows anew from the edit, the current row kept where it can be.
+    void showRows(DisplayedList which);
     // Puts the highlighted monitored machines in the list, at its end or before its current
     // row, leaving out those it has already.
     void addSelected(DisplayedList which, bool beforeCurrent);
@@ -75,6 +75,7 @@ private:
     MonitorSetup m_setup;
     Notifier& m_notifier;
     MonitorViewSettings m_written;
+    std::optional<MonitoringListEdit> m_edit;
     QListWidget* m_monitored;
     Target m_detailed;
     Target m_timeline;
