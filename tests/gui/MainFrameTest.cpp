@@ -111,6 +111,24 @@ TEST_F(MainFrameTest, TheRealProgramReadsItsCommandFileOnTheSecondTick)
     program.waitForFinished();
 }
 
+TEST_F(MainFrameTest, AMonitoringWindowAskedForWithoutALinkSaysSoOnce)
+{
+    dir.write(kCommandFile, "\"/usr/bin/quillonlt\" \"-SHOW_TIME_WIN\"\r\n");
+    auto app = start();
+    ASSERT_EQ(started, QuillonApplication::StartResult::Run);
+    CMainFrame* frame = app->mainFrame();
+    int due = 0;
+    QObject::connect(frame, &CMainFrame::monitorWindowDue, [&](bool timeLine) {
+        EXPECT_TRUE(timeLine);
+        ++due;
+    });
+    frame->startMainTimer(20);
+    settle([&] { return due > 0; });
+    settle([] { return false; }, 200);  // a few more ticks: the request ended
+    EXPECT_EQ(due, 1);
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{"No Ethernet communications"});
+}
+
 TEST_F(MainFrameTest, TheSixthFileDroppedBeforeAnIdlePassIsDropped)
 {
     auto app = start();

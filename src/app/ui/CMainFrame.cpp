@@ -44,6 +44,8 @@ constexpr char kExitWhilePortInUse[] =
     "If you exit, machine communications will be closed.\nAre you sure you want to exit?";
 // The caret pane is as wide as this text.
 constexpr char kCaretPaneTemplate[] = "Ln ######,  Ch ######";
+constexpr char kDetailedCommand[] = "&Remote monitor/Detailed";
+constexpr char kTimeLineCommand[] = "Remote monitor/&TimeLine";
 
 }  // namespace
 
@@ -358,12 +360,9 @@ void CMainFrame::buildMenus()
     // configured.
     m_remoteMenu = new QMenu("RemoteDNC", this);
     // The displays need the link; they come with the status displays.
-    for (const char* command : {"&Machine Remote View", "&Remote monitor/Detailed",
-                                "Display machines/&Graph", "Remote monitor/&TimeLine"}) {
-        m_remoteMenu->addAction(command, this, [this] {
-            if (m_app.passLinkCheck())
-                statusBar()->showMessage("The monitoring displays are not available yet", 5000);
-        });
+    for (const char* command : {"&Machine Remote View", kDetailedCommand,
+                                "Display machines/&Graph", kTimeLineCommand}) {
+        m_remoteMenu->addAction(command, this, [this, command] { openMonitorDisplay(command); });
     }
     m_remoteMenu->addAction("&Create list to Display", this, [this] { m_app.monitoringList(); });
     m_remoteMenu->addSeparator();
@@ -462,9 +461,10 @@ void CMainFrame::buildToolBar()
     m_toolBar->addAction(icon("go-down", QStyle::SP_ArrowDown), "Receive", this,
                          [this] { receive(false); });
     m_toolBar->addSeparator();
-    m_remoteToolButton = m_toolBar->addAction(icon("network-server", QStyle::SP_ComputerIcon),
-                                              "&Remote monitor/Detailed");
-    m_remoteToolButton->setEnabled(false);
+    m_remoteToolButton =
+        m_toolBar->addAction(icon("network-server", QStyle::SP_ComputerIcon), kDetailedCommand);
+    connect(m_remoteToolButton, &QAction::triggered, this,
+            [this] { openMonitorDisplay(kDetailedCommand); });
     // Remote monitoring is not configured: its button is hidden.
     m_remoteToolButton->setVisible(false);
     m_toolBar->addAction(icon("help-about", QStyle::SP_MessageBoxQuestion), "&About QuillonLT",
@@ -561,11 +561,25 @@ void CMainFrame::mainTimerTick()
             QTimer::singleShot(0, this, &CMainFrame::openNextQueuedFile);
     }
     const MonitorRequests::Due due = m_monitorRequests.tick();
-    if (due.monitor)
+    if (due.monitor) {
         emit monitorWindowDue(false);
-    if (due.timeLine)
+        openMonitorDisplay(kDetailedCommand);
+    }
+    if (due.timeLine) {
         emit monitorWindowDue(true);
+        openMonitorDisplay(kTimeLineCommand);
+    }
     m_inTick = false;
+}
+
+void CMainFrame::openMonitorDisplay(const QString& command)
+{
+    if (!m_app.passLinkCheck())
+        return;
+    // The displays themselves come with the status displays.
+    statusBar()->showMessage(QString(command).remove('&') + ": the monitoring displays are not "
+                                                            "available yet",
+                             5000);
 }
 
 void CMainFrame::buildStatusBar()

@@ -80,6 +80,10 @@ public:
     // ended, and modified programs are left unsaved.
     void closeWithoutQuestions();
 
+    // The monitoring displays: from the remote menu, its toolbar button, or a command line
+    // that asked for one. Without a link to the hub they say so.
+    void openMonitorDisplay(const QString& command);
+
 signals:
     // A monitoring window asked for on the command line is due.
     void monitorWindowDue(bool timeLine);
