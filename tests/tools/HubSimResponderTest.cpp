@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <set>
 
 #include "hubsim/HubDatagrams.h"
 #include "hubsim/HubResponder.h"
@@ -36,10 +37,11 @@ std::string bodyOf(const std::string& datagram, std::string_view word)
 
 class HubSimResponder : public ::testing::Test {
 protected:
-    explicit HubSimResponder(int machines = 128)
+    // At speed 0 the machines stand still: the hub has nothing to push.
+    explicit HubSimResponder(int machines = 128, double speed = 1)
         : m_clock(kStart),
           m_model({machines, 21}, kStart),
-          m_time(m_clock, 1),
+          m_time(m_clock, speed),
           m_responder(m_model, m_time, m_clock)
     {
     }
@@ -320,20 +322,64 @@ TEST_F(HubSimResponder, PushesReachSubscribersOfTheirFeedUntilTheyLeave)
     EXPECT_EQ(ask("_UPDATE," + kIdentity + ",0,0").datagrams.size(), 1u);
 }
 
-TEST_F(HubSimResponder, ASilentSubscriberIsForgottenOneThatSpeaksIsKept)
+class QuietHub : public HubSimResponder {
+protected:
+    QuietHub() : HubSimResponder(128, 0) {}
+};
+
+TEST_F(QuietHub, ASubscriberThatHearsAndSaysNothingIsForgottenOneThatSpeaksIsKept)
 {
     ask("REMOTE_VIEW," + kIdentity);
     ask("REMOTE_VIEW," + kOtherIdentity, kOtherClient);
-    later(kSubscriberTimeout - 60);
-    ask("_UPDATE," + kOtherIdentity + ",0,0", kOtherClient);
+    EXPECT_TRUE(later(kSubscriberTimeout - 60).empty());
+    // A live client re-subscribes after 150 silent seconds.
+    ask("REMOTE_VIEW," + kOtherIdentity, kOtherClient);
     later(59);
     EXPECT_EQ(m_responder.subscriberCount(Feed::Monitoring), 2u);
-    const auto pushed = later(1);
+    later(1);
     EXPECT_EQ(m_responder.subscriberCount(Feed::Monitoring), 1u);
-    for (const Datagram& d : pushed)
-        EXPECT_EQ(d.to, kOtherClient);
     later(kSubscriberTimeout);
     EXPECT_EQ(m_responder.subscriberCount(Feed::Monitoring), 0u);
+    // A status change is pushed too: it keeps a listener as well as the hub's own changes.
+    ask("REMOTE_VIEW," + kIdentity);
+    later(kSubscriberTimeout - 1);
+    const Endpoint foreman{ipv4Of(10, 0, 0, 9), 17};
+    EXPECT_FALSE(ask("_SETMON_STATUS,9,a,6,QUALITY CHECK", foreman).datagrams.empty());
+    later(1);
+    EXPECT_EQ(m_responder.subscriberCount(Feed::Monitoring), 1u);
+}
+
+TEST_F(HubSimResponder, AListenerThatHearsPushesIsKeptThoughItSaysNothing)
+{
+    ask("REMOTE_VIEW," + kIdentity);
+    ask("MCH_VIEW," + kOtherIdentity, kOtherClient);
+    // Three timeouts of a busy hub, a push a minute: the client never falls silent, so it
+    // never re-subscribes, and must not lose its feed.
+    std::size_t records = 0;
+    for (std::int64_t t = 0; t < 3 * kSubscriberTimeout; t += 60)
+        for (const Datagram& d : later(60))
+            records += d.to == kClient;
+    EXPECT_EQ(m_responder.subscriberCount(Feed::Monitoring), 1u);
+    EXPECT_EQ(m_responder.subscriberCount(Feed::Machines), 1u);
+    EXPECT_GT(records, std::size_t(30));
+}
+
+TEST_F(HubSimResponder, AFullFeedDropsTheSubscriberHeardFromLongestAgo)
+{
+    for (std::size_t i = 0; i < kMostSubscribers; ++i) {
+        ask("REMOTE_VIEW," + std::to_string(i), Endpoint{ipv4Of(10, 1, 0, 1) + std::int32_t(i), 17});
+        m_clock.advance(1);
+    }
+    // The first of them speaks again; the second is now the one heard from longest ago.
+    ask("_UPDATE,0,0,0", Endpoint{ipv4Of(10, 1, 0, 1), 17});
+    ask("REMOTE_VIEW," + kIdentity);
+    EXPECT_EQ(m_responder.subscriberCount(Feed::Monitoring), kMostSubscribers);
+    std::set<std::int32_t> pushedTo;
+    for (const Datagram& d : later(60))
+        pushedTo.insert(d.to.address);
+    EXPECT_TRUE(pushedTo.count(ipv4Of(10, 1, 0, 1)));
+    EXPECT_FALSE(pushedTo.count(ipv4Of(10, 1, 0, 2)));
+    EXPECT_TRUE(pushedTo.count(kClient.address));
 }
 
 }  // namespace

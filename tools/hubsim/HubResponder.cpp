@@ -99,9 +99,14 @@ void HubResponder::subscribe(Feed feed, const Request& request)
         return s.identity == request.identity && s.address == request.from.address;
     };
     auto found = std::find_if(list.begin(), list.end(), same);
-    if (found == list.end())
-        found = list.insert(list.end(),
-                            Subscriber{std::string(request.identity), request.from.address, 0, 0});
+    if (found == list.end()) {
+        if (list.size() >= kMostSubscribers)
+            list.erase(std::min_element(list.begin(), list.end(), [](const auto& a, const auto& b) {
+                return a.lastHeard < b.lastHeard;
+            }));
+        found = list.insert(list.end(), Subscriber{std::string(request.identity),
+                                                   request.from.address, 0, 0, 0});
+    }
     // A client that moved to another port is followed there.
     found->replyPort = request.replyTo.port;
     found->lastHeard = m_realClock.now();
@@ -223,9 +228,17 @@ Answer HubResponder::setStatus(const Request& request)
 void HubResponder::pushRecord(const Machine& machine, std::vector<Datagram>& out)
 {
     m_pushedVersions[static_cast<std::size_t>(machine.slot.index())] = machine.version;
-    const std::string bytes = recordDatagram(machine, m_model.now());
-    for (const Subscriber& s : m_monitoringFeed)
+    push(m_monitoringFeed, recordDatagram(machine, m_model.now()), out);
+}
+
+void HubResponder::push(std::vector<Subscriber>& feed, const std::string& bytes,
+                        std::vector<Datagram>& out)
+{
+    const std::int64_t now = m_realClock.now();
+    for (Subscriber& s : feed) {
         out.push_back({{s.address, s.replyPort}, bytes});
+        s.lastPushed = now;
+    }
 }
 
 std::vector<Datagram> HubResponder::tick()
@@ -233,8 +246,9 @@ std::vector<Datagram> HubResponder::tick()
     m_model.advanceTo(m_time.now());
     const std::int64_t now = m_realClock.now();
     for (auto* list : {&m_machineFeed, &m_monitoringFeed})
-        std::erase_if(
-            *list, [&](const Subscriber& s) { return now - s.lastHeard >= kSubscriberTimeout; });
+        std::erase_if(*list, [&](const Subscriber& s) {
+            return now - std::max(s.lastHeard, s.lastPushed) >= kSubscriberTimeout;
+        });
 
     std::vector<Datagram> out;
     for (const Machine& machine : m_model.machines())
@@ -242,8 +256,7 @@ std::vector<Datagram> HubResponder::tick()
             pushRecord(machine, out);
     std::string states = machineStatesDatagram(m_model);
     if (states != m_pushedStates) {
-        for (const Subscriber& s : m_machineFeed)
-            out.push_back({{s.address, s.replyPort}, states});
+        push(m_machineFeed, states, out);
         m_pushedStates = std::move(states);
     }
     return out;

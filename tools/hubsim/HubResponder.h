@@ -37,11 +37,14 @@ struct Answer {
 
 enum class Feed { Machines, Monitoring };
 
-// A client that stays silent this long (on the real clock, which is what the client's own
-// 150-second re-subscription runs on) is taken for gone and gets no more pushes. A client
-// that merely watches sends nothing while pushes arrive, so it, too, is dropped after this
-// time; it notices the silence and subscribes again 150 seconds later.
+// A client hears of nothing for this long and says nothing either: it is taken for gone and
+// gets no more pushes. (A live client that hears nothing re-subscribes after 150 seconds,
+// on the real clock, which is what this counts on; one that keeps hearing pushes says
+// nothing at all, and is kept.)
 inline constexpr std::int64_t kSubscriberTimeout = 10 * 60;
+// Clients that went away without a word while pushes still flowed are dropped only when
+// the feed is full: the one heard from longest ago makes room.
+inline constexpr std::size_t kMostSubscribers = 64;
 
 class HubResponder {
 public:
@@ -64,6 +67,7 @@ private:
         std::int32_t address = 0;
         std::uint16_t replyPort = 0;
         std::int64_t lastHeard = 0;
+        std::int64_t lastPushed = 0;
     };
     struct Request {
         std::string_view word;
@@ -89,6 +93,7 @@ private:
     void renew(const Request& request);
     const Machine* requestedMachine(const Request& request) const;
     void pushRecord(const Machine& machine, std::vector<Datagram>& out);
+    void push(std::vector<Subscriber>& feed, const std::string& bytes, std::vector<Datagram>& out);
 
     HubModel& m_model;
     const SimulatedTime& m_time;
