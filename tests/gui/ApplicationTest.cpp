@@ -812,6 +812,77 @@ TEST_F(ApplicationTest, TheLinkIsBoundAtStartUpAndCarriesDatagramsBothWays)
     ::unsetenv("QUILLONLT_UDP_PORT");
 }
 
+TEST_F(ApplicationTest, TheLinkComesUpAgainstTheSimulatedHubAndFollowsBothFeeds)
+{
+    auto probe = UdpSocket::bind(ipv4Of(127, 0, 0, 2), 0);
+    ASSERT_TRUE(probe.socket);
+    const std::uint16_t port = probe.socket->localPort();
+    probe.socket.reset();
+    QProcess hub;
+    hub.start(QStringLiteral(QUILLONLT_HUBSIM_BINARY),
+              {"--address", "127.0.0.2", "--port", QString::number(port), "--machines", "6",
+               "--seed", "5", "--speed", "120", "--hub-dir",
+               QString::fromStdString(dir.base() + "/hub")});
+    ASSERT_TRUE(hub.waitForStarted(5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hub.canReadLine(); }, 5000));
+    ASSERT_TRUE(hub.readLine().contains("6 machines"));
+
+    ::setenv("QUILLONLT_UDP_PORT", std::to_string(port).c_str(), 1);
+    ASSERT_TRUE(
+        writeRemoteConfig(dir.workDir(), {dir.base() + "/hub/", ipv4Of(127, 0, 0, 2), ""}).ok);
+    auto app = makeApplication();
+    app->setLocalAddresses([] { return std::vector{ipv4Of(127, 0, 0, 1)}; });
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app->hubChannel() != nullptr; }, 5000));
+    HubLink& link = app->hubChannel()->link();
+    // The hub's folder brings the remote menu.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app->mainFrame()->remoteMenuShown(); }, 5000));
+
+    // The machine display: the link asks on its third tick, the display answers the names.
+    CollectingDisplay display;
+    link.machineDisplayOpened(display);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !display.received.empty(); }, 8000));
+    EXPECT_EQ(display.received[0].rfind("_MCHINI:", 0), 0u);
+    link.sendWord("_MCHUPDATE,");
+    const auto states = [&] {
+        return std::ranges::count_if(display.received, [](const std::string& d) {
+            return d.rfind("_MCHUPDATE:", 0) == 0;
+        });
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return states() > 0; }, 5000));
+    EXPECT_TRUE(link.machineFeedActive());
+
+    // A monitoring view: the start list, then the record it asks for.
+    CollectingDisplay view;
+    link.monitoringViewOpened(MonitoringView::Detailed, view);
+    link.sendWord("REMOTE_VIEW,");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view.received.empty(); }, 5000));
+    EXPECT_EQ(view.received[0].rfind("_INI:@", 0), 0u);
+    link.sendMachineRequest("_UPDATE,", MachineSlot(0, 3));
+    const auto recordOf = [&](std::string_view start) {
+        return std::ranges::any_of(view.received,
+                                   [&](const std::string& d) { return d.rfind(start, 0) == 0; });
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recordOf("_UPDATE:0,3,"); }, 5000));
+
+    // Both windows close: the next datagrams end both feeds, and the hub stops them.
+    link.machineDisplayClosed();
+    link.monitoringViewClosed(MonitoringView::Detailed);
+    QByteArray log;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            log += hub.readAllStandardOutput();
+            return log.count("feed stopped") == 2;
+        },
+        15000))
+        << log.toStdString();
+    EXPECT_FALSE(link.machineFeedActive());
+    EXPECT_FALSE(link.monitoringFeedActive());
+    hub.terminate();
+    EXPECT_TRUE(hub.waitForFinished(5000));
+    ::unsetenv("QUILLONLT_UDP_PORT");
+}
+
 TEST_F(ApplicationTest, WithoutALinkTheMonitoringCommandsSaySoAndABindFailureIsTold)
 {
     // A hub address but the port already taken on this computer's address.
