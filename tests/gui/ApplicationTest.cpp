@@ -819,10 +819,10 @@ TEST_F(ApplicationTest, TheLinkComesUpAgainstTheSimulatedHubAndFollowsBothFeeds)
     const std::uint16_t port = probe.socket->localPort();
     probe.socket.reset();
     QProcess hub;
-    hub.start(QStringLiteral(QUILLONLT_HUBSIM_BINARY),
-              {"--address", "127.0.0.2", "--port", QString::number(port), "--machines", "6",
-               "--seed", "5", "--speed", "120", "--hub-dir",
-               QString::fromStdString(dir.base() + "/hub")});
+    hub.start(
+        QStringLiteral(QUILLONLT_HUBSIM_BINARY),
+        {"--address", "127.0.0.2", "--port", QString::number(port), "--machines", "6", "--seed",
+         "5", "--speed", "120", "--hub-dir", QString::fromStdString(dir.base() + "/hub")});
     ASSERT_TRUE(hub.waitForStarted(5000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return hub.canReadLine(); }, 5000));
     ASSERT_TRUE(hub.readLine().contains("6 machines"));
@@ -845,9 +845,8 @@ TEST_F(ApplicationTest, TheLinkComesUpAgainstTheSimulatedHubAndFollowsBothFeeds)
     EXPECT_EQ(display.received[0].rfind("_MCHINI:", 0), 0u);
     link.sendWord("_MCHUPDATE,");
     const auto states = [&] {
-        return std::ranges::count_if(display.received, [](const std::string& d) {
-            return d.rfind("_MCHUPDATE:", 0) == 0;
-        });
+        return std::ranges::count_if(
+            display.received, [](const std::string& d) { return d.rfind("_MCHUPDATE:", 0) == 0; });
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return states() > 0; }, 5000));
     EXPECT_TRUE(link.machineFeedActive());

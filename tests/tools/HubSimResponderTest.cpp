@@ -367,7 +367,8 @@ TEST_F(HubSimResponder, AListenerThatHearsPushesIsKeptThoughItSaysNothing)
 TEST_F(HubSimResponder, AFullFeedDropsTheSubscriberHeardFromLongestAgo)
 {
     for (std::size_t i = 0; i < kMostSubscribers; ++i) {
-        ask("REMOTE_VIEW," + std::to_string(i), Endpoint{ipv4Of(10, 1, 0, 1) + std::int32_t(i), 17});
+        ask("REMOTE_VIEW," + std::to_string(i),
+            Endpoint{ipv4Of(10, 1, 0, 1) + std::int32_t(i), 17});
         m_clock.advance(1);
     }
     // The first of them speaks again; the second is now the one heard from longest ago.

@@ -101,11 +101,11 @@ void HubResponder::subscribe(Feed feed, const Request& request)
     auto found = std::find_if(list.begin(), list.end(), same);
     if (found == list.end()) {
         if (list.size() >= kMostSubscribers)
-            list.erase(std::min_element(list.begin(), list.end(), [](const auto& a, const auto& b) {
-                return a.lastHeard < b.lastHeard;
-            }));
-        found = list.insert(list.end(), Subscriber{std::string(request.identity),
-                                                   request.from.address, 0, 0, 0});
+            list.erase(std::min_element(
+                list.begin(), list.end(),
+                [](const auto& a, const auto& b) { return a.lastHeard < b.lastHeard; }));
+        found = list.insert(
+            list.end(), Subscriber{std::string(request.identity), request.from.address, 0, 0, 0});
     }
     // A client that moved to another port is followed there.
     found->replyPort = request.replyTo.port;

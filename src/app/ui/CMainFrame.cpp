@@ -360,8 +360,8 @@ void CMainFrame::buildMenus()
     // configured.
     m_remoteMenu = new QMenu("RemoteDNC", this);
     // The displays need the link; they come with the status displays.
-    for (const char* command : {"&Machine Remote View", kDetailedCommand,
-                                "Display machines/&Graph", kTimeLineCommand}) {
+    for (const char* command :
+         {"&Machine Remote View", kDetailedCommand, "Display machines/&Graph", kTimeLineCommand}) {
         m_remoteMenu->addAction(command, this, [this, command] { openMonitorDisplay(command); });
     }
     m_remoteMenu->addAction("&Create list to Display", this, [this] { m_app.monitoringList(); });
@@ -577,8 +577,9 @@ void CMainFrame::openMonitorDisplay(const QString& command)
     if (!m_app.passLinkCheck())
         return;
     // The displays themselves come with the status displays.
-    statusBar()->showMessage(QString(command).remove('&') + ": the monitoring displays are not "
-                                                            "available yet",
+    statusBar()->showMessage(QString(command).remove('&') +
+                                 ": the monitoring displays are not "
+                                 "available yet",
                              5000);
 }
 
