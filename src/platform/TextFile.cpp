@@ -1,5 +1,6 @@
 #include "platform/TextFile.h"
 
+#include <charconv>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -80,6 +81,24 @@ std::vector<std::string_view> splitAtCommas(std::string_view text)
             return fields;
         text.remove_prefix(comma + 1);
     }
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+std::optional<long> numberIn(std::string_view text, int base)
+{
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
 }
 
 long long leadingInteger(std::string_view text)

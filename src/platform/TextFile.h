@@ -52,6 +52,13 @@ WriteResult writeLinesCrLf(const std::string& path, const std::vector<std::strin
 // included (a text without a comma is one field).
 std::vector<std::string_view> splitAtCommas(std::string_view text);
 
+// The text without the blanks at either end.
+std::string_view trimmed(std::string_view text);
+
+// The whole text as a number in that base (a leading '-' allowed, nothing else around it);
+// nothing for anything else, an empty text or a value past the range.
+std::optional<long> numberIn(std::string_view text, int base = 10);
+
 // C's atoi on a line: optional blanks, an optional sign, digits; anything else ends the
 // number and an empty number is 0. Out-of-range values saturate instead of overflowing.
 long long leadingInteger(std::string_view text);

@@ -5,6 +5,7 @@
 
 #include "hubsim/HubDatagrams.h"
 #include "platform/Ipv4Address.h"
+#include "platform/TextFile.h"
 
 namespace quillon::hubsim {
 
@@ -13,24 +14,6 @@ namespace {
 // The fields of the long SETUP form after the word SETUP: part 1, min 1, max 1, min 2,
 // max 2, part 2, pieces 1, pieces 2.
 constexpr std::size_t kSetupFields = 8;
-
-std::optional<long> numberIn(std::string_view text, int base = 10)
-{
-    long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
 
 std::string describe(Endpoint endpoint)
 {
