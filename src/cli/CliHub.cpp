@@ -8,6 +8,7 @@
 #include "app/MarginsSettings.h"
 #include "cli/CliPort.h"
 #include "monitoring/HubLink.h"
+#include "monitoring/HubSetup.h"
 #include "monitoring/IncomingDatagrams.h"
 #include "monitoring/LinkSetup.h"
 #include "monitoring/MachineLists.h"
@@ -125,6 +126,15 @@ int watch(const WorkDir& workDir, int seconds, std::ostream& out, std::ostream& 
     for (const ListEntry& entry : readMonitorList(workDir)) {
         if (entry.kind == ListEntryKind::Machine && entry.slot)
             listed.push_back(*entry.slot);
+    }
+    // Without a list every machine the hub monitors is asked for, so that each shows once
+    // even when it does not change while the shell watches.
+    if (listed.empty()) {
+        if (const auto setup = readMonitorSetup(readRemoteConfig(workDir).hubDirectory)) {
+            for (int index = 0; index < kMachineSlots; ++index)
+                if (setup->isMonitored(MachineSlot::ofIndex(index)))
+                    listed.push_back(MachineSlot::ofIndex(index));
+        }
     }
     MonitoringStartup startup(listed, link, [&] { return link.now(); });
     auto records = std::make_unique<MachineRecords>();

@@ -12,8 +12,8 @@ inline constexpr char kHubUsage[] =
     "hub watch|machines [--seconds S] | hub lists | hub status HUB PORT [STATUS]";
 
 // watch: subscribes like the detailed view for the machines of MonList.sys and prints a
-//   line for every complete "_UPDATE:" record of them (of any machine when the list names
-//   none):
+//   line for every complete "_UPDATE:" record of them (of every machine the hub monitors
+//   when the list names none):
 //   HUB,PORT,NAME,STATUS,PART1,PART2,GOOD1,GOOD2,A1,P1,Q1,OEE1 (hub and port from 1).
 // machines: the machine feed; after the first "_MCHUPDATE:" the 128 slots as
 //   HUB,PORT,NAME,MONITORED,INCYCLE.

@@ -133,6 +133,15 @@ TEST(HubEndToEnd, TheCommandLineWatchesAndListsWhatTheSimulatedHubHolds)
     EXPECT_TRUE(std::any_of(watch.lines.begin(), watch.lines.end(), [](const QString& line) {
         return line.startsWith("1,3,") && line.section(',', 3, 3) == "MAINTENANCE";
     }));
+
+    // Without a list every machine the hub monitors shows, whether it changes or not.
+    ASSERT_TRUE(QFile::remove(home + "/MonList.sys"));
+    const CliRun all = runCli({"hub", "watch", "--seconds", "3"}, home, port);
+    ASSERT_EQ(all.code, 0) << all.errors.toStdString();
+    QSet<QString> everyMachine;
+    for (const QString& line : all.lines)
+        everyMachine << line.section(',', 0, 1);
+    EXPECT_EQ(everyMachine.size(), 10);
     hub.terminate();
     EXPECT_TRUE(hub.waitForFinished(kPatienceMs));
 }
