@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "monitoring/ShiftRecord.h"
 #include "platform/TextFile.h"
@@ -267,6 +268,16 @@ private:
     long m_maxRate = 0;
 };
 
+// The window's own copy, rewritten at every refresh: not worth a flush to the disk, and a
+// copy cut short by a crash is simply made again.
+bool writeScratchCopy(const std::string& path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
 }  // namespace
 
 ShiftGraph loadShiftGraph(std::string_view bytes, const StatusTable& table,
@@ -300,7 +311,7 @@ ShiftGraphLoad loadShiftGraphFile(const std::string& path, const std::string& co
     }
     const std::string copy =
         (std::filesystem::path(copyFolder) / shiftViewCopyName(windowNumber)).string();
-    if (!replaceFileAtomically(copy, *bytes).ok) {
+    if (!writeScratchCopy(copy, *bytes)) {
         load.errorText = kShiftCopyDenied;
         return load;
     }
