@@ -51,12 +51,6 @@ constexpr std::string_view kCycleOffText = "CYCLE OFF";
 constexpr std::string_view kSetupText = "SETUP";
 constexpr std::string_view kSpindleOnStatus = "SPINDLE ON";
 
-bool isCycleOn(ShiftEvent event)
-{
-    return event == ShiftEvent::CycleOn || event == ShiftEvent::CycleOnSpindle ||
-           event == ShiftEvent::CycleOnShaded;
-}
-
 // The place of a status text in the table. A status the table does not know is painted
 // as "NO Ostler", as the status displays paint it; a status reported with the spindle
 // running as "SPINDLE ON".
