@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "cli/CliShiftReports.h"
 #include "monitoring/HubFiles.h"
 #include "monitoring/RemoteConfig.h"
 #include "monitoring/ShiftGraph.h"
@@ -119,9 +120,10 @@ struct ShiftCommand {
 };
 
 const ShiftCommand kShiftCommands[] = {
-    {"intervals", runIntervals}, {"merge", runMerge},
-    // The shift pie and the cycle-time analysis (cli/CliShiftReports.h) join here:
-    //   {"pie", runShiftPie}, {"cycles", runShiftCycles},
+    {"intervals", runIntervals},
+    {"pie", runShiftPie},
+    {"cycles", runShiftCycles},
+    {"merge", runMerge},
 };
 
 }  // namespace

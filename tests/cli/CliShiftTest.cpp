@@ -83,6 +83,22 @@ TEST_F(CliShiftTest, MergeWritesTheStationsAsOneFile)
     EXPECT_EQ(run.err, dir.base() + "/none file read open error\n");
 }
 
+TEST_F(CliShiftTest, PieAndCyclesAreShiftCommandsToo)
+{
+    const std::string file = dir.base() + "/MON12_PRESS2_SHIFT1.MON";
+    test::writeBytes(file, shiftFile({{0, "_SH_START"},
+                                      {0, "_PARTNO:BRACKET,280,400;1"},
+                                      {60, "_CON"},
+                                      {360, "_COFF"},
+                                      {420, "_SH_END"}}));
+    const auto pie = runCli({"shift", "pie", file});
+    EXPECT_EQ(pie.code, 0) << pie.err;
+    EXPECT_NE(pie.out.find("BRACKET,_CON,5\n"), std::string::npos) << pie.out;
+    const auto cycles = runCli({"shift", "cycles", file});
+    EXPECT_EQ(cycles.code, 0) << cycles.err;
+    EXPECT_NE(cycles.out.find("TOTAL cycle time: 05:00"), std::string::npos) << cycles.out;
+}
+
 TEST_F(CliShiftTest, UsageErrorsAndUnreadableFiles)
 {
     for (const auto& wrong :
