@@ -20,23 +20,19 @@ constexpr double kCycleSpread = 0.04;
 // Minimum and maximum cycle times lie this share below and above the ideal.
 constexpr double kCycleTolerance = 0.15;
 
-constexpr std::array<std::string_view, kStatusCount> kStatusNames = [] {
-    std::array<std::string_view, kStatusCount> names{};
-    names[kCycleOn] = "CYCLE ON";
-    names[kCycleOff] = "CYCLE OFF";
-    names[kSetup] = "SETUP";
-    names[kMaintenance] = "MAINTENANCE";
-    names[kNoMaterial] = "NO MATERIAL";
-    names[kToolChange] = "TOOL CHANGE";
-    names[kQualityCheck] = "QUALITY CHECK";
-    names[kLoading] = "LOADING";
-    names[kNoOperator] = "NO Ostler";
-    names[kAlarm] = "ALARM";
-    names[kSpindleOn] = "SPINDLE ON";
-    names[kFeedHold] = "FEED HOLD";
-    names[kCycleOnSpindleOn] = "CYCLE ON\\SPINDLE ON";
+// The displays' own names, and this hub's names for its statuses 3 to 6.
+const std::array<std::string, kStatusCount>& statusNames()
+{
+    static const std::array<std::string, kStatusCount> names = [] {
+        std::array<std::string, kStatusCount> all = StatusTable::defaults().names;
+        all[kMaintenance] = "MAINTENANCE";
+        all[kNoMaterial] = "NO MATERIAL";
+        all[kToolChange] = "TOOL CHANGE";
+        all[kQualityCheck] = "QUALITY CHECK";
+        return all;
+    }();
     return names;
-}();
+}
 
 // What happens after a cycle: the chance of each stop (the rest of the time the machine
 // is loaded and runs the next cycle), and how long each lasts, in seconds.
@@ -89,17 +85,18 @@ std::string_view statusName(int index)
 {
     if (index < 0 || index >= kStatusCount)
         return {};
-    return kStatusNames[static_cast<std::size_t>(index)];
+    return statusNames()[static_cast<std::size_t>(index)];
 }
 
 std::optional<int> statusIndexOf(std::string_view name)
 {
     if (name.empty())
         return std::nullopt;
-    const auto found = std::find(kStatusNames.begin(), kStatusNames.end(), name);
-    if (found == kStatusNames.end())
+    const auto& names = statusNames();
+    const auto found = std::find(names.begin(), names.end(), name);
+    if (found == names.end())
         return std::nullopt;
-    return static_cast<int>(found - kStatusNames.begin());
+    return static_cast<int>(found - names.begin());
 }
 
 std::int64_t shiftStartOf(std::int64_t time)
@@ -125,7 +122,8 @@ Efficiency Machine::efficiency(int station, std::int64_t now) const
     return e;
 }
 
-HubModel::HubModel(const ModelSettings& settings, std::int64_t start)
+HubModel::HubModel(const ModelSettings& settings, std::int64_t start, MachineEventSink* sink)
+    : m_sink(sink)
 {
     const int count = std::clamp(settings.machines, 1, kMaxMachines);
     const std::int64_t shiftStart = shiftStartOf(start);
@@ -162,6 +160,7 @@ HubModel::HubModel(const ModelSettings& settings, std::int64_t start)
         changeJob(i, shiftStart);
         life.step = Life::Step::Waiting;
         life.until = shiftStart + static_cast<std::int64_t>(uniform(i, 60, kArrivalSpread));
+        tell(i, {MachineEvent::Kind::ShiftStart, shiftStart, m.status, std::nullopt});
     }
     advanceTo(start);
 }
@@ -190,6 +189,12 @@ std::uint64_t HubModel::draw(std::size_t index)
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
+}
+
+void HubModel::tell(std::size_t index, const MachineEvent& event)
+{
+    if (m_sink)
+        m_sink->machineEvent(m_machines[index], event);
 }
 
 double HubModel::uniform(std::size_t index, double low, double high)
@@ -238,6 +243,7 @@ void HubModel::live(std::size_t index, std::int64_t until)
                 s.cycleSeconds = s.idealSeconds = 0;
             }
             ++m.version;
+            tell(index, {MachineEvent::Kind::ShiftStart, nextShift, m.status, std::nullopt});
             continue;
         }
         finishStep(index);
@@ -249,6 +255,7 @@ void HubModel::enter(std::size_t index, int status, std::int64_t duration)
     Machine& m = m_machines[index];
     Life& life = m_lives[index];
     const std::int64_t now = life.until;
+    const int previous = m.status;
     if (m.status != status) {
         m.status = status;
         m.statusStart = now;
@@ -256,6 +263,10 @@ void HubModel::enter(std::size_t index, int status, std::int64_t duration)
     m.alert = status == kAlarm;
     life.until = now + std::max<std::int64_t>(duration, 1);
     ++m.version;
+    std::optional<int> station;
+    if (status == kCycleOn && m.kind == StationKind::TwoPallets)
+        station = life.activePallet;
+    tell(index, {MachineEvent::Kind::Status, now, previous, station});
 }
 
 void HubModel::startCycle(std::size_t index)
@@ -327,6 +338,7 @@ void HubModel::changeJob(std::size_t index, std::int64_t now)
         if (station.cycleStart == 0)
             station.cycleStart = now;
     }
+    tell(index, {MachineEvent::Kind::Job, now, m.status, std::nullopt});
 }
 
 void HubModel::finishStep(std::size_t index)
@@ -455,6 +467,7 @@ bool HubModel::setup(MachineSlot slot, const SetupOrder& order)
         station.piecesPerCycle = std::clamp(order.piecesPerCycle[from], 1, kMaxPiecesPerCycle);
     }
     m.minutesUnit = m.stations[0].idealCycle() > 600;
+    tell(index, {MachineEvent::Kind::Job, m_now, m.status, std::nullopt});
     return setStatus(slot, statusName(kSetup));
 }
 

@@ -11,27 +11,28 @@
 
 #include "monitoring/MachineSlot.h"
 #include "monitoring/StationKind.h"
+#include "monitoring/StatusTable.h"
 
 namespace quillon::hubsim {
 
 // The hub's status vocabulary: the 37 indexes of the monitoring displays. The fixed ones
 // carry the names the displays know; 3 to 6 are statuses of this hub's own (the displays
 // learn their names from GraphColor.sys), the rest stay free.
-inline constexpr int kStatusCount = 37;
+inline constexpr int kStatusCount = quillon::kStatusCount;
 enum StatusIndex : int {
-    kCycleOn = 0,
-    kCycleOff = 1,
-    kSetup = 2,
-    kMaintenance = 3,
-    kNoMaterial = 4,
-    kToolChange = 5,
-    kQualityCheck = 6,
-    kLoading = 31,
-    kNoOperator = 32,
-    kAlarm = 33,
-    kSpindleOn = 34,
-    kFeedHold = 35,
-    kCycleOnSpindleOn = 36,
+    kCycleOn = kStatusCycleOn,
+    kCycleOff = kStatusCycleOff,
+    kSetup = kStatusSetup,
+    kMaintenance = kFirstHubStatus,
+    kNoMaterial = kFirstHubStatus + 1,
+    kToolChange = kFirstHubStatus + 2,
+    kQualityCheck = kFirstHubStatus + 3,
+    kLoading = kStatusLoading,
+    kNoOperator = kStatusNoOstler,
+    kAlarm = kStatusAlarm,
+    kSpindleOn = kStatusSpindleOn,
+    kFeedHold = kStatusFeedHold,
+    kCycleOnSpindleOn = kStatusCycleOnSpindleOn,
 };
 // The name of a status index; empty for the free ones.
 std::string_view statusName(int index);
@@ -109,11 +110,34 @@ struct ModelSettings {
     std::uint64_t seed = 1;
 };
 
+// What a machine did, as the hub's shift record files keep it. Events of one machine come
+// in time order; the machine is passed along in the state the event left it in.
+struct MachineEvent {
+    enum class Kind {
+        ShiftStart,  // a new shift: the one before (if any) ended at the same time
+        Status,      // the machine entered a status (a new cycle enters "cycle on" again)
+        Job,         // new part numbers and limits
+    };
+    Kind kind = Kind::Status;
+    std::int64_t time = 0;
+    int previousStatus = kCycleOff;  // Status: what the machine did before
+    // Status "cycle on" of a two-pallet machine: the pallet cut (0 or 1); nothing for
+    // every other event, which concerns all stations.
+    std::optional<int> station;
+};
+
+class MachineEventSink {
+public:
+    virtual ~MachineEventSink() = default;
+    virtual void machineEvent(const Machine& machine, const MachineEvent& event) = 0;
+};
+
 class HubModel {
 public:
     // The machines start at the shift that holds `start` and live up to `start`, so that a
-    // hub started in the middle of a shift reports a shift already under way.
-    HubModel(const ModelSettings& settings, std::int64_t start);
+    // hub started in the middle of a shift reports a shift already under way. The sink,
+    // when given, hears every event from the start of that shift on.
+    HubModel(const ModelSettings& settings, std::int64_t start, MachineEventSink* sink = nullptr);
 
     const std::vector<Machine>& machines() const { return m_machines; }
     // The machine in the slot; nothing for a slot without one.
@@ -154,7 +178,9 @@ private:
     void changeJob(std::size_t index, std::int64_t now);
     std::uint64_t draw(std::size_t index);
     double uniform(std::size_t index, double low, double high);
+    void tell(std::size_t index, const MachineEvent& event);
 
+    MachineEventSink* m_sink = nullptr;
     std::vector<Machine> m_machines;
     std::vector<Life> m_lives;
     std::int64_t m_now = 0;
