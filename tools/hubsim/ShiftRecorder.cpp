@@ -6,8 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "monitoring/ShiftFiles.h"
 #include "monitoring/ShiftRecord.h"
-#include "platform/LocalTime.h"
+#include "platform/Paths.h"
 #include "platform/SystemError.h"
 
 namespace quillon::hubsim {
@@ -31,8 +32,6 @@ constexpr std::uint64_t kOperatorChangeShare = 2;
 constexpr const char* kOperators[] = {"A.BRANDT",  "M.OKAFOR", "J.LINDQVIST", "R.SANTOS",
                                       "K.NOWAK",   "T.HAYES",  "L.MORENO",    "S.PATEL",
                                       "D.FISCHER", "E.TANAKA", "C.DUBOIS",    "P.WALSH"};
-constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                   "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 
 std::uint64_t mix(std::uint64_t z)
 {
@@ -49,42 +48,33 @@ std::uint64_t hashOf(std::string_view text)
     return mix(h);
 }
 
-// Shifts 1, 2 and 3 start at 06:00, 14:00 and 22:00.
+// Shifts 1, 2 and 3 start at 06:00, 14:00 and 22:00 UTC.
 int shiftNumberOf(std::int64_t shiftStart)
 {
     const std::int64_t index = (shiftStart - kFirstShiftOffset) / kShiftSeconds;
-    return static_cast<int>(((index % 3) + 3) % 3) + 1;
+    return static_cast<int>(((index % kShiftsPerDay) + kShiftsPerDay) % kShiftsPerDay) + 1;
 }
 
-std::filesystem::path currentShiftPath(const std::string& hubDirectory, const Machine& machine,
-                                       int station)
+std::optional<int> stationOf(const Machine& machine, int station)
 {
-    static constexpr char kHexDigits[] = "0123456789ABCDEF";
-    std::string name = "MonitorData";
-    name += kHexDigits[machine.slot.hub & 0xF];
-    name += std::to_string(machine.slot.port);
-    if (machine.kind != StationKind::Single)
-        name += std::to_string(station);
-    name += ".SYS_";
-    return std::filesystem::path(hubDirectory) / "_TMP" / name;
+    return machine.kind == StationKind::Single ? std::nullopt : std::optional<int>(station + 1);
 }
 
-// _MONITORING/YYYY-MM/DDMON_name_SHIFTn[_PALLETm|_HEADm].MON, month and day of the
-// shift's start: the prefix names the day, so that the files of one shift of all
-// machines share it.
+// The hub's own names below the hub directory, in this system's separators.
+std::string currentShiftPath(const std::string& hubDirectory, const Machine& machine, int station)
+{
+    return (std::filesystem::path(hubDirectory) / paths::normalizeSeparators(currentShiftFileName(
+                                                      machine.slot, stationOf(machine, station))))
+        .string();
+}
+
 std::filesystem::path archivedShiftPath(const std::string& hubDirectory, const Machine& machine,
                                         std::int64_t shiftStart, int station)
 {
-    const LocalDateTime start = secondsToLocal(shiftStart);
-    std::string name = formatLocal(shiftStart, "%d") + kMonths[(start.month + 11) % 12] + "_" +
-                       machine.name + "_SHIFT" + std::to_string(shiftNumberOf(shiftStart));
-    if (machine.kind == StationKind::TwoPallets)
-        name += "_PALLET" + std::to_string(station + 1);
-    else if (machine.kind == StationKind::TwoHeads)
-        name += "_HEAD" + std::to_string(station + 1);
-    name += ".MON";
-    return std::filesystem::path(hubDirectory) / "_MONITORING" / formatLocal(shiftStart, "%Y-%m") /
-           name;
+    return std::filesystem::path(hubDirectory) /
+           paths::normalizeSeparators(
+               archivedShiftFilePath(shiftStart, machine.name, shiftNumberOf(shiftStart),
+                                     machine.kind, stationOf(machine, station)));
 }
 
 // Writes a file whole; the archive is written once, so no work file is needed.
@@ -99,6 +89,23 @@ WriteResult writeWhole(const std::string& path, std::string_view bytes)
     if (!written || !closed)
         return {false, errnoText(written ? errno : error)};
     return {true, {}};
+}
+
+// Replaces a file so that a reader sees the old one or the new one whole. Not flushed to
+// disk: a current-shift file is rewritten from the model whenever the hub starts.
+WriteResult replaceForReaders(const std::string& path, std::string_view bytes)
+{
+    const std::string work = path + ".new";
+    WriteResult written = writeWhole(work, bytes);
+    if (!written.ok)
+        return written;
+    std::error_code error;
+    std::filesystem::rename(work, path, error);
+    if (error) {
+        std::filesystem::remove(work, error);
+        return {false, error.message()};
+    }
+    return written;
 }
 
 // The shade letter of an override: C for 0 % up to R at full scale.
@@ -144,6 +151,16 @@ std::string statusEvent(const Machine& machine, int status)
 int strokeRateOf(const Station& station)
 {
     return 12 + static_cast<int>(hashOf(station.partNumber) % 37);
+}
+
+int lowestRate(const Station& station)
+{
+    return static_cast<int>(std::floor(strokeRateOf(station) * (1 - kRateTolerance)));
+}
+
+int highestRate(const Station& station)
+{
+    return static_cast<int>(std::ceil(strokeRateOf(station) * (1 + kRateTolerance)));
 }
 
 }  // namespace
@@ -237,7 +254,7 @@ void ShiftRecorder::startShift(const Machine& machine, MachineFiles& files, std:
     files.operatorIndex = hash(machine, time, 2) % std::size(kOperators);
     for (int s = 0; s < machine.stationCount(); ++s) {
         StationFile& file = files.stations[static_cast<std::size_t>(s)];
-        file.currentPath = currentShiftPath(m_hubDirectory, machine, s).string();
+        file.currentPath = currentShiftPath(m_hubDirectory, machine, s);
         file.inCycle = file.off = false;
         write(file, time, "_SH_START");
         write(file, time, partRecord(machine, s));
@@ -342,6 +359,9 @@ void ShiftRecorder::startCycle(const Machine& machine, MachineFiles& files, Stat
             strokeRateOf(station) * (kSlowestRun + (kFastestRun - kSlowestRun) * unit);
         files.runStart = time;
         files.countedUntil = time;
+        // The job may change as the run ends: its counts keep the limits it began with.
+        files.runLimits =
+            "," + std::to_string(lowestRate(station)) + "," + std::to_string(highestRate(station));
         write(file, time, "_CON");
         break;
     }
@@ -357,14 +377,8 @@ void ShiftRecorder::startCycle(const Machine& machine, MachineFiles& files, Stat
     file.off = false;
 }
 
-void ShiftRecorder::countStrokes(const Machine& machine, MachineFiles& files, StationFile& file,
-                                 std::int64_t until)
+void ShiftRecorder::countStrokes(MachineFiles& files, StationFile& file, std::int64_t until)
 {
-    const Station& station = machine.stations[0];
-    const int rate = strokeRateOf(station);
-    const std::string limits =
-        "," + std::to_string(static_cast<int>(std::floor(rate * (1 - kRateTolerance)))) + "," +
-        std::to_string(static_cast<int>(std::ceil(rate * (1 + kRateTolerance))));
     const std::int64_t start = *files.runStart;
     const auto strokesBy = [&](std::int64_t t) {
         return static_cast<long>(files.strokesPerMinute * static_cast<double>(t - start) / 60);
@@ -376,7 +390,7 @@ void ShiftRecorder::countStrokes(const Machine& machine, MachineFiles& files, St
             std::min(until, start + ((from - start) / kCountPeriod + 1) * kCountPeriod);
         const long strokes = strokesBy(next) - strokesBy(from);
         if (strokes > 0)
-            write(file, next, "_CYCOUNT," + std::to_string(strokes) + limits);
+            write(file, next, "_CYCOUNT," + std::to_string(strokes) + files.runLimits);
         from = next;
     }
     files.countedUntil = until;
@@ -388,7 +402,7 @@ void ShiftRecorder::endCycle(const Machine& machine, MachineFiles& files, Statio
     switch (cycleReportOf(machine)) {
     case CycleReport::Rate:
         // The rate of a run is taken at its "_COFF": it is always written.
-        countStrokes(machine, files, file, time);
+        countStrokes(files, file, time);
         files.runStart.reset();
         write(file, time, "_COFF");
         file.off = true;
@@ -464,9 +478,14 @@ WriteResult ShiftRecorder::flush()
                     continue;
                 // The shift's first lines replace whatever a hub run before left behind;
                 // later ones are appended in one write each, whole lines only.
+                if (!file.onDisk) {
+                    std::error_code ignored;  // a folder that cannot be made fails the write
+                    std::filesystem::create_directories(
+                        std::filesystem::path(file.currentPath).parent_path(), ignored);
+                }
                 const WriteResult written =
                     file.onDisk ? appendToFile(file.currentPath, file.pending)
-                                : replaceFileAtomically(file.currentPath, file.pending);
+                                : replaceForReaders(file.currentPath, file.pending);
                 if (written.ok)
                     file.onDisk = true;
                 else
@@ -491,7 +510,7 @@ WriteResult writeShiftHistory(const ModelSettings& settings, std::int64_t now, i
 {
     ShiftRecorder recorder(hubDirectory, settings.seed, ShiftRecorder::Mode::ArchiveOnly);
     const std::int64_t end = shiftStartOf(now);
-    HubModel model(settings, end - std::int64_t{days} * 24 * 3600, &recorder);
+    HubModel model(settings, end - std::int64_t{days} * kShiftsPerDay * kShiftSeconds, &recorder);
     model.advanceTo(end);
     if (files)
         *files = recorder.archivedFiles();

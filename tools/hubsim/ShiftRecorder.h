@@ -64,6 +64,7 @@ private:
         std::optional<std::int64_t> runStart;
         std::int64_t countedUntil = 0;
         double strokesPerMinute = 0;
+        std::string runLimits;  // ",min,max" of the count records
     };
 
     MachineFiles& filesOf(const Machine& machine);
@@ -77,8 +78,7 @@ private:
                     std::int64_t time);
     void endCycle(const Machine& machine, MachineFiles& files, StationFile& file,
                   std::int64_t time, bool writeOff);
-    void countStrokes(const Machine& machine, MachineFiles& files, StationFile& file,
-                      std::int64_t until);
+    void countStrokes(MachineFiles& files, StationFile& file, std::int64_t until);
     void writeOperator(const Machine& machine, MachineFiles& files, std::int64_t time);
     void write(StationFile& file, std::int64_t time, std::string_view event);
     void writeOff(StationFile& file, std::int64_t time);
