@@ -13,6 +13,14 @@
 #include "platform/Ipv4Address.h"
 #include "platform/ui/TerminationSignals.h"
 
+namespace {
+
+// The shift records follow the machines once a real second, as the pushes do: a shift
+// graph rereads its file no more often than that.
+constexpr int kRecordIntervalMs = 1000;
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     using namespace quillon;
@@ -56,8 +64,9 @@ int main(int argc, char** argv)
             return 1;
         }
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - began;
-        std::cout << "quillonlt-hubsim: " << files << " shift files of " << options.historyDays
-                  << " days in " << took.count() << " s" << std::endl;
+        std::cout << "quillonlt-hubsim: " << files << " files of past shifts ("
+                  << options.historyDays << (options.historyDays == 1 ? " day" : " days")
+                  << ") in " << took.count() << " s" << std::endl;
     }
     // The shift records follow the machines once a second. A failure is told once, not
     // every second, and the hub keeps serving the displays.
@@ -76,7 +85,7 @@ int main(int argc, char** argv)
     QTimer recordTimer;
     QObject::connect(&recordTimer, &QTimer::timeout, recordShifts);
     if (recorder)
-        recordTimer.start(1000);
+        recordTimer.start(kRecordIntervalMs);
     HubResponder responder(model, time, clock, options.clientPort);
     HubSimServer server(responder, options.quiet ? nullptr : &std::cout);
     if (!server.listen(options.address, options.port)) {
