@@ -6,8 +6,10 @@
 #include <map>
 #include <set>
 
+#include "hubsim/HubFolder.h"
 #include "hubsim/ShiftRecorder.h"
 #include "monitoring/ShiftFiles.h"
+#include "monitoring/ShiftGraph.h"
 #include "monitoring/ShiftRecord.h"
 #include "platform/LocalTime.h"
 #include "platform/Paths.h"
@@ -378,6 +380,47 @@ TEST(HubSimShiftRecords, RateAndPrintMachinesMarkTheirCycles)
     }
     EXPECT_GT(rateMachines, 0);
     EXPECT_GT(printMachines, 0);
+}
+
+TEST(HubSimShiftRecords, TheShiftGraphDrawsEveryArchiveOverTheWholeShift)
+{
+    test::ScopedTimeZone zone;
+    LiveHub live({16, 4});
+    live.runTo(kShiftEnd);
+    // The statuses as the program learns them from the hub's colour file.
+    const StatusTable table = StatusTable::parse(joinLinesCrLf(graphColorLines()));
+    std::set<RateClass> rates;
+    bool shaded = false;
+    for (const Machine& m : live.model.machines()) {
+        for (int s = 0; s < m.stationCount(); ++s) {
+            const std::string bytes =
+                bytesOf(std::filesystem::path(live.hub) /
+                        paths::normalizeSeparators(archivedShiftFilePath(
+                            kShiftStart, m.name, 1, m.kind, stationNumber(m, s))));
+            SCOPED_TRACE(m.name + " station " + std::to_string(s + 1));
+            const ShiftGraph graph = loadShiftGraph(bytes, table, std::nullopt);
+            ASSERT_FALSE(graph.intervals.empty());
+            EXPECT_EQ(graph.intervals.front().start, kShiftStart);
+            EXPECT_EQ(graph.intervals.back().end, kShiftEnd);
+            EXPECT_EQ(graph.spanStart, kShiftStart);
+            EXPECT_EQ(graph.spanEnd, kShiftEnd);
+            for (std::size_t i = 1; i < graph.intervals.size(); ++i)
+                EXPECT_EQ(graph.intervals[i].start, graph.intervals[i - 1].end);
+            for (const ShiftInterval& interval : graph.intervals) {
+                // Every state the hub writes is one the program knows a colour of: none
+                // falls back to the place of "NO Ostler".
+                if (interval.colorIndex == kStatusNoOstler) {
+                    EXPECT_EQ(interval.stateText, kNoOstler);
+                }
+                rates.insert(interval.rateClass);
+                shaded = shaded || interval.shade >= 0;
+            }
+            EXPECT_EQ(graph.rateMode, cycleReportOf(m) == CycleReport::Rate);
+        }
+    }
+    EXPECT_TRUE(shaded);
+    EXPECT_TRUE(rates.count(RateClass::Within));
+    EXPECT_TRUE(rates.count(RateClass::Below) || rates.count(RateClass::Above));
 }
 
 TEST(HubSimShiftRecords, PartRecordsCarryTheLimitsAndPiecesOfTheJob)

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "monitoring/StatusTable.h"
 #include "platform/TextFile.h"
 
 namespace quillon::hubsim {

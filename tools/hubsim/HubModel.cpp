@@ -2,8 +2,34 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+
+#include "monitoring/StatusTable.h"
 
 namespace quillon::hubsim {
+
+// The hub's places are the status table's.
+constexpr bool samePlaces()
+{
+    constexpr std::pair<int, int> places[] = {
+        {kCycleOn, kStatusCycleOn},
+        {kCycleOff, kStatusCycleOff},
+        {kSetup, kStatusSetup},
+        {kMaintenance, kFirstHubStatus},
+        {kLoading, kStatusLoading},
+        {kNoOperator, kStatusNoOstler},
+        {kAlarm, kStatusAlarm},
+        {kSpindleOn, kStatusSpindleOn},
+        {kFeedHold, kStatusFeedHold},
+        {kCycleOnSpindleOn, kStatusCycleOnSpindleOn},
+        {kStatusCount, quillon::kStatusCount},
+    };
+    for (const auto& [hub, table] : places)
+        if (hub != table)
+            return false;
+    return true;
+}
+static_assert(samePlaces());
 
 namespace {
 
@@ -183,12 +209,8 @@ const std::vector<std::string_view>& HubModel::settableStatuses()
 
 std::uint64_t HubModel::draw(std::size_t index)
 {
-    // SplitMix64: small, fast and the same on every compiler, unlike the distributions
-    // of the standard library.
-    std::uint64_t z = (m_lives[index].random += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
+    // SplitMix64: the machine's sequence steps on by a constant and is mixed.
+    return mixBits(m_lives[index].random += 0x9E3779B97F4A7C15ull);
 }
 
 void HubModel::tell(std::size_t index, const MachineEvent& event)

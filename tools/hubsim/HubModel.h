@@ -11,28 +11,30 @@
 
 #include "monitoring/MachineSlot.h"
 #include "monitoring/StationKind.h"
-#include "monitoring/StatusTable.h"
 
 namespace quillon::hubsim {
 
 // The hub's status vocabulary: the 37 indexes of the monitoring displays. The fixed ones
 // carry the names the displays know; 3 to 6 are statuses of this hub's own (the displays
 // learn their names from GraphColor.sys), the rest stay free.
-inline constexpr int kStatusCount = quillon::kStatusCount;
+// The places are the status table's (monitoring/StatusTable.h), which HubModel.cpp
+// checks; that header is not included here, as the displays' record header also names
+// the count.
+inline constexpr int kStatusCount = 37;
 enum StatusIndex : int {
-    kCycleOn = kStatusCycleOn,
-    kCycleOff = kStatusCycleOff,
-    kSetup = kStatusSetup,
-    kMaintenance = kFirstHubStatus,
-    kNoMaterial = kFirstHubStatus + 1,
-    kToolChange = kFirstHubStatus + 2,
-    kQualityCheck = kFirstHubStatus + 3,
-    kLoading = kStatusLoading,
-    kNoOperator = kStatusNoOstler,
-    kAlarm = kStatusAlarm,
-    kSpindleOn = kStatusSpindleOn,
-    kFeedHold = kStatusFeedHold,
-    kCycleOnSpindleOn = kStatusCycleOnSpindleOn,
+    kCycleOn = 0,
+    kCycleOff = 1,
+    kSetup = 2,
+    kMaintenance = 3,
+    kNoMaterial = 4,
+    kToolChange = 5,
+    kQualityCheck = 6,
+    kLoading = 31,
+    kNoOperator = 32,
+    kAlarm = 33,
+    kSpindleOn = 34,
+    kFeedHold = 35,
+    kCycleOnSpindleOn = 36,
 };
 // The name of a status index; empty for the free ones.
 std::string_view statusName(int index);
@@ -43,6 +45,15 @@ std::optional<int> statusIndexOf(std::string_view name);
 inline constexpr std::int64_t kShiftSeconds = 8 * 3600;
 inline constexpr std::int64_t kFirstShiftOffset = 6 * 3600;
 std::int64_t shiftStartOf(std::int64_t time);
+
+// SplitMix64's mixing of a number: small, fast and the same on every compiler, unlike the
+// distributions of the standard library.
+constexpr std::uint64_t mixBits(std::uint64_t z)
+{
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
 
 inline constexpr int kMaxMachines = kMachineSlots;
 inline constexpr int kMaxPiecesPerCycle = 100;

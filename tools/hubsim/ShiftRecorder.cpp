@@ -1,6 +1,7 @@
 #include "hubsim/ShiftRecorder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +9,7 @@
 
 #include "monitoring/ShiftFiles.h"
 #include "monitoring/ShiftRecord.h"
+#include "monitoring/StatusTable.h"
 #include "platform/Paths.h"
 #include "platform/SystemError.h"
 
@@ -33,19 +35,12 @@ constexpr const char* kOperators[] = {"A.BRANDT",  "M.OKAFOR", "J.LINDQVIST", "R
                                       "K.NOWAK",   "T.HAYES",  "L.MORENO",    "S.PATEL",
                                       "D.FISCHER", "E.TANAKA", "C.DUBOIS",    "P.WALSH"};
 
-std::uint64_t mix(std::uint64_t z)
-{
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-}
-
 std::uint64_t hashOf(std::string_view text)
 {
     std::uint64_t h = 1469598103934665603ull;
     for (const char c : text)
         h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    return mix(h);
+    return mixBits(h);
 }
 
 // Shifts 1, 2 and 3 start at 06:00, 14:00 and 22:00 UTC.
@@ -129,7 +124,7 @@ std::string cycleOnEvent(const Machine& machine, const Station& station)
     return machine.reportsSpindleOverride ? "_CON,SPINDLE_ON" : "_CON";
 }
 
-std::string statusEvent(const Machine& machine, int status)
+std::string statusEvent(int status)
 {
     switch (status) {
     case kCycleOff:
@@ -138,10 +133,6 @@ std::string statusEvent(const Machine& machine, int status)
         return "_COFF," + std::string(kNoOstler);
     case kSetup:
         return "_SETUP";
-    case kFeedHold:
-        // A held feed leaves the spindle turning.
-        return std::string(statusName(kFeedHold)) +
-               (machine.reportsSpindleOverride ? ",SPINDLE_ON" : "");
     default:
         return std::string(statusName(status));
     }
@@ -201,8 +192,9 @@ ShiftRecorder::ShiftRecorder(std::string hubDirectory, std::uint64_t seed, Mode 
 std::uint64_t ShiftRecorder::hash(const Machine& machine, std::int64_t time,
                                   std::uint64_t salt) const
 {
-    return mix(m_seed ^ mix(static_cast<std::uint64_t>(machine.slot.index()) * 0x9E37u + salt) ^
-               static_cast<std::uint64_t>(time));
+    return mixBits(m_seed ^
+                   mixBits(static_cast<std::uint64_t>(machine.slot.index()) * 0x9E37u + salt) ^
+                   static_cast<std::uint64_t>(time));
 }
 
 ShiftRecorder::MachineFiles& ShiftRecorder::filesOf(const Machine& machine)
@@ -332,7 +324,7 @@ void ShiftRecorder::leaveCycle(const Machine& machine, MachineFiles& files, Stat
 {
     if (file.inCycle) {
         if (status == kFeedHold && cycleReportOf(machine) != CycleReport::Rate) {
-            write(file, time, statusEvent(machine, status));
+            write(file, time, statusEvent(status));
             file.off = false;
             return;
         }
@@ -342,7 +334,7 @@ void ShiftRecorder::leaveCycle(const Machine& machine, MachineFiles& files, Stat
         writeOff(file, time);
         return;
     }
-    write(file, time, statusEvent(machine, status));
+    write(file, time, statusEvent(status));
     file.off = false;
 }
 
