@@ -242,12 +242,6 @@ std::vector<std::pair<int, ShiftRecord>> merged(const std::vector<std::string>& 
     return all;
 }
 
-bool isCycleOn(ShiftEvent event)
-{
-    return event == ShiftEvent::CycleOn || event == ShiftEvent::CycleOnSpindle ||
-           event == ShiftEvent::CycleOnShaded;
-}
-
 bool isInfo(ShiftEvent event)
 {
     return event == ShiftEvent::PartNumber || event == ShiftEvent::Operator ||
