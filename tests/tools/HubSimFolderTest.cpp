@@ -90,9 +90,10 @@ TEST(HubSimCommandLine, OptionsAndTheirLimits)
     EXPECT_FALSE(defaults.options.clientPort);
     EXPECT_FALSE(defaults.options.quiet);
 
-    const auto given = parseHubSimArguments(
-        {"--address", "10.0.0.5", "--port", "27017", "--client-port", "17", "--machines", "128",
-         "--seed", "42", "--speed", "60.5", "--hub-dir", "/tmp/hub", "--quiet"});
+    const auto given =
+        parseHubSimArguments({"--address", "10.0.0.5", "--port", "27017", "--client-port", "17",
+                              "--machines", "128", "--seed", "42", "--speed", "60.5", "--hub-dir",
+                              "/tmp/hub", "--history", "62", "--quiet"});
     ASSERT_EQ(given.action, Action::Run) << given.error;
     EXPECT_EQ(given.options.address, ipv4Of(10, 0, 0, 5));
     EXPECT_EQ(given.options.port, 27017);
@@ -101,16 +102,27 @@ TEST(HubSimCommandLine, OptionsAndTheirLimits)
     EXPECT_EQ(given.options.model.seed, 42u);
     EXPECT_DOUBLE_EQ(given.options.speed, 60.5);
     EXPECT_EQ(given.options.hubDirectory, "/tmp/hub");
+    EXPECT_EQ(given.options.historyDays, 62);
     EXPECT_TRUE(given.options.quiet);
 
     EXPECT_EQ(parseHubSimArguments({"--port", "1", "--help"}).action, Action::Help);
     const std::vector<std::vector<std::string>> wrong = {
-        {"--machines", "0"}, {"--machines", "129"},
-        {"--port", "0"},     {"--port", "65536"},
-        {"--speed", "0"},    {"--speed", "nan"},
-        {"--speed", "3601"}, {"--address", "localhost"},
-        {"--seed", "-1"},    {"--machines"},
-        {"--verbose"},       {"--hub-dir", ""},
+        {"--machines", "0"},
+        {"--machines", "129"},
+        {"--port", "0"},
+        {"--port", "65536"},
+        {"--speed", "0"},
+        {"--speed", "nan"},
+        {"--speed", "3601"},
+        {"--address", "localhost"},
+        {"--seed", "-1"},
+        {"--machines"},
+        {"--verbose"},
+        {"--hub-dir", ""},
+        {"--history", "63"},
+        {"--history", "-1"},
+        // Past shifts need a folder to go to.
+        {"--history", "5"},
     };
     for (const auto& arguments : wrong) {
         const auto parsed = parseHubSimArguments(arguments);

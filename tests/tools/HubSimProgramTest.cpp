@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
 #include <QNetworkDatagram>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QUdpSocket>
 
 namespace {
@@ -106,6 +109,37 @@ TEST(HubSimProgram, HelpUsageErrorsAndABusyPortAsExitCodes)
     Hub busy({"--port", QString::number(holder.localPort())});
     EXPECT_EQ(busy.waitForExit(), 1);
     EXPECT_TRUE(busy.errors().contains("cannot listen")) << busy.errors().toStdString();
+}
+
+TEST(HubSimProgram, WritesPastShiftsAndTheRunningOneIntoTheHubFolder)
+{
+    const quint16 port = freePort();
+    ASSERT_NE(port, 0);
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    Hub hub({"--port", QString::number(port), "--machines", "3", "--hub-dir", folder.path(),
+             "--history", "1", "--quiet"});
+    ASSERT_TRUE(hub.started());
+    const QByteArray history = hub.firstLine();
+    EXPECT_TRUE(history.contains("files of past shifts (1 day) in")) << history.toStdString();
+    const QByteArray ready = hub.firstLine();
+    ASSERT_TRUE(ready.contains("3 machines on")) << ready.toStdString();
+
+    // Listening, it has written the running shift of every machine.
+    const QStringList current =
+        QDir(folder.filePath("_TMP")).entryList({"MonitorData*.SYS_"}, QDir::Files);
+    EXPECT_GE(current.size(), 3) << current.join(' ').toStdString();
+    QDirIterator archived(folder.filePath("_MONITORING"), {"*.MON"}, QDir::Files,
+                          QDirIterator::Subdirectories);
+    int shifts = 0;
+    for (; archived.hasNext(); archived.next())
+        ++shifts;
+    EXPECT_TRUE(history.contains(": " + QByteArray::number(shifts) + " files"));
+    // Three shifts a day of every station.
+    EXPECT_EQ(shifts, current.size() * 3);
+
+    hub.terminate();
+    EXPECT_EQ(hub.waitForExit(), 0);
 }
 
 }  // namespace

@@ -1,26 +1,14 @@
 #include "hubsim/HubFolder.h"
 
-#include <array>
-#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
+#include "monitoring/StatusTable.h"
 #include "platform/TextFile.h"
 
 namespace quillon::hubsim {
 
 namespace {
-
-// The displays' default status colours (0x00BBGGRR), index 0 to 36.
-constexpr std::array<std::uint32_t, kStatusCount> kStatusColors = {
-    0x00FF00, 0x0000FF, 0xFF0000, 0x80FF80, 0x008000, 0xFFFF80, 0xFF8000, 0xFF80FF,
-    0x8080FF, 0x0000FF, 0x000080, 0x0080FF, 0x00FFFF, 0x808080, 0xA00000, 0xC0C0C0,
-    0x008080, 0xFF8080, 0x800080, 0x808040, 0xFF8080, 0x8000FF, 0x400000, 0x936C8E,
-    0xC6D9A8, 0x008080, 0xFF8080, 0x8080FF, 0x000080, 0x0080FF, 0x00FFFF, 0x008000,
-    0x000080, 0x0000C0, 0xC0FFC0, 0x0000FF, 0x008000,
-};
-constexpr std::uint32_t kBackground = 0x000000;
-constexpr std::uint32_t kForeground = 0xFFFFFF;
 
 std::string machineFolder(const Machine& machine, const std::string& hubDirectory,
                           const char* direction)
@@ -60,10 +48,13 @@ std::vector<std::string> monitorSetupLines(const HubModel& model)
 
 std::vector<std::string> graphColorLines()
 {
-    std::vector<std::string> lines = {"1," + std::to_string(kBackground) + "," +
-                                      std::to_string(kForeground)};
+    // The displays' own colours; the names add this hub's statuses to theirs.
+    const StatusTable defaults = StatusTable::defaults();
+    std::vector<std::string> lines = {std::string(defaults.gradient ? "1" : "0") + "," +
+                                      std::to_string(defaults.background) + "," +
+                                      std::to_string(defaults.foreground)};
     for (int index = 0; index < kStatusCount; ++index)
-        lines.push_back(std::to_string(kStatusColors[static_cast<std::size_t>(index)]) + "," +
+        lines.push_back(std::to_string(defaults.colors[static_cast<std::size_t>(index)]) + "," +
                         std::string(statusName(index)));
     return lines;
 }

@@ -2,8 +2,34 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+
+#include "monitoring/StatusTable.h"
 
 namespace quillon::hubsim {
+
+// The hub's places are the status table's.
+constexpr bool samePlaces()
+{
+    constexpr std::pair<int, int> places[] = {
+        {kCycleOn, kStatusCycleOn},
+        {kCycleOff, kStatusCycleOff},
+        {kSetup, kStatusSetup},
+        {kMaintenance, kFirstHubStatus},
+        {kLoading, kStatusLoading},
+        {kNoOperator, kStatusNoOstler},
+        {kAlarm, kStatusAlarm},
+        {kSpindleOn, kStatusSpindleOn},
+        {kFeedHold, kStatusFeedHold},
+        {kCycleOnSpindleOn, kStatusCycleOnSpindleOn},
+        {kStatusCount, quillon::kStatusCount},
+    };
+    for (const auto& [hub, table] : places)
+        if (hub != table)
+            return false;
+    return true;
+}
+static_assert(samePlaces());
 
 namespace {
 
@@ -20,23 +46,19 @@ constexpr double kCycleSpread = 0.04;
 // Minimum and maximum cycle times lie this share below and above the ideal.
 constexpr double kCycleTolerance = 0.15;
 
-constexpr std::array<std::string_view, kStatusCount> kStatusNames = [] {
-    std::array<std::string_view, kStatusCount> names{};
-    names[kCycleOn] = "CYCLE ON";
-    names[kCycleOff] = "CYCLE OFF";
-    names[kSetup] = "SETUP";
-    names[kMaintenance] = "MAINTENANCE";
-    names[kNoMaterial] = "NO MATERIAL";
-    names[kToolChange] = "TOOL CHANGE";
-    names[kQualityCheck] = "QUALITY CHECK";
-    names[kLoading] = "LOADING";
-    names[kNoOperator] = "NO Ostler";
-    names[kAlarm] = "ALARM";
-    names[kSpindleOn] = "SPINDLE ON";
-    names[kFeedHold] = "FEED HOLD";
-    names[kCycleOnSpindleOn] = "CYCLE ON\\SPINDLE ON";
+// The displays' own names, and this hub's names for its statuses 3 to 6.
+const std::array<std::string, kStatusCount>& statusNames()
+{
+    static const std::array<std::string, kStatusCount> names = [] {
+        std::array<std::string, kStatusCount> all = StatusTable::defaults().names;
+        all[kMaintenance] = "MAINTENANCE";
+        all[kNoMaterial] = "NO MATERIAL";
+        all[kToolChange] = "TOOL CHANGE";
+        all[kQualityCheck] = "QUALITY CHECK";
+        return all;
+    }();
     return names;
-}();
+}
 
 // What happens after a cycle: the chance of each stop (the rest of the time the machine
 // is loaded and runs the next cycle), and how long each lasts, in seconds.
@@ -89,17 +111,18 @@ std::string_view statusName(int index)
 {
     if (index < 0 || index >= kStatusCount)
         return {};
-    return kStatusNames[static_cast<std::size_t>(index)];
+    return statusNames()[static_cast<std::size_t>(index)];
 }
 
 std::optional<int> statusIndexOf(std::string_view name)
 {
     if (name.empty())
         return std::nullopt;
-    const auto found = std::find(kStatusNames.begin(), kStatusNames.end(), name);
-    if (found == kStatusNames.end())
+    const auto& names = statusNames();
+    const auto found = std::find(names.begin(), names.end(), name);
+    if (found == names.end())
         return std::nullopt;
-    return static_cast<int>(found - kStatusNames.begin());
+    return static_cast<int>(found - names.begin());
 }
 
 std::int64_t shiftStartOf(std::int64_t time)
@@ -125,7 +148,8 @@ Efficiency Machine::efficiency(int station, std::int64_t now) const
     return e;
 }
 
-HubModel::HubModel(const ModelSettings& settings, std::int64_t start)
+HubModel::HubModel(const ModelSettings& settings, std::int64_t start, MachineEventSink* sink)
+    : m_sink(sink)
 {
     const int count = std::clamp(settings.machines, 1, kMaxMachines);
     const std::int64_t shiftStart = shiftStartOf(start);
@@ -162,6 +186,7 @@ HubModel::HubModel(const ModelSettings& settings, std::int64_t start)
         changeJob(i, shiftStart);
         life.step = Life::Step::Waiting;
         life.until = shiftStart + static_cast<std::int64_t>(uniform(i, 60, kArrivalSpread));
+        tell(i, {MachineEvent::Kind::ShiftStart, shiftStart, m.status, std::nullopt});
     }
     advanceTo(start);
 }
@@ -184,12 +209,14 @@ const std::vector<std::string_view>& HubModel::settableStatuses()
 
 std::uint64_t HubModel::draw(std::size_t index)
 {
-    // SplitMix64: small, fast and the same on every compiler, unlike the distributions
-    // of the standard library.
-    std::uint64_t z = (m_lives[index].random += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
+    // SplitMix64: the machine's sequence steps on by a constant and is mixed.
+    return mixBits(m_lives[index].random += 0x9E3779B97F4A7C15ull);
+}
+
+void HubModel::tell(std::size_t index, const MachineEvent& event)
+{
+    if (m_sink)
+        m_sink->machineEvent(m_machines[index], event);
 }
 
 double HubModel::uniform(std::size_t index, double low, double high)
@@ -238,6 +265,7 @@ void HubModel::live(std::size_t index, std::int64_t until)
                 s.cycleSeconds = s.idealSeconds = 0;
             }
             ++m.version;
+            tell(index, {MachineEvent::Kind::ShiftStart, nextShift, m.status, std::nullopt});
             continue;
         }
         finishStep(index);
@@ -249,6 +277,7 @@ void HubModel::enter(std::size_t index, int status, std::int64_t duration)
     Machine& m = m_machines[index];
     Life& life = m_lives[index];
     const std::int64_t now = life.until;
+    const int previous = m.status;
     if (m.status != status) {
         m.status = status;
         m.statusStart = now;
@@ -256,6 +285,10 @@ void HubModel::enter(std::size_t index, int status, std::int64_t duration)
     m.alert = status == kAlarm;
     life.until = now + std::max<std::int64_t>(duration, 1);
     ++m.version;
+    std::optional<int> station;
+    if (status == kCycleOn && m.kind == StationKind::TwoPallets)
+        station = life.activePallet;
+    tell(index, {MachineEvent::Kind::Status, now, previous, station});
 }
 
 void HubModel::startCycle(std::size_t index)
@@ -327,6 +360,7 @@ void HubModel::changeJob(std::size_t index, std::int64_t now)
         if (station.cycleStart == 0)
             station.cycleStart = now;
     }
+    tell(index, {MachineEvent::Kind::Job, now, m.status, std::nullopt});
 }
 
 void HubModel::finishStep(std::size_t index)
@@ -455,6 +489,7 @@ bool HubModel::setup(MachineSlot slot, const SetupOrder& order)
         station.piecesPerCycle = std::clamp(order.piecesPerCycle[from], 1, kMaxPiecesPerCycle);
     }
     m.minutesUnit = m.stations[0].idealCycle() > 600;
+    tell(index, {MachineEvent::Kind::Job, m_now, m.status, std::nullopt});
     return setStatus(slot, statusName(kSetup));
 }
 

@@ -17,6 +17,9 @@ namespace quillon::hubsim {
 // The hub's status vocabulary: the 37 indexes of the monitoring displays. The fixed ones
 // carry the names the displays know; 3 to 6 are statuses of this hub's own (the displays
 // learn their names from GraphColor.sys), the rest stay free.
+// The places are the status table's (monitoring/StatusTable.h), which HubModel.cpp
+// checks; that header is not included here, as the displays' record header also names
+// the count.
 inline constexpr int kStatusCount = 37;
 enum StatusIndex : int {
     kCycleOn = 0,
@@ -42,6 +45,15 @@ std::optional<int> statusIndexOf(std::string_view name);
 inline constexpr std::int64_t kShiftSeconds = 8 * 3600;
 inline constexpr std::int64_t kFirstShiftOffset = 6 * 3600;
 std::int64_t shiftStartOf(std::int64_t time);
+
+// SplitMix64's mixing of a number: small, fast and the same on every compiler, unlike the
+// distributions of the standard library.
+constexpr std::uint64_t mixBits(std::uint64_t z)
+{
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
 
 inline constexpr int kMaxMachines = kMachineSlots;
 inline constexpr int kMaxPiecesPerCycle = 100;
@@ -109,11 +121,34 @@ struct ModelSettings {
     std::uint64_t seed = 1;
 };
 
+// What a machine did, as the hub's shift record files keep it. Events of one machine come
+// in time order; the machine is passed along in the state the event left it in.
+struct MachineEvent {
+    enum class Kind {
+        ShiftStart,  // a new shift: the one before (if any) ended at the same time
+        Status,      // the machine entered a status (a new cycle enters "cycle on" again)
+        Job,         // new part numbers and limits
+    };
+    Kind kind = Kind::Status;
+    std::int64_t time = 0;
+    int previousStatus = kCycleOff;  // Status: what the machine did before
+    // Status "cycle on" of a two-pallet machine: the pallet cut (0 or 1); nothing for
+    // every other event, which concerns all stations.
+    std::optional<int> station;
+};
+
+class MachineEventSink {
+public:
+    virtual ~MachineEventSink() = default;
+    virtual void machineEvent(const Machine& machine, const MachineEvent& event) = 0;
+};
+
 class HubModel {
 public:
     // The machines start at the shift that holds `start` and live up to `start`, so that a
-    // hub started in the middle of a shift reports a shift already under way.
-    HubModel(const ModelSettings& settings, std::int64_t start);
+    // hub started in the middle of a shift reports a shift already under way. The sink,
+    // when given, hears every event from the start of that shift on.
+    HubModel(const ModelSettings& settings, std::int64_t start, MachineEventSink* sink = nullptr);
 
     const std::vector<Machine>& machines() const { return m_machines; }
     // The machine in the slot; nothing for a slot without one.
@@ -154,7 +189,9 @@ private:
     void changeJob(std::size_t index, std::int64_t now);
     std::uint64_t draw(std::size_t index);
     double uniform(std::size_t index, double low, double high);
+    void tell(std::size_t index, const MachineEvent& event);
 
+    MachineEventSink* m_sink = nullptr;
     std::vector<Machine> m_machines;
     std::vector<Life> m_lives;
     std::int64_t m_now = 0;

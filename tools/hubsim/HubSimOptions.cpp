@@ -32,7 +32,8 @@ std::optional<std::uint16_t> portIn(const std::string& text)
 std::string hubSimUsage()
 {
     return "Usage: quillonlt-hubsim [--address A] [--port P] [--client-port P] [--machines N]\n"
-           "                        [--seed S] [--speed F] [--hub-dir DIR] [--quiet]\n"
+           "                        [--seed S] [--speed F] [--hub-dir DIR] [--history DAYS]\n"
+           "                        [--quiet]\n"
            "\n"
            "A simulated shop-floor hub: N machines living plausible shifts, answering\n"
            "QuillonLT's monitoring requests over UDP and pushing what changes.\n"
@@ -47,7 +48,10 @@ std::string hubSimUsage()
            "                   (default 1)\n"
            "  --speed F        simulated seconds per real second, up to 3600 (default 1)\n"
            "  --hub-dir DIR    write the hub's setup files below DIR (_SETUP/CairnConf.sys,\n"
-           "                   _SETUP/MonSetup.sys, _SETUP/GraphColor.sys)\n"
+           "                   _SETUP/MonSetup.sys, _SETUP/GraphColor.sys) and every\n"
+           "                   machine's shift records (_TMP, _MONITORING/YYYY-MM)\n"
+           "  --history DAYS   first write DAYS days of past shifts, 0 to 62 (default 0;\n"
+           "                   needs --hub-dir)\n"
            "  --quiet          do not print a line per request\n"
            "  --help           show this text\n";
 }
@@ -74,7 +78,8 @@ ParsedHubSimArguments parseHubSimArguments(const std::vector<std::string>& argum
         }
         const bool takesValue = option == "--address" || option == "--port" ||
                                 option == "--client-port" || option == "--machines" ||
-                                option == "--seed" || option == "--speed" || option == "--hub-dir";
+                                option == "--seed" || option == "--speed" ||
+                                option == "--hub-dir" || option == "--history";
         if (!takesValue)
             return fail("unknown option " + option);
         if (i + 1 >= arguments.size())
@@ -108,12 +113,19 @@ ParsedHubSimArguments parseHubSimArguments(const std::vector<std::string>& argum
             if (!speed || !std::isfinite(*speed) || *speed <= 0 || *speed > kMaxSpeed)
                 return fail("--speed takes a number above 0 and up to 3600, not " + value);
             o.speed = *speed;
+        } else if (option == "--history") {
+            const auto days = numberIn<int>(value);
+            if (!days || *days < 0 || *days > kMaxHistoryDays)
+                return fail("--history takes 0 to 62 days, not " + value);
+            o.historyDays = *days;
         } else {
             if (value.empty())
                 return fail("--hub-dir needs a folder");
             o.hubDirectory = value;
         }
     }
+    if (o.historyDays > 0 && !o.hubDirectory)
+        return fail("--history needs --hub-dir, the folder the shifts go to");
     return parsed;
 }
 

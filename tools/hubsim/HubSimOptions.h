@@ -17,6 +17,8 @@ inline constexpr std::uint16_t kHubPort = 17;
 inline constexpr const char* kDefaultAddress = "127.0.0.2";
 // Faster than this a simulated second is shorter than the event loop's tick.
 inline constexpr double kMaxSpeed = 3600;
+// Two months of past shifts: enough for any month folder to be full.
+inline constexpr int kMaxHistoryDays = 62;
 
 struct HubSimOptions {
     std::int32_t address = 0;  // set from kDefaultAddress
@@ -26,6 +28,7 @@ struct HubSimOptions {
     ModelSettings model;
     double speed = 1;  // simulated seconds per real second
     std::optional<std::string> hubDirectory;
+    int historyDays = 0;  // past shifts written at start, below hubDirectory
     bool quiet = false;
 };
 

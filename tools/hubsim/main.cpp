@@ -1,13 +1,25 @@
 // quillonlt-hubsim: a simulated shop-floor hub on the other end of QuillonLT's UDP link.
 #include <QCoreApplication>
+#include <QTimer>
 
+#include <chrono>
 #include <iostream>
+#include <optional>
 
 #include "hubsim/HubFolder.h"
 #include "hubsim/HubSimOptions.h"
 #include "hubsim/HubSimServer.h"
+#include "hubsim/ShiftRecorder.h"
 #include "platform/Ipv4Address.h"
 #include "platform/ui/TerminationSignals.h"
+
+namespace {
+
+// The shift records follow the machines once a real second, as the pushes do: a shift
+// graph rereads its file no more often than that.
+constexpr int kRecordIntervalMs = 1000;
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -29,7 +41,10 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     SystemClock clock;
     SimulatedTime time(clock, options.speed);
-    HubModel model(options.model, time.now());
+    std::optional<ShiftRecorder> recorder;
+    if (options.hubDirectory)
+        recorder.emplace(*options.hubDirectory, options.model.seed, ShiftRecorder::Mode::Live);
+    HubModel model(options.model, time.now(), recorder ? &*recorder : nullptr);
     if (options.hubDirectory) {
         const WriteResult written = writeHubFolder(model, *options.hubDirectory);
         if (!written.ok) {
@@ -38,6 +53,39 @@ int main(int argc, char** argv)
             return 1;
         }
     }
+    if (options.historyDays > 0) {
+        const auto began = std::chrono::steady_clock::now();
+        std::size_t files = 0;
+        const WriteResult written = writeShiftHistory(
+            options.model, time.now(), options.historyDays, *options.hubDirectory, &files);
+        if (!written.ok) {
+            std::cerr << "quillonlt-hubsim: cannot write the past shifts: " << written.error
+                      << "\n";
+            return 1;
+        }
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - began;
+        std::cout << "quillonlt-hubsim: " << files << " files of past shifts ("
+                  << options.historyDays << (options.historyDays == 1 ? " day" : " days")
+                  << ") in " << took.count() << " s" << std::endl;
+    }
+    // The shift records follow the machines once a second. A failure is told once, not
+    // every second, and the hub keeps serving the displays.
+    std::string lastFailure;
+    const auto recordShifts = [&] {
+        if (!recorder)
+            return;
+        model.advanceTo(time.now());
+        const WriteResult flushed = recorder->flush();
+        if (!flushed.ok && flushed.error != lastFailure)
+            std::cerr << "quillonlt-hubsim: cannot write a shift record: " << flushed.error
+                      << std::endl;
+        lastFailure = flushed.error;
+    };
+    recordShifts();
+    QTimer recordTimer;
+    QObject::connect(&recordTimer, &QTimer::timeout, recordShifts);
+    if (recorder)
+        recordTimer.start(kRecordIntervalMs);
     HubResponder responder(model, time, clock, options.clientPort);
     HubSimServer server(responder, options.quiet ? nullptr : &std::cout);
     if (!server.listen(options.address, options.port)) {
@@ -53,6 +101,7 @@ int main(int argc, char** argv)
               << ipv4ToDottedText(options.address) << ":" << options.port << " (seed "
               << options.model.seed << ", speed " << options.speed << ")" << std::endl;
     const int status = application.exec();
+    recordShifts();
     std::cout << "quillonlt-hubsim: stopped" << std::endl;
     return status;
 }
