@@ -9,11 +9,9 @@
 
 #include "monitoring/MachineSlot.h"
 #include "monitoring/StationKind.h"
+#include "monitoring/StatusTable.h"
 
 namespace quillon {
-
-// The status table has 37 entries; a record carries the seconds of this shift per entry.
-inline constexpr int kStatusCount = 37;
 
 // The status a machine has until the hub says otherwise.
 inline constexpr char kNoOperatorStatus[] = "NO Ostler";

@@ -12,17 +12,11 @@ namespace quillon::hubsim {
 constexpr bool samePlaces()
 {
     constexpr std::pair<int, int> places[] = {
-        {kCycleOn, kStatusCycleOn},
-        {kCycleOff, kStatusCycleOff},
-        {kSetup, kStatusSetup},
-        {kMaintenance, kFirstHubStatus},
-        {kLoading, kStatusLoading},
-        {kNoOperator, kStatusNoOstler},
-        {kAlarm, kStatusAlarm},
-        {kSpindleOn, kStatusSpindleOn},
-        {kFeedHold, kStatusFeedHold},
-        {kCycleOnSpindleOn, kStatusCycleOnSpindleOn},
-        {kStatusCount, quillon::kStatusCount},
+        {kCycleOn, kStatusCycleOn},   {kCycleOff, kStatusCycleOff},
+        {kSetup, kStatusSetup},       {kMaintenance, kFirstHubStatus},
+        {kLoading, kStatusLoading},   {kNoOperator, kStatusNoOstler},
+        {kAlarm, kStatusAlarm},       {kSpindleOn, kStatusSpindleOn},
+        {kFeedHold, kStatusFeedHold}, {kCycleOnSpindleOn, kStatusCycleOnSpindleOn},
     };
     for (const auto& [hub, table] : places)
         if (hub != table)

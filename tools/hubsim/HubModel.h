@@ -11,16 +11,15 @@
 
 #include "monitoring/MachineSlot.h"
 #include "monitoring/StationKind.h"
+#include "monitoring/StatusTable.h"
 
 namespace quillon::hubsim {
 
 // The hub's status vocabulary: the 37 indexes of the monitoring displays. The fixed ones
 // carry the names the displays know; 3 to 6 are statuses of this hub's own (the displays
 // learn their names from GraphColor.sys), the rest stay free.
-// The places are the status table's (monitoring/StatusTable.h), which HubModel.cpp
-// checks; that header is not included here, as the displays' record header also names
-// the count.
-inline constexpr int kStatusCount = 37;
+// The places are the status table's (monitoring/StatusTable.h, whose kStatusCount counts
+// them), which HubModel.cpp checks.
 enum StatusIndex : int {
     kCycleOn = 0,
     kCycleOff = 1,
