@@ -130,7 +130,7 @@ std::vector<LegendEntry> legendEntries(const ChartData& data)
     if (data.kind() == ChartKind::Pie) {
         std::vector<bool> used(pieSliceCount(data), false);
         for (int s = 0; s < data.seriesCount(); ++s) {
-            for (const PieSlice& slice : pieSlices(data.series(s), used.size()))
+            for (const ChartPieSlice& slice : pieSlices(data.series(s), used.size()))
                 used[static_cast<std::size_t>(slice.point)] = true;
         }
         for (std::size_t point = 0; point < used.size(); ++point) {
@@ -200,9 +200,9 @@ void placeLegend(ChartLayout& layout, const ChartFonts& fonts, QRectF& area)
 
 }  // namespace
 
-std::vector<PieSlice> pieSlices(const ChartSeries& series, std::size_t points)
+std::vector<ChartPieSlice> pieSlices(const ChartSeries& series, std::size_t points)
 {
-    std::vector<PieSlice> slices;
+    std::vector<ChartPieSlice> slices;
     double total = 0;
     for (std::size_t point = 0; point < points; ++point) {
         const double value = series.y(point);
@@ -584,7 +584,7 @@ void ChartRenderer::paintPies(QPainter& painter, const ChartData& data, const Ch
         }
         // A thin rim of the background between slices keeps neighbours apart.
         painter.setPen(QPen(data.background, std::max(1.0, frame.radius / 90)));
-        for (const PieSlice& slice : slices) {
+        for (const ChartPieSlice& slice : slices) {
             painter.setBrush(data.pointColor(slice.point));
             // Qt counts sixteenths of a degree anticlockwise from three o'clock.
             const double qtStart = 90 - slice.start - slice.span;
@@ -597,7 +597,7 @@ void ChartRenderer::paintPies(QPainter& painter, const ChartData& data, const Ch
         QFont percentFont = fonts.legend;
         percentFont.setWeight(QFont::DemiBold);
         painter.setFont(percentFont);
-        for (const PieSlice& slice : slices) {
+        for (const ChartPieSlice& slice : slices) {
             if (slice.span < kPieLabelSpan)
                 continue;
             const double middle = (slice.start + slice.span / 2) / kDegrees;
@@ -694,7 +694,7 @@ ChartHit ChartRenderer::hitTest(const ChartData& data, const ChartView& view, QS
             double angle = std::atan2(d.x(), -d.y()) * kDegrees;
             if (angle < 0)
                 angle += 360;
-            for (const PieSlice& slice : pieSlices(data.series(frame.series), points)) {
+            for (const ChartPieSlice& slice : pieSlices(data.series(frame.series), points)) {
                 if (angle >= slice.start && angle < slice.start + slice.span)
                     return {ChartHit::Target::Point, frame.series, slice.point};
             }

@@ -208,7 +208,7 @@ TEST(ChartWidget, BarsAndSlicesAreClickedWhereTheyAreDrawn)
         pie.renderer().layout(pie.data(), std::as_const(pie).view(), pie.size());
     ASSERT_EQ(pieLayout.pies.size(), 1u);
     const auto slices = pieSlices(pie.data().series(0), 6);
-    for (const PieSlice& slice : slices) {
+    for (const ChartPieSlice& slice : slices) {
         const double middle = (slice.start + slice.span / 2) * std::numbers::pi / 180;
         const QPointF at =
             pieLayout.pies[0].centre +
