@@ -16,6 +16,7 @@
 #include "cli/CliLineTools.h"
 #include "cli/CliReceive.h"
 #include "cli/CliRenumber.h"
+#include "cli/CliShift.h"
 #include "cli/CliTransmit.h"
 #include "dnc/ComConfFile.h"
 #include "dnc/PortSetups.h"
@@ -199,6 +200,7 @@ const std::vector<Subcommand>& subcommands()
         {"cleanup", kCleanupUsage, runCleanup},
         {"dirlog", kDirectoryLogUsage, runDirectoryLog},
         {"hub", kHubUsage, runHub},
+        {"shift", kShiftUsage, runShift},
         {"backplot", kBackplotUsage, runBackplot},
         {"calc", kCalcUsage, runCalc},
     };

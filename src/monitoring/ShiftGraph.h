@@ -45,8 +45,8 @@ struct ShiftGraph {
     std::int64_t spanEnd = 0;
 
     // What the "Cycle time" dialog opens with. Rate mode: the file counts cycles
-    // ("_CYCOUNT" seen). The cycle-time limits are those of the last part record that gives
-    // them; the rate limits those of the last count record.
+    // ("_CYCOUNT" seen). The cycle-time limits are those the last part record gives, the
+    // rate limits those of the last count record.
     bool rateMode = false;
     std::optional<long> minCycleSeconds;
     std::optional<long> maxCycleSeconds;
