@@ -82,6 +82,7 @@ public:
 
 private:
     void analyse(bool limitsFromRecords);
+    void analyseAndRecalculate();
 
     std::optional<std::string> m_bytes;
     std::vector<std::string> m_partNumbers;
