@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace quillon {
@@ -218,6 +219,9 @@ public:
     QString subtitle;
     QString axisTitle[3];
     QStringList pointLabels;
+    // Y ticks at these values with these labels in place of round steps: rows that name
+    // what they show (a time bar's states and rates) rather than a scale.
+    std::vector<std::pair<double, QString>> yLabels;
     void setAxisTitle(Axis axis, const QString& text) { axisTitle[int(axis)] = text; }
 
     // Series.

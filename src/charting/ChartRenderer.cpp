@@ -107,6 +107,19 @@ std::vector<AxisTick> categoryTicks(const ChartData& data, AxisRange visible, in
     return ticks;
 }
 
+// The data's own Y labels inside the visible range, else round steps.
+std::vector<AxisTick> yTicksOf(const ChartData& data, AxisRange visible, int maxTicks)
+{
+    if (data.yLabels.empty())
+        return numericTicks(visible.min, visible.max, maxTicks);
+    std::vector<AxisTick> ticks;
+    for (const auto& [value, label] : data.yLabels) {
+        if (visible.contains(value))
+            ticks.push_back({value, label});
+    }
+    return ticks;
+}
+
 std::vector<AxisTick> xTicksOf(const ChartData& data, AxisRange visible, int maxTicks)
 {
     if (data.xAxisKind() == XAxisKind::DateTime)
@@ -271,8 +284,8 @@ ChartLayout ChartRenderer::layout(const ChartData& data, const ChartView& view, 
         QRectF plot =
             area.adjusted(yTitle + 40, tick.height() / 2, -tick.height(), -(xLabels + xTitle));
         Projection2D guess(layout.base[0], layout.base[1], view, plot, data.equalScale);
-        const auto yGuess = numericTicks(guess.visibleY().min, guess.visibleY().max,
-                                         std::max(2, int(plot.height() / kYTickPitch)));
+        const auto yGuess =
+            yTicksOf(data, guess.visibleY(), std::max(2, int(plot.height() / kYTickPitch)));
         const double yLabels = widestLabel(tick, yGuess) + kTickLength + 5;
         plot.setLeft(area.left() + yTitle + yLabels);
         // Room on the right for half of the last X label.
@@ -285,8 +298,7 @@ ChartLayout ChartRenderer::layout(const ChartData& data, const ChartView& view, 
             Projection2D(layout.base[0], layout.base[1], view, plot, data.equalScale);
         const AxisRange vx = layout.projection2D.visibleX();
         const AxisRange vy = layout.projection2D.visibleY();
-        layout.yTicks =
-            numericTicks(vy.min, vy.max, std::max(2, int(plot.height() / kYTickPitch)));
+        layout.yTicks = yTicksOf(data, vy, std::max(2, int(plot.height() / kYTickPitch)));
         int maxTicks = std::max(2, static_cast<int>(plot.width() / 70));
         layout.xTicks = xTicksOf(data, vx, maxTicks);
         // Fewer ticks while their labels would touch.

@@ -425,3 +425,19 @@ TEST(ChartWidget, EveryKindDraws)
 
 }  // namespace
 }  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(ChartWidget, GivenYLabelsReplaceTheScaleInsideTheVisibleRange)
+{
+    SmallGraph graph;
+    graph.widget.data().yLabels = {{5, "low"}, {25, "high"}, {90, "off the axis"}};
+    std::vector<std::pair<double, QString>> ticks;
+    for (const AxisTick& tick : graph.layout().yTicks)
+        ticks.emplace_back(tick.value, tick.label);
+    EXPECT_EQ(ticks, (std::vector<std::pair<double, QString>>{{5, "low"}, {25, "high"}}));
+}
+
+}  // namespace
+}  // namespace quillon

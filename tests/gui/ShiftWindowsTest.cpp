@@ -75,6 +75,65 @@ std::string morningShift()
     });
 }
 
+// A whole day shift, 06:00 to 14:00, as a busy mill records it: part A100 until ten, a
+// setup, then part B220; cycles of four to five and a half minutes, some run slower
+// (shaded), loading between cycles, now and then an alarm or a feed hold. counted: the
+// machine reports its cycle counts (12 cycles a run), so B220's runs carry rates.
+std::string dayShift(bool counted)
+{
+    std::vector<std::pair<std::int64_t, std::string>> events{{at(6, 0), "_SH_START"},
+                                                             {at(6, 0), "_OPERATOR:J. MILLER"},
+                                                             {at(6, 2), "_PARTNO:A100,240,330;1"}};
+    unsigned seed = 12345;
+    const auto next = [&seed](unsigned range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<std::int64_t>((seed >> 16) % range);
+    };
+    std::int64_t time = at(6, 5);
+    bool secondPart = false;
+    while (time < at(13, 50)) {
+        if (!secondPart && time >= at(10, 0)) {
+            secondPart = true;
+            events.push_back({time, "_SETUP"});
+            time += 1200;
+            events.push_back({time, counted ? "_PARTNO:B220,4,8;2" : "_PARTNO:B220,180,260;2"});
+        }
+        const std::int64_t kind = next(10);
+        if (kind == 0) {
+            events.push_back({time, "_CON:" + std::string(1, char('E' + next(8))) + "70"});
+        } else if (kind == 1) {
+            events.push_back({time, "_CON,SPINDLE_ON"});
+        } else {
+            events.push_back({time, "_CON"});
+        }
+        const std::int64_t length = secondPart ? 180 + next(90) : 240 + next(100);
+        std::int64_t held = 0;
+        if (next(25) == 0) {
+            held = 90;
+            events.push_back({time + length / 3, "FEED HOLD"});
+            events.push_back({time + length / 3 + held, "_CON"});
+        }
+        if (counted && secondPart) {
+            events.push_back({time + held + length / 2, "_CYCOUNT,6,4,8"});
+            events.push_back({time + held + length - 5, "_CYCOUNT,6,4,8"});
+        }
+        time += held + length;
+        events.push_back({time, "_COFF"});
+        const std::int64_t pause = next(20);
+        if (pause == 0) {
+            events.push_back({time + 20, "ALARM"});
+            time += 300 + next(300);
+        } else if (pause < 6) {
+            events.push_back({time + 10, "LOADING"});
+            time += 120 + next(60);
+        } else {
+            time += 30 + next(60);
+        }
+    }
+    events.push_back({at(14, 0), "_SH_END"});
+    return records(events);
+}
+
 class ShiftWindowsTest : public ::testing::Test {
 protected:
     ShiftWindowsTest()
@@ -435,6 +494,53 @@ TEST_F(ShiftWindowsTest, TheGraphsIntervalsReachTheChartInTheHubsColours)
     EXPECT_FALSE(window.intervalAt(tenPast, kRateRow));
     EXPECT_FALSE(window.intervalAt(tenPast, 0.2));
     EXPECT_TRUE(window.intervalAt(days(at(6, 41)), kRateRow));
+}
+
+TEST_F(ShiftWindowsTest, AWholeShiftIsOneUnbrokenBarAndItsPieAddsUpToTheShift)
+{
+    const std::string graphFile =
+        writeHub("_MONITORING\\2026-12\\MON08_MILL1_SHIFT1.MON", dayShift(true));
+    files.script(graphFile);
+    files.script(graphFile);
+    windows.viewGraph();
+    windows.viewPiechart();
+    ASSERT_EQ(windows.graphs().size(), 1u);
+    ASSERT_EQ(windows.pies().size(), 1u);
+
+    ShiftGraphWindow& graph = *windows.graphs().front();
+    const auto& intervals = graph.graph().intervals;
+    ASSERT_GT(intervals.size(), 150u);
+    for (std::size_t index = 1; index < intervals.size(); ++index)
+        ASSERT_EQ(intervals[index].start, intervals[index - 1].end) << index;
+    // The bar starts with the first state; the shift's start and part are no state.
+    EXPECT_EQ(intervals.front().start, at(6, 5));
+    EXPECT_EQ(intervals.back().end, at(14, 0));
+    EXPECT_EQ(graph.chart()->data().seriesCount(),
+              static_cast<int>(intervals.size() +
+                               std::ranges::count_if(intervals, [](const ShiftInterval& interval) {
+                                   return interval.rateClass != RateClass::None;
+                               })));
+    graph.resize(1100, 300);
+    test::saveScreenshot(graph, "shift_graph");
+
+    // Every minute from the part record (the first to give a state: cycle off) to the
+    // shift's end is in one slice.
+    const ChartSeries& minutes = windows.pies().front()->chart()->data().series(0);
+    double total = 0;
+    for (std::size_t point = 0; point < minutes.size(); ++point)
+        total += minutes.y(point);
+    EXPECT_EQ(total, 478);
+    windows.pies().front()->resize(900, 600);
+    test::saveScreenshot(*windows.pies().front(), "shift_pie");
+
+    // The cycle time dialog over the same shift without counts, the second part chosen.
+    const std::string cycles = writeHub("cycles.MON", dayShift(false));
+    ShiftCycleTimeDialog dialog(cycles, CycleTimeInputs{});
+    ASSERT_EQ(dialog.partNumbers()->count(), 2);
+    dialog.selectPart(1);
+    EXPECT_GT(dialog.details()->count(), 40);
+    EXPECT_EQ(dialog.multiplierEdit()->text(), "2");
+    test::saveScreenshot(dialog, "shift_cycle_time");
 }
 
 TEST(ShiftIntervalText, NamesStateTimesLengthAndRate)

@@ -38,7 +38,7 @@ constexpr double kStateBarWidth = 34;
 constexpr double kRateBarWidth = 12;
 // A shaded cycle on is paler the slower it ran: each shade below full speed lightens the
 // cycle-on colour by this many percent.
-constexpr int kLighterPerShade = 7;
+constexpr int kLighterPerShade = 4;
 // The rows sit inside this Y range, with room above and below for the bars' thickness.
 constexpr double kRowsLow = 0;
 constexpr double kRowsHigh = 3;
@@ -113,6 +113,7 @@ void fillShiftGraphChart(ChartData& chart, const ShiftGraph& graph, const Status
     else
         chart.clearAxisRange(Axis::X);
     chart.setAxisRange(Axis::Y, kRowsLow, kRowsHigh);
+    chart.yLabels = {{kRateRow, "Rate"}, {kStateRow, "State"}};
 }
 
 std::string describeInterval(const ShiftInterval& interval)
