@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -25,6 +26,7 @@
 #include "platform/FilePrompter.h"
 #include "platform/LocalTime.h"
 #include "platform/Notifier.h"
+#include "platform/TextFile.h"
 #include "platform/WindowRectFile.h"
 #include "platform/ui/QtColorRef.h"
 #include "support/ScopedTimeZone.h"
@@ -143,10 +145,7 @@ protected:
     }
     ~ShiftWindowsTest() override
     {
-        for (ShiftGraphWindow* window : windows.graphs())
-            window->close();
-        for (ShiftPieWindow* window : windows.pies())
-            window->close();
+        windows.closeAll();
         QApplication::processEvents();
     }
 
@@ -386,6 +385,12 @@ TEST_F(ShiftWindowsTest, WindowPlacesAreWrittenOnCloseAndReadBackByTheSameNumber
 
     windows.openCurrentShift({{1, 0}, StationKind::Single});
     EXPECT_EQ(windows.graphs().front()->geometry(), place);
+    // The program's end closes the windows as the user would: places kept.
+    windows.graphs().front()->setGeometry(QRect(50, 70, 600, 250));
+    windows.closeAll();
+    EXPECT_TRUE(windows.graphs().empty());
+    EXPECT_EQ(readWindowRect(dir.workDir().tmpFile("ViewDetail1.SYS")),
+              (WindowRect{50, 70, 650, 320}));
 
     files.script(archived);
     windows.viewPiechart();
@@ -436,6 +441,51 @@ TEST_F(ShiftWindowsTest, ACurrentShiftReloadsOnItsTimerAndItsRefreshUntilStopped
     windows.refreshMachine({1, 0});
     ASSERT_TRUE(startingAt(at(7, 20)));
     EXPECT_EQ(startingAt(at(7, 20))->stateText, "ALARM");
+}
+
+TEST_F(ShiftWindowsTest, AShiftFileThatVanishesIsToldOnceAndLoggedAndStopsTheRefresh)
+{
+    // The hub moved the file away when the shift rolled over.
+    const std::string path = writeHub("_TMP\\MonitorData10.SYS_", morningShift());
+    windows.openCurrentShift({{1, 0}, StationKind::Single});
+    ShiftGraphWindow& window = *windows.graphs().front();
+    std::filesystem::remove(path);
+    windows.refreshMachine({1, 0});
+    windows.refreshMachine({1, 0});
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{path + " file read open error"});
+    EXPECT_FALSE(window.refreshing());
+    EXPECT_EQ(window.refreshAction()->text(), "Start &Refresh");
+    // What was read last stays on the screen.
+    EXPECT_FALSE(window.graph().intervals.empty());
+    const auto log = readFile(dir.workDir().file("ErrorLog-2026.sys"));
+    ASSERT_TRUE(log);
+    EXPECT_NE(log->find(path + " file read open error, HUB: 2, PORT: 1"), std::string::npos);
+}
+
+TEST_F(ShiftWindowsTest, TheIntervalUnderThePointerIsNamed)
+{
+    files.script(writeHub("_MONITORING\\2026-12\\MON08_MILL1_SHIFT1.MON", morningShift()));
+    windows.viewGraph();
+    ShiftGraphWindow& window = *windows.graphs().front();
+    window.resize(900, 300);
+    QApplication::processEvents();
+    ChartWidget& chart = *window.chart();
+    const ChartLayout layout =
+        chart.renderer().layout(chart.data(), std::as_const(chart).view(), chart.size());
+    const auto days = [](std::int64_t seconds) {
+        return toSerialDays(QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC));
+    };
+    const QPointF alarm = layout.projection2D.map(days(at(6, 55)), kStateRow);
+    QMouseEvent move(QEvent::MouseMove, alarm, chart.mapToGlobal(alarm), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&chart, &move);
+    EXPECT_EQ(window.hoverText(), "ALARM  06:50:00 - 07:00:00  10:00");
+
+    const QPointF below = layout.projection2D.map(days(at(6, 55)), kRateRow);
+    QMouseEvent away(QEvent::MouseMove, below, chart.mapToGlobal(below), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&chart, &away);
+    EXPECT_EQ(window.hoverText(), "");
 }
 
 TEST_F(ShiftWindowsTest, TheGraphsIntervalsReachTheChartInTheHubsColours)

@@ -928,6 +928,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
             return;
         }
     }
+    m_shiftWindows->closeAll();
     m_app.shutDown(!isMinimized());
     event->accept();
 }

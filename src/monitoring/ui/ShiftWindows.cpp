@@ -191,6 +191,14 @@ std::vector<ShiftPieWindow*> ShiftWindows::pies() const
     return openOnes(m_pies);
 }
 
+void ShiftWindows::closeAll()
+{
+    for (ShiftGraphWindow* window : graphs())
+        window->close();
+    for (ShiftPieWindow* window : pies())
+        window->close();
+}
+
 void ShiftWindows::refreshMachine(MachineSlot machine)
 {
     for (ShiftGraphWindow* window : graphs()) {

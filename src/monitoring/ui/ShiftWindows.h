@@ -52,6 +52,9 @@ public:
 
     std::vector<ShiftGraphWindow*> graphs() const;
     std::vector<ShiftPieWindow*> pies() const;
+    // The program ends: every window closes as the user would close it, so that each
+    // keeps its place for the next run.
+    void closeAll();
     // The machine's records changed: its current-shift windows reload.
     void refreshMachine(MachineSlot machine);
 
