@@ -155,6 +155,8 @@ std::vector<LegendEntry> legendEntries(const ChartData& data)
         return entries;
     }
     for (int s = 0; s < data.seriesCount(); ++s) {
+        if (!data.series(s).inLegend)
+            continue;
         entries.push_back(
             {{}, s, -1, seriesName(data, s), data.seriesColor(s), data.series(s).lineStyle});
     }
@@ -666,8 +668,10 @@ void ChartRenderer::paintTexts(QPainter& painter, const ChartData& data, const C
             painter.setBrush(entry.color);
             painter.drawRoundedRect(QRectF(rect.left() + 6, middle - 6, 14, 12), 2, 2);
         } else {
+            // A wide series (a time bar) shows a sample that stays inside its row.
+            constexpr double kWidestSample = 8;
             QPen pen = seriesPen(data, entry.series);
-            pen.setWidthF(std::max(pen.widthF(), 2.0));
+            pen.setWidthF(std::clamp(pen.widthF(), 2.0, kWidestSample));
             painter.setPen(pen);
             painter.drawLine(QPointF(rect.left() + 2, middle),
                              QPointF(rect.left() + kLegendSample - 2, middle));

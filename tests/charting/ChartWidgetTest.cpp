@@ -439,5 +439,16 @@ TEST(ChartWidget, GivenYLabelsReplaceTheScaleInsideTheVisibleRange)
     EXPECT_EQ(ticks, (std::vector<std::pair<double, QString>>{{5, "low"}, {25, "high"}}));
 }
 
+TEST(ChartWidget, ASeriesLeftOutOfTheLegendIsStillDrawnAndHit)
+{
+    SmallGraph graph;
+    graph.widget.data().series(0).inLegend = false;
+    const ChartLayout layout = graph.layout();
+    ASSERT_EQ(layout.legendEntries.size(), 1u);
+    EXPECT_EQ(layout.legendEntries[0].series, 1);
+    EXPECT_EQ(graph.widget.hitTest(graph.pixelOf(20, 20)),
+              (ChartHit{ChartHit::Target::Point, 0, 1}));
+}
+
 }  // namespace
 }  // namespace quillon

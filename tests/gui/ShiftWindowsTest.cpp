@@ -532,6 +532,14 @@ TEST_F(ShiftWindowsTest, TheGraphsIntervalsReachTheChartInTheHubsColours)
             EXPECT_GT(bar.color.lightness(), QColor(255, 0, 0).lightness());
         }
     }
+    // The legend names each state once.
+    QStringList legend;
+    for (int series = 0; series < chart.seriesCount(); ++series) {
+        if (chart.series(series).inLegend)
+            legend << chart.series(series).label;
+    }
+    EXPECT_EQ(legend, (QStringList{"CYCLE ON", "CYCLE OFF", "LOADING", "CYCLE ON, slower", "ALARM",
+                                   "Rate within limits"}));
     const ChartSeries& rateBar = chart.series(chart.seriesCount() - 1);
     EXPECT_EQ(rateBar.y(0), kRateRow);
     EXPECT_EQ(*chart.axisRange(Axis::X), (AxisRange{days(graph.spanStart), days(graph.spanEnd)}));

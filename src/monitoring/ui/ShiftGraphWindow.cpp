@@ -8,6 +8,7 @@
 #include <QStatusBar>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/ErrorLog.h"
@@ -91,22 +92,32 @@ void fillShiftGraphChart(ChartData& chart, const ShiftGraph& graph, const Status
 {
     chart.clearSeries();
     chart.setXAxisKind(XAxisKind::DateTime);
-    chart.showLegend = false;
+    chart.showLegend = true;
     chart.background = toQColor(table.background);
     chart.textColor = toQColor(table.foreground);
     chart.gradientBackground = table.gradient;
-    const auto bar = [&](const ShiftInterval& interval, double row, const QColor& color,
-                         double width) {
-        ChartSeries& series = chart.addSeries(fromBytes(interval.stateText), color);
+    // The legend names each look once: a state, its slower runs together, a rate mark.
+    std::vector<QString> named;
+    const auto bar = [&](const ShiftInterval& interval, double row, const QString& label,
+                         const QColor& color, double width) {
+        ChartSeries& series = chart.addSeries(label, color);
         series.lineWidth = width;
+        series.inLegend = std::ranges::find(named, label) == named.end();
+        if (series.inLegend)
+            named.push_back(label);
         series.append(serialDays(interval.start), row);
         series.append(serialDays(interval.end), row);
     };
-    for (const ShiftInterval& interval : graph.intervals)
-        bar(interval, kStateRow, stateColor(interval, table), kStateBarWidth);
+    for (const ShiftInterval& interval : graph.intervals) {
+        QString label = fromBytes(interval.stateText);
+        if (interval.shade >= 0)
+            label += ", slower";
+        bar(interval, kStateRow, label, stateColor(interval, table), kStateBarWidth);
+    }
     for (const ShiftInterval& interval : graph.intervals) {
         if (interval.rateClass != RateClass::None)
-            bar(interval, kRateRow, rateColor(interval.rateClass, table), kRateBarWidth);
+            bar(interval, kRateRow, QString("Rate ") + rateWord(interval.rateClass),
+                rateColor(interval.rateClass, table), kRateBarWidth);
     }
     if (graph.spanEnd > graph.spanStart)
         chart.setAxisRange(Axis::X, serialDays(graph.spanStart), serialDays(graph.spanEnd));
