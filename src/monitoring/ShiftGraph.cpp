@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "monitoring/ShiftRecord.h"
 #include "platform/TextFile.h"
@@ -49,12 +50,6 @@ constexpr std::string_view kCycleSpindleOnText = "CYCLE/SPINDLE ON";
 constexpr std::string_view kCycleOffText = "CYCLE OFF";
 constexpr std::string_view kSetupText = "SETUP";
 constexpr std::string_view kSpindleOnStatus = "SPINDLE ON";
-
-bool isCycleOn(ShiftEvent event)
-{
-    return event == ShiftEvent::CycleOn || event == ShiftEvent::CycleOnSpindle ||
-           event == ShiftEvent::CycleOnShaded;
-}
 
 // The place of a status text in the table. A status the table does not know is painted
 // as "NO Ostler", as the status displays paint it; a status reported with the spindle
@@ -267,6 +262,16 @@ private:
     long m_maxRate = 0;
 };
 
+// The window's own copy, rewritten at every refresh: not worth a flush to the disk, and a
+// copy cut short by a crash is simply made again.
+bool writeScratchCopy(const std::string& path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
 }  // namespace
 
 ShiftGraph loadShiftGraph(std::string_view bytes, const StatusTable& table,
@@ -300,7 +305,7 @@ ShiftGraphLoad loadShiftGraphFile(const std::string& path, const std::string& co
     }
     const std::string copy =
         (std::filesystem::path(copyFolder) / shiftViewCopyName(windowNumber)).string();
-    if (!replaceFileAtomically(copy, *bytes).ok) {
+    if (!writeScratchCopy(copy, *bytes)) {
         load.errorText = kShiftCopyDenied;
         return load;
     }

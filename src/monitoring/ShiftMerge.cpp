@@ -56,12 +56,6 @@ private:
     bool m_substituteLeft = false;
 };
 
-bool isCycleOn(ShiftEvent event)
-{
-    return event == ShiftEvent::CycleOn || event == ShiftEvent::CycleOnSpindle ||
-           event == ShiftEvent::CycleOnShaded;
-}
-
 // Events that carry no state: they neither end a cycle nor make a following cycle off
 // redundant. The employee and the operation sequence are of that kind as much as the
 // operator; counting them as a status would swallow the cycle off that follows them.

@@ -31,6 +31,13 @@ enum class ShiftEvent {
     Status,             // any other text: a status
 };
 
+// The three forms of a cycle on.
+constexpr bool isCycleOn(ShiftEvent event)
+{
+    return event == ShiftEvent::CycleOn || event == ShiftEvent::CycleOnSpindle ||
+           event == ShiftEvent::CycleOnShaded;
+}
+
 // Shades of a cycle run at less than full speed: 0 (C) .. 15 (R).
 inline constexpr int kLastShade = 15;
 
