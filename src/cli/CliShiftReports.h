@@ -12,7 +12,9 @@ inline constexpr char kShiftPieUsage[] = "shift pie FILE";
 inline constexpr char kShiftCyclesUsage[] =
     "shift cycles FILE [--part P] [--min S --max S] [--multiplier M]";
 
-// One line "PART,STATE,MINUTES" per slice, then the pie's title. `arguments` are those after
+// One line "PART,STATE,MINUTES" per slice, then the pie's title. A part number never holds
+// a comma and the minutes are last, so the state is what lies between the first and the last
+// comma (it may hold one: "_CON,SPINDLE_ON"). `arguments` are those after
 // "pie". 0 when done, 1 when the file cannot be read or has too many part numbers, 2 on a
 // usage error.
 int runShiftPie(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

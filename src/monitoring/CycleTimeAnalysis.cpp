@@ -82,7 +82,6 @@ PartRecord readPartRecord(const ShiftRecord& record, std::string_view line)
 
 // The working values of one pass over the file.
 struct Pass {
-    bool limitsFromRecords = false;
     std::int64_t minimum = 0;  // cycle seconds or cycles a minute, as the cycles are
     std::int64_t maximum = 0;
     std::int64_t minRate = 0;
@@ -278,7 +277,6 @@ const char* CycleTimeAnalysis::maximumLabel() const
 void CycleTimeAnalysis::analyse(bool limitsFromRecords)
 {
     Pass pass;
-    pass.limitsFromRecords = limitsFromRecords;
     pass.minimum = pass.minRate = m_minimum;
     pass.maximum = pass.maxRate = m_maximum;
     pass.pieces = m_multiplier;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "monitoring/ShiftRecord.h"
+#include "platform/LocalTime.h"
 #include "platform/TextFile.h"
 
 namespace quillon {
@@ -11,13 +12,11 @@ namespace {
 
 constexpr int kMinutesPerDay = 1440;
 
-// The minute of the day of a record's time field, read as the shop wrote it. The caller
-// made sure the line is a record, so the field is "HH:MM:SS" right after the first comma.
-int minuteOfDay(std::string_view line)
+// The minute of the day of a record's local time: its hours and minutes as written.
+int minuteOfDay(std::int64_t time)
 {
-    const std::size_t at = line.find(',') + 1;
-    const auto digit = [&](std::size_t i) { return line[at + i] - '0'; };
-    return (digit(0) * 10 + digit(1)) * 60 + digit(3) * 10 + digit(4);
+    const LocalDateTime local = secondsToLocal(time);
+    return local.hour * 60 + local.minute;
 }
 
 // The minutes from one record to the next, or nothing for a gap that is no shift time.
@@ -133,7 +132,7 @@ ShiftPieLoad loadShiftPie(std::string_view bytes, std::string_view fileName)
         if (firstDate.empty())
             firstDate = line->substr(0, line->find(','));
 
-        const int minute = minuteOfDay(*line);
+        const int minute = minuteOfDay(record->time);
         if (previousMinute && state) {
             if (const auto minutes = intervalMinutes(*previousMinute, minute))
                 tally.add(part, *state, *minutes);
