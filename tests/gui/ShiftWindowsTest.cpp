@@ -462,6 +462,23 @@ TEST_F(ShiftWindowsTest, AShiftFileThatVanishesIsToldOnceAndLoggedAndStopsTheRef
     EXPECT_NE(log->find(path + " file read open error, HUB: 2, PORT: 1"), std::string::npos);
 }
 
+TEST_F(ShiftWindowsTest, ACopyThatCannotBeWrittenIsToldAndLogged)
+{
+    // The temporary folder is a file: the window's copy has nowhere to go.
+    std::filesystem::remove_all(dir.workDir().tmp());
+    test::writeBytes(dir.workDir().rootWithoutSeparator() + "/_TMP", "");
+    files.script(writeHub("_MONITORING\\2026-12\\MON08_MILL1_SHIFT1.MON", morningShift()));
+    windows.viewGraph();
+    EXPECT_EQ(notifier.texts(),
+              std::vector<std::string>{"Detailed graph - open for writing denied"});
+    ASSERT_EQ(windows.graphs().size(), 1u);
+    EXPECT_TRUE(windows.graphs().front()->graph().intervals.empty());
+    const auto log = readFile(dir.workDir().file("ErrorLog-2026.sys"));
+    ASSERT_TRUE(log);
+    EXPECT_NE(log->find("Detailed graph - open for writing denied, HUB: -1, PORT: -1"),
+              std::string::npos);
+}
+
 TEST_F(ShiftWindowsTest, TheIntervalUnderThePointerIsNamed)
 {
     files.script(writeHub("_MONITORING\\2026-12\\MON08_MILL1_SHIFT1.MON", morningShift()));
