@@ -85,8 +85,9 @@ void ShiftWindows::openCurrentShift(const DisplayedMachine& machine)
             continue;
         }
         ShiftGraphSource source;
+        // A file the hub moves away just now is told by the window's read.
         for (const std::string& file : window.files)
-            source.files.push_back(*findHubFile(m_hubDirectory, file));
+            source.files.push_back(findHubFile(m_hubDirectory, file).value_or(file));
         source.title = window.title;
         source.currentShift = true;
         source.machine = machine.slot;
