@@ -214,8 +214,10 @@ TEST_F(ShiftWindowsTest, TwoStationMachinesAskWhichStationsAndTitleTheirWindows)
         windows.openCurrentShift(c.machine);
         EXPECT_EQ(titles(), c.titles);
         EXPECT_TRUE(notifier.texts().empty());
-        for (ShiftGraphWindow* window : windows.graphs())
+        for (ShiftGraphWindow* window : windows.graphs()) {
+            EXPECT_FALSE(window->graph().intervals.empty());
             window->close();
+        }
     }
 
     // A single station is not asked about and gets the plain title; its file has no
