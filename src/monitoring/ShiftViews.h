@@ -1,6 +1,6 @@
 // What the shift commands settle before a window opens: which stations of a two-station
-// machine are shown and how, the windows' titles, the file dialog for an archived shift and
-// its check, and the numbers that name each window's files.
+// machine are shown and how, the windows' titles, the file dialog for an archived shift,
+// and the numbers that name each window's files.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +21,8 @@ inline constexpr std::string_view kShiftGraphTitle = "Detailed Shift Graph";
 // The second window of "Both/Separate graphs" tells itself apart from the first.
 inline constexpr std::string_view kSecondShiftGraphTitle = "Detailed Shift Graph-2";
 
-// Each open graph and pie keeps a temporary copy and a place file named by its number, so
-// the count of open windows is bounded by the numbers there are.
+// Each open graph keeps a temporary copy and each graph and pie a place file named by its
+// number, so the count of open windows is bounded by the numbers there are.
 inline constexpr int kMaxShiftGraphs = 4;
 inline constexpr int kMaxShiftPies = 4;
 
