@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace quillon {
@@ -113,6 +114,9 @@ public:
     // where the raster engine's fast path for thin lines keeps a million points quick.
     double lineWidth = 0;
     bool markers = false;  // a dot on each point (2D graphs)
+    // Listed in the legend. Off for a series that repeats another's label and colour (the
+    // intervals of one state on a time bar), so that the legend names each look once.
+    bool inLegend = true;
 
     std::size_t size() const { return m_shown ? m_shown->size() : m_size; }
     bool empty() const { return size() == 0; }
@@ -218,6 +222,9 @@ public:
     QString subtitle;
     QString axisTitle[3];
     QStringList pointLabels;
+    // Y ticks at these values with these labels in place of round steps: rows that name
+    // what they show (a time bar's states and rates) rather than a scale.
+    std::vector<std::pair<double, QString>> yLabels;
     void setAxisTitle(Axis axis, const QString& text) { axisTitle[int(axis)] = text; }
 
     // Series.

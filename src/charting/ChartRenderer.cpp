@@ -107,6 +107,19 @@ std::vector<AxisTick> categoryTicks(const ChartData& data, AxisRange visible, in
     return ticks;
 }
 
+// The data's own Y labels inside the visible range, else round steps.
+std::vector<AxisTick> yTicksOf(const ChartData& data, AxisRange visible, int maxTicks)
+{
+    if (data.yLabels.empty())
+        return numericTicks(visible.min, visible.max, maxTicks);
+    std::vector<AxisTick> ticks;
+    for (const auto& [value, label] : data.yLabels) {
+        if (visible.contains(value))
+            ticks.push_back({value, label});
+    }
+    return ticks;
+}
+
 std::vector<AxisTick> xTicksOf(const ChartData& data, AxisRange visible, int maxTicks)
 {
     if (data.xAxisKind() == XAxisKind::DateTime)
@@ -130,7 +143,7 @@ std::vector<LegendEntry> legendEntries(const ChartData& data)
     if (data.kind() == ChartKind::Pie) {
         std::vector<bool> used(pieSliceCount(data), false);
         for (int s = 0; s < data.seriesCount(); ++s) {
-            for (const PieSlice& slice : pieSlices(data.series(s), used.size()))
+            for (const ChartPieSlice& slice : pieSlices(data.series(s), used.size()))
                 used[static_cast<std::size_t>(slice.point)] = true;
         }
         for (std::size_t point = 0; point < used.size(); ++point) {
@@ -142,6 +155,8 @@ std::vector<LegendEntry> legendEntries(const ChartData& data)
         return entries;
     }
     for (int s = 0; s < data.seriesCount(); ++s) {
+        if (!data.series(s).inLegend)
+            continue;
         entries.push_back(
             {{}, s, -1, seriesName(data, s), data.seriesColor(s), data.series(s).lineStyle});
     }
@@ -200,9 +215,9 @@ void placeLegend(ChartLayout& layout, const ChartFonts& fonts, QRectF& area)
 
 }  // namespace
 
-std::vector<PieSlice> pieSlices(const ChartSeries& series, std::size_t points)
+std::vector<ChartPieSlice> pieSlices(const ChartSeries& series, std::size_t points)
 {
-    std::vector<PieSlice> slices;
+    std::vector<ChartPieSlice> slices;
     double total = 0;
     for (std::size_t point = 0; point < points; ++point) {
         const double value = series.y(point);
@@ -271,8 +286,8 @@ ChartLayout ChartRenderer::layout(const ChartData& data, const ChartView& view, 
         QRectF plot =
             area.adjusted(yTitle + 40, tick.height() / 2, -tick.height(), -(xLabels + xTitle));
         Projection2D guess(layout.base[0], layout.base[1], view, plot, data.equalScale);
-        const auto yGuess = numericTicks(guess.visibleY().min, guess.visibleY().max,
-                                         std::max(2, int(plot.height() / kYTickPitch)));
+        const auto yGuess =
+            yTicksOf(data, guess.visibleY(), std::max(2, int(plot.height() / kYTickPitch)));
         const double yLabels = widestLabel(tick, yGuess) + kTickLength + 5;
         plot.setLeft(area.left() + yTitle + yLabels);
         // Room on the right for half of the last X label.
@@ -285,8 +300,7 @@ ChartLayout ChartRenderer::layout(const ChartData& data, const ChartView& view, 
             Projection2D(layout.base[0], layout.base[1], view, plot, data.equalScale);
         const AxisRange vx = layout.projection2D.visibleX();
         const AxisRange vy = layout.projection2D.visibleY();
-        layout.yTicks =
-            numericTicks(vy.min, vy.max, std::max(2, int(plot.height() / kYTickPitch)));
+        layout.yTicks = yTicksOf(data, vy, std::max(2, int(plot.height() / kYTickPitch)));
         int maxTicks = std::max(2, static_cast<int>(plot.width() / 70));
         layout.xTicks = xTicksOf(data, vx, maxTicks);
         // Fewer ticks while their labels would touch.
@@ -584,7 +598,7 @@ void ChartRenderer::paintPies(QPainter& painter, const ChartData& data, const Ch
         }
         // A thin rim of the background between slices keeps neighbours apart.
         painter.setPen(QPen(data.background, std::max(1.0, frame.radius / 90)));
-        for (const PieSlice& slice : slices) {
+        for (const ChartPieSlice& slice : slices) {
             painter.setBrush(data.pointColor(slice.point));
             // Qt counts sixteenths of a degree anticlockwise from three o'clock.
             const double qtStart = 90 - slice.start - slice.span;
@@ -597,7 +611,7 @@ void ChartRenderer::paintPies(QPainter& painter, const ChartData& data, const Ch
         QFont percentFont = fonts.legend;
         percentFont.setWeight(QFont::DemiBold);
         painter.setFont(percentFont);
-        for (const PieSlice& slice : slices) {
+        for (const ChartPieSlice& slice : slices) {
             if (slice.span < kPieLabelSpan)
                 continue;
             const double middle = (slice.start + slice.span / 2) / kDegrees;
@@ -654,8 +668,10 @@ void ChartRenderer::paintTexts(QPainter& painter, const ChartData& data, const C
             painter.setBrush(entry.color);
             painter.drawRoundedRect(QRectF(rect.left() + 6, middle - 6, 14, 12), 2, 2);
         } else {
+            // A wide series (a time bar) shows a sample that stays inside its row.
+            constexpr double kWidestSample = 8;
             QPen pen = seriesPen(data, entry.series);
-            pen.setWidthF(std::max(pen.widthF(), 2.0));
+            pen.setWidthF(std::clamp(pen.widthF(), 2.0, kWidestSample));
             painter.setPen(pen);
             painter.drawLine(QPointF(rect.left() + 2, middle),
                              QPointF(rect.left() + kLegendSample - 2, middle));
@@ -694,7 +710,7 @@ ChartHit ChartRenderer::hitTest(const ChartData& data, const ChartView& view, QS
             double angle = std::atan2(d.x(), -d.y()) * kDegrees;
             if (angle < 0)
                 angle += 360;
-            for (const PieSlice& slice : pieSlices(data.series(frame.series), points)) {
+            for (const ChartPieSlice& slice : pieSlices(data.series(frame.series), points)) {
                 if (angle >= slice.start && angle < slice.start + slice.span)
                     return {ChartHit::Target::Point, frame.series, slice.point};
             }

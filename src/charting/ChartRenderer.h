@@ -36,7 +36,7 @@ struct ChartHit {
 };
 
 // A pie slice, clockwise from twelve o'clock, in degrees.
-struct PieSlice {
+struct ChartPieSlice {
     int point = 0;
     double start = 0;
     double span = 0;
@@ -44,7 +44,7 @@ struct PieSlice {
 
 // The slices of a series' pie: one per point with a positive value, in point order.
 // Null, negative and zero values get no slice.
-std::vector<PieSlice> pieSlices(const ChartSeries& series, std::size_t points);
+std::vector<ChartPieSlice> pieSlices(const ChartSeries& series, std::size_t points);
 
 struct LegendEntry {
     QRectF rect;  // the whole entry, sample and text: what a click hits

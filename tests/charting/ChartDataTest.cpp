@@ -285,7 +285,7 @@ TEST(PieSlices, AnglesFollowTheValues)
     const struct {
         const char* scenario;
         std::vector<double> values;
-        std::vector<PieSlice> expected;
+        std::vector<ChartPieSlice> expected;
     } cases[] = {
         {"quarters", {1, 1, 2}, {{0, 0, 90}, {1, 90, 90}, {2, 180, 180}}},
         {"null, negative and zero values get no slice",

@@ -208,7 +208,7 @@ TEST(ChartWidget, BarsAndSlicesAreClickedWhereTheyAreDrawn)
         pie.renderer().layout(pie.data(), std::as_const(pie).view(), pie.size());
     ASSERT_EQ(pieLayout.pies.size(), 1u);
     const auto slices = pieSlices(pie.data().series(0), 6);
-    for (const PieSlice& slice : slices) {
+    for (const ChartPieSlice& slice : slices) {
         const double middle = (slice.start + slice.span / 2) * std::numbers::pi / 180;
         const QPointF at =
             pieLayout.pies[0].centre +
@@ -421,6 +421,33 @@ TEST(ChartWidget, EveryKindDraws)
         EXPECT_LT(layout.title.bottom(), layout.subtitle.top() + 1) << k.name;
         EXPECT_FALSE(layout.legend.intersects(layout.plot)) << k.name;
     }
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(ChartWidget, GivenYLabelsReplaceTheScaleInsideTheVisibleRange)
+{
+    SmallGraph graph;
+    graph.widget.data().yLabels = {{5, "low"}, {25, "high"}, {90, "off the axis"}};
+    std::vector<std::pair<double, QString>> ticks;
+    for (const AxisTick& tick : graph.layout().yTicks)
+        ticks.emplace_back(tick.value, tick.label);
+    EXPECT_EQ(ticks, (std::vector<std::pair<double, QString>>{{5, "low"}, {25, "high"}}));
+}
+
+TEST(ChartWidget, ASeriesLeftOutOfTheLegendIsStillDrawnAndHit)
+{
+    SmallGraph graph;
+    graph.widget.data().series(0).inLegend = false;
+    const ChartLayout layout = graph.layout();
+    ASSERT_EQ(layout.legendEntries.size(), 1u);
+    EXPECT_EQ(layout.legendEntries[0].series, 1);
+    EXPECT_EQ(graph.widget.hitTest(graph.pixelOf(20, 20)),
+              (ChartHit{ChartHit::Target::Point, 0, 1}));
 }
 
 }  // namespace

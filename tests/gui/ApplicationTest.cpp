@@ -857,7 +857,7 @@ TEST_F(ApplicationTest, TheLinkComesUpAgainstTheSimulatedHubAndFollowsBothFeeds)
     link.sendWord("REMOTE_VIEW,");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !view.received.empty(); }, 5000));
     EXPECT_EQ(view.received[0].rfind("_INI:@", 0), 0u);
-    link.sendMachineRequest("_UPDATE,", MachineSlot(0, 3));
+    link.sendMachineRequest("_UPDATE,", MachineSlot{0, 3});
     const auto recordOf = [&](std::string_view start) {
         return std::ranges::any_of(view.received,
                                    [&](const std::string& d) { return d.rfind(start, 0) == 0; });

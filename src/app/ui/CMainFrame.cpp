@@ -33,6 +33,7 @@
 #include "editor/ui/DirectoryTree.h"
 #include "editor/ui/EditorEnvironment.h"
 #include "editor/ui/NcPrinter.h"
+#include "monitoring/ui/ShiftWindows.h"
 #include "platform/ui/FontMapping.h"
 #include "platform/ui/Latin1.h"
 
@@ -65,6 +66,9 @@ CMainFrame::CMainFrame(QuillonApplication& app) : m_app(app), m_mdiArea(new QMdi
             m_commWindows->setPortFont(toQFont(m_app.settings().fonts[FontRole::PortWindows]));
     });
     m_commWindows->start();
+    m_shiftWindows =
+        new ShiftWindows(ShiftViewEnvironment{m_app.workDir(), m_app.notifier(), m_app.clock()},
+                         m_app.filePrompter(), m_app.settings().headsPalletsDontAsk, this);
     buildMenus();
     buildToolBar();
     buildStatusBar();
@@ -366,8 +370,18 @@ void CMainFrame::buildMenus()
     }
     m_remoteMenu->addAction("&Create list to Display", this, [this] { m_app.monitoringList(); });
     m_remoteMenu->addSeparator();
-    for (const char* command : {"View &Current shift", "View &Graph", "View &Piechart",
-                                "&Start of current shift", "Start &of previous shift"})
+    // The shift commands run with the hub and the refresh period of the moment.
+    const auto shiftCommand = [this](const char* text, void (ShiftWindows::*command)()) {
+        m_remoteMenu->addAction(text, this, [this, command] {
+            m_shiftWindows->setHubDirectory(m_app.remoteConfig().hubDirectory);
+            m_shiftWindows->setRefreshSeconds(m_app.monitorViewSettings().refreshSeconds);
+            (m_shiftWindows->*command)();
+        });
+    };
+    shiftCommand("View &Current shift", &ShiftWindows::viewCurrentShift);
+    shiftCommand("View &Graph", &ShiftWindows::viewGraph);
+    shiftCommand("View &Piechart", &ShiftWindows::viewPiechart);
+    for (const char* command : {"&Start of current shift", "Start &of previous shift"})
         notYet(m_remoteMenu, command);
     m_remoteMenu->addSeparator();
     for (const char* command : {"Report view &Graph/Pie", "OEE - &Overall", "OEE/&Machine"})
@@ -914,6 +928,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
             return;
         }
     }
+    m_shiftWindows->closeAll();
     m_app.shutDown(!isMinimized());
     event->accept();
 }

@@ -30,6 +30,7 @@ class CommWindows;
 class DirectoryTree;
 class DocumentManager;
 class QuillonApplication;
+class ShiftWindows;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -75,6 +76,8 @@ public:
     // "&Receive" (chooseSetup) and the toolbar's Receive (the selected setup).
     void receive(bool chooseSetup);
     CommWindows& commWindows() { return *m_commWindows; }
+    // The shift graphs and pies of the remote menu's commands.
+    ShiftWindows& shiftWindows() { return *m_shiftWindows; }
 
     // Closes as the close button does, without its questions: a transfer under way is
     // ended, and modified programs are left unsaved.
@@ -113,6 +116,7 @@ private:
     DocumentManager* m_documents;
     std::unique_ptr<UtilityCommands> m_utilities;
     CommWindows* m_commWindows = nullptr;
+    ShiftWindows* m_shiftWindows = nullptr;
     QMenu* m_recentMenu = nullptr;
     QMenu* m_toolsMenu = nullptr;
     QMenu* m_remoteMenu = nullptr;
