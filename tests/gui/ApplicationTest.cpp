@@ -42,9 +42,12 @@
 #include "monitoring/HubLink.h"
 #include "monitoring/HubSetup.h"
 #include "monitoring/RemoteConfig.h"
+#include "monitoring/ui/HeadsPalletsDialog.h"
 #include "monitoring/ui/HubChannel.h"
 #include "monitoring/ui/MonitoringListDialog.h"
 #include "monitoring/ui/RemoteConfigDialog.h"
+#include "monitoring/ui/ShiftGraphWindow.h"
+#include "monitoring/ui/ShiftWindows.h"
 #include "platform/FileAttributes.h"
 #include "platform/FilePrompter.h"
 #include "platform/Ipv4Address.h"
@@ -880,6 +883,61 @@ TEST_F(ApplicationTest, TheLinkComesUpAgainstTheSimulatedHubAndFollowsBothFeeds)
     hub.terminate();
     EXPECT_TRUE(hub.waitForFinished(5000));
     ::unsetenv("QUILLONLT_UDP_PORT");
+}
+
+TEST_F(ApplicationTest, TheCurrentShiftOfASimulatedMachineGrowsInItsGraph)
+{
+    auto probe = UdpSocket::bind(ipv4Of(127, 0, 0, 2), 0);
+    ASSERT_TRUE(probe.socket);
+    const std::uint16_t port = probe.socket->localPort();
+    probe.socket.reset();
+    const std::string hubDir = dir.base() + "/hub";
+    QProcess hub;
+    hub.start(
+        QStringLiteral(QUILLONLT_HUBSIM_BINARY),
+        {"--address", "127.0.0.2", "--port", QString::number(port), "--machines", "4", "--seed",
+         "7", "--speed", "600", "--hub-dir", QString::fromStdString(hubDir), "--quiet"});
+    ASSERT_TRUE(hub.waitForStarted(5000));
+    // The hub writes the shift's records as they happen, its first ones within a second.
+    const std::string current = hubDir + "/_TMP/MonitorData00.SYS_";
+    const std::string first = hubDir + "/_TMP/MonitorData000.SYS_";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fileExists(current) || fileExists(first); }, 5000));
+    const auto setup = readMonitorSetup(hubDir);
+    ASSERT_TRUE(setup);
+    const StationKind kind = setup->stationKind(MachineSlot{0, 0}).value_or(StationKind::Single);
+
+    ASSERT_TRUE(writeRemoteConfig(dir.workDir(), {hubDir + "/", 0, ""}).ok);
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    ShiftWindows& windows = app->mainFrame()->shiftWindows();
+    // As "View &Current shift" does, after its "Display/List".
+    windows.setHubDirectory(app->remoteConfig().hubDirectory);
+    windows.setRefreshSeconds(app->monitorViewSettings().refreshSeconds);
+    if (kind != StationKind::Single) {
+        test::onNextDialog<HeadsPalletsDialog>([](HeadsPalletsDialog& ask) {
+            ask.option(StationChoice::First)->setChecked(true);
+            ask.accept();
+        });
+    }
+    windows.openCurrentShift({MachineSlot{0, 0}, kind});
+    ASSERT_EQ(windows.graphs().size(), 1u)
+        << (notifier.shown().empty() ? "" : notifier.shown().back().text);
+    ShiftGraphWindow& graph = *windows.graphs()[0];
+    EXPECT_TRUE(graph.refreshing());
+    const std::size_t before = graph.graph().intervals.size();
+    ASSERT_GT(before, 0u);
+    // Ten simulated minutes a second: the next refreshes bring new intervals, and the last
+    // one runs up to now.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            graph.refresh();
+            return graph.graph().intervals.size() > before + 3;
+        },
+        15000));
+    graph.resize(1100, 320);
+    test::saveScreenshot(graph, "shift-graph-current");
+    hub.terminate();
+    EXPECT_TRUE(hub.waitForFinished(5000));
 }
 
 TEST_F(ApplicationTest, WithoutALinkTheMonitoringCommandsSaySoAndABindFailureIsTold)
