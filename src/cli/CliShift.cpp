@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "cli/CliShiftReports.h"
-#include "monitoring/HubFiles.h"
 #include "monitoring/RemoteConfig.h"
 #include "monitoring/ShiftGraph.h"
 #include "monitoring/ShiftMerge.h"
@@ -45,11 +44,7 @@ bool takeFlag(Arguments& arguments, std::string_view flag)
 StatusTable hubStatusTable()
 {
     const RemoteConfig remote = readRemoteConfig(WorkDir::fromEnvironment());
-    if (remote.hasHub()) {
-        if (const auto bytes = readHubFile(remote.hubDirectory, kGraphColorFile))
-            return StatusTable::parse(*bytes);
-    }
-    return StatusTable::defaults();
+    return remote.hasHub() ? readStatusTable(remote.hubDirectory) : StatusTable::defaults();
 }
 
 std::string_view rateClassWord(RateClass rateClass)

@@ -24,7 +24,6 @@ constexpr std::size_t kTimeFieldLength = 8;  // HH:MM:SS
 constexpr std::string_view kPrintMarker = ",_DPRINT_";
 constexpr std::string_view kCycleOnMark = ",_CON";
 constexpr std::string_view kPrintedCycleOff = ",_COFF,_DPRINT_";
-constexpr std::string_view kMinimumOnly = "_MIN_ONLY";
 
 bool contains(std::string_view text, std::string_view part)
 {
@@ -57,26 +56,15 @@ struct PartRecord {
     bool minimumOnly = false;
 };
 
-PartRecord readPartRecord(const ShiftRecord& record, std::string_view line)
+PartRecord readPartRecord(const ShiftRecord& record)
 {
+    const PartRecordFields fields = partRecordFields(record);
     PartRecord part;
     part.part = record.text;
-    const auto fields = splitAtCommas(record.rest);
-    // A limit is a field that begins with a number; "_MIN_ONLY" or an empty field is none.
-    const auto limit = [&](std::size_t i) -> std::optional<std::int64_t> {
-        if (record.rest.empty() || i >= fields.size())
-            return std::nullopt;
-        const std::string_view field = trimmed(fields[i]);
-        const std::size_t digitAt = !field.empty() && field.front() == '-' ? 1 : 0;
-        if (digitAt >= field.size() || field[digitAt] < '0' || field[digitAt] > '9')
-            return std::nullopt;
-        return editNumber(field);
-    };
-    part.minimum = limit(0);
-    part.maximum = limit(1);
-    if (const std::size_t semicolon = line.rfind(';'); semicolon != std::string_view::npos)
-        part.pieces = clampedPieces(leadingInteger(line.substr(semicolon + 1)));
-    part.minimumOnly = contains(line, kMinimumOnly);
+    part.minimum = fields.minimum;
+    part.maximum = fields.maximum;
+    part.pieces = clampedPieces(fields.pieces.value_or(kFewestPieces));
+    part.minimumOnly = fields.minimumOnly;
     return part;
 }
 
@@ -223,7 +211,7 @@ void CycleTimeAnalysis::openBytes(std::optional<std::string> bytes, const CycleT
         const auto record = parseShiftRecord(*line);
         if (!record || record->event != ShiftEvent::PartNumber)
             continue;
-        const PartRecord part = readPartRecord(*record, *line);
+        const PartRecord part = readPartRecord(*record);
         if (!part.part.empty() &&
             std::ranges::find(m_partNumbers, part.part) == m_partNumbers.end())
             m_partNumbers.emplace_back(part.part);
@@ -294,7 +282,7 @@ void CycleTimeAnalysis::analyse(bool limitsFromRecords)
         const std::int64_t time = record->time;
 
         if (record->event == ShiftEvent::PartNumber) {
-            const PartRecord part = readPartRecord(*record, *line);
+            const PartRecord part = readPartRecord(*record);
             pass.active = part.part == m_selected;
             if (pass.active) {
                 pass.minimumOnly = part.minimumOnly;

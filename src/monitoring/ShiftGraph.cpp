@@ -104,21 +104,17 @@ ShiftInterval intervalOf(const StatusTable& table, const ShiftRecord& record)
     return interval;
 }
 
-// "_PARTNO:" part [ "," min "," max ] [ ";" pieces ]: the two limits, when given as
-// positive decimals.
-void readPartLimits(ShiftGraph& graph, std::string_view rest)
+// The limits of a part record, when they are not negative.
+void readPartLimits(ShiftGraph& graph, const ShiftRecord& record)
 {
-    const auto fields = splitAtCommas(rest.substr(0, rest.rfind(';')));
-    const auto limit = [&](std::size_t index) -> std::optional<long> {
-        if (index >= fields.size())
-            return std::nullopt;
-        const auto value = numberIn(trimmed(fields[index]));
+    const PartRecordFields fields = partRecordFields(record);
+    const auto limit = [](std::optional<std::int64_t> value) -> std::optional<long> {
         if (!value || *value < 0)
             return std::nullopt;
-        return value;
+        return static_cast<long>(*value);
     };
-    graph.minCycleSeconds = limit(0);
-    graph.maxCycleSeconds = limit(1);
+    graph.minCycleSeconds = limit(fields.minimum);
+    graph.maxCycleSeconds = limit(fields.maximum);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -152,7 +148,7 @@ public:
         case ShiftEvent::OperationSequence:
             return;
         case ShiftEvent::PartNumber:
-            readPartLimits(m_graph, record.rest);
+            readPartLimits(m_graph, record);
             return;
         case ShiftEvent::CycleCount:
             count(record);

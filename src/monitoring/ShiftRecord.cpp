@@ -169,4 +169,31 @@ std::string shiftRecordLine(std::int64_t seconds, std::string_view event)
     return formatLocal(seconds, "%m/%d/%y,%H:%M:%S,") + std::string(event);
 }
 
+PartRecordFields partRecordFields(const ShiftRecord& record)
+{
+    constexpr std::size_t kLimitChars = 15;
+    PartRecordFields part;
+    const auto fields = splitAtCommas(record.rest);
+    const auto limit = [&](std::size_t i) -> std::optional<std::int64_t> {
+        if (record.rest.empty() || i >= fields.size())
+            return std::nullopt;
+        const std::string_view field = trimmed(fields[i]);
+        const std::size_t digitAt = !field.empty() && field.front() == '-' ? 1 : 0;
+        if (digitAt >= field.size() || field[digitAt] < '0' || field[digitAt] > '9')
+            return std::nullopt;
+        return leadingInteger(field.substr(0, kLimitChars));
+    };
+    part.minimum = limit(0);
+    part.maximum = limit(1);
+    // The pieces follow the line's last ";", which stands in the part field when the record
+    // gives no limits.
+    const std::string_view tail = record.rest.empty() ? record.text : record.rest;
+    if (const std::size_t semicolon = tail.rfind(';'); semicolon != std::string_view::npos)
+        part.pieces = leadingInteger(tail.substr(semicolon + 1));
+    constexpr std::string_view kMinimumOnly = "_MIN_ONLY";
+    part.minimumOnly = record.text.find(kMinimumOnly) != std::string_view::npos ||
+                       record.rest.find(kMinimumOnly) != std::string_view::npos;
+    return part;
+}
+
 }  // namespace quillon

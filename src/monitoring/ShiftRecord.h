@@ -61,6 +61,17 @@ struct ShiftRecord {
     long maxRate = 0;
 };
 
+// What a "_PARTNO:" record brings besides its part number: part ["," minimum "," maximum]
+// ... [";" pieces], and "_MIN_ONLY" anywhere. A limit is a field that begins with a number,
+// read as a typed limit is (its first 15 characters); "_MIN_ONLY" or an empty field is none.
+struct PartRecordFields {
+    std::optional<std::int64_t> minimum;
+    std::optional<std::int64_t> maximum;
+    std::optional<std::int64_t> pieces;  // as written
+    bool minimumOnly = false;
+};
+PartRecordFields partRecordFields(const ShiftRecord& record);
+
 // Seconds at or below this are no time: a line that gives one is no record.
 inline constexpr std::int64_t kLatestNoRecordTime = 1000;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "monitoring/HubFiles.h"
 #include "platform/TextFile.h"
 
 namespace quillon {
@@ -96,6 +97,14 @@ std::optional<std::uint32_t> StatusTable::colorOf(std::string_view name) const
     if (!index)
         return std::nullopt;
     return colors[static_cast<std::size_t>(*index)];
+}
+
+StatusTable readStatusTable(std::string_view hubDirectory)
+{
+    if (hubDirectory.empty())
+        return StatusTable::defaults();
+    const auto bytes = readHubFile(hubDirectory, kGraphColorFile);
+    return bytes ? StatusTable::parse(*bytes) : StatusTable::defaults();
 }
 
 }  // namespace quillon

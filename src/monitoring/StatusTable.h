@@ -54,4 +54,7 @@ struct StatusTable {
 
 bool isFixedStatusName(int index);
 
+// The hub's GraphColor.sys under its directory; the defaults when there is none.
+StatusTable readStatusTable(std::string_view hubDirectory);
+
 }  // namespace quillon

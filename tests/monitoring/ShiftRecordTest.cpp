@@ -148,6 +148,33 @@ TEST_F(ShiftRecordTest, ShadesOfACycleStayWithinTheirSixteenSteps)
     }
 }
 
+TEST_F(ShiftRecordTest, WhatAPartRecordBrings)
+{
+    const struct {
+        const char* event;
+        std::optional<std::int64_t> minimum, maximum, pieces;
+        bool minimumOnly;
+    } rows[] = {
+        {"_PARTNO:BRACKET-7,280,400;2", 280, 400, 2, false},
+        {"_PARTNO:BRACKET-7,280,400,_MIN_ONLY;3", 280, 400, 3, true},
+        {"_PARTNO:BRACKET-7,_MIN_ONLY,280", std::nullopt, 280, std::nullopt, true},
+        {"_PARTNO:BRACKET-7;4", std::nullopt, std::nullopt, 4, false},
+        {"_PARTNO:BRACKET-7,,", std::nullopt, std::nullopt, std::nullopt, false},
+        {"_PARTNO:BRACKET-7,-5,12s", -5, 12, std::nullopt, false},
+        {"_PARTNO:BRACKET-7,1234567890123456789", 123456789012345, std::nullopt, std::nullopt,
+         false},
+    };
+    for (const auto& row : rows) {
+        const auto record = parseShiftRecord(std::string("05/12/16,07:15:00,") + row.event);
+        ASSERT_TRUE(record) << row.event;
+        const PartRecordFields part = partRecordFields(*record);
+        EXPECT_EQ(part.minimum, row.minimum) << row.event;
+        EXPECT_EQ(part.maximum, row.maximum) << row.event;
+        EXPECT_EQ(part.pieces, row.pieces) << row.event;
+        EXPECT_EQ(part.minimumOnly, row.minimumOnly) << row.event;
+    }
+}
+
 TEST_F(ShiftRecordTest, CountsAreBounded)
 {
     const auto count = parseShiftRecord("05/12/16,07:15:00,_CYCOUNT,12,10,14");

@@ -43,8 +43,7 @@ ShiftWindows::~ShiftWindows() = default;
 
 StatusTable ShiftWindows::statusTable() const
 {
-    const auto colors = readHubFile(m_hubDirectory, kGraphColorFile);
-    return colors ? StatusTable::parse(*colors) : StatusTable::defaults();
+    return readStatusTable(m_hubDirectory);
 }
 
 void ShiftWindows::viewCurrentShift()
