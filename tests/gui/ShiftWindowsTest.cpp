@@ -18,12 +18,14 @@
 #include "charting/AxisTicks.h"
 #include "charting/ChartWidget.h"
 #include "gui/GuiTestSupport.h"
+#include "monitoring/HubLink.h"
 #include "monitoring/ShiftRecord.h"
 #include "monitoring/ui/HeadsPalletsDialog.h"
 #include "monitoring/ui/ShiftCycleTimeDialog.h"
 #include "monitoring/ui/ShiftPieWindow.h"
 #include "platform/Clock.h"
 #include "platform/FilePrompter.h"
+#include "platform/Ipv4Address.h"
 #include "platform/LocalTime.h"
 #include "platform/Notifier.h"
 #include "platform/TextFile.h"
@@ -443,6 +445,36 @@ TEST_F(ShiftWindowsTest, ACurrentShiftReloadsOnItsTimerAndItsRefreshUntilStopped
     windows.refreshMachine({1, 0});
     ASSERT_TRUE(startingAt(at(7, 20)));
     EXPECT_EQ(startingAt(at(7, 20))->stateText, "ALARM");
+}
+
+TEST_F(ShiftWindowsTest, TheLinkPassesItsMachinesRecordsToACurrentShiftWhileItIsOpen)
+{
+    const std::string path = writeHub("_TMP\\MonitorData10.SYS_", morningShift());
+    std::vector<std::string> sent;
+    HubLink link(0, ipv4Of(10, 0, 0, 5), clock,
+                 [&sent](std::string_view bytes) { sent.emplace_back(bytes); });
+    // Records reach the shift graphs while a monitoring view takes them.
+    struct View final : DatagramReceiver {
+        void datagramArrived(std::string_view) override {}
+    } view;
+    link.monitoringViewOpened(MonitoringView::Detailed, view);
+    windows.setLink(&link);
+    windows.openCurrentShift({{1, 0}, StationKind::Single});
+    ShiftGraphWindow& window = *windows.graphs().front();
+    const std::size_t before = window.graph().intervals.size();
+
+    test::writeBytes(path, morningShift() + records({{at(7, 10), "_CON"}}));
+    link.datagramArrived(std::string("_UPDATE:1,1,X\0", 15), 0);  // another machine's
+    EXPECT_EQ(window.graph().intervals.size(), before);
+    link.datagramArrived(std::string("_UPDATE:1,0,X\0", 15), 0);
+    EXPECT_GT(window.graph().intervals.size(), before);
+
+    // A closed window is let go by the link: the next record reaches nothing.
+    window.close();
+    QApplication::processEvents();
+    EXPECT_TRUE(windows.graphs().empty());
+    link.datagramArrived(std::string("_UPDATE:1,0,X\0", 15), 0);
+    link.monitoringViewClosed(MonitoringView::Detailed);
 }
 
 TEST_F(ShiftWindowsTest, AShiftFileThatVanishesIsToldOnceAndLoggedAndStopsTheRefresh)

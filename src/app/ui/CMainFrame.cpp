@@ -33,6 +33,7 @@
 #include "editor/ui/DirectoryTree.h"
 #include "editor/ui/EditorEnvironment.h"
 #include "editor/ui/NcPrinter.h"
+#include "monitoring/ui/HubChannel.h"
 #include "monitoring/ui/ShiftWindows.h"
 #include "platform/ui/FontMapping.h"
 #include "platform/ui/Latin1.h"
@@ -375,6 +376,7 @@ void CMainFrame::buildMenus()
         m_remoteMenu->addAction(text, this, [this, command] {
             m_shiftWindows->setHubDirectory(m_app.remoteConfig().hubDirectory);
             m_shiftWindows->setRefreshSeconds(m_app.monitorViewSettings().refreshSeconds);
+            m_shiftWindows->setLink(m_app.hubChannel() ? &m_app.hubChannel()->link() : nullptr);
             (m_shiftWindows->*command)();
         });
     };

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "monitoring/HubLink.h"
 #include "monitoring/MachineSlot.h"
 #include "monitoring/ShiftGraph.h"
 #include "monitoring/StatusTable.h"
@@ -63,7 +64,7 @@ std::string describeInterval(const ShiftInterval& interval);
 // otherwise.
 void restoreWindowPlace(QWidget& window, const std::string& placeFile);
 
-class ShiftGraphWindow : public QMainWindow {
+class ShiftGraphWindow : public QMainWindow, public ShiftGraphReceiver {
     Q_OBJECT
 public:
     ShiftGraphWindow(ShiftGraphSource source, int number, const StatusTable& table,
@@ -85,6 +86,9 @@ public:
     std::optional<std::size_t> intervalAt(double serialDays, double row) const;
     // What the window shows about the interval under the pointer (empty: none).
     QString hoverText() const;
+
+    // The link passes on each record of this window's machine.
+    void machineRefreshed(MachineSlot) override { refresh(); }
 
 public slots:
     // The machine has news: a current shift reloads, unless its refresh is stopped.

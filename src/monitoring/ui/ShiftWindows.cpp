@@ -103,7 +103,11 @@ ShiftGraphWindow* ShiftWindows::openGraph(ShiftGraphSource source)
     }
     auto* window = new ShiftGraphWindow(std::move(source), *number, statusTable(),
                                         m_refreshSeconds, m_environment, m_owner);
-    connect(window, &ShiftGraphWindow::closing, this, [this, window](int closed) {
+    if (m_link && window->source().currentShift && window->source().machine)
+        m_link->shiftGraphOpened(*window, *window->source().machine);
+    connect(window, &ShiftGraphWindow::closing, this, [this, window, link = m_link](int closed) {
+        if (link)
+            link->shiftGraphClosed(*window);
         m_graphNumbers.release(closed);
         std::erase(m_graphs, window);
     });

@@ -36,6 +36,9 @@ public:
     // The hub's folder and the refresh period the commands run with (read at each one).
     void setHubDirectory(std::string directory) { m_hubDirectory = std::move(directory); }
     void setRefreshSeconds(int seconds) { m_refreshSeconds = seconds; }
+    // The link to the hub, when there is one: a current shift's window follows its machine's
+    // records while it is open (the link takes as many windows as may be open).
+    void setLink(HubLink* link) { m_link = link; }
 
     // How the machine is chosen: the "Display/List" dialog unless a test brings its own.
     using MachineChooser = std::function<std::optional<DisplayedMachine>()>;
@@ -71,6 +74,7 @@ private:
     QWidget* m_owner;
     std::string m_hubDirectory;
     int m_refreshSeconds = 10;
+    HubLink* m_link = nullptr;
     MachineChooser m_chooseMachine;
     StationChoice m_choice = StationChoice::First;
     WindowNumbers m_graphNumbers{kMaxShiftGraphs};
