@@ -4,7 +4,9 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFontDatabase>
@@ -46,7 +48,9 @@
 #include "monitoring/ui/HubChannel.h"
 #include "monitoring/ui/MonitoringListDialog.h"
 #include "monitoring/ui/RemoteConfigDialog.h"
+#include "monitoring/ui/ShiftCycleTimeDialog.h"
 #include "monitoring/ui/ShiftGraphWindow.h"
+#include "monitoring/ui/ShiftPieWindow.h"
 #include "monitoring/ui/ShiftWindows.h"
 #include "platform/FileAttributes.h"
 #include "platform/FilePrompter.h"
@@ -893,10 +897,10 @@ TEST_F(ApplicationTest, TheCurrentShiftOfASimulatedMachineGrowsInItsGraph)
     probe.socket.reset();
     const std::string hubDir = dir.base() + "/hub";
     QProcess hub;
-    hub.start(
-        QStringLiteral(QUILLONLT_HUBSIM_BINARY),
-        {"--address", "127.0.0.2", "--port", QString::number(port), "--machines", "4", "--seed",
-         "7", "--speed", "600", "--hub-dir", QString::fromStdString(hubDir), "--quiet"});
+    hub.start(QStringLiteral(QUILLONLT_HUBSIM_BINARY),
+              {"--address", "127.0.0.2", "--port", QString::number(port), "--machines", "4",
+               "--seed", "7", "--speed", "600", "--hub-dir", QString::fromStdString(hubDir),
+               "--history", "1", "--quiet"});
     ASSERT_TRUE(hub.waitForStarted(5000));
     // The hub writes the shift's records as they happen, its first ones within a second.
     const std::string current = hubDir + "/_TMP/MonitorData00.SYS_";
@@ -936,6 +940,45 @@ TEST_F(ApplicationTest, TheCurrentShiftOfASimulatedMachineGrowsInItsGraph)
         15000));
     graph.resize(1100, 320);
     test::saveScreenshot(graph, "shift-graph-current");
+
+    // Yesterday's last whole shift of the same machine, from the month folders.
+    const auto configuration = readHubConfiguration(hubDir);
+    ASSERT_TRUE(configuration);
+    const QString name = QString::fromStdString(std::string(configuration->nameOf({0, 0})));
+    QString archived;
+    qint64 largest = 0;
+    QDirIterator month(QString::fromStdString(hubDir + "/_MONITORING"), {"*.MON"}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (month.hasNext()) {
+        const QFileInfo file(month.next());
+        if (file.fileName().contains("_" + name + "_SHIFT") && file.size() > largest &&
+            !file.fileName().contains("_HEAD2") && !file.fileName().contains("_PALLET2")) {
+            archived = file.filePath();
+            largest = file.size();
+        }
+    }
+    ASSERT_FALSE(archived.isEmpty()) << name.toStdString();
+    files.script(archived.toStdString());
+    windows.viewPiechart();
+    ASSERT_EQ(windows.pies().size(), 1u);
+    windows.pies()[0]->resize(900, 600);
+    test::saveScreenshot(*windows.pies()[0], "shift-pie-simulated");
+
+    files.script(archived.toStdString());
+    windows.viewGraph();
+    ASSERT_EQ(windows.graphs().size(), 2u);
+    int cycles = 0;
+    test::onNextDialog<ShiftCycleTimeDialog>([&cycles](ShiftCycleTimeDialog& dialog) {
+        if (dialog.partNumbers()->count() > 0)
+            dialog.partNumbers()->setCurrentIndex(0);
+        dialog.selectPart(0);
+        cycles = dialog.details()->count() - 1;
+        dialog.resize(860, 480);
+        test::saveScreenshot(dialog, "shift-cycle-time-simulated");
+        dialog.reject();
+    });
+    windows.graphs()[1]->cycleTimeAction()->trigger();
+    EXPECT_GT(cycles, 0) << "a simulated shift has cycles";
     hub.terminate();
     EXPECT_TRUE(hub.waitForFinished(5000));
 }
