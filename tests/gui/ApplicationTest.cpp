@@ -819,20 +819,45 @@ TEST_F(ApplicationTest, TheLinkIsBoundAtStartUpAndCarriesDatagramsBothWays)
     ::unsetenv("QUILLONLT_UDP_PORT");
 }
 
+// quillonlt-hubsim on 127.0.0.2 and a free port, its folder under the test's, for as long as
+// the test runs.
+class SimulatedHub {
+public:
+    SimulatedHub(const std::string& hubDirectory, const QStringList& options)
+    {
+        auto probe = UdpSocket::bind(ipv4Of(127, 0, 0, 2), 0);
+        if (!probe.socket)
+            return;
+        port = probe.socket->localPort();
+        probe.socket.reset();
+        m_process.start(QStringLiteral(QUILLONLT_HUBSIM_BINARY),
+                        QStringList{"--address", "127.0.0.2", "--port", QString::number(port),
+                                    "--hub-dir", QString::fromStdString(hubDirectory)} +
+                            options);
+        started = m_process.waitForStarted(5000);
+    }
+    ~SimulatedHub()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+    // What it said on its standard output so far.
+    QByteArray said() { return m_said += m_process.readAllStandardOutput(); }
+
+    std::uint16_t port = 0;
+    bool started = false;
+
+private:
+    QProcess m_process;
+    QByteArray m_said;
+};
+
 TEST_F(ApplicationTest, TheLinkComesUpAgainstTheSimulatedHubAndFollowsBothFeeds)
 {
-    auto probe = UdpSocket::bind(ipv4Of(127, 0, 0, 2), 0);
-    ASSERT_TRUE(probe.socket);
-    const std::uint16_t port = probe.socket->localPort();
-    probe.socket.reset();
-    QProcess hub;
-    hub.start(
-        QStringLiteral(QUILLONLT_HUBSIM_BINARY),
-        {"--address", "127.0.0.2", "--port", QString::number(port), "--machines", "6", "--seed",
-         "5", "--speed", "120", "--hub-dir", QString::fromStdString(dir.base() + "/hub")});
-    ASSERT_TRUE(hub.waitForStarted(5000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return hub.canReadLine(); }, 5000));
-    ASSERT_TRUE(hub.readLine().contains("6 machines"));
+    SimulatedHub hub(dir.base() + "/hub", {"--machines", "6", "--seed", "5", "--speed", "120"});
+    ASSERT_TRUE(hub.started);
+    const std::uint16_t port = hub.port;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hub.said().contains("6 machines"); }, 5000));
 
     ::setenv("QUILLONLT_UDP_PORT", std::to_string(port).c_str(), 1);
     ASSERT_TRUE(
@@ -874,34 +899,19 @@ TEST_F(ApplicationTest, TheLinkComesUpAgainstTheSimulatedHubAndFollowsBothFeeds)
     // Both windows close: the next datagrams end both feeds, and the hub stops them.
     link.machineDisplayClosed();
     link.monitoringViewClosed(MonitoringView::Detailed);
-    QByteArray log;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            log += hub.readAllStandardOutput();
-            return log.count("feed stopped") == 2;
-        },
-        15000))
-        << log.toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hub.said().count("feed stopped") == 2; }, 15000))
+        << hub.said().toStdString();
     EXPECT_FALSE(link.machineFeedActive());
     EXPECT_FALSE(link.monitoringFeedActive());
-    hub.terminate();
-    EXPECT_TRUE(hub.waitForFinished(5000));
     ::unsetenv("QUILLONLT_UDP_PORT");
 }
 
 TEST_F(ApplicationTest, TheCurrentShiftOfASimulatedMachineGrowsInItsGraph)
 {
-    auto probe = UdpSocket::bind(ipv4Of(127, 0, 0, 2), 0);
-    ASSERT_TRUE(probe.socket);
-    const std::uint16_t port = probe.socket->localPort();
-    probe.socket.reset();
     const std::string hubDir = dir.base() + "/hub";
-    QProcess hub;
-    hub.start(QStringLiteral(QUILLONLT_HUBSIM_BINARY),
-              {"--address", "127.0.0.2", "--port", QString::number(port), "--machines", "4",
-               "--seed", "7", "--speed", "600", "--hub-dir", QString::fromStdString(hubDir),
-               "--history", "1", "--quiet"});
-    ASSERT_TRUE(hub.waitForStarted(5000));
+    SimulatedHub hub(
+        hubDir, {"--machines", "4", "--seed", "7", "--speed", "600", "--history", "1", "--quiet"});
+    ASSERT_TRUE(hub.started);
     // The hub writes the shift's records as they happen, its first ones within a second.
     const std::string current = hubDir + "/_TMP/MonitorData00.SYS_";
     const std::string first = hubDir + "/_TMP/MonitorData000.SYS_";
@@ -979,8 +989,6 @@ TEST_F(ApplicationTest, TheCurrentShiftOfASimulatedMachineGrowsInItsGraph)
     });
     windows.graphs()[1]->cycleTimeAction()->trigger();
     EXPECT_GT(cycles, 0) << "a simulated shift has cycles";
-    hub.terminate();
-    EXPECT_TRUE(hub.waitForFinished(5000));
 }
 
 TEST_F(ApplicationTest, WithoutALinkTheMonitoringCommandsSaySoAndABindFailureIsTold)
