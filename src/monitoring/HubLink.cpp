@@ -155,9 +155,17 @@ void HubLink::monitoringViewOpened(MonitoringView view, DatagramReceiver& receiv
     m_views[viewIndex(view)] = &receiver;
 }
 
-void HubLink::monitoringViewClosed(MonitoringView view)
+void HubLink::monitoringViewClosed(MonitoringView view, bool minimized)
 {
     m_views[viewIndex(view)] = nullptr;
+    if (view != MonitoringView::Detailed || minimized)
+        return;
+    // A window that closes lets go of its place here: tell a copy of the list.
+    const auto graphs = m_shiftGraphs;
+    for (const ShiftGraph& graph : graphs) {
+        if (graph.receiver)
+            graph.receiver->detailedViewClosed();
+    }
 }
 
 bool HubLink::anyMonitoringViewOpen() const

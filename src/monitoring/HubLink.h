@@ -45,6 +45,8 @@ class ShiftGraphReceiver {
 public:
     virtual ~ShiftGraphReceiver() = default;
     virtual void machineRefreshed(MachineSlot slot) = 0;
+    // The detailed view was closed (not minimized): the shift graphs opened beside it go too.
+    virtual void detailedViewClosed() {}
 };
 
 // The three monitoring views; a datagram reaches them in the order each word names.
@@ -76,7 +78,8 @@ public:
     void timerTick();
 
     void monitoringViewOpened(MonitoringView view, DatagramReceiver& receiver);
-    void monitoringViewClosed(MonitoringView view);
+    // A detailed view closed while not minimized takes the shift graph windows with it.
+    void monitoringViewClosed(MonitoringView view, bool minimized = false);
     bool anyMonitoringViewOpen() const;
     void machineDisplayOpened(DatagramReceiver& receiver);
     void machineDisplayClosed();

@@ -474,7 +474,18 @@ TEST_F(ShiftWindowsTest, TheLinkPassesItsMachinesRecordsToACurrentShiftWhileItIs
     QApplication::processEvents();
     EXPECT_TRUE(windows.graphs().empty());
     link.datagramArrived(std::string("_UPDATE:1,0,X\0", 15), 0);
+
+    // Graphs of the archive too go with the detailed view, unless it was only minimized.
+    windows.openCurrentShift({{1, 0}, StationKind::Single});
+    files.script(writeHub("_MONITORING/2026-12/MON08_MILL 1_SHIFT1.MON", morningShift()));
+    windows.viewGraph();
+    ASSERT_EQ(windows.graphs().size(), 2u);
+    link.monitoringViewClosed(MonitoringView::Detailed, true);
+    EXPECT_EQ(windows.graphs().size(), 2u);
+    link.monitoringViewOpened(MonitoringView::Detailed, view);
     link.monitoringViewClosed(MonitoringView::Detailed);
+    QApplication::processEvents();
+    EXPECT_TRUE(windows.graphs().empty());
 }
 
 TEST_F(ShiftWindowsTest, AShiftFileThatVanishesIsToldOnceAndLoggedAndStopsTheRefresh)

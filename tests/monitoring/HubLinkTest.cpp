@@ -43,7 +43,16 @@ private:
 class ShiftGraph final : public ShiftGraphReceiver {
 public:
     void machineRefreshed(MachineSlot slot) override { refreshed.push_back(slot); }
+    // A window closes itself, and lets go of its place in the link as it does.
+    void detailedViewClosed() override
+    {
+        ++closings;
+        if (link)
+            link->shiftGraphClosed(*this);
+    }
     std::vector<MachineSlot> refreshed;
+    int closings = 0;
+    HubLink* link = nullptr;
 };
 
 class HubLinkTest : public ::testing::Test {
@@ -135,6 +144,31 @@ TEST_F(HubLinkTest, AtMostFourShiftGraphsAreTold)
     EXPECT_TRUE(link.shiftGraphOpened(graphs[0], {1, 0}));  // the same window, moved on
     link.shiftGraphClosed(graphs[1]);
     EXPECT_TRUE(link.shiftGraphOpened(graphs[4], {0, 4}));
+}
+
+TEST_F(HubLinkTest, TheDetailedViewTakesTheShiftGraphsWithItUnlessMinimized)
+{
+    Deliveries deliveries;
+    Window detailed(deliveries, "detailed"), graphView(deliveries, "graph");
+    ShiftGraph graphs[3];
+    for (int i = 0; i < 3; ++i) {
+        graphs[i].link = &link;
+        ASSERT_TRUE(link.shiftGraphOpened(graphs[i], {0, i}));
+    }
+    link.monitoringViewOpened(MonitoringView::Detailed, detailed);
+    link.monitoringViewOpened(MonitoringView::Graph, graphView);
+    link.monitoringViewClosed(MonitoringView::Graph);
+    link.monitoringViewClosed(MonitoringView::Detailed, true);
+    for (const ShiftGraph& graph : graphs)
+        EXPECT_EQ(graph.closings, 0);
+    link.monitoringViewOpened(MonitoringView::Detailed, detailed);
+    link.monitoringViewClosed(MonitoringView::Detailed);
+    for (const ShiftGraph& graph : graphs)
+        EXPECT_EQ(graph.closings, 1);
+    // Their places are free again.
+    ShiftGraph more[4];
+    for (ShiftGraph& graph : more)
+        EXPECT_TRUE(link.shiftGraphOpened(graph, {1, 1}));
 }
 
 TEST_F(HubLinkTest, MachineFeedDatagramsGoWholeToTheMachineDisplay)

@@ -89,6 +89,7 @@ public:
 
     // The link passes on each record of this window's machine.
     void machineRefreshed(MachineSlot) override { refresh(); }
+    void detailedViewClosed() override { close(); }
 
 public slots:
     // The machine has news: a current shift reloads, unless its refresh is stopped.

@@ -103,8 +103,11 @@ ShiftGraphWindow* ShiftWindows::openGraph(ShiftGraphSource source)
     }
     auto* window = new ShiftGraphWindow(std::move(source), *number, statusTable(),
                                         m_refreshSeconds, m_environment, m_owner);
-    if (m_link && window->source().currentShift && window->source().machine)
-        m_link->shiftGraphOpened(*window, *window->source().machine);
+    // Every graph goes with the detailed view; a current shift's also follows its machine.
+    if (m_link)
+        m_link->shiftGraphOpened(*window, window->source().currentShift && window->source().machine
+                                              ? *window->source().machine
+                                              : MachineSlot{});
     connect(window, &ShiftGraphWindow::closing, this, [this, window, link = m_link](int closed) {
         if (link)
             link->shiftGraphClosed(*window);
