@@ -20,6 +20,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 
 #include <cerrno>
 #include <cstdlib>
@@ -39,6 +40,7 @@
 #include "dnc/ui/SelectConfigurationDialog.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/SelectFolderDialog.h"
+#include "gui/FakeMonitorWindow.h"
 #include "gui/GuiTestSupport.h"
 #include "monitoring/DirectoryLog.h"
 #include "monitoring/HubLink.h"
@@ -46,6 +48,7 @@
 #include "monitoring/RemoteConfig.h"
 #include "monitoring/ui/HeadsPalletsDialog.h"
 #include "monitoring/ui/HubChannel.h"
+#include "monitoring/ui/MonitorDisplays.h"
 #include "monitoring/ui/MonitoringListDialog.h"
 #include "monitoring/ui/RemoteConfigDialog.h"
 #include "monitoring/ui/ShiftCycleTimeDialog.h"
@@ -1013,6 +1016,100 @@ TEST_F(ApplicationTest, WithoutALinkTheMonitoringCommandsSaySoAndABindFailureIsT
     ASSERT_EQ(notifier.shown().size(), 1u);
     EXPECT_EQ(notifier.shown()[0].text, "No Ethernet communications");
     ::unsetenv("QUILLONLT_UDP_PORT");
+}
+
+// A program linked to a hub that is only a socket on 127.0.0.2, with stand-in windows
+// for the four live displays and a main timer of 20 ms.
+class LinkedDisplaysTest : public ApplicationTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(hub.socket);
+        ::setenv("QUILLONLT_UDP_PORT", std::to_string(hub.socket->localPort()).c_str(), 1);
+        ASSERT_TRUE(makePath(dir.base() + "/hub/_SETUP"));
+        test::writeBytes(dir.base() + "/hub/_SETUP/CairnConf.sys", "NM:MILL 1\r\n");
+        ASSERT_TRUE(
+            writeRemoteConfig(dir.workDir(), {dir.base() + "/hub/", ipv4Of(127, 0, 0, 2), ""}).ok);
+    }
+    void TearDown() override { ::unsetenv("QUILLONLT_UDP_PORT"); }
+
+    void startLinked()
+    {
+        app = makeApplication();
+        app->setLocalAddresses([] { return std::vector{ipv4Of(127, 0, 0, 1)}; });
+        ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return app->hubChannel() != nullptr; }, 5000));
+        frame = app->mainFrame();
+        MonitorDisplays& displays = frame->monitorDisplays();
+        displays.registerFactory(MonitorDisplay::Machines, machines.factory());
+        displays.registerFactory(MonitorDisplay::Detailed, detailed.factory());
+        displays.registerFactory(MonitorDisplay::Graph, graph.factory());
+        displays.registerFactory(MonitorDisplay::TimeLine, timeline.factory());
+        frame->startMainTimer(20);
+    }
+
+    static bool shown(const test::FakeWindowFactory& kind)
+    {
+        return kind.made > 0 && kind.last && kind.last->isVisible();
+    }
+
+    UdpSocket::Bound hub = UdpSocket::bind(ipv4Of(127, 0, 0, 2), 0);
+    std::unique_ptr<QuillonApplication> app;
+    CMainFrame* frame = nullptr;
+    test::FakeWindowFactory machines, detailed, graph, timeline;
+};
+
+TEST_F(LinkedDisplaysTest, TheRemoteMenuAndTheToolbarOpenTheLiveWindows)
+{
+    ASSERT_NO_FATAL_FAILURE(startLinked());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->remoteMenuShown(); }, 5000));
+    for (const char* command : {"&Machine Remote View", "&Remote monitor/Detailed",
+                                "Display machines/&Graph", "Remote monitor/&TimeLine"})
+        test::findByText<QAction>(*frame->remoteMenu(), command)->trigger();
+    EXPECT_EQ(machines.made, 1);
+    EXPECT_EQ(detailed.made, 1);
+    EXPECT_EQ(graph.made, 1);
+    EXPECT_EQ(timeline.made, 1);
+    EXPECT_EQ(detailed.last->hubDirectory, app->remoteConfig().hubDirectory);
+    EXPECT_EQ(detailed.last->geometry(), frame->monitorDisplays().firstPlace());
+
+    // The toolbar's button brings the detailed view back rather than making another.
+    detailed.last->hide();
+    test::findByText<QAction>(*frame->toolBar(), "&Remote monitor/Detailed")->trigger();
+    EXPECT_TRUE(shown(detailed));
+    EXPECT_EQ(detailed.made, 1);
+    EXPECT_TRUE(notifier.shown().empty());
+}
+
+TEST_F(LinkedDisplaysTest, ACommandLineWordOpensItsViewAFewTicksAfterStartUp)
+{
+    dir.write(kCommandFile, "\"/usr/bin/quillonlt\" \"-SHOW_TIME_WIN\"\r\n");
+    ASSERT_NO_FATAL_FAILURE(startLinked());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown(timeline); }, 5000));
+    EXPECT_EQ(detailed.made, 0);
+    EXPECT_FALSE(dir.exists(kCommandFile));
+    EXPECT_FALSE(frame->monitorRotation().current());
+}
+
+TEST_F(LinkedDisplaysTest, InRotationTheCommandLineWordsAreNotReadAndTheViewsTakeTurns)
+{
+    // Detailed and graph views 10 seconds each (ticks here), the timeline left out.
+    dir.write("MonList2.sys", "::::10,10,10,0,0\r\n");
+    dir.write(kCommandFile, "\"/usr/bin/quillonlt\" \"-SHOW_TIME_WIN\"\r\n");
+    ASSERT_NO_FATAL_FAILURE(startLinked());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown(detailed); }, 5000));
+    EXPECT_FALSE(dir.exists(kCommandFile));
+    // The graph's turn: the detailed view is hidden, not closed.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown(graph); }, 5000));
+    EXPECT_FALSE(detailed.last->isVisible());
+    EXPECT_EQ(frame->monitorDisplays().window(MonitorDisplay::Detailed), detailed.last);
+    // And the detailed view's again, the same window.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown(detailed); }, 5000));
+    EXPECT_FALSE(graph.last->isVisible());
+    EXPECT_EQ(detailed.made, 1);
+    EXPECT_EQ(graph.made, 1);
+    EXPECT_EQ(timeline.made, 0);
+    EXPECT_TRUE(notifier.shown().empty());
 }
 
 }  // namespace

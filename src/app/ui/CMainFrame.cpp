@@ -34,6 +34,7 @@
 #include "editor/ui/EditorEnvironment.h"
 #include "editor/ui/NcPrinter.h"
 #include "monitoring/ui/HubChannel.h"
+#include "monitoring/ui/MonitorDisplays.h"
 #include "monitoring/ui/ShiftWindows.h"
 #include "platform/ui/FontMapping.h"
 #include "platform/ui/Latin1.h"
@@ -47,7 +48,31 @@ constexpr char kExitWhilePortInUse[] =
 // The caret pane is as wide as this text.
 constexpr char kCaretPaneTemplate[] = "Ln ######,  Ch ######";
 constexpr char kDetailedCommand[] = "&Remote monitor/Detailed";
-constexpr char kTimeLineCommand[] = "Remote monitor/&TimeLine";
+
+// The remote menu's commands of the live windows, in the menu's order.
+struct DisplayCommand {
+    const char* text;
+    MonitorDisplay kind;
+};
+constexpr DisplayCommand kDisplayCommands[] = {
+    {"&Machine Remote View", MonitorDisplay::Machines},
+    {kDetailedCommand, MonitorDisplay::Detailed},
+    {"Display machines/&Graph", MonitorDisplay::Graph},
+    {"Remote monitor/&TimeLine", MonitorDisplay::TimeLine},
+};
+
+MonitorDisplay displayOf(MonitoringView view)
+{
+    switch (view) {
+    case MonitoringView::Detailed:
+        return MonitorDisplay::Detailed;
+    case MonitoringView::Graph:
+        return MonitorDisplay::Graph;
+    case MonitoringView::TimeLine:
+        return MonitorDisplay::TimeLine;
+    }
+    return MonitorDisplay::Detailed;
+}
 
 }  // namespace
 
@@ -70,6 +95,20 @@ CMainFrame::CMainFrame(QuillonApplication& app) : m_app(app), m_mdiArea(new QMdi
     m_shiftWindows =
         new ShiftWindows(ShiftViewEnvironment{m_app.workDir(), m_app.notifier(), m_app.clock()},
                          m_app.filePrompter(), m_app.settings().headsPalletsDontAsk, this);
+    // The windows are only made after a passed link check, so the link is there for them.
+    m_monitorDisplays = new MonitorDisplays(
+        *this, [this] { return m_app.passLinkCheck(); },
+        [this] {
+            return MonitorEnvironment{m_app.workDir(),
+                                      m_app.notifier(),
+                                      m_app.clock(),
+                                      m_app.hubChannel()->link(),
+                                      m_app.remoteConfig().hubDirectory,
+                                      m_app.statusTable(),
+                                      m_app.monitorViewSettings()};
+        },
+        m_app.notifier(), this);
+    registerMonitorWindows(*m_monitorDisplays);
     buildMenus();
     buildToolBar();
     buildStatusBar();
@@ -364,10 +403,9 @@ void CMainFrame::buildMenus()
     // The remote menu stands ready; it goes in after "&Tools" once remote monitoring is
     // configured.
     m_remoteMenu = new QMenu("RemoteDNC", this);
-    // The displays need the link; they come with the status displays.
-    for (const char* command :
-         {"&Machine Remote View", kDetailedCommand, "Display machines/&Graph", kTimeLineCommand}) {
-        m_remoteMenu->addAction(command, this, [this, command] { openMonitorDisplay(command); });
+    for (const DisplayCommand& command : kDisplayCommands) {
+        m_remoteMenu->addAction(command.text, this,
+                                [this, kind = command.kind] { openMonitorDisplay(kind); });
     }
     m_remoteMenu->addAction("&Create list to Display", this, [this] { m_app.monitoringList(); });
     m_remoteMenu->addSeparator();
@@ -480,7 +518,7 @@ void CMainFrame::buildToolBar()
     m_remoteToolButton =
         m_toolBar->addAction(icon("network-server", QStyle::SP_ComputerIcon), kDetailedCommand);
     connect(m_remoteToolButton, &QAction::triggered, this,
-            [this] { openMonitorDisplay(kDetailedCommand); });
+            [this] { openMonitorDisplay(MonitorDisplay::Detailed); });
     // Remote monitoring is not configured: its button is hidden.
     m_remoteToolButton->setVisible(false);
     m_toolBar->addAction(icon("help-about", QStyle::SP_MessageBoxQuestion), "&About QuillonLT",
@@ -572,31 +610,43 @@ void CMainFrame::mainTimerTick()
     }
     m_app.hubTick();
     if (m_ticks == 2) {
-        processCommandFile(m_app.workDir(), m_app.openFileQueue(), m_monitorRequests, false);
+        // A wall display in rotation leaves the command line's words unread: the rotation
+        // decides what is up.
+        processCommandFile(m_app.workDir(), m_app.openFileQueue(), m_monitorRequests,
+                           m_app.monitorViewSettings().rotationOn());
         if (!m_app.openFileQueue().empty())
             QTimer::singleShot(0, this, &CMainFrame::openNextQueuedFile);
     }
+    if (m_ticks >= 3)
+        rotateMonitorViews();
     const MonitorRequests::Due due = m_monitorRequests.tick();
     if (due.monitor) {
         emit monitorWindowDue(false);
-        openMonitorDisplay(kDetailedCommand);
+        openMonitorDisplay(MonitorDisplay::Detailed);
     }
     if (due.timeLine) {
         emit monitorWindowDue(true);
-        openMonitorDisplay(kTimeLineCommand);
+        openMonitorDisplay(MonitorDisplay::TimeLine);
     }
     m_inTick = false;
 }
 
-void CMainFrame::openMonitorDisplay(const QString& command)
+void CMainFrame::rotateMonitorViews()
 {
-    if (!m_app.passLinkCheck())
+    // Without a link there is nothing to show; the rotation waits rather than telling the
+    // wall "No Ethernet communications" at every turn.
+    if (!m_app.hubChannel())
         return;
-    // The displays themselves come with the status displays.
-    statusBar()->showMessage(QString(command).remove('&') +
-                                 ": the monitoring displays are not "
-                                 "available yet",
-                             5000);
+    const RotationStep step = m_rotation.tick(m_app.monitorViewSettings());
+    if (step.hide)
+        m_monitorDisplays->hide(displayOf(*step.hide));
+    if (step.show)
+        m_monitorDisplays->open(displayOf(*step.show));
+}
+
+void CMainFrame::openMonitorDisplay(MonitorDisplay kind)
+{
+    m_monitorDisplays->open(kind);
 }
 
 void CMainFrame::buildStatusBar()
@@ -931,6 +981,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         }
     }
     m_shiftWindows->closeAll();
+    m_monitorDisplays->closeAll();
     m_app.shutDown(!isMinimized());
     event->accept();
 }

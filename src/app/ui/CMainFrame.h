@@ -16,6 +16,8 @@
 #include "app/WindowCycler.h"
 #include "app/ui/UtilityCommands.h"
 #include "editor/Compare.h"
+#include "monitoring/MonitorRotation.h"
+#include "monitoring/ui/MonitorEnvironment.h"
 
 class QDockWidget;
 class QLabel;
@@ -29,6 +31,7 @@ class CLiView;
 class CommWindows;
 class DirectoryTree;
 class DocumentManager;
+class MonitorDisplays;
 class QuillonApplication;
 class ShiftWindows;
 
@@ -83,9 +86,13 @@ public:
     // ended, and modified programs are left unsaved.
     void closeWithoutQuestions();
 
-    // The monitoring displays: from the remote menu, its toolbar button, or a command line
-    // that asked for one. Without a link to the hub they say so.
-    void openMonitorDisplay(const QString& command);
+    // The live monitoring windows: from the remote menu, its toolbar button, a command line
+    // that asked for one, or the rotation. Without a link to the hub they say so.
+    void openMonitorDisplay(MonitorDisplay kind);
+    MonitorDisplays& monitorDisplays() { return *m_monitorDisplays; }
+    // The wall-display rotation, which the main timer drives from its third tick while any
+    // rotation time of the machine lists is set.
+    const MonitorRotation& monitorRotation() const { return m_rotation; }
 
 signals:
     // A monitoring window asked for on the command line is due.
@@ -101,6 +108,7 @@ private:
     void buildStatusBar();
     void buildDirectoryWindow();
     void mainTimerTick();
+    void rotateMonitorViews();
     void fillWindowMenu(QMenu* menu);
     void showAbout();
     void fillRecentFiles();
@@ -117,6 +125,8 @@ private:
     std::unique_ptr<UtilityCommands> m_utilities;
     CommWindows* m_commWindows = nullptr;
     ShiftWindows* m_shiftWindows = nullptr;
+    MonitorDisplays* m_monitorDisplays = nullptr;
+    MonitorRotation m_rotation;
     QMenu* m_recentMenu = nullptr;
     QMenu* m_toolsMenu = nullptr;
     QMenu* m_remoteMenu = nullptr;

@@ -379,9 +379,10 @@ bool QuillonApplication::passLinkCheck()
 
 void QuillonApplication::reconcileMachineLists()
 {
-    if (remoteMonitoring())
-        m_viewSettings =
-            quillon::reconcileMachineLists(m_workDir, m_remote.hubDirectory, *m_clock);
+    if (!remoteMonitoring())
+        return;
+    m_viewSettings = quillon::reconcileMachineLists(m_workDir, m_remote.hubDirectory, *m_clock);
+    m_statusTable = readStatusTable(m_remote.hubDirectory);
 }
 
 void QuillonApplication::monitoringList()

@@ -22,6 +22,7 @@
 #include "monitoring/MachineLists.h"
 #include "monitoring/MachineSlot.h"
 #include "monitoring/RemoteConfig.h"
+#include "monitoring/StatusTable.h"
 #include "monitoring/ui/HostResolver.h"
 #include "platform/Clock.h"
 #include "platform/PosixSerialLine.h"
@@ -102,9 +103,11 @@ public:
     // Remote monitoring is configured: the hub's folder is known.
     bool remoteMonitoring() const { return m_remote.hasHub(); }
     // Once, when the main frame puts the remote menu in: the machine lists brought in line
-    // with the hub's configuration.
+    // with the hub's configuration, and the hub's status colours read.
     void reconcileMachineLists();
     const MonitorViewSettings& monitorViewSettings() const { return m_viewSettings; }
+    // The statuses' names and colours from the hub's GraphColor.sys, read with the lists.
+    const StatusTable& statusTable() const { return m_statusTable; }
     // The remote menu's "&Create list to Display": the "Monitoring list" dialog over the
     // lists of the views; the settings it writes are the ones the views run with from then.
     void monitoringList();
@@ -182,6 +185,7 @@ private:
     std::unique_ptr<HubChannel> m_hubChannel;
     RemoteConfig m_remote;
     MonitorViewSettings m_viewSettings;
+    StatusTable m_statusTable = StatusTable::defaults();
     SingleInstance m_instance;
     AppSettings m_settings;
     OpenFileQueue m_openFiles;
