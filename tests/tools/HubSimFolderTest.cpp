@@ -89,11 +89,12 @@ TEST(HubSimCommandLine, OptionsAndTheirLimits)
     EXPECT_EQ(defaults.options.port, 17);
     EXPECT_FALSE(defaults.options.clientPort);
     EXPECT_FALSE(defaults.options.quiet);
+    EXPECT_FALSE(defaults.options.model.demo);
 
     const auto given =
         parseHubSimArguments({"--address", "10.0.0.5", "--port", "27017", "--client-port", "17",
                               "--machines", "128", "--seed", "42", "--speed", "60.5", "--hub-dir",
-                              "/tmp/hub", "--history", "62", "--quiet"});
+                              "/tmp/hub", "--history", "62", "--demo", "--quiet"});
     ASSERT_EQ(given.action, Action::Run) << given.error;
     EXPECT_EQ(given.options.address, ipv4Of(10, 0, 0, 5));
     EXPECT_EQ(given.options.port, 27017);
@@ -104,6 +105,7 @@ TEST(HubSimCommandLine, OptionsAndTheirLimits)
     EXPECT_EQ(given.options.hubDirectory, "/tmp/hub");
     EXPECT_EQ(given.options.historyDays, 62);
     EXPECT_TRUE(given.options.quiet);
+    EXPECT_TRUE(given.options.model.demo);
 
     EXPECT_EQ(parseHubSimArguments({"--port", "1", "--help"}).action, Action::Help);
     const std::vector<std::vector<std::string>> wrong = {

@@ -134,6 +134,49 @@ TEST(HubSimModel, PalletsTakeTurnsAndHeadsCutTogether)
     EXPECT_GT(heads, 0);
 }
 
+// The n-th comma-separated field of a record datagram, counted from 1.
+std::string fieldOf(const std::string& record, std::size_t n)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 1; i < n; ++i)
+        start = record.find(',', start) + 1;
+    return record.substr(start, record.find(',', start) - start);
+}
+
+TEST(HubSimModel, TheDemonstrationFloorHasItsShowPiecesAndOtherwiseTheSeedsShift)
+{
+    const std::int64_t late = kShiftStart + kShiftSeconds - 60;
+    HubModel demo({16, 4, true}, late);
+    HubModel plain({16, 4}, late);
+    const auto& machines = demo.machines();
+    EXPECT_EQ(machines[kDemoTwoHeads].kind, StationKind::TwoHeads);
+    EXPECT_EQ(machines[kDemoTwoPallets].kind, StationKind::TwoPallets);
+
+    const Machine& rate = machines[kDemoRateMode];
+    EXPECT_TRUE(rate.rateMode);
+    EXPECT_LE(rate.stations[0].maxCycle, 20);
+    const std::string record = recordDatagram(rate, demo.now());
+    EXPECT_EQ(fieldOf(record, 23), "2");
+    EXPECT_GE(std::stoi(fieldOf(record, 24)), 4) << "cycles per minute";
+
+    // The operator of the outage machine was away for longer than any other one.
+    const auto away = [](const Machine& m) { return m.statusSeconds[kNoOperator]; };
+    for (std::size_t i = 0; i < machines.size(); ++i) {
+        if (i != kDemoOutages) {
+            EXPECT_GT(away(machines[kDemoOutages]), away(machines[i])) << machines[i].name;
+        }
+    }
+
+    for (std::size_t i = 0; i < machines.size(); ++i) {
+        if (i == kDemoTwoHeads || i == kDemoTwoPallets || i == kDemoRateMode || i == kDemoOutages)
+            continue;
+        EXPECT_FALSE(machines[i].rateMode);
+        EXPECT_EQ(recordDatagram(machines[i], demo.now()),
+                  recordDatagram(plain.machines()[i], plain.now()))
+            << machines[i].name;
+    }
+}
+
 TEST(HubSimModel, ANewShiftCountsFromNothing)
 {
     HubModel model({20, 2}, kShiftStart + kShiftSeconds - 1);

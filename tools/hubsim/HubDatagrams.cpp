@@ -72,7 +72,7 @@ std::string recordDatagram(const Machine& m, std::int64_t now)
     const Station& s2 = m.stations[1];
     const Efficiency e1 = m.efficiency(0, now);
     const Efficiency e2 = m.efficiency(1, now);
-    // Cycles per minute, for the rate mode this hub does not use; whole numbers.
+    // Cycles per minute, whole numbers; the displays show them for a machine in rate mode.
     const auto rate = [](const Station& s) {
         return std::to_string(s.idealCycle() > 0 ? std::max(1, 60 / s.idealCycle()) : 0);
     };
@@ -103,7 +103,7 @@ std::string recordDatagram(const Machine& m, std::int64_t now)
         textField(m.name),                                         // 20
         m.minutesUnit ? "1" : "0",                                 // 21
         number(m.reportsFeedOverride ? s1.feedOverride : 0),       // 22
-        "1",                                                       // 23: cycle-time mode
+        m.rateMode ? "2" : "1",                                    // 23: rate or cycle-time mode
         rate(s1),                                                  // 24
         rate(s2),                                                  // 25
         "81",                                                      // 26: rate tolerances

@@ -68,6 +68,8 @@ constexpr Interruption kInterruptions[] = {
     {kNoOperator, 0.008, 600, 2400},   {kNoMaterial, 0.004, 900, 2700},
     {kMaintenance, 0.002, 1200, 3600},
 };
+// The chance of an outage after a cycle for a machine whose operator is often away.
+constexpr double kUnmannedChance = 0.15;
 // A new job (a part-number change, with its setup) after this share of the cycles.
 constexpr double kJobChangeChance = 0.006;
 constexpr double kSetupShortest = 1200, kSetupLongest = 3600;
@@ -163,6 +165,17 @@ HubModel::HubModel(const ModelSettings& settings, std::int64_t start, MachineEve
         m.kind = kindDraw < 0.15  ? StationKind::TwoHeads
                  : kindDraw < 0.3 ? StationKind::TwoPallets
                                   : StationKind::Single;
+        if (settings.demo) {
+            // Drawn all the same, so that the rest of the floor lives as with the seed alone.
+            if (i == kDemoTwoHeads)
+                m.kind = StationKind::TwoHeads;
+            else if (i == kDemoTwoPallets)
+                m.kind = StationKind::TwoPallets;
+            else if (i == kDemoRateMode || i == kDemoOutages)
+                m.kind = StationKind::Single;
+            m.rateMode = i == kDemoRateMode;
+            life.oftenUnmanned = i == kDemoOutages;
+        }
         const bool longName = m.slot.port == 0;
         const std::string_view shortBase = kSingleNames[draw(i) % std::size(kSingleNames)];
         const std::string_view base =
@@ -326,7 +339,10 @@ void HubModel::changeJob(std::size_t index, std::int64_t now)
 {
     Machine& m = m_machines[index];
     const bool longJob = uniform(index, 0, 1) < 0.15;
-    const double ideal = longJob ? uniform(index, 900, 2400) : uniform(index, 45, 600);
+    double ideal = longJob ? uniform(index, 900, 2400) : uniform(index, 45, 600);
+    // A machine counted in rate mode makes a part every few seconds.
+    if (m.rateMode)
+        ideal = uniform(index, 6, 15);
     const double pieceDraw = uniform(index, 0, 1);
     const int pieces = pieceDraw < 0.75 ? 1 : pieceDraw < 0.9 ? 2 : 4;
     m.minutesUnit = ideal > 600;
@@ -396,13 +412,15 @@ void HubModel::finishStep(std::size_t index)
         }
         roll -= kJobChangeChance;
         for (const Interruption& stop : kInterruptions) {
-            if (roll < stop.chance) {
+            const double chance =
+                stop.status == kNoOperator && life.oftenUnmanned ? kUnmannedChance : stop.chance;
+            if (roll < chance) {
                 life.step = Step::Stop;
                 enter(index, stop.status,
                       static_cast<std::int64_t>(uniform(index, stop.shortest, stop.longest)));
                 return;
             }
-            roll -= stop.chance;
+            roll -= chance;
         }
         // Pallets are loaded outside while the other one is cut: the next cycle follows.
         if (m.kind == StationKind::TwoPallets) {

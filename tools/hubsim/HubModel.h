@@ -90,6 +90,8 @@ struct Machine {
     bool reportsFeedOverride = false;
     bool reportsSpindleOverride = false;
     bool minutesUnit = false;  // long cycles are shown and entered in minutes
+    // Counts its short cycles as a rate (cycles per minute) against a nominal rate.
+    bool rateMode = false;
     std::string operation;
     std::array<Station, 2> stations;
     int status = kNoOperator;
@@ -118,7 +120,16 @@ struct SetupOrder {
 struct ModelSettings {
     int machines = 12;
     std::uint64_t seed = 1;
+    // The demonstration floor: whatever the seed, machine 2 has two heads and machine 3
+    // two pallets, machine 4 counts in rate mode, and machine 6's operator is often away.
+    bool demo = false;
 };
+
+// The machines the demonstration floor gives a part, by index.
+inline constexpr std::size_t kDemoTwoHeads = 1;
+inline constexpr std::size_t kDemoTwoPallets = 2;
+inline constexpr std::size_t kDemoRateMode = 3;
+inline constexpr std::size_t kDemoOutages = 5;
 
 // What a machine did, as the hub's shift record files keep it. Events of one machine come
 // in time order; the machine is passed along in the state the event left it in.
@@ -179,6 +190,8 @@ private:
         // A cycle cut by a feed hold: the rest of it, run when the hold ends.
         std::int64_t cycleLeft = 0;
         std::optional<std::int64_t> holdAt;
+        // Its operator is away far more often than the others'.
+        bool oftenUnmanned = false;
     };
     void live(std::size_t index, std::int64_t until);
     void finishStep(std::size_t index);

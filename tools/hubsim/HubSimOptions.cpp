@@ -33,7 +33,7 @@ std::string hubSimUsage()
 {
     return "Usage: quillonlt-hubsim [--address A] [--port P] [--client-port P] [--machines N]\n"
            "                        [--seed S] [--speed F] [--hub-dir DIR] [--history DAYS]\n"
-           "                        [--quiet]\n"
+           "                        [--demo] [--quiet]\n"
            "\n"
            "A simulated shop-floor hub: N machines living plausible shifts, answering\n"
            "QuillonLT's monitoring requests over UDP and pushing what changes.\n"
@@ -52,6 +52,9 @@ std::string hubSimUsage()
            "                   machine's shift records (_TMP, _MONITORING/YYYY-MM)\n"
            "  --history DAYS   first write DAYS days of past shifts, 0 to 62 (default 0;\n"
            "                   needs --hub-dir)\n"
+           "  --demo           the demonstration floor: machine 2 with two heads, 3 with\n"
+           "                   two pallets, 4 counting in rate mode, 6 often without\n"
+           "                   its operator\n"
            "  --quiet          do not print a line per request\n"
            "  --help           show this text\n";
 }
@@ -74,6 +77,10 @@ ParsedHubSimArguments parseHubSimArguments(const std::vector<std::string>& argum
         }
         if (option == "--quiet") {
             o.quiet = true;
+            continue;
+        }
+        if (option == "--demo") {
+            o.model.demo = true;
             continue;
         }
         const bool takesValue = option == "--address" || option == "--port" ||
