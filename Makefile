@@ -1,4 +1,5 @@
-# QuillonLT: `make run` builds and starts the program, `make test` runs every test.
+# QuillonLT: `make run` builds and starts the program, `make test` runs every test,
+# `make demo` shows the live monitoring windows against a simulated hub.
 # Both install the Debian packages that are missing first (scripts/install-deps.sh).
 
 BUILD_DIR ?= build
@@ -6,7 +7,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 SAMPLE ?= resources/samples/O1001-POCKET.NC
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run demo test bench clean
 
 all: build
 
@@ -22,6 +23,12 @@ build: configure
 
 run: build
 	$(BUILD_DIR)/src/app/quillonlt $(SAMPLE)
+
+# ROTATION=30,0,20 rotates the detailed, graph and timeline views (seconds each);
+# SPEED=60 runs an hour of the shop in a minute.
+demo: build
+	BUILD_DIR=$(BUILD_DIR) DEMO_ROTATION=$(or $(ROTATION),0,0,0) DEMO_SPEED=$(or $(SPEED),1) \
+	    scripts/demo.sh
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure --no-tests=error -j $(JOBS)
