@@ -1028,6 +1028,9 @@ protected:
         ::setenv("QUILLONLT_UDP_PORT", std::to_string(hub.socket->localPort()).c_str(), 1);
         ASSERT_TRUE(makePath(dir.base() + "/hub/_SETUP"));
         test::writeBytes(dir.base() + "/hub/_SETUP/CairnConf.sys", "NM:MILL 1\r\n");
+        test::writeBytes(dir.base() + "/hub/_SETUP/GraphColor.sys",
+                         "1,0,16777215\r\n65280,CYCLE ON\r\n255,CYCLE OFF\r\n"
+                         "16711680,SETUP\r\n8421631,MAINTENANCE\r\n");
         ASSERT_TRUE(
             writeRemoteConfig(dir.workDir(), {dir.base() + "/hub/", ipv4Of(127, 0, 0, 2), ""}).ok);
     }
@@ -1071,6 +1074,10 @@ TEST_F(LinkedDisplaysTest, TheRemoteMenuAndTheToolbarOpenTheLiveWindows)
     EXPECT_EQ(graph.made, 1);
     EXPECT_EQ(timeline.made, 1);
     EXPECT_EQ(detailed.last->hubDirectory, app->remoteConfig().hubDirectory);
+    // The windows share the program's status table, the hub's names and colours in it.
+    EXPECT_EQ(detailed.last->statuses, &app->statusTable());
+    EXPECT_EQ(app->statusTable().names[3], "MAINTENANCE");
+    EXPECT_EQ(app->statusTable().colors[3], 8421631u);
     EXPECT_EQ(detailed.last->geometry(), frame->monitorDisplays().firstPlace());
 
     // The toolbar's button brings the detailed view back rather than making another.

@@ -18,7 +18,7 @@ public:
     // position file would.
     FakeMonitorWindow(const MonitorEnvironment& env, QWidget* owner,
                       std::optional<QRect> placed = std::nullopt)
-        : QWidget(owner, Qt::Window), hubDirectory(env.hubDirectory)
+        : QWidget(owner, Qt::Window), hubDirectory(env.hubDirectory), statuses(&env.statuses)
     {
         setAttribute(Qt::WA_DeleteOnClose);
         if (placed)
@@ -26,6 +26,7 @@ public:
     }
 
     std::string hubDirectory;
+    const StatusTable* statuses;
 };
 
 // A factory that counts the windows it made and keeps the last one.
