@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "hubsim/ShiftRecorder.h"
+
 namespace quillon::hubsim {
 
 namespace {
@@ -72,11 +74,16 @@ std::string recordDatagram(const Machine& m, std::int64_t now)
     const Station& s2 = m.stations[1];
     const Efficiency e1 = m.efficiency(0, now);
     const Efficiency e2 = m.efficiency(1, now);
-    // Cycles per minute, whole numbers; the displays show them for a machine in rate mode.
-    const auto rate = [](const Station& s) {
+    // Cycles (for a machine in rate mode strokes) a minute, whole numbers; the displays show
+    // them for a machine in rate mode only.
+    const auto rate = [&m](const Station& s) {
+        if (m.rateMode)
+            return std::to_string(strokeRateOf(s));
         return std::to_string(s.idealCycle() > 0 ? std::max(1, 60 / s.idealCycle()) : 0);
     };
-    const auto lastRate = [](const Station& s) {
+    const auto lastRate = [&m](const Station& s) {
+        if (m.rateMode)
+            return std::to_string(s.lastCycle > 0 ? strokeRateOf(s) : 0);
         return std::to_string(s.lastCycle > 0 ? 60 / s.lastCycle : 0);
     };
     const auto number = [](auto value) { return std::to_string(value); };

@@ -339,10 +339,7 @@ void HubModel::changeJob(std::size_t index, std::int64_t now)
 {
     Machine& m = m_machines[index];
     const bool longJob = uniform(index, 0, 1) < 0.15;
-    double ideal = longJob ? uniform(index, 900, 2400) : uniform(index, 45, 600);
-    // A machine counted in rate mode makes a part every few seconds.
-    if (m.rateMode)
-        ideal = uniform(index, 6, 15);
+    const double ideal = longJob ? uniform(index, 900, 2400) : uniform(index, 45, 600);
     const double pieceDraw = uniform(index, 0, 1);
     const int pieces = pieceDraw < 0.75 ? 1 : pieceDraw < 0.9 ? 2 : 4;
     m.minutesUnit = ideal > 600;

@@ -90,7 +90,8 @@ struct Machine {
     bool reportsFeedOverride = false;
     bool reportsSpindleOverride = false;
     bool minutesUnit = false;  // long cycles are shown and entered in minutes
-    // Counts its short cycles as a rate (cycles per minute) against a nominal rate.
+    // Its records report strokes a minute against a nominal rate, as its shift records do
+    // (ShiftRecorder's rate mode); its cycles are runs of strokes.
     bool rateMode = false;
     std::string operation;
     std::array<Station, 2> stations;

@@ -138,12 +138,6 @@ std::string statusEvent(int status)
     }
 }
 
-// Strokes a minute of a rate-mode part: the part's ideal "cycle" read as a run of strokes.
-int strokeRateOf(const Station& station)
-{
-    return 12 + static_cast<int>(hashOf(station.partNumber) % 37);
-}
-
 int lowestRate(const Station& station)
 {
     return static_cast<int>(std::floor(strokeRateOf(station) * (1 - kRateTolerance)));
@@ -155,6 +149,11 @@ int highestRate(const Station& station)
 }
 
 }  // namespace
+
+int strokeRateOf(const Station& station)
+{
+    return 12 + static_cast<int>(hashOf(station.partNumber) % 37);
+}
 
 CycleReport cycleReportOf(const Machine& machine)
 {

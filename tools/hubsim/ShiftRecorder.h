@@ -21,6 +21,8 @@ namespace quillon::hubsim {
 // cycles begin and end (",_DPRINT_"), so that a feed hold does not cut a cycle in two.
 enum class CycleReport { PerCycle, Rate, Print };
 CycleReport cycleReportOf(const Machine& machine);
+// Strokes a minute of a rate-mode part: the part's ideal "cycle" read as a run of strokes.
+int strokeRateOf(const Station& station);
 
 // "_PARTNO:" part "," minimum "," maximum [",_MIN_ONLY"] ";" pieces: cycle times in
 // seconds, or for a rate-mode machine strokes a minute.
