@@ -22,6 +22,7 @@
 #include "monitoring/MachineLists.h"
 #include "monitoring/MachineSlot.h"
 #include "monitoring/RemoteConfig.h"
+#include "monitoring/StatusTable.h"
 #include "monitoring/ui/HostResolver.h"
 #include "platform/Clock.h"
 #include "platform/PosixSerialLine.h"
@@ -105,6 +106,12 @@ public:
     // with the hub's configuration.
     void reconcileMachineLists();
     const MonitorViewSettings& monitorViewSettings() const { return m_viewSettings; }
+    // The statuses' names and colours the monitoring windows paint with: the hub's
+    // GraphColor.sys as read at start-up (or when another hub folder is chosen), with what
+    // the colour dialog changed for this run.
+    const StatusTable& statusTable() const { return m_statusTable; }
+    // Settings > Colors > "&View graph/pie colors".
+    void statusColors();
     // The remote menu's "&Create list to Display": the "Monitoring list" dialog over the
     // lists of the views; the settings it writes are the ones the views run with from then.
     void monitoringList();
@@ -182,6 +189,7 @@ private:
     std::unique_ptr<HubChannel> m_hubChannel;
     RemoteConfig m_remote;
     MonitorViewSettings m_viewSettings;
+    StatusTable m_statusTable = StatusTable::defaults();
     SingleInstance m_instance;
     AppSettings m_settings;
     OpenFileQueue m_openFiles;
