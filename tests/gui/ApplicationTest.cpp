@@ -52,6 +52,7 @@
 #include "monitoring/ui/ShiftGraphWindow.h"
 #include "monitoring/ui/ShiftPieWindow.h"
 #include "monitoring/ui/ShiftWindows.h"
+#include "monitoring/ui/StatusColorsDialog.h"
 #include "platform/FileAttributes.h"
 #include "platform/FilePrompter.h"
 #include "platform/Ipv4Address.h"
@@ -1013,6 +1014,46 @@ TEST_F(ApplicationTest, WithoutALinkTheMonitoringCommandsSaySoAndABindFailureIsT
     ASSERT_EQ(notifier.shown().size(), 1u);
     EXPECT_EQ(notifier.shown()[0].text, "No Ethernet communications");
     ::unsetenv("QUILLONLT_UDP_PORT");
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST_F(ApplicationTest, TheStatusTableComesFromTheHubAndTheColourDialogChangesItForTheRun)
+{
+    const std::string hub = dir.base() + "/hub";
+    const std::string colors =
+        "1,0,16777215\r\n65280,CYCLE ON\r\n255,X\r\n255,X\r\n"
+        "8421504,WARM UP\r\n";
+    ASSERT_TRUE(makePath(hub + "/_SETUP"));
+    test::writeBytes(hub + "/_SETUP/GraphColor.sys", colors);
+    dir.write("VoskCONF.SYS", hub + "/\r\n0\r\n\r\n");
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    EXPECT_EQ(app->statusTable().names[3], "WARM UP");
+    EXPECT_EQ(app->statusTable().colors[3], 8421504u);
+
+    test::onNextDialog<StatusColorsDialog>([](StatusColorsDialog& dialog) {
+        dialog.findChild<QLineEdit*>("name3")->setText("WARMING");
+        dialog.accept();
+    });
+    test::findByText<QAction>(*app->mainFrame(), "&View graph/pie colors")->trigger();
+    EXPECT_EQ(app->statusTable().names[3], "WARMING");
+    EXPECT_EQ(readFile(hub + "/_SETUP/GraphColor.sys"), colors);
+
+    // Another hub folder brings its own table.
+    const std::string other = dir.base() + "/other";
+    ASSERT_TRUE(makePath(other + "/_SETUP"));
+    test::writeBytes(other + "/_SETUP/GraphColor.sys", "1\r\n\r\n\r\n\r\n1,PROBING\r\n");
+    test::onNextDialog<RemoteConfigDialog>([&](RemoteConfigDialog& dialog) {
+        dialog.directoryEdit()->setText(QString::fromStdString(other + "/QUILLON.EXE"));
+        dialog.accept();
+    });
+    app->remoteConfiguration();
+    EXPECT_EQ(app->statusTable().names[3], "PROBING");
 }
 
 }  // namespace
