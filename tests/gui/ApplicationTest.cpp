@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -46,6 +47,7 @@
 #include "monitoring/RemoteConfig.h"
 #include "monitoring/ui/HeadsPalletsDialog.h"
 #include "monitoring/ui/HubChannel.h"
+#include "monitoring/ui/MachineDisplayWindow.h"
 #include "monitoring/ui/MonitoringListDialog.h"
 #include "monitoring/ui/RemoteConfigDialog.h"
 #include "monitoring/ui/ShiftCycleTimeDialog.h"
@@ -904,6 +906,39 @@ TEST_F(ApplicationTest, TheLinkComesUpAgainstTheSimulatedHubAndFollowsBothFeeds)
         << hub.said().toStdString();
     EXPECT_FALSE(link.machineFeedActive());
     EXPECT_FALSE(link.monitoringFeedActive());
+    ::unsetenv("QUILLONLT_UDP_PORT");
+}
+
+TEST_F(ApplicationTest, TheMachineDisplayFillsFromTheSimulatedHub)
+{
+    const std::string hubDir = dir.base() + "/hub";
+    SimulatedHub hub(hubDir, {"--machines", "6", "--seed", "5", "--speed", "120", "--quiet"});
+    ASSERT_TRUE(hub.started);
+    ::setenv("QUILLONLT_UDP_PORT", std::to_string(hub.port).c_str(), 1);
+    ASSERT_TRUE(writeRemoteConfig(dir.workDir(), {hubDir + "/", ipv4Of(127, 0, 0, 2), ""}).ok);
+    auto app = makeApplication();
+    app->setLocalAddresses([] { return std::vector{ipv4Of(127, 0, 0, 1)}; });
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app->hubChannel() != nullptr; }, 5000));
+
+    SystemClock clock;
+    const MonitorEnvironment env{dir.workDir(),
+                                 notifier,
+                                 clock,
+                                 app->hubChannel()->link(),
+                                 app->remoteConfig().hubDirectory,
+                                 app->statusTable(),
+                                 app->monitorViewSettings()};
+    QPointer<MachineDisplayWindow> window = new MachineDisplayWindow(env);
+    // The link asks on its third tick; the names come, the display asks for the states.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->machineButton(0) != nullptr; }, 10000));
+    const auto configuration = readHubConfiguration(hubDir);
+    ASSERT_TRUE(configuration);
+    EXPECT_EQ(window->machineButton(0)->text().toStdString(),
+              std::string(configuration->nameOf({0, 0})).substr(0, kMachineNameLimit));
+    window->tick();
+    EXPECT_NE(window->model().groupState(0), ButtonState::Unmonitored);
+    window->close();
     ::unsetenv("QUILLONLT_UDP_PORT");
 }
 
