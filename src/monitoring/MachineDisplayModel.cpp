@@ -115,11 +115,30 @@ DisplayChanges MachineDisplayModel::tick()
     return changes;
 }
 
+DisplayChanges MachineDisplayModel::setNames(const MachineNames& names)
+{
+    DisplayChanges changes;
+    m_names = names;
+    if (m_sorted) {
+        placeByName();
+        changes.layout = true;
+    }
+    return changes;
+}
+
 DisplayChanges MachineDisplayModel::sort()
 {
     DisplayChanges changes;
     if (!m_created || m_sorted)
         return changes;
+    placeByName();
+    m_sorted = true;
+    changes.layout = true;
+    return changes;
+}
+
+void MachineDisplayModel::placeByName()
+{
     std::vector<int> places;
     for (int slot = 0; slot < kMachineSlots; ++slot)
         if (m_machines[std::size_t(slot)] != ButtonState::NotCreated)
@@ -131,9 +150,6 @@ DisplayChanges MachineDisplayModel::sort()
                      [this](int a, int b) { return name(a) < name(b); });
     for (std::size_t i = 0; i < places.size(); ++i)
         m_placeOf[std::size_t(byName[i])] = places[i];
-    m_sorted = true;
-    changes.layout = true;
-    return changes;
 }
 
 DisplayChanges MachineDisplayModel::unsort()

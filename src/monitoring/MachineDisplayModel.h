@@ -70,8 +70,9 @@ struct DisplayChanges {
 
 class MachineDisplayModel {
 public:
-    // "_MCHINI:": the names the buttons carry.
-    void setNames(const MachineNames& names) { m_names = names; }
+    // "_MCHINI:": the names the buttons carry. While sorted, new names stand the buttons
+    // in their new order.
+    DisplayChanges setNames(const MachineNames& names);
     // "_MCHUPDATE:": kept for the next tick. The first states after opening create the
     // buttons: all eight of every hub that monitors at least one machine, red for a
     // monitored one and in the menu colour for the others. True when this created them.
@@ -97,6 +98,8 @@ public:
     std::optional<ButtonRect> groupRect(int group) const;
 
 private:
+    void placeByName();
+
     MachineNames m_names{};
     MachineStates m_states{};
     std::array<ButtonState, kMachineSlots> m_machines{};

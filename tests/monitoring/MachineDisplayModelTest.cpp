@@ -165,6 +165,12 @@ TEST_F(MachineDisplayModelTest, SortingStandsTheCreatedMachinesInNameOrderAndHid
     EXPECT_FALSE(model.machineRect(slotOf(4, 0)));
     EXPECT_TRUE(model.sort().empty()) << "sorting twice changes nothing";
 
+    // New names while sorted take their places at once.
+    names[std::size_t(slotOf(0, 0))] = "ABBEY";
+    EXPECT_TRUE(model.setNames(names).layout);
+    EXPECT_EQ(model.machineRect(slotOf(0, 0)), buttonRectAt(1, 4));
+    EXPECT_EQ(model.machineRect(slotOf(1, 0)), buttonRectAt(1, 5));
+
     // The groups stand still while sorted and catch up after "Un&sort".
     set(0, 0, monitored(true));
     tickWith();

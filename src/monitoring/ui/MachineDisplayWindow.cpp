@@ -107,10 +107,12 @@ void MachineDisplayWindow::datagramArrived(std::string_view bytes)
 {
     if (const auto names = fromWord(bytes, kMachineNamesWord)) {
         if (const auto parsed = parseMachineNames(*names)) {
-            m_model.setNames(*parsed);
+            const bool moved = m_model.setNames(*parsed).layout;
             for (int slot = 0; slot < kMachineSlots; ++slot)
                 if (QPushButton* button = machineButton(slot))
                     button->setText(QString::fromStdString(m_model.name(slot)));
+            if (moved)
+                layOut();
             // Names come first; the states follow when asked for.
             m_env.link.sendWord(kMachineUpdateWord);
         }
