@@ -18,8 +18,8 @@ bool hubMonitorsAny(const MachineStates& states, int hub)
 }
 
 // One step of a machine's button: into red once monitored, between red and green as the
-// cycle comes and goes. A machine the hub stops monitoring keeps its colour, as the hub
-// only ever adds machines while it runs.
+// cycle comes and goes. Nothing leads back to the menu colour: a machine the hub stops
+// monitoring keeps its last colour until the display is opened again.
 ButtonState nextMachineState(ButtonState state, const MachineState& reported)
 {
     switch (state) {
