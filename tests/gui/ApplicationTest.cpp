@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -48,6 +49,7 @@
 #include "monitoring/RemoteConfig.h"
 #include "monitoring/ui/HeadsPalletsDialog.h"
 #include "monitoring/ui/HubChannel.h"
+#include "monitoring/ui/MachineDisplayWindow.h"
 #include "monitoring/ui/MonitorDisplays.h"
 #include "monitoring/ui/MonitoringListDialog.h"
 #include "monitoring/ui/RemoteConfigDialog.h"
@@ -55,6 +57,7 @@
 #include "monitoring/ui/ShiftGraphWindow.h"
 #include "monitoring/ui/ShiftPieWindow.h"
 #include "monitoring/ui/ShiftWindows.h"
+#include "monitoring/ui/StatusColorsDialog.h"
 #include "platform/FileAttributes.h"
 #include "platform/FilePrompter.h"
 #include "platform/Ipv4Address.h"
@@ -909,6 +912,39 @@ TEST_F(ApplicationTest, TheLinkComesUpAgainstTheSimulatedHubAndFollowsBothFeeds)
     ::unsetenv("QUILLONLT_UDP_PORT");
 }
 
+TEST_F(ApplicationTest, TheMachineDisplayFillsFromTheSimulatedHub)
+{
+    const std::string hubDir = dir.base() + "/hub";
+    SimulatedHub hub(hubDir, {"--machines", "6", "--seed", "5", "--speed", "120", "--quiet"});
+    ASSERT_TRUE(hub.started);
+    ::setenv("QUILLONLT_UDP_PORT", std::to_string(hub.port).c_str(), 1);
+    ASSERT_TRUE(writeRemoteConfig(dir.workDir(), {hubDir + "/", ipv4Of(127, 0, 0, 2), ""}).ok);
+    auto app = makeApplication();
+    app->setLocalAddresses([] { return std::vector{ipv4Of(127, 0, 0, 1)}; });
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app->hubChannel() != nullptr; }, 5000));
+
+    SystemClock clock;
+    const MonitorEnvironment env{dir.workDir(),
+                                 notifier,
+                                 clock,
+                                 app->hubChannel()->link(),
+                                 app->remoteConfig().hubDirectory,
+                                 app->statusTable(),
+                                 app->monitorViewSettings()};
+    QPointer<MachineDisplayWindow> window = new MachineDisplayWindow(env);
+    // The link asks on its third tick; the names come, the display asks for the states.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->machineButton(0) != nullptr; }, 10000));
+    const auto configuration = readHubConfiguration(hubDir);
+    ASSERT_TRUE(configuration);
+    EXPECT_EQ(window->machineButton(0)->text().toStdString(),
+              std::string(configuration->nameOf({0, 0})).substr(0, kMachineNameLimit));
+    window->tick();
+    EXPECT_NE(window->model().groupState(0), ButtonState::Unmonitored);
+    window->close();
+    ::unsetenv("QUILLONLT_UDP_PORT");
+}
+
 TEST_F(ApplicationTest, TheCurrentShiftOfASimulatedMachineGrowsInItsGraph)
 {
     const std::string hubDir = dir.base() + "/hub";
@@ -1117,6 +1153,46 @@ TEST_F(LinkedDisplaysTest, InRotationTheCommandLineWordsAreNotReadAndTheViewsTak
     EXPECT_EQ(graph.made, 1);
     EXPECT_EQ(timeline.made, 0);
     EXPECT_TRUE(notifier.shown().empty());
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST_F(ApplicationTest, TheStatusTableComesFromTheHubAndTheColourDialogChangesItForTheRun)
+{
+    const std::string hub = dir.base() + "/hub";
+    const std::string colors =
+        "1,0,16777215\r\n65280,CYCLE ON\r\n255,X\r\n255,X\r\n"
+        "8421504,WARM UP\r\n";
+    ASSERT_TRUE(makePath(hub + "/_SETUP"));
+    test::writeBytes(hub + "/_SETUP/GraphColor.sys", colors);
+    dir.write("VoskCONF.SYS", hub + "/\r\n0\r\n\r\n");
+    auto app = makeApplication();
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    EXPECT_EQ(app->statusTable().names[3], "WARM UP");
+    EXPECT_EQ(app->statusTable().colors[3], 8421504u);
+
+    test::onNextDialog<StatusColorsDialog>([](StatusColorsDialog& dialog) {
+        dialog.findChild<QLineEdit*>("name3")->setText("WARMING");
+        dialog.accept();
+    });
+    test::findByText<QAction>(*app->mainFrame(), "&View graph/pie colors")->trigger();
+    EXPECT_EQ(app->statusTable().names[3], "WARMING");
+    EXPECT_EQ(readFile(hub + "/_SETUP/GraphColor.sys"), colors);
+
+    // Another hub folder brings its own table.
+    const std::string other = dir.base() + "/other";
+    ASSERT_TRUE(makePath(other + "/_SETUP"));
+    test::writeBytes(other + "/_SETUP/GraphColor.sys", "1\r\n\r\n\r\n\r\n1,PROBING\r\n");
+    test::onNextDialog<RemoteConfigDialog>([&](RemoteConfigDialog& dialog) {
+        dialog.directoryEdit()->setText(QString::fromStdString(other + "/QUILLON.EXE"));
+        dialog.accept();
+    });
+    app->remoteConfiguration();
+    EXPECT_EQ(app->statusTable().names[3], "PROBING");
 }
 
 }  // namespace

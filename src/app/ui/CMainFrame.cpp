@@ -375,7 +375,7 @@ void CMainFrame::buildMenus()
     auto* colors = settings->addMenu("&Colors");
     colors->addAction("&Edit", this, [this] { m_app.editColors(); });
     colors->addAction("&Backplot", this, [this] { m_app.editBackplotColors(); });
-    notYet(colors, "&View graph/pie colors");
+    colors->addAction("&View graph/pie colors", this, [this] { m_app.statusColors(); });
     settings->addAction("&RS232 parameters", this, [this] { m_app.rs232Parameters(); });
     settings->addAction("&Other options", this, [this] { m_app.otherOptions(); });
     settings->addSeparator();

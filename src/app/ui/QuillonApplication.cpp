@@ -40,6 +40,7 @@
 #include "monitoring/ui/MachineSelectionDialog.h"
 #include "monitoring/ui/MonitoringListDialog.h"
 #include "monitoring/ui/RemoteConfigDialog.h"
+#include "monitoring/ui/StatusColorsDialog.h"
 #include "platform/FileAttributes.h"
 #include "platform/Paths.h"
 #include "platform/ui/FontMapping.h"
@@ -152,6 +153,7 @@ QuillonApplication::StartResult QuillonApplication::start(const QStringList& com
     m_devices = ComDeviceMap::load(m_workDir);
     m_recentFiles.load();
     m_remote = readRemoteConfig(m_workDir);
+    m_statusTable = readStatusTable(m_remote.hubDirectory);
 
     m_editorEnvironment = std::make_unique<EditorEnvironment>(
         EditorSettings{m_settings.flags, m_settings.colors, m_settings.fonts[FontRole::Editor]},
@@ -323,6 +325,8 @@ void QuillonApplication::remoteConfiguration()
     }
     // A folder given now switches the remote menu on at the next tick; the link, bound at
     // start-up, takes another hub only after a restart.
+    if (chosen.hubDirectory != m_remote.hubDirectory)
+        m_statusTable = readStatusTable(chosen.hubDirectory);
     m_remote.hubDirectory = chosen.hubDirectory;
     const RemoteConfig& running = dialog.running();
     const auto sameName = [](std::string_view a, std::string_view b) {
@@ -333,6 +337,12 @@ void QuillonApplication::remoteConfiguration()
     };
     if (chosen.hubAddress != running.hubAddress || !sameName(chosen.hubName, running.hubName))
         m_notifier->message(std::string(kRestartAfterRemoteChange));
+}
+
+void QuillonApplication::statusColors()
+{
+    StatusColorsDialog dialog(m_statusTable, m_remote.hubDirectory, m_mainFrame.get());
+    dialog.exec();
 }
 
 void QuillonApplication::setUpLink()
@@ -382,7 +392,6 @@ void QuillonApplication::reconcileMachineLists()
     if (!remoteMonitoring())
         return;
     m_viewSettings = quillon::reconcileMachineLists(m_workDir, m_remote.hubDirectory, *m_clock);
-    m_statusTable = readStatusTable(m_remote.hubDirectory);
 }
 
 void QuillonApplication::monitoringList()

@@ -106,8 +106,12 @@ public:
     // with the hub's configuration, and the hub's status colours read.
     void reconcileMachineLists();
     const MonitorViewSettings& monitorViewSettings() const { return m_viewSettings; }
-    // The statuses' names and colours from the hub's GraphColor.sys, read with the lists.
+    // The statuses' names and colours the monitoring windows paint with: the hub's
+    // GraphColor.sys as read at start-up (or when another hub folder is chosen), with what
+    // the colour dialog changed for this run.
     const StatusTable& statusTable() const { return m_statusTable; }
+    // Settings > Colors > "&View graph/pie colors".
+    void statusColors();
     // The remote menu's "&Create list to Display": the "Monitoring list" dialog over the
     // lists of the views; the settings it writes are the ones the views run with from then.
     void monitoringList();
