@@ -164,7 +164,12 @@ ShiftGraph loadTimelineBar(std::string_view hubDirectory, MachineSlot slot, bool
     };
     if (!twoStations)
         return loadShiftGraph(bytesOf(std::nullopt), table, now);
-    return loadShiftGraph(mergeStationRecords(bytesOf(1), bytesOf(2), now), table, now);
+    const std::string first = bytesOf(1);
+    const std::string second = bytesOf(2);
+    // Merging two missing files would still close them "now" and draw a shift of nothing.
+    if (first.empty() && second.empty())
+        return {};
+    return loadShiftGraph(mergeStationRecords(first, second, now), table, now);
 }
 
 TimelineReloads::TimelineReloads(int refreshSeconds) : m_period(std::clamp(refreshSeconds, 5, 120))

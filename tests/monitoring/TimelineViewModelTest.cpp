@@ -291,9 +291,11 @@ TEST_F(TimelineBarTest, TwoStationsAreMerged)
 
 TEST_F(TimelineBarTest, MissingFileGivesAnEmptyBar)
 {
-    const ShiftGraph bar = loadTimelineBar(hub(), {9, 9 % 8}, false, table, at(7, 0));
-    EXPECT_TRUE(bar.intervals.empty());
-    EXPECT_EQ(bar.spanEnd - bar.spanStart, 0);
+    for (const bool twoStations : {false, true}) {
+        const ShiftGraph bar = loadTimelineBar(hub(), {9, 1}, twoStations, table, at(7, 0));
+        EXPECT_TRUE(bar.intervals.empty()) << twoStations;
+        EXPECT_EQ(bar.spanEnd - bar.spanStart, 0) << twoStations;
+    }
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ constexpr int kHeaderHeight = 20;
 constexpr int kBarTop = 34;
 constexpr int kBarHeight = 26;
 constexpr int kMargin = 8;
-constexpr int kCanvasWidth = 1400;
+constexpr int kMinimumCanvasWidth = 600;
 constexpr int kOeeBox = 14;
 
 std::vector<MachineSlot> slotsOf(const std::vector<TimelineMachine>& machines)
@@ -47,8 +47,10 @@ public:
 
     void resizeToRows()
     {
-        setFixedSize(
-            kCanvasWidth,
+        // As wide as the window shows it, so that a bar spans its whole shift on screen; as
+        // tall as its rows, scrolled when they do not fit.
+        setMinimumSize(
+            kMinimumCanvasWidth,
             std::max<int>(kRowHeight, static_cast<int>(m_view.m_machines.size()) * kRowHeight));
     }
 
@@ -121,7 +123,11 @@ private:
             const QString length = fromBytes(segmentLength(interval.end - interval.start));
             if (length.isEmpty() || metrics.horizontalAdvance(length) + 4 > segment.width())
                 continue;
-            painter.setPen(Qt::black);
+            const QColor fill = segmentColor(interval, table);
+            // Dark fills (blue, dark red) take white figures.
+            const double luminance =
+                0.299 * fill.red() + 0.587 * fill.green() + 0.114 * fill.blue();
+            painter.setPen(luminance < 110 ? Qt::white : Qt::black);
             painter.drawText(segment, Qt::AlignCenter, length);
             const QString overrides = fromBytes(segmentOverrides(interval));
             if (!overrides.isEmpty() &&
@@ -158,6 +164,7 @@ TimelineViewWindow::TimelineViewWindow(const MonitorEnvironment& env, QWidget* o
     m_canvas = new TimelineCanvas(*this);
     m_canvas->resizeToRows();
     m_scroll = new QScrollArea(this);
+    m_scroll->setWidgetResizable(true);
     m_scroll->setWidget(m_canvas);
     setCentralWidget(m_scroll);
 
