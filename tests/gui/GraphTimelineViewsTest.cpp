@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -232,6 +233,41 @@ TEST_F(GraphTimelineViewsTest, GraphLinesAreCappedAndDeletedUnderTheClick)
     EXPECT_TRUE(view.deleteLineAt({250, 43}));
     EXPECT_EQ(view.currentPlace().lines.size(), 31u);
     EXPECT_TRUE(view.addLine({0, 700, 500, 700}));
+}
+
+// The mouse works in canvas pixels, which the view's scale halves here.
+TEST_F(GraphTimelineViewsTest, MouseMovesPiesDrawsAndDeletesLinesAtTheViewsScale)
+{
+    dir.write("MonList.sys", "LATHE 3,0,1\n");
+    dir.write("mgpos.sys", "MULT:50\n0\n800\n0\n600\n0,1:100,250,200,350\n");
+    auto& view = open<GraphViewWindow>();
+    feed(record({0, 1}, "LATHE 3", "CYCLE ON"));
+    QWidget& canvas = *view.canvas();
+    EXPECT_EQ(canvas.size(), QSize(kGraphCanvasWidth / 2, kGraphCanvasHeight / 2));
+
+    const auto mouse = [&canvas](QEvent::Type type, QPoint at, Qt::MouseButton button) {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+        QMouseEvent event(type, QPointF(at), canvas.mapToGlobal(QPointF(at)), button, held,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&canvas, &event);
+    };
+    mouse(QEvent::MouseButtonPress, {90, 150}, Qt::LeftButton);
+    mouse(QEvent::MouseMove, {140, 170}, Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, {140, 170}, Qt::LeftButton);
+    EXPECT_EQ(view.pieRect({0, 1}), (WindowRect{200, 240, 350, 390}));
+
+    view.lineAction()->setChecked(true);
+    mouse(QEvent::MouseButtonPress, {10, 400}, Qt::LeftButton);
+    mouse(QEvent::MouseMove, {300, 400}, Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, {300, 400}, Qt::LeftButton);
+    // A click without a drag draws nothing.
+    mouse(QEvent::MouseButtonPress, {50, 50}, Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, {50, 50}, Qt::LeftButton);
+    EXPECT_EQ(view.currentPlace().lines, (std::vector<GraphLine>{{20, 800, 600, 800}}));
+    EXPECT_EQ(view.pieRect({0, 1}), (WindowRect{200, 240, 350, 390}));
+
+    mouse(QEvent::MouseButtonPress, {150, 402}, Qt::RightButton);
+    EXPECT_TRUE(view.currentPlace().lines.empty());
 }
 
 TEST_F(GraphTimelineViewsTest, MissingOrDamagedBackgroundLeavesThePlainFloor)
