@@ -184,7 +184,8 @@ TEST_F(GraphTimelineViewsTest, GraphPlacesAndLinesComeBackAfterClosing)
         auto& view = open<GraphViewWindow>();
         feed(record({0, 1}, "LATHE 3", "CYCLE ON"));
         feed(record({2, 5}, "MILL 4", "ALARM"));
-        view.movePie({2, 5}, {600, 500});
+        // Where the view puts its first new pie.
+        view.movePie({2, 5}, {30, 90});
         // Dragged past the edge, a pie stops at the canvas.
         view.movePie({0, 1}, {5000, -40});
         EXPECT_TRUE(view.addLine({10, 10, 300, 10}));
@@ -198,11 +199,22 @@ TEST_F(GraphTimelineViewsTest, GraphPlacesAndLinesComeBackAfterClosing)
     EXPECT_EQ(saved.lines.size(), 2u);
     EXPECT_FALSE(link.anyMonitoringViewOpen());
 
+    // A machine new to the list goes where no saved pie stands.
+    dir.write("MonList.sys", "LATHE 3,0,1\nMILL 4,2,5\nGRINDER 1,4,0\n");
     auto& again = open<GraphViewWindow>();
     feed(record({0, 1}, "LATHE 3", "CYCLE ON"));
     feed(record({2, 5}, "MILL 4", "ALARM"));
-    EXPECT_EQ(again.pieRect({2, 5})->left, 600);
-    EXPECT_EQ(again.pieRect({2, 5})->top, 500);
+    feed(record({4, 0}, "GRINDER 1", "SETUP"));
+    const auto added = again.pieRect({4, 0});
+    ASSERT_TRUE(added);
+    for (const MachineSlot saved : {MachineSlot{0, 1}, MachineSlot{2, 5}}) {
+        const WindowRect other = *again.pieRect(saved);
+        EXPECT_TRUE(added->right <= other.left || other.right <= added->left ||
+                    added->bottom <= other.top || other.bottom <= added->top)
+            << saved.hub;
+    }
+    EXPECT_EQ(again.pieRect({2, 5})->left, 30);
+    EXPECT_EQ(again.pieRect({2, 5})->top, 90);
     EXPECT_EQ(again.pieRect({0, 1})->right, kGraphCanvasWidth);
     EXPECT_EQ(again.pieRect({0, 1})->top, 0);
     EXPECT_EQ(again.currentPlace().lines, saved.lines);

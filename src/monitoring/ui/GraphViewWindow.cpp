@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRadialGradient>
 #include <QScrollArea>
 
 #include <cmath>
@@ -195,7 +196,17 @@ private:
             const int before = static_cast<int>(std::llround(
                 static_cast<double>(done) / static_cast<double>(total) * kFullCircle));
             done += pie.seconds[i];
-            painter.setBrush(toQColor(table.colors[i]));
+            const QColor color = toQColor(table.colors[i]);
+            if (table.gradient) {
+                // The charts' gradient look: each slice lit from the pie's upper left.
+                QRadialGradient shine(disc.center(), side / 2.0,
+                                      disc.center() - QPointF(side / 5.0, side / 5.0));
+                shine.setColorAt(0, color.lighter(150));
+                shine.setColorAt(1, color);
+                painter.setBrush(shine);
+            } else {
+                painter.setBrush(color);
+            }
             painter.drawPie(disc, start - before, -(end - before));
         }
         painter.setBrush(Qt::NoBrush);
@@ -236,7 +247,7 @@ GraphViewWindow::GraphViewWindow(const MonitorEnvironment& env, QWidget* owner)
     scroll->setWidget(m_canvas);
     setCentralWidget(scroll);
 
-    resize(800, 600);
+    // Without a saved place the window is left unplaced, for its owner to put it.
     if (m_place.window && m_place.window->hasArea())
         setGeometry(toQRect(withoutNegativeCorner(*m_place.window)));
 

@@ -168,7 +168,7 @@ TimelineViewWindow::TimelineViewWindow(const MonitorEnvironment& env, QWidget* o
     m_scroll->setWidget(m_canvas);
     setCentralWidget(m_scroll);
 
-    resize(900, 600);
+    // Without a saved place the window is left unplaced, for its owner to put it.
     const TimelinePlace place = readTimelinePlace(env.workDir);
     if (place.window && place.window->hasArea())
         setGeometry(toQRect(withoutNegativeCorner(*place.window)));
