@@ -7,6 +7,7 @@
 #include <QRadialGradient>
 #include <QScrollArea>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <numeric>
@@ -364,7 +365,7 @@ bool GraphViewWindow::deleteLineAt(QPoint canvasPoint)
 GraphPlace GraphViewWindow::currentPlace() const
 {
     GraphPlace place = m_place;
-    place.window = fromQRect(geometry());
+    place.window = fromQRect(isMaximized() ? normalGeometry() : geometry());
     // Only the machines on show are kept; one taken off the list gets a fresh place if it
     // comes back.
     if (m_startup.rowsBuilt()) {

@@ -6,6 +6,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
+#include <algorithm>
+
 #include "platform/Clock.h"
 #include "platform/ui/Latin1.h"
 #include "platform/ui/QtColorRef.h"
