@@ -7,11 +7,29 @@
 // A kind without a factory opens nothing.
 #include "monitoring/ui/MonitorDisplays.h"
 
+#include "monitoring/ui/GraphViewWindow.h"
+#include "monitoring/ui/MachineDisplayWindow.h"
+#include "monitoring/ui/TimelineViewWindow.h"
+
 namespace quillon {
+
+namespace {
+
+template <typename Window>
+MonitorDisplays::Factory factoryOf()
+{
+    return [](const MonitorEnvironment& env, QWidget* owner) -> QWidget* {
+        return new Window(env, owner);
+    };
+}
+
+}  // namespace
 
 void registerMonitorWindows(MonitorDisplays& displays)
 {
-    static_cast<void>(displays);
+    displays.registerFactory(MonitorDisplay::Machines, factoryOf<MachineDisplayWindow>());
+    displays.registerFactory(MonitorDisplay::Graph, factoryOf<GraphViewWindow>());
+    displays.registerFactory(MonitorDisplay::TimeLine, factoryOf<TimelineViewWindow>());
 }
 
 }  // namespace quillon
