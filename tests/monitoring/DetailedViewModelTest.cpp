@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "monitoring/HubDatagramSamples.h"
+#include "monitoring/DetailedViewSamples.h"
 
 namespace quillon {
 namespace {
@@ -28,28 +28,7 @@ public:
     std::vector<std::string> requests;
 };
 
-// A record of one machine in cycle-time mode: the sample record with the fields a test
-// cares about replaced. fields[n - 1] is field n.
-struct Record {
-    std::vector<std::string> fields = test::fullRecordFields();
-
-    Record(MachineSlot slot, std::string_view name, int stationKind = 0)
-    {
-        fields[0] = std::string(1, "0123456789abcdef"[slot.hub]);
-        fields[1] = std::to_string(slot.port);
-        fields[2] = std::to_string(stationKind);
-        fields[19] = std::string(name);
-        fields[22] = "0";  // cycle-time mode
-        fields[15] = "0";  // no alert
-        fields[88] = "0";  // overruns marked
-    }
-    Record& set(int field, std::string value)
-    {
-        fields[static_cast<std::size_t>(field - 1)] = std::move(value);
-        return *this;
-    }
-    std::string datagram() const { return test::recordDatagram(fields, fields.size()); }
-};
+using Record = test::SampleRecord;
 
 class DetailedViewModelTest : public ::testing::Test {
 protected:
