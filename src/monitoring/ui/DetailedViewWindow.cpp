@@ -2,12 +2,15 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStaticText>
 
 #include <algorithm>
+#include <array>
 
 #include "monitoring/Datagrams.h"
 #include "monitoring/IncomingDatagrams.h"
@@ -66,12 +69,91 @@ QColor color(std::uint32_t value)
     return toQColor(value);
 }
 
+// Laid-out texts by font and text. A wall display repaints the same few hundred texts
+// every second; laying each out once keeps a full repaint in a few milliseconds.
+class TextCache {
+public:
+    const QStaticText& text(const QString& line, const QFont& font)
+    {
+        QHash<QString, QStaticText>& texts = m_byFont[fontKey(font)];
+        if (texts.size() > kLimit)
+            texts.clear();
+        auto found = texts.find(line);
+        if (found == texts.end()) {
+            QStaticText made(line);
+            made.setTextFormat(Qt::PlainText);
+            made.setPerformanceHint(QStaticText::AggressiveCaching);
+            made.prepare(QTransform(), font);
+            found = texts.insert(line, made);
+        }
+        return *found;
+    }
+
+private:
+    static int fontKey(const QFont& font) { return font.pixelSize() * 2 + (font.bold() ? 1 : 0); }
+    // Far more than a screen of rows shows; past it the cache starts again.
+    static constexpr qsizetype kLimit = 8192;
+    QHash<int, QHash<QString, QStaticText>> m_byFont;
+};
+
+TextCache& textCache()
+{
+    static TextCache cache;
+    return cache;
+}
+
+// The one or two lines of `text` centred in `box` (or at its left with Qt::AlignLeft), each cut
+// with an ellipsis when it is wider than the box.
+void drawCellText(QPainter& painter, const QRect& box, const QString& text,
+                  int flags = Qt::AlignCenter)
+{
+    const QFont& font = painter.font();
+    const auto laidOut = [&](const QString& line) {
+        const QStaticText* shown = &textCache().text(line, font);
+        if (shown->size().width() > box.width())
+            shown = &textCache().text(
+                painter.fontMetrics().elidedText(line, Qt::ElideRight, box.width()), font);
+        return shown;
+    };
+    std::array<const QStaticText*, 2> lines{};
+    std::size_t count = 0;
+    const qsizetype split = text.indexOf(QLatin1Char('\n'));
+    if (split < 0) {
+        lines[count++] = laidOut(text);
+    } else {
+        lines[count++] = laidOut(text.left(split));
+        lines[count++] = laidOut(text.mid(split + 1));
+    }
+    qreal height = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        height += lines[i]->size().height();
+    qreal y = box.top() + (box.height() - height) / 2;
+    for (std::size_t i = 0; i < count; ++i) {
+        const QStaticText& shown = *lines[i];
+        const qreal x = (flags & Qt::AlignLeft)
+                            ? box.left()
+                            : box.left() + (box.width() - shown.size().width()) / 2;
+        painter.drawStaticText(QPointF(x, y), shown);
+        y += shown.size().height();
+    }
+}
+
 void fillText(QPainter& painter, const QRect& cell, const CellColors& colors, const QString& text,
               int flags = Qt::AlignCenter)
 {
     painter.fillRect(cell, color(colors.background));
     painter.setPen(color(colors.text));
-    painter.drawText(cell.adjusted(kCellPadding, 0, -kCellPadding, 0), flags, text);
+    drawCellText(painter, cell.adjusted(kCellPadding, 0, -kCellPadding, 0), text, flags);
+}
+
+// Lines as one-pixel rectangles: the painter fills those far faster than it strokes lines,
+// and a full table has a few thousand of them.
+void frameRect(QPainter& painter, const QRect& box, const QColor& line)
+{
+    painter.fillRect(QRect(box.left(), box.top(), box.width(), 1), line);
+    painter.fillRect(QRect(box.left(), box.bottom(), box.width(), 1), line);
+    painter.fillRect(QRect(box.left(), box.top(), 1, box.height()), line);
+    painter.fillRect(QRect(box.right(), box.top(), 1, box.height()), line);
 }
 
 // A horizontal bar inside the cell, filled to `fraction` with `fill`, `text` over it.
@@ -79,22 +161,38 @@ void paintBar(QPainter& painter, const QRect& cell, double fraction, std::uint32
               const QString& text, std::uint32_t textColor, int margin = kCellPadding * 2)
 {
     const QRect bar = cell.adjusted(kCellPadding, margin, -kCellPadding, -margin);
-    painter.setPen(color(kBarFrameColor));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(bar.adjusted(0, 0, -1, -1));
+    frameRect(painter, bar, color(kBarFrameColor));
     const int filled = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * (bar.width() - 2));
-    const QRect done(bar.left() + 1, bar.top() + 1, filled, bar.height() - 2);
-    if (filled > 0)
-        painter.fillRect(done, color(fill));
+    if (filled <= 0) {
+        painter.setPen(color(textColor));
+        drawCellText(painter, bar, text);
+        return;
+    }
+    painter.fillRect(QRect(bar.left() + 1, bar.top() + 1, filled, bar.height() - 2), color(fill));
     // The text reads on both parts: in the fill's contrast over the fill, else in the row's.
-    painter.save();
-    painter.setClipRect(QRect(bar.left(), bar.top(), filled + 1, bar.height()));
-    painter.setPen(color(readableTextOn(fill)));
-    painter.drawText(bar, Qt::AlignCenter, text);
-    painter.setClipRect(QRect(bar.left() + filled + 1, bar.top(), bar.width(), bar.height()));
-    painter.setPen(color(textColor));
-    painter.drawText(bar, Qt::AlignCenter, text);
-    painter.restore();
+    // Most texts lie wholly on one side and are drawn once.
+    const int boundary = bar.left() + 1 + filled;
+    const qreal textWidth = textCache().text(text, painter.font()).size().width();
+    const qreal textLeft = bar.left() + (bar.width() - textWidth) / 2;
+    if (boundary >= textLeft + textWidth || boundary <= textLeft) {
+        painter.setPen(color(boundary <= textLeft ? textColor : readableTextOn(fill)));
+        drawCellText(painter, bar, text);
+        return;
+    }
+    const bool clipped = painter.hasClipping();
+    const QRegion before = clipped ? painter.clipRegion() : QRegion();
+    const auto drawPart = [&](const QRect& part, std::uint32_t pen) {
+        painter.setClipRect(part, Qt::IntersectClip);
+        painter.setPen(color(pen));
+        drawCellText(painter, bar, text);
+        if (clipped)
+            painter.setClipRegion(before);
+        else
+            painter.setClipping(false);
+    };
+    drawPart(QRect(bar.left(), bar.top(), boundary - bar.left(), bar.height()),
+             readableTextOn(fill));
+    drawPart(QRect(boundary, bar.top(), bar.right() + 1 - boundary, bar.height()), textColor);
 }
 
 void paintGauges(QPainter& painter, const QRect& cell, const std::vector<int>& percents,
@@ -117,8 +215,7 @@ void paintGauges(QPainter& painter, const QRect& cell, const std::vector<int>& p
 void paintStatus(QPainter& painter, const QRect& cell, const StatusCell& status)
 {
     if (!status.split) {
-        fillText(painter, cell, status.colors, fromBytes(status.text),
-                 Qt::AlignCenter | Qt::TextWordWrap);
+        fillText(painter, cell, status.colors, fromBytes(status.text));
         return;
     }
     const QRect halves[2] = {QRect(cell.left(), cell.top(), cell.width() / 2, cell.height()),
@@ -242,7 +339,10 @@ void paintDetailedView(QPainter& painter, const DetailedViewModel& model,
                        const QRect& clip)
 {
     const CellColors plain{statuses.background, statuses.foreground};
-    painter.fillRect(clip, color(plain.background));
+    // Every cell paints its own background; only what lies beside the table is filled here.
+    const QRegion outside = QRegion(clip) - QRegion(0, 0, layout.width(), layout.height());
+    for (const QRect& part : outside)
+        painter.fillRect(part, color(plain.background));
     QFont font = painter.font();
     font.setPixelSize(13);
     font.setBold(true);
@@ -280,12 +380,12 @@ void paintDetailedView(QPainter& painter, const DetailedViewModel& model,
     }
 
     // Column lines run through the header and the machine rows; a title spans the table.
-    painter.setPen(color(kGridColor));
+    const QColor grid = color(kGridColor);
     const auto columnLines = [&](int top, int bottom) {
         int right = 0;
         for (const int width : layout.widths) {
             right += width;
-            painter.drawLine(right - 1, top, right - 1, bottom - 1);
+            painter.fillRect(QRect(right - 1, top, 1, bottom - top), grid);
         }
     };
     columnLines(0, DetailedLayout::kHeaderHeight);
@@ -294,7 +394,7 @@ void paintDetailedView(QPainter& painter, const DetailedViewModel& model,
             columnLines(layout.tops[index], layout.tops[index + 1]);
     }
     for (const int top : layout.tops)
-        painter.drawLine(0, top - 1, layout.width(), top - 1);
+        painter.fillRect(QRect(0, top - 1, layout.width(), 1), grid);
 }
 
 DetailedViewTable::DetailedViewTable(const DetailedViewModel& model, const StatusTable& statuses,
@@ -370,6 +470,16 @@ DetailedViewWindow::DetailedViewWindow(const MonitorEnvironment& env, QWidget* o
 DetailedViewWindow::~DetailedViewWindow()
 {
     unregister();
+}
+
+SetMachineStatusDialog* DetailedViewWindow::statusDialog() const
+{
+    return m_statusDialog;
+}
+
+NewPartNumberDialog* DetailedViewWindow::partNumberDialog() const
+{
+    return m_partNumberDialog;
 }
 
 void DetailedViewWindow::unregister()

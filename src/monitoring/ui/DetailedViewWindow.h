@@ -92,8 +92,8 @@ public:
     QScrollArea* scrollArea() const { return m_scroll; }
     QTimer& timer() { return m_timer; }
     // The dialogs of a status change while they are open.
-    SetMachineStatusDialog* statusDialog() const { return m_statusDialog; }
-    NewPartNumberDialog* partNumberDialog() const { return m_partNumberDialog; }
+    SetMachineStatusDialog* statusDialog() const;
+    NewPartNumberDialog* partNumberDialog() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
