@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTest>
 
 #include <filesystem>
 
@@ -132,7 +133,14 @@ TEST_F(DetailedViewWindowTest, AStatusChangeGoesThroughTheHubsList)
     window->statusClicked(rowNamed("GRINDER 2"));
     EXPECT_TRUE(sent.empty());
 
-    window->statusClicked(rowNamed("MILL 1"));
+    // A click on the name is not one on the status.
+    const DetailedLayout& layout = window->table()->layout();
+    const std::size_t mill = rowNamed("MILL 1");
+    QTest::mouseClick(window->table(), Qt::LeftButton, {},
+                      layout.cellRect(mill, DetailedColumn::MachineName)->center());
+    EXPECT_TRUE(sent.empty());
+    QTest::mouseClick(window->table(), Qt::LeftButton, {},
+                      layout.cellRect(mill, DetailedColumn::Status)->center());
     EXPECT_EQ(sent, std::vector<std::string>{withNul("_GETMON_LIST,167772165,0,1")});
     // A list for another machine is not offered.
     window->datagramArrived(withNul("_MON_LIST:0,2,CYCLE OFF,SETUP,"));

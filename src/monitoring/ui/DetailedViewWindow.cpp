@@ -454,8 +454,7 @@ DetailedViewWindow::DetailedViewWindow(const MonitorEnvironment& env, QWidget* o
     if (const auto saved = readDetailedViewPlace(m_env.workDir)) {
         if (saved->rect && saved->rect->hasArea())
             setGeometry(toQRect(*saved->rect));
-        m_scroll->horizontalScrollBar()->setValue(saved->scroll[0]);
-        m_restoreScroll = saved->verticalScroll();
+        m_restoreScroll = QPoint(saved->scroll[0], saved->verticalScroll());
         if (saved->maximized)
             setWindowState(windowState() | Qt::WindowMaximized);
     }
@@ -516,7 +515,8 @@ void DetailedViewWindow::apply(const DetailedChanges& changes)
     if (changes.layout) {
         m_table->relayout();
         if (m_restoreScroll && m_model->rowsBuilt()) {
-            m_scroll->verticalScrollBar()->setValue(*m_restoreScroll);
+            m_scroll->horizontalScrollBar()->setValue(m_restoreScroll->x());
+            m_scroll->verticalScrollBar()->setValue(m_restoreScroll->y());
             m_restoreScroll.reset();
         }
         return;

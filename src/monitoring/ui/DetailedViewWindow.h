@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 #include <QTimer>
 
@@ -114,8 +115,8 @@ private:
     std::optional<MachineSlot> m_statusRequest;
     QPointer<SetMachineStatusDialog> m_statusDialog;
     QPointer<NewPartNumberDialog> m_partNumberDialog;
-    // The vertical position the view had, taken once its rows are there.
-    std::optional<int> m_restoreScroll;
+    // The scroll position the view had, taken once its rows are there.
+    std::optional<QPoint> m_restoreScroll;
     bool m_registered = false;
 };
 
