@@ -36,7 +36,7 @@ protected:
         dir.write("MonList.sys",
                   "_MT_Plant 1 - Turning and milling\r\n_ST_Cell A\r\nLATHE 3,0,0\r\n"
                   "MILL 1,0,1\r\nMILL 2,0,2\r\n_ST_Cell B\r\nTWIN 5,1,0\r\n"
-                  "PALLET 7,1,1\r\nGRINDER 2,1,2\r\n");
+                  "PALLET 7,1,1\r\nGRINDER 2,1,2\r\nPRESS 8,1,3\r\n");
     }
 
     DetailedViewWindow& open()
@@ -50,23 +50,53 @@ protected:
     void feed()
     {
         window->datagramArrived(
-            withNul("_INI:@00,0,0,0,0\n0,1,0,1,0\n0,2,0,0,1\n1,0,1,1,0\n1,1,2,0,0\n1,2,0,0,0\n"));
+            withNul("_INI:@00,0,0,0,0\n0,1,0,1,0\n0,2,0,0,1\n1,0,1,1,0\n1,1,2,0,0\n1,2,0,0,0\n"
+                    "1,3,0,0,0\n"));
         const SampleRecord records[] = {
             SampleRecord({0, 0}, "LATHE 3")
                 .set(19, "CYCLE ON")
                 .set(10, "52")
                 .set(17, "FL-4711")
                 .set(31, "0")
-                .set(32, "OP10 FACE AND TURN"),
-            SampleRecord({0, 1}, "MILL 1").set(19, "SETUP").set(17, "BR-220").set(31, "1"),
+                .set(32, "OP10 FACE AND TURN")
+                .set(14, "212")
+                .set(76, "96")
+                .set(77, "93")
+                .set(79, "88"),
+            SampleRecord({0, 1}, "MILL 1")
+                .set(19, "SETUP")
+                .set(17, "BR-220")
+                .set(31, "1")
+                .set(14, "17")
+                .set(76, "61")
+                .set(79, "52"),
             SampleRecord({0, 2}, "MILL 2")
                 .set(19, "ALARM")
                 .set(16, "1")
                 .set(31, "2")
-                .set(79, "35"),
-            SampleRecord({1, 0}, "TWIN 5", 1).set(19, "CYCLE ON\\OFF").set(31, "3").set(10, "70"),
+                .set(14, "35")
+                .set(76, "42")
+                .set(79, "35")
+                .set(8, "71"),
+            SampleRecord({1, 0}, "TWIN 5", 1)
+                .set(19, "CYCLE ON\\OFF")
+                .set(31, "3")
+                .set(10, "70")
+                .set(14, "88")
+                .set(15, "86"),
             SampleRecord({1, 1}, "PALLET 7", 2).set(19, "LOCKED").set(31, "4").set(8, "30"),
             SampleRecord({1, 2}, "GRINDER 2").set(19, "NO Ostler").set(31, "5").set(12, "360000"),
+            SampleRecord({1, 3}, "PRESS 8")
+                .set(19, "CYCLE ON")
+                .set(31, "6")
+                .set(17, "BRACKET-12")
+                .set(32, "STAMP AND PIERCE")
+                .set(23, "2")
+                .set(24, "30")
+                .set(26, "10")
+                .set(28, "31.5")
+                .set(29, "26.0")
+                .set(14, "1460"),
         };
         for (const SampleRecord& record : records)
             window->datagramArrived(record.datagram());
@@ -104,7 +134,7 @@ TEST_F(DetailedViewWindowTest, ShowsTheListedMachinesOnceTheyCame)
     link.datagramArrived(withNul("_INI:@00,0,0,0,0\n"), 0);
     EXPECT_EQ(sent.back(), withNul("_UPDATE,167772165,0,0"));
     feed();
-    ASSERT_EQ(window->model().rows().size(), 9u);
+    ASSERT_EQ(window->model().rows().size(), 10u);
     const DetailedLayout& layout = window->table()->layout();
     EXPECT_EQ(window->table()->height(), layout.height());
     // Feed and spindle overrides are reported, so both gauges are there.
@@ -182,6 +212,7 @@ TEST_F(DetailedViewWindowTest, AStatusChangeGoesThroughTheHubsList)
     job->accept();
     EXPECT_EQ(sent.back(),
               withNul("_SETMON_STATUS,167772165,0,1,SETUP,BR-221,30,60,30,60, ,4,3,"));
+    // A new part number starts the machine's count again.
     EXPECT_EQ(window->model().rows()[rowNamed("MILL 1")].count, "0");
 }
 
