@@ -369,9 +369,15 @@ DetailedRow DetailedViewModel::machineRow(MachineSlot slot) const
     row.currentCycle = currentCycleBar(record, now);
     row.elapsed = perStation(
         record, [now](const StationFigures& s) { return durationText(now - s.elapsedStart); });
+    // Each station of a two-station machine feeds only while its own cycle runs.
+    std::array<bool, 2> feeding = {running, running};
+    if (record.twoStations() && isCycleStatus(record.status))
+        feeding = stationsOn(record.status);
     for (std::size_t station = 0; station < 2; ++station)
         row.feedOverride[station] =
-            running ? std::clamp(record.stations[station].feedOverride, 0, kPercentShownLimit) : 0;
+            feeding[station]
+                ? std::clamp(record.stations[station].feedOverride, 0, kPercentShownLimit)
+                : 0;
     row.spindleOverride = running ? std::clamp(record.spindleOverride, 0, kPercentShownLimit) : 0;
     return row;
 }

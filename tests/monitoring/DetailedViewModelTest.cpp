@@ -241,13 +241,15 @@ TEST_F(DetailedViewModelTest, TwoStationsInACycleSplitTheStatusCell)
         std::string status;
         bool split;
         std::array<bool, 2> on;
+        // The sample's feed overrides are 95 and 105 %: a station out of cycle shows none.
+        std::array<int, 2> feed;
     } rows[] = {
-        {"both on", 1, "CYCLE ON", true, {true, true}},
-        {"first on, second off", 2, "CYCLE ON\\OFF", true, {true, false}},
-        {"first off, second on", 2, "CYCLE OFF\\ON", true, {false, true}},
-        {"both off", 1, "CYCLE OFF", true, {false, false}},
-        {"two stations in setup", 1, "SETUP", false, {false, false}},
-        {"one station in cycle", 0, "CYCLE ON", false, {false, false}},
+        {"both on", 1, "CYCLE ON", true, {true, true}, {95, 105}},
+        {"first on, second off", 2, "CYCLE ON\\OFF", true, {true, false}, {95, 0}},
+        {"first off, second on", 2, "CYCLE OFF\\ON", true, {false, true}, {0, 105}},
+        {"both off", 1, "CYCLE OFF", true, {false, false}, {0, 0}},
+        {"two stations in setup", 1, "SETUP", false, {false, false}, {0, 0}},
+        {"one station in cycle", 0, "CYCLE ON", false, {false, false}, {95, 105}},
     };
     for (const Row& row : rows) {
         const std::string startup = "_INI:@00,1," + std::to_string(row.kind) + ",0,0\n";
@@ -255,6 +257,7 @@ TEST_F(DetailedViewModelTest, TwoStationsInACycleSplitTheStatusCell)
             single(Record({0, 1}, "MILL 1", row.kind).set(19, row.status), startup);
         EXPECT_EQ(shown.status.split, row.split) << row.scenario;
         EXPECT_EQ(shown.status.stationOn, row.on) << row.scenario;
+        EXPECT_EQ(shown.feedOverride, row.feed) << row.scenario;
     }
 }
 
