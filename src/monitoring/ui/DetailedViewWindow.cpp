@@ -96,10 +96,11 @@ private:
     QHash<int, QHash<QString, QStaticText>> m_byFont;
 };
 
+// Never destroyed: its fonts must not outlive the application object at exit.
 TextCache& textCache()
 {
-    static TextCache cache;
-    return cache;
+    static TextCache* const cache = new TextCache;
+    return *cache;
 }
 
 // The one or two lines of `text` centred in `box` (or at its left with Qt::AlignLeft), each cut
