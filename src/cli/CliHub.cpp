@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <ostream>
 #include <string_view>
 
@@ -14,6 +15,7 @@
 #include "monitoring/MachineLists.h"
 #include "monitoring/MonitoringStartup.h"
 #include "monitoring/RemoteConfig.h"
+#include "monitoring/StatusChange.h"
 #include "platform/Ipv4Address.h"
 #include "platform/TextFile.h"
 #include "platform/UdpSocket.h"
@@ -241,6 +243,134 @@ int status(const WorkDir& workDir, MachineSlot slot, const std::optional<std::st
     return 0;
 }
 
+// What "set-status" was asked: the machine, the status, and for a SETUP the new job's
+// fields by option name.
+struct SetStatusRequest {
+    MachineSlot slot;
+    std::string status;
+    int seconds = kDefaultSeconds;
+    std::map<std::string, std::string, std::less<>> job;
+};
+
+constexpr std::string_view kJobOptions[] = {"--part", "--part2", "--min",    "--max",
+                                            "--min2", "--max2",  "--pieces", "--pieces2"};
+
+std::optional<SetStatusRequest> parseSetStatus(const std::vector<std::string>& arguments)
+{
+    SetStatusRequest request;
+    std::optional<long> hub;
+    std::optional<long> port;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (!argument.starts_with("--")) {
+            if (!request.status.empty())
+                return std::nullopt;
+            request.status = argument;
+            continue;
+        }
+        if (i + 1 >= arguments.size())
+            return std::nullopt;
+        const std::string& value = arguments[++i];
+        if (argument == "--hub") {
+            hub = wholeNumber(value);
+        } else if (argument == "--port") {
+            port = wholeNumber(value);
+        } else if (argument == "--seconds") {
+            const auto seconds = wholeNumber(value);
+            if (!seconds || *seconds < 1 || *seconds > 24 * 3600)
+                return std::nullopt;
+            request.seconds = static_cast<int>(*seconds);
+        } else if (std::find(std::begin(kJobOptions), std::end(kJobOptions), argument) !=
+                   std::end(kJobOptions)) {
+            request.job[argument] = value;
+        } else {
+            return std::nullopt;
+        }
+    }
+    const auto slot = hub && port ? MachineSlot::checked(*hub - 1, *port - 1) : std::nullopt;
+    const bool setup = request.status == kSetupStatus;
+    if (!slot || request.status.empty() || (setup && !request.job.contains("--part")) ||
+        (!setup && !request.job.empty()))
+        return std::nullopt;
+    request.slot = *slot;
+    return request;
+}
+
+// The "New Part Number" entry as the options fill it over the record's values.
+PartNumberForm typedJob(const MachineRecord& record, const SetStatusRequest& request)
+{
+    PartNumberForm form = partNumberForm(record);
+    const auto given = [&](std::string_view option) -> const std::string* {
+        const auto found = request.job.find(option);
+        return found == request.job.end() ? nullptr : &found->second;
+    };
+    const auto take = [&](std::string_view option, std::string& into) {
+        if (const std::string* value = given(option))
+            into = *value;
+    };
+    take("--part", form.partNumber1);
+    take("--part2", form.partNumber2);
+    take("--min", form.minCycle1);
+    take("--max", form.maxCycle1);
+    form.minCycle2 = form.minCycle1;
+    form.maxCycle2 = form.maxCycle1;
+    take("--min2", form.minCycle2);
+    take("--max2", form.maxCycle2);
+    if (const std::string* pieces = given("--pieces"))
+        form.pieces1 = form.pieces2 = limitPiecesPerCycle(leadingInteger(*pieces));
+    if (const std::string* pieces = given("--pieces2"))
+        form.pieces2 = limitPiecesPerCycle(leadingInteger(*pieces));
+    return form;
+}
+
+// The detailed view's status change from a shell: the record first, for the refusals and
+// for what a SETUP does not change, then the status or the new job.
+int setStatus(const WorkDir& workDir, const SetStatusRequest& request, std::ostream& out,
+              std::ostream& err)
+{
+    auto open = openLink(workDir, err);
+    if (!open)
+        return 1;
+    HubLink& link = *open->link;
+    auto records = std::make_unique<MachineRecords>();
+    bool received = false;
+    Printer view([&](std::string_view bytes) {
+        const auto receipt = applyRecord(bytes, link.now(), *records);
+        if (receipt && receipt->complete && receipt->slot == request.slot)
+            received = true;
+    });
+    link.monitoringViewOpened(MonitoringView::Detailed, view);
+    link.sendMachineRequest(kRecordRequestWord, request.slot);
+    runLink(*open, request.seconds, [&] { return received; });
+    link.monitoringViewClosed(MonitoringView::Detailed);
+    const auto finish = [&](int code) {
+        link.sendWord(kRemoteDisconnectWord);
+        return code;
+    };
+    if (!received) {
+        err << "No record came from the hub at " << ipv4ToDottedText(open->hub) << '\n';
+        return finish(1);
+    }
+    const MachineRecord& record = (*records)[static_cast<std::size_t>(request.slot.index())];
+    if (!statusChangeAllowed(record.status)) {
+        err << record.name << " is " << record.status << ": its status cannot be set now\n";
+        return finish(1);
+    }
+    if (request.status != kSetupStatus) {
+        link.sendStatus(request.slot, request.status);
+        out << record.name << ": " << request.status << '\n';
+        return finish(0);
+    }
+    const SetupVerdict verdict = checkPartNumberForm(record, typedJob(record, request));
+    if (!verdict.setup) {
+        err << verdict.problem << '\n';
+        return finish(1);
+    }
+    link.sendSetup(request.slot, verdict.setup->change);
+    out << record.name << ": " << kSetupStatus << ' ' << verdict.setup->change.partNumber1 << '\n';
+    return finish(0);
+}
+
 int lists(const WorkDir& workDir, std::ostream& out, std::ostream& err)
 {
     const RemoteConfig remote = readRemoteConfig(workDir);
@@ -270,6 +400,12 @@ int runHub(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (arguments.empty())
         return usage();
     const std::string& command = arguments[0];
+    if (command == "set-status") {
+        const auto request = parseSetStatus(arguments);
+        if (!request)
+            return usage();
+        return setStatus(WorkDir::fromEnvironment(), *request, out, err);
+    }
     int seconds = kDefaultSeconds;
     std::vector<std::string> rest;
     for (std::size_t i = 1; i < arguments.size(); ++i) {

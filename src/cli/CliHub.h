@@ -9,7 +9,10 @@
 namespace quillon::cli {
 
 inline constexpr char kHubUsage[] =
-    "hub watch|machines [--seconds S] | hub lists | hub status HUB PORT [STATUS]";
+    "hub watch|machines [--seconds S] | hub lists | hub status HUB PORT [STATUS] | "
+    "hub set-status --hub H --port P [--seconds S] STATUS | hub set-status --hub H --port P "
+    "[--seconds S] SETUP --part P [--part2 P2] --min T --max T [--min2 T --max2 T] "
+    "[--pieces N] [--pieces2 N]";
 
 // watch: subscribes like the detailed view for the machines of MonList.sys and prints a
 //   line for every complete "_UPDATE:" record of them (of every machine the hub monitors
@@ -21,6 +24,12 @@ inline constexpr char kHubUsage[] =
 // feed's disconnect as their last datagram.
 // status HUB PORT: the statuses the hub lets a user set on that machine, one a line;
 //   with STATUS (not SETUP, which asks for a new job), that status set.
+// set-status: what the detailed view's status change sends, for the machine on hub H,
+//   port P (from 1): the machine's record is fetched first, a machine in cycle or without
+//   its operator is refused as the view refuses the click, then the status goes out; SETUP
+//   sends the new job as the "New Part Number" entry would: times in the machine's unit
+//   (minutes as m.t when the hub keeps them in minutes), anything not given as the record
+//   has it, station 2 as station 1 unless given.
 // lists: the start-up reconcile of the machine lists, then MonList.sys and MonList2.sys as
 //   they stand, each after a line with its name.
 // 0 when done, 1 when the link could not be set up or nothing came, 2 on a usage error.

@@ -80,4 +80,14 @@ const MachineRecord& MonitoringStartup::record(MachineSlot slot) const
     return m_records[static_cast<std::size_t>(slot.index())];
 }
 
+void MonitoringStartup::restartCounts(MachineSlot slot)
+{
+    if (!MachineSlot::checked(slot.hub, slot.port))
+        return;
+    for (StationFigures& station : m_records[static_cast<std::size_t>(slot.index())].stations) {
+        station.goodCount = 0;
+        station.totalCount = 0;
+    }
+}
+
 }  // namespace quillon

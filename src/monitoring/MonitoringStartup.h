@@ -49,6 +49,8 @@ public:
     const MachineRecord& record(MachineSlot slot) const;
     // The last start-up list; counts shown and override columns follow it.
     const StartupList& startupList() const { return m_startup; }
+    // A new job was set up on the machine: its counts start from 0 until the hub says more.
+    void restartCounts(MachineSlot slot);
 
 private:
     void requestFirstPending();

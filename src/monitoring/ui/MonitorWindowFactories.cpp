@@ -7,6 +7,7 @@
 // A kind without a factory opens nothing.
 #include "monitoring/ui/MonitorDisplays.h"
 
+#include "monitoring/ui/DetailedViewWindow.h"
 #include "monitoring/ui/GraphViewWindow.h"
 #include "monitoring/ui/MachineDisplayWindow.h"
 #include "monitoring/ui/TimelineViewWindow.h"
@@ -28,6 +29,7 @@ MonitorDisplays::Factory factoryOf()
 void registerMonitorWindows(MonitorDisplays& displays)
 {
     displays.registerFactory(MonitorDisplay::Machines, factoryOf<MachineDisplayWindow>());
+    displays.registerFactory(MonitorDisplay::Detailed, factoryOf<DetailedViewWindow>());
     displays.registerFactory(MonitorDisplay::Graph, factoryOf<GraphViewWindow>());
     displays.registerFactory(MonitorDisplay::TimeLine, factoryOf<TimelineViewWindow>());
 }
