@@ -47,6 +47,8 @@
 #include "monitoring/HubLink.h"
 #include "monitoring/HubSetup.h"
 #include "monitoring/RemoteConfig.h"
+#include "monitoring/ui/DetailedViewWindow.h"
+#include "monitoring/ui/GraphViewWindow.h"
 #include "monitoring/ui/HeadsPalletsDialog.h"
 #include "monitoring/ui/HubChannel.h"
 #include "monitoring/ui/MachineDisplayWindow.h"
@@ -58,6 +60,7 @@
 #include "monitoring/ui/ShiftPieWindow.h"
 #include "monitoring/ui/ShiftWindows.h"
 #include "monitoring/ui/StatusColorsDialog.h"
+#include "monitoring/ui/TimelineViewWindow.h"
 #include "platform/FileAttributes.h"
 #include "platform/FilePrompter.h"
 #include "platform/Ipv4Address.h"
@@ -1028,6 +1031,81 @@ TEST_F(ApplicationTest, TheCurrentShiftOfASimulatedMachineGrowsInItsGraph)
     });
     windows.graphs()[1]->cycleTimeAction()->trigger();
     EXPECT_GT(cycles, 0) << "a simulated shift has cycles";
+}
+
+TEST_F(ApplicationTest, TheFourLiveWindowsShowTheSimulatedFloor)
+{
+    const std::string hubDir = dir.base() + "/hub";
+    SimulatedHub hub(hubDir, {"--machines", "16", "--seed", "1", "--speed", "60", "--history", "1",
+                              "--demo", "--quiet"});
+    ASSERT_TRUE(hub.started);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return fileExists(hubDir + "/_TMP/MonitorData00.SYS_"); }, 5000));
+    const auto configuration = readHubConfiguration(hubDir);
+    ASSERT_TRUE(configuration);
+    // Two cells of eight under a title, as a shop lists its floor; the timeline lists all.
+    std::string list = "_MT_QuillonLT demo floor\r\n";
+    std::string timelineList = list;
+    for (int index = 0; index < 16; ++index) {
+        const MachineSlot slot = MachineSlot::ofIndex(index);
+        if (index % 8 == 0)
+            list += "_ST_Cell " + std::string(1, char('A' + index / 8)) + "\r\n";
+        const std::string line = std::string(configuration->nameOf(slot)) + "," +
+                                 std::to_string(slot.hub) + "," + std::to_string(slot.port) +
+                                 "\r\n";
+        list += line;
+        timelineList += line;
+    }
+    dir.write("MonList.sys", list);
+    dir.write("MonList2.sys", timelineList + "::::10,0,0,0,0\r\n");
+    ::setenv("QUILLONLT_UDP_PORT", std::to_string(hub.port).c_str(), 1);
+    ASSERT_TRUE(writeRemoteConfig(dir.workDir(), {hubDir + "/", ipv4Of(127, 0, 0, 2), ""}).ok);
+
+    auto app = makeApplication();
+    app->setLocalAddresses([] { return std::vector{ipv4Of(127, 0, 0, 1)}; });
+    ASSERT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app->hubChannel() != nullptr; }, 5000));
+    CMainFrame* frame = app->mainFrame();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->remoteMenuShown(); }, 5000));
+    frame->resize(1600, 1200);
+    for (const MonitorDisplay kind : {MonitorDisplay::Machines, MonitorDisplay::Detailed,
+                                      MonitorDisplay::Graph, MonitorDisplay::TimeLine})
+        frame->openMonitorDisplay(kind);
+    MonitorDisplays& displays = frame->monitorDisplays();
+    auto* machines =
+        qobject_cast<MachineDisplayWindow*>(displays.window(MonitorDisplay::Machines));
+    auto* detailed = qobject_cast<DetailedViewWindow*>(displays.window(MonitorDisplay::Detailed));
+    auto* graph = qobject_cast<GraphViewWindow*>(displays.window(MonitorDisplay::Graph));
+    auto* timeline = qobject_cast<TimelineViewWindow*>(displays.window(MonitorDisplay::TimeLine));
+    ASSERT_TRUE(machines && detailed && graph && timeline);
+
+    // Every window fills from the hub: buttons, rows, pies with time in them, shift bars.
+    const auto pieWithTime = [&] {
+        return std::ranges::count_if(graph->content().pies, [](const GraphPie& pie) {
+                   return std::ranges::any_of(pie.seconds, [](std::int64_t s) { return s > 0; });
+               }) == 16;
+    };
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return machines->model().created() && detailed->model().rowsBuilt() &&
+                   timeline->rowsBuilt() && pieWithTime();
+        },
+        15000));
+    EXPECT_EQ(detailed->model().rows().size(), 16u + 3u);  // the machines and three titles
+    EXPECT_EQ(timeline->machines().size(), 16u);
+    EXPECT_TRUE(std::ranges::any_of(timeline->bars(),
+                                    [](const ShiftGraph& bar) { return !bar.intervals.empty(); }));
+    machines->resize(760, 700);
+    detailed->resize(1500, 1000);
+    graph->resize(1000, 760);
+    timeline->resize(1400, 1000);
+    QTest::qWait(1500);  // a tick of each window's own timer paints the latest
+    test::saveScreenshot(*machines, "live-machines");
+    test::saveScreenshot(*detailed, "live-detailed");
+    test::saveScreenshot(*graph, "live-graph");
+    test::saveScreenshot(*timeline, "live-timeline");
+    displays.closeAll();
+    ::unsetenv("QUILLONLT_UDP_PORT");
 }
 
 TEST_F(ApplicationTest, WithoutALinkTheMonitoringCommandsSaySoAndABindFailureIsTold)
