@@ -13,7 +13,6 @@
 // every pixel column.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -247,13 +246,3 @@ void BM_Chart2D_StepAppend(benchmark::State& state)
 BENCHMARK(BM_Chart2D_StepAppend)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
