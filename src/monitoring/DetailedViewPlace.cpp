@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "monitoring/MonitorWindowPlace.h"
 #include "platform/TextFile.h"
 #include "platform/WorkDir.h"
 
@@ -9,34 +10,19 @@ namespace quillon {
 
 namespace {
 
-constexpr std::size_t kRectLines = 4;
 constexpr std::size_t kScrollLines = 3;
 
 }  // namespace
 
 DetailedViewPlace parseDetailedViewPlace(std::string_view bytes)
 {
-    std::vector<std::int32_t> values;
-    LineReader lines(bytes);
-    while (const auto line = lines.next())
-        values.push_back(leadingInt32(*line));
+    const MonitorWindowPlace stored = parseMonitorWindowPlace(bytes, kScrollLines + 1);
     DetailedViewPlace place;
-    if (values.size() >= kRectLines) {
-        WindowRect rect{values[0], values[2], values[1], values[3]};
-        if (rect.left < 0) {
-            rect.right -= rect.left;
-            rect.left = 0;
-        }
-        if (rect.top < 0) {
-            rect.bottom -= rect.top;
-            rect.top = 0;
-        }
-        place.rect = rect;
-    }
-    for (std::size_t i = 0; i < kScrollLines && kRectLines + i < values.size(); ++i)
-        place.scroll[i] = values[kRectLines + i];
-    if (values.size() > kRectLines + kScrollLines)
-        place.maximized = values[kRectLines + kScrollLines] == 1;
+    place.rect = stored.rect;
+    for (std::size_t i = 0; i < kScrollLines && i < stored.extras.size(); ++i)
+        place.scroll[i] = stored.extras[i];
+    if (stored.extras.size() > kScrollLines)
+        place.maximized = stored.extras[kScrollLines] == 1;
     return place;
 }
 

@@ -178,19 +178,6 @@ WindowRect newPiePlace(int n)
     return {left, top, left + kPieSize, top + kPieSize};
 }
 
-WindowRect withoutNegativeCorner(WindowRect rect)
-{
-    if (rect.left < 0) {
-        rect.right -= rect.left;
-        rect.left = 0;
-    }
-    if (rect.top < 0) {
-        rect.bottom -= rect.top;
-        rect.top = 0;
-    }
-    return rect;
-}
-
 std::string readBackgroundPath(const WorkDir& workDir)
 {
     const auto bytes = readFile(workDir.file(kGraphBackgroundFile));

@@ -19,6 +19,7 @@
 #include "monitoring/MachineLists.h"
 #include "monitoring/MachineRecord.h"
 #include "monitoring/MachineSlot.h"
+#include "monitoring/MonitorWindowPlace.h"
 #include "monitoring/StatusTable.h"
 #include "platform/AtomicFile.h"
 #include "platform/WindowRectFile.h"
@@ -109,10 +110,6 @@ WriteResult writeGraphPlace(const WorkDir& workDir, const GraphPlace& place);
 // Where a pie goes that the file does not place: rows of pies left to right under the
 // titles, n counting the pies placed so.
 WindowRect newPiePlace(int n);
-
-// A saved window rectangle with a negative left or top moved to 0, its size kept: a window
-// saved half off a screen that has since gone comes back whole.
-WindowRect withoutNegativeCorner(WindowRect rect);
 
 // The picture's path from GBKGND.sys.
 std::string readBackgroundPath(const WorkDir& workDir);

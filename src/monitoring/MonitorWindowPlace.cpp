@@ -23,6 +23,13 @@ void startAtZero(std::int32_t& start, std::int32_t& end)
 
 }  // namespace
 
+WindowRect withoutNegativeCorner(WindowRect rect)
+{
+    startAtZero(rect.left, rect.right);
+    startAtZero(rect.top, rect.bottom);
+    return rect;
+}
+
 MonitorWindowPlace parseMonitorWindowPlace(std::string_view bytes, std::size_t extraCount)
 {
     MonitorWindowPlace place;
@@ -34,9 +41,7 @@ MonitorWindowPlace parseMonitorWindowPlace(std::string_view bytes, std::size_t e
             return place;
         *edge = leadingInt32(*line);
     }
-    startAtZero(rect.left, rect.right);
-    startAtZero(rect.top, rect.bottom);
-    place.rect = rect;
+    place.rect = withoutNegativeCorner(rect);
     while (place.extras.size() < extraCount) {
         const auto line = reader.next();
         if (!line)

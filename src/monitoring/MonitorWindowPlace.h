@@ -24,6 +24,9 @@ struct MonitorWindowPlace {
     std::vector<int> extras;
 };
 
+// A left or top below 0 (a window partly off the screen) made 0, the size kept.
+WindowRect withoutNegativeCorner(WindowRect rect);
+
 // A saved left or top below 0 (the window lay partly off the screen) becomes 0 and the
 // window keeps its size.
 MonitorWindowPlace parseMonitorWindowPlace(std::string_view bytes, std::size_t extraCount);
