@@ -170,7 +170,10 @@ private:
         const QRect name(box.left(), box.top(), box.width(), kNameHeight);
         painter.fillRect(name, QColor(0, 0, 128));
         painter.setPen(Qt::white);
-        painter.drawText(name, Qt::AlignCenter, fromBytes(pie.name));
+        // A name longer than its label keeps its start, as the shop reads it.
+        const QString text = painter.fontMetrics().elidedText(fromBytes(pie.name), Qt::ElideRight,
+                                                              name.width() - 4);
+        painter.drawText(name, Qt::AlignCenter, text);
 
         const int side = std::max(0, std::min(box.width(), box.height() - kNameHeight) - 4);
         const QRect disc(box.left() + (box.width() - side) / 2, name.bottom() + 3, side, side);
