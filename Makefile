@@ -27,7 +27,7 @@ run: build
 # ROTATION=30,0,20 rotates the detailed, graph and timeline views (seconds each);
 # SPEED=60 runs an hour of the shop in a minute.
 demo: build
-	BUILD_DIR=$(BUILD_DIR) DEMO_ROTATION=$(or $(ROTATION),0,0,0) DEMO_SPEED=$(or $(SPEED),1) \
+	BUILD_DIR=$(BUILD_DIR) DEMO_ROTATION=$(ROTATION) DEMO_SPEED=$(SPEED) \
 	    scripts/demo.sh
 
 test: build
