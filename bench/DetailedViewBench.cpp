@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "ResidentMemory.h"
 #include "monitoring/IncomingDatagrams.h"
 #include "monitoring/ui/DetailedViewWindow.h"
 #include "monitoring/ui/GraphViewWindow.h"
@@ -205,12 +206,15 @@ void BM_ThreeViews_OneSecondOfAFullHub(benchmark::State& state)
 {
     Fixture& f = fixture();
     std::size_t next = 0;
+    const double startMiB = quillon::bench::residentMiB();
     for (auto _ : state) {
         for (int i = 0; i < kMachines; ++i) {
             f.link.datagramArrived(records()[next], 0);
             next = (next + 1) % records().size();
         }
     }
+    // Resident memory stays flat however many seconds of records go through.
+    state.counters["rss_growth_MiB"] = quillon::bench::residentMiB() - startMiB;
     // Seconds of work per second of pushes (one iteration), in percent.
     state.counters["busy_percent"] =
         benchmark::Counter(static_cast<double>(state.iterations()) / 100.0,

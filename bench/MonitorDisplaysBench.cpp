@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "ResidentMemory.h"
 #include "hubsim/HubDatagrams.h"
 #include "hubsim/HubModel.h"
 #include "monitoring/HubLink.h"
@@ -45,17 +46,6 @@ const std::int32_t kClientAddress = quillon::ipv4Of(127, 0, 0, 1);
 double secondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double residentMiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024;
-    }
-    return 0;
 }
 
 std::vector<std::string> recordsAt(const quillon::hubsim::HubModel& model)
@@ -236,11 +226,11 @@ void BM_ADayOfRecords(benchmark::State& state)
             pushed += model.machines().size();
             displays.link.timerTick();
             if (t == 3600)
-                startMiB = residentMiB();
+                startMiB = quillon::bench::residentMiB();
         }
         if (!displays.rowsBuilt())
             state.SkipWithError("the views did not build their rows");
-        const double endMiB = residentMiB();
+        const double endMiB = quillon::bench::residentMiB();
         state.counters["records"] = static_cast<double>(pushed);
         state.counters["rss_start_MiB"] = startMiB;
         state.counters["rss_end_MiB"] = endMiB;
