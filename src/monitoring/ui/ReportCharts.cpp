@@ -1,0 +1,101 @@
+#include "monitoring/ui/ReportCharts.h"
+
+#include "charting/ChartData.h"
+#include "platform/ui/Latin1.h"
+#include "platform/ui/QtColorRef.h"
+
+namespace quillon {
+
+namespace {
+
+// Texts, point labels and colours of a chart about to be filled anew.
+void startChart(ChartData& chart, ChartKind kind, const QString& title, const QString& subtitle)
+{
+    chart.setKind(kind);
+    chart.clearSeries();
+    chart.pointLabels.clear();
+    chart.pointColors.clear();
+    chart.yLabels.clear();
+    for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
+        chart.setAxisTitle(axis, {});
+        chart.clearAxisRange(axis);
+    }
+    chart.title = title;
+    chart.subtitle = subtitle;
+}
+
+}  // namespace
+
+QColor reportStatusColor(const std::string& status, const StatusTable& table, int index)
+{
+    if (const auto color = table.colorOf(status))
+        return toQColor(*color);
+    return paletteColor(index);
+}
+
+void fillReportBars(ChartData& chart, const ReportSums& sums, bool percent,
+                    const StatusTable& table, const QString& subtitle,
+                    std::optional<std::size_t> onlyStatus)
+{
+    startChart(chart, ChartKind::Chart3D, kReportGraphTitle, subtitle);
+    chart.setStyle3D(Chart3DStyle::Bars);
+    chart.setAxisTitle(Axis::X, "Date");
+    chart.setAxisTitle(Axis::Y, percent ? "[%]" : "[min]");
+    chart.setAxisTitle(Axis::Z, "Item");
+    for (const std::string& key : sums.keys)
+        chart.pointLabels << fromBytes(key);
+
+    std::vector<std::vector<double>> values;
+    for (std::size_t key = 0; key < sums.keys.size(); ++key)
+        values.push_back(percent ? sums.percent(key) : sums.minutes[key]);
+    for (std::size_t status = 0; status < sums.statuses.size(); ++status) {
+        if (onlyStatus && status != *onlyStatus)
+            continue;
+        const int index = static_cast<int>(status);
+        ChartSeries& series =
+            chart.addSeries(fromBytes(sums.statuses[status]),
+                            reportStatusColor(sums.statuses[status], table, index));
+        for (std::size_t key = 0; key < sums.keys.size(); ++key) {
+            const double value = values[key][status];
+            // A date without time in a status has no bar, rather than a flat one.
+            series.append(static_cast<double>(key + 1), value > 0 ? value : kChartNull);
+        }
+    }
+    if (percent)
+        chart.setAxisRange(Axis::Y, 0, 100);
+}
+
+void fillReportPies(ChartData& chart, const ReportSums& sums, const StatusTable& table,
+                    const QString& subtitle)
+{
+    startChart(chart, ChartKind::Pie, kReportPieTitle, subtitle);
+    // The slices are the statuses, the same in every pie, so that one legend serves all.
+    for (std::size_t status = 0; status < sums.statuses.size(); ++status) {
+        chart.pointLabels << fromBytes(sums.statuses[status]);
+        chart.pointColors.push_back(
+            reportStatusColor(sums.statuses[status], table, static_cast<int>(status)));
+    }
+    for (std::size_t key = 0; key < sums.keys.size(); ++key) {
+        ChartSeries& pie = chart.addSeries(fromBytes(sums.pieLabel(key)));
+        for (std::size_t status = 0; status < sums.statuses.size(); ++status)
+            pie.append(static_cast<double>(status + 1), sums.minutes[key][status]);
+    }
+}
+
+void fillReportChart(ChartData& chart, ReportKind kind, const ReportSums& sums, bool percent,
+                     const StatusTable& table, const QString& subtitle)
+{
+    switch (kind) {
+    case ReportKind::Graph:
+        fillReportBars(chart, sums, percent, table, subtitle);
+        return;
+    case ReportKind::PiePerDate:
+    case ReportKind::PiePerMachine:
+        fillReportPies(chart, sums, table, subtitle);
+        return;
+    case ReportKind::None:
+        return;
+    }
+}
+
+}  // namespace quillon

@@ -1,0 +1,34 @@
+#include "monitoring/ui/ReportGraphWindow.h"
+
+#include "charting/ChartWidget.h"
+#include "monitoring/ui/ReportCharts.h"
+#include "platform/ui/Latin1.h"
+
+namespace quillon {
+
+ReportGraphWindow::ReportGraphWindow(int number, std::string copyPath, ReportView view,
+                                     const StatusTable& table, QWidget* owner)
+    : ReportWindow(ReportWindowKind::Graph, number, std::move(copyPath), std::move(view), owner),
+      m_table(table)
+{
+    connect(chart(), &ChartWidget::seriesClicked, this, [this](int series) {
+        if (!m_alone)
+            showAlone(static_cast<std::size_t>(series));
+    });
+    connect(chart(), &ChartWidget::nothingClicked, this, [this] {
+        if (m_alone)
+            showAlone(std::nullopt);
+    });
+}
+
+void ReportGraphWindow::showAlone(std::optional<std::size_t> status)
+{
+    if (status && *status >= sums().statuses.size())
+        return;
+    m_alone = status;
+    fillReportBars(chart()->data(), sums(), view().percent, m_table,
+                   status ? fromBytes(sums().statuses[*status]) : view().subtitle, status);
+    chart()->reinitialize();
+}
+
+}  // namespace quillon
