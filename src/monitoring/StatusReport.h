@@ -82,6 +82,25 @@ struct ReportLine {
     bool isPartNumber() const { return status == kPartNumberStatus; }
 };
 
+// A report line's fields as views into the line, for readers that go through many lines.
+struct ReportLineView {
+    std::string_view machine;
+    std::string_view dateText;  // "MM/DD/YYYY" as written
+    ReportDate date;
+    int shift = 1;
+    std::string_view startTime;
+    std::string_view endTime;
+    std::optional<double> elapsedSeconds;
+    std::string_view status;
+    int headPallet = 0;
+    std::string_view comment;
+
+    bool isPartNumber() const { return status == kPartNumberStatus; }
+};
+
+// parseReportLine without copies: the views point into the line.
+std::optional<ReportLineView> viewReportLine(std::string_view line);
+
 // One line of a report file, without its line end (a CR before it is dropped too);
 // nothing for a line that does not have the form above: a name that is empty, has no comma
 // after it or is longer than 31 characters, a fixed field out of place or not made of
