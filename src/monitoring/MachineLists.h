@@ -42,7 +42,7 @@ inline constexpr int kShownTitlesPerKind = 10;
 inline constexpr std::size_t kRemoteMachineListLimit = 127;
 
 // Texts of the "Monitoring list" dialog.
-inline constexpr std::string_view kNoMachineSelected = "No machine(s) selected";
+inline constexpr std::string_view kNoListMachineSelected = "No machine(s) selected";
 inline constexpr std::string_view kPiecesWarningTitle = "Warning";
 inline constexpr std::string_view kPiecesWarning =
     "The system counts cycles only. Are you sure you want to display 'Pieces' instead";

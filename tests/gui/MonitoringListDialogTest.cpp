@@ -114,8 +114,8 @@ TEST_F(MonitoringListDialogTest, AddInsertAndDeleteMoveTheHighlightedMachines)
     // Nothing highlighted: said, nothing added.
     dialog->addButton(DisplayedList::TimeLine)->click();
     dialog->insertButton(DisplayedList::DetailedGraph)->click();
-    EXPECT_EQ(notifier.texts(), (std::vector<std::string>{std::string(kNoMachineSelected),
-                                                          std::string(kNoMachineSelected)}));
+    EXPECT_EQ(notifier.texts(), (std::vector<std::string>{std::string(kNoListMachineSelected),
+                                                          std::string(kNoListMachineSelected)}));
     EXPECT_EQ(timeline->count(), 2);
     EXPECT_EQ(detailed->count(), 0);
 
@@ -145,7 +145,7 @@ TEST_F(MonitoringListDialogTest, AddInsertAndDeleteMoveTheHighlightedMachines)
     timeline->clearSelection();
     dialog->deleteButton(DisplayedList::TimeLine)->click();
     EXPECT_EQ(timeline->count(), 2);
-    EXPECT_EQ(notifier.texts(), std::vector<std::string>{std::string(kNoMachineSelected)});
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{std::string(kNoListMachineSelected)});
 }
 
 TEST_F(MonitoringListDialogTest, TitlesAreAskedForAndGoInTheDetailedGraphList)

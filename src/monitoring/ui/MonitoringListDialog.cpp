@@ -226,7 +226,7 @@ MonitorViewSettings MonitoringListDialog::settings() const
 void MonitoringListDialog::addSelected(DisplayedList which, bool beforeCurrent)
 {
     if (!m_edit->add(which, selectedRows(m_monitored), insertionRow(list(which), beforeCurrent))) {
-        m_notifier.message(std::string(kNoMachineSelected));
+        m_notifier.message(std::string(kNoListMachineSelected));
         return;
     }
     showRows(which);
@@ -235,7 +235,7 @@ void MonitoringListDialog::addSelected(DisplayedList which, bool beforeCurrent)
 void MonitoringListDialog::deleteSelected(DisplayedList which)
 {
     if (!m_edit->remove(which, selectedRows(list(which)))) {
-        m_notifier.message(std::string(kNoMachineSelected));
+        m_notifier.message(std::string(kNoListMachineSelected));
         return;
     }
     showRows(which);

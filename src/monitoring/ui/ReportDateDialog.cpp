@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "monitoring/HubSetup.h"
 #include "monitoring/ui/ReportWindows.h"
 #include "monitoring/ui/SpanCalendar.h"
@@ -104,6 +106,10 @@ ReportDateDialog::ReportDateDialog(ReportWindows& windows, QDate today, QWidget*
             new QCheckBox(QString("Head/Pallet %1").arg(station), this);
         m_stations[static_cast<std::size_t>(station - 1)]->setChecked(true);
     }
+    // Each pair of choices is a group of its own, wherever its buttons are laid out.
+    auto* units = new QButtonGroup(this);
+    units->addButton(m_minutes);
+    units->addButton(m_percent);
     m_minutes->setChecked(true);
     m_graph->setChecked(true);
     auto* kinds = new QButtonGroup(this);
@@ -237,7 +243,11 @@ void ReportDateDialog::machinesFromDate()
     }
     const auto names = reportFileMachines(m_windows.hubDirectory(), *m_start, m_windows.monthly());
     if (!names) {
-        m_windows.notifier().message(statusReportFileName(*m_start, m_windows.monthly()) +
+        // Named as "View selection" names it: below the hub folder, in its separators.
+        std::string name = statusReportFileName(*m_start, m_windows.monthly());
+        if (m_windows.hubDirectory().ends_with('/'))
+            std::ranges::replace(name, '\\', '/');
+        m_windows.notifier().message(m_windows.hubDirectory() + name +
                                      std::string(kReportFileNotFound));
         return;
     }

@@ -44,7 +44,8 @@ bool ReportWindow::load(const StatusTable& table)
 {
     const auto text = readFile(m_copyPath);
     const auto sums = text ? sumsForKind(*text, m_view.kind) : std::nullopt;
-    if (!sums)
+    // Lines without elapsed times give nothing to draw: no chart rather than an empty one.
+    if (!sums || sums->keys.empty())
         return false;
     m_sums = *sums;
     fillReportChart(m_chart->data(), m_view.kind, m_sums, m_view.percent, table, m_view.subtitle);

@@ -37,8 +37,8 @@ public:
     const ReportSums& sums() const { return m_sums; }
     ChartWidget* chart() const { return m_chart; }
 
-    // Reads the copy and draws it; false when the copy cannot be read (the window is then
-    // not to be shown).
+    // Reads the copy and draws it; false when the copy cannot be read or holds no minutes
+    // to draw (the window is then not to be shown).
     bool load(const StatusTable& table);
 
 signals:

@@ -122,33 +122,35 @@ ReportWindow* ReportWindows::openWindow(const std::string& reportText, ReportVie
 {
     const ReportWindowKind kind = windowKindOf(view.kind);
     WindowNumbers& numbers = kind == ReportWindowKind::Graph ? m_graphNumbers : m_pieNumbers;
-    const auto number = numbers.take();
-    if (!number) {
+    const auto taken = numbers.take();
+    if (!taken) {
         notifier().message(std::string(kTooManyReportWindows));
         return nullptr;
     }
-    const std::string copy = m_environment.workDir.tmpFile(reportWindowFileName(kind, *number));
+    // The numbers count from 1; the windows and their letters from 0.
+    const int number = *taken - 1;
+    const std::string copy = m_environment.workDir.tmpFile(reportWindowFileName(kind, number));
     m_environment.workDir.ensureTree();
     if (!replaceFileAtomically(copy, reportText).ok) {
-        numbers.release(*number);
+        numbers.release(*taken);
         notifier().message(std::string(kTempReportOpenError));
         return nullptr;
     }
     ReportWindow* window = nullptr;
     if (kind == ReportWindowKind::Graph)
-        window = new ReportGraphWindow(*number, copy, std::move(view), m_table, m_owner);
+        window = new ReportGraphWindow(number, copy, std::move(view), m_table, m_owner);
     else
-        window = new ReportPieWindow(*number, copy, std::move(view), m_owner);
+        window = new ReportPieWindow(number, copy, std::move(view), m_owner);
     if (!window->load(m_table)) {
         delete window;
         std::remove(copy.c_str());
-        numbers.release(*number);
+        numbers.release(*taken);
         notifier().message(kind == ReportWindowKind::Graph ? kCouldNotCreateGraph
                                                            : kCouldNotCreatePies);
         return nullptr;
     }
     connect(window, &ReportWindow::closing, this, [this, &numbers](ReportWindow* closed) {
-        numbers.release(closed->number());
+        numbers.release(closed->number() + 1);
         std::erase(m_windows, closed);
     });
     connect(window, &ReportWindow::activated, this, [this](ReportWindow* active) {
