@@ -82,10 +82,14 @@ std::vector<double> ReportSums::percent(std::size_t key) const
     return shares;
 }
 
+long long ReportSums::shownTotal(std::size_t key) const
+{
+    return static_cast<long long>(total(key) + kPieTotalRounding);
+}
+
 std::string ReportSums::pieLabel(std::size_t key) const
 {
-    const auto whole = static_cast<long long>(total(key) + kPieTotalRounding);
-    return keys[key] + " / Total: " + std::to_string(whole) + " [min]";
+    return keys[key] + " / Total: " + std::to_string(shownTotal(key)) + " [min]";
 }
 
 ReportSums sumReport(std::string_view reportText, ReportGrouping grouping, std::size_t mostKeys,
