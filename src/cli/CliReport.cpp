@@ -174,6 +174,14 @@ void printSums(const ReportSums& sums, bool percent, std::ostream& out, std::ost
         err << sums.droppedStatuses << " statuses past the chart's room left out\n";
 }
 
+// The hub directory: --hub, else the remote configuration's.
+std::string hubDirectoryOf(const ReportOptions& options, const WorkDir& workDir)
+{
+    if (!options.hub.empty())
+        return withTrailingHubSeparator(options.hub);
+    return readRemoteConfig(workDir).hubDirectory;
+}
+
 // Draws the report through the installed writer.
 int drawReport(const ReportOptions& options, ReportKind kind, const std::string& reportText,
                const ReportSums& sums, std::ostream& err)
@@ -183,17 +191,10 @@ int drawReport(const ReportOptions& options, ReportKind kind, const std::string&
     request.reportText = &reportText;
     request.sums = &sums;
     request.percent = options.percent;
+    request.hubDirectory = hubDirectoryOf(options, WorkDir::fromEnvironment());
     request.path = options.picture;
     request.svg = options.svg;
     return imageWriter()(request, err) ? kExitOk : kExitRefused;
-}
-
-// The hub directory: --hub, else the remote configuration's.
-std::string hubDirectoryOf(const ReportOptions& options, const WorkDir& workDir)
-{
-    if (!options.hub.empty())
-        return withTrailingHubSeparator(options.hub);
-    return readRemoteConfig(workDir).hubDirectory;
 }
 
 int runSelection(const ReportOptions& options, bool printSelection, std::ostream& out,

@@ -25,6 +25,8 @@ struct ReportImageRequest {
     const std::string* reportText = nullptr;
     const ReportSums* sums = nullptr;
     bool percent = false;  // "Data as [%]" instead of "Data as [min]"
+    // The hub whose _SETUP\GraphColor.sys colours the statuses (empty: the defaults).
+    std::string hubDirectory;
     std::string path;
     int width = 1280;
     int height = 960;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -16,6 +17,8 @@
 #include <numeric>
 
 #include "charting/ChartWidget.h"
+#include "cli/CliTestSupport.h"
+#include "cli/ui/CliReportImage.h"
 #include "gui/GuiTestSupport.h"
 #include "monitoring/ui/ReportCharts.h"
 #include "monitoring/ui/ReportDateDialog.h"
@@ -314,25 +317,34 @@ TEST_F(ReportWindowsTest, TheGraphShowsDatesAcrossAndStatusesInDepthInTheHubsCol
     for (int day = 1; day <= 10; ++day)
         dates << QString("12/%1/2026").arg(day, 2, 10, QChar('0'));
     EXPECT_EQ(chart.pointLabels, dates);
+    // Every status a row, in its colour, with each date's minutes from the two machines;
+    // the rows with less time stand in front of those with more.
     ASSERT_EQ(chart.seriesCount(), 5);
-    const StatusTable defaults = StatusTable::defaults();
-    for (int status = 0; status < 5; ++status) {
-        SCOPED_TRACE(kStatuses[status]);
-        EXPECT_EQ(chart.series(status).label, kStatuses[status]);
-        const QColor expected =
-            status == 0 ? QColor(255, 0, 0) : toQColor(*defaults.colorOf(kStatuses[status]));
-        EXPECT_EQ(chart.seriesColor(status), expected);
-        ASSERT_EQ(chart.series(status).size(), 10u);
-    }
-    // Each bar is its date's minutes in the status, from the two machines chosen.
     const ReportSums& sums = window.sums();
-    for (std::size_t date = 0; date < 10; ++date) {
-        for (int status = 0; status < 5; ++status) {
-            const double minutes = sums.minutes[date][static_cast<std::size_t>(status)];
-            const double bar = chart.series(status).y(date);
-            EXPECT_EQ(bar, minutes > 0 ? minutes : kChartNull);
+    ASSERT_EQ(sums.statuses, std::vector<std::string>(std::begin(kStatuses), std::end(kStatuses)));
+    const StatusTable defaults = StatusTable::defaults();
+    double previousTotal = 0;
+    for (int row = 0; row < 5; ++row) {
+        const ChartSeries& series = chart.series(row);
+        const auto status = static_cast<std::size_t>(
+            std::ranges::find(kStatuses, series.label.toStdString()) - std::begin(kStatuses));
+        ASSERT_LT(status, 5u) << series.label.toStdString();
+        SCOPED_TRACE(kStatuses[status]);
+        const QColor expected =
+            status == 0 ? QColor(255, 255, 0) : toQColor(*defaults.colorOf(kStatuses[status]));
+        EXPECT_EQ(chart.seriesColor(row), expected);
+        ASSERT_EQ(series.size(), 10u);
+        double total = 0;
+        for (std::size_t date = 0; date < 10; ++date) {
+            const double minutes = sums.minutes[date][status];
+            EXPECT_EQ(series.y(date), minutes > 0 ? minutes : kChartNull);
+            total += minutes;
         }
+        EXPECT_GE(total, previousTotal);
+        previousTotal = total;
     }
+    // Cycle on has the most time: at the back.
+    EXPECT_EQ(chart.series(4).label, "CYCLE ON");
     EXPECT_NEAR(
         sums.total(0) * 60,
         [&] {
@@ -354,7 +366,14 @@ TEST_F(ReportWindowsTest, TheGraphShowsDatesAcrossAndStatusesInDepthInTheHubsCol
 
     // A status clicked alone, then all again.
     auto& graph = static_cast<ReportGraphWindow&>(window);
-    emit graph.chart()->seriesClicked(3);
+    const int alarmRow = [&] {
+        for (int row = 0; row < 5; ++row) {
+            if (chart.series(row).label == "ALARM")
+                return row;
+        }
+        return -1;
+    }();
+    emit graph.chart()->seriesClicked(alarmRow);
     ASSERT_EQ(chart.seriesCount(), 1);
     EXPECT_EQ(chart.series(0).label, "ALARM");
     EXPECT_EQ(chart.subtitle, "ALARM");
@@ -436,10 +455,12 @@ TEST_F(ReportWindowsTest, PieTotalsRoundAsTheyAlwaysHave)
     EXPECT_EQ(chart.series(1).y(1), 0);
 
     // A status the hub's table does not know still gets a colour of its own.
-    bytes += line("LATHE-1", {2026, 12, 2}, 1, 60, "PROBING");
+    bytes += line("LATHE-1", {2026, 12, 2}, 1, 15, "PROBING");
     fillReportBars(chart, *sumsForKind(bytes, ReportKind::Graph), false, StatusTable::defaults());
     ASSERT_EQ(chart.seriesCount(), 3);
-    EXPECT_EQ(chart.seriesColor(2), paletteColor(2));
+    // The least time: the front row.
+    EXPECT_EQ(chart.series(0).label, "PROBING");
+    EXPECT_EQ(chart.seriesColor(0), paletteColor(2));
 }
 
 TEST_F(ReportWindowsTest, FourWindowsOfEachKindWithTheirOwnLettersAndCopies)
@@ -640,6 +661,51 @@ TEST_F(ReportWindowsTest, TheNightShiftAfterTheEndAndTheNextMonthsFileAreRead)
     const ReportSums& sums = windows.windows(ReportWindowKind::Graph).front()->sums();
     EXPECT_EQ(sums.keys, (std::vector<std::string>{"11/30/2026", "12/01/2026", "12/02/2026"}));
     EXPECT_EQ(sums.statuses, (std::vector<std::string>{"CYCLE ON", "ALARM"}));
+}
+
+// quillonlt-cli report --png/--svg: the windows' charts drawn into pictures.
+TEST_F(ReportWindowsTest, TheCommandLineDrawsTheReportsIntoPictures)
+{
+    // Cycle on in the hub's yellow, which no other status of the report has.
+    writeHub("_SETUP\\GraphColor.sys", "1,0,16777215\r\n65535,CYCLE ON\r\n");
+    cli::setReportImageWriter(cli::writeReportImageFile);
+    const std::vector<std::string> selection = {
+        "--from",         "12/01/2026", "--to", "12/10/2026", "--machines",
+        "LATHE-1,MILL-2", "--shifts",   "1",    "--hub",      hubDirectory()};
+    const std::string png = dir.path("bars.png");
+    std::vector<std::string> arguments = {"report", "sums", "--kind", "graph", "--png", png};
+    arguments.insert(arguments.end(), selection.begin(), selection.end());
+    test::CliRun run = test::runCli(arguments);
+    ASSERT_EQ(run.code, 0) << run.err;
+    const QImage bars(QString::fromStdString(png));
+    ASSERT_FALSE(bars.isNull());
+    int yellow = 0;
+    for (int y = 0; y < bars.height(); ++y) {
+        for (int x = 0; x < bars.width(); ++x) {
+            const QColor pixel = bars.pixelColor(x, y);
+            yellow += pixel.red() > 200 && pixel.green() > 200 && pixel.blue() < 80 ? 1 : 0;
+        }
+    }
+    // The tall cycle-on bars of ten dates, not a stray pixel or two.
+    EXPECT_GT(yellow, 5000);
+
+    const std::string saved = dir.path("saved.CSV");
+    test::writeBytes(saved, std::string(kTempReportHeader) +
+                                line("LATHE-1", {2026, 12, 1}, 1, 630, "CYCLE ON") +
+                                line("MILL-2", {2026, 12, 1}, 1, 300, "SETUP"));
+    const std::string svg = dir.path("pies.svg");
+    run = test::runCli({"report", "view", saved, "--per", "machine", "--svg", svg});
+    ASSERT_EQ(run.code, 0) << run.err;
+    const std::string text = readFile(svg).value_or("");
+    EXPECT_NE(text.find("<svg"), std::string::npos);
+    for (const char* label :
+         {"Pie report", "LATHE-1 / Total: 10 [min]", "MILL-2 / Total: 5 [min]"})
+        EXPECT_NE(text.find(label), std::string::npos) << label;
+
+    run = test::runCli({"report", "view", saved, "--per", "machine", "--png",
+                        dir.path("no/such/folder/pies.png")});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("could not be written"), std::string::npos) << run.err;
 }
 
 }  // namespace

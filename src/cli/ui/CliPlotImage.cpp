@@ -1,29 +1,18 @@
 #include "cli/ui/CliPlotImage.h"
 
-#include <QGuiApplication>
-
-#include <memory>
 #include <ostream>
 
 #include "backplot/PlotColors.h"
 #include "backplot/PlotModel.h"
 #include "backplot/ui/PlotChart.h"
+#include "cli/ui/CliSession.h"
 #include "platform/WorkDir.h"
 
 namespace quillon::cli {
 
 bool writePlotImageFile(const PlotImageRequest& request, std::ostream& err)
 {
-    // Fonts and painting need a session; the shell gives no display, so none is asked for.
-    std::unique_ptr<QGuiApplication> session;
-    if (!QGuiApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "quillonlt-cli";
-        static char* argv[] = {name, nullptr};
-        session = std::make_unique<QGuiApplication>(argc, argv);
-    }
+    const auto session = headlessSession();
     const PlotColors colors = readPlotColors(WorkDir::fromEnvironment());
     PlotModel model(*request.build, request.threeD ? PlotKind::ThreeD : PlotKind::TwoD,
                     request.settings, SlotRange::allTools(request.settings.showRapids));

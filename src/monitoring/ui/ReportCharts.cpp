@@ -1,5 +1,8 @@
 #include "monitoring/ui/ReportCharts.h"
 
+#include <algorithm>
+#include <numeric>
+
 #include "charting/ChartData.h"
 #include "platform/ui/Latin1.h"
 #include "platform/ui/QtColorRef.h"
@@ -22,6 +25,22 @@ void startChart(ChartData& chart, ChartKind kind, const QString& title, const QS
     }
     chart.title = title;
     chart.subtitle = subtitle;
+}
+
+// The statuses from front to back: the least time in front, so that the rows of tall bars
+// stand behind the low ones and show above them (a status with much time, cycle on most
+// often, would hide every row behind it). Equal ones keep the report's order.
+std::vector<std::size_t> barRowOrder(const ReportSums& sums)
+{
+    std::vector<double> totals(sums.statuses.size(), 0.0);
+    for (const auto& minutes : sums.minutes) {
+        for (std::size_t status = 0; status < totals.size(); ++status)
+            totals[status] += minutes[status];
+    }
+    std::vector<std::size_t> order(totals.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::ranges::stable_sort(order, {}, [&totals](std::size_t status) { return totals[status]; });
+    return order;
 }
 
 }  // namespace
@@ -48,7 +67,7 @@ void fillReportBars(ChartData& chart, const ReportSums& sums, bool percent,
     std::vector<std::vector<double>> values;
     for (std::size_t key = 0; key < sums.keys.size(); ++key)
         values.push_back(percent ? sums.percent(key) : sums.minutes[key]);
-    for (std::size_t status = 0; status < sums.statuses.size(); ++status) {
+    for (const std::size_t status : barRowOrder(sums)) {
         if (onlyStatus && status != *onlyStatus)
             continue;
         const int index = static_cast<int>(status);

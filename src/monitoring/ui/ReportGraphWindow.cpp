@@ -12,8 +12,14 @@ ReportGraphWindow::ReportGraphWindow(int number, std::string copyPath, ReportVie
       m_table(table)
 {
     connect(chart(), &ChartWidget::seriesClicked, this, [this](int series) {
-        if (!m_alone)
-            showAlone(static_cast<std::size_t>(series));
+        if (m_alone)
+            return;
+        // The rows are not in the report's order: the clicked one is found by its name.
+        const QString label = chart()->data().series(series).label;
+        for (std::size_t status = 0; status < sums().statuses.size(); ++status) {
+            if (fromBytes(sums().statuses[status]) == label)
+                showAlone(status);
+        }
     });
     connect(chart(), &ChartWidget::nothingClicked, this, [this] {
         if (m_alone)
