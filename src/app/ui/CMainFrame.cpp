@@ -35,6 +35,7 @@
 #include "editor/ui/NcPrinter.h"
 #include "monitoring/ui/HubChannel.h"
 #include "monitoring/ui/MonitorDisplays.h"
+#include "monitoring/ui/ReportWindows.h"
 #include "monitoring/ui/ShiftWindows.h"
 #include "platform/ui/FontMapping.h"
 #include "platform/ui/Latin1.h"
@@ -95,6 +96,9 @@ CMainFrame::CMainFrame(QuillonApplication& app) : m_app(app), m_mdiArea(new QMdi
     m_shiftWindows =
         new ShiftWindows(ShiftViewEnvironment{m_app.workDir(), m_app.notifier(), m_app.clock()},
                          m_app.filePrompter(), m_app.settings().headsPalletsDontAsk, this);
+    m_reportWindows =
+        new ReportWindows(ShiftViewEnvironment{m_app.workDir(), m_app.notifier(), m_app.clock()},
+                          m_app.filePrompter(), this);
     // The windows are only made after a passed link check, so the link is there for them.
     m_monitorDisplays = new MonitorDisplays(
         *this, [this] { return m_app.passLinkCheck(); },
@@ -424,7 +428,14 @@ void CMainFrame::buildMenus()
     for (const char* command : {"&Start of current shift", "Start &of previous shift"})
         notYet(m_remoteMenu, command);
     m_remoteMenu->addSeparator();
-    for (const char* command : {"Report view &Graph/Pie", "OEE - &Overall", "OEE/&Machine"})
+    // The reports read the hub's files as they are now, with the settings of the moment.
+    m_remoteMenu->addAction("Report view &Graph/Pie", this, [this] {
+        m_reportWindows->setHubDirectory(m_app.remoteConfig().hubDirectory);
+        m_reportWindows->setMonthly(m_app.settings().margins.monthlyCsv);
+        m_reportWindows->setStatusTable(m_app.statusTable());
+        m_reportWindows->showDialog();
+    });
+    for (const char* command : {"OEE - &Overall", "OEE/&Machine"})
         notYet(m_remoteMenu, command);
     m_remoteMenu->addSeparator();
     m_remoteMenu->addAction("&Quillon remote", this, [this] { m_app.remoteConfiguration(); });
@@ -981,6 +992,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         }
     }
     m_shiftWindows->closeAll();
+    m_reportWindows->closeAll();
     m_monitorDisplays->closeAll();
     m_app.shutDown(!isMinimized());
     event->accept();

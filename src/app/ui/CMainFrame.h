@@ -33,6 +33,7 @@ class DirectoryTree;
 class DocumentManager;
 class MonitorDisplays;
 class QuillonApplication;
+class ReportWindows;
 class ShiftWindows;
 
 class CMainFrame : public QMainWindow {
@@ -81,6 +82,8 @@ public:
     CommWindows& commWindows() { return *m_commWindows; }
     // The shift graphs and pies of the remote menu's commands.
     ShiftWindows& shiftWindows() { return *m_shiftWindows; }
+    // "Report view &Graph/Pie": the "Select Report date" dialog and its report windows.
+    ReportWindows& reportWindows() { return *m_reportWindows; }
 
     // Closes as the close button does, without its questions: a transfer under way is
     // ended, and modified programs are left unsaved.
@@ -125,6 +128,7 @@ private:
     std::unique_ptr<UtilityCommands> m_utilities;
     CommWindows* m_commWindows = nullptr;
     ShiftWindows* m_shiftWindows = nullptr;
+    ReportWindows* m_reportWindows = nullptr;
     MonitorDisplays* m_monitorDisplays = nullptr;
     MonitorRotation m_rotation;
     QMenu* m_recentMenu = nullptr;

@@ -79,6 +79,11 @@ void ReportWindows::showDialog()
     m_dialog->activateWindow();
 }
 
+ReportDateDialog* ReportWindows::dialog() const
+{
+    return m_dialog;
+}
+
 bool ReportWindows::hasRoomFor(ReportKind kind)
 {
     const WindowNumbers& numbers =

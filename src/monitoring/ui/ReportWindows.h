@@ -55,7 +55,7 @@ public:
 
     // The menu command: the dialog, brought to the front when it is open already.
     void showDialog();
-    ReportDateDialog* dialog() const { return m_dialog; }
+    ReportDateDialog* dialog() const;
 
     // "View selection": the selector's checks and lines, then a window on its copy.
     void viewSelection(const ReportSelection& selection, bool percent);
