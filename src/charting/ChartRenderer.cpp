@@ -611,16 +611,21 @@ void ChartRenderer::paintPies(QPainter& painter, const ChartData& data, const Ch
         QFont percentFont = fonts.legend;
         percentFont.setWeight(QFont::DemiBold);
         painter.setFont(percentFont);
+        const QFontMetricsF percentMetrics(percentFont);
         for (const ChartPieSlice& slice : slices) {
             if (slice.span < kPieLabelSpan)
+                continue;
+            const QString text =
+                QString::number(slice.span / 3.6, 'f', slice.span < 36 ? 1 : 0) + '%';
+            // A label wider than its slice's arc would run into the next slice's label.
+            const double arc = slice.span / kDegrees * frame.radius * 0.66;
+            if (arc < percentMetrics.horizontalAdvance(text))
                 continue;
             const double middle = (slice.start + slice.span / 2) / kDegrees;
             const QPointF at =
                 frame.centre + QPointF(std::sin(middle), -std::cos(middle)) * frame.radius * 0.66;
             const QColor fill = data.pointColor(slice.point);
             painter.setPen(isDark(fill) ? QColor(Qt::white) : QColor(0x20, 0x20, 0x20));
-            const QString text =
-                QString::number(slice.span / 3.6, 'f', slice.span < 36 ? 1 : 0) + '%';
             painter.drawText(QRectF(at - QPointF(40, 12), QSizeF(80, 24)), Qt::AlignCenter, text);
         }
         if (frame.labelRect.height() > 0) {

@@ -21,9 +21,11 @@ QColor faded(QColor color, int alpha)
     return color;
 }
 
+// By the brightness the eye sees (the Rec. 709 weights): pure blue and red are as "light" as
+// yellow by HSL lightness, yet dark text on them cannot be read.
 bool isDark(const QColor& color)
 {
-    return color.lightnessF() < 0.5;
+    return 0.2126 * color.redF() + 0.7152 * color.greenF() + 0.0722 * color.blueF() < 0.5;
 }
 
 Backdrop::Backdrop(const ChartData& data, double height) : m_text(data.textColor), m_height(height)
