@@ -106,11 +106,7 @@ protected:
     std::string hubDirectory() const { return hub.path().toStdString() + "/"; }
     std::string writeHub(std::string relative, std::string_view bytes) const
     {
-        std::ranges::replace(relative, '\\', '/');
-        const std::filesystem::path path = hubDirectory() + relative;
-        std::filesystem::create_directories(path.parent_path());
-        test::writeBytes(path.string(), bytes);
-        return path.string();
+        return test::writeHubFile(hubDirectory(), std::move(relative), bytes);
     }
 
     // Presses, drags and releases on the calendar's days, as the mouse would.
@@ -186,6 +182,13 @@ TEST_F(ReportWindowsTest, TheSpanComesFromADragOrAShiftClickOrTheStartAndEndButt
     EXPECT_EQ(dialog->calendar()->shownMonth(), QDate(2027, 1, 1));
     click(QDate(2027, 1, 4), Qt::ShiftModifier);
     EXPECT_EQ(dialog->spanLabel()->text(), "12/28/26 - 01/04/27");
+    // The keys: shift and arrows stretch the span from the day chosen.
+    click(QDate(2027, 1, 20));
+    QTest::keyClick(dialog->calendar(), Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(dialog->calendar(), Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(dialog->spanLabel()->text(), "01/20/27 - 01/28/27");
+    dialog->calendar()->select(QDate(2026, 12, 28), QDate(2027, 1, 4));
+    emit dialog->calendar()->selectionChanged();
 
     // Start and End take one day each, and refuse a span.
     press("Start");
@@ -661,6 +664,42 @@ TEST_F(ReportWindowsTest, TheNightShiftAfterTheEndAndTheNextMonthsFileAreRead)
     const ReportSums& sums = windows.windows(ReportWindowKind::Graph).front()->sums();
     EXPECT_EQ(sums.keys, (std::vector<std::string>{"11/30/2026", "12/01/2026", "12/02/2026"}));
     EXPECT_EQ(sums.statuses, (std::vector<std::string>{"CYCLE ON", "ALARM"}));
+}
+
+TEST_F(ReportWindowsTest, StationsAndCompressionReachTheSelection)
+{
+    std::string bytes = std::string(kStatusReportHeader) + "\r\n";
+    bytes += line("TWIN", {2026, 12, 1}, 1, 600, "CYCLE ON", 0);
+    bytes += line("TWIN", {2026, 12, 1}, 1, 300, "CYCLE ON", 1);
+    bytes += line("TWIN", {2026, 12, 1}, 1, 900, "CYCLE ON", 1);
+    bytes += line("TWIN", {2026, 12, 1}, 1, 1200, "SETUP", 2);
+    writeHub("_REPORTS\\_MACHINE_2026.CSV", bytes);
+    dialog->setMachines({"TWIN"});
+    selectMachines({"TWIN"});
+    dialog->calendar()->select(QDate(2026, 12, 1), QDate(2026, 12, 2));
+    emit dialog->calendar()->selectionChanged();
+
+    // Only station 1: station 2's setup is left out, a single station's line is not.
+    dialog->station(2)->setChecked(false);
+    press("View selection");
+    ReportWindow* plain = windows.lastWindow();
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->sums().statuses, std::vector<std::string>{"CYCLE ON"});
+    EXPECT_EQ(plain->sums().total(0), 30);
+
+    // Compressed: station 1's two intervals are one line in the copy, the minutes the same.
+    dialog->compressed()->setChecked(true);
+    press("View selection");
+    ReportWindow* compressed = windows.lastWindow();
+    ASSERT_NE(compressed, plain);
+    const auto lines = [](const ReportWindow& window) {
+        const std::string text = readFile(window.copyPath()).value_or("");
+        return std::count(text.begin(), text.end(), '\n');
+    };
+    EXPECT_EQ(lines(*plain), 4);
+    EXPECT_EQ(lines(*compressed), 3);
+    EXPECT_EQ(compressed->sums().total(0), 30);
+    EXPECT_TRUE(notifier.texts().empty());
 }
 
 // quillonlt-cli report --png/--svg: the windows' charts drawn into pictures.

@@ -155,11 +155,7 @@ protected:
     // Writes a hub file named as the hub names it ("_TMP\MonitorData25.SYS_").
     std::string writeHub(std::string relative, std::string_view bytes) const
     {
-        std::ranges::replace(relative, '\\', '/');
-        const std::filesystem::path path = hubDirectory() + relative;
-        std::filesystem::create_directories(path.parent_path());
-        test::writeBytes(path.string(), bytes);
-        return path.string();
+        return test::writeHubFile(hubDirectory(), std::move(relative), bytes);
     }
     // Answers the next "Display Heads/Pallets" question.
     static void answerStations(StationChoice choice, bool dontAskAgain)

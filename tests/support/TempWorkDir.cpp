@@ -1,5 +1,6 @@
 #include "support/TempWorkDir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -53,6 +54,16 @@ void writeBytes(const std::string& path, std::string_view bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string writeHubFile(const std::string& hubDirectory, std::string relative,
+                         std::string_view bytes)
+{
+    std::ranges::replace(relative, '\\', '/');
+    const std::filesystem::path path = hubDirectory + relative;
+    std::filesystem::create_directories(path.parent_path());
+    writeBytes(path.string(), bytes);
+    return path.string();
 }
 
 }  // namespace quillon::test

@@ -32,4 +32,9 @@ private:
 // Writes bytes to a file (created or replaced); for fixtures.
 void writeBytes(const std::string& path, std::string_view bytes);
 
+// Writes a file of a hub folder (ending in "/") named as the hub names it
+// ("_TMP\MonitorData25.SYS_"), with the folders it needs; its full path.
+std::string writeHubFile(const std::string& hubDirectory, std::string relative,
+                         std::string_view bytes);
+
 }  // namespace quillon::test

@@ -192,24 +192,24 @@ void ReportDateDialog::showSpan()
     m_span->setText(reportSpanText(m_start, m_end));
 }
 
-void ReportDateDialog::takeStart()
+void ReportDateDialog::takeDay(std::optional<ReportDate>& side, const char* refusal)
 {
     if (!m_calendar->singleDay()) {
-        m_windows.notifier().message(kOnlyOneStartDate);
+        m_windows.notifier().message(refusal);
         return;
     }
-    m_start = toReportDate(m_calendar->first());
+    side = toReportDate(m_calendar->first());
     showSpan();
+}
+
+void ReportDateDialog::takeStart()
+{
+    takeDay(m_start, kOnlyOneStartDate);
 }
 
 void ReportDateDialog::takeEnd()
 {
-    if (!m_calendar->singleDay()) {
-        m_windows.notifier().message(kOnlyOneEndDate);
-        return;
-    }
-    m_end = toReportDate(m_calendar->first());
-    showSpan();
+    takeDay(m_end, kOnlyOneEndDate);
 }
 
 void ReportDateDialog::setMachines(const std::vector<std::string>& names)

@@ -80,6 +80,8 @@ public:
 private:
     ReportKind kind() const;
     void spanChosen();
+    // The calendar's one selected day as the start or the end; a span is refused.
+    void takeDay(std::optional<ReportDate>& side, const char* refusal);
     void showSpan();
     QPushButton* addButton(const QString& text, void (ReportDateDialog::*command)());
 
