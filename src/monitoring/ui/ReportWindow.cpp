@@ -33,8 +33,11 @@ ReportWindow::ReportWindow(ReportWindowKind windowKind, int number, std::string 
     setCentralWidget(m_chart);
     resize(900, 640);
     if (owner) {
-        const QPoint offset(kCascadeStep * (number + 1), kCascadeStep * (number + 1));
-        move(owner->geometry().topLeft() + offset);
+        // The pies cascade on from where the graphs end, so that no two windows cover
+        // each other exactly.
+        const int place =
+            number + 1 + (windowKind == ReportWindowKind::Pie ? kReportWindowsPerKind : 0);
+        move(owner->geometry().topLeft() + QPoint(kCascadeStep * place, kCascadeStep * place));
     }
 }
 
