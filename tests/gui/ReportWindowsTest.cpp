@@ -380,6 +380,7 @@ TEST_F(ReportWindowsTest, TheGraphShowsDatesAcrossAndStatusesInDepthInTheHubsCol
     ASSERT_EQ(chart.seriesCount(), 1);
     EXPECT_EQ(chart.series(0).label, "ALARM");
     EXPECT_EQ(chart.subtitle, "ALARM");
+    test::saveScreenshot(window, "report-bars-alone");
     emit graph.chart()->nothingClicked();
     EXPECT_EQ(chart.seriesCount(), 5);
 }
@@ -390,7 +391,9 @@ TEST_F(ReportWindowsTest, PercentBarsShowEachStatussShareOfItsDate)
     dialog->percentOption()->setChecked(true);
     press("View selection");
     ASSERT_EQ(windows.windows(ReportWindowKind::Graph).size(), 1u);
-    const ChartData& chart = windows.windows(ReportWindowKind::Graph).front()->chart()->data();
+    ReportWindow& window = *windows.windows(ReportWindowKind::Graph).front();
+    test::saveScreenshot(window, "report-bars-percent");
+    const ChartData& chart = window.chart()->data();
     EXPECT_EQ(chart.axisTitle[1], "[%]");
     ASSERT_EQ(chart.seriesCount(), 5);
     for (std::size_t date = 0; date < 10; ++date) {
