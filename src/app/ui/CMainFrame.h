@@ -34,6 +34,7 @@ class DocumentManager;
 class MonitorDisplays;
 class QuillonApplication;
 class ShiftWindows;
+class SpreadsheetView;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -81,6 +82,8 @@ public:
     CommWindows& commWindows() { return *m_commWindows; }
     // The shift graphs and pies of the remote menu's commands.
     ShiftWindows& shiftWindows() { return *m_shiftWindows; }
+    // Report files in the spreadsheet program and the path of that program.
+    SpreadsheetView& spreadsheetView() { return *m_spreadsheet; }
 
     // Closes as the close button does, without its questions: a transfer under way is
     // ended, and modified programs are left unsaved.
@@ -125,6 +128,7 @@ private:
     std::unique_ptr<UtilityCommands> m_utilities;
     CommWindows* m_commWindows = nullptr;
     ShiftWindows* m_shiftWindows = nullptr;
+    std::unique_ptr<SpreadsheetView> m_spreadsheet;
     MonitorDisplays* m_monitorDisplays = nullptr;
     MonitorRotation m_rotation;
     QMenu* m_recentMenu = nullptr;
