@@ -6,10 +6,9 @@
 #include <QTreeWidget>
 
 #include "gui/GuiTestSupport.h"
-#include "monitoring/ShiftRecord.h"
+#include "monitoring/ShiftSamples.h"
 #include "platform/FileAttributes.h"
 #include "platform/FilePrompter.h"
-#include "platform/LocalTime.h"
 #include "platform/Notifier.h"
 #include "support/ScopedTimeZone.h"
 #include "support/TempWorkDir.h"
@@ -17,18 +16,11 @@
 namespace quillon {
 namespace {
 
-std::int64_t at(int hour, int minute, int second = 0)
-{
-    return *localToSeconds({2026, 12, 8, hour, minute, second});
-}
+using test::kShiftStart;
+using test::shiftFile;
 
-std::string records(const std::vector<std::pair<std::int64_t, std::string>>& events)
-{
-    std::string bytes;
-    for (const auto& [time, event] : events)
-        bytes += shiftRecordLine(time, event) + "\r\n";
-    return bytes;
-}
+// Three hours into the day shift.
+constexpr std::int64_t kNow = kShiftStart + 3 * 3600;
 
 QStringList rowTexts(const QTreeWidget& list, int row)
 {
@@ -44,15 +36,14 @@ protected:
     {
         EXPECT_TRUE(makePath(month));
         EXPECT_TRUE(makePath(hub + "/_TMP"));
-        test::writeBytes(month + "/MON08_LATHE-1_SHIFT1.MON", records({{at(6, 0), "_SH_START"},
-                                                                       {at(6, 4), "_PARTNO:A100"},
-                                                                       {at(6, 11, 30), "_CON"},
-                                                                       {at(6, 20), "_COFF"}}));
-        test::writeBytes(month + "/MON08_MILL 2_SHIFT1.MON",
-                         records({{at(6, 0, 5), "_SH_START"}, {at(6, 30), "ALARM"}}));
-        test::writeBytes(month + "/MON08_OKUMA-5_SHIFT1.MON",
-                         records({{at(5, 58), "_SH_START"}, {at(6, 2), "_CON,SPINDLE_ON"}}));
-        test::writeBytes(month + "/MON08_LATHE-1_SHIFT2.MON", records({{at(14, 0), "_SH_START"}}));
+        test::writeBytes(
+            month + "/MON12_LATHE-1_SHIFT1.MON",
+            shiftFile({{0, "_SH_START"}, {240, "_PARTNO:A100"}, {690, "_CON"}, {1200, "_COFF"}}));
+        test::writeBytes(month + "/MON12_MILL 2_SHIFT1.MON",
+                         shiftFile({{5, "_SH_START"}, {1800, "ALARM"}}));
+        test::writeBytes(month + "/MON12_OKUMA-5_SHIFT1.MON",
+                         shiftFile({{-120, "_SH_START"}, {120, "_CON,SPINDLE_ON"}}));
+        test::writeBytes(month + "/MON12_LATHE-1_SHIFT2.MON", shiftFile({{28800, "_SH_START"}}));
     }
 
     QPushButton* button(const QWidget& dialog, const char* text)
@@ -63,15 +54,15 @@ protected:
     // the dialog it opens.
     void previousShift(std::function<void(ShiftStartDialog&)> action)
     {
-        files.script(month + "/MON08_LATHE-1_SHIFT1.MON");
+        files.script(month + "/MON12_LATHE-1_SHIFT1.MON");
         test::onNextDialog<ShiftStartDialog>(std::move(action));
-        showPreviousShiftStarts(hub, at(9, 0), notifier, files, nullptr);
+        showPreviousShiftStarts(hub, kNow, notifier, files, nullptr);
     }
 
     test::ScopedTimeZone zone;
     test::TempWorkDir dir;
     const std::string hub = dir.base() + "/hub";
-    const std::string month = hub + "/_MONITORING/2026-12";
+    const std::string month = hub + "/_MONITORING/2016-05";
     ScriptedNotifier notifier;
     ScriptedFilePrompter files;
 };
@@ -85,11 +76,11 @@ TEST_F(ShiftStartDialogTest, PreviousShiftListsEveryMachineOfThatShift)
         const QTreeWidget& list = *dialog.list();
         ASSERT_EQ(list.topLevelItemCount(), 3);
         EXPECT_EQ(rowTexts(list, 0),
-                  (QStringList{"LATHE-1", "12/08/2026", "06:00:00", "06:11:30"}));
+                  (QStringList{"LATHE-1", "05/12/2016", "06:00:00", "06:11:30"}));
         EXPECT_EQ(rowTexts(list, 1),
-                  (QStringList{"MILL 2", "12/08/2026", "06:00:05", "00:00:00"}));
+                  (QStringList{"MILL 2", "05/12/2016", "06:00:05", "00:00:00"}));
         EXPECT_EQ(rowTexts(list, 2),
-                  (QStringList{"OKUMA-5", "12/08/2026", "05:58:00", "06:02:00"}));
+                  (QStringList{"OKUMA-5", "05/12/2016", "05:58:00", "06:02:00"}));
         test::saveScreenshot(dialog, "shift-starts");
         dialog.reject();
     });
@@ -102,11 +93,11 @@ TEST_F(ShiftStartDialogTest, PreviousShiftListsEveryMachineOfThatShift)
 
 TEST_F(ShiftStartDialogTest, AStationsFileIsRefusedAndNoListOpens)
 {
-    test::writeBytes(month + "/MON08_TWIN_SHIFT1_HEAD1.MON", records({{at(6, 0), "_SH_START"}}));
-    files.script(month + "/MON08_TWIN_SHIFT1_HEAD1.MON");
+    test::writeBytes(month + "/MON12_TWIN_SHIFT1_HEAD1.MON", shiftFile({{0, "_SH_START"}}));
+    files.script(month + "/MON12_TWIN_SHIFT1_HEAD1.MON");
     // A list that opened anyway is closed, and the message stays the only thing shown.
     test::onNextDialog<ShiftStartDialog>([](ShiftStartDialog& dialog) { dialog.reject(); });
-    showPreviousShiftStarts(hub, at(9, 0), notifier, files, nullptr);
+    showPreviousShiftStarts(hub, kNow, notifier, files, nullptr);
     QApplication::processEvents();  // the guard above has nothing to close and goes
     EXPECT_EQ(notifier.texts(), std::vector<std::string>{"File selected is not valid"});
 }
@@ -140,8 +131,8 @@ TEST_F(ShiftStartDialogTest, SelectAllClearAndSaveTheSelection)
     EXPECT_FALSE(dir.exists("starts.txt"));
     EXPECT_EQ(dir.read("starts.CSV"),
               "MACHINE NAME,SHIFT DATE,SHIFT START,CYCLE START\n"
-              "LATHE-1,12/08/2026,06:00:00,06:11:30\n"
-              "OKUMA-5,12/08/2026,05:58:00,06:02:00\n");
+              "LATHE-1,05/12/2016,06:00:00,06:11:30\n"
+              "OKUMA-5,05/12/2016,05:58:00,06:02:00\n");
 }
 
 TEST_F(ShiftStartDialogTest, CurrentShiftNeedsTheMonitoredList)
@@ -151,14 +142,14 @@ TEST_F(ShiftStartDialogTest, CurrentShiftNeedsTheMonitoredList)
 
     notifier.clear();
     test::writeBytes(hub + "/_TMP/MonitorData03.SYS_",
-                     records({{at(14, 0, 2), "_SH_START"}, {at(14, 9), "_CON"}}));
+                     shiftFile({{28802, "_SH_START"}, {29340, "_CON"}}));
     dir.write("MonList.sys", "_MT_Lathes\r\nLATHE-1,0,3\r\nMILL 2,0,4\r\n");
     bool shown = false;
     test::onNextDialog<ShiftStartDialog>([&](ShiftStartDialog& dialog) {
         shown = true;
         ASSERT_EQ(dialog.list()->topLevelItemCount(), 2);
         EXPECT_EQ(rowTexts(*dialog.list(), 0),
-                  (QStringList{"LATHE-1", "12/08/2026", "14:00:02", "14:09:00"}));
+                  (QStringList{"LATHE-1", "05/12/2016", "14:00:02", "14:09:00"}));
         EXPECT_EQ(rowTexts(*dialog.list(), 1),
                   (QStringList{"MILL 2", "00/00/0000", "00:00:00", "00:00:00"}));
         dialog.reject();
