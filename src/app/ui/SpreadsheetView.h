@@ -51,6 +51,9 @@ public:
 
     SpreadsheetView(const WorkDir& workDir, Notifier& notifier, FilePrompter& files,
                     QWidget* owner);
+    // The path dialog it opens by default refers back to this object.
+    SpreadsheetView(const SpreadsheetView&) = delete;
+    SpreadsheetView& operator=(const SpreadsheetView&) = delete;
 
     // The system's own ways unless a test brings its own.
     void setStarter(Starter starter) { m_start = std::move(starter); }
