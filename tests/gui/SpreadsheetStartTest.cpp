@@ -14,6 +14,7 @@
 
 #include "app/SpreadsheetPath.h"
 #include "app/ui/CMainFrame.h"
+#include "app/ui/PasswordDialog.h"
 #include "app/ui/QuillonApplication.h"
 #include "app/ui/SpreadsheetView.h"
 #include "gui/GuiTestSupport.h"
@@ -112,6 +113,20 @@ TEST_F(SpreadsheetStartTest, TheMenusOpenTheReportInTheChosenProgram)
     ASSERT_TRUE(waitFor([this] { return record().has_value(); }));
     EXPECT_EQ(*record(), "1\n[" + report + "]\n" + programs + "\n");
     EXPECT_TRUE(notifier.texts().empty());
+
+    // Behind the settings lock, a refused password stops both commands before any dialog.
+    dir.write("psw.sys", "ab`\r\n");
+    for (QAction* command : {settingsCommand, viewCommand}) {
+        bool locked = false;
+        test::onNextDialog<PasswordDialog>([&locked](PasswordDialog& password) {
+            locked = true;
+            password.reject();
+        });
+        command->trigger();
+        EXPECT_TRUE(locked) << command->text().toStdString();
+    }
+    EXPECT_EQ(files.prompts().size(), 1u);
+    EXPECT_EQ(readSpreadsheetPath(dir.workDir()), script);
 }
 
 }  // namespace
