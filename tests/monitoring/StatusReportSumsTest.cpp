@@ -60,6 +60,8 @@ TEST(StatusReportSumsTest, PieTotalsAreCutAfterAddingFortyNineHundredths)
         {"10.50 minutes", "630", "M / Total: 10 [min]"},
         {"10.52 minutes", "631.2", "M / Total: 11 [min]"},
         {"nothing", "0", "M / Total: 0 [min]"},
+        {"more than a whole number holds, from a damaged file", "6000000000000000000000000000000",
+         "M / Total: 9223372036854775807 [min]"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -119,6 +121,8 @@ TEST(SavedReportTest, ChecksInOrder)
          "Records were not found"},
         {"empty", "", ReportKind::Graph, "Records were not found"},
         {"part numbers only", report({line("M", "03/01/2026", "0", "_PARTNUMBER")}),
+         ReportKind::Graph, "Records were not found"},
+        {"lines without times only", report({"M,03/01/2026,1,06:00:00,07:00:00\n"}),
          ReportKind::Graph, "Records were not found"},
         {"no kind", good, ReportKind::None,
          "Either 'per Machine' or 'per Date' needs to be selected"},

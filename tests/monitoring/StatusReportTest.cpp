@@ -112,6 +112,7 @@ TEST(StatusReportLineTest, TheWrittenLineReadsBackTheSame)
         {"LATHE-1", {2026, 12, 8}, 1, "06:00:00", "06:42:10", 2530.0, "CYCLE ON", 0, ""},
         {"MILL 4", {2027, 1, 1}, 3, "00:00:00", "00:10:00", 12.25, "_PARTNUMBER", 2, "A-1,B"},
         {"PRESS", {2026, 2, 3}, 2, "14:00:00", "15:00:00", std::nullopt, "", 0, ""},
+        {"A YEAR IDLE", {2026, 2, 3}, 2, "14:00:00", "15:00:00", 4.5e45, "ALARM", 1, ""},
     };
     EXPECT_EQ(formatReportLine(rows[0]),
               "LATHE-1,12/08/2026,1,06:00:00,06:42:10,2530,CYCLE ON,0,");
