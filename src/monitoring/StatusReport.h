@@ -237,12 +237,16 @@ std::string reportWindowFileName(ReportWindowKind kind, int number);
 
 // ---- Sums for bars and pies ------------------------------------------------------------
 
-// The bar chart's room: 61 dates by 9 statuses. A pie has room for 31 slices, a report for
-// 61 pies.
-inline constexpr std::size_t kReportMostDates = 61;
+// The charts' room for dates. The longest span, 61 days from start to end, covers 62 dates,
+// and the night shift of the day after the end adds one: room for all 63, so that whatever
+// the selection accepts is drawn whole and its saved copy opens again. (The messages'
+// "61 days" count from start to end, as the selection's check does.)
+inline constexpr std::size_t kReportMostDates = kReportLongestSpanDays + 2;
+// The bar chart tells 9 statuses apart, a pie 31 slices.
 inline constexpr std::size_t kReportMostBarStatuses = 9;
 inline constexpr std::size_t kReportMostPieSlices = 31;
-inline constexpr std::size_t kReportMostPies = 61;
+// One pie per date or per machine.
+inline constexpr std::size_t kReportMostPies = kReportMostDates;
 
 enum class ReportGrouping { PerDate, PerMachine };
 
@@ -297,7 +301,8 @@ struct SavedReport {
 };
 
 // The checks of a saved report's bytes, in order: more than 32 machines, a line that is
-// neither a header, blank nor a report line, more than 61 dates, no report line, no kind.
+// neither a header, blank nor a report line, more dates than the charts' room, no line with
+// a status and its time, no kind.
 std::string checkSavedReportText(std::string_view bytes, ReportKind kind);
 
 // The same on a chosen file, after its name (".CSV" in any case) and its reading.
