@@ -125,7 +125,8 @@ std::vector<std::string> statusReportFileNames(const ReportDate& start, const Re
 
 // ---- The selection ("View selection") --------------------------------------------------
 
-// A report covers 61 days at most: the bar chart has room for 61 dates.
+// A span reaches at most 61 days past its start (1 March to 1 May); the charts' room for
+// dates follows from it.
 inline constexpr int kReportLongestSpanDays = 61;
 // The bar chart and the pies tell at most 32 machines apart by name.
 inline constexpr std::size_t kReportMostMachines = 32;
@@ -152,7 +153,7 @@ struct ReportMachineChoice {
 };
 
 struct ReportSelection {
-    // Both nothing, or either: no span was chosen. An end before the start is swapped.
+    // Either missing: no span was chosen. An end before the start is swapped.
     std::optional<ReportDate> start;
     std::optional<ReportDate> end;
     // The dialog's machine list, every entry with its selection.
@@ -274,14 +275,15 @@ struct ReportSums {
 };
 
 // The sums of a report's text (a window's copy or a saved report): headers, "_PARTNUMBER"
-// lines, blank and damaged lines are left out. Keys past mostKeys and statuses past
-// mostStatuses are counted as dropped and their minutes left out.
+// lines, lines without times, blank and damaged lines are left out. Keys past mostKeys and
+// statuses past mostStatuses are counted as dropped and their minutes left out.
 ReportSums sumReport(std::string_view reportText, ReportGrouping grouping,
                      std::size_t mostKeys = kReportMostDates,
                      std::size_t mostStatuses = kReportMostPieSlices);
 
 // The sums a report kind draws: the bar chart per date with 9 statuses, the pies per date or
-// per machine with 31 slices; nothing for ReportKind::None.
+// per machine with 31 statuses in the whole report (so no pie has more slices); nothing for
+// ReportKind::None.
 std::optional<ReportSums> sumsForKind(std::string_view reportText, ReportKind kind);
 
 // ---- "View saved .CSV" -----------------------------------------------------------------
