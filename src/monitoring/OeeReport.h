@@ -114,8 +114,9 @@ struct OeeSeries {
 };
 
 // The overall graph: every line, each series the running average of its values so far,
-// -0.01 + (v0 + ... + vk) / (k + 1) at line k. The -0.01 is what the graph has always
-// shown, and users compare today's figures with those (80 then 60 plots 79.99, 69.995).
+// (-0.01 + v0 + ... + vk) / (k + 1) at line k. The sum starting at -0.01 is what the graph
+// has always shown, and users compare today's figures with those (OEE 80 then 60 plots
+// 79.99, then 69.995).
 OeeSeries overallOeeSeries(const OeeFile& file);
 
 // One machine's graph: the lines whose machine is exactly that name, each with its own
