@@ -16,6 +16,7 @@
 #include "cli/CliLineTools.h"
 #include "cli/CliReceive.h"
 #include "cli/CliRenumber.h"
+#include "cli/CliReport.h"
 #include "cli/CliShift.h"
 #include "cli/CliTransmit.h"
 #include "dnc/ComConfFile.h"
@@ -201,6 +202,7 @@ const std::vector<Subcommand>& subcommands()
         {"dirlog", kDirectoryLogUsage, runDirectoryLog},
         {"hub", kHubUsage, runHub},
         {"shift", kShiftUsage, runShift},
+        {"report", kReportUsage, runReport},
         {"backplot", kBackplotUsage, runBackplot},
         {"calc", kCalcUsage, runCalc},
     };

@@ -14,7 +14,7 @@ namespace quillon::cli {
 inline constexpr char kReportUsage[] =
     "report select|sums --from MM/DD/YYYY --to MM/DD/YYYY --machines A,B --shifts 1,2,3 "
     "[--stations 1,2] [--hub DIR] [--monthly] [--compressed] [--kind graph|date|machine] "
-    "[--per date|machine] [--percent] [--png OUT.png|--svg OUT.svg [--size WxH]] | "
+    "[--per date|machine] [--percent] [--png OUT.png|--svg OUT.svg] | "
     "report view FILE --per date|machine [--percent] [--png OUT.png|--svg OUT.svg]";
 
 // A report to draw into a picture file, as its report window shows it.
@@ -35,16 +35,18 @@ struct ReportImageRequest {
 using ReportImageWriter = std::function<bool(const ReportImageRequest&, std::ostream& err)>;
 void setReportImageWriter(ReportImageWriter writer);
 
-// select: the report window's copy the selection builds, on out.
+// select: the report window's copy the selection builds, on out (the kind of --kind, a
+//   graph unless given, only counts for its check and its picture).
 // sums: KEY,STATUS,MINUTES lines (minutes with two decimals) for every key and status with
 //   minutes, then KEY,TOTAL lines with the totals the pies are labelled with; per date
 //   unless --per machine.
 // view FILE: the checks of "View saved .CSV" on FILE, then its sums as above.
 // The hub directory is --hub, else the one of the remote configuration in the working
-// directory; --monthly reads the monthly files. With --png or --svg the report is drawn into
-// that file instead (the kind as --kind, else the pies of --per; --percent draws shares).
-// 0 when done, 1 with the message on err when the selection or the file is refused or the
-// picture cannot be drawn, 2 on a usage error.
+// directory; --monthly reads the monthly files (as does the "Monthly .CSV file" setting).
+// --machines are the list, all selected; --stations none unless given. With --png or --svg the
+// report is drawn into that file instead (the kind as --kind, else the pies of --per; --percent
+// draws shares). 0 when done, 1 with the message on err when the selection or the file is refused
+// or the picture cannot be drawn, 2 on a usage error.
 int runReport(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace quillon::cli

@@ -1,6 +1,7 @@
 // The report windows' sums, the checks of a saved report and the compressed shift: the
 // readers of a report's text once the selection has made it.
 #include <algorithm>
+#include <limits>
 #include <numeric>
 #include <unordered_map>
 #include <unordered_set>
@@ -82,10 +83,18 @@ std::vector<double> ReportSums::percent(std::size_t key) const
     return shares;
 }
 
+long long ReportSums::shownTotal(std::size_t key) const
+{
+    // A damaged file may claim more minutes than a whole number holds: the label stops at
+    // the largest rather than wrapping round to a negative.
+    const double shown = total(key) + kPieTotalRounding;
+    constexpr auto kLargest = std::numeric_limits<long long>::max();
+    return shown < static_cast<double>(kLargest) ? static_cast<long long>(shown) : kLargest;
+}
+
 std::string ReportSums::pieLabel(std::size_t key) const
 {
-    const auto whole = static_cast<long long>(total(key) + kPieTotalRounding);
-    return keys[key] + " / Total: " + std::to_string(whole) + " [min]";
+    return keys[key] + " / Total: " + std::to_string(shownTotal(key)) + " [min]";
 }
 
 ReportSums sumReport(std::string_view reportText, ReportGrouping grouping, std::size_t mostKeys,
@@ -164,7 +173,8 @@ std::string checkSavedReportText(std::string_view bytes, ReportKind kind)
             continue;
         }
         dates.insert(view->dateText);
-        records = records || !view->isPartNumber();
+        // A record is what the charts sum: a status with its time.
+        records = records || (!view->isPartNumber() && view->elapsedSeconds);
     }
     if (machines.size() > kReportMostMachines)
         return std::string(kSavedReportTooManyMachines);

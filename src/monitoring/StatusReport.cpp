@@ -339,10 +339,13 @@ std::optional<ReportLine> parseReportLine(std::string_view line)
 
 namespace {
 
+// The shortest decimal that reads back to the same value, never in exponent form: the
+// readers take digits and a point only. Room for the largest double written out in full.
 std::string formatElapsed(double seconds)
 {
-    char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, seconds).ptr;
+    char text[400];
+    const auto end =
+        std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed).ptr;
     return std::string(text, end);
 }
 

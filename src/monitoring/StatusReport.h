@@ -262,8 +262,10 @@ struct ReportSums {
     // The share of each status in key's total, in percent (all 0 for a total of 0): what
     // "Data as [%]" plots, so every date's bar adds up to 100.
     std::vector<double> percent(std::size_t key) const;
-    // "12/08/2026 / Total: 10 [min]": the total plus 0.49, cut to a whole number, so 10.50
-    // minutes read 10 and 10.52 read 11.
+    // The total a pie is labelled with: the minutes plus 0.49, cut to a whole number, so
+    // 10.50 minutes read 10 and 10.52 read 11.
+    long long shownTotal(std::size_t key) const;
+    // "12/08/2026 / Total: 10 [min]", with the shown total.
     std::string pieLabel(std::size_t key) const;
 };
 
