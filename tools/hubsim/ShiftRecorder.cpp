@@ -419,8 +419,10 @@ void ShiftRecorder::write(StationFile& file, std::int64_t time, std::string_view
 {
     std::string line = shiftRecordLine(time, event);
     line += '\n';
+    // Archived whole, the pending lines are the shift's; live, they leave at every flush.
+    if (m_mode == Mode::Live)
+        file.shiftRecords += line;
     file.pending += line;
-    file.shiftRecords += line;
 }
 
 void ShiftRecorder::writeOff(StationFile& file, std::int64_t time)
@@ -469,7 +471,7 @@ void ShiftRecorder::archive(const Machine& machine, MachineFiles& files, std::in
         }
         const auto station = static_cast<std::size_t>(s);
         ended.stations.push_back(
-            {std::move(file.shiftRecords),
+            {std::move(m_mode == Mode::Live ? file.shiftRecords : file.pending),
              machine.stations[station].made.since(files.madeBefore[station])});
         file.shiftRecords.clear();
         file.pending.clear();

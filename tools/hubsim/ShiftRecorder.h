@@ -52,7 +52,7 @@ private:
     struct StationFile {
         std::string currentPath;
         std::string pending;       // whole lines not yet on disk
-        std::string shiftRecords;  // every line of the shift, for its reports
+        std::string shiftRecords;  // live: every line of the shift, for its reports
         bool onDisk = false;       // the current-shift file holds the shift's earlier lines
         // A cycle is open: started and not ended (a feed hold keeps it open, except for a
         // rate-mode machine, whose run of strokes it ends).
