@@ -376,39 +376,56 @@ TEST(HubSimReports, AShiftsLinesArriveWhenItEndsAndLaterShiftsAreAppended)
     EXPECT_EQ(parseOeeFile(bytesOf(oee)).lines.size(), 8u);
 }
 
-TEST(HubSimReports, AHubRunAgainRewritesTheShiftsItLivesAgainAndKeepsTheOlderOnes)
+struct RestartCase {
+    const char* scenario;
+    std::int64_t firstNow;  // the first run's start and days of history
+    int firstDays;
+};
+
+TEST(HubSimReports, AHubStartedAgainWritesEveryShiftOnceAndKeepsTheOlderOnes)
 {
     test::ScopedTimeZone utc("UTC0");
-    // Four days, then the hub starts again with two: the last two days are lived anew.
-    const HistoryHub again(kFloor, kNow, 4);
+    // The second run always starts at kNow with kDays of history.
+    const std::vector<RestartCase> cases = {
+        {"the last two of four days are lived anew", kNow, 4},
+        {"the new run begins where the last one stopped", kNow - kDays * 86400, kDays},
+    };
     const std::vector<std::string> files = {
         "_REPORTS/_MACHINE_2026-12.CSV", "_REPORTS/_MACHINE_2026.CSV",
         "_REPORTS/_MACHINE_2027.CSV", "_REPORTS/_OEE_2026.CSV"};
-    std::map<std::string, std::string> before;
-    for (const std::string& file : files)
-        before[file] = bytesOf(again.file(file));
-    ASSERT_TRUE(writeShiftHistory(kFloor, kNow, kDays, again.hub).ok);
     const HistoryHub alone(kFloor, kNow, kDays, "alone");
-
     const std::int64_t restart = shiftStartOf(kNow) - kDays * kShiftsPerDay * kShiftSeconds;
-    for (const std::string& file : files) {
-        SCOPED_TRACE(file);
-        const bool oee = file.find("_OEE_") != std::string::npos;
-        // What the first run wrote before the restart, then what the second run wrote alone.
-        std::string expected;
-        LineReader old(before[file], std::string_view::npos);
-        while (const auto line = old.next()) {
-            const auto time =
-                oee ? (parseOeeLine(*line) ? parseOeeLine(*line)->seconds : 0)
-                    : (viewReportLine(*line)
-                           ? timeOf(viewReportLine(*line)->date, viewReportLine(*line)->startTime)
-                           : 0);
-            if (time < restart)
-                expected += std::string(*line) + "\r\n";
+    for (const RestartCase& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        const HistoryHub again(kFloor, c.firstNow, c.firstDays);
+        std::map<std::string, std::string> before;
+        for (const std::string& file : files)
+            before[file] = bytesOf(again.file(file));
+        ASSERT_TRUE(writeShiftHistory(kFloor, kNow, kDays, again.hub).ok);
+
+        for (const std::string& file : files) {
+            SCOPED_TRACE(file);
+            const bool oee = file.find("_OEE_") != std::string::npos;
+            // What the first run wrote before the restart, then what the second run wrote
+            // on its own (a new file with its header).
+            const std::string second = bytesOf(alone.file(file));
+            const std::size_t headerEnd = second.find('\n') + 1;
+            std::string expected;
+            LineReader old(before[file], std::string_view::npos);
+            while (const auto line = old.next()) {
+                const auto report = viewReportLine(*line);
+                const auto oeeLine = parseOeeLine(*line);
+                const std::int64_t time =
+                    oee ? (oeeLine ? oeeLine->seconds : 0)
+                        : (report ? timeOf(report->date, report->startTime) : 0);
+                if (time < restart)
+                    expected += std::string(*line) + "\r\n";
+            }
+            if (expected.empty())
+                expected = second.substr(0, headerEnd);
+            expected += second.substr(headerEnd);
+            EXPECT_EQ(bytesOf(again.file(file)), expected);
         }
-        const std::string second = bytesOf(alone.file(file));
-        expected += second.substr(second.find('\n') + 1);
-        EXPECT_EQ(bytesOf(again.file(file)), expected);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <system_error>
 #include <tuple>
@@ -195,6 +196,29 @@ std::optional<std::int64_t> lineTime(std::string_view line, bool oee)
                            digits(3), digits(6)});
 }
 
+// The last line of a file, read from its end, when the file ends with a whole line: a
+// year's file of a big floor runs to hundreds of megabytes.
+std::optional<std::string> lastLineOf(const std::string& path)
+{
+    constexpr std::streamoff kTail = 4096;  // many times the longest line
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return std::nullopt;
+    const std::streamoff size = in.tellg();
+    const std::streamoff from = std::max<std::streamoff>(0, size - kTail);
+    std::string tail(static_cast<std::size_t>(size - from), '\0');
+    in.seekg(from);
+    if (!in.read(tail.data(), static_cast<std::streamsize>(tail.size())) || !tail.ends_with('\n'))
+        return std::nullopt;
+    tail.pop_back();
+    if (tail.ends_with('\r'))
+        tail.pop_back();
+    const std::size_t cut = tail.rfind('\n');
+    if (cut == std::string::npos && from > 0)
+        return std::nullopt;
+    return tail.substr(cut == std::string::npos ? 0 : cut + 1);
+}
+
 }  // namespace
 
 bool isPlannedStop(int statusIndex)
@@ -328,7 +352,15 @@ WriteResult ReportWriter::writeFile(const std::string& relativePath, FileKind ki
 
     // The first write of this run: a file from an earlier run keeps what it held before
     // the shifts lived again now, so that a restarted hub does not write them twice.
+    // Mostly it ends before them (the past shifts written at the start, then the running
+    // ones) and the new lines simply follow.
     const bool oee = kind == FileKind::Oee;
+    const std::string_view header = oee ? kOeeFileHeader : kStatusReportHeader;
+    if (const auto last = lastLineOf(path)) {
+        const auto time = lineTime(*last, oee);
+        if (*last == header || (time && *time < *m_firstShift))
+            return appendToFile(path, lines);
+    }
     std::string kept;
     if (const auto old = readFile(path)) {
         LineReader reader(*old, kWholeLine);
@@ -345,7 +377,7 @@ WriteResult ReportWriter::writeFile(const std::string& relativePath, FileKind ki
         }
     }
     if (kept.empty()) {
-        kept = oee ? kOeeFileHeader : kStatusReportHeader;
+        kept = header;
         kept += kLineEnd;
     }
     kept += lines;
