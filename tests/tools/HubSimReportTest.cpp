@@ -243,12 +243,13 @@ TEST(HubSimReports, OeeLinesOfEveryMachineAndShiftAddUp)
         std::int64_t previous = 0;
         std::set<std::pair<std::string, std::int64_t>> shifts;
         for (const OeeLine& line : file.lines) {
-            SCOPED_TRACE(line.machine + " " + std::to_string(line.seconds));
+            const std::int64_t start = *localToSeconds(line.time);
+            SCOPED_TRACE(line.machine + " " + std::to_string(start));
             EXPECT_EQ(line.time.year, year);
-            EXPECT_EQ(shiftStartOf(line.seconds), line.seconds) << "not a shift's start";
-            EXPECT_GE(line.seconds, previous);
-            previous = line.seconds;
-            EXPECT_TRUE(shifts.emplace(line.machine, line.seconds).second) << "twice";
+            EXPECT_EQ(shiftStartOf(start), start) << "not a shift's start";
+            EXPECT_GE(start, previous);
+            previous = start;
+            EXPECT_TRUE(shifts.emplace(line.machine, start).second) << "twice";
             for (const double value : line.values) {
                 EXPECT_GE(value, 0);
                 EXPECT_LE(value, 100);
@@ -416,7 +417,7 @@ TEST(HubSimReports, AHubStartedAgainWritesEveryShiftOnceAndKeepsTheOlderOnes)
                 const auto report = viewReportLine(*line);
                 const auto oeeLine = parseOeeLine(*line);
                 const std::int64_t time =
-                    oee ? (oeeLine ? oeeLine->seconds : 0)
+                    oee ? (oeeLine ? *localToSeconds(oeeLine->time) : 0)
                         : (report ? timeOf(report->date, report->startTime) : 0);
                 if (time < restart)
                     expected += std::string(*line) + "\r\n";

@@ -184,7 +184,7 @@ std::optional<std::int64_t> lineTime(std::string_view line, bool oee)
 {
     if (oee) {
         const auto parsed = parseOeeLine(line);
-        return parsed ? std::optional<std::int64_t>(parsed->seconds) : std::nullopt;
+        return parsed ? localToSeconds(parsed->time) : std::nullopt;
     }
     const auto parsed = viewReportLine(line);
     if (!parsed || parsed->startTime.size() != 8)
@@ -271,7 +271,6 @@ void ReportWriter::shiftEnded(const EndedShift& shift)
     OeeLine line;
     line.machine = shift.machine;
     line.time = secondsToLocal(shift.start);
-    line.seconds = shift.start;
     line.values = {e.availability, e.performance, e.quality, e.oee};
     m_oeeLines.push_back({shift.start, shift.slot.index(), 0, m_sequence++, dateOf(line.time),
                           formatOeeLine(line)});
