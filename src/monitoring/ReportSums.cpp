@@ -18,13 +18,11 @@ namespace {
 template <typename OnLine>
 void forEachReportLine(std::string_view text, OnLine onLine)
 {
-    while (!text.empty()) {
-        const auto lineFeed = text.find('\n');
-        const std::string_view line = text.substr(0, lineFeed);
-        text = lineFeed == std::string_view::npos ? std::string_view() : text.substr(lineFeed + 1);
-        if (line.find(kReportHeaderMark) != std::string_view::npos)
+    LineReader lines(text, std::string_view::npos);
+    while (const auto line = lines.next()) {
+        if (line->find(kReportHeaderMark) != std::string_view::npos)
             continue;
-        if (const auto view = viewReportLine(line))
+        if (const auto view = viewReportLine(*line))
             onLine(*view);
     }
 }
@@ -155,13 +153,9 @@ std::string checkSavedReportText(std::string_view bytes, ReportKind kind)
     std::unordered_set<std::string_view> dates;
     bool corrupt = false;
     bool records = false;
-    std::string_view text = bytes;
-    while (!text.empty()) {
-        const auto lineFeed = text.find('\n');
-        std::string_view line = text.substr(0, lineFeed);
-        text = lineFeed == std::string_view::npos ? std::string_view() : text.substr(lineFeed + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+    LineReader lines(bytes, std::string_view::npos);
+    while (const auto next = lines.next()) {
+        const std::string_view line = *next;
         if (line.empty() || line.find(kReportHeaderMark) != std::string_view::npos)
             continue;
         // The machines are counted before the lines are judged: a file of another kind
