@@ -103,8 +103,8 @@ private:
 
 // Past shifts for a fresh demo: `days` days (three shifts each) of every machine before
 // the shift that holds `now`, written straight into the month folders, and their lines in
-// the report files. The result tells
-// the first failure; `files` (when given) receives how many files were written.
+// the report files. The result tells the first failure; `files` (when given) receives how
+// many shift files were written.
 WriteResult writeShiftHistory(const ModelSettings& settings, std::int64_t now, int days,
                               const std::string& hubDirectory, std::size_t* files = nullptr);
 
