@@ -1,6 +1,7 @@
 // The report windows' sums, the checks of a saved report and the compressed shift: the
 // readers of a report's text once the selection has made it.
 #include <algorithm>
+#include <limits>
 #include <numeric>
 #include <unordered_map>
 #include <unordered_set>
@@ -17,13 +18,11 @@ namespace {
 template <typename OnLine>
 void forEachReportLine(std::string_view text, OnLine onLine)
 {
-    while (!text.empty()) {
-        const auto lineFeed = text.find('\n');
-        const std::string_view line = text.substr(0, lineFeed);
-        text = lineFeed == std::string_view::npos ? std::string_view() : text.substr(lineFeed + 1);
-        if (line.find(kReportHeaderMark) != std::string_view::npos)
+    LineReader lines(text, std::string_view::npos);
+    while (const auto line = lines.next()) {
+        if (line->find(kReportHeaderMark) != std::string_view::npos)
             continue;
-        if (const auto view = viewReportLine(line))
+        if (const auto view = viewReportLine(*line))
             onLine(*view);
     }
 }
@@ -84,7 +83,11 @@ std::vector<double> ReportSums::percent(std::size_t key) const
 
 long long ReportSums::shownTotal(std::size_t key) const
 {
-    return static_cast<long long>(total(key) + kPieTotalRounding);
+    // A damaged file may claim more minutes than a whole number holds: the label stops at
+    // the largest rather than wrapping round to a negative.
+    const double shown = total(key) + kPieTotalRounding;
+    constexpr auto kLargest = std::numeric_limits<long long>::max();
+    return shown < static_cast<double>(kLargest) ? static_cast<long long>(shown) : kLargest;
 }
 
 std::string ReportSums::pieLabel(std::size_t key) const
@@ -150,13 +153,9 @@ std::string checkSavedReportText(std::string_view bytes, ReportKind kind)
     std::unordered_set<std::string_view> dates;
     bool corrupt = false;
     bool records = false;
-    std::string_view text = bytes;
-    while (!text.empty()) {
-        const auto lineFeed = text.find('\n');
-        std::string_view line = text.substr(0, lineFeed);
-        text = lineFeed == std::string_view::npos ? std::string_view() : text.substr(lineFeed + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+    LineReader lines(bytes, std::string_view::npos);
+    while (const auto next = lines.next()) {
+        const std::string_view line = *next;
         if (line.empty() || line.find(kReportHeaderMark) != std::string_view::npos)
             continue;
         // The machines are counted before the lines are judged: a file of another kind
@@ -168,7 +167,8 @@ std::string checkSavedReportText(std::string_view bytes, ReportKind kind)
             continue;
         }
         dates.insert(view->dateText);
-        records = records || !view->isPartNumber();
+        // A record is what the charts sum: a status with its time.
+        records = records || (!view->isPartNumber() && view->elapsedSeconds);
     }
     if (machines.size() > kReportMostMachines)
         return std::string(kSavedReportTooManyMachines);

@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "monitoring/HubFiles.h"
+#include "platform/TextFile.h"
 
 namespace quillon {
 
@@ -176,21 +177,6 @@ bool readInLines(const std::string& path, OnLines onLines)
     }
 }
 
-// Calls onLine with each line of the bytes (without its line end) until it returns false.
-template <typename OnLine>
-bool forEachLine(std::string_view bytes, OnLine onLine)
-{
-    while (!bytes.empty()) {
-        const auto lineFeed = bytes.find('\n');
-        const std::string_view line = bytes.substr(0, lineFeed);
-        bytes =
-            lineFeed == std::string_view::npos ? std::string_view() : bytes.substr(lineFeed + 1);
-        if (!onLine(withoutCarriageReturn(line)))
-            return false;
-    }
-    return true;
-}
-
 // The name a message shows for a file of the hub: the hub directory as configured, then the
 // relative name in the directory's own separators.
 std::string shownHubFileName(std::string_view hubDirectory, std::string_view relativeName)
@@ -339,10 +325,13 @@ std::optional<ReportLine> parseReportLine(std::string_view line)
 
 namespace {
 
+// The shortest decimal that reads back to the same value, never in exponent form: the
+// readers take digits and a point only. Room for the largest double written out in full.
 std::string formatElapsed(double seconds)
 {
-    char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, seconds).ptr;
+    char text[400];
+    const auto end =
+        std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed).ptr;
     return std::string(text, end);
 }
 
@@ -449,21 +438,19 @@ std::size_t appendSelectedLines(std::string_view bytes, const ReportLineFilter& 
                                 std::string& out, bool& stopped)
 {
     std::size_t taken = 0;
-    forEachLine(bytes, [&](std::string_view line) {
-        switch (filter.judge(line)) {
-        case ReportLineFilter::Verdict::Take:
-            out += line;
+    LineReader lines(bytes, std::string_view::npos);
+    while (const auto line = lines.next()) {
+        const auto verdict = filter.judge(*line);
+        if (verdict == ReportLineFilter::Verdict::Stop) {
+            stopped = true;
+            break;
+        }
+        if (verdict == ReportLineFilter::Verdict::Take) {
+            out += *line;
             out += '\n';
             ++taken;
-            return true;
-        case ReportLineFilter::Verdict::Skip:
-            return true;
-        case ReportLineFilter::Verdict::Stop:
-            stopped = true;
-            return false;
         }
-        return true;
-    });
+    }
     return taken;
 }
 
@@ -559,13 +546,13 @@ class DistinctNames {
 public:
     void add(std::string_view bytes)
     {
-        forEachLine(bytes, [this](std::string_view line) {
-            if (const auto view = viewReportLine(line)) {
+        LineReader lines(bytes, std::string_view::npos);
+        while (const auto line = lines.next()) {
+            if (const auto view = viewReportLine(*line)) {
                 if (m_seen.insert(std::string(view->machine)).second)
                     m_names.emplace_back(view->machine);
             }
-            return true;
-        });
+        }
     }
     std::vector<std::string> take() { return std::move(m_names); }
 

@@ -125,7 +125,8 @@ std::vector<std::string> statusReportFileNames(const ReportDate& start, const Re
 
 // ---- The selection ("View selection") --------------------------------------------------
 
-// A report covers 61 days at most: the bar chart has room for 61 dates.
+// A span reaches at most 61 days past its start (1 March to 1 May); the charts' room for
+// dates follows from it.
 inline constexpr int kReportLongestSpanDays = 61;
 // The bar chart and the pies tell at most 32 machines apart by name.
 inline constexpr std::size_t kReportMostMachines = 32;
@@ -152,7 +153,7 @@ struct ReportMachineChoice {
 };
 
 struct ReportSelection {
-    // Both nothing, or either: no span was chosen. An end before the start is swapped.
+    // Either missing: no span was chosen. An end before the start is swapped.
     std::optional<ReportDate> start;
     std::optional<ReportDate> end;
     // The dialog's machine list, every entry with its selection.
@@ -237,12 +238,16 @@ std::string reportWindowFileName(ReportWindowKind kind, int number);
 
 // ---- Sums for bars and pies ------------------------------------------------------------
 
-// The bar chart's room: 61 dates by 9 statuses. A pie has room for 31 slices, a report for
-// 61 pies.
-inline constexpr std::size_t kReportMostDates = 61;
+// The charts' room for dates. The longest span, 61 days from start to end, covers 62 dates,
+// and the night shift of the day after the end adds one: room for all 63, so that whatever
+// the selection accepts is drawn whole and its saved copy opens again. (The messages'
+// "61 days" count from start to end, as the selection's check does.)
+inline constexpr std::size_t kReportMostDates = kReportLongestSpanDays + 2;
+// The bar chart tells 9 statuses apart, a pie 31 slices.
 inline constexpr std::size_t kReportMostBarStatuses = 9;
 inline constexpr std::size_t kReportMostPieSlices = 31;
-inline constexpr std::size_t kReportMostPies = 61;
+// One pie per date or per machine.
+inline constexpr std::size_t kReportMostPies = kReportMostDates;
 
 enum class ReportGrouping { PerDate, PerMachine };
 
@@ -270,14 +275,15 @@ struct ReportSums {
 };
 
 // The sums of a report's text (a window's copy or a saved report): headers, "_PARTNUMBER"
-// lines, blank and damaged lines are left out. Keys past mostKeys and statuses past
-// mostStatuses are counted as dropped and their minutes left out.
+// lines, lines without times, blank and damaged lines are left out. Keys past mostKeys and
+// statuses past mostStatuses are counted as dropped and their minutes left out.
 ReportSums sumReport(std::string_view reportText, ReportGrouping grouping,
                      std::size_t mostKeys = kReportMostDates,
                      std::size_t mostStatuses = kReportMostPieSlices);
 
 // The sums a report kind draws: the bar chart per date with 9 statuses, the pies per date or
-// per machine with 31 slices; nothing for ReportKind::None.
+// per machine with 31 statuses in the whole report (so no pie has more slices); nothing for
+// ReportKind::None.
 std::optional<ReportSums> sumsForKind(std::string_view reportText, ReportKind kind);
 
 // ---- "View saved .CSV" -----------------------------------------------------------------
@@ -297,7 +303,8 @@ struct SavedReport {
 };
 
 // The checks of a saved report's bytes, in order: more than 32 machines, a line that is
-// neither a header, blank nor a report line, more than 61 dates, no report line, no kind.
+// neither a header, blank nor a report line, more dates than the charts' room, no line with
+// a status and its time, no kind.
 std::string checkSavedReportText(std::string_view bytes, ReportKind kind);
 
 // The same on a chosen file, after its name (".CSV" in any case) and its reading.

@@ -60,6 +60,8 @@ TEST(StatusReportSumsTest, PieTotalsAreCutAfterAddingFortyNineHundredths)
         {"10.50 minutes", "630", "M / Total: 10 [min]"},
         {"10.52 minutes", "631.2", "M / Total: 11 [min]"},
         {"nothing", "0", "M / Total: 0 [min]"},
+        {"more than a whole number holds, from a damaged file", "6000000000000000000000000000000",
+         "M / Total: 9223372036854775807 [min]"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -74,15 +76,15 @@ TEST(StatusReportSumsTest, KeysAndStatusesPastTheChartsRoomAreLeftOut)
 {
     std::string text(kTempReportHeader);
     ReportDate day{2026, 1, 1};
-    for (int i = 0; i < 63; ++i, day = day.plusDays(1))
+    for (int i = 0; i < 65; ++i, day = day.plusDays(1))
         text += line("M", day.text(), "60", "S" + std::to_string(i % 11));
     const auto bars = sumsForKind(text, ReportKind::Graph);
     ASSERT_TRUE(bars);
-    EXPECT_EQ(bars->keys.size(), 61u);
+    EXPECT_EQ(bars->keys.size(), 63u);
     EXPECT_EQ(bars->droppedKeys, 2u);
     EXPECT_EQ(bars->statuses.size(), 9u);
     EXPECT_EQ(bars->droppedStatuses, 2u);
-    EXPECT_EQ(bars->keys.back(), "03/02/2026");
+    EXPECT_EQ(bars->keys.back(), "03/04/2026");
 
     const auto pies = sumsForKind(text, ReportKind::PiePerDate);
     ASSERT_TRUE(pies);
@@ -98,10 +100,10 @@ TEST(SavedReportTest, ChecksInOrder)
     std::string machines33(kTempReportHeader);
     for (int i = 0; i < 33; ++i)
         machines33 += line("M" + std::to_string(i), "03/01/2026", "60", "SETUP");
-    std::string days62(kTempReportHeader);
+    std::string days64(kTempReportHeader);
     ReportDate day{2026, 1, 1};
-    for (int i = 0; i < 62; ++i, day = day.plusDays(1))
-        days62 += line("M", day.text(), "60", "SETUP");
+    for (int i = 0; i < 64; ++i, day = day.plusDays(1))
+        days64 += line("M", day.text(), "60", "SETUP");
     const std::string good = report({line("M", "03/01/2026", "60", "SETUP")});
 
     const struct {
@@ -112,13 +114,15 @@ TEST(SavedReportTest, ChecksInOrder)
     } rows[] = {
         {"33 machines and a damaged line", machines33 + "garbage\n", ReportKind::Graph,
          "More then 32 machines"},
-        {"a damaged line and 62 days", days62 + "M,03/01/2026,1,06:00\n", ReportKind::Graph,
+        {"a damaged line and 64 dates", days64 + "M,03/01/2026,1,06:00\n", ReportKind::Graph,
          "Corrupt .CSV file"},
-        {"62 days", days62, ReportKind::Graph, "There are more then 61 days in the file"},
+        {"64 dates", days64, ReportKind::Graph, "There are more then 61 days in the file"},
         {"a header only", std::string(kTempReportHeader), ReportKind::Graph,
          "Records were not found"},
         {"empty", "", ReportKind::Graph, "Records were not found"},
         {"part numbers only", report({line("M", "03/01/2026", "0", "_PARTNUMBER")}),
+         ReportKind::Graph, "Records were not found"},
+        {"lines without times only", report({"M,03/01/2026,1,06:00:00,07:00:00\n"}),
          ReportKind::Graph, "Records were not found"},
         {"no kind", good, ReportKind::None,
          "Either 'per Machine' or 'per Date' needs to be selected"},
@@ -127,7 +131,8 @@ TEST(SavedReportTest, ChecksInOrder)
          ReportKind::PiePerMachine, ""},
         {"32 machines", machines33.substr(0, machines33.rfind("M32,")), ReportKind::PiePerDate,
          ""},
-        {"61 days", days62.substr(0, days62.rfind("M,")), ReportKind::Graph, ""},
+        {"63 dates: the longest span and its night shift", days64.substr(0, days64.rfind("M,")),
+         ReportKind::Graph, ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

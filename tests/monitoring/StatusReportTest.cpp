@@ -112,6 +112,7 @@ TEST(StatusReportLineTest, TheWrittenLineReadsBackTheSame)
         {"LATHE-1", {2026, 12, 8}, 1, "06:00:00", "06:42:10", 2530.0, "CYCLE ON", 0, ""},
         {"MILL 4", {2027, 1, 1}, 3, "00:00:00", "00:10:00", 12.25, "_PARTNUMBER", 2, "A-1,B"},
         {"PRESS", {2026, 2, 3}, 2, "14:00:00", "15:00:00", std::nullopt, "", 0, ""},
+        {"A YEAR IDLE", {2026, 2, 3}, 2, "14:00:00", "15:00:00", 4.5e45, "ALARM", 1, ""},
     };
     EXPECT_EQ(formatReportLine(rows[0]),
               "LATHE-1,12/08/2026,1,06:00:00,06:42:10,2530,CYCLE ON,0,");
@@ -340,15 +341,25 @@ TEST_F(StatusReportSelectionTest, MessagesComeInTheDialogsOrder)
     }
 }
 
-TEST_F(StatusReportSelectionTest, ThirtyTwoMachinesAndSixtyOneDaysAreAccepted)
+TEST_F(StatusReportSelectionTest, TheLongestSpanOf32MachinesIsDrawnAndSavedWhole)
 {
-    writeReport("_MACHINE_2026.CSV", reportLine("M31", "05/01/2026", 1));
+    std::string lines;
+    for (ReportDate day{2026, 3, 1}; day <= ReportDate{2026, 5, 1}; day = day.plusDays(1))
+        lines += reportLine("M31", day.text(), 1);
+    lines += reportLine("M31", "05/02/2026", 3);
+    writeReport("_MACHINE_2026.CSV", lines);
     selection.start = ReportDate{2026, 3, 1};
     selection.end = ReportDate{2026, 5, 1};
     selection.machines.clear();
     for (int i = 0; i < 32; ++i)
         selection.machines.push_back({"M" + std::to_string(i), true});
-    EXPECT_EQ(taken(), lf(reportLine("M31", "05/01/2026", 1)));
+    const auto result = selectReport(hub, selection);
+    ASSERT_TRUE(result.ok()) << result.message;
+    EXPECT_EQ(result.lineCount, 63u);
+    const auto bars = sumsForKind(result.reportText, ReportKind::Graph);
+    EXPECT_EQ(bars->keys.size(), 63u);
+    EXPECT_EQ(bars->droppedKeys, 0u);
+    EXPECT_EQ(checkSavedReportText(result.reportText, ReportKind::Graph), "");
 }
 
 TEST_F(StatusReportSelectionTest, AReportFileThatCannotBeReadIsAnOpenError)

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -137,6 +138,18 @@ TEST(HubSimProgram, WritesPastShiftsAndTheRunningOneIntoTheHubFolder)
     EXPECT_TRUE(history.contains(": " + QByteArray::number(shifts) + " files"));
     // Three shifts a day of every station.
     EXPECT_EQ(shifts, current.size() * 3);
+    // And their reports: a month's and a year's status file, an OEE line per machine and
+    // shift (the year's end may split them in two files).
+    const QDir reports(folder.filePath("_REPORTS"));
+    EXPECT_GE(reports.entryList({"_MACHINE_*-*.CSV"}, QDir::Files).size(), 1);
+    EXPECT_GE(reports.entryList({"_MACHINE_[0-9][0-9][0-9][0-9].CSV"}, QDir::Files).size(), 1);
+    int oeeLines = 0;
+    for (const QString& name : reports.entryList({"_OEE_*.CSV"}, QDir::Files)) {
+        QFile oee(reports.filePath(name));
+        ASSERT_TRUE(oee.open(QIODevice::ReadOnly));
+        oeeLines += static_cast<int>(oee.readAll().count('\n')) - 1;  // less the header
+    }
+    EXPECT_EQ(oeeLines, 3 * 3);
 
     hub.terminate();
     EXPECT_EQ(hub.waitForExit(), 0);

@@ -397,6 +397,10 @@ void HubModel::finishStep(std::size_t index)
             station.totalCount += station.piecesPerCycle;
             if (!scrap)
                 station.goodCount += station.piecesPerCycle;
+            station.made.totalPieces += station.piecesPerCycle;
+            if (!scrap)
+                station.made.goodPieces += station.piecesPerCycle;
+            station.made.idealSeconds += station.idealCycle();
         }
         ++m.version;
         double roll = uniform(index, 0, 1);

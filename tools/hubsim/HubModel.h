@@ -57,6 +57,18 @@ constexpr std::uint64_t mixBits(std::uint64_t z)
 inline constexpr int kMaxMachines = kMachineSlots;
 inline constexpr int kMaxPiecesPerCycle = 100;
 
+struct ProductionTally {
+    long long goodPieces = 0;
+    long long totalPieces = 0;
+    std::int64_t idealSeconds = 0;  // the ideal times of the cycles made
+
+    ProductionTally since(const ProductionTally& earlier) const
+    {
+        return {goodPieces - earlier.goodPieces, totalPieces - earlier.totalPieces,
+                idealSeconds - earlier.idealSeconds};
+    }
+};
+
 struct Station {
     std::string partNumber;
     int minCycle = 0;  // seconds
@@ -71,6 +83,9 @@ struct Station {
     std::int64_t cycleSeconds = 0;  // the length of those cycles together
     std::int64_t idealSeconds = 0;  // and what they would have taken at their ideal times
     int feedOverride = 100;         // percent
+    // What the station made since the hub started, never set back: a shift's output is the
+    // difference between its start and its end, whatever setups came in between.
+    ProductionTally made;
 
     int idealCycle() const { return (minCycle + maxCycle) / 2; }
 };

@@ -184,7 +184,10 @@ std::string partRecord(const Machine& machine, int station)
 }
 
 ShiftRecorder::ShiftRecorder(std::string hubDirectory, std::uint64_t seed, Mode mode)
-    : m_hubDirectory(std::move(hubDirectory)), m_seed(seed), m_mode(mode)
+    : m_hubDirectory(std::move(hubDirectory)),
+      m_seed(seed),
+      m_mode(mode),
+      m_reports(m_hubDirectory)
 {
 }
 
@@ -247,6 +250,8 @@ void ShiftRecorder::startShift(const Machine& machine, MachineFiles& files, std:
         StationFile& file = files.stations[static_cast<std::size_t>(s)];
         file.currentPath = currentShiftPath(m_hubDirectory, machine, s);
         file.inCycle = file.off = false;
+        files.madeBefore[static_cast<std::size_t>(s)] =
+            machine.stations[static_cast<std::size_t>(s)].made;
         write(file, time, "_SH_START");
         write(file, time, partRecord(machine, s));
     }
@@ -271,7 +276,7 @@ void ShiftRecorder::endShift(const Machine& machine, MachineFiles& files, std::i
             endCycle(machine, files, file, time, true);
         write(file, time, "_SH_END");
     }
-    archive(machine, files);
+    archive(machine, files, time);
     files.open = false;
 }
 
@@ -412,8 +417,12 @@ void ShiftRecorder::endCycle(const Machine& machine, MachineFiles& files, Statio
 
 void ShiftRecorder::write(StationFile& file, std::int64_t time, std::string_view event)
 {
-    file.pending += shiftRecordLine(time, event);
-    file.pending += '\n';
+    std::string line = shiftRecordLine(time, event);
+    line += '\n';
+    // Archived whole, the pending lines are the shift's; live, they leave at every flush.
+    if (m_mode == Mode::Live)
+        file.shiftRecords += line;
+    file.pending += line;
 }
 
 void ShiftRecorder::writeOff(StationFile& file, std::int64_t time)
@@ -424,8 +433,15 @@ void ShiftRecorder::writeOff(StationFile& file, std::int64_t time)
     file.off = true;
 }
 
-void ShiftRecorder::archive(const Machine& machine, MachineFiles& files)
+void ShiftRecorder::archive(const Machine& machine, MachineFiles& files, std::int64_t end)
 {
+    EndedShift ended{machine.name,
+                     machine.slot,
+                     machine.kind,
+                     files.shiftStart,
+                     end,
+                     shiftNumberOf(files.shiftStart),
+                     {}};
     for (int s = 0; s < machine.stationCount(); ++s) {
         StationFile& file = files.stations[static_cast<std::size_t>(s)];
         const std::filesystem::path target =
@@ -453,9 +469,15 @@ void ShiftRecorder::archive(const Machine& machine, MachineFiles& files)
             else
                 fail(target.string(), written.error);
         }
+        const auto station = static_cast<std::size_t>(s);
+        ended.stations.push_back(
+            {std::move(m_mode == Mode::Live ? file.shiftRecords : file.pending),
+             machine.stations[station].made.since(files.madeBefore[station])});
+        file.shiftRecords.clear();
         file.pending.clear();
         file.onDisk = false;
     }
+    m_reports.shiftEnded(ended);
 }
 
 WriteResult ShiftRecorder::flush()
@@ -485,6 +507,9 @@ WriteResult ShiftRecorder::flush()
             }
         }
     }
+    const WriteResult reported = m_reports.flush();
+    if (!reported.ok && m_firstFailure.ok)
+        m_firstFailure = reported;
     WriteResult result = m_firstFailure;
     m_firstFailure = {true, {}};
     return result;
@@ -501,11 +526,21 @@ WriteResult writeShiftHistory(const ModelSettings& settings, std::int64_t now, i
 {
     ShiftRecorder recorder(hubDirectory, settings.seed, ShiftRecorder::Mode::ArchiveOnly);
     const std::int64_t end = shiftStartOf(now);
-    HubModel model(settings, end - std::int64_t{days} * kShiftsPerDay * kShiftSeconds, &recorder);
-    model.advanceTo(end);
+    const std::int64_t start = end - std::int64_t{days} * kShiftsPerDay * kShiftSeconds;
+    HubModel model(settings, start, &recorder);
+    // A shift at a time: the machines live one after the other, and the report lines of a
+    // shift wait for every machine's before they are written in order.
+    WriteResult result{true, {}};
+    for (std::int64_t shiftEnd = start + kShiftSeconds; shiftEnd <= end;
+         shiftEnd += kShiftSeconds) {
+        model.advanceTo(shiftEnd);
+        const WriteResult flushed = recorder.flush();
+        if (!flushed.ok && result.ok)
+            result = flushed;
+    }
     if (files)
         *files = recorder.archivedFiles();
-    return recorder.flush();
+    return result;
 }
 
 }  // namespace quillon::hubsim

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "hubsim/HubModel.h"
+#include "hubsim/ReportWriter.h"
 #include "platform/AtomicFile.h"
 
 namespace quillon::hubsim {
@@ -40,8 +41,9 @@ public:
     void machineEvent(const Machine& machine, const MachineEvent& event) override;
 
     // Appends the lines written since the last flush to the current-shift files, whole
-    // lines only. The result reports the first failure since the last flush, archiving
-    // included; the recorder carries on after one.
+    // lines only, and the ended shifts' lines to the report files. The result reports the
+    // first failure since the last flush, archiving included; the recorder carries on
+    // after one.
     WriteResult flush();
 
     std::size_t archivedFiles() const { return m_archived; }
@@ -49,8 +51,9 @@ public:
 private:
     struct StationFile {
         std::string currentPath;
-        std::string pending;  // whole lines not yet on disk
-        bool onDisk = false;  // the current-shift file holds the shift's earlier lines
+        std::string pending;       // whole lines not yet on disk
+        std::string shiftRecords;  // live: every line of the shift, for its reports
+        bool onDisk = false;       // the current-shift file holds the shift's earlier lines
         // A cycle is open: started and not ended (a feed hold keeps it open, except for a
         // rate-mode machine, whose run of strokes it ends).
         bool inCycle = false;
@@ -60,6 +63,7 @@ private:
         bool open = false;
         std::int64_t shiftStart = 0;
         std::array<StationFile, 2> stations;
+        std::array<ProductionTally, 2> madeBefore;  // the stations' tallies at the start
         int cuttingPallet = 0;
         std::size_t operatorIndex = 0;
         // Rate mode: the run of strokes under way.
@@ -84,7 +88,7 @@ private:
     void writeOperator(const Machine& machine, MachineFiles& files, std::int64_t time);
     void write(StationFile& file, std::int64_t time, std::string_view event);
     void writeOff(StationFile& file, std::int64_t time);
-    void archive(const Machine& machine, MachineFiles& files);
+    void archive(const Machine& machine, MachineFiles& files, std::int64_t end);
     void fail(const std::string& path, const std::string& error);
     std::uint64_t hash(const Machine& machine, std::int64_t time, std::uint64_t salt) const;
 
@@ -92,13 +96,15 @@ private:
     std::uint64_t m_seed;
     Mode m_mode;
     std::vector<MachineFiles> m_machines;
+    ReportWriter m_reports;
     std::size_t m_archived = 0;
     WriteResult m_firstFailure{true, {}};
 };
 
 // Past shifts for a fresh demo: `days` days (three shifts each) of every machine before
-// the shift that holds `now`, written straight into the month folders. The result tells
-// the first failure; `files` (when given) receives how many files were written.
+// the shift that holds `now`, written straight into the month folders, and their lines in
+// the report files. The result tells the first failure; `files` (when given) receives how
+// many shift files were written.
 WriteResult writeShiftHistory(const ModelSettings& settings, std::int64_t now, int days,
                               const std::string& hubDirectory, std::size_t* files = nullptr);
 

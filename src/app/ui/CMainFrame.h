@@ -35,6 +35,7 @@ class MonitorDisplays;
 class QuillonApplication;
 class ReportWindows;
 class ShiftWindows;
+class SpreadsheetView;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -84,6 +85,8 @@ public:
     ShiftWindows& shiftWindows() { return *m_shiftWindows; }
     // "Report view &Graph/Pie": the "Select Report date" dialog and its report windows.
     ReportWindows& reportWindows() { return *m_reportWindows; }
+    // Report files in the spreadsheet program and the path of that program.
+    SpreadsheetView& spreadsheetView() { return *m_spreadsheet; }
 
     // Closes as the close button does, without its questions: a transfer under way is
     // ended, and modified programs are left unsaved.
@@ -129,6 +132,7 @@ private:
     CommWindows* m_commWindows = nullptr;
     ShiftWindows* m_shiftWindows = nullptr;
     ReportWindows* m_reportWindows = nullptr;
+    std::unique_ptr<SpreadsheetView> m_spreadsheet;
     MonitorDisplays* m_monitorDisplays = nullptr;
     MonitorRotation m_rotation;
     QMenu* m_recentMenu = nullptr;

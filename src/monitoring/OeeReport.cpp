@@ -1,0 +1,245 @@
+#include "monitoring/OeeReport.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "monitoring/HubFiles.h"
+#include "monitoring/RemoteConfig.h"
+#include "platform/TextFile.h"
+
+namespace quillon {
+
+namespace {
+
+// Fields of a line: name, date, time, then the four values.
+constexpr std::size_t kDateField = 1;
+constexpr std::size_t kTimeField = 2;
+constexpr std::size_t kFirstValueField = 3;
+
+bool allDigits(std::string_view text)
+{
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
+// A part of a date or a time: digits only, between one and maxDigits of them.
+std::optional<int> datePart(std::string_view text, std::size_t minDigits, std::size_t maxDigits)
+{
+    if (text.size() < minDigits || text.size() > maxDigits || !allDigits(text))
+        return std::nullopt;
+    int value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+// "12/8/2026" or "1:2:3": exactly three parts between the separators.
+std::optional<std::array<std::string_view, 3>> threeParts(std::string_view text, char separator)
+{
+    std::array<std::string_view, 3> parts;
+    for (std::size_t index = 0; index < parts.size(); ++index) {
+        const std::size_t end = text.find(separator);
+        const bool last = index + 1 == parts.size();
+        if (last != (end == std::string_view::npos))
+            return std::nullopt;
+        parts[index] = text.substr(0, end);
+        text.remove_prefix(last ? text.size() : end + 1);
+    }
+    return parts;
+}
+
+bool readDate(std::string_view text, LocalDateTime& time)
+{
+    const auto parts = threeParts(trimmed(text), '/');
+    if (!parts)
+        return false;
+    const auto month = datePart((*parts)[0], 1, 2);
+    const auto day = datePart((*parts)[1], 1, 2);
+    const auto year = datePart((*parts)[2], 4, 4);
+    if (!month || !day || !year)
+        return false;
+    time.month = *month;
+    time.day = *day;
+    time.year = *year;
+    return true;
+}
+
+bool readTime(std::string_view text, LocalDateTime& time)
+{
+    const auto parts = threeParts(trimmed(text), ':');
+    if (!parts)
+        return false;
+    const auto hour = datePart((*parts)[0], 1, 2);
+    const auto minute = datePart((*parts)[1], 1, 2);
+    const auto second = datePart((*parts)[2], 1, 2);
+    if (!hour || !minute || !second)
+        return false;
+    time.hour = *hour;
+    time.minute = *minute;
+    time.second = *second;
+    return true;
+}
+
+// A value field: blank is a value left out; anything but a finite decimal spoils the line.
+std::optional<double> readValue(std::string_view text)
+{
+    text = trimmed(text);
+    if (text.empty())
+        return kMissingOeeValue;
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// The series' X of a line: minutes after the origin.
+double minutesAfter(const OeeSeries& series, const OeeLine& line)
+{
+    return static_cast<double>(line.seconds - series.originSeconds) / 60.0;
+}
+
+void startAt(OeeSeries& series, const OeeLine& first)
+{
+    series.origin = first.time;
+    series.originSeconds = first.seconds;
+}
+
+}  // namespace
+
+std::string oeeFileName(int year)
+{
+    return "_REPORTS\\_OEE_" + std::to_string(year) + ".CSV";
+}
+
+std::string oeeFileShownName(std::string_view hubDirectory, int year)
+{
+    const std::string hub = withTrailingHubSeparator(hubDirectory);
+    std::string name = oeeFileName(year);
+    if (!hub.empty() && hub.back() == '/')
+        name.replace(name.find('\\'), 1, "/");
+    return hub + name;
+}
+
+std::optional<OeeLine> parseOeeLine(std::string_view text)
+{
+    const std::vector<std::string_view> fields = splitAtCommas(text);
+    if (fields.size() <= kTimeField || fields[0].empty())
+        return std::nullopt;
+    OeeLine line;
+    line.machine = std::string(fields[0]);
+    if (!readDate(fields[kDateField], line.time) || !readTime(fields[kTimeField], line.time))
+        return std::nullopt;
+    const auto seconds = localToSeconds(line.time);
+    if (!seconds)
+        return std::nullopt;
+    line.seconds = *seconds;
+    for (std::size_t index = 0; index < kOeeMeasureCount; ++index) {
+        const std::size_t field = kFirstValueField + index;
+        const auto value =
+            field < fields.size() ? readValue(fields[field]) : std::optional(kMissingOeeValue);
+        if (!value)
+            return std::nullopt;
+        line.values[index] = *value;
+    }
+    return line;
+}
+
+OeeFile parseOeeFile(std::string_view bytes)
+{
+    OeeFile file;
+    // No line of the file is cut: the hub writes them whole, whatever their length.
+    LineReader reader(bytes, bytes.size());
+    reader.next();  // the header
+    while (const auto text = reader.next()) {
+        if (trimmed(*text).empty())
+            continue;
+        if (auto line = parseOeeLine(*text))
+            file.lines.push_back(std::move(*line));
+        else
+            ++file.unreadable;
+    }
+    return file;
+}
+
+std::optional<OeeFile> readOeeFile(std::string_view hubDirectory, int year)
+{
+    const auto bytes = readHubFile(hubDirectory, oeeFileName(year));
+    if (!bytes)
+        return std::nullopt;
+    return parseOeeFile(*bytes);
+}
+
+std::string formatOeeLine(const OeeLine& line)
+{
+    char text[160];
+    const LocalDateTime& t = line.time;
+    std::snprintf(text, sizeof text, ",%d/%d/%04d,%d:%02d:%02d,%.2f,%.2f,%.2f,%.2f\r\n", t.month,
+                  t.day, t.year, t.hour, t.minute, t.second, line.values[0], line.values[1],
+                  line.values[2], line.values[3]);
+    return line.machine + text;
+}
+
+OeeSeries overallOeeSeries(const OeeFile& file)
+{
+    OeeSeries series;
+    if (file.lines.empty())
+        return series;
+    startAt(series, file.lines.front());
+    series.minutes.reserve(file.lines.size());
+    for (auto& values : series.values)
+        values.reserve(file.lines.size());
+    // Each sum starts at the value of a line left out: what the graph has always shown.
+    std::array<double, kOeeMeasureCount> sums;
+    sums.fill(kMissingOeeValue);
+    double count = 0;
+    for (const OeeLine& line : file.lines) {
+        series.minutes.push_back(minutesAfter(series, line));
+        count += 1;
+        for (std::size_t index = 0; index < kOeeMeasureCount; ++index) {
+            sums[index] += line.values[index];
+            series.values[index].push_back(sums[index] / count);
+        }
+    }
+    return series;
+}
+
+OeeSeries machineOeeSeries(const OeeFile& file, std::string_view machine)
+{
+    OeeSeries series;
+    for (const OeeLine& line : file.lines) {
+        if (line.machine != machine)
+            continue;
+        if (series.empty())
+            startAt(series, line);
+        series.minutes.push_back(minutesAfter(series, line));
+        for (std::size_t index = 0; index < kOeeMeasureCount; ++index)
+            series.values[index].push_back(line.values[index]);
+    }
+    return series;
+}
+
+std::optional<std::string_view> yearEntryProblem(std::string_view typed)
+{
+    typed = trimmed(typed);
+    if (!allDigits(typed))
+        return kSpecifyOnlyNumbers;
+    if (typed.size() != 4)
+        return kSpecifyFourDigits;
+    return std::nullopt;
+}
+
+std::optional<int> typedYear(std::string_view typed)
+{
+    if (yearEntryProblem(typed))
+        return std::nullopt;
+    typed = trimmed(typed);
+    int year = 0;
+    std::from_chars(typed.data(), typed.data() + typed.size(), year);
+    return year;
+}
+
+}  // namespace quillon
