@@ -137,6 +137,7 @@ protected:
     // Dec 1 to Dec 10 of the fixture's file, two machines, every shift: a report to show.
     void chooseTenDays()
     {
+        dialog->calendar()->showMonth(QDate(2026, 12, 1));
         drag(QDate(2026, 12, 1), QDate(2026, 12, 10));
         selectMachines({"LATHE-1", "MILL-2"});
     }
@@ -613,17 +614,18 @@ TEST_F(ReportWindowsTest, ViewSavedCsvChecksTheFileThenShowsIt)
 
 TEST_F(ReportWindowsTest, AWindowWithNothingToDrawOrNoCopyIsNotOpened)
 {
-    // Lines that end at their end time carry no minutes.
-    const std::string folder = dir.base() + "/saved";
-    std::filesystem::create_directories(folder);
-    const std::string bare = folder + "/bare.CSV";
-    test::writeBytes(
-        bare, std::string(kTempReportHeader) + "LATHE-1,12/01/2026,1,06:00:00,07:00:00\r\n");
+    // A day with a part number and a line that ends at its end time: taken, but no minutes.
+    std::string bytes = std::string(kStatusReportHeader) + "\r\n";
+    bytes += line("LATHE-1", {2027, 3, 1}, 1, 0, std::string(kPartNumberStatus), 0, "A100");
+    bytes += "LATHE-1,03/01/2027,1,06:00:00,07:00:00\r\n";
+    writeHub("_REPORTS\\_MACHINE_2027.CSV", bytes);
+    dialog->calendar()->select(QDate(2027, 3, 1), QDate(2027, 3, 2));
+    emit dialog->calendar()->selectionChanged();
+    selectMachines({"LATHE-1"});
     for (const bool graph : {true, false}) {
         (graph ? dialog->graphOption() : dialog->pieOption())->setChecked(true);
         dialog->perDateOption()->setChecked(true);
-        files.script(bare);
-        press("View saved .CSV");
+        press("View selection");
     }
     EXPECT_EQ(notifier.texts(),
               (std::vector<std::string>{kCouldNotCreateGraph, kCouldNotCreatePies}));
@@ -642,6 +644,7 @@ TEST_F(ReportWindowsTest, AWindowWithNothingToDrawOrNoCopyIsNotOpened)
     // The letter was given back: with the folder mended the first graph is "0" again.
     std::filesystem::remove(dir.path("_TMP"));
     press("View selection");
+    ASSERT_NE(windows.lastWindow(), nullptr);
     EXPECT_EQ(windows.lastWindow()->copyPath(), tmp("0CSV.csv"));
 }
 
