@@ -468,6 +468,14 @@ TEST_F(ReportWindowsTest, PieTotalsRoundAsTheyAlwaysHave)
     // The least time: the front row.
     EXPECT_EQ(chart.series(0).label, "PROBING");
     EXPECT_EQ(chart.seriesColor(0), paletteColor(2));
+
+    // What the chart has no room for is said under its title.
+    fillReportBars(chart, sumReport(bytes, ReportGrouping::PerDate, 1, 2), false,
+                   StatusTable::defaults(), "span");
+    EXPECT_EQ(chart.subtitle, "span (1 more date not shown, 1 more status not shown)");
+    fillReportPies(chart, sumReport(bytes, ReportGrouping::PerMachine, 61, 1),
+                   StatusTable::defaults());
+    EXPECT_EQ(chart.subtitle, "2 more statuses not shown");
 }
 
 TEST_F(ReportWindowsTest, FourWindowsOfEachKindWithTheirOwnLettersAndCopies)

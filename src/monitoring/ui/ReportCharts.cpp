@@ -43,6 +43,27 @@ std::vector<std::size_t> barRowOrder(const ReportSums& sums)
     return order;
 }
 
+// The subtitle with what the chart had no room for ("2 more statuses not shown"), so that a
+// report cut to the chart's limits does not pass for the whole.
+QString withLeftOut(const QString& subtitle, const ReportSums& sums)
+{
+    QStringList notes;
+    if (sums.droppedKeys > 0) {
+        const bool dates = sums.grouping == ReportGrouping::PerDate;
+        notes << QString("%1 more %2 not shown")
+                     .arg(sums.droppedKeys)
+                     .arg(sums.droppedKeys == 1 ? (dates ? "date" : "machine")
+                                                : (dates ? "dates" : "machines"));
+    }
+    if (sums.droppedStatuses > 0)
+        notes << QString("%1 more %2 not shown")
+                     .arg(sums.droppedStatuses)
+                     .arg(sums.droppedStatuses == 1 ? "status" : "statuses");
+    if (notes.isEmpty())
+        return subtitle;
+    return subtitle.isEmpty() ? notes.join(", ") : subtitle + " (" + notes.join(", ") + ")";
+}
+
 }  // namespace
 
 QColor reportStatusColor(const std::string& status, const StatusTable& table, int index)
@@ -56,7 +77,7 @@ void fillReportBars(ChartData& chart, const ReportSums& sums, bool percent,
                     const StatusTable& table, const QString& subtitle,
                     std::optional<std::size_t> onlyStatus)
 {
-    startChart(chart, ChartKind::Chart3D, kReportGraphTitle, subtitle);
+    startChart(chart, ChartKind::Chart3D, kReportGraphTitle, withLeftOut(subtitle, sums));
     chart.setStyle3D(Chart3DStyle::Bars);
     chart.setAxisTitle(Axis::X, "Date");
     chart.setAxisTitle(Axis::Y, percent ? "[%]" : "[min]");
@@ -87,7 +108,7 @@ void fillReportBars(ChartData& chart, const ReportSums& sums, bool percent,
 void fillReportPies(ChartData& chart, const ReportSums& sums, const StatusTable& table,
                     const QString& subtitle)
 {
-    startChart(chart, ChartKind::Pie, kReportPieTitle, subtitle);
+    startChart(chart, ChartKind::Pie, kReportPieTitle, withLeftOut(subtitle, sums));
     // The slices are the statuses, the same in every pie, so that one legend serves all.
     for (std::size_t status = 0; status < sums.statuses.size(); ++status) {
         chart.pointLabels << fromBytes(sums.statuses[status]);

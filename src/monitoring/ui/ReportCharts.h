@@ -26,9 +26,9 @@ QColor reportStatusColor(const std::string& status, const StatusTable& table, in
 
 // The bar chart: the dates across (X), one row of bars per status in depth (Z, the status
 // with the least time in front), minutes or each status's share of its date in percent up
-// (Y); axis titles "Date", "[min]" or "[%]" and "Item". subtitle: what the report covers (its span
-// or its file). With onlyStatus just that status's bars are drawn (its shares still of each date's
-// whole).
+// (Y); axis titles "Date", "[min]" or "[%]" and "Item". subtitle: what the report covers
+// (its span or its file); what the sums had no room for is added to it. With onlyStatus
+// just that status's bars are drawn (its shares still of each date's whole).
 void fillReportBars(ChartData& chart, const ReportSums& sums, bool percent,
                     const StatusTable& table, const QString& subtitle = {},
                     std::optional<std::size_t> onlyStatus = std::nullopt);
