@@ -68,9 +68,11 @@ void ReportWindows::showDialog()
         const LocalDateTime now = secondsToLocal(m_environment.clock.now());
         m_dialog = new ReportDateDialog(*this, QDate(now.year, now.month, now.day), m_owner);
         // The monitored machines are offered at once when the hub describes them; the
-        // buttons say why when it does not.
-        const auto configuration = readHubConfiguration(m_hubDirectory);
-        const auto setup = readMonitorSetup(m_hubDirectory);
+        // buttons say why when it does not. Without a hub there is no folder to look in.
+        const auto configuration =
+            m_hubDirectory.empty() ? std::nullopt : readHubConfiguration(m_hubDirectory);
+        const auto setup =
+            m_hubDirectory.empty() ? std::nullopt : readMonitorSetup(m_hubDirectory);
         if (configuration && setup)
             m_dialog->setMachines(monitoredMachineNames(*configuration, *setup));
     }
