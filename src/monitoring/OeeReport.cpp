@@ -165,12 +165,20 @@ OeeFile parseOeeFile(std::string_view bytes)
     return file;
 }
 
-std::optional<OeeFile> readOeeFile(std::string_view hubDirectory, int year)
+OeeFileLoad loadOeeFile(std::string_view hubDirectory, int year)
 {
-    const auto bytes = readHubFile(hubDirectory, oeeFileName(year));
-    if (!bytes)
-        return std::nullopt;
-    return parseOeeFile(*bytes);
+    OeeFileLoad load;
+    const auto path = findHubFile(hubDirectory, oeeFileName(year));
+    if (!path)
+        return load;
+    const auto bytes = readFile(*path);
+    if (!bytes) {
+        load.state = OeeFileLoad::State::Unreadable;
+        return load;
+    }
+    load.state = OeeFileLoad::State::Read;
+    load.file = parseOeeFile(*bytes);
+    return load;
 }
 
 std::string formatOeeLine(const OeeLine& line)

@@ -90,8 +90,13 @@ std::optional<OeeLine> parseOeeLine(std::string_view line);
 // The whole file: the header skipped, LF or CR LF line ends, blank lines passed over.
 OeeFile parseOeeFile(std::string_view bytes);
 
-// The year's file below the hub directory; nothing when there is none or it is unreadable.
-std::optional<OeeFile> readOeeFile(std::string_view hubDirectory, int year);
+// The year's file below the hub directory, as far as it could be had.
+struct OeeFileLoad {
+    enum class State { Read, Missing, Unreadable };
+    State state = State::Missing;
+    OeeFile file;  // empty unless read
+};
+OeeFileLoad loadOeeFile(std::string_view hubDirectory, int year);
 
 // The line as the hub writes it, ended by CR LF: M/D/YYYY, H:MM:SS, values with two
 // decimals. parseOeeLine reads it back to the same line (values to two decimals).

@@ -237,10 +237,13 @@ TEST_F(OeeReportTest, FileIsFoundBelowTheHubWithoutRegardToCase)
     std::filesystem::create_directories(hub + "_reports");
     test::writeBytes(hub + "_reports/_oee_2026.csv",
                      std::string(kHeader) + "A,1/1/2026,6:0:0,1,2,3,4\r\n");
-    const auto file = readOeeFile(hub, 2026);
-    ASSERT_TRUE(file);
-    EXPECT_EQ(file->lines.size(), 1u);
-    EXPECT_FALSE(readOeeFile(hub, 2025));
+    const OeeFileLoad load = loadOeeFile(hub, 2026);
+    EXPECT_EQ(load.state, OeeFileLoad::State::Read);
+    EXPECT_EQ(load.file.lines.size(), 1u);
+    EXPECT_EQ(loadOeeFile(hub, 2025).state, OeeFileLoad::State::Missing);
+    // A folder in the file's place is no file.
+    std::filesystem::create_directories(hub + "_REPORTS/_OEE_2024.CSV");
+    EXPECT_EQ(loadOeeFile(hub, 2024).state, OeeFileLoad::State::Missing);
     EXPECT_EQ(oeeFileName(2025), "_REPORTS\\_OEE_2025.CSV");
     EXPECT_EQ(oeeFileShownName("/mnt/cairn", 2025), "/mnt/cairn/_REPORTS/_OEE_2025.CSV");
     EXPECT_EQ(oeeFileShownName("Q:\\CAIRN\\", 2025), "Q:\\CAIRN\\_REPORTS\\_OEE_2025.CSV");

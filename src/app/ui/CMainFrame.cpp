@@ -35,6 +35,7 @@
 #include "editor/ui/NcPrinter.h"
 #include "monitoring/ui/HubChannel.h"
 #include "monitoring/ui/MonitorDisplays.h"
+#include "monitoring/ui/OeeGraphWindow.h"
 #include "monitoring/ui/ShiftWindows.h"
 #include "platform/ui/FontMapping.h"
 #include "platform/ui/Latin1.h"
@@ -95,6 +96,7 @@ CMainFrame::CMainFrame(QuillonApplication& app) : m_app(app), m_mdiArea(new QMdi
     m_shiftWindows =
         new ShiftWindows(ShiftViewEnvironment{m_app.workDir(), m_app.notifier(), m_app.clock()},
                          m_app.filePrompter(), m_app.settings().headsPalletsDontAsk, this);
+    m_oeeWindows = new OeeWindows(m_app.notifier(), m_app.clock(), this);
     // The windows are only made after a passed link check, so the link is there for them.
     m_monitorDisplays = new MonitorDisplays(
         *this, [this] { return m_app.passLinkCheck(); },
@@ -424,8 +426,16 @@ void CMainFrame::buildMenus()
     for (const char* command : {"&Start of current shift", "Start &of previous shift"})
         notYet(m_remoteMenu, command);
     m_remoteMenu->addSeparator();
-    for (const char* command : {"Report view &Graph/Pie", "OEE - &Overall", "OEE/&Machine"})
-        notYet(m_remoteMenu, command);
+    notYet(m_remoteMenu, "Report view &Graph/Pie");
+    // The OEE commands read the year's file of the hub of the moment.
+    const auto oeeCommand = [this](const char* text, void (OeeWindows::*command)()) {
+        m_remoteMenu->addAction(text, this, [this, command] {
+            m_oeeWindows->setHubDirectory(m_app.remoteConfig().hubDirectory);
+            (m_oeeWindows->*command)();
+        });
+    };
+    oeeCommand("OEE - &Overall", &OeeWindows::viewOverall);
+    oeeCommand("OEE/&Machine", &OeeWindows::viewMachine);
     m_remoteMenu->addSeparator();
     m_remoteMenu->addAction("&Quillon remote", this, [this] { m_app.remoteConfiguration(); });
 
@@ -981,6 +991,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         }
     }
     m_shiftWindows->closeAll();
+    m_oeeWindows->closeAll();
     m_monitorDisplays->closeAll();
     m_app.shutDown(!isMinimized());
     event->accept();

@@ -32,6 +32,7 @@ class CommWindows;
 class DirectoryTree;
 class DocumentManager;
 class MonitorDisplays;
+class OeeWindows;
 class QuillonApplication;
 class ShiftWindows;
 
@@ -81,6 +82,8 @@ public:
     CommWindows& commWindows() { return *m_commWindows; }
     // The shift graphs and pies of the remote menu's commands.
     ShiftWindows& shiftWindows() { return *m_shiftWindows; }
+    // The OEE graphs of the remote menu's commands.
+    OeeWindows& oeeWindows() { return *m_oeeWindows; }
 
     // Closes as the close button does, without its questions: a transfer under way is
     // ended, and modified programs are left unsaved.
@@ -125,6 +128,7 @@ private:
     std::unique_ptr<UtilityCommands> m_utilities;
     CommWindows* m_commWindows = nullptr;
     ShiftWindows* m_shiftWindows = nullptr;
+    OeeWindows* m_oeeWindows = nullptr;
     MonitorDisplays* m_monitorDisplays = nullptr;
     MonitorRotation m_rotation;
     QMenu* m_recentMenu = nullptr;
