@@ -14,6 +14,7 @@
 #include "cli/CliDirectoryLog.h"
 #include "cli/CliHub.h"
 #include "cli/CliLineTools.h"
+#include "cli/CliOee.h"
 #include "cli/CliReceive.h"
 #include "cli/CliRenumber.h"
 #include "cli/CliShift.h"
@@ -201,6 +202,7 @@ const std::vector<Subcommand>& subcommands()
         {"dirlog", kDirectoryLogUsage, runDirectoryLog},
         {"hub", kHubUsage, runHub},
         {"shift", kShiftUsage, runShift},
+        {"oee", kOeeUsage, runOee},
         {"backplot", kBackplotUsage, runBackplot},
         {"calc", kCalcUsage, runCalc},
     };

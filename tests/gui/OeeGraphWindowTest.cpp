@@ -12,6 +12,8 @@
 #include <filesystem>
 
 #include "charting/ChartWidget.h"
+#include "cli/CliTestSupport.h"
+#include "cli/ui/CliOeeImage.h"
 #include "gui/GuiTestSupport.h"
 #include "monitoring/ui/DisplayListDialog.h"
 #include "monitoring/ui/OeeCharts.h"
@@ -19,6 +21,7 @@
 #include "monitoring/ui/YearDialog.h"
 #include "platform/Clock.h"
 #include "platform/Notifier.h"
+#include "platform/TextFile.h"
 #include "support/OeeSamples.h"
 #include "support/ScopedTimeZone.h"
 #include "support/TempWorkDir.h"
@@ -228,6 +231,32 @@ TEST_F(OeeGraphWindowTest, CancelledYearOpensNothingAndWindowsCloseWithTheProgra
     QApplication::processEvents();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(windows.windows().empty());
+}
+
+// quillonlt-cli oee --png/--svg: the window's graph drawn into a file.
+TEST_F(OeeGraphWindowTest, TheCommandLineDrawsTheGraphsIntoPictures)
+{
+    cli::setOeeImageWriter(cli::writeOeeImageFile);
+    const std::string png = dir.path("overall.png");
+    test::CliRun run = test::runCli({"oee", "--year", "2026", "--hub", hub, "--png", png});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_TRUE(run.out.empty());
+    const QImage image(QString::fromStdString(png));
+    EXPECT_EQ(image.size(), QSize(1280, 800));
+
+    const std::string svg = dir.path("mill.svg");
+    run =
+        test::runCli({"oee", "--year", "2026", "--hub", hub, "--machine", "MILL-1", "--svg", svg});
+    ASSERT_EQ(run.code, 0) << run.err;
+    const std::string text = readFile(svg).value_or("");
+    EXPECT_NE(text.find("<svg"), std::string::npos);
+    EXPECT_NE(text.find("MILL-1 - OEE"), std::string::npos);
+    EXPECT_NE(text.find("Performance"), std::string::npos);
+
+    run = test::runCli(
+        {"oee", "--year", "2026", "--hub", hub, "--png", dir.path("no/such/folder.png")});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("could not be written"), std::string::npos) << run.err;
 }
 
 }  // namespace

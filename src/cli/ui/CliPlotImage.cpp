@@ -12,18 +12,21 @@
 
 namespace quillon::cli {
 
+std::unique_ptr<QGuiApplication> headlessSession()
+{
+    if (QGuiApplication::instance())
+        return nullptr;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "quillonlt-cli";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 bool writePlotImageFile(const PlotImageRequest& request, std::ostream& err)
 {
-    // Fonts and painting need a session; the shell gives no display, so none is asked for.
-    std::unique_ptr<QGuiApplication> session;
-    if (!QGuiApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "quillonlt-cli";
-        static char* argv[] = {name, nullptr};
-        session = std::make_unique<QGuiApplication>(argc, argv);
-    }
+    const auto session = headlessSession();
     const PlotColors colors = readPlotColors(WorkDir::fromEnvironment());
     PlotModel model(*request.build, request.threeD ? PlotKind::ThreeD : PlotKind::TwoD,
                     request.settings, SlotRange::allTools(request.settings.showRapids));
