@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "monitoring/HubFiles.h"
 #include "monitoring/RemoteConfig.h"
@@ -183,12 +184,21 @@ OeeFileLoad loadOeeFile(std::string_view hubDirectory, int year)
 
 std::string formatOeeLine(const OeeLine& line)
 {
-    char text[160];
+    char stamp[64];
     const LocalDateTime& t = line.time;
-    std::snprintf(text, sizeof text, ",%d/%d/%04d,%d:%02d:%02d,%.2f,%.2f,%.2f,%.2f\r\n", t.month,
-                  t.day, t.year, t.hour, t.minute, t.second, line.values[0], line.values[1],
-                  line.values[2], line.values[3]);
-    return line.machine + text;
+    std::snprintf(stamp, sizeof stamp, ",%d/%d/%04d,%d:%02d:%02d", t.month, t.day, t.year, t.hour,
+                  t.minute, t.second);
+    std::string text = line.machine + stamp;
+    for (const double value : line.values) {
+        // Room for the largest double written out in full.
+        char digits[400];
+        const auto written =
+            std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 2);
+        text += ',';
+        text.append(digits, written.ptr);
+    }
+    text += "\r\n";
+    return text;
 }
 
 OeeSeries overallOeeSeries(const OeeFile& file)
