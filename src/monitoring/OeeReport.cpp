@@ -1,6 +1,7 @@
 #include "monitoring/OeeReport.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -97,16 +98,20 @@ std::optional<double> readValue(std::string_view text)
     return value;
 }
 
-// The series' X of a line: minutes after the origin.
-double minutesAfter(const OeeSeries& series, const OeeLine& line)
+// Seconds from 1970 to the date and time as the clock on the wall counts them.
+std::int64_t clockSecondsOf(const LocalDateTime& time)
 {
-    return static_cast<double>(line.seconds - series.originSeconds) / 60.0;
+    using namespace std::chrono;
+    const sys_days day{year{time.year} / month{static_cast<unsigned>(time.month)} /
+                       static_cast<unsigned>(time.day)};
+    return std::int64_t{day.time_since_epoch().count()} * 86400 + time.hour * 3600 +
+           time.minute * 60 + time.second;
 }
 
-void startAt(OeeSeries& series, const OeeLine& first)
+// The series' X of a line: minutes after the origin's line.
+double minutesAfter(const OeeLine& origin, const OeeLine& line)
 {
-    series.origin = first.time;
-    series.originSeconds = first.seconds;
+    return static_cast<double>(line.clockSeconds - origin.clockSeconds) / 60.0;
 }
 
 }  // namespace
@@ -134,10 +139,10 @@ std::optional<OeeLine> parseOeeLine(std::string_view text)
     line.machine = std::string(fields[0]);
     if (!readDate(fields[kDateField], line.time) || !readTime(fields[kTimeField], line.time))
         return std::nullopt;
-    const auto seconds = localToSeconds(line.time);
-    if (!seconds)
+    // The calendar's own check: no 30 February, no hour 24, no year outside its range.
+    if (!localToSeconds(line.time))
         return std::nullopt;
-    line.seconds = *seconds;
+    line.clockSeconds = clockSecondsOf(line.time);
     for (std::size_t index = 0; index < kOeeMeasureCount; ++index) {
         const std::size_t field = kFirstValueField + index;
         const auto value =
@@ -206,7 +211,8 @@ OeeSeries overallOeeSeries(const OeeFile& file)
     OeeSeries series;
     if (file.lines.empty())
         return series;
-    startAt(series, file.lines.front());
+    const OeeLine& origin = file.lines.front();
+    series.origin = origin.time;
     series.minutes.reserve(file.lines.size());
     for (auto& values : series.values)
         values.reserve(file.lines.size());
@@ -215,7 +221,7 @@ OeeSeries overallOeeSeries(const OeeFile& file)
     sums.fill(kMissingOeeValue);
     double count = 0;
     for (const OeeLine& line : file.lines) {
-        series.minutes.push_back(minutesAfter(series, line));
+        series.minutes.push_back(minutesAfter(origin, line));
         count += 1;
         for (std::size_t index = 0; index < kOeeMeasureCount; ++index) {
             sums[index] += line.values[index];
@@ -228,12 +234,15 @@ OeeSeries overallOeeSeries(const OeeFile& file)
 OeeSeries machineOeeSeries(const OeeFile& file, std::string_view machine)
 {
     OeeSeries series;
+    const OeeLine* origin = nullptr;
     for (const OeeLine& line : file.lines) {
         if (line.machine != machine)
             continue;
-        if (series.empty())
-            startAt(series, line);
-        series.minutes.push_back(minutesAfter(series, line));
+        if (!origin) {
+            origin = &line;
+            series.origin = line.time;
+        }
+        series.minutes.push_back(minutesAfter(*origin, line));
         for (std::size_t index = 0; index < kOeeMeasureCount; ++index)
             series.values[index].push_back(line.values[index]);
     }

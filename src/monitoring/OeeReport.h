@@ -60,8 +60,11 @@ inline constexpr std::string_view kOeeFileNotFound = " file is not found";
 // One line of the file.
 struct OeeLine {
     std::string machine;
-    LocalDateTime time;        // as written: the shop's wall-clock date and time
-    std::int64_t seconds = 0;  // the same as seconds since 1970 (local time zone)
+    LocalDateTime time;  // as written: the shop's wall-clock date and time
+    // The same counted in seconds from 1970 on the shop's clock, every day 86 400 seconds
+    // long: a line stamped 6:00 stays at 6:00 on the graph when the clocks have changed
+    // between it and the first line.
+    std::int64_t clockSeconds = 0;
     std::array<double, kOeeMeasureCount> values{};  // percent; kMissingOeeValue when left out
 
     double value(OeeMeasure measure) const { return values[static_cast<std::size_t>(measure)]; }
@@ -102,11 +105,10 @@ OeeFileLoad loadOeeFile(std::string_view hubDirectory, int year);
 // decimals. parseOeeLine reads it back to the same line (values to two decimals).
 std::string formatOeeLine(const OeeLine& line);
 
-// What a graph plots: one point per line used, X in minutes after the first line's time,
-// and the four series' values in percent.
+// What a graph plots: one point per line used, X in minutes after the first line's time
+// (on the shop's clock, see OeeLine::clockSeconds), and the four series' values in percent.
 struct OeeSeries {
     LocalDateTime origin;  // the first line's date and time
-    std::int64_t originSeconds = 0;
     std::vector<double> minutes;
     std::array<std::vector<double>, kOeeMeasureCount> values;
 
