@@ -56,8 +56,10 @@ protected:
     void typeYears(std::vector<QString> entries, QString* proposed = nullptr)
     {
         test::onNextDialog<YearDialog>([this, entries, proposed](YearDialog& dialog) {
-            if (proposed)
+            if (proposed) {
                 *proposed = dialog.yearEdit()->text();
+                test::saveScreenshot(dialog, "oee-year-dialog");
+            }
             for (const QString& entry : entries) {
                 dialog.yearEdit()->setText(entry);
                 dialog.accept();
