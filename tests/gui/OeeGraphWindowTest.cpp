@@ -11,15 +11,19 @@
 
 #include <filesystem>
 
+#include "app/ui/CMainFrame.h"
+#include "app/ui/QuillonApplication.h"
 #include "charting/ChartWidget.h"
 #include "cli/CliTestSupport.h"
 #include "cli/ui/CliOeeImage.h"
 #include "gui/GuiTestSupport.h"
+#include "monitoring/RemoteConfig.h"
 #include "monitoring/ui/DisplayListDialog.h"
 #include "monitoring/ui/OeeCharts.h"
 #include "monitoring/ui/OeeGraphWindow.h"
 #include "monitoring/ui/YearDialog.h"
 #include "platform/Clock.h"
+#include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
 #include "platform/TextFile.h"
 #include "support/OeeSamples.h"
@@ -233,6 +237,36 @@ TEST_F(OeeGraphWindowTest, CancelledYearOpensNothingAndWindowsCloseWithTheProgra
     QApplication::processEvents();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(windows.windows().empty());
+}
+
+// The remote menu's two commands in the running program, with the hub of its remote
+// configuration; the graphs go when the program ends.
+TEST_F(OeeGraphWindowTest, TheRemoteMenuOpensBothGraphsOnTheConfiguredHub)
+{
+    ASSERT_TRUE(writeRemoteConfig(dir.workDir(), {hub, 0, ""}).ok);
+    ScriptedFilePrompter files;
+    QuillonApplication app(dir.workDir(), "quillonlt", &notifier, &files, &clock);
+    ASSERT_EQ(app.start({"quillonlt"}), QuillonApplication::StartResult::Run);
+    CMainFrame& frame = *app.mainFrame();
+    const auto trigger = [&frame](const QString& text) {
+        QAction* command = test::findByText<QAction>(frame, text);
+        ASSERT_NE(command, nullptr) << text.toStdString();
+        EXPECT_TRUE(command->isEnabled()) << text.toStdString();
+        command->trigger();
+    };
+    typeYears({"2026"});
+    trigger("OEE - &Overall");
+    chooseMachine("LATHE-2");
+    trigger("OEE/&Machine");
+    std::vector<QString> titles;
+    for (OeeGraphWindow* window : frame.oeeWindows().windows())
+        titles.push_back(window->windowTitle());
+    EXPECT_EQ(titles, (std::vector<QString>{"Graph OEE-All", "LATHE-2 - OEE"}));
+    EXPECT_TRUE(notifier.texts().empty());
+
+    frame.closeWithoutQuestions();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frame.oeeWindows().windows().empty());
 }
 
 // quillonlt-cli oee --png/--svg: the window's graph drawn into a file.
