@@ -28,60 +28,36 @@ bool allDigits(std::string_view text)
     return true;
 }
 
-// A part of a date or a time: digits only, between one and maxDigits of them.
-std::optional<int> datePart(std::string_view text, std::size_t minDigits, std::size_t maxDigits)
+// "12/8/2026" or "1:2:3": three numbers between the separators, each of one or two digits,
+// the last of exactly four when it is a year.
+std::optional<std::array<int, 3>> threeNumbers(std::string_view text, char separator,
+                                               bool endsInYear)
 {
-    if (text.size() < minDigits || text.size() > maxDigits || !allDigits(text))
-        return std::nullopt;
-    int value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
-
-// "12/8/2026" or "1:2:3": exactly three parts between the separators.
-std::optional<std::array<std::string_view, 3>> threeParts(std::string_view text, char separator)
-{
-    std::array<std::string_view, 3> parts;
-    for (std::size_t index = 0; index < parts.size(); ++index) {
+    text = trimmed(text);
+    std::array<int, 3> numbers{};
+    for (std::size_t index = 0; index < numbers.size(); ++index) {
+        const bool last = index + 1 == numbers.size();
         const std::size_t end = text.find(separator);
-        const bool last = index + 1 == parts.size();
         if (last != (end == std::string_view::npos))
             return std::nullopt;
-        parts[index] = text.substr(0, end);
+        const std::string_view part = text.substr(0, end);
+        const bool sized =
+            last && endsInYear ? part.size() == 4 : !part.empty() && part.size() <= 2;
+        if (!sized || !allDigits(part))
+            return std::nullopt;
+        std::from_chars(part.data(), part.data() + part.size(), numbers[index]);
         text.remove_prefix(last ? text.size() : end + 1);
     }
-    return parts;
+    return numbers;
 }
 
-bool readDate(std::string_view text, LocalDateTime& time)
+bool readDateAndTime(std::string_view date, std::string_view clock, LocalDateTime& time)
 {
-    const auto parts = threeParts(trimmed(text), '/');
-    if (!parts)
+    const auto day = threeNumbers(date, '/', true);
+    const auto hour = threeNumbers(clock, ':', false);
+    if (!day || !hour)
         return false;
-    const auto month = datePart((*parts)[0], 1, 2);
-    const auto day = datePart((*parts)[1], 1, 2);
-    const auto year = datePart((*parts)[2], 4, 4);
-    if (!month || !day || !year)
-        return false;
-    time.month = *month;
-    time.day = *day;
-    time.year = *year;
-    return true;
-}
-
-bool readTime(std::string_view text, LocalDateTime& time)
-{
-    const auto parts = threeParts(trimmed(text), ':');
-    if (!parts)
-        return false;
-    const auto hour = datePart((*parts)[0], 1, 2);
-    const auto minute = datePart((*parts)[1], 1, 2);
-    const auto second = datePart((*parts)[2], 1, 2);
-    if (!hour || !minute || !second)
-        return false;
-    time.hour = *hour;
-    time.minute = *minute;
-    time.second = *second;
+    time = {(*day)[2], (*day)[0], (*day)[1], (*hour)[0], (*hour)[1], (*hour)[2]};
     return true;
 }
 
@@ -137,7 +113,7 @@ std::optional<OeeLine> parseOeeLine(std::string_view text)
         return std::nullopt;
     OeeLine line;
     line.machine = std::string(fields[0]);
-    if (!readDate(fields[kDateField], line.time) || !readTime(fields[kTimeField], line.time))
+    if (!readDateAndTime(fields[kDateField], fields[kTimeField], line.time))
         return std::nullopt;
     // The calendar's own check: no 30 February, no hour 24, no year outside its range.
     if (!localToSeconds(line.time))
