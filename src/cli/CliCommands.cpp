@@ -17,6 +17,7 @@
 #include "cli/CliOee.h"
 #include "cli/CliReceive.h"
 #include "cli/CliRenumber.h"
+#include "cli/CliReport.h"
 #include "cli/CliShift.h"
 #include "cli/CliTransmit.h"
 #include "dnc/ComConfFile.h"
@@ -203,6 +204,7 @@ const std::vector<Subcommand>& subcommands()
         {"hub", kHubUsage, runHub},
         {"shift", kShiftUsage, runShift},
         {"oee", kOeeUsage, runOee},
+        {"report", kReportUsage, runReport},
         {"backplot", kBackplotUsage, runBackplot},
         {"calc", kCalcUsage, runCalc},
     };

@@ -4,9 +4,11 @@
 #include <string_view>
 
 #include "cli/CliShiftReports.h"
+#include "monitoring/MachineLists.h"
 #include "monitoring/RemoteConfig.h"
 #include "monitoring/ShiftGraph.h"
 #include "monitoring/ShiftMerge.h"
+#include "monitoring/ShiftStartList.h"
 #include "platform/Clock.h"
 #include "platform/TextFile.h"
 #include "platform/WorkDir.h"
@@ -109,16 +111,36 @@ int runMerge(const Arguments& given, std::ostream&, std::ostream& err)
     return kExitOk;
 }
 
+int runStarts(const Arguments& arguments, std::ostream& out, std::ostream& err)
+{
+    ShiftStartLoad load;
+    if (arguments.size() == 2 && arguments[0] == "--previous") {
+        load = previousShiftStarts(arguments[1]);
+    } else if (!arguments.empty() && arguments[0] == "--current" &&
+               (arguments.size() == 1 || (arguments.size() == 3 && arguments[1] == "--hub"))) {
+        const WorkDir workDir = WorkDir::fromEnvironment();
+        const std::string hub =
+            arguments.size() == 3 ? arguments[2] : readRemoteConfig(workDir).hubDirectory;
+        load = currentShiftStarts(readFile(workDir.file(kMonitorListFile)), hub);
+    } else {
+        return usage(err);
+    }
+    if (!load.error.empty()) {
+        err << load.error << '\n';
+        return kExitFailed;
+    }
+    out << shiftStartCsv(load.rows);
+    return kExitOk;
+}
+
 struct ShiftCommand {
     std::string_view name;
     int (*run)(const Arguments&, std::ostream&, std::ostream&);
 };
 
 const ShiftCommand kShiftCommands[] = {
-    {"intervals", runIntervals},
-    {"pie", runShiftPie},
-    {"cycles", runShiftCycles},
-    {"merge", runMerge},
+    {"intervals", runIntervals}, {"pie", runShiftPie},  {"cycles", runShiftCycles},
+    {"merge", runMerge},         {"starts", runStarts},
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/Paths.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace quillon::paths {
 
@@ -48,6 +49,19 @@ std::string withoutTrailingSeparator(std::string_view path)
     while (result.size() > 1 && isSeparator(result.back()))
         result.pop_back();
     return result;
+}
+
+bool hasExtension(std::string_view path, std::string_view extension)
+{
+    const std::string_view name = fileName(path);
+    const auto dot = name.rfind('.');
+    if (dot == std::string_view::npos)
+        return false;
+    const std::string_view own = name.substr(dot + 1);
+    return std::ranges::equal(own, extension, [](char a, char b) {
+        return std::toupper(static_cast<unsigned char>(a)) ==
+               std::toupper(static_cast<unsigned char>(b));
+    });
 }
 
 }  // namespace quillon::paths

@@ -23,4 +23,8 @@ std::string_view directoryOf(std::string_view path);
 // The path with a trailing separator removed (a lone root "/" stays).
 std::string withoutTrailingSeparator(std::string_view path);
 
+// Whether the file name's extension (after its last ".") is this one, case ignored, as the
+// Windows names of the hub's files are compared: "report.csv" has the extension "CSV".
+bool hasExtension(std::string_view path, std::string_view extension);
+
 }  // namespace quillon::paths

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <filesystem>
 
 #include "cli/CliTestSupport.h"
 #include "monitoring/ShiftSamples.h"
@@ -116,6 +117,40 @@ TEST_F(CliShiftTest, UsageErrorsAndUnreadableFiles)
     const auto run = runCli({"shift", "intervals", dir.base()});
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.err, dir.base() + " file read open error\n");
+}
+
+TEST_F(CliShiftTest, StartsOfThePreviousAndTheCurrentShift)
+{
+    const std::string month = dir.base() + "/hub/_MONITORING/2016-05";
+    const std::string hubTmp = dir.base() + "/hub/_TMP";
+    std::filesystem::create_directories(month);
+    std::filesystem::create_directories(hubTmp);
+    test::writeBytes(month + "/MON12_LATHE1_SHIFT1.MON",
+                     shiftFile({{0, "_SH_START"}, {90, "_CON"}}));
+    test::writeBytes(month + "/MON12_MILL2_SHIFT1.MON", shiftFile({{4, "_SH_START"}}));
+    test::writeBytes(hubTmp + "/MonitorData02.SYS_", shiftFile({{7, "_SH_START"}, {67, "_CON"}}));
+    const std::string header = "MACHINE NAME,SHIFT DATE,SHIFT START,CYCLE START\n";
+
+    const auto previous =
+        runCli({"shift", "starts", "--previous", month + "/MON12_MILL2_SHIFT1.MON"});
+    EXPECT_EQ(previous.code, 0) << previous.err;
+    EXPECT_EQ(previous.out, header +
+                                "LATHE1,05/12/2016,06:00:00,06:01:30\n"
+                                "MILL2,05/12/2016,06:00:04,00:00:00\n");
+
+    const auto noList = runCli({"shift", "starts", "--current", "--hub", dir.base() + "/hub"});
+    EXPECT_EQ(noList.code, 1);
+    EXPECT_EQ(noList.err, "There is no monitored machine list\n");
+
+    dir.write("MonList.sys", "PRESS,0,2\r\n");
+    const auto current = runCli({"shift", "starts", "--current", "--hub", dir.base() + "/hub"});
+    EXPECT_EQ(current.code, 0) << current.err;
+    EXPECT_EQ(current.out, header + "PRESS,05/12/2016,06:00:07,06:01:07\n");
+
+    const auto invalid = runCli({"shift", "starts", "--previous", month + "/MON12_MILL2.MON"});
+    EXPECT_EQ(invalid.code, 1);
+    EXPECT_EQ(invalid.err, "File selected is not valid\n");
+    EXPECT_EQ(runCli({"shift", "starts", "--current", "--hub"}).code, 2);
 }
 
 }  // namespace

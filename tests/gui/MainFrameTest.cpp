@@ -182,10 +182,10 @@ TEST_F(MainFrameTest, MenusToolbarAndTheRemoteMenu)
         titles << menu->text();
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Utilities", "D&NC", "&Settings",
                                    "&Tools", "&Window", "&Help"}));
-    // Commands of parts not built yet are there, and disabled.
-    QAction* notBuilt = test::findByText<QAction>(*frame, "E&XCEL.EXE path");
-    ASSERT_TRUE(notBuilt);
-    EXPECT_FALSE(notBuilt->isEnabled());
+    // The spreadsheet program is chosen without the hub.
+    QAction* spreadsheetPath = test::findByText<QAction>(*frame, "E&XCEL.EXE path");
+    ASSERT_TRUE(spreadsheetPath);
+    EXPECT_TRUE(spreadsheetPath->isEnabled());
     // The shop calculators need no program.
     for (const auto& [text, tip] :
          {std::pair{"&Bolt hole circle", "Bolt hole circle calculation"},

@@ -22,6 +22,7 @@
 #include "app/ui/DocumentManager.h"
 #include "app/ui/ProgramPlots.h"
 #include "app/ui/QuillonApplication.h"
+#include "app/ui/SpreadsheetView.h"
 #include "backplot/ui/PlotWindows.h"
 #include "dnc/ReceiveStart.h"
 #include "dnc/TransmitStart.h"
@@ -36,6 +37,7 @@
 #include "monitoring/ui/HubChannel.h"
 #include "monitoring/ui/MonitorDisplays.h"
 #include "monitoring/ui/OeeGraphWindow.h"
+#include "monitoring/ui/ShiftStartDialog.h"
 #include "monitoring/ui/ShiftWindows.h"
 #include "platform/ui/FontMapping.h"
 #include "platform/ui/Latin1.h"
@@ -93,6 +95,8 @@ CMainFrame::CMainFrame(QuillonApplication& app) : m_app(app), m_mdiArea(new QMdi
             m_commWindows->setPortFont(toQFont(m_app.settings().fonts[FontRole::PortWindows]));
     });
     m_commWindows->start();
+    m_spreadsheet = std::make_unique<SpreadsheetView>(m_app.workDir(), m_app.notifier(),
+                                                      m_app.filePrompter(), this);
     m_shiftWindows =
         new ShiftWindows(ShiftViewEnvironment{m_app.workDir(), m_app.notifier(), m_app.clock()},
                          m_app.filePrompter(), m_app.settings().headsPalletsDontAsk, this);
@@ -382,7 +386,10 @@ void CMainFrame::buildMenus()
     settings->addAction("&Other options", this, [this] { m_app.otherOptions(); });
     settings->addSeparator();
     settings->addAction("&Quillon remote", this, [this] { m_app.remoteConfiguration(); });
-    notYet(settings, "E&XCEL.EXE path");
+    settings->addAction("E&XCEL.EXE path", this, [this] {
+        if (m_app.passSettingsLock())
+            m_spreadsheet->editPath();
+    });
 
     m_toolsMenu = menuBar()->addMenu("&Tools");
     m_toolsMenu->addAction("&Calculator", this, [this] { m_app.calculator(); });
@@ -423,8 +430,14 @@ void CMainFrame::buildMenus()
     shiftCommand("View &Current shift", &ShiftWindows::viewCurrentShift);
     shiftCommand("View &Graph", &ShiftWindows::viewGraph);
     shiftCommand("View &Piechart", &ShiftWindows::viewPiechart);
-    for (const char* command : {"&Start of current shift", "Start &of previous shift"})
-        notYet(m_remoteMenu, command);
+    m_remoteMenu->addAction("&Start of current shift", this, [this] {
+        showCurrentShiftStarts(m_app.workDir(), m_app.remoteConfig().hubDirectory,
+                               m_app.notifier(), m_app.filePrompter(), this);
+    });
+    m_remoteMenu->addAction("Start &of previous shift", this, [this] {
+        showPreviousShiftStarts(m_app.remoteConfig().hubDirectory, m_app.clock().now(),
+                                m_app.notifier(), m_app.filePrompter(), this);
+    });
     m_remoteMenu->addSeparator();
     notYet(m_remoteMenu, "Report view &Graph/Pie");
     // The OEE commands read the year's file of the hub of the moment.
@@ -436,6 +449,10 @@ void CMainFrame::buildMenus()
     };
     oeeCommand("OEE - &Overall", &OeeWindows::viewOverall);
     oeeCommand("OEE/&Machine", &OeeWindows::viewMachine);
+    m_remoteMenu->addAction("View report &file", this, [this] {
+        if (m_app.passSettingsLock())
+            m_spreadsheet->viewReportFile(m_app.remoteConfig().hubDirectory);
+    });
     m_remoteMenu->addSeparator();
     m_remoteMenu->addAction("&Quillon remote", this, [this] { m_app.remoteConfiguration(); });
 

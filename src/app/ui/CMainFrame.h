@@ -35,6 +35,7 @@ class MonitorDisplays;
 class OeeWindows;
 class QuillonApplication;
 class ShiftWindows;
+class SpreadsheetView;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -84,6 +85,8 @@ public:
     ShiftWindows& shiftWindows() { return *m_shiftWindows; }
     // The OEE graphs of the remote menu's commands.
     OeeWindows& oeeWindows() { return *m_oeeWindows; }
+    // Report files in the spreadsheet program and the path of that program.
+    SpreadsheetView& spreadsheetView() { return *m_spreadsheet; }
 
     // Closes as the close button does, without its questions: a transfer under way is
     // ended, and modified programs are left unsaved.
@@ -129,6 +132,7 @@ private:
     CommWindows* m_commWindows = nullptr;
     ShiftWindows* m_shiftWindows = nullptr;
     OeeWindows* m_oeeWindows = nullptr;
+    std::unique_ptr<SpreadsheetView> m_spreadsheet;
     MonitorDisplays* m_monitorDisplays = nullptr;
     MonitorRotation m_rotation;
     QMenu* m_recentMenu = nullptr;
