@@ -99,11 +99,7 @@ std::string oeeFileName(int year)
 
 std::string oeeFileShownName(std::string_view hubDirectory, int year)
 {
-    const std::string hub = withTrailingHubSeparator(hubDirectory);
-    std::string name = oeeFileName(year);
-    if (!hub.empty() && hub.back() == '/')
-        name.replace(name.find('\\'), 1, "/");
-    return hub + name;
+    return shownHubFileName(withTrailingHubSeparator(hubDirectory), oeeFileName(year));
 }
 
 std::optional<OeeLine> parseOeeLine(std::string_view text)
