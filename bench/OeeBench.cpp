@@ -55,7 +55,7 @@ const OeeFile& yearFile()
 QImage drawOverall(const OeeSeries& series)
 {
     ChartData chart;
-    fillOeeChart(chart, series, "Overall OEE");
+    fillOeeChart(chart, series, "Overall OEE", kYear);
     return renderChart(chart, ChartView::initialFor(chart), kWindow);
 }
 

@@ -116,6 +116,7 @@ int runOee(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (!parsed->image.path.empty()) {
         OeeImageRequest& image = parsed->image;
         image.series = &series;
+        image.year = *parsed->year;
         image.title = parsed->machine ? *parsed->machine + std::string(kMachineOeeTitleSuffix)
                                       : std::string(kOverallOeeChartTitle);
         return imageWriter()(image, err) ? 0 : 1;

@@ -18,6 +18,7 @@ inline constexpr char kOeeUsage[] =
 struct OeeImageRequest {
     const OeeSeries* series = nullptr;
     std::string title;  // "Overall OEE", or the machine + " - OEE"
+    int year = 0;       // of the file
     std::string path;
     int width = 1280;
     int height = 800;

@@ -50,6 +50,9 @@ protected:
             names += "NM:" + test::oeeSampleMachine(machine) + "\r\n";
             setup += "1," + std::to_string(machine + 1) + "\r\nON:1\r\nTH:0\r\n";
         }
+        // A machine the hub monitors that has no line in the year's file.
+        names += "NM:PRESS-9\r\n";
+        setup += "2,1\r\nON:1\r\nTH:0\r\n";
         test::writeBytes(hub + "_SETUP/CairnConf.sys", names);
         test::writeBytes(hub + "_SETUP/MonSetup.sys", setup);
         windows.setHubDirectory(hub);
@@ -203,6 +206,18 @@ TEST_F(OeeGraphWindowTest, MachineGraphShowsThatMachinesOwnValues)
         EXPECT_EQ(chart.series(series).yValues(), own.of(static_cast<OeeMeasure>(series)));
     window->resize(1000, 620);
     test::saveScreenshot(*window, "oee-machine");
+
+    // A machine without lines gets axes over the year and the whole percent scale.
+    chooseMachine("PRESS-9");
+    windows.viewMachine();
+    ASSERT_EQ(windows.windows().size(), 2u);
+    const ChartData& empty = windows.windows()[1]->chart()->data();
+    EXPECT_EQ(empty.title, "PRESS-9 - OEE");
+    EXPECT_EQ(empty.maxPointCount(), 0u);
+    EXPECT_EQ(empty.axisRange(Axis::X),
+              (AxisRange{toSerialDays(QDate(2026, 1, 1)), toSerialDays(QDate(2027, 1, 1))}));
+    EXPECT_EQ(empty.axisRange(Axis::Y), (AxisRange{0, 100}));
+    EXPECT_TRUE(notifier.texts().empty());
 }
 
 TEST_F(OeeGraphWindowTest, AYearWithoutAFileIsToldAndOpensNothing)

@@ -14,7 +14,7 @@ bool writeOeeImageFile(const OeeImageRequest& request, std::ostream& err)
 {
     const auto session = headlessSession();
     ChartData chart;
-    fillOeeChart(chart, *request.series, fromBytes(request.title));
+    fillOeeChart(chart, *request.series, fromBytes(request.title), request.year);
     const ChartView view = ChartView::initialFor(chart);
     const QString path = QString::fromStdString(request.path);
     const QSize size(request.width, request.height);

@@ -56,7 +56,7 @@ std::vector<double> oeeSerialDays(const OeeSeries& series)
     return days;
 }
 
-void fillOeeChart(ChartData& chart, const OeeSeries& series, const QString& title,
+void fillOeeChart(ChartData& chart, const OeeSeries& series, const QString& title, int year,
                   std::optional<OeeMeasure> alone)
 {
     chart.setKind(ChartKind::Graph2D);
@@ -77,6 +77,14 @@ void fillOeeChart(ChartData& chart, const OeeSeries& series, const QString& titl
                                              oeeMeasureColor(measure));
         shown.markers = series.size() <= kMarkersUpTo;
         shown.assign(days, series.of(measure));
+    }
+    if (series.empty()) {
+        chart.setAxisRange(Axis::X, toSerialDays(QDate(year, 1, 1)),
+                           toSerialDays(QDate(year + 1, 1, 1)));
+        chart.setAxisRange(Axis::Y, 0, 100);
+    } else {
+        chart.clearAxisRange(Axis::X);
+        chart.clearAxisRange(Axis::Y);
     }
 }
 

@@ -25,10 +25,11 @@ QString machineOeeTitle(std::string_view machine);
 // The series' X in serial days: its origin's date and time plus the minutes as 1/1440 days.
 std::vector<double> oeeSerialDays(const OeeSeries& series);
 
-// Fills the chart with the graph: a 2D graph over a date-time X axis titled "Time" and
-// "OEE %". With `alone` only that series is drawn and its name is the subtitle, else all
-// four without a subtitle.
-void fillOeeChart(ChartData& chart, const OeeSeries& series, const QString& title,
+// Fills the chart with the graph of the year's file: a 2D graph over a date-time X axis
+// titled "Time" and "OEE %". With `alone` only that series is drawn and its name is the
+// subtitle, else all four without a subtitle. A graph without points (a machine the file
+// does not name) spans the year and 0 to 100 %, so that its axes still say what it is.
+void fillOeeChart(ChartData& chart, const OeeSeries& series, const QString& title, int year,
                   std::optional<OeeMeasure> alone = std::nullopt);
 
 }  // namespace quillon

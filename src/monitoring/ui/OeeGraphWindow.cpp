@@ -61,7 +61,7 @@ void OeeGraphWindow::showAll()
 
 void OeeGraphWindow::rebuild()
 {
-    fillOeeChart(m_chart->data(), m_source.series, m_source.chartTitle, m_alone);
+    fillOeeChart(m_chart->data(), m_source.series, m_source.chartTitle, m_source.year, m_alone);
     m_chart->reinitialize();
 }
 
@@ -120,7 +120,7 @@ void OeeWindows::viewOverall()
     if (!file)
         return;
     open({overallOeeSeries(*file), text(kOverallOeeWindowTitle), text(kOverallOeeChartTitle),
-          text(kOverallOeeWindowTitle)});
+          text(kOverallOeeWindowTitle), *year});
 }
 
 void OeeWindows::viewMachine()
@@ -135,7 +135,7 @@ void OeeWindows::viewMachine()
     if (!file)
         return;
     const QString title = machineOeeTitle(*machine);
-    open({machineOeeSeries(*file, *machine), title, title, text(kMachineOeeWindowName)});
+    open({machineOeeSeries(*file, *machine), title, title, text(kMachineOeeWindowName), *year});
 }
 
 void OeeWindows::open(OeeGraphSource source)

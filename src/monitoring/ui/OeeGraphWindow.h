@@ -28,6 +28,7 @@ struct OeeGraphSource {
     QString windowTitle;  // "Graph OEE-All", or the machine + " - OEE"
     QString chartTitle;   // "Overall OEE", or the machine + " - OEE"
     QString windowName;   // "Graph OEE-All" or "Graph-OEE": tells the two kinds apart
+    int year = 0;         // of the file
 };
 
 class OeeGraphWindow : public QMainWindow {
