@@ -4,7 +4,7 @@
 
 #include "charting/ChartRenderer.h"
 #include "charting/ChartView.h"
-#include "cli/ui/CliPlotImage.h"
+#include "cli/ui/CliSession.h"
 #include "monitoring/ui/OeeCharts.h"
 #include "platform/ui/Latin1.h"
 

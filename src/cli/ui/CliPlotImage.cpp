@@ -1,28 +1,14 @@
 #include "cli/ui/CliPlotImage.h"
 
-#include <QGuiApplication>
-
-#include <memory>
 #include <ostream>
 
 #include "backplot/PlotColors.h"
 #include "backplot/PlotModel.h"
 #include "backplot/ui/PlotChart.h"
+#include "cli/ui/CliSession.h"
 #include "platform/WorkDir.h"
 
 namespace quillon::cli {
-
-std::unique_ptr<QGuiApplication> headlessSession()
-{
-    if (QGuiApplication::instance())
-        return nullptr;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "quillonlt-cli";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
-}
 
 bool writePlotImageFile(const PlotImageRequest& request, std::ostream& err)
 {

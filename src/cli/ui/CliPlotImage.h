@@ -2,19 +2,11 @@
 // plot windows use, without a display.
 #pragma once
 
-#include <QGuiApplication>
-
 #include <iosfwd>
-#include <memory>
 
 #include "cli/CliBackplot.h"
 
 namespace quillon::cli {
-
-// Fonts and painting need a windowing session; the shell gives no display, so a headless
-// one is started when the process has none (kept while the pointer lives; empty when a
-// session runs already).
-std::unique_ptr<QGuiApplication> headlessSession();
 
 // Draws the request's plot with the colours of PColors.sys in the working directory. Runs
 // a headless windowing session when the process has none.
