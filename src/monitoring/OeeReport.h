@@ -66,8 +66,6 @@ struct OeeLine {
     // between it and the first line.
     std::int64_t clockSeconds = 0;
     std::array<double, kOeeMeasureCount> values{};  // percent; kMissingOeeValue when left out
-
-    double value(OeeMeasure measure) const { return values[static_cast<std::size_t>(measure)]; }
 };
 
 // The lines of a file that could be read, in file order, and how many could not.

@@ -47,14 +47,20 @@ OeeMeasure OeeGraphWindow::measureAt(int series) const
     return m_alone ? *m_alone : static_cast<OeeMeasure>(series);
 }
 
+// A year of a full hub is half a million points: the chart is only built again when what
+// it shows changes.
 void OeeGraphWindow::showAlone(OeeMeasure measure)
 {
+    if (m_alone == measure)
+        return;
     m_alone = measure;
     rebuild();
 }
 
 void OeeGraphWindow::showAll()
 {
+    if (!m_alone)
+        return;
     m_alone.reset();
     rebuild();
 }
