@@ -14,6 +14,7 @@
 #include "cli/CliDirectoryLog.h"
 #include "cli/CliHub.h"
 #include "cli/CliLineTools.h"
+#include "cli/CliOee.h"
 #include "cli/CliReceive.h"
 #include "cli/CliRenumber.h"
 #include "cli/CliReport.h"
@@ -202,6 +203,7 @@ const std::vector<Subcommand>& subcommands()
         {"dirlog", kDirectoryLogUsage, runDirectoryLog},
         {"hub", kHubUsage, runHub},
         {"shift", kShiftUsage, runShift},
+        {"oee", kOeeUsage, runOee},
         {"report", kReportUsage, runReport},
         {"backplot", kBackplotUsage, runBackplot},
         {"calc", kCalcUsage, runCalc},

@@ -119,4 +119,12 @@ std::optional<std::string> readHubFile(std::string_view hubDirectory,
     return readFile(*path);
 }
 
+std::string shownHubFileName(std::string_view hubDirectory, std::string_view relativeName)
+{
+    std::string shown(relativeName);
+    if (!hubDirectory.empty() && hubDirectory.back() == '/')
+        std::replace(shown.begin(), shown.end(), '\\', '/');
+    return std::string(hubDirectory) + shown;
+}
+
 }  // namespace quillon

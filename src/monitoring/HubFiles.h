@@ -28,4 +28,8 @@ std::optional<std::string> hubFileForWriting(std::string_view hubDirectory,
 std::optional<std::string> readHubFile(std::string_view hubDirectory,
                                        std::string_view relativeName);
 
+// The name a message gives a hub file: the hub directory (ending with its separator) and
+// the relative name, written with "/" when the directory is (a share mounted here).
+std::string shownHubFileName(std::string_view hubDirectory, std::string_view relativeName);
+
 }  // namespace quillon

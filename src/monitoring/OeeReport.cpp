@@ -1,8 +1,10 @@
 #include "monitoring/OeeReport.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "monitoring/HubFiles.h"
 #include "monitoring/RemoteConfig.h"
@@ -26,60 +28,36 @@ bool allDigits(std::string_view text)
     return true;
 }
 
-// A part of a date or a time: digits only, between one and maxDigits of them.
-std::optional<int> datePart(std::string_view text, std::size_t minDigits, std::size_t maxDigits)
+// "12/8/2026" or "1:2:3": three numbers between the separators, each of one or two digits,
+// the last of exactly four when it is a year.
+std::optional<std::array<int, 3>> threeNumbers(std::string_view text, char separator,
+                                               bool endsInYear)
 {
-    if (text.size() < minDigits || text.size() > maxDigits || !allDigits(text))
-        return std::nullopt;
-    int value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
-
-// "12/8/2026" or "1:2:3": exactly three parts between the separators.
-std::optional<std::array<std::string_view, 3>> threeParts(std::string_view text, char separator)
-{
-    std::array<std::string_view, 3> parts;
-    for (std::size_t index = 0; index < parts.size(); ++index) {
+    text = trimmed(text);
+    std::array<int, 3> numbers{};
+    for (std::size_t index = 0; index < numbers.size(); ++index) {
+        const bool last = index + 1 == numbers.size();
         const std::size_t end = text.find(separator);
-        const bool last = index + 1 == parts.size();
         if (last != (end == std::string_view::npos))
             return std::nullopt;
-        parts[index] = text.substr(0, end);
+        const std::string_view part = text.substr(0, end);
+        const bool sized =
+            last && endsInYear ? part.size() == 4 : !part.empty() && part.size() <= 2;
+        if (!sized || !allDigits(part))
+            return std::nullopt;
+        std::from_chars(part.data(), part.data() + part.size(), numbers[index]);
         text.remove_prefix(last ? text.size() : end + 1);
     }
-    return parts;
+    return numbers;
 }
 
-bool readDate(std::string_view text, LocalDateTime& time)
+bool readDateAndTime(std::string_view date, std::string_view clock, LocalDateTime& time)
 {
-    const auto parts = threeParts(trimmed(text), '/');
-    if (!parts)
+    const auto day = threeNumbers(date, '/', true);
+    const auto hour = threeNumbers(clock, ':', false);
+    if (!day || !hour)
         return false;
-    const auto month = datePart((*parts)[0], 1, 2);
-    const auto day = datePart((*parts)[1], 1, 2);
-    const auto year = datePart((*parts)[2], 4, 4);
-    if (!month || !day || !year)
-        return false;
-    time.month = *month;
-    time.day = *day;
-    time.year = *year;
-    return true;
-}
-
-bool readTime(std::string_view text, LocalDateTime& time)
-{
-    const auto parts = threeParts(trimmed(text), ':');
-    if (!parts)
-        return false;
-    const auto hour = datePart((*parts)[0], 1, 2);
-    const auto minute = datePart((*parts)[1], 1, 2);
-    const auto second = datePart((*parts)[2], 1, 2);
-    if (!hour || !minute || !second)
-        return false;
-    time.hour = *hour;
-    time.minute = *minute;
-    time.second = *second;
+    time = {(*day)[2], (*day)[0], (*day)[1], (*hour)[0], (*hour)[1], (*hour)[2]};
     return true;
 }
 
@@ -96,16 +74,20 @@ std::optional<double> readValue(std::string_view text)
     return value;
 }
 
-// The series' X of a line: minutes after the origin.
-double minutesAfter(const OeeSeries& series, const OeeLine& line)
+// Seconds from 1970 to the date and time as the clock on the wall counts them.
+std::int64_t clockSecondsOf(const LocalDateTime& time)
 {
-    return static_cast<double>(line.seconds - series.originSeconds) / 60.0;
+    using namespace std::chrono;
+    const sys_days day{year{time.year} / month{static_cast<unsigned>(time.month)} /
+                       static_cast<unsigned>(time.day)};
+    return std::int64_t{day.time_since_epoch().count()} * 86400 + time.hour * 3600 +
+           time.minute * 60 + time.second;
 }
 
-void startAt(OeeSeries& series, const OeeLine& first)
+// The series' X of a line: minutes after the origin's line.
+double minutesAfter(const OeeLine& origin, const OeeLine& line)
 {
-    series.origin = first.time;
-    series.originSeconds = first.seconds;
+    return static_cast<double>(line.clockSeconds - origin.clockSeconds) / 60.0;
 }
 
 }  // namespace
@@ -117,11 +99,7 @@ std::string oeeFileName(int year)
 
 std::string oeeFileShownName(std::string_view hubDirectory, int year)
 {
-    const std::string hub = withTrailingHubSeparator(hubDirectory);
-    std::string name = oeeFileName(year);
-    if (!hub.empty() && hub.back() == '/')
-        name.replace(name.find('\\'), 1, "/");
-    return hub + name;
+    return shownHubFileName(withTrailingHubSeparator(hubDirectory), oeeFileName(year));
 }
 
 std::optional<OeeLine> parseOeeLine(std::string_view text)
@@ -131,12 +109,12 @@ std::optional<OeeLine> parseOeeLine(std::string_view text)
         return std::nullopt;
     OeeLine line;
     line.machine = std::string(fields[0]);
-    if (!readDate(fields[kDateField], line.time) || !readTime(fields[kTimeField], line.time))
+    if (!readDateAndTime(fields[kDateField], fields[kTimeField], line.time))
         return std::nullopt;
-    const auto seconds = localToSeconds(line.time);
-    if (!seconds)
+    // The calendar's own check: no 30 February, no hour 24, no year outside its range.
+    if (!localToSeconds(line.time))
         return std::nullopt;
-    line.seconds = *seconds;
+    line.clockSeconds = clockSecondsOf(line.time);
     for (std::size_t index = 0; index < kOeeMeasureCount; ++index) {
         const std::size_t field = kFirstValueField + index;
         const auto value =
@@ -165,22 +143,39 @@ OeeFile parseOeeFile(std::string_view bytes)
     return file;
 }
 
-std::optional<OeeFile> readOeeFile(std::string_view hubDirectory, int year)
+OeeFileLoad loadOeeFile(std::string_view hubDirectory, int year)
 {
-    const auto bytes = readHubFile(hubDirectory, oeeFileName(year));
-    if (!bytes)
-        return std::nullopt;
-    return parseOeeFile(*bytes);
+    OeeFileLoad load;
+    const auto path = findHubFile(hubDirectory, oeeFileName(year));
+    if (!path)
+        return load;
+    const auto bytes = readFile(*path);
+    if (!bytes) {
+        load.state = OeeFileLoad::State::Unreadable;
+        return load;
+    }
+    load.state = OeeFileLoad::State::Read;
+    load.file = parseOeeFile(*bytes);
+    return load;
 }
 
 std::string formatOeeLine(const OeeLine& line)
 {
-    char text[160];
+    char stamp[64];
     const LocalDateTime& t = line.time;
-    std::snprintf(text, sizeof text, ",%d/%d/%04d,%d:%02d:%02d,%.2f,%.2f,%.2f,%.2f\r\n", t.month,
-                  t.day, t.year, t.hour, t.minute, t.second, line.values[0], line.values[1],
-                  line.values[2], line.values[3]);
-    return line.machine + text;
+    std::snprintf(stamp, sizeof stamp, ",%d/%d/%04d,%d:%02d:%02d", t.month, t.day, t.year, t.hour,
+                  t.minute, t.second);
+    std::string text = line.machine + stamp;
+    for (const double value : line.values) {
+        // Room for the largest double written out in full.
+        char digits[400];
+        const auto written =
+            std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 2);
+        text += ',';
+        text.append(digits, written.ptr);
+    }
+    text += "\r\n";
+    return text;
 }
 
 OeeSeries overallOeeSeries(const OeeFile& file)
@@ -188,7 +183,8 @@ OeeSeries overallOeeSeries(const OeeFile& file)
     OeeSeries series;
     if (file.lines.empty())
         return series;
-    startAt(series, file.lines.front());
+    const OeeLine& origin = file.lines.front();
+    series.origin = origin.time;
     series.minutes.reserve(file.lines.size());
     for (auto& values : series.values)
         values.reserve(file.lines.size());
@@ -197,7 +193,7 @@ OeeSeries overallOeeSeries(const OeeFile& file)
     sums.fill(kMissingOeeValue);
     double count = 0;
     for (const OeeLine& line : file.lines) {
-        series.minutes.push_back(minutesAfter(series, line));
+        series.minutes.push_back(minutesAfter(origin, line));
         count += 1;
         for (std::size_t index = 0; index < kOeeMeasureCount; ++index) {
             sums[index] += line.values[index];
@@ -210,12 +206,15 @@ OeeSeries overallOeeSeries(const OeeFile& file)
 OeeSeries machineOeeSeries(const OeeFile& file, std::string_view machine)
 {
     OeeSeries series;
+    const OeeLine* origin = nullptr;
     for (const OeeLine& line : file.lines) {
         if (line.machine != machine)
             continue;
-        if (series.empty())
-            startAt(series, line);
-        series.minutes.push_back(minutesAfter(series, line));
+        if (!origin) {
+            origin = &line;
+            series.origin = line.time;
+        }
+        series.minutes.push_back(minutesAfter(*origin, line));
         for (std::size_t index = 0; index < kOeeMeasureCount; ++index)
             series.values[index].push_back(line.values[index]);
     }

@@ -60,11 +60,12 @@ inline constexpr std::string_view kOeeFileNotFound = " file is not found";
 // One line of the file.
 struct OeeLine {
     std::string machine;
-    LocalDateTime time;        // as written: the shop's wall-clock date and time
-    std::int64_t seconds = 0;  // the same as seconds since 1970 (local time zone)
+    LocalDateTime time;  // as written: the shop's wall-clock date and time
+    // The same counted in seconds from 1970 on the shop's clock, every day 86 400 seconds
+    // long: a line stamped 6:00 stays at 6:00 on the graph when the clocks have changed
+    // between it and the first line.
+    std::int64_t clockSeconds = 0;
     std::array<double, kOeeMeasureCount> values{};  // percent; kMissingOeeValue when left out
-
-    double value(OeeMeasure measure) const { return values[static_cast<std::size_t>(measure)]; }
 };
 
 // The lines of a file that could be read, in file order, and how many could not.
@@ -90,18 +91,22 @@ std::optional<OeeLine> parseOeeLine(std::string_view line);
 // The whole file: the header skipped, LF or CR LF line ends, blank lines passed over.
 OeeFile parseOeeFile(std::string_view bytes);
 
-// The year's file below the hub directory; nothing when there is none or it is unreadable.
-std::optional<OeeFile> readOeeFile(std::string_view hubDirectory, int year);
+// The year's file below the hub directory, as far as it could be had.
+struct OeeFileLoad {
+    enum class State { Read, Missing, Unreadable };
+    State state = State::Missing;
+    OeeFile file;  // empty unless read
+};
+OeeFileLoad loadOeeFile(std::string_view hubDirectory, int year);
 
 // The line as the hub writes it, ended by CR LF: M/D/YYYY, H:MM:SS, values with two
 // decimals. parseOeeLine reads it back to the same line (values to two decimals).
 std::string formatOeeLine(const OeeLine& line);
 
-// What a graph plots: one point per line used, X in minutes after the first line's time,
-// and the four series' values in percent.
+// What a graph plots: one point per line used, X in minutes after the first line's time
+// (on the shop's clock, see OeeLine::clockSeconds), and the four series' values in percent.
 struct OeeSeries {
     LocalDateTime origin;  // the first line's date and time
-    std::int64_t originSeconds = 0;
     std::vector<double> minutes;
     std::array<std::vector<double>, kOeeMeasureCount> values;
 

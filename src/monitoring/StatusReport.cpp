@@ -177,16 +177,6 @@ bool readInLines(const std::string& path, OnLines onLines)
     }
 }
 
-// The name a message shows for a file of the hub: the hub directory as configured, then the
-// relative name in the directory's own separators.
-std::string shownHubFileName(std::string_view hubDirectory, std::string_view relativeName)
-{
-    std::string shown(relativeName);
-    if (!hubDirectory.empty() && hubDirectory.back() == '/')
-        std::replace(shown.begin(), shown.end(), '\\', '/');
-    return std::string(hubDirectory) + shown;
-}
-
 }  // namespace
 
 // ---- ReportDate ------------------------------------------------------------------------

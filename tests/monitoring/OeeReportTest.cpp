@@ -74,7 +74,6 @@ TEST_F(OeeReportTest, ReadsTheFieldsOfALine)
         EXPECT_EQ(line->time.hour, row.time.hour) << row.scenario;
         EXPECT_EQ(line->time.minute, row.time.minute) << row.scenario;
         EXPECT_EQ(line->time.second, row.time.second) << row.scenario;
-        EXPECT_EQ(line->seconds, localToSeconds(row.time)) << row.scenario;
         for (std::size_t v = 0; v < 4; ++v)
             EXPECT_DOUBLE_EQ(line->values[v], row.values[v]) << row.scenario << " value " << v;
     }
@@ -181,16 +180,18 @@ TEST_F(OeeReportTest, OverallSeriesUsesEveryLineOfALongFile)
     EXPECT_NEAR(series.of(OeeMeasure::Oee).back(), 50 - 0.01 / lines, 1e-9);
 }
 
-TEST_F(OeeReportTest, MinutesCountFromTheFirstLineInRealTime)
+TEST_F(OeeReportTest, MinutesCountFromTheFirstLineOnTheShopsClock)
 {
     // 8 March 2026 is the second Sunday of March: the shop's clocks skip an hour that night,
-    // so two noons around it lie 47 hours apart.
+    // yet a line stamped at noon two days on is drawn at noon, two whole days on.
     const OeeFile file = parseOeeFile(std::string(kHeader) +
                                       "A,3/7/2026,12:00:00,1,1,1,1\r\n"
                                       "A,3/7/2026,12:00:30,1,1,1,1\r\n"
                                       "A,3/9/2026,12:00:00,1,1,1,1\r\n"
+                                      "A,11/1/2026,1:30:00,1,1,1,1\r\n"
                                       "A,3/6/2026,12:00:00,1,1,1,1\r\n");
-    EXPECT_EQ(overallOeeSeries(file).minutes, (std::vector<double>{0, 0.5, 47 * 60, -1440}));
+    EXPECT_EQ(overallOeeSeries(file).minutes,
+              (std::vector<double>{0, 0.5, 2 * 1440, 238 * 1440 + 13 * 60 + 30, -1440}));
 }
 
 TEST_F(OeeReportTest, MachineSeriesHasOnlyThatMachinesOwnValues)
@@ -222,7 +223,7 @@ TEST_F(OeeReportTest, WrittenLinesReadBackAsTheyWere)
     const auto back = parseOeeLine(std::string_view(text).substr(0, text.size() - 2));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->machine, line.machine);
-    EXPECT_EQ(back->seconds, localToSeconds(line.time));
+    EXPECT_EQ(back->clockSeconds, (((56 * 365 + 14 + 31 + 28 + 3) * 24 + 5) * 60 + 6) * 60 + 7);
     EXPECT_EQ(back->values, (std::array<double, 4>{91.26, 0, 100, kMissingOeeValue}));
     // A whole sample file reads back without a line lost.
     const OeeFile sample = parseOeeFile(test::oeeSampleFile(8, 31));
@@ -237,10 +238,13 @@ TEST_F(OeeReportTest, FileIsFoundBelowTheHubWithoutRegardToCase)
     std::filesystem::create_directories(hub + "_reports");
     test::writeBytes(hub + "_reports/_oee_2026.csv",
                      std::string(kHeader) + "A,1/1/2026,6:0:0,1,2,3,4\r\n");
-    const auto file = readOeeFile(hub, 2026);
-    ASSERT_TRUE(file);
-    EXPECT_EQ(file->lines.size(), 1u);
-    EXPECT_FALSE(readOeeFile(hub, 2025));
+    const OeeFileLoad load = loadOeeFile(hub, 2026);
+    EXPECT_EQ(load.state, OeeFileLoad::State::Read);
+    EXPECT_EQ(load.file.lines.size(), 1u);
+    EXPECT_EQ(loadOeeFile(hub, 2025).state, OeeFileLoad::State::Missing);
+    // A folder in the file's place is no file.
+    std::filesystem::create_directories(hub + "_REPORTS/_OEE_2024.CSV");
+    EXPECT_EQ(loadOeeFile(hub, 2024).state, OeeFileLoad::State::Missing);
     EXPECT_EQ(oeeFileName(2025), "_REPORTS\\_OEE_2025.CSV");
     EXPECT_EQ(oeeFileShownName("/mnt/cairn", 2025), "/mnt/cairn/_REPORTS/_OEE_2025.CSV");
     EXPECT_EQ(oeeFileShownName("Q:\\CAIRN\\", 2025), "Q:\\CAIRN\\_REPORTS\\_OEE_2025.CSV");

@@ -1,10 +1,12 @@
 // OEE files as a shop's hub writes them over weeks or a year: machines of several kinds,
 // three shifts a day, values that wander the way real ones do (availability and
-// performance between the mid fifties and the mid nineties, quality near a hundred).
+// performance mostly between seventy and a hundred, quality near a hundred, OEE from the
+// mid fifties to about ninety).
 // Deterministic, so that pictures and figures can be compared between runs.
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "monitoring/OeeReport.h"
@@ -18,13 +20,19 @@ inline std::string oeeSampleMachine(int index)
     return kKinds[index % 4] + std::to_string(index / 4 + 1);
 }
 
-// A value between low and high that drifts slowly with the shift and differs per machine.
+// A value between low and high that drifts slowly over the weeks, differs per machine and
+// jumps a little from shift to shift.
 inline double oeeSampleValue(int machine, long shift, int measure, double low, double high)
 {
     const double phase = machine * 1.7 + measure * 2.3;
-    const double slow = std::sin(shift * 0.11 + phase);
-    const double quick = std::sin(shift * 1.37 + phase * 3.1);
-    const double mix = 0.5 + 0.35 * slow + 0.15 * quick;
+    const double slow = std::sin(shift * 0.07 + phase);
+    // A hash of the three, so that no two shifts repeat a pattern.
+    std::uint32_t hash =
+        static_cast<std::uint32_t>(machine * 73856093 ^ shift * 19349663 ^ measure * 83492791);
+    hash = (hash ^ (hash >> 13)) * 0x5bd1e995u;
+    hash ^= hash >> 15;
+    const double jump = static_cast<double>(hash % 1000) / 999.0 - 0.5;
+    const double mix = 0.5 + 0.3 * slow + 0.4 * jump;
     return low + (high - low) * mix;
 }
 
@@ -43,9 +51,9 @@ inline std::string oeeSampleFile(int machines, int days, int year = 2026)
                 OeeLine line;
                 line.machine = oeeSampleMachine(machine);
                 line.time = {date.year, date.month, date.day, 6 + 8 * shift, 0, 0};
-                const double availability = oeeSampleValue(machine, shiftNumber, 0, 62, 96);
-                const double performance = oeeSampleValue(machine, shiftNumber, 1, 58, 94);
-                const double quality = oeeSampleValue(machine, shiftNumber, 2, 93, 99.8);
+                const double availability = oeeSampleValue(machine, shiftNumber, 0, 70, 99);
+                const double performance = oeeSampleValue(machine, shiftNumber, 1, 72, 98);
+                const double quality = oeeSampleValue(machine, shiftNumber, 2, 94, 100);
                 line.values = {availability, performance, quality,
                                availability * performance * quality / 10000};
                 bytes += formatOeeLine(line);

@@ -254,10 +254,13 @@ TEST(HubSimReports, OeeLinesOfEveryMachineAndShiftAddUp)
                 EXPECT_GE(value, 0);
                 EXPECT_LE(value, 100);
             }
-            const double product = line.value(OeeMeasure::Availability) *
-                                   line.value(OeeMeasure::Performance) *
-                                   line.value(OeeMeasure::Quality) / 10000;
-            EXPECT_NEAR(line.value(OeeMeasure::Oee), product, 0.005);
+            const auto value = [&line](OeeMeasure measure) {
+                return line.values[static_cast<std::size_t>(measure)];
+            };
+            const double product = value(OeeMeasure::Availability) *
+                                   value(OeeMeasure::Performance) * value(OeeMeasure::Quality) /
+                                   10000;
+            EXPECT_NEAR(value(OeeMeasure::Oee), product, 0.005);
         }
         lines += file.lines.size();
     }

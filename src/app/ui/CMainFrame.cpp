@@ -36,6 +36,7 @@
 #include "editor/ui/NcPrinter.h"
 #include "monitoring/ui/HubChannel.h"
 #include "monitoring/ui/MonitorDisplays.h"
+#include "monitoring/ui/OeeGraphWindow.h"
 #include "monitoring/ui/ReportWindows.h"
 #include "monitoring/ui/ShiftStartDialog.h"
 #include "monitoring/ui/ShiftWindows.h"
@@ -103,6 +104,7 @@ CMainFrame::CMainFrame(QuillonApplication& app) : m_app(app), m_mdiArea(new QMdi
     m_reportWindows =
         new ReportWindows(ShiftViewEnvironment{m_app.workDir(), m_app.notifier(), m_app.clock()},
                           m_app.filePrompter(), this);
+    m_oeeWindows = new OeeWindows(m_app.notifier(), m_app.clock(), this);
     // The windows are only made after a passed link check, so the link is there for them.
     m_monitorDisplays = new MonitorDisplays(
         *this, [this] { return m_app.passLinkCheck(); },
@@ -185,15 +187,6 @@ PrintSettings printSettingsOf(const AppSettings& settings)
                    margins.printPageNumbers, margins.printTwoColumns};
     return {std::move(page), toQFont(settings.fonts[FontRole::Printer]), settings.flags.tabWidth,
             settings.colors};
-}
-
-// A command whose part of the program is not built yet: present, and disabled.
-QAction* notYet(QMenu* menu, const QString& text, const QString& statusTip = {})
-{
-    QAction* action = menu->addAction(text);
-    action->setEnabled(false);
-    action->setStatusTip(statusTip.isEmpty() ? QStringLiteral("Not available yet") : statusTip);
-    return action;
 }
 
 }  // namespace
@@ -448,8 +441,15 @@ void CMainFrame::buildMenus()
         m_reportWindows->setStatusTable(m_app.statusTable());
         m_reportWindows->showDialog();
     });
-    for (const char* command : {"OEE - &Overall", "OEE/&Machine"})
-        notYet(m_remoteMenu, command);
+    // The OEE commands read the year's file of the hub of the moment.
+    const auto oeeCommand = [this](const char* text, void (OeeWindows::*command)()) {
+        m_remoteMenu->addAction(text, this, [this, command] {
+            m_oeeWindows->setHubDirectory(m_app.remoteConfig().hubDirectory);
+            (m_oeeWindows->*command)();
+        });
+    };
+    oeeCommand("OEE - &Overall", &OeeWindows::viewOverall);
+    oeeCommand("OEE/&Machine", &OeeWindows::viewMachine);
     m_remoteMenu->addAction("View report &file", this, [this] {
         if (m_app.passSettingsLock())
             m_spreadsheet->viewReportFile(m_app.remoteConfig().hubDirectory);
@@ -1010,6 +1010,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     }
     m_shiftWindows->closeAll();
     m_reportWindows->closeAll();
+    m_oeeWindows->closeAll();
     m_monitorDisplays->closeAll();
     m_app.shutDown(!isMinimized());
     event->accept();

@@ -32,6 +32,7 @@ class CommWindows;
 class DirectoryTree;
 class DocumentManager;
 class MonitorDisplays;
+class OeeWindows;
 class QuillonApplication;
 class ReportWindows;
 class ShiftWindows;
@@ -85,6 +86,8 @@ public:
     ShiftWindows& shiftWindows() { return *m_shiftWindows; }
     // "Report view &Graph/Pie": the "Select Report date" dialog and its report windows.
     ReportWindows& reportWindows() { return *m_reportWindows; }
+    // The OEE graphs of the remote menu's commands.
+    OeeWindows& oeeWindows() { return *m_oeeWindows; }
     // Report files in the spreadsheet program and the path of that program.
     SpreadsheetView& spreadsheetView() { return *m_spreadsheet; }
 
@@ -132,6 +135,7 @@ private:
     CommWindows* m_commWindows = nullptr;
     ShiftWindows* m_shiftWindows = nullptr;
     ReportWindows* m_reportWindows = nullptr;
+    OeeWindows* m_oeeWindows = nullptr;
     std::unique_ptr<SpreadsheetView> m_spreadsheet;
     MonitorDisplays* m_monitorDisplays = nullptr;
     MonitorRotation m_rotation;

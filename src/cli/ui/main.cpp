@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/CliCommands.h"
+#include "cli/ui/CliOeeImage.h"
 #include "cli/ui/CliPlotImage.h"
 #include "cli/ui/CliReportImage.h"
 
@@ -13,5 +14,6 @@ int main(int argc, char** argv)
     std::vector<std::string> arguments(argv + 1, argv + argc);
     quillon::cli::setPlotImageWriter(quillon::cli::writePlotImageFile);
     quillon::cli::setReportImageWriter(quillon::cli::writeReportImageFile);
+    quillon::cli::setOeeImageWriter(quillon::cli::writeOeeImageFile);
     return quillon::cli::run(arguments, std::cout, std::cerr);
 }
