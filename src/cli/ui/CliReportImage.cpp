@@ -3,7 +3,6 @@
 #include <ostream>
 
 #include "charting/ChartData.h"
-#include "charting/ChartRenderer.h"
 #include "cli/ui/CliSession.h"
 #include "monitoring/StatusTable.h"
 #include "monitoring/ui/ReportCharts.h"
@@ -21,14 +20,7 @@ bool writeReportImageFile(const ReportImageRequest& request, std::ostream& err)
                                                            : readStatusTable(request.hubDirectory);
     ChartData chart;
     fillReportChart(chart, request.kind, *request.sums, request.percent, table);
-    const ChartView view = ChartView::initialFor(chart);
-    const QString path = QString::fromStdString(request.path);
-    const QSize size(request.width, request.height);
-    const bool written =
-        request.svg ? exportSvg(chart, view, path, size) : exportPng(chart, view, path, size);
-    if (!written)
-        err << request.path << ": the picture could not be written\n";
-    return written;
+    return writeChartPicture(chart, request.path, request.svg, request.width, request.height, err);
 }
 
 }  // namespace quillon::cli

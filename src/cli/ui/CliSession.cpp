@@ -1,5 +1,11 @@
 #include "cli/ui/CliSession.h"
 
+#include <ostream>
+
+#include "charting/ChartData.h"
+#include "charting/ChartRenderer.h"
+#include "charting/ChartView.h"
+
 namespace quillon::cli {
 
 std::unique_ptr<QGuiApplication> headlessSession()
@@ -13,6 +19,19 @@ std::unique_ptr<QGuiApplication> headlessSession()
     static char name[] = "quillonlt-cli";
     static char* argv[] = {name, nullptr};
     return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+bool writeChartPicture(const ChartData& chart, const std::string& path, bool svg, int width,
+                       int height, std::ostream& err)
+{
+    const ChartView view = ChartView::initialFor(chart);
+    const QString file = QString::fromStdString(path);
+    const QSize size(width, height);
+    const bool written =
+        svg ? exportSvg(chart, view, file, size) : exportPng(chart, view, file, size);
+    if (!written)
+        err << path << ": the picture could not be written\n";
+    return written;
 }
 
 }  // namespace quillon::cli
