@@ -240,6 +240,23 @@ WriteResult writeTimelineList(const WorkDir& workDir, const std::vector<std::str
                                  formatTimelineList(items, settings, configuration, setup));
 }
 
+std::string formatRemoteMachineList(const std::vector<std::string>& names)
+{
+    std::string bytes;
+    for (const auto& name : names) {
+        const auto line = beforeFirst(name, "\r\n");
+        if (!line.empty())
+            bytes.append(line).push_back('\n');
+    }
+    return bytes;
+}
+
+WriteResult writeRemoteMachineList(const WorkDir& workDir, const std::vector<std::string>& names)
+{
+    return replaceFileAtomically(workDir.tmpFile(kRemoteMachineListFile),
+                                 formatRemoteMachineList(names));
+}
+
 // ---------------------------------------------------------------------------------------
 // Start-up reconcile
 // ---------------------------------------------------------------------------------------

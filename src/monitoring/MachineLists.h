@@ -124,6 +124,12 @@ WriteResult writeTimelineList(const WorkDir& workDir, const std::vector<std::str
                               const MonitorViewSettings& settings,
                               const HubConfiguration& configuration, const MonitorSetup& setup);
 
+// RemoteMchList.sys: each name and a line feed. A line end inside a name cuts it there, so
+// that a name stays one line.
+std::string formatRemoteMachineList(const std::vector<std::string>& names);
+// Replaced atomically, like the other lists.
+WriteResult writeRemoteMachineList(const WorkDir& workDir, const std::vector<std::string>& names);
+
 // Brings both lists in line with the hub's CairnConf.sys once at start-up: a machine the
 // hub moved to another slot gets its new hub and port, one the hub no longer names is
 // dropped, title rows stay (cut at their first comma). A list is rewritten only when one

@@ -118,6 +118,18 @@ TEST(RemoteMachineList, HoldsAtMost127NamesWithoutShifting)
     EXPECT_EQ(readRemoteMachineList(dir.workDir()), (std::vector<std::string>{"A", "B"}));
 }
 
+TEST(RemoteMachineList, IsWrittenOneNameAndALineFeedEachAndReadsBackTheSame)
+{
+    // A name with a line end inside would become two machines: it is cut there.
+    const std::vector<std::string> names = {"MILL 2", "LATHE 1\r\nX", "", "MILL 1"};
+    EXPECT_EQ(formatRemoteMachineList(names), "MILL 2\nLATHE 1\nMILL 1\n");
+
+    test::TempWorkDir dir;
+    ASSERT_TRUE(writeRemoteMachineList(dir.workDir(), names).ok);
+    EXPECT_EQ(readRemoteMachineList(dir.workDir()),
+              (std::vector<std::string>{"MILL 2", "LATHE 1", "MILL 1"}));
+}
+
 // Four machines; MonSetup.sys places LATHE by its block header, DRILL has no usable header.
 struct ConfiguredHub {
     HubConfiguration configuration =

@@ -455,7 +455,8 @@ void CMainFrame::buildMenus()
             m_spreadsheet->viewReportFile(m_app.remoteConfig().hubDirectory);
     });
     m_remoteMenu->addSeparator();
-    m_remoteMenu->addAction("&Quillon remote", this, [this] { m_app.remoteConfiguration(); });
+    // Here the requests to the hub; the hub itself is set up under Settings.
+    m_remoteMenu->addAction("&Quillon remote", this, [this] { m_app.remoteRequests(); });
 
     auto* window = menuBar()->addMenu("&Window");
     connect(window, &QMenu::aboutToShow, this, [this, window] { fillWindowMenu(window); });

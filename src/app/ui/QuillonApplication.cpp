@@ -40,6 +40,7 @@
 #include "monitoring/ui/MachineSelectionDialog.h"
 #include "monitoring/ui/MonitoringListDialog.h"
 #include "monitoring/ui/RemoteConfigDialog.h"
+#include "monitoring/ui/RemoteRequestDialog.h"
 #include "monitoring/ui/StatusColorsDialog.h"
 #include "platform/FileAttributes.h"
 #include "platform/Paths.h"
@@ -337,6 +338,23 @@ void QuillonApplication::remoteConfiguration()
     };
     if (chosen.hubAddress != running.hubAddress || !sameName(chosen.hubName, running.hubName))
         m_notifier->message(std::string(kRestartAfterRemoteChange));
+}
+
+void QuillonApplication::remoteRequests()
+{
+    if (!passSettingsLock())
+        return;
+    RemoteRequestChoices choices{m_remoteRequestMachine, m_settings.margins.remoteFullPath};
+    RemoteRequestDialog dialog(m_workDir, readRemoteConfig(m_workDir).hubDirectory, choices,
+                               *m_notifier, *m_files, m_mainFrame.get());
+    dialog.exec();
+    m_remoteRequestMachine = choices.machine;
+    if (choices.fullPath == m_settings.margins.remoteFullPath)
+        return;
+    m_settings.margins.remoteFullPath = choices.fullPath;
+    const WriteResult saved = writeMarginsFile(m_workDir, m_settings.margins);
+    if (!saved.ok)
+        m_notifier->message("Could not save " + std::string(kMarginsFile) + ": " + saved.error);
 }
 
 void QuillonApplication::statusColors()

@@ -95,9 +95,13 @@ public:
     // How a folder is picked: the "Select Folder" dialog unless a test brings its own.
     using FolderPicker = std::function<std::optional<std::string>(const FilePrompt& prompt)>;
     void setFolderPicker(FolderPicker picker) { m_folderPicker = std::move(picker); }
-    // Settings > "&Quillon remote" (and the remote menu's): the hub's folder, name and
-    // address, written to VoskCONF.SYS.
+    // Settings > "&Quillon remote": the hub's folder, name and address, written to
+    // VoskCONF.SYS.
     void remoteConfiguration();
+    // The remote menu's "&Quillon remote": the "Quillon remote" dialog, which asks the hub to
+    // send a file to a machine or fetch one from it. Its machine is offered again for the
+    // rest of the run; its "Use full path" goes to Margins.sys.
+    void remoteRequests();
     // The hub as the program runs with it: read at start-up, its address looked up by name.
     const RemoteConfig& remoteConfig() const { return m_remote; }
     // Remote monitoring is configured: the hub's folder is known.
@@ -188,6 +192,8 @@ private:
     std::function<std::vector<std::int32_t>()> m_localAddresses;
     std::unique_ptr<HubChannel> m_hubChannel;
     RemoteConfig m_remote;
+    // The machine the "Quillon remote" dialog chose last.
+    std::string m_remoteRequestMachine;
     MonitorViewSettings m_viewSettings;
     StatusTable m_statusTable = StatusTable::defaults();
     SingleInstance m_instance;
