@@ -147,12 +147,9 @@ void RemoteRequestDialog::request(RequestKind kind)
     const auto configuration = readConfiguration();
     if (!configuration)
         return;
-    const bool download = kind == RequestKind::Download;
-    // An upload has no full-path mark: the hub takes its name below the machine's DR: folder,
-    // so it is checked as such.
-    const RequestInput input{kind, selectedMachine(),
-                             toBytes((download ? m_download : m_upload)->text()),
-                             download && m_fullPath->isChecked()};
+    const QLineEdit* name = kind == RequestKind::Download ? m_download : m_upload;
+    const RequestInput input{kind, selectedMachine(), toBytes(name->text()),
+                             m_fullPath->isChecked()};
     RemoteRequester requester(m_hubDirectory, *configuration, m_notifier);
     m_lastOutcome = requester.issue(input);
     if (m_lastOutcome == RequestOutcome::Issued)
