@@ -167,6 +167,11 @@ std::optional<RemoteRequest> parseRemoteRequest(std::string_view content)
     if (indexEnd == std::string_view::npos || indexEnd == 0)
         return std::nullopt;
     const auto digits = content.substr(0, indexEnd);
+    // We write the index in plain digits without leading zeros: "007" and "-0" are
+    // nobody's request.
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        (digits.size() > 1 && digits.front() == '0'))
+        return std::nullopt;
     const auto [end, error] =
         std::from_chars(digits.data(), digits.data() + digits.size(), request.machineIndex);
     if (error != std::errc{} || end != digits.data() + digits.size() || request.machineIndex < 0 ||

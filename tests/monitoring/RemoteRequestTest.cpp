@@ -105,6 +105,8 @@ TEST(RemoteRequestContent, HubRefusesWhatNoStationWrites)
         {"index past the last slot", "#128_X"},
         {"negative index", "#-1_X"},
         {"index with a sign", "#+1_X"},
+        {"index with a leading zero", "$03_X"},
+        {"negative zero", "$-0_X"},
         {"no name", "$3_"},
         {"name leaving the machine folder", "#3_..\\..\\secret"},
         {"absolute name without the mark", "#3_/etc/passwd"},
