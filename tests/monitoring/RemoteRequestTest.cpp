@@ -185,6 +185,10 @@ TEST(RemoteRequestBrowse, MachineFolderAndRelativeNames)
               "D:\\Progs\\Mill");
     EXPECT_EQ(requestMachineFolder(configuration, "MILL", RequestKind::Upload), std::nullopt);
     EXPECT_EQ(requestMachineFolder(configuration, "NONE", RequestKind::Download), std::nullopt);
+    // Browse starts in the first folder the hub gives the machine.
+    const auto twice = HubConfiguration::parse("NM:A\nDT:/first\nDR:/up\nDT:/second\nDR:/x\n");
+    EXPECT_EQ(requestMachineFolder(twice, "A", RequestKind::Download), "/first");
+    EXPECT_EQ(requestMachineFolder(twice, "A", RequestKind::Upload), "/up");
 
     const struct {
         const char* scenario;
