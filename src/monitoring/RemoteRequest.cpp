@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -106,20 +107,6 @@ std::vector<fs::path> requestEntries(const fs::path& folder, std::error_code& er
         return aExact != bExact ? aExact : a < b;
     });
     return entries;
-}
-
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 RequestWriteResult failed(int error)
@@ -320,16 +307,21 @@ RequestWriteResult createRemoteRequest(std::string_view hubDirectory, std::strin
         return failed(errno);
     // The hub reads the request with its own account: readable by everyone like any file.
     ::fchmod(fd, 0644);
-    const bool complete = writeAll(fd, content) && ::fsync(fd) == 0;
-    const int writeError = errno;
-    if (::close(fd) != 0 && complete) {
-        const int closeError = errno;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        const int openError = errno;
+        ::close(fd);
         ::unlink(temporary.c_str());
-        return failed(closeError);
+        return failed(openError);
     }
-    if (!complete) {
+    const bool complete = std::fwrite(content.data(), 1, content.size(), file) == content.size() &&
+                          std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+    const int writeError = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!complete || !closed) {
+        const int error = complete ? errno : writeError;
         ::unlink(temporary.c_str());
-        return failed(writeError);
+        return failed(error);
     }
     const std::string target = (*folder / std::string(kRemoteRequestFileName)).string();
     const int linked = ::link(temporary.c_str(), target.c_str());
