@@ -305,6 +305,11 @@ RequestWriteResult createRemoteRequest(std::string_view hubDirectory, std::strin
     const int fd = ::mkstemps(temporary.data(), static_cast<int>(kRequestTemporarySuffix.size()));
     if (fd < 0)
         return failed(errno);
+    // Temporaries of writers that died are cleaned by their age on the share's own clock
+    // (the new file's time), which the stations' clocks need not agree with.
+    struct stat created {};
+    if (::fstat(fd, &created) == 0)
+        removeStaleRequestTemporaries(hubDirectory, static_cast<std::int64_t>(created.st_mtime));
     // The hub reads the request with its own account: readable by everyone like any file.
     ::fchmod(fd, 0644);
     std::FILE* file = ::fdopen(fd, "wb");

@@ -445,6 +445,16 @@ TEST(RemoteRequestFile, TemporariesNeverCountAndOldOnesAreCleaned)
     EXPECT_TRUE(fs::exists(other));
 }
 
+TEST(RemoteRequestFile, WritingARequestCleansWhatDeadWritersLeft)
+{
+    Hub hub;
+    const std::string dead = hub.root + "_TMP/.REMOTELOAD-dead01.tmp";
+    test::writeBytes(dead, "#0_HA");
+    fs::last_write_time(dead, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    ASSERT_EQ(createRemoteRequest(hub.root, "#0_X").outcome, RequestWriteOutcome::Written);
+    EXPECT_EQ(hub.folderEntries(), std::vector<std::string>{"REMOTELOAD.SYS"});
+}
+
 TEST(RemoteRequestFile, RequestIsReadableByTheHub)
 {
     Hub hub;
