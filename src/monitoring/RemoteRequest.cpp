@@ -277,7 +277,7 @@ RequestFileStatus remoteRequestStatus(std::string_view hubDirectory)
     const auto entries = requestEntries(*folder, error);
     if (error) {
         status.state = RequestFileState::Unknown;
-        status.detail = error.message();
+        status.detail = errnoText(error.value());
         return status;
     }
     if (entries.empty())
