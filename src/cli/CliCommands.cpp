@@ -18,6 +18,7 @@
 #include "cli/CliReceive.h"
 #include "cli/CliRenumber.h"
 #include "cli/CliReport.h"
+#include "cli/CliRequest.h"
 #include "cli/CliShift.h"
 #include "cli/CliTransmit.h"
 #include "dnc/ComConfFile.h"
@@ -205,6 +206,7 @@ const std::vector<Subcommand>& subcommands()
         {"shift", kShiftUsage, runShift},
         {"oee", kOeeUsage, runOee},
         {"report", kReportUsage, runReport},
+        {"request", kRequestUsage, runRequest},
         {"backplot", kBackplotUsage, runBackplot},
         {"calc", kCalcUsage, runCalc},
     };
