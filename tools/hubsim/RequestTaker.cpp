@@ -79,6 +79,18 @@ fs::path namedPath(const std::string& name)
     return fs::path(slashed);
 }
 
+// Why the parser turned the content down: the name's own fault when it has one, since
+// that is what the user who typed it can mend.
+std::string whyNotARequest(std::string_view content)
+{
+    const std::size_t separator = content.find('_');
+    if (separator != std::string_view::npos)
+        if (const auto why =
+                checkRequestFileName(content.substr(separator + 1), content.starts_with("##")))
+            return std::string(*why);
+    return "not a request (half written, or not by a station)";
+}
+
 WriteResult copyFile(const fs::path& from, const fs::path& to)
 {
     const auto bytes = readFile(from.string());
@@ -206,7 +218,7 @@ std::vector<RequestEvent> RequestTaker::take(const std::string& requestPath)
     const std::string what = "\"" + shown(*content) + "\"";
     const auto request = parseRemoteRequest(*content);
     if (!request) {
-        refuse(what, "not a request (half written, or not by a station)");
+        refuse(what, whyNotARequest(*content));
         return events;
     }
     events.push_back({false, "request " + what + " taken"});
