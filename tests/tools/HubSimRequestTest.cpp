@@ -214,5 +214,26 @@ TEST_F(HubRequests, ALinkInTheRequestsPlaceIsRemovedWithoutTouchingItsTarget)
     EXPECT_FALSE(fs::exists(folder(1, MachineFolder::Memory) + "/O1001.NC"));
 }
 
+TEST_F(HubRequests, OnlyTheTemporariesOfStationsLongGoneAreCleanedUp)
+{
+    const auto writtenAgo = [&](const std::string& name, std::chrono::seconds age) {
+        const std::string path = m_hub + "/_TMP/" + name;
+        test::writeBytes(path, "#1_O1001.NC");
+        fs::last_write_time(path,
+                            fs::file_time_type::clock::from_sys(
+                                std::chrono::sys_seconds(std::chrono::seconds(kStart)) - age));
+        return path;
+    };
+    const std::string dead = writtenAgo(".REMOTELOAD-dead01.tmp", 11min);
+    const std::string writing = writtenAgo(".REMOTELOAD-busy01.tmp", 1s);
+    const auto events = m_taker.poll();
+    ASSERT_EQ(events.size(), 1u) << told(events);
+    EXPECT_FALSE(events[0].failure);
+    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_TRUE(fs::exists(writing));
+    EXPECT_FALSE(fs::exists(folder(1, MachineFolder::Memory) + "/O1001.NC"))
+        << "a temporary is never taken for a request";
+}
+
 }  // namespace
 }  // namespace quillon::hubsim

@@ -182,9 +182,10 @@ std::vector<RequestEvent> RequestTaker::take(const std::string& requestPath)
     std::vector<RequestEvent> events;
     const fs::path takenPath = fs::path(requestPath).parent_path() / kTakenRequestFileName;
     if (::rename(requestPath.c_str(), takenPath.c_str()) != 0) {
-        // Gone: its station interrupted it. Anything else is told; the next look tries again.
+        // Gone: its station interrupted it. Anything else (a share gone read-only) is told
+        // once; the next looks try again.
         if (errno != ENOENT)
-            events.push_back({true, "cannot take " + requestPath + ": " + errnoText(errno)});
+            block("cannot take " + requestPath + ": " + errnoText(errno), events);
         return events;
     }
     const auto removeTaken = [&] {
