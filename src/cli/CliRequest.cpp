@@ -9,7 +9,6 @@
 #include "monitoring/HubSetup.h"
 #include "monitoring/RemoteConfig.h"
 #include "monitoring/RemoteRequest.h"
-#include "platform/Clock.h"
 #include "platform/Notifier.h"
 #include "platform/WorkDir.h"
 
@@ -137,8 +136,6 @@ int runRequest(const Arguments& arguments, std::ostream& out, std::ostream& err)
         err << kHubSetupNotFoundForRequest << '\n';
         return kExitRefused;
     }
-    removeStaleRequestTemporaries(hub, SystemClock().now());
-
     RequestNotifier notifier(out, err, options->interrupt);
     RemoteRequester requester(hub, *configuration, notifier);
     if (requester.issue(options->input) != RequestOutcome::Issued)

@@ -38,16 +38,22 @@ HubConfiguration HubConfiguration::parse(std::string_view bytes)
     // Past the last slot the lines are skipped, DT: and DR: included, so that they cannot
     // land on the last machine.
     bool inCountedSlot = false;
+    // The hub takes a machine's first DT: and DR: lines; later ones are not its folders.
+    bool downloadSeen = false;
+    bool uploadSeen = false;
     LineReader reader(bytes);
     while (const auto line = reader.next()) {
         if (line->starts_with("NM:")) {
             inCountedSlot = machines.size() < kMachineSlots;
+            downloadSeen = uploadSeen = false;
             if (inCountedSlot)
                 machines.push_back({std::string(line->substr(kKeyLength)), {}, {}});
-        } else if (inCountedSlot && line->starts_with("DT:")) {
+        } else if (inCountedSlot && !downloadSeen && line->starts_with("DT:")) {
             machines.back().downloadDirectory = line->substr(kKeyLength);
-        } else if (inCountedSlot && line->starts_with("DR:")) {
+            downloadSeen = true;
+        } else if (inCountedSlot && !uploadSeen && line->starts_with("DR:")) {
             machines.back().uploadDirectory = line->substr(kKeyLength);
+            uploadSeen = true;
         }
     }
     return configuration;

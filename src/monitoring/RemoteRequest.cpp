@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -108,20 +109,6 @@ std::vector<fs::path> requestEntries(const fs::path& folder, std::error_code& er
     return entries;
 }
 
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 RequestWriteResult failed(int error)
 {
     return {RequestWriteOutcome::Failed, errnoText(error)};
@@ -167,6 +154,11 @@ std::optional<RemoteRequest> parseRemoteRequest(std::string_view content)
     if (indexEnd == std::string_view::npos || indexEnd == 0)
         return std::nullopt;
     const auto digits = content.substr(0, indexEnd);
+    // We write the index in plain digits without leading zeros: "007" and "-0" are
+    // nobody's request.
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        (digits.size() > 1 && digits.front() == '0'))
+        return std::nullopt;
     const auto [end, error] =
         std::from_chars(digits.data(), digits.data() + digits.size(), request.machineIndex);
     if (error != std::errc{} || end != digits.data() + digits.size() || request.machineIndex < 0 ||
@@ -313,18 +305,28 @@ RequestWriteResult createRemoteRequest(std::string_view hubDirectory, std::strin
     const int fd = ::mkstemps(temporary.data(), static_cast<int>(kRequestTemporarySuffix.size()));
     if (fd < 0)
         return failed(errno);
+    // Temporaries of writers that died are cleaned by their age on the share's own clock
+    // (the new file's time), which the stations' clocks need not agree with.
+    struct stat created {};
+    if (::fstat(fd, &created) == 0)
+        removeStaleRequestTemporaries(hubDirectory, static_cast<std::int64_t>(created.st_mtime));
     // The hub reads the request with its own account: readable by everyone like any file.
     ::fchmod(fd, 0644);
-    const bool complete = writeAll(fd, content) && ::fsync(fd) == 0;
-    const int writeError = errno;
-    if (::close(fd) != 0 && complete) {
-        const int closeError = errno;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        const int openError = errno;
+        ::close(fd);
         ::unlink(temporary.c_str());
-        return failed(closeError);
+        return failed(openError);
     }
-    if (!complete) {
+    const bool complete = std::fwrite(content.data(), 1, content.size(), file) == content.size() &&
+                          std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+    const int writeError = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!complete || !closed) {
+        const int error = complete ? errno : writeError;
         ::unlink(temporary.c_str());
-        return failed(writeError);
+        return failed(error);
     }
     const std::string target = (*folder / std::string(kRemoteRequestFileName)).string();
     const int linked = ::link(temporary.c_str(), target.c_str());

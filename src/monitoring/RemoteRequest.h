@@ -154,6 +154,7 @@ struct RequestWriteResult {
 // Writes the content exclusively and completely: a temporary is written and flushed to
 // disk in _TMP, then linked to REMOTELOAD.SYS, which fails when a request is pending
 // (Pending); then the temporary is removed. On any failure nothing new is left behind.
+// Temporaries that dead writers left are removed on the way (by the share's clock).
 RequestWriteResult createRemoteRequest(std::string_view hubDirectory, std::string_view content);
 
 // Removes the pending request (any spelling). True when none is left afterwards.

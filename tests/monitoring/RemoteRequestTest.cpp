@@ -105,6 +105,8 @@ TEST(RemoteRequestContent, HubRefusesWhatNoStationWrites)
         {"index past the last slot", "#128_X"},
         {"negative index", "#-1_X"},
         {"index with a sign", "#+1_X"},
+        {"index with a leading zero", "$03_X"},
+        {"negative zero", "$-0_X"},
         {"no name", "$3_"},
         {"name leaving the machine folder", "#3_..\\..\\secret"},
         {"absolute name without the mark", "#3_/etc/passwd"},
@@ -183,6 +185,10 @@ TEST(RemoteRequestBrowse, MachineFolderAndRelativeNames)
               "D:\\Progs\\Mill");
     EXPECT_EQ(requestMachineFolder(configuration, "MILL", RequestKind::Upload), std::nullopt);
     EXPECT_EQ(requestMachineFolder(configuration, "NONE", RequestKind::Download), std::nullopt);
+    // Browse starts in the first folder the hub gives the machine.
+    const auto twice = HubConfiguration::parse("NM:A\nDT:/first\nDR:/up\nDT:/second\nDR:/x\n");
+    EXPECT_EQ(requestMachineFolder(twice, "A", RequestKind::Download), "/first");
+    EXPECT_EQ(requestMachineFolder(twice, "A", RequestKind::Upload), "/up");
 
     const struct {
         const char* scenario;
@@ -437,6 +443,16 @@ TEST(RemoteRequestFile, TemporariesNeverCountAndOldOnesAreCleaned)
     EXPECT_TRUE(fs::exists(fresh));
     EXPECT_FALSE(fs::exists(old));
     EXPECT_TRUE(fs::exists(other));
+}
+
+TEST(RemoteRequestFile, WritingARequestCleansWhatDeadWritersLeft)
+{
+    Hub hub;
+    const std::string dead = hub.root + "_TMP/.REMOTELOAD-dead01.tmp";
+    test::writeBytes(dead, "#0_HA");
+    fs::last_write_time(dead, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    ASSERT_EQ(createRemoteRequest(hub.root, "#0_X").outcome, RequestWriteOutcome::Written);
+    EXPECT_EQ(hub.folderEntries(), std::vector<std::string>{"REMOTELOAD.SYS"});
 }
 
 TEST(RemoteRequestFile, RequestIsReadableByTheHub)
