@@ -197,6 +197,18 @@ TEST_F(HubRequests, WhatBlocksEveryRequestIsToldOnceAndLeftAlone)
     EXPECT_TRUE(m_taker.poll().empty());
     EXPECT_TRUE(pending());
     fs::rename(configuration + ".away", configuration);
+
+    // The name the hub takes a request to is in use by a folder: the request cannot be
+    // moved there, and stays.
+    const std::string takenPath = m_hub + "/_TMP/REMOTELOAD.TAKEN";
+    fs::create_directories(takenPath);
+    test::writeBytes(takenPath + "/HELD", "");
+    const auto held = m_taker.poll();
+    EXPECT_TRUE(anyFailure(held)) << told(held);
+    EXPECT_TRUE(m_taker.poll().empty());
+    EXPECT_TRUE(pending());
+    fs::remove_all(takenPath);
+
     const auto taken = m_taker.poll();
     EXPECT_FALSE(anyFailure(taken)) << told(taken);
     EXPECT_TRUE(fs::exists(folder(1, MachineFolder::Memory) + "/O1001.NC"));

@@ -170,7 +170,6 @@ std::vector<RequestEvent> RequestTaker::poll()
         block("cannot read " + m_hubDirectory + "_SETUP/CairnConf.sys: requests wait", events);
         return events;
     }
-    m_blocked.clear();
     m_seen.reset();
     std::vector<RequestEvent> taken = take(status.path);
     events.insert(events.end(), taken.begin(), taken.end());
@@ -188,6 +187,7 @@ std::vector<RequestEvent> RequestTaker::take(const std::string& requestPath)
             block("cannot take " + requestPath + ": " + errnoText(errno), events);
         return events;
     }
+    m_blocked.clear();
     const auto removeTaken = [&] {
         std::error_code error;
         fs::remove(takenPath, error);
