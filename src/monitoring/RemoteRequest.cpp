@@ -418,7 +418,7 @@ std::optional<RequestOutcome> RemoteRequester::settlePending(RequestKind kind)
 RequestOutcome RemoteRequester::issue(const RequestInput& input)
 {
     if (input.machine.empty()) {
-        m_notifier.message(std::string(kNoMachineSelected));
+        m_notifier.message(std::string(kNoRequestMachine));
         return RequestOutcome::NoMachine;
     }
     if (input.fileName.empty()) {

@@ -44,7 +44,7 @@ inline constexpr std::size_t kMaxRequestNameLength = 259;
 inline constexpr std::size_t kMaxMachineNameLength = 255;
 
 // The dialog's texts, misspelling included (users and their scripts know them).
-inline constexpr std::string_view kNoMachineSelected = "No machine is selected";
+inline constexpr std::string_view kNoRequestMachine = "No machine is selected";
 inline constexpr std::string_view kNoFileSpecified = "No file is specified";
 inline constexpr std::string_view kDownloadPendingQuestion =
     "Another request is in process\n or Remote Down Load is disabled on Quillon system.\n"

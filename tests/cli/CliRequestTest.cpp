@@ -99,7 +99,7 @@ TEST(CliRequest, RefusalsAndUsage)
          {"download", "--machine", "HAAS", "X"},
          1,
          std::string(kCouldNotFindMachine) + "\n"},
-        {"no machine", {"download", "X"}, 1, std::string(kNoMachineSelected) + "\n"},
+        {"no machine", {"download", "X"}, 1, std::string(kNoRequestMachine) + "\n"},
         {"empty file",
          {"upload", "--machine", "MILL", ""},
          1,

@@ -258,7 +258,7 @@ TEST(RemoteRequestSteps, RefusalsBeforeAnythingIsWritten)
         RequestOutcome outcome;
         std::string_view text;
     } cases[] = {
-        {"no machine", download("", "O1.NC"), RequestOutcome::NoMachine, kNoMachineSelected},
+        {"no machine", download("", "O1.NC"), RequestOutcome::NoMachine, kNoRequestMachine},
         {"no file", upload("MILL", ""), RequestOutcome::NoFile, kNoFileSpecified},
         {"name outside the folder", download("MILL", "..\\..\\boot.ini"), RequestOutcome::BadName,
          kFileNameParentFolder},

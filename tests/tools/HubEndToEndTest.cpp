@@ -146,4 +146,65 @@ TEST(HubEndToEnd, TheCommandLineWatchesAndListsWhatTheSimulatedHubHolds)
     EXPECT_TRUE(hub.waitForFinished(kPatienceMs));
 }
 
+// The name of the slot's machine, as the hub configures it.
+QString machineName(const QString& hubDir, int slot)
+{
+    QFile conf(hubDir + "/_SETUP/CairnConf.sys");
+    if (!conf.open(QIODevice::ReadOnly))
+        return {};
+    int at = 0;
+    for (const QByteArray& line : conf.readAll().split('\n'))
+        if (line.startsWith("NM:") && at++ == slot)
+            return QString::fromLatin1(line.mid(3).trimmed());
+    return {};
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+TEST(HubEndToEnd, TheCommandLinesRequestsAreCarriedOutByTheSimulatedHub)
+{
+    QTemporaryDir base;
+    ASSERT_TRUE(base.isValid());
+    const QString home = base.filePath("home");
+    const QString hubDir = base.filePath("Hub");
+    ASSERT_TRUE(QDir().mkpath(home));
+    const quint16 port = freePort();
+    ASSERT_NE(port, 0);
+    QProcess hub;
+    hub.start(QStringLiteral(QUILLONLT_HUBSIM_BINARY),
+              {"--port", QString::number(port), "--machines", "11", "--hub-dir", hubDir,
+               "--request-delay", "0", "--quiet"});
+    ASSERT_TRUE(hub.waitForStarted(kPatienceMs));
+    while (!hub.canReadLine() && hub.waitForReadyRead(kPatienceMs)) {
+    }
+    ASSERT_TRUE(hub.readLine().contains("11 machines"));
+
+    // Hub 1, port 2 (slot 10) gets a program named by its full path, whose case is kept:
+    // the hub's folder is "Hub", and "HUB" would be another folder here.
+    const QString m11 = hubDir + "/_NC/M11";
+    writeFile(m11 + "/DOWNLOAD/O1234.NC", "%\r\nO1234\r\nM30\r\n%\r\n");
+    const CliRun download =
+        runCli({"request", "download", "--machine", machineName(hubDir, 10), "--full-path",
+                "--hub", hubDir, "--wait", "10", m11 + "/DOWNLOAD/O1234.NC"},
+               home, port);
+    EXPECT_EQ(download.code, 0) << download.errors.toStdString();
+    EXPECT_EQ(bytesOf(m11 + "/MACHINE/O1234.NC"), "%\r\nO1234\r\nM30\r\n%\r\n");
+
+    // Hub 0, port 0 hands over the program in its memory.
+    const QString m1 = hubDir + "/_NC/M1";
+    const CliRun upload = runCli({"request", "upload", "--machine", machineName(hubDir, 0),
+                                  "--hub", hubDir, "--wait", "10", "O9001.NC"},
+                                 home, port);
+    EXPECT_EQ(upload.code, 0) << upload.errors.toStdString();
+    EXPECT_EQ(bytesOf(m1 + "/UPLOAD/O9001.NC"), bytesOf(m1 + "/MACHINE/O9001.NC"));
+    EXPECT_FALSE(QFile::exists(hubDir + "/_TMP/REMOTELOAD.SYS"));
+
+    hub.terminate();
+    EXPECT_TRUE(hub.waitForFinished(kPatienceMs));
+}
+
 }  // namespace

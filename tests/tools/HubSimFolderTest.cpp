@@ -8,6 +8,7 @@
 #include "hubsim/HubSimOptions.h"
 #include "monitoring/HubSetup.h"
 #include "platform/Ipv4Address.h"
+#include "platform/TextFile.h"
 #include "support/TempWorkDir.h"
 
 namespace quillon::hubsim {
@@ -57,6 +58,37 @@ TEST(HubSimFolder, TheProgramReadsBackEveryMachineOfTheHub)
     }
 }
 
+TEST(HubSimFolder, MachinesGetSampleProgramsThatARunAgainLeavesAsTheUserChangedThem)
+{
+    test::TempWorkDir dir;
+    const std::string hub = dir.path("hub");
+    const HubModel model({2, 1}, 1796709600);
+    ASSERT_TRUE(writeHubFolder(model, hub).ok);
+    const std::string download = machineFolder(1, hub, MachineFolder::Download);
+    const std::string memory = machineFolder(1, hub, MachineFolder::Memory);
+    EXPECT_EQ(download, std::filesystem::absolute(hub) / "_NC/M2/DOWNLOAD");
+    for (const std::string& program :
+         {download + "/O1001.NC", download + "/O1002.NC", memory + "/O9001.NC"}) {
+        const auto bytes = readFile(program);
+        ASSERT_TRUE(bytes) << program;
+        EXPECT_TRUE(bytes->starts_with("%\r\nO")) << program;
+    }
+
+    test::writeBytes(download + "/O1001.NC", "%\nO1001 (EDITED)\n%\n");
+    ASSERT_TRUE(writeHubFolder(model, hub).ok);
+    EXPECT_EQ(readFile(download + "/O1001.NC"), "%\nO1001 (EDITED)\n%\n");
+}
+
+TEST(HubSimFolder, ARelativeHubFolderIsNamedAbsolutelyForReadersElsewhere)
+{
+    const std::vector<std::string> lines =
+        hubConfigurationLines(HubModel({1, 1}, 1796709600), "hub");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1],
+              "DT:" + (std::filesystem::current_path() / "hub/_NC/M1/DOWNLOAD").string());
+    EXPECT_EQ(lines[2], "DR:" + (std::filesystem::current_path() / "hub/_NC/M1/UPLOAD").string());
+}
+
 TEST(HubSimFolder, TheColourFileNamesEveryStatusTheHubReports)
 {
     const auto lines = graphColorLines();
@@ -90,11 +122,13 @@ TEST(HubSimCommandLine, OptionsAndTheirLimits)
     EXPECT_FALSE(defaults.options.clientPort);
     EXPECT_FALSE(defaults.options.quiet);
     EXPECT_FALSE(defaults.options.model.demo);
+    EXPECT_DOUBLE_EQ(defaults.options.requestDelay, kDefaultRequestDelay);
 
-    const auto given =
-        parseHubSimArguments({"--address", "10.0.0.5", "--port", "27017", "--client-port", "17",
-                              "--machines", "128", "--seed", "42", "--speed", "60.5", "--hub-dir",
-                              "/tmp/hub", "--history", "62", "--demo", "--quiet"});
+    const auto given = parseHubSimArguments(
+        {"--address", "10.0.0.5",   "--port",    "27017",           "--client-port",
+         "17",        "--machines", "128",       "--seed",          "42",
+         "--speed",   "60.5",       "--hub-dir", "/tmp/hub",        "--history",
+         "62",        "--demo",     "--quiet",   "--request-delay", "0"});
     ASSERT_EQ(given.action, Action::Run) << given.error;
     EXPECT_EQ(given.options.address, ipv4Of(10, 0, 0, 5));
     EXPECT_EQ(given.options.port, 27017);
@@ -106,6 +140,7 @@ TEST(HubSimCommandLine, OptionsAndTheirLimits)
     EXPECT_EQ(given.options.historyDays, 62);
     EXPECT_TRUE(given.options.quiet);
     EXPECT_TRUE(given.options.model.demo);
+    EXPECT_DOUBLE_EQ(given.options.requestDelay, 0);
 
     EXPECT_EQ(parseHubSimArguments({"--port", "1", "--help"}).action, Action::Help);
     const std::vector<std::vector<std::string>> wrong = {
@@ -125,6 +160,11 @@ TEST(HubSimCommandLine, OptionsAndTheirLimits)
         {"--history", "-1"},
         // Past shifts need a folder to go to.
         {"--history", "5"},
+        {"--hub-dir", "/tmp/hub", "--request-delay", "-1"},
+        {"--hub-dir", "/tmp/hub", "--request-delay", "61"},
+        {"--hub-dir", "/tmp/hub", "--request-delay", "inf"},
+        // Requests arrive in the hub's folder only.
+        {"--request-delay", "1"},
     };
     for (const auto& arguments : wrong) {
         const auto parsed = parseHubSimArguments(arguments);

@@ -155,6 +155,80 @@ TEST(HubSimProgram, WritesPastShiftsAndTheRunningOneIntoTheHubFolder)
     EXPECT_EQ(hub.waitForExit(), 0);
 }
 
+// The hub's standard output and error as one stream, in the order it wrote them, read up
+// to the line that says a request is gone.
+QByteArray untilRequestRemoved(QProcess& hub)
+{
+    QByteArray log;
+    while (!log.contains("request removed") || !log.endsWith('\n')) {
+        if (!hub.waitForReadyRead(kPatienceMs))
+            break;
+        log += hub.readAll();
+    }
+    return log;
+}
+
+void writeRequest(const QString& hubDir, const QByteArray& content)
+{
+    // Complete or absent, as a station writes it.
+    const QString path = hubDir + "/_TMP/REMOTELOAD.SYS";
+    QFile work(path + ".test");
+    ASSERT_TRUE(work.open(QIODevice::WriteOnly));
+    ASSERT_EQ(work.write(content), content.size());
+    work.close();
+    ASSERT_TRUE(QFile::rename(path + ".test", path));
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+TEST(HubSimProgram, CarriesOutADownloadAndAnUploadAndRemovesABadRequestUnheeded)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString hubDir = folder.path();
+    QProcess hub;
+    hub.setProcessChannelMode(QProcess::MergedChannels);
+    hub.start(QStringLiteral(QUILLONLT_HUBSIM_BINARY),
+              {"--port", QString::number(freePort()), "--machines", "3", "--hub-dir", hubDir,
+               "--request-delay", "0"});
+    ASSERT_TRUE(hub.waitForStarted(kPatienceMs));
+    QByteArray ready;
+    while (!ready.contains("3 machines on") && hub.waitForReadyRead(kPatienceMs))
+        ready += hub.readAll();
+    ASSERT_TRUE(ready.contains("3 machines on")) << ready.toStdString();
+
+    // Hub 0, port 1 gets the sample program of its download folder.
+    const QString m2 = hubDir + "/_NC/M2";
+    writeRequest(hubDir, "#1_O1001.NC");
+    QByteArray log = untilRequestRemoved(hub);
+    EXPECT_TRUE(log.contains("sent ")) << log.toStdString();
+    EXPECT_FALSE(QFile::exists(hubDir + "/_TMP/REMOTELOAD.SYS"));
+    EXPECT_EQ(fileBytes(m2 + "/MACHINE/O1001.NC"), fileBytes(m2 + "/DOWNLOAD/O1001.NC"));
+
+    // Hub 0, port 2 hands over the program in its memory.
+    const QString m3 = hubDir + "/_NC/M3";
+    writeRequest(hubDir, "$2_O9001.NC");
+    log = untilRequestRemoved(hub);
+    EXPECT_TRUE(log.contains("received ")) << log.toStdString();
+    EXPECT_FALSE(QFile::exists(hubDir + "/_TMP/REMOTELOAD.SYS"));
+    EXPECT_EQ(fileBytes(m3 + "/UPLOAD/O9001.NC"), fileBytes(m3 + "/MACHINE/O9001.NC"));
+
+    // A name leading out of the machine's folder: told, removed, nothing copied.
+    writeRequest(hubDir, "#1_../../../_SETUP/CairnConf.sys");
+    log = untilRequestRemoved(hub);
+    EXPECT_TRUE(log.contains("refused")) << log.toStdString();
+    EXPECT_FALSE(QFile::exists(hubDir + "/_TMP/REMOTELOAD.SYS"));
+    EXPECT_FALSE(QFile::exists(m2 + "/MACHINE/CairnConf.sys"));
+    EXPECT_EQ(QDir(m2 + "/MACHINE").entryList(QDir::Files), QStringList({"O1001.NC", "O9001.NC"}));
+
+    hub.terminate();
+    EXPECT_TRUE(hub.waitForFinished(kPatienceMs));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)

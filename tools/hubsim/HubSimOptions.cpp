@@ -33,7 +33,7 @@ std::string hubSimUsage()
 {
     return "Usage: quillonlt-hubsim [--address A] [--port P] [--client-port P] [--machines N]\n"
            "                        [--seed S] [--speed F] [--hub-dir DIR] [--history DAYS]\n"
-           "                        [--demo] [--quiet]\n"
+           "                        [--request-delay SECONDS] [--demo] [--quiet]\n"
            "\n"
            "A simulated shop-floor hub: N machines living plausible shifts, answering\n"
            "QuillonLT's monitoring requests over UDP and pushing what changes.\n"
@@ -53,10 +53,18 @@ std::string hubSimUsage()
            "                   report files of ended shifts (_REPORTS)\n"
            "  --history DAYS   first write DAYS days of past shifts, 0 to 62 (default 0;\n"
            "                   needs --hub-dir)\n"
+           "  --request-delay SECONDS\n"
+           "                   carry out the remote download and upload requests that\n"
+           "                   stations leave in _TMP/REMOTELOAD.SYS after SECONDS, 0 to 60\n"
+           "                   (default 3): a download copies the file from the machine's\n"
+           "                   _NC/M<n>/DOWNLOAD folder to its memory, _NC/M<n>/MACHINE; an\n"
+           "                   upload copies it from there into _NC/M<n>/UPLOAD (needs\n"
+           "                   --hub-dir)\n"
            "  --demo           the demonstration floor: machine 2 with two heads, 3 with\n"
            "                   two pallets, 4 counting in rate mode, 6 often without\n"
            "                   its operator\n"
-           "  --quiet          do not print a line per request\n"
+           "  --quiet          do not print a line per request nor the steps of remote\n"
+           "                   requests (a refused one is still told on stderr)\n"
            "  --help           show this text\n";
 }
 
@@ -64,6 +72,7 @@ ParsedHubSimArguments parseHubSimArguments(const std::vector<std::string>& argum
 {
     ParsedHubSimArguments parsed;
     HubSimOptions& o = parsed.options;
+    bool requestDelayGiven = false;
     o.address = *ipv4FromDottedText(kDefaultAddress);
     const auto fail = [&](std::string error) {
         parsed.action = ParsedHubSimArguments::Action::UsageError;
@@ -84,10 +93,10 @@ ParsedHubSimArguments parseHubSimArguments(const std::vector<std::string>& argum
             o.model.demo = true;
             continue;
         }
-        const bool takesValue = option == "--address" || option == "--port" ||
-                                option == "--client-port" || option == "--machines" ||
-                                option == "--seed" || option == "--speed" ||
-                                option == "--hub-dir" || option == "--history";
+        const bool takesValue =
+            option == "--address" || option == "--port" || option == "--client-port" ||
+            option == "--machines" || option == "--seed" || option == "--speed" ||
+            option == "--hub-dir" || option == "--history" || option == "--request-delay";
         if (!takesValue)
             return fail("unknown option " + option);
         if (i + 1 >= arguments.size())
@@ -126,6 +135,12 @@ ParsedHubSimArguments parseHubSimArguments(const std::vector<std::string>& argum
             if (!days || *days < 0 || *days > kMaxHistoryDays)
                 return fail("--history takes 0 to 62 days, not " + value);
             o.historyDays = *days;
+        } else if (option == "--request-delay") {
+            const auto delay = numberIn<double>(value);
+            if (!delay || !std::isfinite(*delay) || *delay < 0 || *delay > kMaxRequestDelay)
+                return fail("--request-delay takes 0 to 60 seconds, not " + value);
+            o.requestDelay = *delay;
+            requestDelayGiven = true;
         } else {
             if (value.empty())
                 return fail("--hub-dir needs a folder");
@@ -134,6 +149,8 @@ ParsedHubSimArguments parseHubSimArguments(const std::vector<std::string>& argum
     }
     if (o.historyDays > 0 && !o.hubDirectory)
         return fail("--history needs --hub-dir, the folder the shifts go to");
+    if (requestDelayGiven && !o.hubDirectory)
+        return fail("--request-delay needs --hub-dir, the folder the requests come to");
     return parsed;
 }
 

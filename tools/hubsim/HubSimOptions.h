@@ -17,6 +17,10 @@ inline constexpr std::uint16_t kHubPort = 17;
 inline constexpr const char* kDefaultAddress = "127.0.0.2";
 // Faster than this a simulated second is shorter than the event loop's tick.
 inline constexpr double kMaxSpeed = 3600;
+// A remote request stays pending this long before the hub takes it, so that a station's
+// "not accepted yet" question can be seen; a minute is more than any user waits.
+inline constexpr double kDefaultRequestDelay = 3;
+inline constexpr double kMaxRequestDelay = 60;
 // Two months of past shifts: enough for any month folder to be full.
 inline constexpr int kMaxHistoryDays = 62;
 
@@ -29,6 +33,7 @@ struct HubSimOptions {
     double speed = 1;  // simulated seconds per real second
     std::optional<std::string> hubDirectory;
     int historyDays = 0;  // past shifts written at start, below hubDirectory
+    double requestDelay = kDefaultRequestDelay;  // seconds; remote requests need hubDirectory
     bool quiet = false;
 };
 

@@ -9,6 +9,7 @@
 #include "hubsim/HubFolder.h"
 #include "hubsim/HubSimOptions.h"
 #include "hubsim/HubSimServer.h"
+#include "hubsim/RequestTaker.h"
 #include "hubsim/ShiftRecorder.h"
 #include "platform/Ipv4Address.h"
 #include "platform/ui/TerminationSignals.h"
@@ -18,6 +19,9 @@ namespace {
 // The shift records follow the machines once a real second, as the pushes do: a shift
 // graph rereads its file no more often than that.
 constexpr int kRecordIntervalMs = 1000;
+// A station asks "not accepted yet?" only after the user answered; a fifth of a second
+// is quick enough for any delay, and a look at one folder costs nothing.
+constexpr int kRequestPollMs = 200;
 
 }  // namespace
 
@@ -86,6 +90,27 @@ int main(int argc, char** argv)
     QObject::connect(&recordTimer, &QTimer::timeout, recordShifts);
     if (recorder)
         recordTimer.start(kRecordIntervalMs);
+    // Remote requests: each step on stdout, a refused or failed request on stderr even
+    // when quiet, since the station that asked learns nothing of it.
+    SystemSteadyClock steadyClock;
+    std::optional<RequestTaker> requests;
+    if (options.hubDirectory)
+        requests.emplace(*options.hubDirectory,
+                         std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                             std::chrono::duration<double>(options.requestDelay)),
+                         steadyClock, clock);
+    const auto takeRequests = [&] {
+        for (const RequestEvent& event : requests->poll()) {
+            if (event.failure)
+                std::cerr << "quillonlt-hubsim: " << event.text << std::endl;
+            else if (!options.quiet)
+                std::cout << "quillonlt-hubsim: " << event.text << std::endl;
+        }
+    };
+    QTimer requestTimer;
+    QObject::connect(&requestTimer, &QTimer::timeout, takeRequests);
+    if (requests)
+        requestTimer.start(kRequestPollMs);
     HubResponder responder(model, time, clock, options.clientPort);
     HubSimServer server(responder, options.quiet ? nullptr : &std::cout);
     if (!server.listen(options.address, options.port)) {
