@@ -285,7 +285,7 @@ TEST_F(RemoteRequestTest, IncompleteOrUnsafeRequestsAreRefusedWithTheirMessages)
         bool upload;
         std::string_view said;
     } cases[] = {
-        {"no machine chosen", nullptr, "O1.NC", false, kNoMachineSelected},
+        {"no machine chosen", nullptr, "O1.NC", false, kNoRequestMachine},
         {"no file named", "LATHE 2", "", false, kNoFileSpecified},
         {"no upload file named", "LATHE 2", "", true, kNoFileSpecified},
         {"a name climbing out of the machine's folder", "LATHE 2", "..\\..\\WINDOWS\\X", false,

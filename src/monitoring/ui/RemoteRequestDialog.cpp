@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "monitoring/RemoteRequest.h"
 #include "monitoring/ui/RemoteMachineListDialog.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "monitoring/HubSetup.h"
+#include "monitoring/RemoteRequest.h"
 #include "platform/WorkDir.h"
 
 class QCheckBox;
@@ -20,9 +21,6 @@ namespace quillon {
 
 class FilePrompter;
 class Notifier;
-// From RemoteRequest.h, which is left to the sources: its texts share names with others'.
-enum class RequestKind;
-enum class RequestOutcome;
 
 inline constexpr char kRemoteRequestTitle[] = "Quillon remote";
 inline constexpr std::string_view kDownloadBrowseTitle = "Select download file..";
