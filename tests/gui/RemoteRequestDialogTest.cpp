@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 
@@ -21,11 +22,14 @@
 #include "app/ui/PasswordDialog.h"
 #include "app/ui/QuillonApplication.h"
 #include "gui/GuiTestSupport.h"
+#include "hubsim/HubFolder.h"
+#include "hubsim/RequestTaker.h"
 #include "monitoring/MachineLists.h"
 #include "monitoring/RemoteConfig.h"
 #include "monitoring/RemoteRequest.h"
 #include "monitoring/ui/RemoteConfigDialog.h"
 #include "monitoring/ui/RemoteMachineListDialog.h"
+#include "platform/Clock.h"
 #include "platform/FileAttributes.h"
 #include "platform/FilePrompter.h"
 #include "platform/Notifier.h"
@@ -398,6 +402,46 @@ TEST_F(RemoteRequestTest, TheChosenMachineIsOfferedAgainAndTheListButtonReloadsT
     choices.machine = "LATHE 2";
     auto next = makeDialog();
     EXPECT_EQ(next->machineBox()->currentIndex(), -1);
+}
+
+TEST(RemoteRequestWithSimulatedHub, TheHubCarriesOutADownloadAndAnUploadAskedForHere)
+{
+    using hubsim::MachineFolder;
+    test::TempWorkDir dir;
+    const std::string hub = dir.base() + "/hub";
+    ASSERT_TRUE(hubsim::writeHubFolder(hubsim::HubModel({3, 1}, 1796709600), hub).ok);
+    const auto folder = [&](MachineFolder which) { return hubsim::machineFolder(2, hub, which); };
+    test::writeBytes(folder(MachineFolder::Download) + "/O1234.NC", "%\nO1234\n%\n");
+    test::writeBytes(folder(MachineFolder::Memory) + "/O0007.NC", "%\nO0007\n%\n");
+
+    // The hub looks while the user is asked whether to keep trying.
+    ManualSteadyClock steady;
+    FixedClock clock(1796709600);
+    hubsim::RequestTaker taker(hub, std::chrono::seconds(0), steady, clock);
+    HubSideNotifier notifier;
+    std::vector<hubsim::RequestEvent> told;
+    notifier.hook = [&](const Notice& notice) {
+        if (notice.text == kKeepTrying)
+            std::ranges::copy(taker.poll(), std::back_inserter(told));
+    };
+    notifier.scripted.script({NoticeAnswer::Yes, NoticeAnswer::Yes});
+    ScriptedFilePrompter files;
+    RemoteRequestChoices choices;
+    RemoteRequestDialog dialog(dir.workDir(), hub + "/", choices, notifier, files);
+    dialog.machineBox()->setCurrentIndex(2);
+    dialog.downloadEdit()->setText("O1234.NC");
+    dialog.downloadButton()->click();
+    dialog.uploadEdit()->setText("O0007.NC");
+    dialog.uploadButton()->click();
+
+    for (const auto& event : told)
+        EXPECT_FALSE(event.failure) << event.text;
+    EXPECT_EQ(readFile(folder(MachineFolder::Memory) + "/O1234.NC"), "%\nO1234\n%\n");
+    EXPECT_EQ(readFile(folder(MachineFolder::Upload) + "/O0007.NC"), "%\nO0007\n%\n");
+    // Each request was taken at the first question: no more was asked.
+    EXPECT_EQ(notifier.scripted.texts(),
+              (std::vector<std::string>{std::string(kRequestIssued), std::string(kKeepTrying),
+                                        std::string(kRequestIssued), std::string(kKeepTrying)}));
 }
 
 // ---------------------------------------------------------------------------------------
