@@ -351,6 +351,8 @@ TEST_F(RemoteRequestTest, BrowseStartsInTheMachinesFolderAndGivesANameRelativeTo
         {"a full path keeps its case", false, true, folder("M11/DOWNLOAD/Job/o1234.nc"),
          QString::fromStdString(folder("M11/DOWNLOAD/Job/o1234.nc"))},
         {"upload below DR:", true, false, folder("M11/UPLOAD/O9.NC"), "O9.NC"},
+        // An upload has no full-path form: its name stays relative to DR:.
+        {"upload with Use full path", true, true, folder("M11/UPLOAD/Old/O9.NC"), "Old/O9.NC"},
     };
     for (const auto& c : cases) {
         files.script(c.chosen);

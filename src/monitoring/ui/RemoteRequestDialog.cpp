@@ -137,8 +137,11 @@ void RemoteRequestDialog::browse(RequestKind kind)
                           std::string(download ? kDownloadBrowseFilter : kUploadBrowseFilter)});
     if (!chosen)
         return;
+    // An upload request carries no full-path mark, so the hub reads its name inside DR:
+    // whatever the box says: a full path there would name no file.
+    const bool fullPath = download && m_fullPath->isChecked();
     (download ? m_download : m_upload)
-        ->setText(fromBytes(browsedRequestName(*chosen, folder, m_fullPath->isChecked())));
+        ->setText(fromBytes(browsedRequestName(*chosen, folder, fullPath)));
 }
 
 void RemoteRequestDialog::request(RequestKind kind)
