@@ -55,12 +55,12 @@ void HubLink::datagramArrived(std::string_view bytes, std::int32_t sourceAddress
     // may hold NULs and are handed on whole.
     const std::string_view text = datagramText(bytes);
 
-    if (anyMonitoringViewOpen())
+    if (monitoringFeedWanted())
         dispatchMonitoring(bytes, text);
 
     // The last monitoring view has closed: the first datagram after it ends that feed.
     // The datagram may still be the machine display's, so it goes on to the machine feed.
-    if (m_monitoringFeedActive && !anyMonitoringViewOpen()) {
+    if (m_monitoringFeedActive && !monitoringFeedWanted()) {
         m_monitoringFeedActive = false;
         sendWord(kRemoteDisconnectWord);
     }
@@ -86,6 +86,8 @@ void HubLink::dispatchMonitoring(std::string_view bytes, std::string_view text)
         noteMonitoringDatagram();
         forwardTo({MonitoringView::TimeLine, MonitoringView::Detailed, MonitoringView::Graph},
                   bytes);
+        if (m_bridge)
+            m_bridge->datagramArrived(bytes);
         const auto slot = recordSlot(text.substr(record + kRecordWord.size()));
         if (!slot)
             return;
@@ -99,6 +101,8 @@ void HubLink::dispatchMonitoring(std::string_view bytes, std::string_view text)
         noteMonitoringDatagram();
         forwardTo({MonitoringView::Detailed, MonitoringView::TimeLine, MonitoringView::Graph},
                   bytes);
+        if (m_bridge)
+            m_bridge->datagramArrived(bytes);
     } else if (contains(text, kStatusListWord)) {
         noteMonitoringDatagram();
         forwardTo({MonitoringView::Detailed}, bytes);
@@ -130,7 +134,7 @@ void HubLink::timerTick()
         m_machineTicks = std::min(m_machineTicks + 1, kMachineTicksHeld);
     }
 
-    if (anyMonitoringViewOpen()) {
+    if (monitoringFeedWanted()) {
         if (m_now - m_lastMonitoringDatagram > kResubscribeAfterSeconds) {
             sendWord(kRemoteViewWord);
             m_lastMonitoringDatagram = m_now;
@@ -172,6 +176,16 @@ bool HubLink::anyMonitoringViewOpen() const
 {
     return std::any_of(m_views.begin(), m_views.end(),
                        [](const DatagramReceiver* view) { return view != nullptr; });
+}
+
+void HubLink::bridgeOpened(DatagramReceiver& receiver)
+{
+    m_bridge = &receiver;
+}
+
+void HubLink::bridgeClosed()
+{
+    m_bridge = nullptr;
 }
 
 void HubLink::machineDisplayOpened(DatagramReceiver& receiver)

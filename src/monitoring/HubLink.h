@@ -81,6 +81,11 @@ public:
     // A detailed view closed while not minimized takes the shift graph windows with it.
     void monitoringViewClosed(MonitoringView view, bool minimized = false);
     bool anyMonitoringViewOpen() const;
+    // The MQTT bridge follows the monitoring feed like a view that shows every machine: it
+    // gets the start-up lists and records after the views, and keeps the feed subscribed.
+    void bridgeOpened(DatagramReceiver& receiver);
+    void bridgeClosed();
+    bool monitoringFeedWanted() const { return anyMonitoringViewOpen() || m_bridge != nullptr; }
     void machineDisplayOpened(DatagramReceiver& receiver);
     void machineDisplayClosed();
     // At most kShiftGraphWindows at once; false when all places are taken.
@@ -117,6 +122,7 @@ private:
     std::int64_t m_now = 0;
 
     std::array<DatagramReceiver*, 3> m_views{};
+    DatagramReceiver* m_bridge = nullptr;
     DatagramReceiver* m_machineDisplay = nullptr;
     std::array<ShiftGraph, kShiftGraphWindows> m_shiftGraphs{};
 
