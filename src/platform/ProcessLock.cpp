@@ -11,8 +11,10 @@
 namespace quillon {
 
 std::unique_ptr<ProcessLock> ProcessLock::acquire(const std::filesystem::path& file,
-                                                  std::string* why)
+                                                  std::string* why, bool* held)
 {
+    if (held)
+        *held = false;
     const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (descriptor < 0) {
         if (why)
@@ -24,6 +26,8 @@ std::unique_ptr<ProcessLock> ProcessLock::acquire(const std::filesystem::path& f
     if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::close(descriptor);
+        if (held)
+            *held = error == EWOULDBLOCK;
         if (why)
             *why = error == EWOULDBLOCK ? file.string() + ": held by another process"
                                         : file.string() + ": " + errnoText(error);

@@ -12,9 +12,10 @@ namespace quillon {
 class ProcessLock {
 public:
     // Creates the file when missing. Nothing when another process holds the lock or the
-    // file cannot be opened; `why` then says which.
+    // file cannot be opened; `why` then says which, and `held` is set when the lock is
+    // taken (so that the caller can word that case in its own terms).
     static std::unique_ptr<ProcessLock> acquire(const std::filesystem::path& file,
-                                                std::string* why = nullptr);
+                                                std::string* why = nullptr, bool* held = nullptr);
     ~ProcessLock();
     ProcessLock(const ProcessLock&) = delete;
     ProcessLock& operator=(const ProcessLock&) = delete;

@@ -1,0 +1,160 @@
+#include "bridge/BridgeSettings.h"
+
+#include <mosquitto.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "platform/FileBytes.h"
+#include "platform/ProcessLock.h"
+#include "platform/SystemError.h"
+#include "platform/TextFile.h"
+#include "platform/WorkDir.h"
+
+namespace quillon {
+
+namespace {
+
+// Paths in this file are not bound by the old 260-byte settings buffer; this is the
+// system's own path limit.
+constexpr std::size_t kBridgeLineLimit = 4096;
+
+// One key of the file: how it is read and written, in file order.
+struct BridgeKey {
+    std::string_view name;
+    std::string BridgeSettings::*text = nullptr;  // nullptr: the enabled flag
+};
+
+constexpr BridgeKey kKeys[] = {
+    {"enabled"},
+    {"broker", &BridgeSettings::broker},
+    {"prefix", &BridgeSettings::prefix},
+    {"client_id", &BridgeSettings::clientId},
+    {"user", &BridgeSettings::user},
+    {"password_file", &BridgeSettings::passwordFile},
+    {"tls_ca_file", &BridgeSettings::tlsCaFile},
+};
+
+// A value that reached us with a line end in it would make a key of its own.
+std::string_view firstLine(std::string_view text)
+{
+    return text.substr(0, text.find_first_of("\r\n"));
+}
+
+std::string inWorkDir(const WorkDir& workDir, const std::string& path)
+{
+    if (path.empty() || std::filesystem::path(path).is_absolute())
+        return path;
+    return workDir.file(path);
+}
+
+}  // namespace
+
+TopicPrefix checkedTopicPrefix(std::string_view typed)
+{
+    while (!typed.empty() && typed.back() == '/')
+        typed.remove_suffix(1);
+    if (typed.empty())
+        return {{}, std::string(kEmptyPrefixText)};
+    if (typed.find_first_of("+#") != std::string_view::npos)
+        return {{}, std::string(kWildcardPrefixText)};
+    if (typed.front() == '$')
+        return {{}, std::string(kReservedPrefixText)};
+    // The library refuses such a topic at every publish; better said once, here. It checks
+    // UTF-8 and control characters, NUL among them, as the protocol wants topics.
+    if (mosquitto_validate_utf8(typed.data(), static_cast<int>(typed.size())) != MOSQ_ERR_SUCCESS)
+        return {{}, std::string(kUnreadablePrefixText)};
+    return {std::string(typed), {}};
+}
+
+std::optional<std::string> settingsProblem(const BridgeSettings& settings)
+{
+    if (!parseMqttBroker(settings.broker))
+        return std::string(kBadBrokerText);
+    if (auto prefix = checkedTopicPrefix(settings.prefix); !prefix.error.empty())
+        return std::move(prefix.error);
+    if (!settings.passwordFile.empty() && settings.user.empty())
+        return std::string(kPasswordWithoutUserText);
+    return std::nullopt;
+}
+
+BridgeSettings parseBridgeSettings(std::string_view bytes)
+{
+    BridgeSettings settings;
+    LineReader reader(bytes, kBridgeLineLimit);
+    while (const auto line = reader.next()) {
+        const auto equals = line->find('=');
+        if (equals == std::string_view::npos)
+            continue;
+        const std::string_view key = trimmed(line->substr(0, equals));
+        const std::string_view value = trimmed(line->substr(equals + 1));
+        for (const BridgeKey& known : kKeys) {
+            if (known.name != key)
+                continue;
+            if (known.text)
+                settings.*known.text = value;
+            else
+                settings.enabled = value == "1";
+        }
+    }
+    return settings;
+}
+
+std::string formatBridgeSettings(const BridgeSettings& settings)
+{
+    std::vector<std::string> lines;
+    for (const BridgeKey& key : kKeys) {
+        const std::string value =
+            key.text ? std::string(firstLine(settings.*key.text)) : (settings.enabled ? "1" : "0");
+        lines.push_back(std::string(key.name) + '=' + value);
+    }
+    return joinLinesCrLf(lines);
+}
+
+BridgeSettings readBridgeSettings(const WorkDir& workDir)
+{
+    const auto bytes = readFile(workDir.file(kBridgeSettingsFile));
+    return bytes ? parseBridgeSettings(*bytes) : BridgeSettings{};
+}
+
+WriteResult writeBridgeSettings(const WorkDir& workDir, const BridgeSettings& settings)
+{
+    return replaceFileAtomically(workDir.file(kBridgeSettingsFile),
+                                 formatBridgeSettings(settings));
+}
+
+BridgeStart bridgeOptions(const WorkDir& workDir, const BridgeSettings& settings)
+{
+    if (auto problem = settingsProblem(settings))
+        return {std::nullopt, std::move(*problem)};
+    BridgeOptions options;
+    const auto broker = parseMqttBroker(settings.broker);
+    options.mqtt.host = broker->host;
+    options.mqtt.port = broker->port;
+    options.mqtt.clientId = settings.clientId;
+    options.mqtt.user = settings.user;
+    options.mqtt.tlsCaFile = inWorkDir(workDir, settings.tlsCaFile);
+    options.prefix = checkedTopicPrefix(settings.prefix).prefix;
+    if (!settings.passwordFile.empty()) {
+        const std::string path = inWorkDir(workDir, settings.passwordFile);
+        int error = 0;
+        const auto bytes = readFileBytes(path, &error);
+        if (!bytes)
+            return {std::nullopt, "The MQTT password could not be read: " +
+                                      fileErrorText(error, FileAction::Open, path)};
+        LineReader reader(std::string_view(bytes->data.get(), bytes->size), kBridgeLineLimit);
+        options.mqtt.password = reader.next().value_or(std::string_view());
+    }
+    return {std::move(options), {}};
+}
+
+std::unique_ptr<ProcessLock> acquireBridgeLock(const WorkDir& workDir, std::string& error)
+{
+    bool held = false;
+    auto lock = ProcessLock::acquire(workDir.file(kBridgeLockFile), &error, &held);
+    if (!lock && held)
+        error = kBridgeAlreadyRuns;
+    return lock;
+}
+
+}  // namespace quillon
