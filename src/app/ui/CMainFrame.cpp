@@ -20,6 +20,7 @@
 #include <tuple>
 
 #include "app/ui/DocumentManager.h"
+#include "app/ui/MqttBridgeCommand.h"
 #include "app/ui/ProgramPlots.h"
 #include "app/ui/QuillonApplication.h"
 #include "app/ui/SpreadsheetView.h"
@@ -119,6 +120,7 @@ CMainFrame::CMainFrame(QuillonApplication& app) : m_app(app), m_mdiArea(new QMdi
         },
         m_app.notifier(), this);
     registerMonitorWindows(*m_monitorDisplays);
+    m_mqttBridge = new MqttBridgeCommand(m_app, this);
     buildMenus();
     buildToolBar();
     buildStatusBar();
@@ -381,6 +383,7 @@ void CMainFrame::buildMenus()
     settings->addAction("&Other options", this, [this] { m_app.otherOptions(); });
     settings->addSeparator();
     settings->addAction("&Quillon remote", this, [this] { m_app.remoteConfiguration(); });
+    settings->addAction("&MQTT bridge...", m_mqttBridge, &MqttBridgeCommand::configure);
     settings->addAction("E&XCEL.EXE path", this, [this] {
         if (m_app.passSettingsLock())
             m_spreadsheet->editPath();
@@ -638,6 +641,7 @@ void CMainFrame::mainTimerTick()
         m_app.reconcileMachineLists();
     }
     m_app.hubTick();
+    m_mqttBridge->tick();
     if (m_ticks == 2) {
         // A wall display in rotation leaves the command line's words unread: the rotation
         // decides what is up.
@@ -1013,6 +1017,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     m_reportWindows->closeAll();
     m_oeeWindows->closeAll();
     m_monitorDisplays->closeAll();
+    m_mqttBridge->stop();
     m_app.shutDown(!isMinimized());
     event->accept();
 }

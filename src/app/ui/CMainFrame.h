@@ -32,6 +32,7 @@ class CommWindows;
 class DirectoryTree;
 class DocumentManager;
 class MonitorDisplays;
+class MqttBridgeCommand;
 class OeeWindows;
 class QuillonApplication;
 class ReportWindows;
@@ -99,6 +100,8 @@ public:
     // that asked for one, or the rotation. Without a link to the hub they say so.
     void openMonitorDisplay(MonitorDisplay kind);
     MonitorDisplays& monitorDisplays() { return *m_monitorDisplays; }
+    // Settings > "MQTT bridge..." and the program's own bridge.
+    MqttBridgeCommand& mqttBridge() { return *m_mqttBridge; }
     // The wall-display rotation, which the main timer drives from its third tick while any
     // rotation time of the machine lists is set.
     const MonitorRotation& monitorRotation() const { return m_rotation; }
@@ -138,6 +141,7 @@ private:
     OeeWindows* m_oeeWindows = nullptr;
     std::unique_ptr<SpreadsheetView> m_spreadsheet;
     MonitorDisplays* m_monitorDisplays = nullptr;
+    MqttBridgeCommand* m_mqttBridge = nullptr;
     MonitorRotation m_rotation;
     QMenu* m_recentMenu = nullptr;
     QMenu* m_toolsMenu = nullptr;

@@ -1,0 +1,185 @@
+#include "bridge/ui/BridgeRunner.h"
+
+#include <QSocketNotifier>
+
+#include <vector>
+
+#include "bridge/MqttBridge.h"
+#include "monitoring/HubLink.h"
+#include "monitoring/HubSetup.h"
+#include "monitoring/RemoteConfig.h"
+#include "platform/ProcessLock.h"
+
+namespace quillon {
+
+namespace {
+
+// The machines the hub's configuration monitors. None is fine: the hub's own start-up list
+// names the machines it has.
+std::vector<MachineSlot> monitoredMachines(const WorkDir& workDir)
+{
+    std::vector<MachineSlot> machines;
+    if (const auto setup = readMonitorSetup(readRemoteConfig(workDir).hubDirectory)) {
+        for (int index = 0; index < kMachineSlots; ++index) {
+            if (setup->isMonitored(MachineSlot::ofIndex(index)))
+                machines.push_back(MachineSlot::ofIndex(index));
+        }
+    }
+    return machines;
+}
+
+// A notifier that goes with the next pass of the event loop: it may be the one whose
+// signal is being delivered right now.
+void retire(std::unique_ptr<QSocketNotifier>& notifier)
+{
+    if (!notifier)
+        return;
+    notifier->setEnabled(false);
+    notifier.release()->deleteLater();
+}
+
+}  // namespace
+
+// Passes the link's datagrams to the bridge and looks at the broker socket after each,
+// since a datagram may have published something that did not go out whole.
+class BridgeRunner::LinkPlace final : public DatagramReceiver {
+public:
+    explicit LinkPlace(BridgeRunner& runner) : m_runner(runner) {}
+    void datagramArrived(std::string_view bytes) override
+    {
+        m_runner.m_bridge->receiver().datagramArrived(bytes);
+        m_runner.followSocket();
+        m_runner.noteStatus();
+    }
+
+private:
+    BridgeRunner& m_runner;
+};
+
+BridgeRunner::BridgeRunner(WorkDir workDir, const Clock& clock, const SteadyClock& steadyClock,
+                           QObject* parent)
+    : QObject(parent),
+      m_workDir(std::move(workDir)),
+      m_clock(clock),
+      m_steadyClock(steadyClock),
+      m_linkPlace(std::make_unique<LinkPlace>(*this))
+{
+    m_timer.setInterval(kTickMs);
+    connect(&m_timer, &QTimer::timeout, this, &BridgeRunner::tick);
+}
+
+BridgeRunner::~BridgeRunner()
+{
+    stop();
+}
+
+bool BridgeRunner::start(const BridgeSettings& settings, HubLink& link, std::string& error)
+{
+    stop();
+    auto lock = acquireBridgeLock(m_workDir, error);
+    if (!lock)
+        return false;
+    BridgeStart options = bridgeOptions(m_workDir, settings);
+    if (!options.options) {
+        error = std::move(options.error);
+        return false;
+    }
+    m_bridge = std::make_unique<MqttBridge>(std::move(*options.options), link,
+                                            monitoredMachines(m_workDir), m_clock, m_steadyClock);
+    m_link = &link;
+    // On the link first: the bridge's start asks the hub for every machine, and the answers
+    // must find it there.
+    link.bridgeOpened(*m_linkPlace);
+    if (!m_bridge->start()) {
+        error = "The MQTT bridge could not start: " + m_bridge->client().lastError();
+        link.bridgeClosed();
+        m_bridge.reset();
+        m_link = nullptr;
+        return false;
+    }
+    m_lock = std::move(lock);
+    followSocket();
+    m_timer.start();
+    noteStatus();
+    return true;
+}
+
+void BridgeRunner::stop()
+{
+    if (!m_bridge)
+        return;
+    m_timer.stop();
+    m_link->bridgeClosed();
+    m_link = nullptr;
+    retire(m_readNotifier);
+    retire(m_writeNotifier);
+    m_socket = -1;
+    m_bridge->stop(kGoodbyeTimeout);
+    m_bridge.reset();
+    m_lock.reset();
+    noteStatus();
+}
+
+BridgeStatus BridgeRunner::status() const
+{
+    return m_bridge ? bridgeStatusOf(*m_bridge) : BridgeStatus{};
+}
+
+void BridgeRunner::socketReadable()
+{
+    if (!m_bridge)
+        return;
+    m_bridge->client().readable();
+    followSocket();
+    noteStatus();
+}
+
+void BridgeRunner::socketWritable()
+{
+    if (!m_bridge)
+        return;
+    m_bridge->client().writable();
+    followSocket();
+    noteStatus();
+}
+
+void BridgeRunner::tick()
+{
+    m_bridge->tick();
+    followSocket();
+    noteStatus();
+}
+
+void BridgeRunner::followSocket()
+{
+    MqttClient& client = m_bridge->client();
+    const int socket = client.socket();
+    if (socket != m_socket) {
+        retire(m_readNotifier);
+        retire(m_writeNotifier);
+        m_socket = socket;
+        if (socket >= 0) {
+            m_readNotifier = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
+            m_writeNotifier = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Write);
+            connect(m_readNotifier.get(), &QSocketNotifier::activated, this,
+                    &BridgeRunner::socketReadable);
+            connect(m_writeNotifier.get(), &QSocketNotifier::activated, this,
+                    &BridgeRunner::socketWritable);
+        }
+    }
+    // A socket is nearly always writable: watched all the time, it would wake the program
+    // at every pass of the event loop.
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(client.wantsWrite());
+}
+
+void BridgeRunner::noteStatus()
+{
+    BridgeStatus now = status();
+    if (now == m_lastStatus)
+        return;
+    m_lastStatus = std::move(now);
+    emit statusChanged();
+}
+
+}  // namespace quillon
