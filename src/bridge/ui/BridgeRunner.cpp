@@ -111,8 +111,9 @@ void BridgeRunner::stop()
     m_timer.stop();
     m_link->bridgeClosed();
     m_link = nullptr;
-    retire(m_readNotifier);
-    retire(m_writeNotifier);
+    // Never called from a notifier's own signal, so they can go at once.
+    m_readNotifier.reset();
+    m_writeNotifier.reset();
     m_socket = -1;
     m_bridge->stop(kGoodbyeTimeout);
     m_bridge.reset();
@@ -125,20 +126,11 @@ BridgeStatus BridgeRunner::status() const
     return m_bridge ? bridgeStatusOf(*m_bridge) : BridgeStatus{};
 }
 
-void BridgeRunner::socketReadable()
+void BridgeRunner::socketReady(void (MqttClient::*serve)())
 {
     if (!m_bridge)
         return;
-    m_bridge->client().readable();
-    followSocket();
-    noteStatus();
-}
-
-void BridgeRunner::socketWritable()
-{
-    if (!m_bridge)
-        return;
-    m_bridge->client().writable();
+    (m_bridge->client().*serve)();
     followSocket();
     noteStatus();
 }
@@ -162,9 +154,9 @@ void BridgeRunner::followSocket()
             m_readNotifier = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
             m_writeNotifier = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Write);
             connect(m_readNotifier.get(), &QSocketNotifier::activated, this,
-                    &BridgeRunner::socketReadable);
+                    [this] { socketReady(&MqttClient::readable); });
             connect(m_writeNotifier.get(), &QSocketNotifier::activated, this,
-                    &BridgeRunner::socketWritable);
+                    [this] { socketReady(&MqttClient::writable); });
         }
     }
     // A socket is nearly always writable: watched all the time, it would wake the program

@@ -22,6 +22,7 @@ namespace quillon {
 
 class HubLink;
 class MqttBridge;
+class MqttClient;
 class ProcessLock;
 
 class BridgeRunner : public QObject {
@@ -57,8 +58,8 @@ signals:
 private:
     class LinkPlace;
 
-    void socketReadable();
-    void socketWritable();
+    // The notifier saw the socket ready: the client reads or writes.
+    void socketReady(void (MqttClient::*serve)());
     void tick();
     // After every call into the client: its socket may be another one (a reconnection), and
     // writing is watched only while it has something to write.
