@@ -59,7 +59,6 @@ private:
     void eventHappened(const MachineEvent& event) override;
 
     BridgeOptions m_options;
-    const Clock& m_clock;
     MqttClient m_client;
     HubFollower m_follower;
     std::uint64_t m_statesPublished = 0;
