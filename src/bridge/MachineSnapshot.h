@@ -9,14 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "monitoring/LiveColorRules.h"
 #include "monitoring/MachineRecord.h"
 #include "monitoring/MachineSlot.h"
 
 namespace quillon {
 
-// Where a figure lies against its limits: a last cycle against the job's minimum and
-// maximum, a rate against the nominal band, an OEE against the hub's thresholds.
-enum class Band { Below, Within, Above };
+// "below", "within", "above".
 std::string_view bandName(Band band);
 
 struct StationSnapshot {
@@ -69,6 +68,7 @@ struct MachineEvent {
     Kind kind = Kind::Status;
     MachineSlot slot;
     std::string name;
+    int number = 1;
     int station = 1;      // from 1; a status is the machine's, station 1
     std::string oldText;  // status and part number
     std::string newText;

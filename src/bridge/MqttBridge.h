@@ -12,7 +12,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bridge/HubFollower.h"
@@ -26,6 +28,10 @@ struct BridgeOptions {
     MqttSettings mqtt;
     std::string prefix = kDefaultTopicPrefix;
 };
+
+// A prefix as the user gave it, without trailing '/'; nothing for an empty one or one
+// holding the wildcards '+' or '#' or a NUL, which no published topic may hold.
+std::optional<std::string> topicPrefix(std::string_view text);
 
 // "PREFIX/1-3/state" for hub 1 port 3, as the shop counts them from 1.
 std::string machineTopic(const std::string& prefix, MachineSlot slot, std::string_view leaf);
@@ -59,7 +65,6 @@ private:
     void eventHappened(const MachineEvent& event) override;
 
     BridgeOptions m_options;
-    const Clock& m_clock;
     MqttClient m_client;
     HubFollower m_follower;
     std::uint64_t m_statesPublished = 0;

@@ -1,5 +1,8 @@
 #include "cli/CliHub.h"
 
+#include "cli/CliBridge.h"
+#include "cli/CliHubLink.h"
+
 #include <algorithm>
 #include <chrono>
 #include <map>
@@ -22,21 +25,6 @@
 #include "platform/WorkDir.h"
 
 namespace quillon::cli {
-
-namespace {
-
-constexpr int kDefaultSeconds = 10;
-constexpr int kTickMs = 1000;
-
-// What the windows would hold: the socket, bound, and the link on it.
-struct OpenLink {
-    std::unique_ptr<UdpSocket> socket;
-    std::int32_t hub = 0;
-    std::int32_t local = 0;
-    std::uint16_t port = kHubLinkPort;
-    SystemClock clock;
-    std::unique_ptr<HubLink> link;
-};
 
 std::unique_ptr<OpenLink> openLink(const WorkDir& workDir, std::ostream& err)
 {
@@ -97,6 +85,10 @@ void runLink(OpenLink& open, int seconds, const std::function<bool()>& done)
             open.link->datagramArrived(datagram->bytes, datagram->sourceAddress);
     }
 }
+
+namespace {
+
+constexpr int kDefaultSeconds = 10;
 
 class Printer : public DatagramReceiver {
 public:
@@ -400,6 +392,8 @@ int runHub(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (arguments.empty())
         return usage();
     const std::string& command = arguments[0];
+    if (command == "bridge")
+        return runBridge({arguments.begin() + 1, arguments.end()}, out, err);
     if (command == "set-status") {
         const auto request = parseSetStatus(arguments);
         if (!request)

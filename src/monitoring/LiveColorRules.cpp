@@ -61,13 +61,26 @@ std::uint32_t liveStatusColor(const StatusTable& table, std::string_view status)
     return kLiveUnknownStatus;
 }
 
+Band cycleTimeBand(std::int64_t lastSeconds, int minimumSeconds, int maximumSeconds)
+{
+    if (lastSeconds < minimumSeconds)
+        return Band::Below;
+    if (lastSeconds > maximumSeconds)
+        return Band::Above;
+    return Band::Within;
+}
+
 CellColors cycleTimeColors(std::int64_t lastSeconds, int minimumSeconds, int maximumSeconds,
                            bool overrunNotHighlighted)
 {
-    if (lastSeconds < minimumSeconds)
+    switch (cycleTimeBand(lastSeconds, minimumSeconds, maximumSeconds)) {
+    case Band::Below:
         return onBackground(kLiveYellow);
-    if (lastSeconds > maximumSeconds && !overrunNotHighlighted)
-        return onBackground(kLiveOrange);
+    case Band::Above:
+        return onBackground(overrunNotHighlighted ? kLiveGreen : kLiveOrange);
+    case Band::Within:
+        break;
+    }
     return onBackground(kLiveGreen);
 }
 
@@ -78,21 +91,49 @@ RateBand rateBand(double nominalRate, int tolerancePercent)
     return {nominal - margin, nominal + margin};
 }
 
-CellColors rateColors(double rate, const RateBand& band)
+Band rateBandOf(double rate, const RateBand& band)
 {
     if (rate < static_cast<double>(band.low))
-        return onBackground(kLiveYellow);
+        return Band::Below;
     if (rate > static_cast<double>(band.high))
+        return Band::Above;
+    return Band::Within;
+}
+
+CellColors rateColors(double rate, const RateBand& band)
+{
+    switch (rateBandOf(rate, band)) {
+    case Band::Below:
+        return onBackground(kLiveYellow);
+    case Band::Above:
         return onBackground(kLiveOrange);
+    case Band::Within:
+        break;
+    }
     return onBackground(kLiveGreen);
+}
+
+// The high threshold is tested first: with thresholds set the wrong way round an OEE at or
+// over the high one still counts as good.
+Band oeeBandOf(int oee, int lowThreshold, int highThreshold)
+{
+    if (oee >= highThreshold)
+        return Band::Above;
+    if (oee < lowThreshold)
+        return Band::Below;
+    return Band::Within;
 }
 
 CellColors oeeColors(int oee, int lowThreshold, int highThreshold)
 {
-    if (oee >= highThreshold)
+    switch (oeeBandOf(oee, lowThreshold, highThreshold)) {
+    case Band::Above:
         return onBackground(kLiveGreen);
-    if (oee < lowThreshold)
+    case Band::Below:
         return {kLiveRed, kLiveWhite};
+    case Band::Within:
+        break;
+    }
     return onBackground(kLiveOrange);
 }
 

@@ -40,6 +40,12 @@ CellColors onBackground(std::uint32_t background);
 // a cycle off, the spindle), else a neutral grey.
 std::uint32_t liveStatusColor(const StatusTable& table, std::string_view status);
 
+// Where a figure lies against its limits: a last cycle against the job's minimum and
+// maximum, a rate against the nominal band, an OEE against the hub's thresholds.
+enum class Band { Below, Within, Above };
+
+Band cycleTimeBand(std::int64_t lastSeconds, int minimumSeconds, int maximumSeconds);
+
 // A last cycle below the minimum is yellow, above the maximum orange (unless the machine
 // does not want overruns marked), else green.
 CellColors cycleTimeColors(std::int64_t lastSeconds, int minimumSeconds, int maximumSeconds,
@@ -51,9 +57,12 @@ struct RateBand {
     long long high = 0;
 };
 RateBand rateBand(double nominalRate, int tolerancePercent);
+Band rateBandOf(double rate, const RateBand& band);
 // A rate below the band is yellow, above it orange, inside it green.
 CellColors rateColors(double rate, const RateBand& band);
 
+// At or above the high threshold Above, below the low threshold Below.
+Band oeeBandOf(int oee, int lowThreshold, int highThreshold);
 // At or above the high threshold green, below the low threshold red with white text, in
 // between orange.
 CellColors oeeColors(int oee, int lowThreshold, int highThreshold);
