@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "monitoring/HubSetup.h"
+#include "monitoring/RemoteConfig.h"
 #include "platform/FileBytes.h"
 #include "platform/ProcessLock.h"
 #include "platform/SystemError.h"
@@ -146,6 +148,18 @@ BridgeStart bridgeOptions(const WorkDir& workDir, const BridgeSettings& settings
         options.mqtt.password = reader.next().value_or(std::string_view());
     }
     return {std::move(options), {}};
+}
+
+std::vector<MachineSlot> bridgeMachines(const WorkDir& workDir)
+{
+    std::vector<MachineSlot> machines;
+    if (const auto setup = readMonitorSetup(readRemoteConfig(workDir).hubDirectory)) {
+        for (int index = 0; index < kMachineSlots; ++index) {
+            if (setup->isMonitored(MachineSlot::ofIndex(index)))
+                machines.push_back(MachineSlot::ofIndex(index));
+        }
+    }
+    return machines;
 }
 
 std::unique_ptr<ProcessLock> acquireBridgeLock(const WorkDir& workDir, std::string& error)

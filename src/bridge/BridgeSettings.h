@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "bridge/MqttBridge.h"
 #include "platform/AtomicFile.h"
@@ -86,6 +87,10 @@ struct BridgeStart {
     std::string error;
 };
 BridgeStart bridgeOptions(const WorkDir& workDir, const BridgeSettings& settings);
+
+// The machines the hub's configuration monitors, which a bridge follows from its start;
+// none when the hub's folder cannot be read (the hub's own start-up list then names them).
+std::vector<MachineSlot> bridgeMachines(const WorkDir& workDir);
 
 // The working directory's bridge lock, or nothing with `error` set: kBridgeAlreadyRuns
 // while another bridge holds it, else the reason the lock file could not be opened.

@@ -15,15 +15,6 @@ MqttMessage onlineMessage(const std::string& prefix, bool online)
 
 }  // namespace
 
-std::optional<std::string> topicPrefix(std::string_view text)
-{
-    while (!text.empty() && text.back() == '/')
-        text.remove_suffix(1);
-    if (text.empty() || text.find_first_of(std::string_view("+#\0", 3)) != std::string_view::npos)
-        return std::nullopt;
-    return std::string(text);
-}
-
 std::string machineTopic(const std::string& prefix, MachineSlot slot, std::string_view leaf)
 {
     std::string topic = prefix;

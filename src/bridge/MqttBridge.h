@@ -29,10 +29,6 @@ struct BridgeOptions {
     std::string prefix = kDefaultTopicPrefix;
 };
 
-// A prefix as the user gave it, without trailing '/'; nothing for an empty one or one
-// holding the wildcards '+' or '#' or a NUL, which no published topic may hold.
-std::optional<std::string> topicPrefix(std::string_view text);
-
 // "PREFIX/1-3/state" for hub 1 port 3, as the shop counts them from 1.
 std::string machineTopic(const std::string& prefix, MachineSlot slot, std::string_view leaf);
 

@@ -10,12 +10,11 @@
 #include <optional>
 #include <ostream>
 
+#include "bridge/BridgeSettings.h"
 #include "bridge/MqttBridge.h"
 #include "cli/CliHubLink.h"
 #include "cli/CliPort.h"
 #include "monitoring/Datagrams.h"
-#include "monitoring/HubSetup.h"
-#include "monitoring/RemoteConfig.h"
 #include "platform/Ipv4Address.h"
 #include "platform/ProcessLock.h"
 #include "platform/TextFile.h"
@@ -25,7 +24,6 @@ namespace quillon::cli {
 
 namespace {
 
-constexpr char kBridgeLockFile[] = "MqttBridge.lock";
 constexpr std::chrono::seconds kGoodbyeTimeout{3};
 
 volatile std::sig_atomic_t g_stopRequested = 0;
@@ -89,10 +87,10 @@ std::optional<BridgeRequest> parseRequest(const std::vector<std::string>& argume
             request.options.mqtt.port = parsed->port;
             broker = true;
         } else if (option == "--prefix") {
-            const auto prefix = topicPrefix(value);
-            if (!prefix)
+            TopicPrefix prefix = checkedTopicPrefix(value);
+            if (!prefix.error.empty())
                 return std::nullopt;
-            request.options.prefix = *prefix;
+            request.options.prefix = std::move(prefix.prefix);
         } else if (option == "--client-id") {
             request.options.mqtt.clientId = value;
         } else if (option == "--user") {
@@ -115,19 +113,6 @@ std::optional<BridgeRequest> parseRequest(const std::vector<std::string>& argume
         (!request.passwordFile.empty() && request.options.mqtt.user.empty()))
         return std::nullopt;
     return request;
-}
-
-// The machines the hub's configuration monitors; none when its folder cannot be read (the
-// hub's own start-up list then names them).
-std::vector<MachineSlot> configuredMachines(const WorkDir& workDir)
-{
-    std::vector<MachineSlot> machines;
-    if (const auto setup = readMonitorSetup(readRemoteConfig(workDir).hubDirectory)) {
-        for (int index = 0; index < kMachineSlots; ++index)
-            if (setup->isMonitored(MachineSlot::ofIndex(index)))
-                machines.push_back(MachineSlot::ofIndex(index));
-    }
-    return machines;
 }
 
 // Waits for the hub's socket, the broker's socket or the next tick; runs what is ready.
@@ -182,9 +167,9 @@ int runBridge(const std::vector<std::string>& arguments, std::ostream& out, std:
     }
     const WorkDir workDir = WorkDir::fromEnvironment();
     std::string why;
-    const auto lock = ProcessLock::acquire(workDir.file(kBridgeLockFile), &why);
+    const auto lock = acquireBridgeLock(workDir, why);
     if (!lock) {
-        err << "An MQTT bridge already runs for this working directory (" << why << ")\n";
+        err << why << '\n';
         return 1;
     }
     auto open = openLink(workDir, err);
@@ -193,7 +178,7 @@ int runBridge(const std::vector<std::string>& arguments, std::ostream& out, std:
 
     SystemSteadyClock steadyClock;
     const auto log = [&err](std::string_view line) { err << line << '\n' << std::flush; };
-    MqttBridge bridge(std::move(request->options), *open->link, configuredMachines(workDir),
+    MqttBridge bridge(std::move(request->options), *open->link, bridgeMachines(workDir),
                       open->clock, steadyClock, log);
     if (!bridge.start()) {
         err << bridge.client().lastError() << '\n';

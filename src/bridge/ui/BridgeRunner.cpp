@@ -2,31 +2,13 @@
 
 #include <QSocketNotifier>
 
-#include <vector>
-
 #include "bridge/MqttBridge.h"
 #include "monitoring/HubLink.h"
-#include "monitoring/HubSetup.h"
-#include "monitoring/RemoteConfig.h"
 #include "platform/ProcessLock.h"
 
 namespace quillon {
 
 namespace {
-
-// The machines the hub's configuration monitors. None is fine: the hub's own start-up list
-// names the machines it has.
-std::vector<MachineSlot> monitoredMachines(const WorkDir& workDir)
-{
-    std::vector<MachineSlot> machines;
-    if (const auto setup = readMonitorSetup(readRemoteConfig(workDir).hubDirectory)) {
-        for (int index = 0; index < kMachineSlots; ++index) {
-            if (setup->isMonitored(MachineSlot::ofIndex(index)))
-                machines.push_back(MachineSlot::ofIndex(index));
-        }
-    }
-    return machines;
-}
 
 // A notifier that goes with the next pass of the event loop: it may be the one whose
 // signal is being delivered right now.
@@ -85,7 +67,7 @@ bool BridgeRunner::start(const BridgeSettings& settings, HubLink& link, std::str
         return false;
     }
     m_bridge = std::make_unique<MqttBridge>(std::move(*options.options), link,
-                                            monitoredMachines(m_workDir), m_clock, m_steadyClock);
+                                            bridgeMachines(m_workDir), m_clock, m_steadyClock);
     m_link = &link;
     // On the link first: the bridge's start asks the hub for every machine, and the answers
     // must find it there.
