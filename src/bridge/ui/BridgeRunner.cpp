@@ -128,7 +128,10 @@ void BridgeRunner::followSocket()
 {
     MqttClient& client = m_bridge->client();
     const int socket = client.socket();
-    if (socket != m_socket) {
+    // Qt switches a notifier off when its descriptor was found closed; a reconnection may
+    // have given the new socket the old number, so such a notifier is made anew as well.
+    const bool switchedOff = m_readNotifier && !m_readNotifier->isEnabled();
+    if (socket != m_socket || switchedOff) {
         retire(m_readNotifier);
         retire(m_writeNotifier);
         m_socket = socket;
