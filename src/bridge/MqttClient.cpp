@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <system_error>
@@ -42,19 +43,23 @@ std::string defaultClientId()
     return "quillonlt-" + std::string(host.data()) + "-" + std::to_string(getpid());
 }
 
-// The library's texts end in a full stop; ours are parts of a longer line.
-std::string withoutFullStop(std::string text)
+// The library's and the system's texts are sentences ("The connection was lost."); ours
+// carry them after a colon ("... went away: the connection was lost").
+std::string asClause(std::string text)
 {
     if (!text.empty() && text.back() == '.')
         text.pop_back();
+    const bool acronym = text.size() > 1 && std::isupper(static_cast<unsigned char>(text[1]));
+    if (!text.empty() && !acronym)
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
     return text;
 }
 
 std::string libraryError(int code, int savedErrno)
 {
     if (code == MOSQ_ERR_ERRNO)
-        return std::generic_category().message(savedErrno);
-    return withoutFullStop(mosquitto_strerror(code));
+        return asClause(std::generic_category().message(savedErrno));
+    return asClause(mosquitto_strerror(code));
 }
 
 // The CONNACK return codes of MQTT 3.1.1.

@@ -134,7 +134,7 @@ protected:
     }
     std::string brokerName() const { return broker.host() + ":" + std::to_string(broker.port()); }
 
-    MosquittoBroker broker{QUILLON_MOSQUITTO_BROKER, QUILLON_MOSQUITTO_PASSWD};
+    MosquittoBroker broker;
     ManualSteadyClock clock;
     std::vector<std::string> log;
 };
@@ -199,7 +199,7 @@ TEST_F(MqttClientTest, TheWillIsSaidWhenTheConnectionDiesWithoutAGoodbye)
     ASSERT_TRUE(reader.waitForCount(2));
     EXPECT_EQ(reader.lines().back(), "t/online=vanished");
     EXPECT_NE(client->lastError().find("went away"), std::string::npos) << client->lastError();
-    EXPECT_TRUE(logged("broker " + brokerName() + " went away: "));
+    EXPECT_TRUE(logged("broker " + brokerName() + " went away: the connection was lost"));
 }
 
 TEST_F(MqttClientTest, ACleanEndSendsNoWill)
@@ -423,15 +423,18 @@ TEST_F(MqttClientTest, AMessageToATopicNoOneCanPublishToIsNotQueued)
     EXPECT_TRUE(logged("not published"));
 }
 
-class MqttClientPasswordTest : public MqttClientTest {
+// Brokers of their own kind, started by the test itself.
+class MqttClientOwnBrokerTest : public MqttClientTest {
 protected:
     void SetUp() override {}
 };
 
-TEST_F(MqttClientPasswordTest, ARefusedConnectionIsToldAndTriedAgainLater)
+TEST_F(MqttClientOwnBrokerTest, ARefusedConnectionIsToldAndTriedAgainLater)
 {
-    MosquittoBroker guarded(QUILLON_MOSQUITTO_BROKER, QUILLON_MOSQUITTO_PASSWD,
-                            {"press", "s3cret"});
+    test::BrokerOptions password;
+    password.user = "press";
+    password.password = "s3cret";
+    MosquittoBroker guarded(password);
     ASSERT_TRUE(guarded.start()) << guarded.error();
     struct Row {
         const char* name;
@@ -468,6 +471,37 @@ TEST_F(MqttClientPasswordTest, ARefusedConnectionIsToldAndTriedAgainLater)
         EXPECT_TRUE(logged("refused the connection"));
         EXPECT_EQ(untilNextAttempt(client), MqttClient::kFirstRetry);
     }
+}
+
+TEST_F(MqttClientOwnBrokerTest, TlsConnectsOnlyToABrokerItsCaVouchesFor)
+{
+    test::BrokerOptions tls;
+    tls.tls = true;
+    MosquittoBroker secure(tls);
+    ASSERT_TRUE(secure.start()) << secure.error();
+    MosquittoBroker stranger(tls);
+    ASSERT_TRUE(stranger.start()) << stranger.error();
+    MqttReader::Options trustSecure;
+    trustSecure.tlsCaFile = secure.caFile();
+    MqttReader reader(secure.host(), secure.port(), "t/#", trustSecure);
+    ASSERT_TRUE(reader.ready());
+
+    MqttSettings settings;
+    settings.host = secure.host();
+    settings.port = secure.port();
+    settings.tlsCaFile = stranger.caFile();
+    MqttClient doubting(settings, clock);
+    ASSERT_TRUE(doubting.start());
+    ASSERT_TRUE(runUntilWaiting(doubting));
+    EXPECT_FALSE(doubting.lastError().empty());
+
+    settings.tlsCaFile = secure.caFile();
+    MqttClient trusting(settings, clock);
+    ASSERT_TRUE(trusting.start());
+    trusting.publish(state("t/state", "over TLS"));
+    ASSERT_TRUE(runUntilDrained(trusting)) << trusting.lastError();
+    ASSERT_TRUE(reader.waitForCount(1));
+    EXPECT_EQ(reader.lines(), std::vector<std::string>{"t/state=over TLS"});
 }
 
 }  // namespace

@@ -83,11 +83,13 @@ int freeLoopbackPort()
     return port;
 }
 
-MosquittoBroker::MosquittoBroker(std::string brokerProgram, std::string passwdProgram,
-                                 Options options)
-    : m_brokerProgram(std::move(brokerProgram)),
-      m_passwdProgram(std::move(passwdProgram)),
-      m_options(std::move(options))
+BrokerPrograms BrokerPrograms::installed()
+{
+    return BrokerPrograms{QUILLON_MOSQUITTO_BROKER, QUILLON_MOSQUITTO_PASSWD, QUILLON_OPENSSL};
+}
+
+MosquittoBroker::MosquittoBroker(BrokerOptions options, BrokerPrograms programs)
+    : m_options(std::move(options)), m_programs(std::move(programs))
 {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "quillon-broker-XXXXXX").string();
@@ -116,10 +118,10 @@ bool MosquittoBroker::start()
     for (int attempt = 0; attempt < kStartTries; ++attempt) {
         if (!samePort)
             m_port = freeLoopbackPort();
-        if (m_port == 0 || !writeConfiguration())
+        if (m_port == 0 || !writeConfiguration() || !writeCertificates())
             return false;
         const std::string configuration = m_folder + "/mosquitto.conf";
-        const std::vector<std::string> arguments{m_brokerProgram, "-c", configuration};
+        const std::vector<std::string> arguments{m_programs.broker, "-c", configuration};
         std::vector<char*> argv;
         for (const auto& argument : arguments)
             argv.push_back(const_cast<char*>(argument.c_str()));
@@ -137,7 +139,7 @@ bool MosquittoBroker::start()
             _exit(127);
         }
         if (m_pid < 0) {
-            m_error = "cannot start " + m_brokerProgram;
+            m_error = "cannot start " + m_programs.broker;
             return false;
         }
         const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
@@ -197,7 +199,7 @@ bool MosquittoBroker::writeConfiguration()
     const bool withUser = !m_options.user.empty();
     const std::string passwords = m_folder + "/passwords";
     if (withUser && (!std::filesystem::exists(passwords) &&
-                     runProgram({m_passwdProgram, "-b", "-c", passwords, m_options.user,
+                     runProgram({m_programs.passwd, "-b", "-c", passwords, m_options.user,
                                  m_options.password}) != 0)) {
         m_error = "mosquitto_passwd could not write " + passwords;
         return false;
@@ -213,10 +215,41 @@ bool MosquittoBroker::writeConfiguration()
         << "log_type error\nlog_type warning\nlog_type notice\n";
     if (withUser)
         out << "password_file " << passwords << '\n';
+    if (m_options.tls)
+        out << "cafile " << caFile() << '\n'
+            << "certfile " << m_folder << "/server.crt\n"
+            << "keyfile " << m_folder << "/server.key\n";
     out.close();
     if (!out) {
         m_error = "cannot write the broker's configuration in " + m_folder;
         return false;
+    }
+    return true;
+}
+
+bool MosquittoBroker::writeCertificates()
+{
+    if (!m_options.tls || std::filesystem::exists(m_folder + "/server.crt"))
+        return true;
+    const std::string folder = m_folder + "/";
+    std::ofstream(folder + "server.ext") << "subjectAltName=IP:127.0.0.1\n";
+    // Elliptic-curve keys: made in a few milliseconds where RSA ones take far longer.
+    const std::vector<std::vector<std::string>> steps{
+        {m_programs.openssl, "req", "-x509", "-newkey", "ec", "-pkeyopt",
+         "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", folder + "ca.key", "-out", caFile(),
+         "-days", "2", "-subj", "/CN=QuillonLT test CA"},
+        {m_programs.openssl, "req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+         "-nodes", "-keyout", folder + "server.key", "-out", folder + "server.csr", "-subj",
+         "/CN=127.0.0.1"},
+        {m_programs.openssl, "x509", "-req", "-in", folder + "server.csr", "-CA", caFile(),
+         "-CAkey", folder + "ca.key", "-CAcreateserial", "-out", folder + "server.crt", "-days",
+         "2", "-extfile", folder + "server.ext"},
+    };
+    for (const auto& step : steps) {
+        if (runProgram(step) != 0) {
+            m_error = "openssl could not make the broker's certificates in " + m_folder;
+            return false;
+        }
     }
     return true;
 }

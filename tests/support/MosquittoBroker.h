@@ -8,20 +8,25 @@
 
 namespace quillon::test {
 
+struct BrokerPrograms {
+    std::string broker;
+    std::string passwd;   // mosquitto_passwd, for a broker with a password
+    std::string openssl;  // for a broker that speaks TLS
+    // As CMake found them for the test executable (QUILLON_MOSQUITTO_BROKER, ...).
+    static BrokerPrograms installed();
+};
+struct BrokerOptions {
+    // Not empty: only this user, with this password, may connect.
+    std::string user;
+    std::string password;
+    // TLS only, with a certificate for 127.0.0.1 signed by a CA of its own (caFile()).
+    bool tls = false;
+};
+
 class MosquittoBroker {
 public:
-    struct Options {
-        // Not empty: only this user, with this password, may connect.
-        std::string user;
-        std::string password;
-    };
-
-    // The broker program and mosquitto_passwd, as CMake found them.
-    MosquittoBroker(std::string brokerProgram, std::string passwdProgram, Options options);
-    explicit MosquittoBroker(std::string brokerProgram, std::string passwdProgram = {})
-        : MosquittoBroker(std::move(brokerProgram), std::move(passwdProgram), Options{})
-    {
-    }
+    explicit MosquittoBroker(BrokerOptions options = {},
+                             BrokerPrograms programs = BrokerPrograms::installed());
     // Kills the broker if it still runs and removes its folder.
     ~MosquittoBroker();
     MosquittoBroker(const MosquittoBroker&) = delete;
@@ -39,17 +44,19 @@ public:
     const std::string& host() const { return m_host; }
     int port() const { return m_port; }
     const std::string& error() const { return m_error; }
+    // The certificate of the CA that signed a TLS broker's certificate.
+    std::string caFile() const { return m_folder + "/ca.crt"; }
     // What the broker wrote to its log, for a failing test's message.
     std::string log() const;
 
 private:
     bool writeConfiguration();
+    bool writeCertificates();
     bool acceptsConnections() const;
     void end(int how);
 
-    std::string m_brokerProgram;
-    std::string m_passwdProgram;
-    Options m_options;
+    BrokerOptions m_options;
+    BrokerPrograms m_programs;
     std::string m_folder;
     std::string m_host = "127.0.0.1";
     int m_port = 0;

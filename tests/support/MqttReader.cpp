@@ -27,6 +27,8 @@ MqttReader::MqttReader(const std::string& host, int port, std::string topicFilte
     mosquitto_int_option(m_handle, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     if (!options.user.empty())
         mosquitto_username_pw_set(m_handle, options.user.c_str(), options.password.c_str());
+    if (!options.tlsCaFile.empty())
+        mosquitto_tls_set(m_handle, options.tlsCaFile.c_str(), nullptr, nullptr, nullptr, nullptr);
     mosquitto_connect_callback_set(m_handle, &MqttReader::connected);
     mosquitto_subscribe_callback_set(m_handle, &MqttReader::subscribed);
     mosquitto_message_callback_set(m_handle, &MqttReader::arrived);

@@ -32,6 +32,7 @@ public:
     struct Options {
         std::string user;
         std::string password;
+        std::string tlsCaFile;  // not empty: TLS, the broker checked against this CA
     };
 
     // Connects and subscribes; ready() says whether the subscription was confirmed in time.
