@@ -7,12 +7,15 @@
 // The broker may go away at any time. The client then reconnects by itself, waiting 1, 2,
 // 4 ... up to 60 seconds between attempts, and keeps what is published meanwhile in a
 // bounded queue: a retained message replaces a queued one of the same topic (only the last
-// state of a topic matters), other messages are dropped oldest first once the queue is full,
-// and the count of dropped messages is kept and told when the broker is back.
+// state of a topic matters) and takes its place at the end, so that a state never overtakes
+// the events that led to it; once the queue is full the oldest non-retained message makes
+// room (the oldest retained one only when nothing else is left), and the count of dropped
+// messages is kept and told when the broker is back.
 //
-// What was handed to the library and not yet acknowledged when the connection broke is put
-// back at the head of the queue, and every attempt starts on a fresh library handle, so the
-// library never resends on its own: our queue alone decides the order and what is kept.
+// What was handed to the library with QoS 1 and not yet acknowledged when the connection
+// broke is put back at the head of the queue, and every attempt starts on a fresh library
+// handle, so the library never resends on its own: our queue alone decides the order and
+// what is kept. QoS 0 messages are done once written.
 #pragma once
 
 #include <chrono>
@@ -92,7 +95,8 @@ public:
     // refuses); a broker that does not answer is not such a failure: it is retried.
     bool start();
 
-    // Sent at once when connected, else queued.
+    // Sent at once when connected, else queued. A topic no one may publish to (empty, with
+    // a wildcard) is refused with a log line.
     void publish(MqttMessage message);
 
     // The event loop's side. socket() is -1 while there is no connection; it may change
@@ -104,7 +108,9 @@ public:
     // Keep-alive, and the next connection attempt when its time has come.
     void tick();
     // Runs the connection until everything handed to the library has gone out and been
-    // acknowledged, or `timeout` passed; for a clean goodbye. True when all went out.
+    // acknowledged, or `timeout` passed; for a clean goodbye. True when all went out. While
+    // waiting to reconnect it gives up at once: a goodbye does not wait for a broker that is
+    // away (the will speaks for us there).
     bool flush(std::chrono::milliseconds timeout);
 
     MqttState state() const { return m_state; }

@@ -276,6 +276,9 @@ TEST_F(MqttClientTest, MessagesInFlightWhenTheBrokerDiedAreSentAgainInOrder)
     ASSERT_TRUE(runUntilWaiting(*client));
     EXPECT_EQ(client->queued(), 4u);
     EXPECT_EQ(client->unacknowledged(), 0u);
+    // What was put back is a queue like any other: a newer state replaces it.
+    client->publish(state("t/state", "s2"));
+    EXPECT_EQ(client->queued(), 4u);
 
     ASSERT_TRUE(broker.start()) << broker.error();
     MqttReader reader(broker.host(), broker.port(), "t/#");
@@ -283,7 +286,7 @@ TEST_F(MqttClientTest, MessagesInFlightWhenTheBrokerDiedAreSentAgainInOrder)
     clock.advance(MqttClient::kFirstRetry);
     ASSERT_TRUE(runUntilDrained(*client)) << client->lastError();
     ASSERT_TRUE(reader.waitForCount(4));
-    EXPECT_EQ(reader.lines(), (std::vector<std::string>{"t/e=a", "t/state=s", "t/e=b", "t/e=c"}));
+    EXPECT_EQ(reader.lines(), (std::vector<std::string>{"t/e=a", "t/e=b", "t/e=c", "t/state=s2"}));
 }
 
 TEST_F(MqttClientTest, AFullQueueDropsTheOldestEventsFirstAndCounts)
