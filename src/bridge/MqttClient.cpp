@@ -223,11 +223,8 @@ void MqttClient::readable()
 {
     if (m_handle == nullptr)
         return;
-    const int code = mosquitto_loop_read(m_handle, 1);
-    if (code != MOSQ_ERR_SUCCESS && !m_disconnectCode) {
-        m_disconnectCode = code;
-        m_disconnectErrno = errno;
-    }
+    if (const int code = mosquitto_loop_read(m_handle, 1); code != MOSQ_ERR_SUCCESS)
+        noteConnectionEnd(code);
     settle();
 }
 
@@ -235,11 +232,8 @@ void MqttClient::writable()
 {
     if (m_handle == nullptr)
         return;
-    const int code = mosquitto_loop_write(m_handle, 1);
-    if (code != MOSQ_ERR_SUCCESS && !m_disconnectCode) {
-        m_disconnectCode = code;
-        m_disconnectErrno = errno;
-    }
+    if (const int code = mosquitto_loop_write(m_handle, 1); code != MOSQ_ERR_SUCCESS)
+        noteConnectionEnd(code);
     settle();
 }
 
@@ -260,11 +254,8 @@ void MqttClient::tick()
         return;
     case MqttState::Connected:
         // Sends the keep-alive ping when due, and notices a broker that stopped answering it.
-        if (const int code = mosquitto_loop_misc(m_handle);
-            code != MOSQ_ERR_SUCCESS && !m_disconnectCode) {
-            m_disconnectCode = code;
-            m_disconnectErrno = errno;
-        }
+        if (const int code = mosquitto_loop_misc(m_handle); code != MOSQ_ERR_SUCCESS)
+            noteConnectionEnd(code);
         settle();
         return;
     }
@@ -371,10 +362,17 @@ void MqttClient::connectCallback(mosquitto*, void* self, int code)
 
 void MqttClient::disconnectCallback(mosquitto*, void* self, int code)
 {
-    auto* client = static_cast<MqttClient*>(self);
-    if (!client->m_disconnectCode) {
-        client->m_disconnectCode = code;
-        client->m_disconnectErrno = errno;
+    static_cast<MqttClient*>(self)->noteConnectionEnd(code);
+}
+
+// The first word on why a connection ended is the one worth keeping: a failed call that
+// follows the callback only repeats it, and one that did not get as far as the callback
+// still ends the connection.
+void MqttClient::noteConnectionEnd(int code)
+{
+    if (!m_disconnectCode) {
+        m_disconnectCode = code;
+        m_disconnectErrno = errno;
     }
 }
 

@@ -136,6 +136,7 @@ private:
     static void connectCallback(mosquitto*, void* self, int code);
     static void disconnectCallback(mosquitto*, void* self, int code);
     static void publishCallback(mosquitto*, void* self, int mid);
+    void noteConnectionEnd(int code);
 
     bool makeHandle();
     void dropHandle();
