@@ -186,6 +186,11 @@ void MqttClient::setGreeting(MqttMessage greeting)
     m_greeting = std::move(greeting);
 }
 
+void MqttClient::setConnectHandler(std::function<void()> handler)
+{
+    m_connectHandler = std::move(handler);
+}
+
 bool MqttClient::start()
 {
     if (m_state != MqttState::Idle)
@@ -409,6 +414,9 @@ void MqttClient::settle()
 void MqttClient::connectionMade()
 {
     const auto now = m_clock.now();
+    // Still not connected: what the handler publishes is queued.
+    if (m_connectHandler)
+        m_connectHandler();
     m_state = MqttState::Connected;
     m_retryDelay = kFirstRetry;
     m_lastError.clear();

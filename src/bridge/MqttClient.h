@@ -89,6 +89,10 @@ public:
     void setWill(MqttMessage will);
     // Published first on every connection, before anything queued ("online": true).
     void setGreeting(MqttMessage greeting);
+    // Runs on every connection before anything goes out: what it publishes joins the queue
+    // (a retained message in place of its queued version) and follows the greeting. A
+    // broker that lost its retained messages while away gets them again this way.
+    void setConnectHandler(std::function<void()> handler);
 
     // Starts the first connection attempt. False (with the reason in lastError()) when the
     // settings cannot work at all (a TLS file that cannot be read, a client the library
@@ -166,6 +170,7 @@ private:
     MqttState m_state = MqttState::Idle;
     std::optional<MqttMessage> m_will;
     std::optional<MqttMessage> m_greeting;
+    std::function<void()> m_connectHandler;
 
     // Oldest first. Retained messages are also found by topic, to be replaced.
     std::list<MqttMessage> m_queue;
