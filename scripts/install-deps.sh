@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-liberation2
     clang-format
-    libmosquitto-dev mosquitto mosquitto-clients
+    libmosquitto-dev mosquitto mosquitto-clients openssl
 )
 
 missing=()

@@ -35,6 +35,14 @@ MqttBridge::MqttBridge(BridgeOptions options, HubRequests& hub, std::vector<Mach
 {
     m_client.setWill(onlineMessage(m_options.prefix, false));
     m_client.setGreeting(onlineMessage(m_options.prefix, true));
+    // A broker that restarted without keeping its retained messages would know no machine
+    // until each changed: every connection tells all states again.
+    m_client.setConnectHandler([this] {
+        for (int index = 0; index < kMachineSlots; ++index) {
+            if (const MachineSnapshot* state = m_follower.lastState(MachineSlot::ofIndex(index)))
+                publishState(*state);
+        }
+    });
 }
 
 MqttBridge::~MqttBridge() = default;
@@ -62,6 +70,11 @@ void MqttBridge::tick()
 }
 
 void MqttBridge::stateChanged(const MachineSnapshot& state)
+{
+    publishState(state);
+}
+
+void MqttBridge::publishState(const MachineSnapshot& state)
 {
     m_client.publish(
         {machineTopic(m_options.prefix, state.slot, "state"), stateJson(state), true, 1});

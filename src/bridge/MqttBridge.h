@@ -59,6 +59,7 @@ public:
 private:
     void stateChanged(const MachineSnapshot& state) override;
     void eventHappened(const MachineEvent& event) override;
+    void publishState(const MachineSnapshot& state);
 
     BridgeOptions m_options;
     MqttClient m_client;
