@@ -1,5 +1,8 @@
 #include "bridge/BridgeStatus.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "bridge/MqttBridge.h"
 
 namespace quillon {
@@ -21,12 +24,22 @@ std::string brokerText(const MqttSettings& settings)
 
 }  // namespace
 
-BridgeStatus bridgeStatusOf(MqttBridge& bridge)
+BridgeStatus bridgeStatusOf(MqttBridge& bridge, const SteadyClock& clock)
 {
     const MqttClient& client = bridge.client();
-    return {
-        client.state(),   brokerText(client.settings()), client.lastError(),      client.queued(),
-        client.dropped(), bridge.statesPublished(),      bridge.eventsPublished()};
+    std::optional<std::int64_t> retryIn;
+    if (const auto next = client.nextAttempt()) {
+        const auto left = std::chrono::ceil<std::chrono::seconds>(*next - clock.now());
+        retryIn = std::max<std::int64_t>(left.count(), 0);
+    }
+    return {.state = client.state(),
+            .broker = brokerText(client.settings()),
+            .lastError = client.lastError(),
+            .retryInSeconds = retryIn,
+            .queued = client.queued(),
+            .dropped = client.dropped(),
+            .statesPublished = bridge.statesPublished(),
+            .eventsPublished = bridge.eventsPublished()};
 }
 
 std::string bridgeStatusText(const BridgeStatus& status)
@@ -43,6 +56,8 @@ std::string bridgeStatusText(const BridgeStatus& status)
         break;
     case MqttState::WaitingToReconnect:
         text = "Waiting to reconnect to " + status.broker;
+        if (status.retryInSeconds)
+            text += " in " + std::to_string(*status.retryInSeconds) + " s";
         if (!status.lastError.empty())
             text += " (" + status.lastError + ")";
         break;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "bridge/MqttClient.h"
@@ -16,6 +17,8 @@ struct BridgeStatus {
     MqttState state = MqttState::Idle;
     std::string broker;     // "HOST:PORT"
     std::string lastError;  // the client's last complaint, shown while it waits
+    // Whole seconds, rounded up, until the next attempt while waiting to reconnect.
+    std::optional<std::int64_t> retryInSeconds;
     std::size_t queued = 0;
     std::uint64_t dropped = 0;
     std::uint64_t statesPublished = 0;
@@ -24,10 +27,11 @@ struct BridgeStatus {
     bool operator==(const BridgeStatus&) const = default;
 };
 
-BridgeStatus bridgeStatusOf(MqttBridge& bridge);
+BridgeStatus bridgeStatusOf(MqttBridge& bridge, const SteadyClock& clock);
 
 // "Connected to mqtt.shop:1883; 12 states and 30 events published", with the queued and
-// dropped messages when there are any.
+// dropped messages when there are any; "Waiting to reconnect to mqtt.shop:1883 in 4 s
+// (cannot reach broker ...)" while the broker is away.
 std::string bridgeStatusText(const BridgeStatus& status);
 
 }  // namespace quillon

@@ -86,7 +86,9 @@ TEST_F(MqttBridgeBrokerTest, BrokerThatGoesAwayIsWaitedForAndGreetedAgain)
     broker.kill();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return runner.status().state == MqttState::WaitingToReconnect; }, 5000));
-    EXPECT_NE(bridgeStatusText(runner.status()).find("Waiting to reconnect"), std::string::npos);
+    const std::string waiting = bridgeStatusText(runner.status());
+    EXPECT_EQ(waiting.rfind("Waiting to reconnect to " + settings.broker + " in ", 0), 0u)
+        << waiting;
 
     // Back on the same port: the next attempts (1 s, then 2 s apart) find it, on a new socket
     // that the runner must watch anew.

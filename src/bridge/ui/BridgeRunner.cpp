@@ -105,7 +105,7 @@ void BridgeRunner::stop()
 
 BridgeStatus BridgeRunner::status() const
 {
-    return m_bridge ? bridgeStatusOf(*m_bridge) : BridgeStatus{};
+    return m_bridge ? bridgeStatusOf(*m_bridge, m_steadyClock) : BridgeStatus{};
 }
 
 void BridgeRunner::socketReady(void (MqttClient::*serve)())
