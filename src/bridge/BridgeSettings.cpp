@@ -125,6 +125,18 @@ WriteResult writeBridgeSettings(const WorkDir& workDir, const BridgeSettings& se
                                  formatBridgeSettings(settings));
 }
 
+std::optional<std::string> readBridgePassword(const std::string& path, std::string& error)
+{
+    int code = 0;
+    const auto bytes = readFileBytes(path, &code);
+    if (!bytes) {
+        error =
+            "The MQTT password could not be read: " + fileErrorText(code, FileAction::Open, path);
+        return std::nullopt;
+    }
+    return std::string(firstLine(std::string_view(bytes->data.get(), bytes->size)));
+}
+
 BridgeStart bridgeOptions(const WorkDir& workDir, const BridgeSettings& settings)
 {
     if (auto problem = settingsProblem(settings))
@@ -138,14 +150,11 @@ BridgeStart bridgeOptions(const WorkDir& workDir, const BridgeSettings& settings
     options.mqtt.tlsCaFile = inWorkDir(workDir, settings.tlsCaFile);
     options.prefix = checkedTopicPrefix(settings.prefix).prefix;
     if (!settings.passwordFile.empty()) {
-        const std::string path = inWorkDir(workDir, settings.passwordFile);
-        int error = 0;
-        const auto bytes = readFileBytes(path, &error);
-        if (!bytes)
-            return {std::nullopt, "The MQTT password could not be read: " +
-                                      fileErrorText(error, FileAction::Open, path)};
-        LineReader reader(std::string_view(bytes->data.get(), bytes->size), kBridgeLineLimit);
-        options.mqtt.password = reader.next().value_or(std::string_view());
+        std::string error;
+        auto password = readBridgePassword(inWorkDir(workDir, settings.passwordFile), error);
+        if (!password)
+            return {std::nullopt, std::move(error)};
+        options.mqtt.password = std::move(*password);
     }
     return {std::move(options), {}};
 }

@@ -80,6 +80,10 @@ std::string formatBridgeSettings(const BridgeSettings& settings);
 BridgeSettings readBridgeSettings(const WorkDir& workDir);
 WriteResult writeBridgeSettings(const WorkDir& workDir, const BridgeSettings& settings);
 
+// The password: the file's first line, without its line end. Nothing, with the user's text
+// in `error`, when the file cannot be read.
+std::optional<std::string> readBridgePassword(const std::string& path, std::string& error);
+
 // What a bridge starts with: the broker parsed, the prefix checked, the password read from
 // its file's first line. Without options, `error` tells the user why.
 struct BridgeStart {

@@ -17,7 +17,6 @@
 #include "monitoring/Datagrams.h"
 #include "platform/Ipv4Address.h"
 #include "platform/ProcessLock.h"
-#include "platform/TextFile.h"
 #include "platform/WorkDir.h"
 
 namespace quillon::cli {
@@ -59,12 +58,6 @@ private:
     static constexpr std::array<int, 3> kSignals{SIGTERM, SIGINT, SIGHUP};
     std::array<struct sigaction, 3> m_previous{};
 };
-
-// The first line of a password file, without its line end.
-std::string firstLine(const std::string& text)
-{
-    return text.substr(0, text.find_first_of("\r\n"));
-}
 
 struct BridgeRequest {
     BridgeOptions options;
@@ -158,12 +151,13 @@ int runBridge(const std::vector<std::string>& arguments, std::ostream& out, std:
         return 2;
     }
     if (!request->passwordFile.empty()) {
-        const auto password = readFile(request->passwordFile);
+        std::string why;
+        auto password = readBridgePassword(request->passwordFile, why);
         if (!password) {
-            err << request->passwordFile << ": cannot read the password\n";
+            err << why << '\n';
             return 1;
         }
-        request->options.mqtt.password = firstLine(*password);
+        request->options.mqtt.password = std::move(*password);
     }
     const WorkDir workDir = WorkDir::fromEnvironment();
     std::string why;

@@ -182,6 +182,33 @@ TEST(BridgeSettings, OptionsAreRefusedWithTheUsersReason)
     EXPECT_EQ(bridgeOptions(dir.workDir(), settings).error, kBadBrokerText);
 }
 
+TEST(BridgeSettings, PasswordIsTheFirstLineWhateverItsLineEnd)
+{
+    test::TempWorkDir dir;
+    const struct {
+        const char* scenario;
+        std::string_view bytes;
+        std::string_view password;
+    } cases[] = {
+        {"CR LF", "s3cret\r\nnext\r\n", "s3cret"},
+        {"LF", "s3cret\nnext", "s3cret"},
+        {"no line end", "s3cret", "s3cret"},
+        {"old Mac CR", "s3cret\rnext", "s3cret"},
+        {"blanks are the password's own", " s3 cret \n", " s3 cret "},
+        {"empty file", "", ""},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.scenario);
+        dir.write("mqtt.pw", row.bytes);
+        std::string error;
+        EXPECT_EQ(readBridgePassword(dir.path("mqtt.pw"), error), std::string(row.password));
+    }
+    std::string error;
+    EXPECT_FALSE(readBridgePassword(dir.workDir().rootWithoutSeparator(), error));
+    EXPECT_EQ(error, "The MQTT password could not be read: \"" +
+                         dir.workDir().rootWithoutSeparator() + "\" is a folder.");
+}
+
 TEST(BridgeSettings, OneBridgeLockPerWorkingDirectoryUntilItsHolderLetsGo)
 {
     test::TempWorkDir dir;
