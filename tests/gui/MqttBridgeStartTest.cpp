@@ -3,6 +3,7 @@
 // directory, and ended with the program.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QTest>
 
 #include <cstdlib>
@@ -12,6 +13,8 @@
 #include "app/ui/MqttBridgeCommand.h"
 #include "app/ui/QuillonApplication.h"
 #include "bridge/BridgeSettings.h"
+#include "bridge/ui/MqttBridgeDialog.h"
+#include "gui/GuiTestSupport.h"
 #include "monitoring/RemoteConfig.h"
 #include "monitoring/ui/HubChannel.h"
 #include "platform/FilePrompter.h"
@@ -75,6 +78,37 @@ TEST_F(MqttBridgeStartTest, SavedBridgeStartsOnceTheLinkIsUpAndEndsWithTheProgra
     EXPECT_FALSE(command.runner().running());
     EXPECT_FALSE(app->hubChannel()->link().monitoringFeedWanted());
     EXPECT_TRUE(acquireBridgeLock(dir.workDir(), why)) << why;
+}
+
+TEST_F(MqttBridgeStartTest, OkSwitchesTheBridgeOnAndOffOverTheLink)
+{
+    BridgeSettings saved = readBridgeSettings(dir.workDir());
+    saved.enabled = false;
+    ASSERT_TRUE(writeBridgeSettings(dir.workDir(), saved).ok);
+    auto app = start();
+    MqttBridgeCommand& command = app->mainFrame()->mqttBridge();
+    const auto okWith = [&](bool enabled) {
+        test::onNextDialog<MqttBridgeDialog>([enabled](MqttBridgeDialog& dialog) {
+            dialog.enabledBox()->setChecked(enabled);
+            dialog.accept();
+        });
+        command.configure();
+    };
+    command.tick();
+    EXPECT_FALSE(command.runner().running()) << "saved as switched off";
+
+    okWith(true);
+    EXPECT_TRUE(command.runner().running());
+    EXPECT_TRUE(readBridgeSettings(dir.workDir()).enabled);
+    const MqttBridge* first = command.runner().bridge();
+    okWith(true);
+    EXPECT_EQ(command.runner().bridge(), first) << "the same settings leave it running as it was";
+
+    okWith(false);
+    EXPECT_FALSE(command.runner().running());
+    EXPECT_FALSE(readBridgeSettings(dir.workDir()).enabled);
+    EXPECT_TRUE(notifier.shown().empty());
+    EXPECT_TRUE(app->mainFrame()->close());
 }
 
 TEST_F(MqttBridgeStartTest, SavedBridgeWhoseWorkingDirectoryIsTakenIsToldOnce)

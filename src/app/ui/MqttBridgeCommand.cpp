@@ -22,9 +22,7 @@ MqttBridgeCommand::MqttBridgeCommand(QuillonApplication& app, QWidget* window)
 
 std::string MqttBridgeCommand::statusText() const
 {
-    if (m_runner.running())
-        return bridgeStatusText(m_runner.status());
-    if (!m_app.hubChannel())
+    if (!m_runner.running() && !m_app.hubChannel())
         return "Not running: " + std::string(kNoLinkText);
     return bridgeStatusText(m_runner.status());
 }
@@ -48,14 +46,16 @@ void MqttBridgeCommand::configure()
                                written.error);
         return;
     }
-    // What was saved decides from now on; nothing is left waiting for the link.
+    // What was saved decides from now on.
     m_startPending = false;
     if (!chosen.enabled) {
         m_runner.stop();
         return;
     }
     if (!m_app.hubChannel()) {
-        m_runner.stop();
+        // The link is bound at start-up only, but may still be on its way (the hub's name
+        // being looked up): the bridge then starts with it.
+        m_startPending = true;
         m_app.notifier().message("The MQTT bridge was saved but cannot run: " +
                                  std::string(kNoLinkText));
         return;
@@ -79,17 +79,15 @@ void MqttBridgeCommand::stop()
     m_runner.stop();
 }
 
-bool MqttBridgeCommand::start(const BridgeSettings& settings)
+void MqttBridgeCommand::start(const BridgeSettings& settings)
 {
     if (m_runner.running() && settings == m_running)
-        return true;
+        return;
     std::string error;
-    if (m_runner.start(settings, m_app.hubChannel()->link(), error)) {
+    if (m_runner.start(settings, m_app.hubChannel()->link(), error))
         m_running = settings;
-        return true;
-    }
-    m_app.notifier().message(error);
-    return false;
+    else
+        m_app.notifier().message(error);
 }
 
 }  // namespace quillon

@@ -35,8 +35,9 @@ public:
     std::string statusText() const;
 
 private:
-    // Starts (or restarts) the bridge; a failure is told to the user.
-    bool start(const BridgeSettings& settings);
+    // Starts the bridge, or restarts it when the settings changed; a failure is told to the
+    // user.
+    void start(const BridgeSettings& settings);
 
     QuillonApplication& m_app;
     QWidget* m_window;
