@@ -146,6 +146,13 @@ void HubFollower::tick()
         constexpr std::int64_t kAskAfter = kStaleAfterSeconds / 2;
         if (silent >= kAskAfter && now - machine.lastAsked >= kAskAfter &&
             !m_pending.test(static_cast<std::size_t>(index))) {
+            // The answers to these requests keep the link from ever noticing a silent feed,
+            // so the subscription is renewed with them: a hub that restarted and forgot
+            // us pushes again.
+            if (now - m_lastRenewal >= kAskAfter) {
+                m_lastRenewal = now;
+                m_hub.sendWord(kRemoteViewWord);
+            }
             machine.lastAsked = now;
             m_hub.sendMachineRequest(kRecordRequestWord, slot);
         }

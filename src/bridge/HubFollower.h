@@ -72,6 +72,7 @@ private:
     std::bitset<kMachineSlots> m_followed;
     std::bitset<kMachineSlots> m_pending;
     std::int64_t m_lastRequest = 0;
+    std::int64_t m_lastRenewal = 0;       // when the subscription was last renewed
     int m_lastAsked = kMachineSlots - 1;  // the start-up fetch's last machine asked for
     std::unique_ptr<MachineRecords> m_records;
     std::unique_ptr<std::array<Machine, kMachineSlots>> m_machines;

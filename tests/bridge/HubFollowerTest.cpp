@@ -172,7 +172,10 @@ TEST_F(HubFollowerTest, ASilentMachineIsAskedForThenMarkedStaleAndComesBack)
     hub.sent.clear();
 
     tickFor(HubFollower::kStaleAfterSeconds / 2);
-    ASSERT_EQ(hub.sent, (std::vector<Request>{{std::string(kRecordRequestWord), kLathe}}));
+    // The subscription is renewed with the request: answers alone would hide a hub that
+    // forgot us.
+    ASSERT_EQ(hub.sent, (std::vector<Request>{{std::string(kRemoteViewWord), {}},
+                                              {std::string(kRecordRequestWord), kLathe}}));
     EXPECT_EQ(heard.states.size(), 1u);
 
     tickFor(HubFollower::kStaleAfterSeconds / 2 - 1);
@@ -196,9 +199,11 @@ TEST_F(HubFollowerTest, AQuietMachineThatAnswersIsNeverStale)
 {
     make({kLathe});
     record(fields);
+    hub.sent.clear();
     for (int round = 1; round <= 4; ++round) {
         tickFor(HubFollower::kStaleAfterSeconds / 2);
         ASSERT_EQ(hub.sent.back(), (Request{std::string(kRecordRequestWord), kLathe}));
+        EXPECT_EQ(hub.sent.size(), round * 2u);
         // The answer: nothing new, the status only older.
         fields[kStatusAgo] = std::to_string(50 + round * HubFollower::kStaleAfterSeconds / 2);
         record(fields);
