@@ -178,7 +178,7 @@ int runBridge(const std::vector<std::string>& arguments, std::ostream& out, std:
         err << bridge.client().lastError() << '\n';
         return 1;
     }
-    open->link->bridgeOpened(bridge.receiver());
+    open->link->followerOpened(bridge.receiver());
     err << "Following the hub at " << ipv4ToDottedText(open->hub) << " for "
         << bridge.follower().followedCount() << " configured machines\n"
         << std::flush;
@@ -192,7 +192,7 @@ int runBridge(const std::vector<std::string>& arguments, std::ostream& out, std:
     while (!g_stopRequested && (!end || Steady::now() < *end))
         runOnce(*open, bridge, nextTick);
 
-    open->link->bridgeClosed();
+    open->link->followerClosed(bridge.receiver());
     open->link->sendWord(kRemoteDisconnectWord);
     bridge.stop(kGoodbyeTimeout);
     out << bridge.statesPublished() << " states and " << bridge.eventsPublished()

@@ -86,8 +86,7 @@ void HubLink::dispatchMonitoring(std::string_view bytes, std::string_view text)
         noteMonitoringDatagram();
         forwardTo({MonitoringView::TimeLine, MonitoringView::Detailed, MonitoringView::Graph},
                   bytes);
-        if (m_bridge)
-            m_bridge->datagramArrived(bytes);
+        tellFollowers(bytes);
         const auto slot = recordSlot(text.substr(record + kRecordWord.size()));
         if (!slot)
             return;
@@ -101,8 +100,7 @@ void HubLink::dispatchMonitoring(std::string_view bytes, std::string_view text)
         noteMonitoringDatagram();
         forwardTo({MonitoringView::Detailed, MonitoringView::TimeLine, MonitoringView::Graph},
                   bytes);
-        if (m_bridge)
-            m_bridge->datagramArrived(bytes);
+        tellFollowers(bytes);
     } else if (contains(text, kStatusListWord)) {
         noteMonitoringDatagram();
         forwardTo({MonitoringView::Detailed}, bytes);
@@ -178,14 +176,25 @@ bool HubLink::anyMonitoringViewOpen() const
                        [](const DatagramReceiver* view) { return view != nullptr; });
 }
 
-void HubLink::bridgeOpened(DatagramReceiver& receiver)
+void HubLink::followerOpened(DatagramReceiver& receiver)
 {
-    m_bridge = &receiver;
+    if (std::find(m_followers.begin(), m_followers.end(), &receiver) == m_followers.end())
+        m_followers.push_back(&receiver);
 }
 
-void HubLink::bridgeClosed()
+void HubLink::followerClosed(DatagramReceiver& receiver)
 {
-    m_bridge = nullptr;
+    std::erase(m_followers, &receiver);
+}
+
+void HubLink::tellFollowers(std::string_view bytes)
+{
+    // A follower may leave while it is told: the list is read from a copy.
+    const auto followers = m_followers;
+    for (DatagramReceiver* follower : followers) {
+        if (std::find(m_followers.begin(), m_followers.end(), follower) != m_followers.end())
+            follower->datagramArrived(bytes);
+    }
 }
 
 void HubLink::machineDisplayOpened(DatagramReceiver& receiver)

@@ -13,6 +13,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string_view>
+#include <vector>
 
 #include "monitoring/Datagrams.h"
 #include "monitoring/MachineSlot.h"
@@ -81,11 +82,12 @@ public:
     // A detailed view closed while not minimized takes the shift graph windows with it.
     void monitoringViewClosed(MonitoringView view, bool minimized = false);
     bool anyMonitoringViewOpen() const;
-    // The MQTT bridge follows the monitoring feed like a view that shows every machine: it
-    // gets the start-up lists and records after the views, and keeps the feed subscribed.
-    void bridgeOpened(DatagramReceiver& receiver);
-    void bridgeClosed();
-    bool monitoringFeedWanted() const { return anyMonitoringViewOpen() || m_bridge != nullptr; }
+    // The MQTT bridge and the shop-floor board follow the monitoring feed like views that
+    // show every machine: they get the start-up lists and records after the views, in the
+    // order they came, and keep the feed subscribed.
+    void followerOpened(DatagramReceiver& receiver);
+    void followerClosed(DatagramReceiver& receiver);
+    bool monitoringFeedWanted() const { return anyMonitoringViewOpen() || !m_followers.empty(); }
     void machineDisplayOpened(DatagramReceiver& receiver);
     void machineDisplayClosed();
     // At most kShiftGraphWindows at once; false when all places are taken.
@@ -113,6 +115,7 @@ private:
     void sendBytes(const std::string& bytes);
     void dispatchMonitoring(std::string_view bytes, std::string_view text);
     void forwardTo(std::initializer_list<MonitoringView> order, std::string_view bytes);
+    void tellFollowers(std::string_view bytes);
     void noteMonitoringDatagram();
 
     std::int32_t m_hubAddress;
@@ -122,7 +125,7 @@ private:
     std::int64_t m_now = 0;
 
     std::array<DatagramReceiver*, 3> m_views{};
-    DatagramReceiver* m_bridge = nullptr;
+    std::vector<DatagramReceiver*> m_followers;
     DatagramReceiver* m_machineDisplay = nullptr;
     std::array<ShiftGraph, kShiftGraphWindows> m_shiftGraphs{};
 

@@ -332,5 +332,41 @@ TEST(HubLinkSendingTest, WithoutALocalAddressNothingIsSent)
     EXPECT_EQ(sends, 0);
 }
 
+TEST_F(HubLinkTest, FollowersGetRecordsAndStartUpListsAfterTheViewsAndKeepTheFeed)
+{
+    Window bridge{deliveries, "bridge"};
+    Window board{deliveries, "board"};
+    link.monitoringViewOpened(MonitoringView::Detailed, detailed);
+    link.followerOpened(bridge);
+    link.followerOpened(board);
+    link.followerOpened(bridge);  // once is enough
+    fromHub(withNul("_UPDATE:1,2"));
+    fromHub(withNul("_INI:@0"));
+    fromHub(withNul("_MON_LIST:1,2,A,"));
+    EXPECT_EQ(deliveries.log,
+              (std::vector<std::string>{"detailed:_UPDATE:1,2", "bridge:_UPDATE:1,2",
+                                        "board:_UPDATE:1,2", "detailed:_INI:@0", "bridge:_INI:@0",
+                                        "board:_INI:@0", "detailed:_MON_LIST:1,2,A,"}));
+
+    // With the view closed the followers alone keep the feed: nothing is unsubscribed, and
+    // a silent feed is asked for again.
+    link.monitoringViewClosed(MonitoringView::Detailed);
+    link.followerClosed(bridge);
+    sent.clear();
+    fromHub(withNul("_UPDATE:1,2"));
+    EXPECT_TRUE(sent.empty());
+    for (int second = 0; second <= HubLink::kResubscribeAfterSeconds; ++second)
+        tick();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_TRUE(sent[0].starts_with("REMOTE_VIEW,"));
+
+    // The last one gone, the next datagram ends the feed.
+    link.followerClosed(board);
+    sent.clear();
+    fromHub(withNul("_UPDATE:1,2"));
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_TRUE(sent[0].starts_with(kRemoteDisconnectWord)) << sent[0];
+}
+
 }  // namespace
 }  // namespace quillon

@@ -71,10 +71,10 @@ bool BridgeRunner::start(const BridgeSettings& settings, HubLink& link, std::str
     m_link = &link;
     // On the link first: the bridge's start asks the hub for every machine, and the answers
     // must find it there.
-    link.bridgeOpened(*m_linkPlace);
+    link.followerOpened(*m_linkPlace);
     if (!m_bridge->start()) {
         error = "The MQTT bridge could not start: " + m_bridge->client().lastError();
-        link.bridgeClosed();
+        link.followerClosed(*m_linkPlace);
         m_bridge.reset();
         m_link = nullptr;
         return false;
@@ -91,7 +91,7 @@ void BridgeRunner::stop()
     if (!m_bridge)
         return;
     m_timer.stop();
-    m_link->bridgeClosed();
+    m_link->followerClosed(*m_linkPlace);
     m_link = nullptr;
     // Never called from a notifier's own signal, so they can go at once.
     m_readNotifier.reset();
