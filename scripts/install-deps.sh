@@ -10,6 +10,7 @@ packages=(
     fonts-dejavu-core fonts-liberation2
     clang-format
     libmosquitto-dev mosquitto mosquitto-clients openssl
+    qt6-httpserver-dev qt6-websockets-dev chromium
 )
 
 missing=()
