@@ -78,7 +78,7 @@
         node.dataset.id = tile.id;
         const name = element("h3", "name");
         if (tile.number !== undefined) name.append(element("span", "number", "#" + tile.number));
-        name.append(element("span", "", tile.machine));
+        name.append(element("span", "machine", tile.machine));
         node.append(name);
         if (!tile.known) {
             node.classList.add("unknown");
@@ -91,7 +91,7 @@
         }
         node.classList.toggle("alert", Boolean(tile.alert));
         node.classList.toggle("stale", Boolean(tile.stale));
-        if (tile.stale) node.append(element("span", "flag", "NO DATA"));
+        if (tile.stale) name.append(element("span", "flag", "NO DATA"));
         const status = element("div", "status");
         status.append(element("span", "", tile.status));
         const since = element("time", "since");
