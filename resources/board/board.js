@@ -14,6 +14,7 @@
     const clock = document.getElementById("clock");
     const heading = document.getElementById("title");
 
+    // id -> every tile of that machine: the list may name a machine twice.
     let tiles = new Map();
     let offsetMs = 0;  // server clock minus ours, from the last message's server_time
     let retryMs = FIRST_RETRY_MS;
@@ -58,13 +59,16 @@
         return span;
     }
 
-    function stationNode(station, oeeBand) {
+    function stationNode(station, oeeBand, rateMode) {
         const node = element("div", "station");
         const part = station.part_number ? "P/N " + station.part_number : "No part number";
         node.append(element("div", "part", part));
         node.append(element("div", "counts", (station.good ?? 0) + " / " + (station.total ?? 0)));
         const cycle = element("div", "cycle");
-        if (station.last_cycle) cycle.append(chip(station.last_cycle, station.cycle_band, CYCLE_CHIPS));
+        if (station.last_cycle) {
+            const text = rateMode ? station.last_cycle + " /min" : station.last_cycle;
+            cycle.append(chip(text, station.cycle_band, CYCLE_CHIPS));
+        }
         node.append(cycle);
         const oee = element("div", "oee");
         if (typeof station.oee === "number")
@@ -77,7 +81,7 @@
         const node = element("article", "tile");
         node.dataset.id = tile.id;
         const name = element("h3", "name");
-        if (tile.number !== undefined) name.append(element("span", "number", "#" + tile.number));
+        if (typeof tile.number === "number") name.append(element("span", "number", "#" + tile.number));
         name.append(element("span", "machine", tile.machine));
         node.append(name);
         if (!tile.known) {
@@ -95,14 +99,14 @@
         const status = element("div", "status");
         status.append(element("span", "", tile.status));
         const since = element("time", "since");
-        const sinceMs = Date.parse(tile.status_since);
+        const sinceMs = tile.status_since ? Date.parse(tile.status_since) : NaN;
         if (!Number.isNaN(sinceMs)) {
             since.dataset.since = String(sinceMs);
             since.textContent = duration(serverNow() - sinceMs);
         }
         status.append(since);
         node.append(status);
-        for (const station of tile.stations || []) node.append(stationNode(station, tile.oee_band));
+        for (const station of tile.stations || []) node.append(stationNode(station, tile.oee_band, tile.rate_mode));
         return node;
     }
 
@@ -124,7 +128,7 @@
                 nodes.push(element(level === "main" ? "h2" : "h3", "section " + level, row.text));
             } else if (row.type === "machine") {
                 const node = tileNode(row);
-                tiles.set(row.id, node);
+                tiles.set(row.id, (tiles.get(row.id) || []).concat(node));
                 nodes.push(node);
             }
         }
@@ -134,13 +138,14 @@
     }
 
     function applyMachine(message) {
-        const old = tiles.get(message.id);
-        // A machine the last snapshot did not list has no place on the page; the next
-        // snapshot brings it.
-        if (!old) return;
-        const node = tileNode(message);
-        old.replaceWith(node);
-        tiles.set(message.id, node);
+        // A machine the last snapshot did not list has no place on the page; the board
+        // sends a new snapshot when it adds one.
+        const old = tiles.get(message.id) || [];
+        tiles.set(message.id, old.map(function (node) {
+            const fresh = tileNode(message);
+            node.replaceWith(fresh);
+            return fresh;
+        }));
     }
 
     function receive(event) {
