@@ -42,16 +42,27 @@ struct ChildRun {
 // code. exitCode stays -1 when it could not be started.
 ChildRun runChild(const std::vector<std::string>& command);
 
-// A program that runs beside the benchmark (a simulated control, say), its standard
-// output and error piped back. Killed when still running at destruction.
+// Where a background program's output goes and what it finds in its environment.
+struct ChildSetup {
+    // Empty: standard output and error piped back to readLine() and wait(). Else both are
+    // written to this file (a program that prints a lot would stall on a pipe no one reads).
+    std::filesystem::path output;
+    // "NAME=value" entries added to the benchmark's own environment.
+    std::vector<std::string> environment;
+};
+
+// A program that runs beside the benchmark (a simulated control, say). Killed when still
+// running at destruction.
 class BackgroundChild {
 public:
-    explicit BackgroundChild(const std::vector<std::string>& command);
+    explicit BackgroundChild(const std::vector<std::string>& command,
+                             const ChildSetup& setup = {});
     ~BackgroundChild();
     BackgroundChild(const BackgroundChild&) = delete;
     BackgroundChild& operator=(const BackgroundChild&) = delete;
 
     bool started() const { return m_pid > 0; }
+    int pid() const { return m_pid; }
     // The next line of its standard output, without the line end; empty at its end.
     std::string readLine();
     // Waits for it to end: its exit code (-1 when it did not exit normally) and, in
