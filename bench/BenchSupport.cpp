@@ -293,6 +293,26 @@ int BackgroundChild::wait(std::string* errorText)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::vector<MachineSlot> everyMachineSlot()
+{
+    std::vector<MachineSlot> slots;
+    for (int index = 0; index < kMachineSlots; ++index)
+        slots.push_back(MachineSlot::ofIndex(index));
+    return slots;
+}
+
+DetailedViewOnLink::DetailedViewOnLink(HubLink& link)
+    : m_link(link), m_startup(everyMachineSlot(), link, [&link] { return link.now(); })
+{
+    m_link.monitoringViewOpened(MonitoringView::Detailed, *this);
+    m_startup.start();
+}
+
+DetailedViewOnLink::~DetailedViewOnLink()
+{
+    m_link.monitoringViewClosed(MonitoringView::Detailed);
+}
+
 double timeOpeningProgram(benchmark::State& state, const std::string& path)
 {
     double total = 0;

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "monitoring/HubLink.h"
+#include "monitoring/MonitoringStartup.h"
+
 namespace quillon::bench {
 
 // A folder for the run's files, on a memory file system where there is one (to keep disk
@@ -29,6 +32,28 @@ void thisAndOtherCli(benchmark::internal::Benchmark* benchmark);
 // The program the benchmark runs; empty, with the benchmark skipped, when the other one is
 // asked for and not named.
 std::string cliUnderTest(benchmark::State& state);
+
+// Every slot of a full hub, hub by hub.
+std::vector<MachineSlot> everyMachineSlot();
+
+// A detailed view of every machine on a hub link, as the program opens one: the link
+// forwards the monitoring feed to it and its start-up exchange has begun (its rows are built
+// once every machine's record came).
+class DetailedViewOnLink final : private DatagramReceiver {
+public:
+    explicit DetailedViewOnLink(HubLink& link);
+    ~DetailedViewOnLink() override;
+    DetailedViewOnLink(const DetailedViewOnLink&) = delete;
+    DetailedViewOnLink& operator=(const DetailedViewOnLink&) = delete;
+
+    const MonitoringStartup& startup() const { return m_startup; }
+
+private:
+    void datagramArrived(std::string_view bytes) override { m_startup.datagramArrived(bytes); }
+
+    HubLink& m_link;
+    MonitoringStartup m_startup;
+};
 
 struct ChildRun {
     double seconds = 0;

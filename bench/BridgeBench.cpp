@@ -39,7 +39,6 @@
 #include "hubsim/HubModel.h"
 #include "monitoring/Datagrams.h"
 #include "monitoring/HubLink.h"
-#include "monitoring/MonitoringStartup.h"
 #include "platform/Clock.h"
 #include "platform/Ipv4Address.h"
 #include "platform/TextFile.h"
@@ -148,14 +147,6 @@ private:
     std::vector<quillon::hubsim::Machine> m_machines;
 };
 
-std::vector<quillon::MachineSlot> everySlot()
-{
-    std::vector<quillon::MachineSlot> slots;
-    for (int index = 0; index < kMachines; ++index)
-        slots.push_back(quillon::MachineSlot::ofIndex(index));
-    return slots;
-}
-
 // ---- In process ------------------------------------------------------------------------
 
 // Runs the client until the broker acknowledged everything it was handed.
@@ -180,7 +171,14 @@ void reportCpu(benchmark::State& state, double cpuSeconds)
 class CountSteps {
 public:
     CountSteps() : m_floor(kNow), m_second(m_floor.size()) {}
-    Floor& floor() { return m_floor; }
+    std::size_t machines() const { return m_floor.size(); }
+    // Every machine's record as it stood before the first step.
+    const std::vector<std::string>& firstSecond()
+    {
+        for (std::size_t index = 0; index < m_floor.size(); ++index)
+            m_second[index] = m_floor.record(index, kNow);
+        return m_second;
+    }
     const std::vector<std::string>& nextSecond()
     {
         for (std::size_t index = 0; index < m_floor.size(); ++index)
@@ -192,6 +190,29 @@ private:
     Floor m_floor;
     std::vector<std::string> m_second;
 };
+
+// The benchmark's seconds of the floor, each record handed to `take` and the thread's
+// processor time reported. `take` returning false ends the run with `failure`.
+bool runSeconds(benchmark::State& state, CountSteps& feed,
+                const std::function<bool(const std::string&)>& take, const char* failure)
+{
+    double cpuSeconds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::vector<std::string>& second = feed.nextSecond();
+        state.ResumeTiming();
+        const double before = threadCpuSeconds();
+        for (const std::string& record : second) {
+            if (!take(record)) {
+                state.SkipWithError(failure);
+                return false;
+            }
+        }
+        cpuSeconds += threadCpuSeconds() - before;
+    }
+    reportCpu(state, cpuSeconds);
+    return true;
+}
 
 // One second of the floor through the link to the bridge, each record published to the
 // broker and acknowledged by it before the next comes, as the command line's loop takes
@@ -213,7 +234,8 @@ void BM_Bridge_OneSecondOfAFullHub(benchmark::State& state)
     options.mqtt.port = broker.port();
     options.mqtt.clientId = "bridge-bench";
     options.prefix = kPrefix;
-    quillon::MqttBridge bridge(options, link, everySlot(), clock, steadyClock);
+    quillon::MqttBridge bridge(options, link, quillon::bench::everyMachineSlot(), clock,
+                               steadyClock);
     quillon::MqttClient& client = bridge.client();
     link.timerTick();
     link.bridgeOpened(bridge.receiver());
@@ -223,34 +245,23 @@ void BM_Bridge_OneSecondOfAFullHub(benchmark::State& state)
         return;
     }
     CountSteps feed;
-    for (std::size_t index = 0; index < feed.floor().size(); ++index)
-        link.datagramArrived(feed.floor().record(index, kNow), kHubAddress);
+    for (const std::string& record : feed.firstSecond())
+        link.datagramArrived(record, kHubAddress);
     const std::uint64_t firstStates = bridge.statesPublished();
-    if (firstStates != feed.floor().size() || !allAcknowledged(client)) {
+    if (firstStates != feed.machines() || !allAcknowledged(client)) {
         state.SkipWithError("the floor's first states did not go out");
         return;
     }
-
-    double cpuSeconds = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        const std::vector<std::string>& second = feed.nextSecond();
-        state.ResumeTiming();
-        const double before = threadCpuSeconds();
-        for (const std::string& record : second) {
-            link.datagramArrived(record, kHubAddress);
-            if (!allAcknowledged(client)) {
-                state.SkipWithError("the broker did not acknowledge a record's messages");
-                return;
-            }
-        }
-        cpuSeconds += threadCpuSeconds() - before;
-    }
-    const auto steps = static_cast<std::uint64_t>(state.iterations()) * feed.floor().size();
+    const auto published = [&](const std::string& record) {
+        link.datagramArrived(record, kHubAddress);
+        return allAcknowledged(client);
+    };
+    if (!runSeconds(state, feed, published, "the broker did not acknowledge a record's messages"))
+        return;
+    const auto steps = static_cast<std::uint64_t>(state.iterations()) * feed.machines();
     if (bridge.statesPublished() != firstStates + steps || bridge.eventsPublished() != steps ||
         client.dropped() != 0)
         state.SkipWithError("not every count step made one state and one event");
-    reportCpu(state, cpuSeconds);
 }
 BENCHMARK(BM_Bridge_OneSecondOfAFullHub)->Unit(benchmark::kMillisecond);
 
@@ -260,34 +271,22 @@ void BM_Reference_DetailedViewOneSecondOfAFullHub(benchmark::State& state)
 {
     quillon::FixedClock clock(kNow);
     quillon::HubLink link(kHubAddress, kLocalAddress, clock, [](std::string_view) {});
-    quillon::MonitoringStartup view(everySlot(), link, [&] { return link.now(); });
-    struct View final : quillon::DatagramReceiver {
-        quillon::MonitoringStartup* startup = nullptr;
-        void datagramArrived(std::string_view bytes) override { startup->datagramArrived(bytes); }
-    } receiver;
-    receiver.startup = &view;
     link.timerTick();
-    link.monitoringViewOpened(quillon::MonitoringView::Detailed, receiver);
-    view.start();
+    const quillon::bench::DetailedViewOnLink view(link);
     CountSteps feed;
-    for (std::size_t index = 0; index < feed.floor().size(); ++index)
-        link.datagramArrived(feed.floor().record(index, kNow), kHubAddress);
-    if (!view.rowsBuilt()) {
+    for (const std::string& record : feed.firstSecond())
+        link.datagramArrived(record, kHubAddress);
+    if (!view.startup().rowsBuilt()) {
         state.SkipWithError("the view did not build its rows");
         return;
     }
-
-    double cpuSeconds = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        const std::vector<std::string>& second = feed.nextSecond();
-        state.ResumeTiming();
-        const double before = threadCpuSeconds();
-        for (const std::string& record : second)
+    runSeconds(
+        state, feed,
+        [&](const std::string& record) {
             link.datagramArrived(record, kHubAddress);
-        cpuSeconds += threadCpuSeconds() - before;
-    }
-    reportCpu(state, cpuSeconds);
+            return true;
+        },
+        "");
 }
 BENCHMARK(BM_Reference_DetailedViewOneSecondOfAFullHub)->Unit(benchmark::kMicrosecond);
 
