@@ -14,6 +14,11 @@
 // arrival: core_percent from the process's own processor time, latency p50/p99/max in
 // milliseconds. The reference is `quillonlt-cli hub watch` on the same feed, which prints
 // every record.
+//
+// Most of the bridge's time is the kernel's: waking for the datagram and for the broker's
+// acknowledgements, and the loopback TCP sends, which also carry the broker's side of the
+// connection. On a virtual machine these figures move with the load of the other cores
+// (waking an idle one costs more), so compare figures of the same run.
 #include <benchmark/benchmark.h>
 
 #include <signal.h>
