@@ -243,7 +243,7 @@ void BM_Bridge_OneSecondOfAFullHub(benchmark::State& state)
                                steadyClock);
     quillon::MqttClient& client = bridge.client();
     link.timerTick();
-    link.bridgeOpened(bridge.receiver());
+    link.followerOpened(bridge.receiver());
     if (!bridge.start() ||
         !quillon::runMqttLoop(client, kPatience, [&] { return client.connected(); })) {
         state.SkipWithError("the bridge did not connect to the broker");
