@@ -109,28 +109,26 @@ void BoardModel::push(const std::string& message) const
 void BoardModel::hubHeard()
 {
     m_lastHeard = m_clock.now();
-    if (m_connected)
-        return;
-    m_connected = true;
-    push(JsonObject()
-             .text("type", "hub")
-             .flag("connected", true)
-             .text("server_time", isoTime(*m_lastHeard))
-             .done());
+    if (!m_connected)
+        hubFlipped(*m_lastHeard);
 }
 
 void BoardModel::tick()
 {
     m_follower.tick();
     const std::int64_t now = m_clock.now();
-    if (m_connected && now - *m_lastHeard >= kHubSilentAfterSeconds) {
-        m_connected = false;
-        push(JsonObject()
-                 .text("type", "hub")
-                 .flag("connected", false)
-                 .text("server_time", isoTime(now))
-                 .done());
-    }
+    if (m_connected && now - *m_lastHeard >= kHubSilentAfterSeconds)
+        hubFlipped(now);
+}
+
+void BoardModel::hubFlipped(std::int64_t now)
+{
+    m_connected = !m_connected;
+    push(JsonObject()
+             .text("type", "hub")
+             .flag("connected", m_connected)
+             .text("server_time", isoTime(now))
+             .done());
 }
 
 bool BoardModel::listed(MachineSlot slot) const

@@ -68,6 +68,7 @@ private:
     void stateChanged(const MachineSnapshot& state) override;
     void eventHappened(const MachineEvent& event) override;
     void hubHeard();
+    void hubFlipped(std::int64_t now);
     void push(const std::string& message) const;
 
     // A tile's fields without its closing brace: a push adds the server's time to them.
