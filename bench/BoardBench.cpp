@@ -103,6 +103,14 @@ void feedRounds(benchmark::State& state, quillon::FixedClock& clock, Receive rec
         static_cast<double>(pushes) / static_cast<double>(records);
 }
 
+// A board of every machine, each listed as "M1" .. "M128".
+struct BoardOfAll {
+    quillon::FixedClock clock{kStart};
+    NoHub hub;
+    quillon::BoardModel board{
+        listOfAll(), quillon::StatusTable::defaults(), allSlots(), hub, clock, {}};
+};
+
 class StateWriter final : public quillon::FollowerListener {
 public:
     void stateChanged(const quillon::MachineSnapshot& state) override
@@ -129,10 +137,8 @@ BENCHMARK(BM_Reference_FollowerAndStateJson)->Unit(benchmark::kMillisecond);
 
 void BM_BoardRecordToPush(benchmark::State& state)
 {
-    quillon::FixedClock clock(kStart);
-    NoHub hub;
-    quillon::BoardModel board(listOfAll(), quillon::StatusTable::defaults(), allSlots(), hub,
-                              clock, {});
+    BoardOfAll all;
+    quillon::BoardModel& board = all.board;
     std::size_t pushes = 0;
     board.setPush([&pushes](const std::string& message) {
         benchmark::DoNotOptimize(message.data());
@@ -140,17 +146,15 @@ void BM_BoardRecordToPush(benchmark::State& state)
     });
     board.start();
     feedRounds(
-        state, clock, [&](const std::string& record) { board.receiver().datagramArrived(record); },
-        pushes);
+        state, all.clock,
+        [&](const std::string& record) { board.receiver().datagramArrived(record); }, pushes);
 }
 BENCHMARK(BM_BoardRecordToPush)->Unit(benchmark::kMillisecond);
 
 void BM_BoardSnapshotOf128Machines(benchmark::State& state)
 {
-    quillon::FixedClock clock(kStart);
-    NoHub hub;
-    quillon::BoardModel board(listOfAll(), quillon::StatusTable::defaults(), allSlots(), hub,
-                              clock, {});
+    BoardOfAll all;
+    quillon::BoardModel& board = all.board;
     board.start();
     for (const std::string& record : rounds().back().records)
         board.receiver().datagramArrived(record);
