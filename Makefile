@@ -36,6 +36,7 @@ test: build
 bench: build
 	$(BUILD_DIR)/bench/quillon_bench
 	$(BUILD_DIR)/bench/quillon_chart_bench
+	$(BUILD_DIR)/bench/quillon_bridge_bench
 
 clean:
 	rm -rf $(BUILD_DIR)

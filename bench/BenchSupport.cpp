@@ -201,13 +201,14 @@ ChildRun runChild(const std::vector<std::string>& command)
     return run;
 }
 
-BackgroundChild::BackgroundChild(const std::vector<std::string>& command)
+BackgroundChild::BackgroundChild(const std::vector<std::string>& command, const ChildSetup& setup)
 {
-    int out[2];
-    int err[2];
-    if (::pipe(out) != 0)
+    const bool piped = setup.output.empty();
+    int out[2] = {-1, -1};
+    int err[2] = {-1, -1};
+    if (piped && ::pipe(out) != 0)
         return;
-    if (::pipe(err) != 0) {
+    if (piped && ::pipe(err) != 0) {
         ::close(out[0]);
         ::close(out[1]);
         return;
@@ -217,20 +218,37 @@ BackgroundChild::BackgroundChild(const std::vector<std::string>& command)
     for (auto& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
+    std::vector<std::string> variables = setup.environment;
+    for (char** variable = environ; *variable != nullptr; ++variable)
+        variables.emplace_back(*variable);
+    std::vector<char*> envp;
+    for (auto& variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addclose(&actions, err[0]);
+    if (piped) {
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        posix_spawn_file_actions_addclose(&actions, err[0]);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, setup.output.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    }
     pid_t child = 0;
-    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    ::close(err[1]);
+    if (piped) {
+        ::close(out[1]);
+        ::close(err[1]);
+    }
     if (spawned != 0) {
-        ::close(out[0]);
-        ::close(err[0]);
+        if (piped) {
+            ::close(out[0]);
+            ::close(err[0]);
+        }
         return;
     }
     m_pid = child;
@@ -273,6 +291,26 @@ int BackgroundChild::wait(std::string* errorText)
     ::waitpid(m_pid, &status, 0);
     m_pid = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<MachineSlot> everyMachineSlot()
+{
+    std::vector<MachineSlot> slots;
+    for (int index = 0; index < kMachineSlots; ++index)
+        slots.push_back(MachineSlot::ofIndex(index));
+    return slots;
+}
+
+DetailedViewOnLink::DetailedViewOnLink(HubLink& link)
+    : m_link(link), m_startup(everyMachineSlot(), link, [&link] { return link.now(); })
+{
+    m_link.monitoringViewOpened(MonitoringView::Detailed, *this);
+    m_startup.start();
+}
+
+DetailedViewOnLink::~DetailedViewOnLink()
+{
+    m_link.monitoringViewClosed(MonitoringView::Detailed);
 }
 
 double timeOpeningProgram(benchmark::State& state, const std::string& path)

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "monitoring/HubLink.h"
+#include "monitoring/MonitoringStartup.h"
+
 namespace quillon::bench {
 
 // A folder for the run's files, on a memory file system where there is one (to keep disk
@@ -30,6 +33,28 @@ void thisAndOtherCli(benchmark::internal::Benchmark* benchmark);
 // asked for and not named.
 std::string cliUnderTest(benchmark::State& state);
 
+// Every slot of a full hub, hub by hub.
+std::vector<MachineSlot> everyMachineSlot();
+
+// A detailed view of every machine on a hub link, as the program opens one: the link
+// forwards the monitoring feed to it and its start-up exchange has begun (its rows are built
+// once every machine's record came).
+class DetailedViewOnLink final : private DatagramReceiver {
+public:
+    explicit DetailedViewOnLink(HubLink& link);
+    ~DetailedViewOnLink() override;
+    DetailedViewOnLink(const DetailedViewOnLink&) = delete;
+    DetailedViewOnLink& operator=(const DetailedViewOnLink&) = delete;
+
+    const MonitoringStartup& startup() const { return m_startup; }
+
+private:
+    void datagramArrived(std::string_view bytes) override { m_startup.datagramArrived(bytes); }
+
+    HubLink& m_link;
+    MonitoringStartup m_startup;
+};
+
 struct ChildRun {
     double seconds = 0;
     double cpuSeconds = 0;  // user and system time together
@@ -42,16 +67,27 @@ struct ChildRun {
 // code. exitCode stays -1 when it could not be started.
 ChildRun runChild(const std::vector<std::string>& command);
 
-// A program that runs beside the benchmark (a simulated control, say), its standard
-// output and error piped back. Killed when still running at destruction.
+// Where a background program's output goes and what it finds in its environment.
+struct ChildSetup {
+    // Empty: standard output and error piped back to readLine() and wait(). Else both are
+    // written to this file (a program that prints a lot would stall on a pipe no one reads).
+    std::filesystem::path output;
+    // "NAME=value" entries added to the benchmark's own environment.
+    std::vector<std::string> environment;
+};
+
+// A program that runs beside the benchmark (a simulated control, say). Killed when still
+// running at destruction.
 class BackgroundChild {
 public:
-    explicit BackgroundChild(const std::vector<std::string>& command);
+    explicit BackgroundChild(const std::vector<std::string>& command,
+                             const ChildSetup& setup = {});
     ~BackgroundChild();
     BackgroundChild(const BackgroundChild&) = delete;
     BackgroundChild& operator=(const BackgroundChild&) = delete;
 
     bool started() const { return m_pid > 0; }
+    int pid() const { return m_pid; }
     // The next line of its standard output, without the line end; empty at its end.
     std::string readLine();
     // Waits for it to end: its exit code (-1 when it did not exit normally) and, in

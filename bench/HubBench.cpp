@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "hubsim/HubDatagrams.h"
 #include "hubsim/HubModel.h"
 #include "monitoring/HubLink.h"
 #include "monitoring/IncomingDatagrams.h"
-#include "monitoring/MonitoringStartup.h"
 #include "platform/Clock.h"
 #include "platform/Ipv4Address.h"
 
@@ -90,21 +90,11 @@ void BM_OneSecondOfAFullHub(benchmark::State& state)
 {
     quillon::FixedClock clock(kNow);
     quillon::HubLink link(kHub, quillon::ipv4Of(127, 0, 0, 1), clock, [](std::string_view) {});
-    std::vector<quillon::MachineSlot> listed;
-    for (int index = 0; index < quillon::kMachineSlots; ++index)
-        listed.push_back(quillon::MachineSlot::ofIndex(index));
-    quillon::MonitoringStartup view(listed, link, [&] { return link.now(); });
-    struct View final : quillon::DatagramReceiver {
-        quillon::MonitoringStartup* startup = nullptr;
-        void datagramArrived(std::string_view bytes) override { startup->datagramArrived(bytes); }
-    } receiver;
-    receiver.startup = &view;
     link.timerTick();
-    link.monitoringViewOpened(quillon::MonitoringView::Detailed, receiver);
-    view.start();
+    const quillon::bench::DetailedViewOnLink view(link);
     for (const std::string& record : records())
         link.datagramArrived(record, kHub);
-    if (!view.rowsBuilt())
+    if (!view.startup().rowsBuilt())
         state.SkipWithError("the view did not build its rows");
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {

@@ -72,13 +72,13 @@ void MqttBridge::tick()
 void MqttBridge::stateChanged(const MachineSnapshot& state)
 {
     publishState(state);
+    ++m_statesPublished;
 }
 
 void MqttBridge::publishState(const MachineSnapshot& state)
 {
     m_client.publish(
         {machineTopic(m_options.prefix, state.slot, "state"), stateJson(state), true, 1});
-    ++m_statesPublished;
 }
 
 void MqttBridge::eventHappened(const MachineEvent& event)

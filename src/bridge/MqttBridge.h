@@ -53,6 +53,9 @@ public:
 
     MqttClient& client() { return m_client; }
     const HubFollower& follower() const { return m_follower; }
+    // Each state as it changed, once: the states told again on a new connection repeat
+    // one counted already, or take the place of its queued message when the broker answered
+    // only after records came.
     std::uint64_t statesPublished() const { return m_statesPublished; }
     std::uint64_t eventsPublished() const { return m_eventsPublished; }
 

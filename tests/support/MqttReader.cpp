@@ -118,6 +118,7 @@ void MqttReader::subscribed(mosquitto*, void* self, int, int, const int*)
 
 void MqttReader::arrived(mosquitto*, void* self, const mosquitto_message* message)
 {
+    const auto now = std::chrono::steady_clock::now();
     auto* reader = static_cast<MqttReader*>(self);
     {
         std::lock_guard lock(reader->m_mutex);
@@ -125,8 +126,8 @@ void MqttReader::arrived(mosquitto*, void* self, const mosquitto_message* messag
         if (message->payloadlen > 0)
             payload.assign(static_cast<const char*>(message->payload),
                            static_cast<std::size_t>(message->payloadlen));
-        reader->m_messages.push_back(
-            ReceivedMessage{message->topic, std::move(payload), message->retain, message->qos});
+        reader->m_messages.push_back(ReceivedMessage{message->topic, std::move(payload),
+                                                     message->retain, message->qos, now});
     }
     reader->m_changed.notify_all();
 }

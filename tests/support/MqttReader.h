@@ -23,6 +23,8 @@ struct ReceivedMessage {
     std::string payload;
     bool retain = false;  // set for a retained message the broker had before we subscribed
     int qos = 0;
+    // When the reader's thread took it from the socket, for measuring how long it travelled.
+    std::chrono::steady_clock::time_point arrived{};
 };
 
 class MqttReader {
