@@ -142,6 +142,7 @@ protected:
     }
 
 private:
+    // The board server answers with makeResponder(), which only a subclass may call.
     friend class BoardServer;
     BoardServer& m_board;
 };
@@ -192,7 +193,7 @@ int BoardServer::clientCount() const
 
 void BoardServer::answer(const QHttpServerRequest& request, QTcpSocket* socket)
 {
-    auto responder = QAbstractHttpServer::makeResponder(request, socket);
+    auto responder = BoardHttp::makeResponder(request, socket);
     const QString path = request.url().path();
     const bool api = path == QLatin1String(kApiPath);
     const auto asset = std::find_if(std::begin(kAssets), std::end(kAssets),
