@@ -195,6 +195,10 @@ TEST_F(BoardBrowserTest, TileShowsTheStatusTheHubWasToldAndThePageFitsATvAndAPho
     const QString tile = dom.mid(at, dom.indexOf("</article>", at) - at);
     EXPECT_TRUE(tile.contains(">" + names[2] + "<")) << tile.toStdString();
     EXPECT_TRUE(tile.contains(">MAINTENANCE<")) << tile.toStdString();
+    // The time in status, counted by the page from the status's start on the server's clock.
+    EXPECT_TRUE(tile.contains(QRegularExpression(
+        QStringLiteral("<time class=\"since\" data-since=\"\\d+\">\\d\\d:\\d\\d:\\d\\d</time>"))))
+        << tile.toStdString();
     // Every machine of the list has its tile, the titles their headings.
     for (int i = 1; i <= 6; ++i)
         EXPECT_TRUE(dom.contains(QStringLiteral("data-id=\"1-%1\"").arg(i))) << i;
