@@ -116,10 +116,20 @@ WriteResult writeBoardSettings(const WorkDir& workDir, const BoardSettings& sett
 
 std::string boardUrl(std::string_view address, std::uint16_t port)
 {
-    const std::string_view bare = withoutBrackets(address);
+    std::string_view bare = withoutBrackets(address);
+    if (bare == "0.0.0.0")
+        bare = "127.0.0.1";
+    else if (bare == "::")
+        bare = "::1";
     const bool v6 = bare.find(':') != std::string_view::npos;
     std::string host = v6 ? '[' + std::string(bare) + ']' : std::string(bare);
     return "http://" + host + ':' + std::to_string(port) + '/';
+}
+
+std::string boardServingText(std::string_view url, int clients)
+{
+    return "Serving " + std::string(url) + " to " + std::to_string(clients) +
+           (clients == 1 ? " browser" : " browsers");
 }
 
 }  // namespace quillon

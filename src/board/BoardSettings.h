@@ -55,8 +55,12 @@ std::string formatBoardSettings(const BoardSettings& settings);
 BoardSettings readBoardSettings(const WorkDir& workDir);
 WriteResult writeBoardSettings(const WorkDir& workDir, const BoardSettings& settings);
 
-// "http://127.0.0.1:8080/", "http://[::1]:8080/": where a browser finds the board. An
-// address of every interface names none a browser could use; the caller says so.
+// "http://127.0.0.1:8080/", "http://[::1]:8080/": where a browser on this computer finds
+// the board. An address of every interface (0.0.0.0, ::) is no address a browser can go
+// to; the loopback of its family is, since a board listening everywhere listens there too.
 std::string boardUrl(std::string_view address, std::uint16_t port);
+
+// "Serving http://127.0.0.1:8080/ to 3 browsers": the running board's status line.
+std::string boardServingText(std::string_view url, int clients);
 
 }  // namespace quillon

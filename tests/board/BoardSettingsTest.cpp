@@ -89,11 +89,26 @@ TEST(BoardSettings, TitleWithALineEndCannotForgeAnotherKey)
     EXPECT_FALSE(read.enabled);
 }
 
-TEST(BoardSettings, UrlsPutIpv6AddressesInBrackets)
+TEST(BoardSettings, UrlsNameAnAddressABrowserCanGoTo)
 {
-    EXPECT_EQ(boardUrl("127.0.0.1", 8080), "http://127.0.0.1:8080/");
-    EXPECT_EQ(boardUrl("::1", 80), "http://[::1]:80/");
-    EXPECT_EQ(boardUrl("[fd00::7]", 8080), "http://[fd00::7]:8080/");
+    struct Case {
+        const char* scenario;
+        std::string_view address;
+        std::string_view url;
+    };
+    const Case cases[] = {
+        {"IPv4 as it is", "192.168.10.4", "http://192.168.10.4:8080/"},
+        {"IPv6 in brackets", "::1", "http://[::1]:8080/"},
+        {"IPv6 typed in brackets", "[fd00::7]", "http://[fd00::7]:8080/"},
+        {"every IPv4 interface: loopback", "0.0.0.0", "http://127.0.0.1:8080/"},
+        {"every IPv6 interface: loopback", "::", "http://[::1]:8080/"},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.scenario);
+        EXPECT_EQ(boardUrl(row.address, 8080), row.url);
+    }
+    EXPECT_EQ(boardServingText("http://[::1]:80/", 1), "Serving http://[::1]:80/ to 1 browser");
+    EXPECT_EQ(boardServingText("http://[::1]:80/", 0), "Serving http://[::1]:80/ to 0 browsers");
 }
 
 }  // namespace
