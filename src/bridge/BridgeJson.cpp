@@ -33,36 +33,6 @@ std::string number(double value)
     return std::string(text, end);
 }
 
-// Builds one object, field by field, commas in their places.
-class JsonObject {
-public:
-    JsonObject& text(std::string_view key, std::string_view latin1)
-    {
-        return raw(key, jsonString(latin1));
-    }
-    JsonObject& whole(std::string_view key, long long value)
-    {
-        return raw(key, std::to_string(value));
-    }
-    JsonObject& real(std::string_view key, double value) { return raw(key, number(value)); }
-    JsonObject& flag(std::string_view key, bool value)
-    {
-        return raw(key, value ? "true" : "false");
-    }
-    JsonObject& raw(std::string_view key, std::string_view json)
-    {
-        m_text += m_text.size() == 1 ? "\"" : ",\"";
-        m_text += key;
-        m_text += "\":";
-        m_text += json;
-        return *this;
-    }
-    std::string done() { return m_text + '}'; }
-
-private:
-    std::string m_text = "{";
-};
-
 // The fields every message of a machine starts with.
 JsonObject machineObject(MachineSlot slot, std::string_view name, int number)
 {
@@ -97,6 +67,20 @@ std::string stationJson(const StationSnapshot& station, bool rateMode)
 
 }  // namespace
 
+JsonObject& JsonObject::real(std::string_view key, double value)
+{
+    return raw(key, number(value));
+}
+
+JsonObject& JsonObject::raw(std::string_view key, std::string_view json)
+{
+    m_text += m_text.size() == 1 ? "\"" : ",\"";
+    m_text += key;
+    m_text += "\":";
+    m_text += json;
+    return *this;
+}
+
 std::string isoTime(std::int64_t seconds)
 {
     const std::time_t time = static_cast<std::time_t>(seconds);
@@ -113,24 +97,91 @@ std::string isoTime(std::int64_t seconds)
     return text;
 }
 
+namespace {
+
+// Quotes, backslashes and control characters escaped; false for a byte past ASCII.
+bool appendAscii(std::string& json, unsigned char byte)
+{
+    if (byte == '"' || byte == '\\') {
+        json += '\\';
+        json += static_cast<char>(byte);
+    } else if (byte < 0x20 || byte == 0x7F) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+        json += escaped;
+    } else if (byte < 0x80) {
+        json += static_cast<char>(byte);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Latin-1 is the first 256 code points: two bytes of UTF-8 each.
+void appendLatin1(std::string& json, unsigned char byte)
+{
+    json += static_cast<char>(0xC0 | (byte >> 6));
+    json += static_cast<char>(0x80 | (byte & 0x3F));
+}
+
+// The length of the well-formed UTF-8 sequence at the start of `text`, 0 if there is none
+// (overlong forms, surrogates and code points past U+10FFFF are not well-formed).
+std::size_t utf8SequenceLength(std::string_view text)
+{
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = at(0);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || at(1) < low || at(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (at(i) < 0x80 || at(i) > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+}  // namespace
+
 std::string jsonString(std::string_view latin1)
 {
     std::string json = "\"";
     for (const char c : latin1) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte == '"' || byte == '\\') {
-            json += '\\';
-            json += c;
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            json += escaped;
-        } else if (byte < 0x80) {
-            json += c;
+        if (!appendAscii(json, byte))
+            appendLatin1(json, byte);
+    }
+    json += '"';
+    return json;
+}
+
+std::string jsonUtf8String(std::string_view utf8)
+{
+    std::string json = "\"";
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (appendAscii(json, byte)) {
+            ++i;
+        } else if (const std::size_t length = utf8SequenceLength(utf8.substr(i))) {
+            json.append(utf8, i, length);
+            i += length;
         } else {
-            // Latin-1 is the first 256 code points: two bytes of UTF-8 each.
-            json += static_cast<char>(0xC0 | (byte >> 6));
-            json += static_cast<char>(0x80 | (byte & 0x3F));
+            appendLatin1(json, byte);
+            ++i;
         }
     }
     json += '"';

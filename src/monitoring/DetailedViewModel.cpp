@@ -22,16 +22,6 @@ std::string percentText(int percent)
     return std::to_string(std::clamp(percent, 0, kPercentShownLimit));
 }
 
-// A rate as the hub counts it, one decimal; anything not a number shows as 0.
-std::string rateText(double rate)
-{
-    if (!std::isfinite(rate))
-        rate = 0;
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", std::clamp(rate, -1e9, 1e9));
-    return text;
-}
-
 // "a" for one station, "a/b" for two.
 template <typename Format>
 std::string perStation(const MachineRecord& record, Format format)
@@ -162,6 +152,15 @@ std::string durationText(std::int64_t seconds)
     std::snprintf(text, sizeof text, "%02d:%02d:%02d", static_cast<int>(seconds / kSecondsPerHour),
                   static_cast<int>(seconds / kSecondsPerMinute % kSecondsPerMinute),
                   static_cast<int>(seconds % kSecondsPerMinute));
+    return text;
+}
+
+std::string rateText(double rate)
+{
+    if (!std::isfinite(rate))
+        rate = 0;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", std::clamp(rate, -1e9, 1e9));
     return text;
 }
 

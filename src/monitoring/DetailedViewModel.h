@@ -50,6 +50,8 @@ inline constexpr std::size_t kDetailedColumnCount = 10;
 
 // "HH:MM:SS"; negative durations show as none, too long ones as kDurationTooLong.
 std::string durationText(std::int64_t seconds);
+// A rate as the hub counts it, one decimal; anything not a number shows as 0.
+std::string rateText(double rate);
 
 struct StatusCell {
     std::string text;

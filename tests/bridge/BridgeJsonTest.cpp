@@ -52,6 +52,30 @@ TEST(BridgeJson, TextsAreEscapedAndLatin1BecomesUtf8)
     EXPECT_EQ(jsonString("S\xE4ge \xB0"), "\"S\xC3\xA4ge \xC2\xB0\"");
 }
 
+TEST(BridgeJson, OurOwnUtf8TextsStayUtf8AndAlwaysGiveValidJson)
+{
+    const struct {
+        const char* name;
+        std::string utf8;
+        std::string json;
+    } rows[] = {
+        {"plain, escaped", "a\"b\\c\n", R"("a\"b\\c\u000a")"},
+        {"two-byte letter",
+         "S\xC3\xBC"
+         "d",
+         "\"S\xC3\xBC"
+         "d\""},
+        {"euro sign", "\xE2\x82\xAC", "\"\xE2\x82\xAC\""},
+        {"four-byte symbol", "\xF0\x9F\x94\xA7", "\"\xF0\x9F\x94\xA7\""},
+        {"a Latin-1 byte among UTF-8", "\xE4\xC3\xA4", "\"\xC3\xA4\xC3\xA4\""},
+        {"sequence cut short at the end", "x\xE2\x82", "\"x\xC3\xA2\xC2\x82\""},
+        {"overlong slash", "\xC0\xAF", "\"\xC3\x80\xC2\xAF\""},
+        {"surrogate half", "\xED\xA0\x80", "\"\xC3\xAD\xC2\xA0\xC2\x80\""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(jsonUtf8String(row.utf8), row.json) << row.name;
+}
+
 TEST(BridgeJson, StateOfASingleStationMachineOnCycleTimes)
 {
     const test::ScopedTimeZone shop;

@@ -3,8 +3,8 @@
 // page. Read-only: only GET and the WebSocket upgrade are answered.
 #pragma once
 
-#include <QObject>
 #include <QHostAddress>
+#include <QObject>
 
 #include "board/BoardFeed.h"
 
