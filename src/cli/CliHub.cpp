@@ -2,6 +2,7 @@
 
 #include "cli/CliBridge.h"
 #include "cli/CliHubLink.h"
+#include "cli/CliServe.h"
 
 #include <algorithm>
 #include <chrono>
@@ -394,6 +395,8 @@ int runHub(const std::vector<std::string>& arguments, std::ostream& out, std::os
     const std::string& command = arguments[0];
     if (command == "bridge")
         return runBridge({arguments.begin() + 1, arguments.end()}, out, err);
+    if (command == "serve")
+        return runServe({arguments.begin() + 1, arguments.end()}, out, err);
     if (command == "set-status") {
         const auto request = parseSetStatus(arguments);
         if (!request)

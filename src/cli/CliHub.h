@@ -13,7 +13,8 @@ inline constexpr char kHubUsage[] =
     "hub set-status --hub H --port P [--seconds S] STATUS | hub set-status --hub H --port P "
     "[--seconds S] SETUP --part P [--part2 P2] --min T --max T [--min2 T --max2 T] "
     "[--pieces N] [--pieces2 N] | hub bridge --mqtt HOST[:PORT] [--prefix TOPIC] "
-    "[--client-id ID] [--user U --password-file F] [--tls-ca FILE] [--seconds S]";
+    "[--client-id ID] [--user U --password-file F] [--tls-ca FILE] [--seconds S] | "
+    "hub serve --http [ADDR:]PORT [--title TEXT] [--seconds S]";
 
 // watch: subscribes like the detailed view for the machines of MonList.sys and prints a
 //   line for every complete "_UPDATE:" record of them (of every machine the hub monitors
@@ -33,6 +34,7 @@ inline constexpr char kHubUsage[] =
 //   has it, station 2 as station 1 unless given.
 // bridge: publishes every monitored machine's state and events to an MQTT broker
 //   (CliBridge.h).
+// serve: the shop-floor board as a web page and a JSON API (CliServe.h).
 // lists: the start-up reconcile of the machine lists, then MonList.sys and MonList2.sys as
 //   they stand, each after a line with its name.
 // 0 when done, 1 when the link could not be set up or nothing came, 2 on a usage error.

@@ -5,14 +5,26 @@
 
 #include <QHostAddress>
 #include <QObject>
+#include <QString>
+
+#include <memory>
+#include <vector>
 
 #include "board/BoardFeed.h"
 
+class QHttpServerRequest;
+class QTcpSocket;
+class QWebSocket;
+
 namespace quillon {
+
+class BoardHttp;
 
 class BoardServer : public QObject {
     Q_OBJECT
 public:
+    // A board per machine group and a phone or two per foreman: 64 leaves room for a
+    // whole shop while a runaway script cannot make the server keep thousands of sockets.
     static constexpr int kMostClients = 64;
 
     explicit BoardServer(BoardFeed& feed, QObject* parent = nullptr);
@@ -22,6 +34,22 @@ public:
     bool listen(const QHostAddress& address, quint16 port, QString& error);
     quint16 port() const;
     int clientCount() const;
+
+signals:
+    // A page connected or went away (for the program's status line and for tests).
+    void clientsChanged(int count);
+
+private:
+    friend class BoardHttp;
+    void answer(const QHttpServerRequest& request, QTcpSocket* socket);
+    void acceptWebSockets();
+    void push(const std::string& message);
+    void dropClient(QWebSocket* client);
+
+    BoardFeed& m_feed;
+    std::unique_ptr<BoardHttp> m_http;
+    std::vector<QWebSocket*> m_clients;
+    quint16 m_port = 0;
 };
 
 }  // namespace quillon
