@@ -1,15 +1,20 @@
-// The "Shop-floor board" dialog.
+// The "Shop-floor board" dialog, and Settings > "Shop-floor board..." in the program without
+// a hub link.
 #include "board/ui/BoardDialog.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/ui/BoardCommand.h"
+#include "gui/AppWindowTest.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/Notifier.h"
+#include "platform/TextFile.h"
 
 namespace quillon {
 namespace {
@@ -110,6 +115,43 @@ TEST_F(BoardDialogTest, OkOverSettingsThatCannotWorkSaysWhyAndStaysOpen)
             EXPECT_EQ(dialog.focusWidget()->objectName(), row.focused);
         }
     }
+}
+
+class BoardCommandTest : public test::AppWindowTest {};
+
+TEST_F(BoardCommandTest, OkSavesTheFileAndSaysWhyNoBoardRunsWithoutTheHubLink)
+{
+    ASSERT_EQ(app->hubChannel(), nullptr);
+    QString statusShown;
+    bool linkShown = true;
+    test::onNextDialog<BoardDialog>([&](BoardDialog& dialog) {
+        statusShown = dialog.statusLabel()->text();
+        linkShown = dialog.linkLabel()->isVisibleTo(&dialog);
+        dialog.enabledBox()->setChecked(true);
+        dialog.addressEdit()->setText("0.0.0.0");
+        dialog.titleEdit()->setText("Hall 2");
+        dialog.accept();
+    });
+    QAction* command = test::findByText<QAction>(*frame, "Shop-floor &board...");
+    ASSERT_NE(command, nullptr);
+    command->trigger();
+
+    EXPECT_EQ(statusShown, "Not running: No Ethernet communications");
+    EXPECT_FALSE(linkShown);
+    EXPECT_EQ(readFile(dir.path(kBoardSettingsFile)).value_or("<missing>"),
+              "enabled=1\r\naddress=0.0.0.0\r\nport=8080\r\ntitle=Hall 2\r\n");
+    EXPECT_EQ(notifier.texts(),
+              std::vector<std::string>{"The shop-floor board was saved but "
+                                       "cannot run: No Ethernet communications"});
+    EXPECT_FALSE(frame->board().runner().running());
+
+    // Cancel keeps the file as it was.
+    test::onNextDialog<BoardDialog>([](BoardDialog& dialog) {
+        dialog.titleEdit()->setText("elsewhere");
+        dialog.reject();
+    });
+    command->trigger();
+    EXPECT_EQ(readBoardSettings(dir.workDir()).title, "Hall 2");
 }
 
 }  // namespace
