@@ -145,6 +145,7 @@ TEST_F(BoardRunnerTest, WhatCannotBeListenedOnIsAFailureToStartWithTheReason)
         EXPECT_EQ(error.rfind(row.error, 0), 0u) << error;
         EXPECT_GT(error.size(), row.error.size()) << "the system's reason follows";
         EXPECT_FALSE(runner.running());
+        EXPECT_EQ(runner.statusText(), "Not running: " + error);
         EXPECT_FALSE(link.monitoringFeedWanted()) << "a board that did not start is not on it";
     }
 
@@ -152,6 +153,8 @@ TEST_F(BoardRunnerTest, WhatCannotBeListenedOnIsAFailureToStartWithTheReason)
     std::string error;
     EXPECT_FALSE(runner.start(settings, link, error));
     EXPECT_EQ(error, kBadBoardPortText) << "settings that cannot work, as the dialog says";
+    runner.stop();
+    EXPECT_EQ(runner.statusText(), "Not running") << "switched off: no reason to give";
 }
 
 TEST_F(BoardRunnerTest, AStartInPlaceOfARunningBoardTakesTheNewPort)

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTcpServer>
 #include <QTest>
+#include <QWebSocket>
 
 #include <cstdlib>
 #include <memory>
@@ -45,6 +47,7 @@ protected:
             writeRemoteConfig(dir.workDir(), {dir.base() + "/hub/", ipv4Of(127, 0, 0, 2), ""}).ok);
         settings.enabled = true;
         settings.port = std::to_string(freePort());
+        settings.title = "Hall 2 \xe2\x80\x93 Turning";
         ASSERT_TRUE(writeBoardSettings(dir.workDir(), settings).ok);
     }
     void TearDown() override { ::unsetenv("QUILLONLT_UDP_PORT"); }
@@ -133,6 +136,24 @@ TEST_F(BoardStartTest, OkSwitchesTheBoardOnMovesItAndSwitchesItOff)
     okWith(true, settings.port);
     EXPECT_EQ(command.runner().model(), first) << "the same settings leave it running as it was";
 
+    // The dialog over a running board shows how it does and the page's link.
+    QWebSocket browser;
+    browser.open(QUrl(QString::fromStdString("ws://127.0.0.1:" + settings.port + "/ws")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return command.runner().clientCount() == 1; }, 5000));
+    QString status;
+    QString link;
+    test::onNextDialog<BoardDialog>([&](BoardDialog& dialog) {
+        status = dialog.statusLabel()->text();
+        link = dialog.linkLabel()->isVisible() ? dialog.linkLabel()->text() : QString();
+        test::saveScreenshot(dialog, "board-dialog");
+        dialog.reject();
+    });
+    command.configure();
+    const QString url = QString::fromStdString("http://127.0.0.1:" + settings.port + "/");
+    EXPECT_EQ(status, "Serving " + url + " to 1 browser");
+    EXPECT_EQ(link, "<a href=\"" + url + "\">" + url + "</a>");
+    browser.close();
+
     const std::string moved = std::to_string(freePort());
     okWith(true, moved);
     EXPECT_EQ(command.runner().url(), "http://127.0.0.1:" + moved + "/");
@@ -160,6 +181,7 @@ TEST_F(BoardStartTest, SavedBoardWhosePortIsTakenIsToldOnce)
               0u)
         << notifier.texts()[0];
     EXPECT_FALSE(app->mainFrame()->board().runner().running());
+    EXPECT_EQ(app->mainFrame()->board().statusText(), "Not running: " + notifier.texts()[0]);
 
     // Not at every tick.
     app->mainFrame()->board().tick();

@@ -26,6 +26,15 @@ BoardRunner::~BoardRunner()
 
 bool BoardRunner::start(const BoardSettings& settings, HubLink& link, std::string& error)
 {
+    if (serve(settings, link, error))
+        return true;
+    m_failure = error;
+    emit statusChanged();
+    return false;
+}
+
+bool BoardRunner::serve(const BoardSettings& settings, HubLink& link, std::string& error)
+{
     stop();
     if (auto problem = boardSettingsProblem(settings)) {
         error = std::move(*problem);
@@ -62,6 +71,7 @@ bool BoardRunner::start(const BoardSettings& settings, HubLink& link, std::strin
 
 void BoardRunner::stop()
 {
+    m_failure.clear();
     if (!m_server)
         return;
     m_timer.stop();
@@ -83,7 +93,9 @@ int BoardRunner::clientCount() const
 
 std::string BoardRunner::statusText() const
 {
-    return running() ? boardServingText(m_url, clientCount()) : "Not running";
+    if (running())
+        return boardServingText(m_url, clientCount());
+    return m_failure.empty() ? "Not running" : "Not running: " + m_failure;
 }
 
 }  // namespace quillon

@@ -41,7 +41,8 @@ public:
     // Where a browser on this computer finds the board; empty while none runs.
     const std::string& url() const { return m_url; }
     int clientCount() const;
-    // "Serving http://127.0.0.1:8080/ to 2 browsers", or "Not running".
+    // "Serving http://127.0.0.1:8080/ to 2 browsers", or "Not running" with the reason the
+    // last start failed.
     std::string statusText() const;
 
     BoardModel* model() const { return m_model.get(); }
@@ -51,6 +52,9 @@ signals:
     void statusChanged();
 
 private:
+    // start() without noting a failure.
+    bool serve(const BoardSettings& settings, HubLink& link, std::string& error);
+
     WorkDir m_workDir;
     const Clock& m_clock;
     std::unique_ptr<BoardModel> m_model;
@@ -58,6 +62,7 @@ private:
     HubLink* m_link = nullptr;
     QTimer m_timer;
     std::string m_url;
+    std::string m_failure;  // why the last start failed; empty after a start or a stop
 };
 
 }  // namespace quillon
