@@ -93,10 +93,9 @@ std::optional<BridgeRequest> parseRequest(const std::vector<std::string>& argume
         } else if (option == "--tls-ca") {
             request.options.mqtt.tlsCaFile = value;
         } else if (option == "--seconds") {
-            const auto seconds = wholeNumber(value);
-            if (!seconds || *seconds < 1 || *seconds > 365L * 24 * 3600)
+            request.seconds = runningSeconds(value);
+            if (!request.seconds)
                 return std::nullopt;
-            request.seconds = static_cast<int>(*seconds);
         } else {
             return std::nullopt;
         }

@@ -26,6 +26,14 @@ std::optional<long> wholeNumber(const std::string& text)
     return value;
 }
 
+std::optional<int> runningSeconds(const std::string& text)
+{
+    const auto seconds = wholeNumber(text);
+    if (!seconds || *seconds < 1 || *seconds > 365L * 24 * 3600)
+        return std::nullopt;
+    return static_cast<int>(*seconds);
+}
+
 std::optional<double> decimalNumber(std::string_view text)
 {
     if (text.size() > 1 && text.front() == '+' && text[1] != '-')

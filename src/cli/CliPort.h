@@ -19,6 +19,8 @@ namespace quillon::cli {
 
 // A whole decimal number, nothing else.
 std::optional<long> wholeNumber(const std::string& text);
+// "--seconds S" of a command that otherwise runs until it is stopped: 1 s to a year.
+std::optional<int> runningSeconds(const std::string& text);
 // A finite decimal number ("+" allowed before it), nothing else.
 std::optional<double> decimalNumber(std::string_view text);
 // "--setup N": the 0-based index of setup N (1 to 10); nothing after telling err why.

@@ -52,10 +52,9 @@ std::optional<ServeRequest> parseServeRequest(const std::vector<std::string>& ar
         } else if (option == "--title") {
             request.title = value;
         } else if (option == "--seconds") {
-            const auto seconds = wholeNumber(value);
-            if (!seconds || *seconds < 1 || *seconds > 365L * 24 * 3600)
+            request.seconds = runningSeconds(value);
+            if (!request.seconds)
                 return std::nullopt;
-            request.seconds = static_cast<int>(*seconds);
         } else {
             return std::nullopt;
         }

@@ -234,6 +234,27 @@ TEST_F(BoardServerTest, SurvivesOversizedAndMalformedRequests)
     }
 }
 
+// A header that never ends would otherwise be gathered in memory for as long as it comes.
+TEST_F(BoardServerTest, CutsOffARequestPastWhatABrowserSends)
+{
+    const QByteArray megabyte(1024 * 1024, 'a');
+    const std::pair<const char*, QByteArray> rows[] = {
+        {"megabyte header", "GET / HTTP/1.1\r\nX-Big: " + megabyte + "\r\n\r\n"},
+        {"megabyte path", "GET /" + megabyte + " HTTP/1.1\r\n\r\n"},
+        {"header without end", "GET / HTTP/1.1\r\nX-Big: " + megabyte},
+    };
+    for (const auto& [scenario, request] : rows) {
+        SCOPED_TRACE(scenario);
+        const Reply reply = exchange(request);
+        EXPECT_TRUE(reply.closed);
+        EXPECT_EQ(reply.status, 0);
+    }
+    // A browser's request with a generous header still gets its page.
+    const Reply browser =
+        exchange("GET / HTTP/1.1\r\nCookie: " + QByteArray(16 * 1024, 'c') + "\r\n\r\n");
+    EXPECT_EQ(browser.status, 200);
+}
+
 TEST_F(BoardServerTest, PageGetsTheSnapshotThenEveryPushInOrder)
 {
     feed.snapshot = R"({"type":"snapshot","title":"Hall 2"})";

@@ -25,6 +25,10 @@ using Status = QHttpServerResponder::StatusCode;
 
 // A page never talks back: anything larger than a close frame's reason is not a page.
 constexpr quint64 kLargestIncomingMessage = 1024;
+// A browser's GET, cookies and all, is a few kilobytes; Qt would keep gathering a header
+// for as long as a client sends one, so a connection holding more unread than this is
+// cut off.
+constexpr qint64 kLargestRequest = 64 * 1024;
 // A board whose network stalls (a TV switched off at the wall) would keep every push
 // queued for it; past this much unsent text it is dropped and catches up when it returns
 // from a fresh snapshot.
@@ -44,6 +48,29 @@ constexpr Asset kAssets[] = {
 };
 constexpr char kApiPath[] = "/api/machines";
 constexpr char kWebSocketPath[] = "/ws";
+
+// Every connection watched for a request past kLargestRequest before Qt's parser reads it.
+// An upgraded connection leaves the watch: Qt disconnects the socket's signals when it
+// hands it to its WebSocket side.
+class GuardedTcpServer : public QTcpServer {
+public:
+    using QTcpServer::QTcpServer;
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto* socket = new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            if (socket->bytesAvailable() > kLargestRequest)
+                socket->abort();
+        });
+        addPendingConnection(socket);
+    }
+};
 
 bool asksForWebSocket(const QHttpServerRequest& request)
 {
@@ -115,6 +142,7 @@ protected:
     }
 
 private:
+    // The board server answers with makeResponder(), which only a subclass may call.
     friend class BoardServer;
     BoardServer& m_board;
 };
@@ -142,7 +170,7 @@ bool BoardServer::listen(const QHostAddress& address, quint16 port, QString& err
 {
     // Our own QTcpServer rather than QAbstractHttpServer::listen(), which keeps the
     // reason of a failure to itself.
-    auto* server = new QTcpServer(m_http.get());
+    auto* server = new GuardedTcpServer(m_http.get());
     if (!server->listen(address, port)) {
         error = server->errorString();
         delete server;
@@ -165,7 +193,7 @@ int BoardServer::clientCount() const
 
 void BoardServer::answer(const QHttpServerRequest& request, QTcpSocket* socket)
 {
-    auto responder = QAbstractHttpServer::makeResponder(request, socket);
+    auto responder = BoardHttp::makeResponder(request, socket);
     const QString path = request.url().path();
     const bool api = path == QLatin1String(kApiPath);
     const auto asset = std::find_if(std::begin(kAssets), std::end(kAssets),

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/CliCommands.h"
+#include "cli/ui/CliBoardServe.h"
 #include "cli/ui/CliOeeImage.h"
 #include "cli/ui/CliPlotImage.h"
 #include "cli/ui/CliReportImage.h"
@@ -15,5 +16,6 @@ int main(int argc, char** argv)
     quillon::cli::setPlotImageWriter(quillon::cli::writePlotImageFile);
     quillon::cli::setReportImageWriter(quillon::cli::writeReportImageFile);
     quillon::cli::setOeeImageWriter(quillon::cli::writeOeeImageFile);
+    quillon::cli::setBoardServeRunner(quillon::cli::serveBoard);
     return quillon::cli::run(arguments, std::cout, std::cerr);
 }
