@@ -182,15 +182,10 @@ void BM_Process_BoardServer(benchmark::State& state)
             state.SkipWithError(("no change reached a page: " + fileText(fed.log)).c_str());
             return;
         }
-        std::sort(latencies.begin(), latencies.end());
-        state.SetIterationTime(secondsOf(kFeedTime));
-        state.counters["core_percent"] = *core;
-        state.counters["latency_p50_ms"] = percentile(latencies, 0.50);
-        state.counters["latency_p99_ms"] = percentile(latencies, 0.99);
-        state.counters["latency_max_ms"] = latencies.back();
-        state.counters["records"] = static_cast<double>(pushes.size());
+        const std::size_t arrivals = latencies.size();
+        reportFeed(state, *core, std::move(latencies), pushes.size());
         state.counters["pages"] = kPages;
-        state.counters["missing"] = static_cast<double>(pushes.size() * kPages - latencies.size());
+        state.counters["missing"] = static_cast<double>(pushes.size() * kPages - arrivals);
     }
 }
 BENCHMARK(BM_Process_BoardServer)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);

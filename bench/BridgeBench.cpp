@@ -291,14 +291,9 @@ void BM_Process_Bridge(benchmark::State& state)
             state.SkipWithError(("no pushed change was published: " + fileText(fed.log)).c_str());
             return;
         }
-        std::sort(latencies.begin(), latencies.end());
-        state.SetIterationTime(secondsOf(kFeedTime));
-        state.counters["core_percent"] = *core;
-        state.counters["latency_p50_ms"] = percentile(latencies, 0.50);
-        state.counters["latency_p99_ms"] = percentile(latencies, 0.99);
-        state.counters["latency_max_ms"] = latencies.back();
-        state.counters["records"] = static_cast<double>(pushes.size());
-        state.counters["unpublished"] = static_cast<double>(pushes.size() - latencies.size());
+        const std::size_t published = latencies.size();
+        reportFeed(state, *core, std::move(latencies), pushes.size());
+        state.counters["unpublished"] = static_cast<double>(pushes.size() - published);
     }
 }
 BENCHMARK(BM_Process_Bridge)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);

@@ -207,10 +207,26 @@ std::string fileText(const fs::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+namespace {
+
 double percentile(const std::vector<double>& sorted, double fraction)
 {
     const auto rank = static_cast<std::size_t>(std::ceil(fraction * sorted.size()));
     return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
+}
+
+}  // namespace
+
+void reportFeed(benchmark::State& state, double corePercent, std::vector<double> latencies,
+                std::size_t records)
+{
+    std::sort(latencies.begin(), latencies.end());
+    state.SetIterationTime(secondsOf(kFeedTime));
+    state.counters["core_percent"] = corePercent;
+    state.counters["latency_p50_ms"] = percentile(latencies, 0.50);
+    state.counters["latency_p99_ms"] = percentile(latencies, 0.99);
+    state.counters["latency_max_ms"] = latencies.back();
+    state.counters["records"] = static_cast<double>(records);
 }
 
 void runHubWatchReference(benchmark::State& state)

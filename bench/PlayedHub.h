@@ -113,7 +113,11 @@ FedProgram startFedProgram(benchmark::State& state, const std::string& name,
 std::optional<double> feedAndMeasure(FedProgram& fed, std::vector<Push>* pushes);
 
 std::string fileText(const std::filesystem::path& path);
-double percentile(const std::vector<double>& sorted, double fraction);
+
+// A process bench's result of one feed: the program's share of a core, the latencies of the
+// changes that arrived (milliseconds, any order) as p50, p99 and max, and the records fed.
+void reportFeed(benchmark::State& state, double corePercent, std::vector<double> latencies,
+                std::size_t records);
 
 // The reference of the process benches: `quillonlt-cli hub watch`, the shell's view of the
 // same feed, printing every record; its share of a core as core_percent.

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/KeyValueFile.h"
 #include "platform/TextFile.h"
 #include "platform/WorkDir.h"
 
@@ -14,23 +15,12 @@ namespace {
 // A title is a line of text; addresses and ports are far shorter.
 constexpr std::size_t kBoardLineLimit = 1024;
 
-struct BoardKey {
-    std::string_view name;
-    std::string BoardSettings::*text = nullptr;  // nullptr: the enabled flag
-};
-
-constexpr BoardKey kKeys[] = {
+constexpr KeyValueField<BoardSettings> kKeys[] = {
     {"enabled"},
     {"address", &BoardSettings::address},
     {"port", &BoardSettings::port},
     {"title", &BoardSettings::title},
 };
-
-// A value that reached us with a line end in it would make a key of its own.
-std::string_view firstLine(std::string_view text)
-{
-    return text.substr(0, text.find_first_of("\r\n"));
-}
 
 std::string_view withoutBrackets(std::string_view text)
 {
@@ -72,35 +62,12 @@ std::optional<std::string> boardSettingsProblem(const BoardSettings& settings)
 
 BoardSettings parseBoardSettings(std::string_view bytes)
 {
-    BoardSettings settings;
-    LineReader reader(bytes, kBoardLineLimit);
-    while (const auto line = reader.next()) {
-        const auto equals = line->find('=');
-        if (equals == std::string_view::npos)
-            continue;
-        const std::string_view key = trimmed(line->substr(0, equals));
-        const std::string_view value = trimmed(line->substr(equals + 1));
-        for (const BoardKey& known : kKeys) {
-            if (known.name != key)
-                continue;
-            if (known.text)
-                settings.*known.text = value;
-            else
-                settings.enabled = value == "1";
-        }
-    }
-    return settings;
+    return parseKeyValues(bytes, kBoardLineLimit, kKeys, &BoardSettings::enabled);
 }
 
 std::string formatBoardSettings(const BoardSettings& settings)
 {
-    std::vector<std::string> lines;
-    for (const BoardKey& key : kKeys) {
-        const std::string value =
-            key.text ? std::string(firstLine(settings.*key.text)) : (settings.enabled ? "1" : "0");
-        lines.push_back(std::string(key.name) + '=' + value);
-    }
-    return joinLinesCrLf(lines);
+    return formatKeyValues(settings, kKeys, &BoardSettings::enabled);
 }
 
 BoardSettings readBoardSettings(const WorkDir& workDir)

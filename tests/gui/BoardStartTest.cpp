@@ -13,60 +13,39 @@
 #include <QTest>
 #include <QWebSocket>
 
-#include <cstdlib>
 #include <memory>
 
 #include "app/ui/BoardCommand.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/MqttBridgeCommand.h"
-#include "app/ui/QuillonApplication.h"
 #include "board/BoardSettings.h"
 #include "board/ui/BoardDialog.h"
 #include "bridge/BridgeSettings.h"
 #include "gui/GuiTestSupport.h"
-#include "monitoring/RemoteConfig.h"
+#include "gui/LoopbackHubAppTest.h"
 #include "monitoring/ui/HubChannel.h"
-#include "platform/FilePrompter.h"
-#include "platform/Ipv4Address.h"
-#include "platform/Notifier.h"
-#include "platform/UdpSocket.h"
-#include "support/TempWorkDir.h"
 
 namespace quillon {
 namespace {
 
-class BoardStartTest : public ::testing::Test {
+class BoardStartTest : public test::LoopbackHubAppTest {
 protected:
     void SetUp() override
     {
-        // A hub on 127.0.0.2 and this computer on 127.0.0.1, on one free port.
-        hub = UdpSocket::bind(ipv4Of(127, 0, 0, 2), 0).socket;
-        ASSERT_TRUE(hub);
-        ::setenv("QUILLONLT_UDP_PORT", std::to_string(hub->localPort()).c_str(), 1);
-        ASSERT_TRUE(
-            writeRemoteConfig(dir.workDir(), {dir.base() + "/hub/", ipv4Of(127, 0, 0, 2), ""}).ok);
+        LoopbackHubAppTest::SetUp();
+        if (HasFatalFailure())
+            return;
         settings.enabled = true;
         settings.port = std::to_string(freePort());
         settings.title = "Hall 2 \xe2\x80\x93 Turning";
         ASSERT_TRUE(writeBoardSettings(dir.workDir(), settings).ok);
     }
-    void TearDown() override { ::unsetenv("QUILLONLT_UDP_PORT"); }
 
     static quint16 freePort()
     {
         QTcpServer probe;
         EXPECT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
         return probe.serverPort();
-    }
-
-    std::unique_ptr<QuillonApplication> start()
-    {
-        auto app =
-            std::make_unique<QuillonApplication>(dir.workDir(), "quillonlt", &notifier, &files);
-        app->setLocalAddresses([] { return std::vector{ipv4Of(127, 0, 0, 1)}; });
-        EXPECT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return app->hubChannel() != nullptr; }, 5000));
-        return app;
     }
 
     // The page's HTTP status, 0 when nothing answered.
@@ -78,10 +57,6 @@ protected:
         return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     }
 
-    test::TempWorkDir dir;
-    ScriptedNotifier notifier;
-    ScriptedFilePrompter files;
-    std::unique_ptr<UdpSocket> hub;
     BoardSettings settings;
     QNetworkAccessManager network;
 };

@@ -1,6 +1,5 @@
 #include "app/ui/BoardCommand.h"
 
-#include "app/ui/QuillonApplication.h"
 #include "board/ui/BoardDialog.h"
 #include "monitoring/LinkSetup.h"
 #include "monitoring/ui/HubChannel.h"
@@ -9,7 +8,20 @@
 namespace quillon {
 
 BoardCommand::BoardCommand(QuillonApplication& app, QWidget* window)
-    : QObject(window), m_app(app), m_window(window), m_runner(app.workDir(), app.clock())
+    : QObject(window),
+      m_app(app),
+      m_window(window),
+      m_runner(app.workDir(), app.clock()),
+      m_saved(app, {.name = "The shop-floor board",
+                    .fileName = kBoardSettingsFile,
+                    .read = readBoardSettings,
+                    .write = writeBoardSettings,
+                    .start =
+                        [this](const BoardSettings& settings, HubLink& link, std::string& error) {
+                            return m_runner.start(settings, link, error);
+                        },
+                    .stop = [this] { m_runner.stop(); },
+                    .running = [this] { return m_runner.running(); }})
 {
     connect(&m_runner, &BoardRunner::statusChanged, this, &BoardCommand::showStatus);
 }
@@ -40,55 +52,17 @@ void BoardCommand::configure()
     m_dialog = nullptr;
     if (!accepted)
         return;
-    const BoardSettings chosen = dialog.chosen();
-    const WriteResult written = writeBoardSettings(m_app.workDir(), chosen);
-    if (!written.ok) {
-        m_app.notifier().error("Could not save " + std::string(kBoardSettingsFile) + ": " +
-                               written.error);
-        return;
-    }
-    // What was saved decides from now on.
-    m_startPending = false;
-    if (!chosen.enabled) {
-        m_runner.stop();
-        return;
-    }
-    if (!m_app.hubChannel()) {
-        // The link is bound at start-up only, but may still be on its way (the hub's name
-        // being looked up): the board then starts with it.
-        m_startPending = true;
-        m_app.notifier().message("The shop-floor board was saved but cannot run: " +
-                                 std::string(kNoLinkText));
-        return;
-    }
-    start(chosen);
+    m_saved.keep(dialog.chosen());
 }
 
 void BoardCommand::tick()
 {
-    if (!m_startPending || !m_app.hubChannel())
-        return;
-    m_startPending = false;
-    const BoardSettings saved = readBoardSettings(m_app.workDir());
-    if (saved.enabled)
-        start(saved);
+    m_saved.tick();
 }
 
 void BoardCommand::stop()
 {
-    m_startPending = false;
-    m_runner.stop();
-}
-
-void BoardCommand::start(const BoardSettings& settings)
-{
-    if (m_runner.running() && settings == m_running)
-        return;
-    std::string error;
-    if (m_runner.start(settings, m_app.hubChannel()->link(), error))
-        m_running = settings;
-    else
-        m_app.notifier().message(error);
+    m_saved.stop();
 }
 
 }  // namespace quillon

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "app/ui/SavedFollower.h"
 #include "board/ui/BoardRunner.h"
 
 namespace quillon {
@@ -23,8 +24,6 @@ public:
     // The dialog; OK saves the file and brings the running board in line with it.
     void configure();
     // The main timer: a board saved as switched on starts once the hub link is there.
-    // Once it has started or failed for a reason other than the missing link, this waits no
-    // more.
     void tick();
     // Before the program ends: the pages are told the server went away.
     void stop();
@@ -34,17 +33,12 @@ public:
     std::string statusText() const;
 
 private:
-    // Starts the board, or restarts it when the settings changed; a failure is told to the
-    // user.
-    void start(const BoardSettings& settings);
     void showStatus();
 
     QuillonApplication& m_app;
     QWidget* m_window;
     BoardRunner m_runner;
-    bool m_startPending = true;
-    // What the running board started with: OK over the same settings leaves it alone.
-    BoardSettings m_running;
+    SavedFollower<BoardSettings> m_saved;
     QPointer<BoardDialog> m_dialog;
 };
 
