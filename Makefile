@@ -37,6 +37,7 @@ bench: build
 	$(BUILD_DIR)/bench/quillon_bench
 	$(BUILD_DIR)/bench/quillon_chart_bench
 	$(BUILD_DIR)/bench/quillon_bridge_bench
+	$(BUILD_DIR)/bench/quillon_board_bench
 
 clean:
 	rm -rf $(BUILD_DIR)

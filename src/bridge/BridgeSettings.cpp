@@ -8,6 +8,7 @@
 #include "monitoring/HubSetup.h"
 #include "monitoring/RemoteConfig.h"
 #include "platform/FileBytes.h"
+#include "platform/KeyValueFile.h"
 #include "platform/ProcessLock.h"
 #include "platform/SystemError.h"
 #include "platform/TextFile.h"
@@ -21,13 +22,8 @@ namespace {
 // system's own path limit.
 constexpr std::size_t kBridgeLineLimit = 4096;
 
-// One key of the file: how it is read and written, in file order.
-struct BridgeKey {
-    std::string_view name;
-    std::string BridgeSettings::*text = nullptr;  // nullptr: the enabled flag
-};
-
-constexpr BridgeKey kKeys[] = {
+// The keys of the file, in file order.
+constexpr KeyValueField<BridgeSettings> kKeys[] = {
     {"enabled"},
     {"broker", &BridgeSettings::broker},
     {"prefix", &BridgeSettings::prefix},
@@ -36,12 +32,6 @@ constexpr BridgeKey kKeys[] = {
     {"password_file", &BridgeSettings::passwordFile},
     {"tls_ca_file", &BridgeSettings::tlsCaFile},
 };
-
-// A value that reached us with a line end in it would make a key of its own.
-std::string_view firstLine(std::string_view text)
-{
-    return text.substr(0, text.find_first_of("\r\n"));
-}
 
 std::string inWorkDir(const WorkDir& workDir, const std::string& path)
 {
@@ -82,35 +72,12 @@ std::optional<std::string> settingsProblem(const BridgeSettings& settings)
 
 BridgeSettings parseBridgeSettings(std::string_view bytes)
 {
-    BridgeSettings settings;
-    LineReader reader(bytes, kBridgeLineLimit);
-    while (const auto line = reader.next()) {
-        const auto equals = line->find('=');
-        if (equals == std::string_view::npos)
-            continue;
-        const std::string_view key = trimmed(line->substr(0, equals));
-        const std::string_view value = trimmed(line->substr(equals + 1));
-        for (const BridgeKey& known : kKeys) {
-            if (known.name != key)
-                continue;
-            if (known.text)
-                settings.*known.text = value;
-            else
-                settings.enabled = value == "1";
-        }
-    }
-    return settings;
+    return parseKeyValues(bytes, kBridgeLineLimit, kKeys, &BridgeSettings::enabled);
 }
 
 std::string formatBridgeSettings(const BridgeSettings& settings)
 {
-    std::vector<std::string> lines;
-    for (const BridgeKey& key : kKeys) {
-        const std::string value =
-            key.text ? std::string(firstLine(settings.*key.text)) : (settings.enabled ? "1" : "0");
-        lines.push_back(std::string(key.name) + '=' + value);
-    }
-    return joinLinesCrLf(lines);
+    return formatKeyValues(settings, kKeys, &BridgeSettings::enabled);
 }
 
 BridgeSettings readBridgeSettings(const WorkDir& workDir)
@@ -134,7 +101,7 @@ std::optional<std::string> readBridgePassword(const std::string& path, std::stri
             "The MQTT password could not be read: " + fileErrorText(code, FileAction::Open, path);
         return std::nullopt;
     }
-    return std::string(firstLine(std::string_view(bytes->data.get(), bytes->size)));
+    return std::string(withinOneLine(std::string_view(bytes->data.get(), bytes->size)));
 }
 
 BridgeStart bridgeOptions(const WorkDir& workDir, const BridgeSettings& settings)

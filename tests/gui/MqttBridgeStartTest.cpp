@@ -4,61 +4,32 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QTest>
-
-#include <cstdlib>
-#include <memory>
 
 #include "app/ui/CMainFrame.h"
 #include "app/ui/MqttBridgeCommand.h"
-#include "app/ui/QuillonApplication.h"
 #include "bridge/BridgeSettings.h"
 #include "bridge/ui/MqttBridgeDialog.h"
 #include "gui/GuiTestSupport.h"
-#include "monitoring/RemoteConfig.h"
+#include "gui/LoopbackHubAppTest.h"
 #include "monitoring/ui/HubChannel.h"
-#include "platform/FilePrompter.h"
-#include "platform/Ipv4Address.h"
-#include "platform/Notifier.h"
 #include "platform/ProcessLock.h"
-#include "platform/UdpSocket.h"
-#include "support/TempWorkDir.h"
 
 namespace quillon {
 namespace {
 
-class MqttBridgeStartTest : public ::testing::Test {
+class MqttBridgeStartTest : public test::LoopbackHubAppTest {
 protected:
     void SetUp() override
     {
-        // A hub on 127.0.0.2 and this computer on 127.0.0.1, on one free port.
-        hub = UdpSocket::bind(ipv4Of(127, 0, 0, 2), 0).socket;
-        ASSERT_TRUE(hub);
-        ::setenv("QUILLONLT_UDP_PORT", std::to_string(hub->localPort()).c_str(), 1);
-        ASSERT_TRUE(
-            writeRemoteConfig(dir.workDir(), {dir.base() + "/hub/", ipv4Of(127, 0, 0, 2), ""}).ok);
+        LoopbackHubAppTest::SetUp();
+        if (HasFatalFailure())
+            return;
         BridgeSettings settings;
         settings.enabled = true;
         // Nothing listens there: a broker that is not up yet is retried, not refused.
         settings.broker = "127.0.0.1:1";
         ASSERT_TRUE(writeBridgeSettings(dir.workDir(), settings).ok);
     }
-    void TearDown() override { ::unsetenv("QUILLONLT_UDP_PORT"); }
-
-    std::unique_ptr<QuillonApplication> start()
-    {
-        auto app =
-            std::make_unique<QuillonApplication>(dir.workDir(), "quillonlt", &notifier, &files);
-        app->setLocalAddresses([] { return std::vector{ipv4Of(127, 0, 0, 1)}; });
-        EXPECT_EQ(app->start({"quillonlt"}), QuillonApplication::StartResult::Run);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return app->hubChannel() != nullptr; }, 5000));
-        return app;
-    }
-
-    test::TempWorkDir dir;
-    ScriptedNotifier notifier;
-    ScriptedFilePrompter files;
-    std::unique_ptr<UdpSocket> hub;
 };
 
 TEST_F(MqttBridgeStartTest, SavedBridgeStartsOnceTheLinkIsUpAndEndsWithTheProgram)

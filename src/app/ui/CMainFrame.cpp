@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "app/ui/BoardCommand.h"
 #include "app/ui/DocumentManager.h"
 #include "app/ui/MqttBridgeCommand.h"
 #include "app/ui/ProgramPlots.h"
@@ -121,6 +122,7 @@ CMainFrame::CMainFrame(QuillonApplication& app) : m_app(app), m_mdiArea(new QMdi
         m_app.notifier(), this);
     registerMonitorWindows(*m_monitorDisplays);
     m_mqttBridge = new MqttBridgeCommand(m_app, this);
+    m_board = new BoardCommand(m_app, this);
     buildMenus();
     buildToolBar();
     buildStatusBar();
@@ -384,6 +386,7 @@ void CMainFrame::buildMenus()
     settings->addSeparator();
     settings->addAction("&Quillon remote", this, [this] { m_app.remoteConfiguration(); });
     settings->addAction("&MQTT bridge...", m_mqttBridge, &MqttBridgeCommand::configure);
+    settings->addAction("Shop-floor &board...", m_board, &BoardCommand::configure);
     settings->addAction("E&XCEL.EXE path", this, [this] {
         if (m_app.passSettingsLock())
             m_spreadsheet->editPath();
@@ -642,6 +645,7 @@ void CMainFrame::mainTimerTick()
     }
     m_app.hubTick();
     m_mqttBridge->tick();
+    m_board->tick();
     if (m_ticks == 2) {
         // A wall display in rotation leaves the command line's words unread: the rotation
         // decides what is up.
@@ -1018,6 +1022,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     m_oeeWindows->closeAll();
     m_monitorDisplays->closeAll();
     m_mqttBridge->stop();
+    m_board->stop();
     m_app.shutDown(!isMinimized());
     event->accept();
 }

@@ -27,6 +27,7 @@ class QToolBar;
 
 namespace quillon {
 
+class BoardCommand;
 class CLiView;
 class CommWindows;
 class DirectoryTree;
@@ -102,6 +103,8 @@ public:
     MonitorDisplays& monitorDisplays() { return *m_monitorDisplays; }
     // Settings > "MQTT bridge..." and the program's own bridge.
     MqttBridgeCommand& mqttBridge() { return *m_mqttBridge; }
+    // Settings > "Shop-floor board..." and the program's own board server.
+    BoardCommand& board() { return *m_board; }
     // The wall-display rotation, which the main timer drives from its third tick while any
     // rotation time of the machine lists is set.
     const MonitorRotation& monitorRotation() const { return m_rotation; }
@@ -142,6 +145,7 @@ private:
     std::unique_ptr<SpreadsheetView> m_spreadsheet;
     MonitorDisplays* m_monitorDisplays = nullptr;
     MqttBridgeCommand* m_mqttBridge = nullptr;
+    BoardCommand* m_board = nullptr;
     MonitorRotation m_rotation;
     QMenu* m_recentMenu = nullptr;
     QMenu* m_toolsMenu = nullptr;

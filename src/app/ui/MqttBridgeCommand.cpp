@@ -1,6 +1,5 @@
 #include "app/ui/MqttBridgeCommand.h"
 
-#include "app/ui/QuillonApplication.h"
 #include "bridge/ui/MqttBridgeDialog.h"
 #include "monitoring/LinkSetup.h"
 #include "monitoring/ui/HubChannel.h"
@@ -12,7 +11,17 @@ MqttBridgeCommand::MqttBridgeCommand(QuillonApplication& app, QWidget* window)
     : QObject(window),
       m_app(app),
       m_window(window),
-      m_runner(app.workDir(), app.clock(), m_steadyClock)
+      m_runner(app.workDir(), app.clock(), m_steadyClock),
+      m_saved(app, {.name = "The MQTT bridge",
+                    .fileName = kBridgeSettingsFile,
+                    .read = readBridgeSettings,
+                    .write = writeBridgeSettings,
+                    .start =
+                        [this](const BridgeSettings& settings, HubLink& link, std::string& error) {
+                            return m_runner.start(settings, link, error);
+                        },
+                    .stop = [this] { m_runner.stop(); },
+                    .running = [this] { return m_runner.running(); }})
 {
     connect(&m_runner, &BridgeRunner::statusChanged, this, [this] {
         if (m_dialog)
@@ -39,55 +48,17 @@ void MqttBridgeCommand::configure()
     m_dialog = nullptr;
     if (!accepted)
         return;
-    const BridgeSettings chosen = dialog.chosen();
-    const WriteResult written = writeBridgeSettings(m_app.workDir(), chosen);
-    if (!written.ok) {
-        m_app.notifier().error("Could not save " + std::string(kBridgeSettingsFile) + ": " +
-                               written.error);
-        return;
-    }
-    // What was saved decides from now on.
-    m_startPending = false;
-    if (!chosen.enabled) {
-        m_runner.stop();
-        return;
-    }
-    if (!m_app.hubChannel()) {
-        // The link is bound at start-up only, but may still be on its way (the hub's name
-        // being looked up): the bridge then starts with it.
-        m_startPending = true;
-        m_app.notifier().message("The MQTT bridge was saved but cannot run: " +
-                                 std::string(kNoLinkText));
-        return;
-    }
-    start(chosen);
+    m_saved.keep(dialog.chosen());
 }
 
 void MqttBridgeCommand::tick()
 {
-    if (!m_startPending || !m_app.hubChannel())
-        return;
-    m_startPending = false;
-    const BridgeSettings saved = readBridgeSettings(m_app.workDir());
-    if (saved.enabled)
-        start(saved);
+    m_saved.tick();
 }
 
 void MqttBridgeCommand::stop()
 {
-    m_startPending = false;
-    m_runner.stop();
-}
-
-void MqttBridgeCommand::start(const BridgeSettings& settings)
-{
-    if (m_runner.running() && settings == m_running)
-        return;
-    std::string error;
-    if (m_runner.start(settings, m_app.hubChannel()->link(), error))
-        m_running = settings;
-    else
-        m_app.notifier().message(error);
+    m_saved.stop();
 }
 
 }  // namespace quillon

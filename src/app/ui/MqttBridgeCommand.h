@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "app/ui/SavedFollower.h"
 #include "bridge/ui/BridgeRunner.h"
 #include "platform/Clock.h"
 
@@ -24,8 +25,6 @@ public:
     // The dialog; OK saves the file and brings the running bridge in line with it.
     void configure();
     // The main timer: a bridge saved as switched on starts once the hub link is there.
-    // Once it has started or failed for a reason other than the missing link, this waits no
-    // more.
     void tick();
     // Before the program ends: says goodbye to the broker.
     void stop();
@@ -35,17 +34,11 @@ public:
     std::string statusText() const;
 
 private:
-    // Starts the bridge, or restarts it when the settings changed; a failure is told to the
-    // user.
-    void start(const BridgeSettings& settings);
-
     QuillonApplication& m_app;
     QWidget* m_window;
     SystemSteadyClock m_steadyClock;
     BridgeRunner m_runner;
-    bool m_startPending = true;
-    // What the running bridge started with: OK over the same settings leaves it alone.
-    BridgeSettings m_running;
+    SavedFollower<BridgeSettings> m_saved;
     QPointer<MqttBridgeDialog> m_dialog;
 };
 
