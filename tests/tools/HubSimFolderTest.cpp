@@ -125,10 +125,10 @@ TEST(HubSimCommandLine, OptionsAndTheirLimits)
     EXPECT_DOUBLE_EQ(defaults.options.requestDelay, kDefaultRequestDelay);
 
     const auto given = parseHubSimArguments(
-        {"--address", "10.0.0.5",   "--port",    "27017",           "--client-port",
-         "17",        "--machines", "128",       "--seed",          "42",
-         "--speed",   "60.5",       "--hub-dir", "/tmp/hub",        "--history",
-         "62",        "--demo",     "--quiet",   "--request-delay", "0"});
+        {"--address",       "10.0.0.5", "--port",    "27017",     "--client-port", "17",
+         "--machines",      "128",      "--seed",    "42",        "--speed",       "60.5",
+         "--hub-dir",       "/tmp/hub", "--history", "62",        "--demo",        "--quiet",
+         "--request-delay", "0",        "--start",   "1796797800"});
     ASSERT_EQ(given.action, Action::Run) << given.error;
     EXPECT_EQ(given.options.address, ipv4Of(10, 0, 0, 5));
     EXPECT_EQ(given.options.port, 27017);
@@ -141,6 +141,8 @@ TEST(HubSimCommandLine, OptionsAndTheirLimits)
     EXPECT_TRUE(given.options.quiet);
     EXPECT_TRUE(given.options.model.demo);
     EXPECT_DOUBLE_EQ(given.options.requestDelay, 0);
+    EXPECT_EQ(given.options.start, 1'796'797'800);
+    EXPECT_FALSE(defaults.options.start);
 
     EXPECT_EQ(parseHubSimArguments({"--port", "1", "--help"}).action, Action::Help);
     const std::vector<std::vector<std::string>> wrong = {
@@ -165,6 +167,9 @@ TEST(HubSimCommandLine, OptionsAndTheirLimits)
         {"--hub-dir", "/tmp/hub", "--request-delay", "inf"},
         // Requests arrive in the hub's folder only.
         {"--request-delay", "1"},
+        {"--start", "13:55"},
+        {"--start", "0"},
+        {"--start", "99999999999"},
     };
     for (const auto& arguments : wrong) {
         const auto parsed = parseHubSimArguments(arguments);

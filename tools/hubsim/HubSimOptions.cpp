@@ -47,6 +47,9 @@ std::string hubSimUsage()
            "  --seed S         the shift's seed; the same seed gives the same shift\n"
            "                   (default 1)\n"
            "  --speed F        simulated seconds per real second, up to 3600 (default 1)\n"
+           "  --start T        start the simulated clock at T, seconds since 1970 (for\n"
+           "                   example `date -d 13:55 +%s`, to watch a shift change);\n"
+           "                   default now\n"
            "  --hub-dir DIR    write the hub's setup files below DIR (_SETUP/CairnConf.sys,\n"
            "                   _SETUP/MonSetup.sys, _SETUP/GraphColor.sys), every\n"
            "                   machine's shift records (_TMP, _MONITORING/YYYY-MM) and the\n"
@@ -93,10 +96,11 @@ ParsedHubSimArguments parseHubSimArguments(const std::vector<std::string>& argum
             o.model.demo = true;
             continue;
         }
-        const bool takesValue =
-            option == "--address" || option == "--port" || option == "--client-port" ||
-            option == "--machines" || option == "--seed" || option == "--speed" ||
-            option == "--hub-dir" || option == "--history" || option == "--request-delay";
+        const bool takesValue = option == "--address" || option == "--port" ||
+                                option == "--client-port" || option == "--machines" ||
+                                option == "--seed" || option == "--speed" ||
+                                option == "--hub-dir" || option == "--history" ||
+                                option == "--request-delay" || option == "--start";
         if (!takesValue)
             return fail("unknown option " + option);
         if (i + 1 >= arguments.size())
@@ -130,6 +134,12 @@ ParsedHubSimArguments parseHubSimArguments(const std::vector<std::string>& argum
             if (!speed || !std::isfinite(*speed) || *speed <= 0 || *speed > kMaxSpeed)
                 return fail("--speed takes a number above 0 and up to 3600, not " + value);
             o.speed = *speed;
+        } else if (option == "--start") {
+            const auto start = numberIn<std::int64_t>(value);
+            // 2001 to 2100: a clock the hub's files and every client can show.
+            if (!start || *start < 978'307'200 || *start > 4'102'444'800)
+                return fail("--start takes seconds since 1970 (2001 to 2100), not " + value);
+            o.start = *start;
         } else if (option == "--history") {
             const auto days = numberIn<int>(value);
             if (!days || *days < 0 || *days > kMaxHistoryDays)

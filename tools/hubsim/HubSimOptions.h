@@ -31,6 +31,9 @@ struct HubSimOptions {
     std::optional<std::uint16_t> clientPort;
     ModelSettings model;
     double speed = 1;  // simulated seconds per real second
+    // Where the simulated clock starts, seconds since 1970; nothing: now. Lets a trainer
+    // (or a test) start just before a shift change, or well inside a shift.
+    std::optional<std::int64_t> start;
     std::optional<std::string> hubDirectory;
     int historyDays = 0;  // past shifts written at start, below hubDirectory
     double requestDelay = kDefaultRequestDelay;  // seconds; remote requests need hubDirectory

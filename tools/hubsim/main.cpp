@@ -44,7 +44,7 @@ int main(int argc, char** argv)
 
     QCoreApplication application(argc, argv);
     SystemClock clock;
-    SimulatedTime time(clock, options.speed);
+    SimulatedTime time(clock, options.speed, options.start);
     std::optional<ShiftRecorder> recorder;
     if (options.hubDirectory)
         recorder.emplace(*options.hubDirectory, options.model.seed, ShiftRecorder::Mode::Live);
