@@ -100,7 +100,18 @@ private:
     void take(int page, const QString& text)
     {
         const auto now = Steady::now();
-        const QJsonObject message = QJsonDocument::fromJson(text.toUtf8()).object();
+        const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+        // Changes that came close together arrive as one array.
+        if (document.isArray()) {
+            for (const QJsonValue one : document.array())
+                takeOne(page, one.toObject(), now);
+        } else {
+            takeOne(page, document.object(), now);
+        }
+    }
+
+    void takeOne(int page, const QJsonObject& message, Steady::time_point now)
+    {
         const QString type = message["type"].toString();
         std::lock_guard lock(m_mutex);
         if (type == "snapshot") {

@@ -155,10 +155,13 @@
         } catch (e) {
             return;
         }
-        takeServerTime(message);
-        if (message.type === "snapshot") applySnapshot(message);
-        else if (message.type === "machine") applyMachine(message);
-        else if (message.type === "hub") showHub(Boolean(message.connected));
+        // Changes that came close together arrive as one array, in order.
+        for (const one of Array.isArray(message) ? message : [message]) {
+            takeServerTime(one);
+            if (one.type === "snapshot") applySnapshot(one);
+            else if (one.type === "machine") applyMachine(one);
+            else if (one.type === "hub") showHub(Boolean(one.connected));
+        }
         tick();
     }
 

@@ -33,6 +33,10 @@ constexpr qint64 kLargestRequest = 64 * 1024;
 // queued for it; past this much unsent text it is dropped and catches up when it returns
 // from a fresh snapshot.
 constexpr qint64 kMostQueuedBytes = 4 * 1024 * 1024;
+// A full floor changes a hundred times a second; sent one by one to twenty pages that is
+// thousands of small writes and wake-ups. What comes within this long goes out together,
+// well inside the tenth of a second a change may take to reach a board.
+constexpr int kBatchMs = 25;
 
 // Where the page comes from: the program's own resources, so nothing is fetched from
 // elsewhere and the page works on a shop network without a way out.
@@ -153,6 +157,9 @@ BoardServer::BoardServer(BoardFeed& feed, QObject* parent)
     registerBoardResources();
     connect(m_http.get(), &QAbstractHttpServer::newWebSocketConnection, this,
             &BoardServer::acceptWebSockets);
+    m_batchTimer.setSingleShot(true);
+    m_batchTimer.setInterval(kBatchMs);
+    connect(&m_batchTimer, &QTimer::timeout, this, &BoardServer::sendPending);
     m_feed.setPush([this](const std::string& message) { push(message); });
 }
 
@@ -222,6 +229,8 @@ void BoardServer::answer(const QHttpServerRequest& request, QTcpSocket* socket)
 
 void BoardServer::acceptWebSockets()
 {
+    // The pages already open get what is pending now: a new page's snapshot holds it.
+    sendPending();
     while (m_http->hasPendingWebSocketConnections()) {
         QWebSocket* client = m_http->nextPendingWebSocketConnection().release();
         client->setParent(this);
@@ -242,7 +251,30 @@ void BoardServer::acceptWebSockets()
 
 void BoardServer::push(const std::string& message)
 {
-    const QString text = QString::fromStdString(message);
+    m_pending.push_back(message);
+    if (!m_batchTimer.isActive())
+        m_batchTimer.start();
+}
+
+void BoardServer::sendPending()
+{
+    m_batchTimer.stop();
+    if (m_pending.empty())
+        return;
+    std::string batch;
+    if (m_pending.size() == 1) {
+        batch = std::move(m_pending.front());
+    } else {
+        batch = "[";
+        for (const std::string& message : m_pending) {
+            if (batch.size() > 1)
+                batch += ',';
+            batch += message;
+        }
+        batch += ']';
+    }
+    m_pending.clear();
+    const QString text = QString::fromStdString(batch);
     // A copy: closing a stalled client may end up in dropClient() while we go round.
     const std::vector<QWebSocket*> clients = m_clients;
     for (QWebSocket* client : clients) {

@@ -6,6 +6,7 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -44,11 +45,15 @@ private:
     void answer(const QHttpServerRequest& request, QTcpSocket* socket);
     void acceptWebSockets();
     void push(const std::string& message);
+    // What was pushed since the last batch goes out: one message, or a JSON array of them.
+    void sendPending();
     void dropClient(QWebSocket* client);
 
     BoardFeed& m_feed;
     std::unique_ptr<BoardHttp> m_http;
     std::vector<QWebSocket*> m_clients;
+    std::vector<std::string> m_pending;
+    QTimer m_batchTimer;
     quint16 m_port = 0;
 };
 
