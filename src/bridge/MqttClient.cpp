@@ -342,7 +342,7 @@ void MqttClient::dropHandle()
 void MqttClient::attemptConnection()
 {
     if (!makeHandle()) {
-        waitBeforeRetry();
+        attemptFailed(m_lastError);
         return;
     }
     m_state = MqttState::Connecting;
@@ -413,14 +413,16 @@ void MqttClient::connectionMade()
     m_retryDelay = kFirstRetry;
     m_lastError.clear();
     m_lastFailureSaid.clear();
+    const auto dropped = m_dropped - m_droppedTold;
+    m_droppedTold = m_dropped;
+    const auto droppedText = std::to_string(dropped) + (dropped == 1 ? " message" : " messages");
     if (m_lostAt) {
         const auto away = std::chrono::duration_cast<std::chrono::seconds>(now - *m_lostAt);
-        const auto dropped = m_dropped - m_droppedWhenLost;
         say("back at " + brokerName() + " after " + std::to_string(away.count()) + " s; " +
-            std::to_string(dropped) + (dropped == 1 ? " message" : " messages") +
-            " dropped while away");
+            droppedText + " dropped while away");
     } else {
-        say("connected to " + brokerName());
+        say("connected to " + brokerName() +
+            (dropped > 0 ? "; " + droppedText + " dropped before" : std::string()));
     }
     m_lostAt.reset();
 
@@ -445,7 +447,6 @@ void MqttClient::connectionEnded(const std::string& reason)
     }
     dropHandle();
     m_lostAt = m_clock.now();
-    m_droppedWhenLost = m_dropped;
     putBackUnacknowledged();
     m_lastError = "broker " + brokerName() + " went away: " + reason;
     say(m_lastError);

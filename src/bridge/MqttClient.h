@@ -173,7 +173,7 @@ private:
     std::deque<Sent> m_sent;  // in the order handed to the library
 
     std::uint64_t m_dropped = 0;
-    std::uint64_t m_droppedWhenLost = 0;
+    std::uint64_t m_droppedTold = 0;  // the count the last connection line told of
     std::string m_lastError;
     std::string m_lastFailureSaid;
 
