@@ -25,6 +25,10 @@ using std::chrono::steady_clock;
 // within this time is not worth holding up the program's exit for.
 constexpr std::chrono::milliseconds kGoodbyeTimeout{1000};
 
+// libmosquitto takes no shorter keep-alive, and MQTT carries it in 16 bits.
+constexpr int kShortestKeepAlive = 5;
+constexpr int kLongestKeepAlive = 65535;
+
 void initialiseLibrary()
 {
     // The library wants this once per process, before the first client.
@@ -190,6 +194,13 @@ bool MqttClient::start()
 {
     if (m_state != MqttState::Idle)
         return true;
+    // The library refuses other values at every attempt, which would retry forever.
+    const int keepAlive = m_settings.keepAliveSeconds;
+    if (keepAlive != 0 && (keepAlive < kShortestKeepAlive || keepAlive > kLongestKeepAlive)) {
+        m_lastError = "the keep-alive must be 0 (none) or " + std::to_string(kShortestKeepAlive) +
+                      " to " + std::to_string(kLongestKeepAlive) + " s";
+        return false;
+    }
     // A handle made here only to learn whether the settings can work at all; every attempt
     // makes its own.
     if (!makeHandle())

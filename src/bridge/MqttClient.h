@@ -91,8 +91,8 @@ public:
     void setGreeting(MqttMessage greeting);
 
     // Starts the first connection attempt. False (with the reason in lastError()) when the
-    // settings cannot work at all (a TLS file that cannot be read, a client the library
-    // refuses); a broker that does not answer is not such a failure: it is retried.
+    // settings cannot work at all (a TLS file that cannot be read, a keep-alive or a will the
+    // library refuses); a broker that does not answer is not such a failure: it is retried.
     bool start();
 
     // Sent at once when connected, else queued. A topic no one may publish to (empty, with

@@ -72,16 +72,46 @@ TEST(ParseMqttBroker, ReadsHostsPortsAndBracketedAddresses)
     }
 }
 
-TEST(MqttClientSettings, StartRefusesACaFileThatCannotBeRead)
+MqttSettings withCaFile(std::string file)
 {
-    ManualSteadyClock clock;
     MqttSettings settings;
-    settings.tlsCaFile = "/nonexistent/quillon-ca.pem";
-    MqttClient client(settings, clock);
-    EXPECT_FALSE(client.start());
-    EXPECT_NE(client.lastError().find("/nonexistent/quillon-ca.pem"), std::string::npos)
-        << client.lastError();
-    EXPECT_EQ(client.state(), MqttState::Idle);
+    settings.tlsCaFile = std::move(file);
+    return settings;
+}
+
+MqttSettings withKeepAlive(int seconds)
+{
+    MqttSettings settings;
+    settings.keepAliveSeconds = seconds;
+    return settings;
+}
+
+TEST(MqttClientSettings, StartRefusesSettingsThatCanNeverWork)
+{
+    struct Row {
+        const char* name;
+        MqttSettings settings;
+        std::optional<MqttMessage> will;
+        const char* said;
+    };
+    const Row rows[] = {
+        {"a CA file that cannot be read", withCaFile("/nonexistent/quillon-ca.pem"), std::nullopt,
+         "/nonexistent/quillon-ca.pem"},
+        {"a keep-alive the library finds too short", withKeepAlive(4), std::nullopt, "keep-alive"},
+        {"a keep-alive longer than MQTT can carry", withKeepAlive(65536), std::nullopt,
+         "keep-alive"},
+        {"a will on a wildcard topic", MqttSettings{}, state("q/#", "false"), "refuses"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ManualSteadyClock clock;
+        MqttClient client(row.settings, clock);
+        if (row.will)
+            client.setWill(*row.will);
+        EXPECT_FALSE(client.start());
+        EXPECT_NE(client.lastError().find(row.said), std::string::npos) << client.lastError();
+        EXPECT_EQ(client.state(), MqttState::Idle);
+    }
 }
 
 TEST(MqttClientSettings, DefaultClientIdNamesHostAndProcess)
