@@ -25,6 +25,10 @@ using std::chrono::steady_clock;
 // within this time is not worth holding up the program's exit for.
 constexpr std::chrono::milliseconds kGoodbyeTimeout{1000};
 
+// libmosquitto takes no shorter keep-alive, and MQTT carries it in 16 bits.
+constexpr int kShortestKeepAlive = 5;
+constexpr int kLongestKeepAlive = 65535;
+
 void initialiseLibrary()
 {
     // The library wants this once per process, before the first client.
@@ -195,6 +199,13 @@ bool MqttClient::start()
 {
     if (m_state != MqttState::Idle)
         return true;
+    // The library refuses other values at every attempt, which would retry forever.
+    const int keepAlive = m_settings.keepAliveSeconds;
+    if (keepAlive != 0 && (keepAlive < kShortestKeepAlive || keepAlive > kLongestKeepAlive)) {
+        m_lastError = "the keep-alive must be 0 (none) or " + std::to_string(kShortestKeepAlive) +
+                      " to " + std::to_string(kLongestKeepAlive) + " s";
+        return false;
+    }
     // A handle made here only to learn whether the settings can work at all; every attempt
     // makes its own.
     if (!makeHandle())
@@ -347,7 +358,7 @@ void MqttClient::dropHandle()
 void MqttClient::attemptConnection()
 {
     if (!makeHandle()) {
-        waitBeforeRetry();
+        attemptFailed(m_lastError);
         return;
     }
     m_state = MqttState::Connecting;
@@ -421,14 +432,16 @@ void MqttClient::connectionMade()
     m_retryDelay = kFirstRetry;
     m_lastError.clear();
     m_lastFailureSaid.clear();
+    const auto dropped = m_dropped - m_droppedTold;
+    m_droppedTold = m_dropped;
+    const auto droppedText = std::to_string(dropped) + (dropped == 1 ? " message" : " messages");
     if (m_lostAt) {
         const auto away = std::chrono::duration_cast<std::chrono::seconds>(now - *m_lostAt);
-        const auto dropped = m_dropped - m_droppedWhenLost;
         say("back at " + brokerName() + " after " + std::to_string(away.count()) + " s; " +
-            std::to_string(dropped) + (dropped == 1 ? " message" : " messages") +
-            " dropped while away");
+            droppedText + " dropped while away");
     } else {
-        say("connected to " + brokerName());
+        say("connected to " + brokerName() +
+            (dropped > 0 ? "; " + droppedText + " dropped before" : std::string()));
     }
     m_lostAt.reset();
 
@@ -453,7 +466,6 @@ void MqttClient::connectionEnded(const std::string& reason)
     }
     dropHandle();
     m_lostAt = m_clock.now();
-    m_droppedWhenLost = m_dropped;
     putBackUnacknowledged();
     m_lastError = "broker " + brokerName() + " went away: " + reason;
     say(m_lastError);

@@ -95,8 +95,8 @@ public:
     void setConnectHandler(std::function<void()> handler);
 
     // Starts the first connection attempt. False (with the reason in lastError()) when the
-    // settings cannot work at all (a TLS file that cannot be read, a client the library
-    // refuses); a broker that does not answer is not such a failure: it is retried.
+    // settings cannot work at all (a TLS file that cannot be read, a keep-alive or a will the
+    // library refuses); a broker that does not answer is not such a failure: it is retried.
     bool start();
 
     // Sent at once when connected, else queued. A topic no one may publish to (empty, with
@@ -178,7 +178,7 @@ private:
     std::deque<Sent> m_sent;  // in the order handed to the library
 
     std::uint64_t m_dropped = 0;
-    std::uint64_t m_droppedWhenLost = 0;
+    std::uint64_t m_droppedTold = 0;  // the count the last connection line told of
     std::string m_lastError;
     std::string m_lastFailureSaid;
 

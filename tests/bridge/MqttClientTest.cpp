@@ -72,16 +72,46 @@ TEST(ParseMqttBroker, ReadsHostsPortsAndBracketedAddresses)
     }
 }
 
-TEST(MqttClientSettings, StartRefusesACaFileThatCannotBeRead)
+MqttSettings withCaFile(std::string file)
 {
-    ManualSteadyClock clock;
     MqttSettings settings;
-    settings.tlsCaFile = "/nonexistent/quillon-ca.pem";
-    MqttClient client(settings, clock);
-    EXPECT_FALSE(client.start());
-    EXPECT_NE(client.lastError().find("/nonexistent/quillon-ca.pem"), std::string::npos)
-        << client.lastError();
-    EXPECT_EQ(client.state(), MqttState::Idle);
+    settings.tlsCaFile = std::move(file);
+    return settings;
+}
+
+MqttSettings withKeepAlive(int seconds)
+{
+    MqttSettings settings;
+    settings.keepAliveSeconds = seconds;
+    return settings;
+}
+
+TEST(MqttClientSettings, StartRefusesSettingsThatCanNeverWork)
+{
+    struct Row {
+        const char* name;
+        MqttSettings settings;
+        std::optional<MqttMessage> will;
+        const char* said;
+    };
+    const Row rows[] = {
+        {"a CA file that cannot be read", withCaFile("/nonexistent/quillon-ca.pem"), std::nullopt,
+         "/nonexistent/quillon-ca.pem"},
+        {"a keep-alive the library finds too short", withKeepAlive(4), std::nullopt, "keep-alive"},
+        {"a keep-alive longer than MQTT can carry", withKeepAlive(65536), std::nullopt,
+         "keep-alive"},
+        {"a will on a wildcard topic", MqttSettings{}, state("q/#", "false"), "refuses"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ManualSteadyClock clock;
+        MqttClient client(row.settings, clock);
+        if (row.will)
+            client.setWill(*row.will);
+        EXPECT_FALSE(client.start());
+        EXPECT_NE(client.lastError().find(row.said), std::string::npos) << client.lastError();
+        EXPECT_EQ(client.state(), MqttState::Idle);
+    }
 }
 
 TEST(MqttClientSettings, DefaultClientIdNamesHostAndProcess)
@@ -297,34 +327,45 @@ TEST_F(MqttClientTest, AFullQueueDropsTheOldestEventsFirstAndCounts)
         std::vector<MqttMessage> published;
         std::vector<std::string> arrives;
         std::uint64_t dropped;
+        std::string told;  // what the first connection's line adds about them
     };
     const std::vector<Row> rows = {
         {"events only: the oldest goes",
          3,
          {event("e", "1"), event("e", "2"), event("e", "3"), event("e", "4")},
          {"e=2", "e=3", "e=4"},
-         1},
+         1,
+         "; 1 message dropped before"},
         {"an event goes before an older state",
          3,
          {state("s", "1"), event("e", "1"), event("e", "2"), event("e", "3")},
          {"s=1", "e=2", "e=3"},
-         1},
+         1,
+         "; 1 message dropped before"},
         {"states only: the oldest goes",
          3,
          {state("a", "1"), state("b", "1"), state("c", "1"), state("d", "1")},
          {"b=1", "c=1", "d=1"},
-         1},
+         1,
+         "; 1 message dropped before"},
         {"an event arriving at a queue full of states costs the oldest state",
          3,
          {state("a", "1"), state("b", "1"), state("c", "1"), event("e", "1")},
          {"b=1", "c=1", "e=1"},
-         1},
+         1,
+         "; 1 message dropped before"},
         {"a state replacing its topic takes no room and moves to the end",
          3,
          {state("a", "1"), event("e", "1"), state("a", "2"), event("e", "2")},
          {"e=1", "a=2", "e=2"},
-         0},
-        {"a limit of zero keeps nothing", 0, {event("e", "1"), state("a", "1")}, {}, 2},
+         0,
+         ""},
+        {"a limit of zero keeps nothing",
+         0,
+         {event("e", "1"), state("a", "1")},
+         {},
+         2,
+         "; 2 messages dropped before"},
     };
     int rowNumber = 0;
     for (const auto& row : rows) {
@@ -348,6 +389,7 @@ TEST_F(MqttClientTest, AFullQueueDropsTheOldestEventsFirstAndCounts)
         for (const auto& line : row.arrives)
             expected.push_back(prefix + line);
         EXPECT_EQ(reader.lines(), expected);
+        EXPECT_EQ(log.back(), "connected to " + brokerName() + row.told);
     }
 }
 
