@@ -177,6 +177,8 @@ TEST_F(MainFrameTest, MenusToolbarAndTheRemoteMenu)
 {
     auto app = start();
     CMainFrame* frame = app->mainFrame();
+    frame->resize(900, 520);  // the offscreen screen's half is too small to read
+    test::saveScreenshot(*frame, "guide-first-start");
     QStringList titles;
     for (QAction* menu : frame->menuBar()->actions())
         titles << menu->text();

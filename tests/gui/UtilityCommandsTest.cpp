@@ -50,6 +50,7 @@ TEST_F(UtilityCommandsTest, RenumberTakesItsSettingsAndIsOneUndoStep)
         EXPECT_TRUE(dialog.isVisible());
         dialog.digitsEdit()->setText("3");
         dialog.zeroesBox()->setChecked(true);
+        test::saveScreenshot(dialog, "renumber-dialog");
         dialog.accept();
     });
     trigger("&Renumber");
@@ -146,6 +147,7 @@ TEST_F(UtilityCommandsTest, ModifyRotateAndMinMaxThroughTheirDialogs)
         EXPECT_TRUE(dialog.isVisible());
         dialog.valueEdit()->setText("1");
         dialog.addressEdit()->setText("X");
+        test::saveScreenshot(dialog, "modify-dialog");
         dialog.accept();
     });
     trigger("&Modify (+/*)");
