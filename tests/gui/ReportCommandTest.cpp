@@ -8,6 +8,7 @@
 
 #include "app/MarginsSettings.h"
 #include "app/ui/CMainFrame.h"
+#include "app/ui/PasswordDialog.h"
 #include "app/ui/QuillonApplication.h"
 #include "charting/ChartWidget.h"
 #include "gui/GuiTestSupport.h"
@@ -73,6 +74,18 @@ TEST(ReportCommandTest, TheDialogReadsTheMonthlyFilesOfTheConfiguredHubInItsColo
     const ChartData& chart = graphs.front()->chart()->data();
     ASSERT_EQ(chart.seriesCount(), 1);
     EXPECT_EQ(chart.seriesColor(0), QColor(255, 255, 0));
+
+    // Behind the settings lock: a refused password opens nothing more.
+    dialog->close();
+    dir.write("psw.sys", "ab`\r\n");
+    bool asked = false;
+    test::onNextDialog<PasswordDialog>([&asked](PasswordDialog& password) {
+        asked = true;
+        password.reject();
+    });
+    command->trigger();
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(dialog->isVisible());
 
     // Leaving the program closes the dialog and the windows, whose copies go with them.
     const std::string copy = graphs.front()->copyPath();

@@ -441,7 +441,10 @@ void CMainFrame::buildMenus()
     });
     m_remoteMenu->addSeparator();
     // The reports read the hub's files as they are now, with the settings of the moment.
+    // Choosing and viewing reports is kept behind the settings lock.
     m_remoteMenu->addAction("Report view &Graph/Pie", this, [this] {
+        if (!m_app.passSettingsLock())
+            return;
         m_reportWindows->setHubDirectory(m_app.remoteConfig().hubDirectory);
         m_reportWindows->setMonthly(m_app.settings().margins.monthlyCsv);
         m_reportWindows->setStatusTable(m_app.statusTable());
