@@ -67,27 +67,29 @@ set(CPACK_PACKAGE_VENDOR "QuillonLT")
 set(CPACK_PACKAGE_CONTACT "QuillonLT developers <developers@quillonlt.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "NC program editor and RS-232 DNC workstation for CNC machine shops")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "QuillonLT is the workstation of a CNC machine shop: part programmers and operators\n"
-    "edit NC programs (G-code) in it, send them to the controls and receive them back\n"
-    "over RS-232 (plain, Fanuc DNC, MAZAK and HEIDENHAIN exchanges), batch-edit them,\n"
-    "check their tool paths in 2D and 3D backplots and follow the shop's monitoring hub.\n"
-    "The package holds the program, quillonlt-cli for shells and scripts, and the\n"
-    "simulated control and hub for training and trying setups without a machine.")
-string(REPLACE ";" "" CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
+# Lines under 80 columns as dpkg shows them (it indents each by one).
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "QuillonLT is the workstation of a CNC machine shop: part programmers and\n"
+    "operators edit NC programs (G-code) in it, send them to the controls and\n"
+    "receive them back over RS-232 (plain, Fanuc DNC, MAZAK and HEIDENHAIN\n"
+    "exchanges), batch-edit them, check their tool paths in 2D and 3D backplots\n"
+    "and follow the shop's monitoring hub. The package holds the program,\n"
+    "quillonlt-cli for shells and scripts, and the simulated control and hub for\n"
+    "training and trying setups without a machine.")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The libraries the programs link (Qt, libmosquitto, the C++ runtime) come from
-# dpkg-shlibdeps; what the program only starts or loads is named here. xdg-utils opens a
-# report in the desktop's spreadsheet; a calculator serves Tools > Calculator.
+# dpkg-shlibdeps; what the program only starts or loads is named here: xdg-utils opens a
+# report in the desktop's spreadsheet, qt6-wayland draws natively on a Wayland desktop
+# (XWayland serves without it), a calculator serves Tools > Calculator.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS
     "gnome-calculator | kcalc | galculator | mate-calc | qalculate-gtk | speedcrunch | xcalc")
-# The RelWithDebInfo build's symbols go into a -dbgsym package beside the stripped programs.
-set(CPACK_STRIP_FILES ON)
+# The RelWithDebInfo build's symbols go into a -dbgsym package beside the programs, which
+# CPack strips as it moves the symbols out.
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 # dpkg's own triggers update the desktop, MIME, icon and man databases: no maintainer
 # scripts are needed.
