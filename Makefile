@@ -7,7 +7,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 SAMPLE ?= resources/samples/O1001-POCKET.NC
 
-.PHONY: all deps configure build run demo test bench clean
+.PHONY: all deps configure build run demo test bench package clean
 
 all: build
 
@@ -38,6 +38,11 @@ bench: build
 	$(BUILD_DIR)/bench/quillon_chart_bench
 	$(BUILD_DIR)/bench/quillon_bridge_bench
 	$(BUILD_DIR)/bench/quillon_board_bench
+
+# The Debian package of the build (build/quillonlt_VERSION_ARCH.deb and its -dbgsym .ddeb);
+# scripts/test-package.sh tries it in a fresh Debian.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR)

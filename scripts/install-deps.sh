@@ -11,6 +11,7 @@ packages=(
     clang-format
     libmosquitto-dev mosquitto mosquitto-clients openssl
     qt6-httpserver-dev qt6-websockets-dev chromium
+    desktop-file-utils appstream shared-mime-info groff-base dpkg-dev
 )
 
 missing=()

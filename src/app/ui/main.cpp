@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include "app/ui/ProgramIcon.h"
 #include "app/ui/QuillonApplication.h"
 #include "platform/ui/TerminationSignals.h"
 
@@ -9,6 +10,8 @@ int main(int argc, char** argv)
 {
     QApplication qtApplication(argc, argv);
     QApplication::setApplicationName("QuillonLT");
+    QApplication::setDesktopFileName(quillon::kDesktopEntryId);
+    QApplication::setWindowIcon(quillon::programIcon());
 
     // Copies of the program under another name run on their own, as on Windows.
     const QString instanceName = QFileInfo(QApplication::applicationFilePath()).baseName();
