@@ -9,10 +9,12 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProcess>
 #include <QSettings>
 #include <QTest>
 #include <QToolBar>
+#include <QUrl>
 
 #include "app/HandOff.h"
 #include "app/ui/DocumentManager.h"
@@ -260,6 +262,56 @@ TEST_F(MainFrameTest, TheDirectoryWindowOpensFilesByDoubleClick)
 
     toggle->trigger();
     EXPECT_FALSE(frame->directoryWindow()->isVisible());
+}
+
+TEST_F(MainFrameTest, ProgramsDraggedFromAFileManagerOpenWhereverTheyAreDropped)
+{
+    const std::string first = program("DRAG1.NC");
+    const std::string second = program("DRAG2.NC");
+    auto app = start();
+    CMainFrame* frame = app->mainFrame();
+    frame->resize(900, 520);
+    frame->show();
+
+    const auto drop = [](QWidget& target, const QMimeData& data) {
+        const QPointF at(target.width() / 2.0, target.height() / 2.0);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&target, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&target, &dropped);
+        return dropped.isAccepted();
+    };
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(first)),
+                   QUrl::fromLocalFile(QString::fromStdString(second))});
+    // File managers also offer the paths as text: they must not be typed into a program.
+    files.setText(QString::fromStdString(first));
+    EXPECT_TRUE(drop(*frame, files));
+    ASSERT_EQ(frame->documents().frames().size(), 2);
+    EXPECT_EQ(frame->documents().frames()[0]->document().pathName(), first);
+    EXPECT_EQ(frame->documents().frames()[1]->document().pathName(), second);
+
+    // Dropped on an open program, the files still open rather than land in its text.
+    CLiView* view = frame->documents().activeView();
+    ASSERT_NE(view, nullptr);
+    CChildFrame* active = frame->documents().activeFrame();
+    const std::size_t lines = active->document().lineCount();
+    QMimeData third;
+    third.setUrls({QUrl::fromLocalFile(QString::fromStdString(program("DRAG3.NC")))});
+    third.setText("DRAG3.NC");
+    // The view passes the drag on to the main window, which opens the file.
+    EXPECT_TRUE(drop(*view->viewport(), third));
+    EXPECT_EQ(frame->documents().frames().size(), 3);
+    EXPECT_FALSE(active->document().isModified());
+    EXPECT_EQ(active->document().lineCount(), lines);
+
+    // Text alone (a word from another program) is not a file to open.
+    QMimeData text;
+    text.setText("G0 X0");
+    EXPECT_FALSE(drop(*frame, text));
+    EXPECT_EQ(frame->documents().frames().size(), 3);
 }
 
 TEST_F(MainFrameTest, TheToolbarStateIsKeptBetweenRuns)

@@ -4,12 +4,15 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -86,6 +89,7 @@ CMainFrame::CMainFrame(QuillonApplication& app) : m_app(app), m_mdiArea(new QMdi
 {
     setWindowTitle("QuillonLT");
     setCentralWidget(m_mdiArea);
+    setAcceptDrops(true);
     m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_documents = new DocumentManager(m_app, m_app.editorEnvironment(), *m_mdiArea);
@@ -1000,6 +1004,26 @@ void CMainFrame::closeWithoutQuestions()
         return;
     m_withoutQuestions = true;
     close();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (droppedFiles(*event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QStringList files = droppedFiles(*event->mimeData());
+    if (files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    for (const QString& file : files)
+        m_documents->openFile(file);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

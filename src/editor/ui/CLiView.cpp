@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleHints>
+#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -1088,9 +1089,19 @@ void CLiView::startDrag()
     m_dropHandledHere = false;
 }
 
+QStringList droppedFiles(const QMimeData& data)
+{
+    QStringList files;
+    for (const QUrl& url : data.urls()) {
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    }
+    return files;
+}
+
 void CLiView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!event->mimeData()->hasText()) {
+    if (!event->mimeData()->hasText() || !droppedFiles(*event->mimeData()).isEmpty()) {
         event->ignore();
         return;
     }
@@ -1101,7 +1112,7 @@ void CLiView::dragEnterEvent(QDragEnterEvent* event)
 
 void CLiView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!event->mimeData()->hasText()) {
+    if (!event->mimeData()->hasText() || !droppedFiles(*event->mimeData()).isEmpty()) {
         event->ignore();
         return;
     }

@@ -6,6 +6,7 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QPointer>
+#include <QStringList>
 
 #include <map>
 #include <optional>
@@ -21,6 +22,10 @@ class QMimeData;
 namespace quillon {
 
 class EditorEnvironment;
+
+// The local files a drag from a file manager carries (empty for text). A view leaves such a
+// drag to the main window, which opens the files.
+QStringList droppedFiles(const QMimeData& data);
 
 class CLiView : public QAbstractScrollArea, private DocumentObserver {
     Q_OBJECT
