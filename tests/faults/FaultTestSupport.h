@@ -1,0 +1,55 @@
+// What the fault tests share: the faults each writer meets, the reason a user must be given
+// for each, and programs big enough to fail part way.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/FaultyFolder.h"
+
+namespace quillon::test {
+
+inline constexpr FolderFault kAllFolderFaults[] = {
+    FolderFault::FullTmpfs,
+    FolderFault::FileSizeLimit,
+    FolderFault::ReadOnlyMount,
+    FolderFault::NoWritePermission,
+};
+
+// The words of the message that name the cause: the program's own for each error number.
+inline std::string reasonShown(FolderFault fault)
+{
+    return isFullVolume(fault)                   ? "not enough room on the disk"
+           : fault == FolderFault::ReadOnlyMount ? "lies on a read-only disk"
+                                                 : "was denied";
+}
+
+// An NC program of that many blocks, CR LF after each: about 24 bytes a block.
+inline std::string ncProgram(int blocks, const std::string& word = "X")
+{
+    std::string text = "%\r\nO1000\r\n";
+    for (int i = 1; i <= blocks; ++i)
+        text += "N" + std::to_string(i * 10) + " G01 " + word + std::to_string(i) + ".5\r\n";
+    return text + "M30\r\n%\r\n";
+}
+
+// A fixture whose tests run once for each fault; a fault this machine cannot make (no
+// right to mount) skips with the reason.
+class FolderFaultTest : public ::testing::TestWithParam<FolderFault> {
+protected:
+    void SetUp() override
+    {
+        if (!folder.unavailable().empty())
+            GTEST_SKIP() << faultName(GetParam()) << ": " << folder.unavailable();
+    }
+
+    FaultyFolder folder{GetParam()};
+};
+
+inline std::string folderFaultName(const ::testing::TestParamInfo<FolderFault>& info)
+{
+    return faultName(info.param);
+}
+
+}  // namespace quillon::test
