@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <map>
 #include <string>
 
 #include "support/FaultyFolder.h"
@@ -25,6 +27,12 @@ inline std::string reasonShown(FolderFault fault)
                                                  : "was denied";
 }
 
+// The system's own words for the fault's error number.
+inline std::string reasonText(FolderFault fault)
+{
+    return std::strerror(faultErrno(fault));
+}
+
 // An NC program of that many blocks, CR LF after each: about 24 bytes a block.
 inline std::string ncProgram(int blocks, const std::string& word = "X")
 {
@@ -32,6 +40,30 @@ inline std::string ncProgram(int blocks, const std::string& word = "X")
     for (int i = 1; i <= blocks; ++i)
         text += "N" + std::to_string(i * 10) + " G01 " + word + std::to_string(i) + ".5\r\n";
     return text + "M30\r\n%\r\n";
+}
+
+// What differs between two looks at a folder, one line a file ("name: was N bytes, now M"),
+// empty when nothing does; short enough to read when a test fails.
+inline std::string changes(const std::map<std::string, std::string>& before,
+                           const std::map<std::string, std::string>& after)
+{
+    const auto size = [](const std::map<std::string, std::string>& files,
+                         const std::string& name) {
+        const auto found = files.find(name);
+        return found == files.end() ? std::string("missing")
+                                    : std::to_string(found->second.size()) + " bytes";
+    };
+    std::map<std::string, bool> names;
+    for (const auto& [name, bytes] : before)
+        names[name] = after.contains(name) && after.at(name) == bytes;
+    for (const auto& [name, bytes] : after)
+        names.try_emplace(name, false);
+    std::string text;
+    for (const auto& [name, same] : names) {
+        if (!same)
+            text += name + ": was " + size(before, name) + ", now " + size(after, name) + "\n";
+    }
+    return text;
 }
 
 // A fixture whose tests run once for each fault; a fault this machine cannot make (no
