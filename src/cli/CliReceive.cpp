@@ -56,7 +56,9 @@ int runReceive(const std::vector<std::string>& arguments, std::ostream&, std::os
     const TransferState state = runTransfer(transfer, err, options.common.timeout,
                                             [&] { return transfer.ended() && --drainTicks == 0; });
     err << "Line: " << transfer.lineCount() << '\n';
-    return state != TransferState::Failed && transfer.storedBytes() > 0 ? 0 : 1;
+    // A lost line is a failure even with bytes stored: the control had not sent all.
+    const bool failed = state == TransferState::Failed || state == TransferState::Lost;
+    return !failed && transfer.storedBytes() > 0 ? 0 : 1;
 }
 
 }  // namespace quillon::cli
