@@ -1,7 +1,13 @@
 // Saving a program where the disk is full or the folder may not be written: the file on
 // disk stays byte for byte, no work file is left, the user is told why and the editor keeps
 // the edits. The command line's in-place utilities save the same way.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <vector>
 
 #include "cli/CliTestSupport.h"
 #include "editor/CLiDoc.h"
@@ -75,6 +81,67 @@ TEST_P(SaveFaults, AnInPlaceUtilityLeavesTheFileAndFails)
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, SaveFaults, ::testing::ValuesIn(test::kAllFolderFaults),
+                         test::folderFaultName);
+
+// Runs quillonlt-cli with its standard output going into the file, as a shell's redirection
+// does: the exit code and what the program wrote to standard error.
+std::string runCliInto(const std::vector<std::string>& arguments, const std::string& output)
+{
+    int errors[2];
+    if (::pipe(errors) != 0)
+        return "<no pipe>";
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                       0666);
+    ::posix_spawn_file_actions_adddup2(&actions, errors[1], 2);
+    ::posix_spawn_file_actions_addclose(&actions, errors[0]);
+    std::vector<std::string> words{QUILLONLT_CLI_BINARY};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    const int spawned =
+        ::posix_spawn(&child, QUILLONLT_CLI_BINARY, &actions, nullptr, argv.data(), environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::close(errors[1]);
+    std::string said;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(errors[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, static_cast<std::size_t>(got));
+    ::close(errors[0]);
+    if (spawned != 0)
+        return "<not started>";
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + "|" + said;
+}
+
+// A utility whose result goes to standard output, redirected onto the full disk: the command
+// fails and says why, though only the shell's file holds a part.
+class RedirectedOutputFaults : public test::FolderFaultTest {};
+
+TEST_P(RedirectedOutputFaults, AFullDiskBehindStandardOutputFailsTheCommand)
+{
+    const std::string program = test::ncProgram(2000);
+    folder.write("O1000.NC", program);
+    for (const char* command : {"renumber", "remove-numbers"}) {
+        SCOPED_TRACE(command);
+        const std::string outcome = folder.run([&] {
+            return runCliInto({command, folder.file("O1000.NC")}, folder.file("OUT.NC"));
+        });
+        EXPECT_EQ(outcome,
+                  "1|quillonlt-cli: standard output: " + test::reasonText(GetParam()) + "\n");
+        EXPECT_EQ(folder.contents()["O1000.NC"], program);
+        // The shell's file goes, or the next command would find its room on truncating it.
+        ::unlink(folder.file("OUT.NC").c_str());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, RedirectedOutputFaults,
+                         ::testing::Values(FolderFault::FullTmpfs, FolderFault::FileSizeLimit),
                          test::folderFaultName);
 
 }  // namespace

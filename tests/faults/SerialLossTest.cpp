@@ -101,6 +101,23 @@ protected:
         return report;
     }
 
+    // Data crosses the line until `until` bytes did: the control sends `lines` to a
+    // reception and they are stored, or it reads what a sending gives it. What it read.
+    std::string exchange(Transfer& transfer, Direction direction, const std::string& lines,
+                         std::size_t until)
+    {
+        std::string arrived;
+        if (direction == Direction::Receive)
+            device.control().send(lines);
+        tickUntil(transfer, [&] {
+            if (direction == Direction::Receive)
+                return transfer.storedBytes() == until;
+            arrived += device.control().receive(4096, 5);
+            return arrived.size() >= until;
+        });
+        return arrived;
+    }
+
     std::string stored() const { return dir.read("O1000.NC"); }
     // Anything in the working directory that is not a program or a folder of its own.
     std::vector<std::string> leftovers() const
@@ -140,18 +157,13 @@ TEST_F(SerialLoss, TheTransferStopsAsLostKeepsWhatCameAndThePortOpensAgain)
         std::string refused;
         auto transfer = open(c.direction, &refused);
         ASSERT_TRUE(transfer) << refused;
-        if (c.direction == Direction::Receive) {
-            device.control().send("N1\nN2");
-            tickUntil(*transfer, [&] { return transfer->storedBytes() == 6; });
+        const bool receiving = c.direction == Direction::Receive;
+        const std::string arrived =
+            exchange(*transfer, c.direction, "N1\nN2", receiving ? 6 : 1024);
+        if (receiving)
             ASSERT_EQ(stored(), "N1\r\nN2");
-        } else {
-            std::string arrived;
-            tickUntil(*transfer, [&] {
-                arrived += device.control().receive(4096, 5);
-                return arrived.size() >= 1024;
-            });
+        else
             ASSERT_GE(arrived.size(), 1024u);
-        }
 
         if (c.loss == Loss::ControlHangsUp)
             device.control().closeMaster();
@@ -162,13 +174,12 @@ TEST_F(SerialLoss, TheTransferStopsAsLostKeepsWhatCameAndThePortOpensAgain)
         EXPECT_EQ(report.state, TransferState::Lost);
         EXPECT_EQ(report.message, "COM1 is no longer available");
         EXPECT_EQ(transfer->tick().state, TransferState::Lost);
-        EXPECT_EQ(stored(), c.direction == Direction::Receive ? "N1\r\nN2" : "OLD PROGRAM\r\n");
+        EXPECT_EQ(stored(), receiving ? "N1\r\nN2" : "OLD PROGRAM\r\n");
         transfer.reset();  // the window closes
         EXPECT_FALSE(ports.isInUse(0));
         EXPECT_EQ(leftovers(), std::vector<std::string>{});
 
         if (c.loss == Loss::AdapterPulled) {
-            std::string refused;
             EXPECT_FALSE(open(c.direction, &refused));
             EXPECT_EQ(refused, kCouldNotOpenPortText);
             EXPECT_FALSE(ports.isInUse(0));
@@ -176,18 +187,13 @@ TEST_F(SerialLoss, TheTransferStopsAsLostKeepsWhatCameAndThePortOpensAgain)
         device.plugIn();
         auto again = open(c.direction);
         ASSERT_TRUE(again);
-        if (c.direction == Direction::Receive) {
-            device.control().send("N3\n");
-            tickUntil(*again, [&] { return again->storedBytes() == 4; });
+        const std::string arrivedAgain = exchange(*again, c.direction, "N3\n", 4);
+        if (receiving)
             EXPECT_EQ(stored(), "N3\r\n");
-        } else {
-            std::string arrived;
-            tickUntil(*again, [&] {
-                arrived += device.control().receive(4096, 5);
-                return !arrived.empty();
-            });
-            EXPECT_EQ(arrived.substr(0, 1), "X");
-        }
+        else
+            EXPECT_EQ(arrivedAgain.substr(0, 4), "XXXX");
+        again.reset();
+        EXPECT_EQ(leftovers(), std::vector<std::string>{});  // the old program went with it
     }
 }
 
