@@ -56,8 +56,9 @@ int runReceive(const std::vector<std::string>& arguments, std::ostream&, std::os
     const TransferState state = runTransfer(transfer, err, options.common.timeout,
                                             [&] { return transfer.ended() && --drainTicks == 0; });
     err << "Line: " << transfer.lineCount() << '\n';
-    // A lost line is a failure even with bytes stored: the control had not sent all.
-    const bool failed = state == TransferState::Failed || state == TransferState::Lost;
+    // A line lost in the middle of a program is a failure even with bytes stored.
+    const bool failed = state == TransferState::Failed ||
+                        (state == TransferState::Lost && !transfer.receivedWhole());
     return !failed && transfer.storedBytes() > 0 ? 0 : 1;
 }
 

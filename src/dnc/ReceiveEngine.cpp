@@ -280,6 +280,8 @@ public:
         ReceiveProtocol::start();
     }
     bool ended() const override { return m_ended; }
+    // Without an end character nothing tells a cut program from a whole one.
+    bool whole() const override { return m_ended || m_end == 0; }
 
 private:
     ExchangeOutcome tick() override;
@@ -406,6 +408,11 @@ std::uint64_t ReceiveEngine::storedBytes() const
 bool ReceiveEngine::ended() const
 {
     return protocol().ended();
+}
+
+bool ReceiveEngine::whole() const
+{
+    return protocol().whole();
 }
 
 std::uint64_t ReceiveEngine::lineCount() const

@@ -67,6 +67,8 @@ public:
     std::uint64_t storedBytes() const;
     // Plain reception: the end character has come, the rest is ignored.
     bool ended() const;
+    // What was stored is not known to lack anything (see ReceiveProtocol::whole).
+    bool whole() const;
     std::uint64_t lineCount() const;
 };
 

@@ -93,6 +93,10 @@ public:
     // One tick: the line's work and its errors, then the exchange's step.
     ExchangeOutcome run() final;
     virtual bool ended() const { return false; }
+    // Nothing the exchange knows of is missing from what was stored, so a line lost now has
+    // cut no program short: the plain end character has come, or a MAZAK control is
+    // between records. The protocols that end by themselves are whole only then.
+    virtual bool whole() const { return ended(); }
     // The exchange checks every block and has the control repeat a damaged one: a line
     // error is shown and the exchange goes on, as nothing damaged gets stored.
     virtual bool repeatsDamagedBlocks() const { return false; }

@@ -18,6 +18,7 @@
 #include "dnc/Transfer.h"
 #include "platform/PosixSerialLine.h"
 #include "platform/TextFile.h"
+#include "support/FakeSerialLine.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempWorkDir.h"
 
@@ -50,6 +51,14 @@ public:
 private:
     std::string m_node;
     std::unique_ptr<test::PseudoTerminal> m_control;
+};
+
+class QuietObserver final : public TransferObserver {
+public:
+    void setStatus(const std::string&) override {}
+    void setTitle(const std::string&) override {}
+    void showMessage(const std::string&) override {}
+    std::optional<std::string> askSetupFile(const std::string&) override { return {}; }
 };
 
 enum class Direction { Receive, Transmit };
@@ -199,23 +208,60 @@ TEST_F(SerialLoss, TheTransferStopsAsLostKeepsWhatCameAndThePortOpensAgain)
 
 TEST_F(SerialLoss, AReceptionFromTheCommandLineThatLosesItsLineFails)
 {
-    dir.write(kComConfFile, "\r\n1:\r\n");
+    dir.write(kComConfFile, "\r\n1:\r\nRS:%\r\nRE:%\r\n");
     auto run = std::async(std::launch::async, [&] {
         return test::runCli({"receive", "--setup", "1", "--timeout", "20", dir.path("O1000.NC")});
     });
     // The XON of an XON/XOFF setup: the port is open and purged, what is sent now is taken.
     ASSERT_EQ(device.control().receive(1, 5000), "\x11");
-    device.control().send("N1\nN2\n");
+    device.control().send("%\nN1\nN2\n");
     // The reception has taken the lines once they are in the file.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (readFile(dir.path("O1000.NC")).value_or("") != "N1\r\nN2\r\n" &&
+    while (readFile(dir.path("O1000.NC")).value_or("") != "%\r\nN1\r\nN2\r\n" &&
            std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
     device.unplug();
     const test::CliRun result = run.get();
     EXPECT_EQ(result.code, 1) << result.err;
     EXPECT_NE(result.err.find("COM1 is no longer available"), std::string::npos) << result.err;
-    EXPECT_EQ(stored(), "N1\r\nN2\r\n");
+    EXPECT_EQ(stored(), "%\r\nN1\r\nN2\r\n");
+}
+
+// Whether a line lost now would cut a program short, by what the control sent so far.
+TEST(LostLineMeaning, OnlyAReceptionKnownToBeInsideAProgramCountsAsCut)
+{
+    struct Case {
+        const char* scenario;
+        Handshake handshake;
+        char end;
+        const char* sent;
+        bool whole;
+    };
+    const Case cases[] = {
+        {"plain, before the end character", Handshake::XonXoff, '%', "%\nN1\n", false},
+        {"plain, after the end character", Handshake::XonXoff, '%', "%\nN1\n%\n", true},
+        {"plain without an end character", Handshake::XonXoff, 0, "N1\n", true},
+        {"MAZAK, inside a record", Handshake::Mazak, 0, "p1N10 G01", false},
+        {"MAZAK, between records", Handshake::Mazak, 0, "p1N10 G01\x04", true},
+        {"HEIDENHAIN, before its ETX", Handshake::Heidenhain, 0, "\x01%1\x17", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        test::TempWorkDir dir;
+        ReceiveJob job;
+        job.setup = PortSetup::defaults(0);
+        job.setup.handshake = c.handshake;
+        job.setup.rxStart = c.end;
+        job.setup.rxEnd = c.end;
+        job.path = dir.path("O1000.NC");
+        test::FakeSerialLine line;
+        QuietObserver observer;
+        ReceiveEngine engine(job, line, observer);
+        engine.start();
+        line.send(c.sent);
+        EXPECT_EQ(engine.tick(), ExchangeOutcome::Running);
+        EXPECT_EQ(engine.whole(), c.whole);
+    }
 }
 
 }  // namespace
