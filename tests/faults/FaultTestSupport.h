@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "dnc/Exchange.h"
 #include "support/FaultyFolder.h"
 
 namespace quillon::test {
@@ -26,6 +27,16 @@ inline std::string reasonShown(FolderFault fault)
            : fault == FolderFault::ReadOnlyMount ? "lies on a read-only disk"
                                                  : "was denied";
 }
+
+// An engine's observer that keeps only the message a transfer ends with.
+class MessageObserver final : public TransferObserver {
+public:
+    void setStatus(const std::string&) override {}
+    void setTitle(const std::string&) override {}
+    void showMessage(const std::string& text) override { message = text; }
+    std::optional<std::string> askSetupFile(const std::string&) override { return {}; }
+    std::string message;
+};
 
 // The system's own words for the fault's error number.
 inline std::string reasonText(FolderFault fault)

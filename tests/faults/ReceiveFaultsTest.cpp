@@ -10,16 +10,6 @@
 namespace quillon {
 namespace {
 
-// Keeps the message a reception ends with.
-class MessageObserver final : public TransferObserver {
-public:
-    void setStatus(const std::string&) override {}
-    void setTitle(const std::string&) override {}
-    void showMessage(const std::string& text) override { message = text; }
-    std::optional<std::string> askSetupFile(const std::string&) override { return {}; }
-    std::string message;
-};
-
 // A HEIDENHAIN frame: the first byte, the data, ETB and the block check.
 std::string heidenhainFrame(char first, const std::string& data)
 {
@@ -79,7 +69,7 @@ TEST_P(ReceiveFaults, TheReceptionFailsWithTheCauseAndTheOldProgramStays)
             job.setup.handshake = c.handshake;
             job.path = folder.file(c.target);
             test::FakeSerialLine line;
-            MessageObserver observer;
+            test::MessageObserver observer;
             ReceiveEngine engine(job, line, observer);
             engine.start();
             ExchangeOutcome outcome = ExchangeOutcome::Running;

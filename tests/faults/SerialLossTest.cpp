@@ -16,6 +16,7 @@
 #include "dnc/ComDeviceMap.h"
 #include "dnc/PortsInUse.h"
 #include "dnc/Transfer.h"
+#include "faults/FaultTestSupport.h"
 #include "platform/PosixSerialLine.h"
 #include "platform/TextFile.h"
 #include "support/FakeSerialLine.h"
@@ -51,14 +52,6 @@ public:
 private:
     std::string m_node;
     std::unique_ptr<test::PseudoTerminal> m_control;
-};
-
-class QuietObserver final : public TransferObserver {
-public:
-    void setStatus(const std::string&) override {}
-    void setTitle(const std::string&) override {}
-    void showMessage(const std::string&) override {}
-    std::optional<std::string> askSetupFile(const std::string&) override { return {}; }
 };
 
 enum class Direction { Receive, Transmit };
@@ -255,7 +248,7 @@ TEST(LostLineMeaning, OnlyAReceptionKnownToBeInsideAProgramCountsAsCut)
         job.setup.rxEnd = c.end;
         job.path = dir.path("O1000.NC");
         test::FakeSerialLine line;
-        QuietObserver observer;
+        test::MessageObserver observer;
         ReceiveEngine engine(job, line, observer);
         engine.start();
         line.send(c.sent);
