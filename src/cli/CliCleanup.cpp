@@ -38,7 +38,7 @@ int runCleanup(const std::vector<std::string>& arguments, std::ostream& out, std
         err << run.error << '\n';
         return 1;
     }
-    return 0;
+    return run.failed == 0 ? 0 : 1;
 }
 
 }  // namespace quillon::cli

@@ -12,7 +12,8 @@ inline constexpr char kCleanupUsage[] =
 
 // Runs the tool on DIR without asking. Prints each file it rewrote, and "OLD -> NEW" for
 // each it renamed; files passed over are named on standard error. 0 when the run went
-// through, 1 when it stopped at a file it could not read or write, 2 on a usage error.
+// through, 1 when it stopped at a file it could not read or write or the system would not
+// read or rename a file it passed over, 2 on a usage error.
 int runCleanup(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace quillon::cli

@@ -373,13 +373,16 @@ int lists(const WorkDir& workDir, std::ostream& out, std::ostream& err)
         return 1;
     }
     SystemClock clock;
-    reconcileMachineLists(workDir, remote.hubDirectory, clock);
+    std::vector<std::string> failures;
+    reconcileMachineLists(workDir, remote.hubDirectory, clock, &failures);
     for (const std::string_view name : {kMonitorListFile, kTimelineListFile}) {
         out << name << '\n';
         if (const auto bytes = readFile(workDir.file(name)))
             out << *bytes;
     }
-    return 0;
+    for (const std::string& failure : failures)
+        err << failure << '\n';
+    return failures.empty() ? 0 : 1;
 }
 
 }  // namespace

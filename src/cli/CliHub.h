@@ -36,8 +36,10 @@ inline constexpr char kHubUsage[] =
 //   (CliBridge.h).
 // serve: the shop-floor board as a web page and a JSON API (CliServe.h).
 // lists: the start-up reconcile of the machine lists, then MonList.sys and MonList2.sys as
-//   they stand, each after a line with its name.
-// 0 when done, 1 when the link could not be set up or nothing came, 2 on a usage error.
+//   they stand, each after a line with its name; a list that could not be rewritten is
+//   named on standard error with the cause, and the command fails.
+// 0 when done, 1 when the link could not be set up or nothing came or a list could not be
+// rewritten, 2 on a usage error.
 int runHub(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace quillon::cli

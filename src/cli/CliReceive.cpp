@@ -56,7 +56,10 @@ int runReceive(const std::vector<std::string>& arguments, std::ostream&, std::os
     const TransferState state = runTransfer(transfer, err, options.common.timeout,
                                             [&] { return transfer.ended() && --drainTicks == 0; });
     err << "Line: " << transfer.lineCount() << '\n';
-    return state != TransferState::Failed && transfer.storedBytes() > 0 ? 0 : 1;
+    // A line lost in the middle of a program is a failure even with bytes stored.
+    const bool failed = state == TransferState::Failed ||
+                        (state == TransferState::Lost && !transfer.receivedWhole());
+    return !failed && transfer.storedBytes() > 0 ? 0 : 1;
 }
 
 }  // namespace quillon::cli

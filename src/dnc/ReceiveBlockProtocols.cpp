@@ -199,6 +199,8 @@ class MazakReceive final : public ReceiveProtocol {
 public:
     using ReceiveProtocol::ReceiveProtocol;
 
+    bool whole() const override { return !m_recording && m_backlog.empty(); }
+
 private:
     ExchangeOutcome tick() override;
 

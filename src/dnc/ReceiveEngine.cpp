@@ -1,12 +1,14 @@
 #include "dnc/ReceiveEngine.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "dnc/CharacterCodes.h"
 #include "dnc/ReceiveProtocol.h"
+#include "platform/SystemError.h"
 
 namespace quillon {
 
@@ -84,24 +86,64 @@ void ReceiveTarget::close()
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+    if (!m_kept.empty())
+        ::unlink(m_kept.c_str());
+    m_kept.clear();
 }
 
 void ReceiveTarget::retarget(std::string path)
 {
     close();
     m_path = std::move(path);
+    m_created = false;
     m_stored = 0;
+}
+
+bool ReceiveTarget::begin()
+{
+    m_created = false;
+    // The old file goes only now that there is something to put in its place, and only
+    // aside: renamed, which a full disk cannot stop, so that it can come back.
+    struct stat old {};
+    if (::lstat(m_path.c_str(), &old) == 0) {
+        std::string kept = m_path + ".qltXXXXXX";
+        const int placeholder = ::mkstemp(kept.data());
+        if (placeholder < 0)
+            return giveUp(errno);
+        ::close(placeholder);
+        if (::rename(m_path.c_str(), kept.c_str()) != 0) {
+            const int error = errno;
+            ::unlink(kept.c_str());
+            return giveUp(error);
+        }
+        m_kept = std::move(kept);
+    }
+    m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (m_fd < 0)
+        return giveUp(errno);
+    m_created = true;
+    return true;
+}
+
+bool ReceiveTarget::giveUp(int error)
+{
+    m_error = error != 0 ? error : EIO;
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+        // A part of a program must not pass for the program.
+        ::unlink(m_path.c_str());
+    }
+    if (!m_kept.empty() && ::rename(m_kept.c_str(), m_path.c_str()) == 0)
+        m_kept.clear();
+    m_stored = 0;
+    return false;
 }
 
 bool ReceiveTarget::append(std::string_view bytes)
 {
-    if (m_fd < 0) {
-        // The old file goes only now that there is something to put in its place.
-        ::unlink(m_path.c_str());
-        m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (m_fd < 0)
-            return false;
-    }
+    if (m_fd < 0 && !begin())
+        return false;
     // Straight to the system, no buffer of our own: what was stored survives whatever
     // happens to this program next.
     while (!bytes.empty()) {
@@ -109,11 +151,17 @@ bool ReceiveTarget::append(std::string_view bytes)
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            return false;
+            return giveUp(written < 0 ? errno : EIO);
         m_stored += static_cast<std::uint64_t>(written);
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
+}
+
+std::string ReceiveTarget::failureText() const
+{
+    const std::string cause = fileErrorText(m_error, FileAction::Save, m_path);
+    return m_created ? cause : std::string(kOpenRxFileFailedText) + "\n" + cause;
 }
 
 std::string textModeBytes(std::string_view bytes)
@@ -187,7 +235,7 @@ bool ReceiveProtocol::store(std::string_view bytes)
 {
     if (m_target.append(bytes))
         return true;
-    m_observer.showMessage(kOpenRxFileFailedText);
+    m_observer.showMessage(m_target.failureText());
     return false;
 }
 
@@ -232,6 +280,8 @@ public:
         ReceiveProtocol::start();
     }
     bool ended() const override { return m_ended; }
+    // Without an end character nothing tells a cut program from a whole one.
+    bool whole() const override { return m_ended || m_end == 0; }
 
 private:
     ExchangeOutcome tick() override;
@@ -358,6 +408,11 @@ std::uint64_t ReceiveEngine::storedBytes() const
 bool ReceiveEngine::ended() const
 {
     return protocol().ended();
+}
+
+bool ReceiveEngine::whole() const
+{
+    return protocol().whole();
 }
 
 std::uint64_t ReceiveEngine::lineCount() const

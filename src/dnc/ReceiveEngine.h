@@ -5,7 +5,8 @@
 // The target file is touched only when there is something to store in it, so a reception
 // that brings nothing leaves an existing file as it was; from then on every tick hands what
 // it stored to the system at once, so that an exit, a control that dies or a pulled cable
-// loses nothing that had arrived.
+// loses nothing that had arrived. A file that cannot be written (a full disk) is not kept in
+// part: the old file comes back and the user is told why.
 #pragma once
 
 #include <cstdint>
@@ -66,6 +67,8 @@ public:
     std::uint64_t storedBytes() const;
     // Plain reception: the end character has come, the rest is ignored.
     bool ended() const;
+    // What was stored is not known to lack anything (see ReceiveProtocol::whole).
+    bool whole() const;
     std::uint64_t lineCount() const;
 };
 

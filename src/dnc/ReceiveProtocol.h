@@ -42,7 +42,11 @@ private:
 };
 
 // The file a reception stores into. Nothing happens to an existing file before the first
-// bytes are stored; then it is replaced, and every append goes to the system at once.
+// bytes are stored. Then the old file steps aside under a work name in the same folder and
+// the new one is written in its place, every append going to the system at once, so that
+// what arrived survives a lost line or a crash. When the new file cannot be written (a full
+// disk) it goes and the old one comes back as it was; once the file is complete, or the
+// reception ends otherwise, the old one goes.
 class ReceiveTarget {
 public:
     explicit ReceiveTarget(std::string path) : m_path(std::move(path)) {}
@@ -53,15 +57,22 @@ public:
     const std::string& path() const { return m_path; }
     // The next file (Fanuc's setup file after the program); untouched until its data comes.
     void retarget(std::string path);
-    // False when the file cannot be created or written.
+    // False when the file cannot be created or written; failureText() says why.
     bool append(std::string_view bytes);
     std::uint64_t stored() const { return m_stored; }
+    // What the user is told about the last failed append: the cause in the system's words.
+    std::string failureText() const;
 
 private:
+    bool begin();
+    bool giveUp(int error);
     void close();
 
     std::string m_path;
     int m_fd = -1;
+    std::string m_kept;  // the old file while the new one is written
+    bool m_created = false;
+    int m_error = 0;
     std::uint64_t m_stored = 0;
 };
 
@@ -82,6 +93,10 @@ public:
     // One tick: the line's work and its errors, then the exchange's step.
     ExchangeOutcome run() final;
     virtual bool ended() const { return false; }
+    // Nothing the exchange knows of is missing from what was stored, so a line lost now has
+    // cut no program short: the plain end character has come, or a MAZAK control is
+    // between records. The protocols that end by themselves are whole only then.
+    virtual bool whole() const { return ended(); }
     // The exchange checks every block and has the control repeat a damaged one: a line
     // error is shown and the exchange goes on, as nothing damaged gets stored.
     virtual bool repeatsDamagedBlocks() const { return false; }

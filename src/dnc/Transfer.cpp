@@ -144,6 +144,11 @@ bool Transfer::ended() const
     return m_receive && m_receive->ended();
 }
 
+bool Transfer::receivedWhole() const
+{
+    return m_receive && m_receive->whole();
+}
+
 std::uint64_t Transfer::lineCount() const
 {
     return m_receive ? m_receive->lineCount() : 0;

@@ -59,9 +59,11 @@ public:
     // The user ends the transfer: what a transmit still has waiting goes at once.
     void abort();
 
-    // Receiving: bytes stored so far, and the plain end character has come.
+    // Receiving: bytes stored so far, the plain end character has come, and what was stored
+    // is not known to lack anything.
     std::uint64_t storedBytes() const;
     bool ended() const;
+    bool receivedWhole() const;
     std::uint64_t lineCount() const;
 
 private:

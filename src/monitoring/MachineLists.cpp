@@ -320,8 +320,9 @@ std::string reconciledEntries(const std::vector<std::string_view>& lines,
 class ListReconciler {
 public:
     ListReconciler(const WorkDir& workDir, const Clock& clock,
-                   const std::optional<HubConfiguration>& configuration)
-        : m_workDir(workDir), m_clock(clock), m_configuration(configuration)
+                   const std::optional<HubConfiguration>& configuration,
+                   std::vector<std::string>* failures)
+        : m_workDir(workDir), m_clock(clock), m_configuration(configuration), m_failures(failures)
     {
     }
 
@@ -365,21 +366,21 @@ public:
         std::string rewritten = reconciledEntries(lines, *m_configuration);
         if (withSettings)
             rewritten += formatViewSettings(*withSettings);
-        replace(path, rewritten, texts);
+        replace(fileName, rewritten, texts);
     }
 
 private:
     // The new list goes to Backup.$$$ and is renamed over the list, so that a crash or a
     // full disk leaves either the old list or the new one, never a part of either.
-    void replace(const std::string& path, std::string_view bytes, const ReconcileTexts& texts)
+    void replace(std::string_view fileName, std::string_view bytes, const ReconcileTexts& texts)
     {
-        AtomicFileWriter writer(path, m_workDir.file(kListBackupFile));
-        if (!writer.write(bytes)) {
-            log(texts.backupWriteError);
+        AtomicFileWriter writer(m_workDir.file(fileName), m_workDir.file(kListBackupFile));
+        const bool written = writer.write(bytes);
+        if (written && writer.commit())
             return;
-        }
-        if (!writer.commit())
-            log(texts.listOpenError);
+        log(written ? texts.listOpenError : texts.backupWriteError);
+        if (m_failures)
+            m_failures->push_back(std::string(fileName) + ": " + writer.error());
     }
 
     void log(std::string_view text)
@@ -390,15 +391,16 @@ private:
     const WorkDir& m_workDir;
     const Clock& m_clock;
     const std::optional<HubConfiguration>& m_configuration;
+    std::vector<std::string>* m_failures;
 };
 
 }  // namespace
 
 MonitorViewSettings reconcileMachineLists(const WorkDir& workDir, std::string_view hubDirectory,
-                                          const Clock& clock)
+                                          const Clock& clock, std::vector<std::string>* failures)
 {
     const auto configuration = readHubConfiguration(hubDirectory);
-    ListReconciler reconciler(workDir, clock, configuration);
+    ListReconciler reconciler(workDir, clock, configuration, failures);
     MonitorViewSettings settings;
     reconciler.run(kMonitorListFile, kMonitorListTexts, nullptr);
     reconciler.run(kTimelineListFile, kTimelineListTexts, &settings);

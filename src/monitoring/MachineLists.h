@@ -134,8 +134,12 @@ WriteResult writeRemoteMachineList(const WorkDir& workDir, const std::vector<std
 // hub moved to another slot gets its new hub and port, one the hub no longer names is
 // dropped, title rows stay (cut at their first comma). A list is rewritten only when one
 // of its machine lines is out of date, and then replaced as a whole, never in place.
-// Troubles go to the error log. Gives the settings of MonList2.sys (defaults without it).
+// Troubles go to the error log. A list that could not be rewritten is also named in
+// *failures (when given) with the system's reason, for a caller that can show it: the log
+// itself may be on the disk that refused the list. Gives the settings of MonList2.sys
+// (defaults without it).
 MonitorViewSettings reconcileMachineLists(const WorkDir& workDir, std::string_view hubDirectory,
-                                          const Clock& clock);
+                                          const Clock& clock,
+                                          std::vector<std::string>* failures = nullptr);
 
 }  // namespace quillon

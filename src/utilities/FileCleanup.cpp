@@ -1,6 +1,7 @@
 #include "utilities/FileCleanup.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -206,9 +207,13 @@ bool rewriteFile(CleanupTool tool, const std::string& folder, const std::string&
     return true;
 }
 
-std::string renameFailure(const std::string& path, const std::string& target, int error)
+// Passes over a file that could not be renamed. A name already taken is the tool's own
+// refusal (a rename never replaces a file); any other cause is a failure of the run.
+void renameFailed(const std::string& path, const std::string& target, int error, CleanupRun& run)
 {
-    return path + ": not renamed to " + target + ": " + errnoText(error);
+    run.passedOver.push_back(path + ": not renamed to " + target + ": " + errnoText(error));
+    if (error != EEXIST)
+        ++run.failed;
 }
 
 void renameByComment(const std::string& folder, const std::string& path, CleanupRun& run)
@@ -217,6 +222,7 @@ void renameByComment(const std::string& folder, const std::string& path, Cleanup
     const auto bytes = readFileBytes(path, &code);
     if (!bytes) {
         run.passedOver.push_back(fileErrorText(code, FileAction::Open, path));
+        ++run.failed;
         return;
     }
     bool refused = false;
@@ -232,7 +238,7 @@ void renameByComment(const std::string& folder, const std::string& path, Cleanup
     if (target == path)
         return;
     if (!renameNoReplace(path, target, &code)) {
-        run.passedOver.push_back(renameFailure(path, target, code));
+        renameFailed(path, target, code, run);
         return;
     }
     run.changes.push_back({path, target});
@@ -258,7 +264,7 @@ bool renameByWorkNumber(const std::string& folder, const std::string& path, Clea
         target = folder + std::string(kMazakBackupFolder) + "/" + number + "." +
                  std::to_string(counter);
     if (!renameNoReplace(path, target, &code)) {
-        run.passedOver.push_back(renameFailure(path, target, code));
+        renameFailed(path, target, code, run);
         return true;
     }
     run.changes.push_back({path, target});

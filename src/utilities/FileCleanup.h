@@ -102,6 +102,10 @@ struct CleanupRun {
     std::vector<CleanupChange> changes;
     // Files the run passed over on its way, each with the reason.
     std::vector<std::string> passedOver;
+    // How many of those the system would not read or rename (a read-only folder, a file
+    // without read permission), as opposed to the ones the tool refused to rename on
+    // purpose: such a run failed, even though it went on with the other files.
+    std::size_t failed = 0;
     // False when a file could not be read or its new text not written: the run stopped
     // there, with the files before it done.
     bool completed = true;

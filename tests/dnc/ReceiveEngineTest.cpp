@@ -202,7 +202,9 @@ TEST_F(ReceiveTest, AReceptionThatGetsNoDataLeavesAnExistingFileAlone)
     begin();
     receive("N1\n");
     EXPECT_EQ(outcome, ExchangeOutcome::Failed);
-    EXPECT_EQ(observer.messages, std::vector<std::string>{"Failed to open RX file"});
+    EXPECT_EQ(observer.messages,
+              std::vector<std::string>{"Failed to open RX file\nInvalid filename.\n\"" + job.path +
+                                       "\""});
 }
 
 TEST_F(ReceiveTest, LongLinesWrapOnTheDisplayAndOnlyTheLastTwelveAreKept)

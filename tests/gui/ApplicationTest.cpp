@@ -448,6 +448,19 @@ TEST_F(ApplicationTest, FileCleanupPicksTheFolderAsksAndReportsDone)
     EXPECT_EQ(readFile(folder + "/TWO.NC").value_or("<missing>"), "A\n");
     std::filesystem::remove(folder + "/" + std::string(kCleanupWorkFile));
 
+    // A file the tool passes over is named before "Done".
+    test::writeBytes(folder + "/ODD.NC", "O2(../ODD)\n");
+    notifier.clear();
+    notifier.script({NoticeAnswer::Yes});
+    pickFolder(folder);
+    app->fileCleanup(CleanupTool::ReverseComment);
+    ASSERT_EQ(notifier.shown().size(), 3u);
+    EXPECT_EQ(notifier.shown()[1].text,
+              folder + "/ODD.NC: its comment is not a file name in this folder");
+    EXPECT_EQ(notifier.shown()[1].icon, NoticeIcon::Exclamation);
+    EXPECT_EQ(notifier.shown()[2].text, "Done");
+    std::filesystem::remove(folder + "/ODD.NC");
+
     // Mazak: a file of the folder is picked in an open dialog, and the tool is not locked.
     dir.write(kPasswordFile, "Rgno0\r\n");
     notifier.clear();

@@ -506,6 +506,17 @@ void QuillonApplication::fileCleanup(CleanupTool tool)
         m_notifier->error(run.error);
         return;
     }
+    // The files passed over are named; a run the system stopped at any of them is not done.
+    if (!run.passedOver.empty()) {
+        std::string names;
+        for (const std::string& reason : run.passedOver)
+            names += (names.empty() ? "" : "\n") + reason;
+        if (run.failed != 0) {
+            m_notifier->error(names);
+            return;
+        }
+        m_notifier->warning(names);
+    }
     m_notifier->message(
         std::string(tool == CleanupTool::MazakWorkNumber ? kMazakDone : kCleanupDone));
 }
