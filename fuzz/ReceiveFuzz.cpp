@@ -19,7 +19,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -27,6 +26,7 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzCheck.h"
 #include "dnc/ComDeviceMap.h"
 #include "dnc/CommPort.h"
 #include "dnc/ControlCharacters.h"
@@ -37,12 +37,6 @@
 namespace {
 
 using namespace quillon;
-
-void check(bool promise)
-{
-    if (!promise)
-        std::abort();
-}
 
 // What the target file held before the reception: it must stay until data comes. Long and
 // with bytes no protocol but BIN passes, so no reception makes it again by chance.
@@ -62,7 +56,7 @@ const std::string& folder()
     static const std::string path = [] {
         char pattern[] = "/tmp/quillon-receive-fuzz-XXXXXX";
         const char* made = ::mkdtemp(pattern);
-        check(made != nullptr);
+        FUZZ_CHECK(made != nullptr);
         return std::string(made);
     }();
     return path;
@@ -154,7 +148,7 @@ public:
         auto opened = CommPort::open(
             setup, CommWindowKind::Receive, ComDeviceMap(),
             [this](const std::string&, std::string*) { return m_line; }, m_ports);
-        check(opened.port != nullptr);
+        FUZZ_CHECK(opened.port != nullptr);
         m_transfer =
             std::make_unique<Transfer>(std::move(opened.port), std::move(job),
                                        [this](const std::string&) { return m_setupFile; });
@@ -211,16 +205,16 @@ private:
             checkReport(report);
         const std::string_view written = std::string_view(m_line->written()).substr(writtenBefore);
         const std::uint64_t stored = m_transfer->storedBytes();
-        check(stored >= storedBefore);
+        FUZZ_CHECK(stored >= storedBefore);
 
         if (!wasRunning) {
             // Over stays over.
-            check(report.state == m_state && written.empty() && stored == storedBefore);
+            FUZZ_CHECK(report.state == m_state && written.empty() && stored == storedBefore);
             return;
         }
         m_state = report.state;
         if (m_errorRaised && m_plain && !endedBefore)
-            check(report.state == TransferState::Failed);
+            FUZZ_CHECK(report.state == TransferState::Failed);
         m_errorRaised = false;
 
         // Everything counted as stored is on disk; nothing touched the old file before (a
@@ -229,19 +223,19 @@ private:
         std::uint64_t onDisk = targetUntouched ? 0 : fileSize(m_target);
         if (m_setupFile)
             onDisk += fileSize(*m_setupFile);
-        check(onDisk == stored);
+        FUZZ_CHECK(onDisk == stored);
         if (stored == 0)
-            check(targetUntouched);
+            FUZZ_CHECK(targetUntouched);
 
         if (writesFail || report.state == TransferState::Failed)
             return;
         if (m_heidenhain) {
             const std::size_t acks = countOf(written, control::Ack);
-            check((acks > 0) == (stored > storedBefore));
-            check(stored - storedBefore >= 2 * acks);
+            FUZZ_CHECK((acks > 0) == (stored > storedBefore));
+            FUZZ_CHECK(stored - storedBefore >= 2 * acks);
         }
         if (m_fanuc && stored > storedBefore)
-            check(dleDigits(written) > 0);
+            FUZZ_CHECK(dleDigits(written) > 0);
     }
 
     // A report of a reception that was running until this tick.
@@ -249,11 +243,11 @@ private:
     {
         const bool failed =
             report.state == TransferState::Failed || report.state == TransferState::Lost;
-        check(failed == !report.message.empty());
+        FUZZ_CHECK(failed == !report.message.empty());
         if (report.lines) {
-            check(report.lines->size() <= ReceiveEngine::kShownLines + 1);
+            FUZZ_CHECK(report.lines->size() <= ReceiveEngine::kShownLines + 1);
             for (const std::string& row : *report.lines)
-                check(row.size() <= ReceiveEngine::kDisplayWidth + 1);
+                FUZZ_CHECK(row.size() <= ReceiveEngine::kDisplayWidth + 1);
         }
     }
 
