@@ -14,7 +14,6 @@
 //   - a compare marks nothing exactly when both files hash alike, one mark list per line;
 //   - the clean-up tools that rewrite a file (but the Comment tool) leave a file they
 //     rewrote as it is the next time, and the names they give stay within the folder.
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -26,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "editor/CLiDoc.h"
 #include "editor/Compare.h"
 #include "editor/EditCommands.h"
@@ -176,12 +175,7 @@ void checkCleanup(std::string_view bytes)
 
 const std::string& programPath()
 {
-    static const std::string path = [] {
-        char pattern[] = "/tmp/quillon-editor-fuzz-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        FUZZ_CHECK(made != nullptr);
-        return std::string(made) + "/O1000.NC";
-    }();
+    static const std::string path = fuzz::makeFolder("editor") + "O1000.NC";
     return path;
 }
 

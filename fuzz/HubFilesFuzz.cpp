@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "monitoring/HubSetup.h"
 #include "monitoring/MachineLists.h"
 #include "monitoring/RemoteConfig.h"

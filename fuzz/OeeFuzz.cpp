@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "monitoring/OeeReport.h"
 #include "platform/TextFile.h"
 

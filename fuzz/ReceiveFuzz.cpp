@@ -26,7 +26,7 @@
 #include <string>
 #include <string_view>
 
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "dnc/ComDeviceMap.h"
 #include "dnc/CommPort.h"
 #include "dnc/ControlCharacters.h"
@@ -53,12 +53,7 @@ constexpr std::uint32_t kLineErrors[] = {LineError::Overrun, LineError::Parity, 
 
 const std::string& folder()
 {
-    static const std::string path = [] {
-        char pattern[] = "/tmp/quillon-receive-fuzz-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        FUZZ_CHECK(made != nullptr);
-        return std::string(made);
-    }();
+    static const std::string path = fuzz::makeFolder("receive");
     return path;
 }
 
@@ -125,14 +120,14 @@ public:
         m_fanuc = setup.handshake == Handshake::FanucDnc;
         m_plain = !m_heidenhain && !m_fanuc && setup.handshake != Handshake::Mazak;
 
-        m_target = folder() + "/IN.NC";
+        m_target = folder() + "IN.NC";
         // The Fanuc setup file: where the user says, a folder that is not there, or none.
         switch ((options >> 2) % 3) {
         case 0:
-            m_setupFile = folder() + "/SETUP.NC";
+            m_setupFile = folder() + "SETUP.NC";
             break;
         case 1:
-            m_setupFile = folder() + "/missing/SETUP.NC";
+            m_setupFile = folder() + "missing/SETUP.NC";
             break;
         default:
             break;

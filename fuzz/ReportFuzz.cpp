@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "monitoring/StatusReport.h"
 
 namespace {

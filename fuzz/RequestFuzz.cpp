@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "monitoring/MachineSlot.h"
 #include "monitoring/RemoteRequest.h"
 

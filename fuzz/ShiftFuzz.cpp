@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "monitoring/ShiftGraph.h"
 #include "monitoring/ShiftMerge.h"
 #include "monitoring/ShiftRecord.h"

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "monitoring/CycleTimeAnalysis.h"
 #include "monitoring/ShiftPie.h"
 

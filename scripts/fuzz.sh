@@ -34,14 +34,13 @@ else
     chosen=("${all[@]}")
 fi
 
-# The seeds of a harness: its own folder under tests/data/fuzz/, and the shared fixtures
-# that are files of the kind it reads.
+# The seed folders of a harness (libFuzzer reads folders only): its own under
+# tests/data/fuzz/, and the shared fixtures of the kind it reads.
 seeds_of() {
     local name=$1
     [ -d "tests/data/fuzz/$name" ] && echo "tests/data/fuzz/$name"
     case $name in
         program_fuzz | nc_words_fuzz | editor_fuzz) echo tests/data/nc resources/samples ;;
-        settings_fuzz) echo tests/data/ComConf-shop.sys ;;
     esac
 }
 
