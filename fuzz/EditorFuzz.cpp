@@ -19,7 +19,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -181,8 +180,7 @@ const std::string& programPath()
 
 std::vector<std::string> openedLines(std::string_view bytes, CLiDoc& doc)
 {
-    std::ofstream(programPath(), std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    fuzz::putFile(programPath(), bytes);
     ScriptedNotifier notifier;
     FUZZ_CHECK(doc.open(programPath(), notifier));
     return documentLines(doc);

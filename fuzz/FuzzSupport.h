@@ -1,4 +1,4 @@
-// What the harnesses share: the check of their promises, and a folder for the files they
+// What the harnesses share: the check of their promises, and a folder and the files they
 // write.
 #pragma once
 
@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,13 @@ inline std::string makeFolder(std::string_view harness)
                           std::string(harness) + "-XXXXXX";
     checkPromise(::mkdtemp(pattern.data()) != nullptr, "a folder of its own", __FILE__, __LINE__);
     return pattern + "/";
+}
+
+// The file anew with the bytes, as another program would have left it.
+inline void putFile(const std::string& path, std::string_view bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace quillon::fuzz

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,12 +31,6 @@ const WorkDir& workDir()
 {
     static const WorkDir dir(fuzz::makeFolder("handoff"));
     return dir;
-}
-
-void putFile(std::string_view name, std::string_view bytes)
-{
-    std::ofstream(workDir().file(name), std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 bool exists(std::string_view name)
@@ -75,7 +68,7 @@ void checkQueue(const OpenFileQueue& queue, bool quoted)
 
 void commandFile(std::string_view bytes, bool rotation)
 {
-    putFile(kCommandFile, bytes);
+    fuzz::putFile(workDir().file(kCommandFile), bytes);
     OpenFileQueue queue;
     MonitorRequests requests;
     processCommandFile(workDir(), queue, requests, rotation);
@@ -137,11 +130,11 @@ void startWith(const std::vector<std::string>& args)
 
 void handOffFiles(std::string_view bytes)
 {
-    putFile(kDropInFile, bytes);
+    fuzz::putFile(workDir().file(kDropInFile), bytes);
     const auto dropIn = takeDropIn(workDir());
     FUZZ_CHECK(dropIn && dropIn->size() <= kDropInLineLimit && !exists(kDropInFile));
     FUZZ_CHECK(dropIn->find('\n') == std::string::npos);
-    putFile(kTransmitHandOffFile, bytes);
+    fuzz::putFile(workDir().file(kTransmitHandOffFile), bytes);
     const std::string transmit = takeTransmitHandOff(workDir());
     FUZZ_CHECK(transmit.size() <= kPendingTransmitLimit && !exists(kTransmitHandOffFile));
     FUZZ_CHECK(transmit.find('\n') == std::string::npos);

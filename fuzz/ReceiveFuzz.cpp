@@ -19,8 +19,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +30,7 @@
 #include "dnc/ControlCharacters.h"
 #include "dnc/PortsInUse.h"
 #include "dnc/Transfer.h"
+#include "platform/TextFile.h"
 #include "support/FakeSerialLine.h"
 
 namespace {
@@ -55,14 +54,6 @@ const std::string& folder()
 {
     static const std::string path = fuzz::makeFolder("receive");
     return path;
-}
-
-std::optional<std::string> fileContent(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::uint64_t fileSize(const std::string& path)
@@ -132,7 +123,7 @@ public:
         default:
             break;
         }
-        std::ofstream(m_target, std::ios::binary) << kOldContent;
+        fuzz::putFile(m_target, kOldContent);
 
         ReceiveJob job;
         job.setup = setup;
@@ -214,7 +205,7 @@ private:
 
         // Everything counted as stored is on disk; nothing touched the old file before (a
         // Fanuc program may bring nothing and its setup file something).
-        const bool targetUntouched = fileContent(m_target) == std::string(kOldContent);
+        const bool targetUntouched = readFile(m_target) == std::string(kOldContent);
         std::uint64_t onDisk = targetUntouched ? 0 : fileSize(m_target);
         if (m_setupFile)
             onDisk += fileSize(*m_setupFile);

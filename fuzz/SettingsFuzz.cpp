@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -49,12 +48,6 @@ const WorkDir& workDir()
         return made;
     }();
     return dir;
-}
-
-void putFile(const std::string& path, std::string_view bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::array<PortSetup, kPortCount> portSetups(std::string_view bytes)
@@ -155,7 +148,7 @@ void windowPlaces(std::string_view bytes, std::uint8_t extra)
     if (timeline.window)
         FUZZ_CHECK(parseTimelinePlace(formatTimelinePlace(timeline)) == timeline);
 
-    putFile(workDir().tmpFile(plotWindowFileName(PlotKind::TwoD, 1)), bytes);
+    fuzz::putFile(workDir().tmpFile(plotWindowFileName(PlotKind::TwoD, 1)), bytes);
     if (const auto rect = readPlotWindowRect(workDir(), PlotKind::TwoD, 1))
         FUZZ_CHECK(rect->hasArea());
 }
@@ -203,7 +196,7 @@ void startupFiles(std::string_view bytes)
 {
     for (const std::string_view name :
          {kMarginsFile, kFontsFile, kSpreadsheetPathFile, kComConfFile, kEditorColorsFile})
-        putFile(workDir().file(name), bytes);
+        fuzz::putFile(workDir().file(name), bytes);
     AppSettings settings;
     loadStartupSettings(settings, workDir());
     if (const auto path = readSpreadsheetPath(workDir())) {
