@@ -111,7 +111,9 @@ public:
         m_fanuc = setup.handshake == Handshake::FanucDnc;
         m_plain = !m_heidenhain && !m_fanuc && setup.handshake != Handshake::Mazak;
 
-        m_target = folder() + "IN.NC";
+        // The program's file: one to replace, or one in a folder that is not there.
+        m_targetFolderMissing = (options & 0x10) != 0;
+        m_target = folder() + (m_targetFolderMissing ? "missing/IN.NC" : "IN.NC");
         // The Fanuc setup file: where the user says, a folder that is not there, or none.
         switch ((options >> 2) % 3) {
         case 0:
@@ -123,7 +125,8 @@ public:
         default:
             break;
         }
-        fuzz::putFile(m_target, kOldContent);
+        if (!m_targetFolderMissing)
+            fuzz::putFile(m_target, kOldContent);
 
         ReceiveJob job;
         job.setup = setup;
@@ -205,7 +208,9 @@ private:
 
         // Everything counted as stored is on disk; nothing touched the old file before (a
         // Fanuc program may bring nothing and its setup file something).
-        const bool targetUntouched = readFile(m_target) == std::string(kOldContent);
+        const bool targetUntouched = m_targetFolderMissing
+                                         ? !readFile(m_target).has_value()
+                                         : readFile(m_target) == std::string(kOldContent);
         std::uint64_t onDisk = targetUntouched ? 0 : fileSize(m_target);
         if (m_setupFile)
             onDisk += fileSize(*m_setupFile);
@@ -244,6 +249,7 @@ private:
     std::string m_target;
     std::optional<std::string> m_setupFile;
     TransferState m_state = TransferState::Running;
+    bool m_targetFolderMissing = false;
     bool m_plain = false;
     bool m_heidenhain = false;
     bool m_fanuc = false;
