@@ -33,6 +33,7 @@
 #include "monitoring/MonitorWindowPlace.h"
 #include "monitoring/StatusTable.h"
 #include "monitoring/TimelineViewModel.h"
+#include "platform/Ipv4Address.h"
 #include "platform/WindowRectFile.h"
 #include "platform/WorkDir.h"
 
@@ -156,7 +157,8 @@ void windowPlaces(std::string_view bytes, std::uint8_t extra)
 constexpr std::string_view kHostCharacters =
     "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-_:%";
 
-// MqttBridge.sys and ShopBoard.sys with the readers of what they hold.
+// MqttBridge.sys and ShopBoard.sys with the readers of what they hold, and the IPv4
+// address texts of Margins.sys and the remote configuration.
 void keyValueFiles(std::string_view bytes)
 {
     const BridgeSettings bridge = parseBridgeSettings(bytes);
@@ -189,6 +191,14 @@ void keyValueFiles(std::string_view bytes)
     }
     if (const auto port = boardPort(bytes))
         FUZZ_CHECK(*port >= 1 && boardPort(std::to_string(*port)) == port);
+
+    // The station's and the hub's IPv4 address, typed dotted and stored as a signed decimal.
+    if (const auto dotted = ipv4FromDottedText(bytes)) {
+        FUZZ_CHECK(ipv4FromDottedText(ipv4ToDottedText(*dotted)) == dotted);
+        FUZZ_CHECK(ipv4FromSignedDecimal(ipv4ToSignedDecimal(*dotted)) == dotted);
+    }
+    if (const auto stored = ipv4FromSignedDecimal(bytes))
+        FUZZ_CHECK(ipv4FromSignedDecimal(ipv4ToSignedDecimal(*stored)) == stored);
 }
 
 // The files read at start-up and EXCEL.SYS, all holding the bytes.
