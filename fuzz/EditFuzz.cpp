@@ -131,13 +131,14 @@ private:
                 edit(kind, script);
             }
         }
+        // Every command ends what could be redone, whether it changed anything or not.
+        m_history.resize(m_at + 1);
         const Lines now = linesOf(m_doc);
         if (m_doc.undoDepth() == depthBefore) {
             FUZZ_CHECK(now == m_history[m_at]);
             return;
         }
         FUZZ_CHECK(m_doc.undoDepth() == depthBefore + 1);
-        m_history.resize(m_at + 1);
         m_history.push_back(now);
         ++m_at;
     }
