@@ -29,10 +29,8 @@ using Lines = std::vector<std::string>;
 
 Lines linesOf(const CLiDoc& doc)
 {
-    Lines lines;
-    for (std::size_t i = 0; i < doc.lineCount(); ++i)
-        lines.emplace_back(doc.lineText(i));
-    return lines;
+    const std::size_t last = doc.lineCount() - 1;
+    return doc.GetBlock(0, 0, last, doc.lineLength(last));
 }
 
 const std::string& programPath()

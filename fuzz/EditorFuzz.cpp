@@ -67,10 +67,8 @@ bool opensWithNumber(std::string_view line)
 
 std::vector<std::string> documentLines(const CLiDoc& doc)
 {
-    std::vector<std::string> lines;
-    for (std::size_t i = 0; i < doc.lineCount(); ++i)
-        lines.emplace_back(doc.lineText(i));
-    return lines;
+    const std::size_t last = doc.lineCount() - 1;
+    return doc.GetBlock(0, 0, last, doc.lineLength(last));
 }
 
 std::string savedText(const CLiDoc& doc)
