@@ -46,3 +46,8 @@ package: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+.PHONY: fuzz
+# FUZZ_SECONDS=600 runs each libFuzzer harness ten minutes; FUZZERS="a_fuzz b_fuzz" a few.
+fuzz:
+	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZERS="$(FUZZERS)" scripts/fuzz.sh

@@ -5,30 +5,24 @@
 // list written from what was read that reads back to the same entries.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "monitoring/HubSetup.h"
 #include "monitoring/MachineLists.h"
 #include "monitoring/RemoteConfig.h"
 
 namespace {
 
-void check(bool promise)
-{
-    if (!promise)
-        std::abort();
-}
-
 void withinLimits(const quillon::MonitorViewSettings& settings)
 {
     const quillon::MonitorViewSettings limited = settings.limited();
-    check(limited.refreshSeconds >= 5 && limited.refreshSeconds <= 120);
+    FUZZ_CHECK(limited.refreshSeconds >= 5 && limited.refreshSeconds <= 120);
     for (const int rotation :
          {limited.detailedRotation, limited.graphRotation, limited.timelineRotation})
-        check(rotation == 0 || (rotation >= 10 && rotation <= 300));
+        FUZZ_CHECK(rotation == 0 || (rotation >= 10 && rotation <= 300));
 }
 
 }  // namespace
@@ -43,11 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     switch (data[0] % 6) {
     case 0: {
         const auto configuration = quillon::HubConfiguration::parse(file);
-        check(configuration.machines().size() <= quillon::kMachineSlots);
+        FUZZ_CHECK(configuration.machines().size() <= quillon::kMachineSlots);
         for (int index = 0; index < quillon::kMachineSlots; ++index) {
             const auto name = configuration.nameOf(quillon::MachineSlot::ofIndex(index));
             if (!name.empty())
-                check(configuration.slotOf(name).has_value());
+                FUZZ_CHECK(configuration.slotOf(name).has_value());
         }
         break;
     }
@@ -55,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto setup = quillon::MonitorSetup::parse(file);
         for (const auto& block : setup.blocks()) {
             if (block.slot)
-                check(block.slot->index() >= 0 && block.slot->index() < quillon::kMachineSlots);
+                FUZZ_CHECK(block.slot->index() >= 0 &&
+                           block.slot->index() < quillon::kMachineSlots);
         }
         break;
     }
@@ -76,9 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 expected.push_back(cut);
         }
         const auto again = quillon::parseMonitorList(written);
-        check(again.size() == expected.size());
+        FUZZ_CHECK(again.size() == expected.size());
         for (std::size_t i = 0; i < again.size(); ++i)
-            check(again[i].itemText() == expected[i]);
+            FUZZ_CHECK(again[i].itemText() == expected[i]);
         break;
     }
     case 3:
@@ -86,12 +81,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         withinLimits(quillon::parseViewSettings(file));
         break;
     case 4:
-        check(quillon::parseRemoteMachineList(file).size() <= quillon::kRemoteMachineListLimit);
+        FUZZ_CHECK(quillon::parseRemoteMachineList(file).size() <=
+                   quillon::kRemoteMachineListLimit);
         break;
     default: {
         const auto config = quillon::parseRemoteConfig(file);
         const auto again = quillon::parseRemoteConfig(quillon::formatRemoteConfig(config));
-        check(again.hubAddress == config.hubAddress);
+        FUZZ_CHECK(again.hubAddress == config.hubAddress);
         break;
     }
     }

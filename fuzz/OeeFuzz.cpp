@@ -12,16 +12,11 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzSupport.h"
 #include "monitoring/OeeReport.h"
 #include "platform/TextFile.h"
 
 namespace {
-
-void check(bool promise)
-{
-    if (!promise)
-        std::abort();
-}
 
 std::size_t dataLines(std::string_view bytes)
 {
@@ -36,27 +31,27 @@ std::size_t dataLines(std::string_view bytes)
 void checkRoundTrip(const quillon::OeeLine& line)
 {
     const std::string text = quillon::formatOeeLine(line);
-    check(text.size() >= 2 && text.substr(text.size() - 2) == "\r\n");
+    FUZZ_CHECK(text.size() >= 2 && text.substr(text.size() - 2) == "\r\n");
     const auto back = quillon::parseOeeLine(std::string_view(text).substr(0, text.size() - 2));
-    check(back.has_value());
-    check(back->machine == line.machine);
+    FUZZ_CHECK(back.has_value());
+    FUZZ_CHECK(back->machine == line.machine);
     // The wall-clock time, not the seconds: an hour that the clocks repeat in autumn may be
     // resolved either way by the system's calendar.
     const quillon::LocalDateTime& a = back->time;
     const quillon::LocalDateTime& b = line.time;
-    check(a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
-          a.minute == b.minute && a.second == b.second);
+    FUZZ_CHECK(a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+               a.minute == b.minute && a.second == b.second);
     for (std::size_t index = 0; index < quillon::kOeeMeasureCount; ++index) {
         const double value = line.values[index];
-        check(std::abs(back->values[index] - value) <= 0.005 + std::abs(value) * 1e-12);
+        FUZZ_CHECK(std::abs(back->values[index] - value) <= 0.005 + std::abs(value) * 1e-12);
     }
 }
 
 void checkYear(std::string_view typed)
 {
     const auto year = quillon::typedYear(typed);
-    check(year.has_value() == !quillon::yearEntryProblem(typed).has_value());
-    check(!year || (*year >= 0 && *year <= 9999));
+    FUZZ_CHECK(year.has_value() == !quillon::yearEntryProblem(typed).has_value());
+    FUZZ_CHECK(!year || (*year >= 0 && *year <= 9999));
 }
 
 }  // namespace
@@ -76,11 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkYear(std::string_view(bytes).substr(0, 6));
 
     const quillon::OeeFile file = quillon::parseOeeFile(bytes);
-    check(file.lines.size() + file.unreadable == dataLines(bytes));
+    FUZZ_CHECK(file.lines.size() + file.unreadable == dataLines(bytes));
     const quillon::OeeSeries overall = quillon::overallOeeSeries(file);
-    check(overall.size() == file.lines.size());
+    FUZZ_CHECK(overall.size() == file.lines.size());
     for (const auto& values : overall.values)
-        check(values.size() == overall.size());
+        FUZZ_CHECK(values.size() == overall.size());
     if (file.lines.empty())
         return 0;
 
@@ -89,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& line : file.lines)
         own += line.machine == machine ? 1 : 0;
     const quillon::OeeSeries single = quillon::machineOeeSeries(file, machine);
-    check(single.size() == own && single.minutes.front() == 0);
+    FUZZ_CHECK(single.size() == own && single.minutes.front() == 0);
     // The first few lines are enough to try the writer on whatever the reader took.
     for (std::size_t index = 0; index < file.lines.size() && index < 8; ++index)
         checkRoundTrip(file.lines[index]);

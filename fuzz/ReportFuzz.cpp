@@ -9,23 +9,17 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "monitoring/StatusReport.h"
 
 namespace {
 
 using namespace quillon;
-
-void check(bool promise)
-{
-    if (!promise)
-        std::abort();
-}
 
 template <typename OnLine>
 void forEachLine(std::string_view bytes, OnLine onLine)
@@ -44,19 +38,20 @@ void readAndWriteLines(std::string_view bytes)
         const auto line = parseReportLine(text);
         if (!line)
             return;
-        check(!line->machine.empty() && line->machine.size() <= kReportMachineNameLimit);
-        check(line->date.isValid() && line->shift >= 1 && line->shift <= 3);
-        check(line->headPallet >= 0);
+        FUZZ_CHECK(!line->machine.empty() && line->machine.size() <= kReportMachineNameLimit);
+        FUZZ_CHECK(line->date.isValid() && line->shift >= 1 && line->shift <= 3);
+        FUZZ_CHECK(line->headPallet >= 0);
         // A comment ending in CR loses it to the line end; everything else comes back.
         if (!line->comment.empty() && line->comment.back() == '\r')
             return;
         const auto again = parseReportLine(formatReportLine(*line));
-        check(again.has_value());
-        check(again->machine == line->machine && again->date == line->date &&
-              again->shift == line->shift && again->startTime == line->startTime &&
-              again->endTime == line->endTime && again->elapsedSeconds == line->elapsedSeconds &&
-              again->status == line->status && again->headPallet == line->headPallet &&
-              again->comment == line->comment);
+        FUZZ_CHECK(again.has_value());
+        FUZZ_CHECK(again->machine == line->machine && again->date == line->date &&
+                   again->shift == line->shift && again->startTime == line->startTime &&
+                   again->endTime == line->endTime &&
+                   again->elapsedSeconds == line->elapsedSeconds &&
+                   again->status == line->status && again->headPallet == line->headPallet &&
+                   again->comment == line->comment);
     });
 }
 
@@ -88,33 +83,33 @@ void select(std::string_view bytes, std::uint8_t a, std::uint8_t b)
     forEachLine(out, [&](std::string_view text) {
         ++lines;
         const auto line = viewReportLine(text);
-        check(line.has_value());
+        FUZZ_CHECK(line.has_value());
         const bool nightShift = line->date == selection.end->plusDays(1) && line->shift == 3;
-        check((line->date >= *selection.start && line->date <= *selection.end) || nightShift);
-        check(selection.shifts[static_cast<std::size_t>(line->shift - 1)]);
+        FUZZ_CHECK((line->date >= *selection.start && line->date <= *selection.end) || nightShift);
+        FUZZ_CHECK(selection.shifts[static_cast<std::size_t>(line->shift - 1)]);
         const int stations = (selection.station1 ? 1 : 0) | (selection.station2 ? 2 : 0);
-        check((line->headPallet & ~stations) == 0);
-        check(std::any_of(selection.machines.begin(), selection.machines.end(),
-                          [&](const auto& machine) {
-                              return machine.selected && machine.name == line->machine;
-                          }));
+        FUZZ_CHECK((line->headPallet & ~stations) == 0);
+        FUZZ_CHECK(std::any_of(selection.machines.begin(), selection.machines.end(),
+                               [&](const auto& machine) {
+                                   return machine.selected && machine.name == line->machine;
+                               }));
     });
-    check(lines == taken);
+    FUZZ_CHECK(lines == taken);
 }
 
 void checkSums(const ReportSums& sums, std::size_t mostKeys, std::size_t mostStatuses)
 {
-    check(sums.keys.size() <= mostKeys && sums.statuses.size() <= mostStatuses);
-    check(sums.minutes.size() == sums.keys.size());
+    FUZZ_CHECK(sums.keys.size() <= mostKeys && sums.statuses.size() <= mostStatuses);
+    FUZZ_CHECK(sums.minutes.size() == sums.keys.size());
     for (std::size_t key = 0; key < sums.keys.size(); ++key) {
-        check(sums.minutes[key].size() == sums.statuses.size());
-        check(sums.total(key) >= 0 && sums.shownTotal(key) >= 0);
+        FUZZ_CHECK(sums.minutes[key].size() == sums.statuses.size());
+        FUZZ_CHECK(sums.total(key) >= 0 && sums.shownTotal(key) >= 0);
         const auto shares = sums.percent(key);
         double all = 0;
         for (const double share : shares)
             all += share;
-        check(all == 0 || std::isinf(sums.total(key)) || std::isnan(all) ||
-              std::abs(all - 100) < 1e-6);
+        FUZZ_CHECK(all == 0 || std::isinf(sums.total(key)) || std::isnan(all) ||
+                   std::abs(all - 100) < 1e-6);
     }
 }
 
@@ -123,7 +118,7 @@ void sum(std::string_view bytes)
     for (const auto kind :
          {ReportKind::Graph, ReportKind::PiePerDate, ReportKind::PiePerMachine}) {
         const auto sums = sumsForKind(bytes, kind);
-        check(sums.has_value());
+        FUZZ_CHECK(sums.has_value());
         checkSums(*sums, kReportMostDates,
                   kind == ReportKind::Graph ? kReportMostBarStatuses : kReportMostPieSlices);
     }
@@ -133,21 +128,21 @@ void checkSaved(std::string_view bytes, std::uint8_t a)
 {
     const auto kind = static_cast<ReportKind>(a % 4);
     const std::string message = checkSavedReportText(bytes, kind);
-    check(message.empty() || message == kSavedReportTooManyMachines ||
-          message == kSavedReportCorrupt || message == kSavedReportTooManyDays ||
-          message == kRecordsNotFound || message == kNoReportKind);
+    FUZZ_CHECK(message.empty() || message == kSavedReportTooManyMachines ||
+               message == kSavedReportCorrupt || message == kSavedReportTooManyDays ||
+               message == kRecordsNotFound || message == kNoReportKind);
     if (message.empty()) {
         const auto sums = sumsForKind(bytes, kind);
-        check(sums && !sums->keys.empty() && sums->droppedKeys == 0);
+        FUZZ_CHECK(sums && !sums->keys.empty() && sums->droppedKeys == 0);
     }
 }
 
 void compress(std::string_view bytes)
 {
     const std::string compressed = compressReport(bytes);
-    check(compressed.starts_with(kTempReportHeader));
+    FUZZ_CHECK(compressed.starts_with(kTempReportHeader));
     const std::string message = checkSavedReportText(compressed, ReportKind::Graph);
-    check(message != kSavedReportCorrupt);
+    FUZZ_CHECK(message != kSavedReportCorrupt);
     // The same minutes per date before and after (to the rounding of a longer sum); the
     // dates may come in another order, days going by their first line of any kind.
     const auto totals = [](std::string_view text) {
@@ -160,12 +155,12 @@ void compress(std::string_view bytes)
     };
     const auto before = totals(bytes);
     const auto after = totals(compressed);
-    check(before.size() == after.size());
+    FUZZ_CHECK(before.size() == after.size());
     for (std::size_t key = 0; key < before.size(); ++key) {
-        check(before[key].first == after[key].first);
+        FUZZ_CHECK(before[key].first == after[key].first);
         const double a = before[key].second;
-        check(std::isinf(a) ||
-              std::abs(a - after[key].second) <= 1e-9 * std::max(1.0, std::abs(a)));
+        FUZZ_CHECK(std::isinf(a) ||
+                   std::abs(a - after[key].second) <= 1e-9 * std::max(1.0, std::abs(a)));
     }
 }
 

@@ -5,20 +5,14 @@
 // the checks would let out of the machine's folder unless the chosen path was one.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "FuzzSupport.h"
 #include "monitoring/MachineSlot.h"
 #include "monitoring/RemoteRequest.h"
 
 namespace {
-
-void check(bool promise)
-{
-    if (!promise)
-        std::abort();
-}
 
 }  // namespace
 
@@ -27,9 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
     if (const auto request = quillon::parseRemoteRequest(bytes)) {
-        check(quillon::formatRemoteRequest(*request) == bytes);
-        check(request->machineIndex >= 0 && request->machineIndex < quillon::kMachineSlots);
-        check(!quillon::checkRequestFileName(request->fileName, request->fullPath));
+        FUZZ_CHECK(quillon::formatRemoteRequest(*request) == bytes);
+        FUZZ_CHECK(request->machineIndex >= 0 && request->machineIndex < quillon::kMachineSlots);
+        FUZZ_CHECK(!quillon::checkRequestFileName(request->fileName, request->fullPath));
     }
     quillon::checkMachineName(bytes);
 
@@ -39,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto folder =
         lineEnd == std::string_view::npos ? std::string_view{} : bytes.substr(lineEnd + 1);
     const std::string relative = quillon::browsedRequestName(chosen, folder, false);
-    check(relative.size() <= chosen.size());
-    check(chosen.ends_with(relative));
-    check(quillon::browsedRequestName(chosen, folder, true) == chosen);
+    FUZZ_CHECK(relative.size() <= chosen.size());
+    FUZZ_CHECK(chosen.ends_with(relative));
+    FUZZ_CHECK(quillon::browsedRequestName(chosen, folder, true) == chosen);
     return 0;
 }

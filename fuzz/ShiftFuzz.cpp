@@ -7,10 +7,10 @@
 // was given plus one closing line per station.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "FuzzSupport.h"
 #include "monitoring/ShiftGraph.h"
 #include "monitoring/ShiftMerge.h"
 #include "monitoring/ShiftRecord.h"
@@ -21,23 +21,17 @@ namespace {
 // 2016-05-12 11:00 UTC: a present time near the records a fuzzer is likely to build.
 constexpr std::int64_t kNow = 1463050800;
 
-void check(bool promise)
-{
-    if (!promise)
-        std::abort();
-}
-
 void checkRecords(std::string_view bytes)
 {
     quillon::LineReader lines(bytes, std::string_view::npos);
     while (const auto line = lines.next()) {
         const std::int64_t time = quillon::recordTime(*line);
-        check(time == 0 || time > quillon::kLatestNoRecordTime);
+        FUZZ_CHECK(time == 0 || time > quillon::kLatestNoRecordTime);
         const auto record = quillon::parseShiftRecord(*line);
-        check(record.has_value() == (time != 0));
+        FUZZ_CHECK(record.has_value() == (time != 0));
         if (record) {
-            check(record->shade >= -1 && record->shade <= quillon::kLastShade);
-            check(record->cycles >= 0);
+            FUZZ_CHECK(record->shade >= -1 && record->shade <= quillon::kLastShade);
+            FUZZ_CHECK(record->cycles >= 0);
         }
     }
 }
@@ -46,18 +40,18 @@ void checkGraph(const quillon::ShiftGraph& graph)
 {
     std::int64_t previousEnd = graph.firstTime;
     for (const quillon::ShiftInterval& interval : graph.intervals) {
-        check(interval.start <= interval.end);
-        check(interval.start >= previousEnd);
-        check(interval.colorIndex >= 0 && interval.colorIndex < quillon::kStatusCount);
-        check(interval.shade >= -1 && interval.shade <= quillon::kLastShade);
+        FUZZ_CHECK(interval.start <= interval.end);
+        FUZZ_CHECK(interval.start >= previousEnd);
+        FUZZ_CHECK(interval.colorIndex >= 0 && interval.colorIndex < quillon::kStatusCount);
+        FUZZ_CHECK(interval.shade >= -1 && interval.shade <= quillon::kLastShade);
         previousEnd = interval.end;
     }
-    check(previousEnd <= graph.lastTime);
-    check(graph.firstTime <= graph.lastTime);
-    check(graph.spanStart <= graph.firstTime);
-    check(graph.spanEnd >= graph.lastTime - quillon::kShiftGraphStepSlack);
-    check(graph.spanEnd - graph.spanStart <=
-          2 * quillon::kShiftGraphWindow + quillon::kShiftGraphStep);
+    FUZZ_CHECK(previousEnd <= graph.lastTime);
+    FUZZ_CHECK(graph.firstTime <= graph.lastTime);
+    FUZZ_CHECK(graph.spanStart <= graph.firstTime);
+    FUZZ_CHECK(graph.spanEnd >= graph.lastTime - quillon::kShiftGraphStepSlack);
+    FUZZ_CHECK(graph.spanEnd - graph.spanStart <=
+               2 * quillon::kShiftGraphWindow + quillon::kShiftGraphStep);
 }
 
 std::size_t lineCount(std::string_view bytes)
@@ -91,10 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto closeAt : {std::optional<std::int64_t>(), std::optional<std::int64_t>(kNow)}) {
         const std::string merged = quillon::mergeStationRecords(station1, station2, closeAt);
         const std::size_t lines = lineCount(merged);
-        check(lines <= lineCount(station1) + lineCount(station2) + (closeAt ? 2 : 0));
+        FUZZ_CHECK(lines <= lineCount(station1) + lineCount(station2) + (closeAt ? 2 : 0));
         quillon::LineReader mergedLines(merged, std::string_view::npos);
         while (const auto line = mergedLines.next())
-            check(quillon::recordTime(*line) != 0);
+            FUZZ_CHECK(quillon::recordTime(*line) != 0);
         checkGraph(quillon::loadShiftGraph(merged, table, closeAt));
     }
     return 0;

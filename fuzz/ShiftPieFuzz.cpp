@@ -13,50 +13,45 @@
 #include <string_view>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "monitoring/CycleTimeAnalysis.h"
 #include "monitoring/ShiftPie.h"
 
 namespace {
 
-void check(bool promise)
-{
-    if (!promise)
-        std::abort();
-}
-
 void checkPie(std::string_view file)
 {
     const quillon::ShiftPieLoad load = quillon::loadShiftPie(file, "A0001_MILL1_SHIFT1.MON");
     if (!load.pie) {
-        check(load.error == quillon::kTooManyPartNumbers);
+        FUZZ_CHECK(load.error == quillon::kTooManyPartNumbers);
         return;
     }
     std::vector<std::string_view> parts;
     for (const auto& slice : load.pie->slices) {
-        check(slice.minutes > 0);
+        FUZZ_CHECK(slice.minutes > 0);
         bool known = false;
         for (const auto part : parts)
             known = known || part == slice.partNumber;
         if (!known)
             parts.push_back(slice.partNumber);
     }
-    check(parts.size() <= quillon::kPieNamedPartNumbers + 1);
-    check(load.pie->slices.size() <= parts.size() * quillon::kPieStatesPerPart);
+    FUZZ_CHECK(parts.size() <= quillon::kPieNamedPartNumbers + 1);
+    FUZZ_CHECK(load.pie->slices.size() <= parts.size() * quillon::kPieStatesPerPart);
 }
 
 void checkAnalysis(const quillon::CycleTimeAnalysis& analysis, std::size_t lines)
 {
-    check(analysis.multiplier() >= quillon::kFewestPieces &&
-          analysis.multiplier() <= quillon::kMostPieces);
-    check(analysis.details().size() <= lines + 1);
-    check(!analysis.details().empty() || analysis.partChoice());
+    FUZZ_CHECK(analysis.multiplier() >= quillon::kFewestPieces &&
+               analysis.multiplier() <= quillon::kMostPieces);
+    FUZZ_CHECK(analysis.details().size() <= lines + 1);
+    FUZZ_CHECK(!analysis.details().empty() || analysis.partChoice());
     if (!analysis.details().empty()) {
         const std::string& partLine = analysis.details().front();
-        check(partLine == analysis.selectedPart() ||
-              (analysis.selectedPart().empty() && partLine == quillon::kPartNumberNotKnown));
+        FUZZ_CHECK(partLine == analysis.selectedPart() ||
+                   (analysis.selectedPart().empty() && partLine == quillon::kPartNumberNotKnown));
     }
     for (const auto& line : analysis.summary())
-        check(line.find('-') == std::string::npos);
+        FUZZ_CHECK(line.find('-') == std::string::npos);
 }
 
 void analyse(std::string_view file, std::uint8_t choice)
@@ -79,7 +74,7 @@ void analyse(std::string_view file, std::uint8_t choice)
     const std::size_t tried =
         file.size() < 4096 ? parts.size() : std::min<std::size_t>(parts.size(), 3);
     for (std::size_t i = 0; i < tried; ++i) {
-        check(analysis.selectPart(parts[i]));
+        FUZZ_CHECK(analysis.selectPart(parts[i]));
         checkAnalysis(analysis, lines);
     }
     // Limits typed in: taken from the file's own first characters, as garbage as they come.

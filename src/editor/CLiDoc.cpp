@@ -279,7 +279,8 @@ void CLiDoc::DeleteChar(std::size_t line, std::size_t column)
 
 void CLiDoc::InsertText(std::size_t line, std::size_t column, std::string_view text)
 {
-    if (line >= lineCount())
+    // Empty text changes nothing and records nothing (see InsertBlock).
+    if (line >= lineCount() || text.empty())
         return;
     column = std::min(column, lineLength(line));
     m_lines.modify(line, [&](std::string& current) { current.insert(column, text); });
@@ -294,7 +295,7 @@ void CLiDoc::DeleteText(std::size_t line, std::size_t column, std::size_t count)
     if (line >= lineCount())
         return;
     const std::size_t length = lineLength(line);
-    if (column >= length)
+    if (column >= length || count == 0)
         return;
     count = std::min(count, length - column);
     UndoRecord entry = UndoRecord::at(UndoKind::DeleteText, {line, column});
@@ -311,11 +312,15 @@ TextPos CLiDoc::InsertBlock(std::size_t line, std::size_t column,
         return endPosition();
     column = std::min(column, lineLength(line));
     TextPos end{line, column};
+    // Nothing inserted is nothing to undo: a step that changes nothing would have an
+    // inverse that records nothing, and the redo stack would lose its place.
+    if (strings.empty() || (strings.size() == 1 && strings[0].empty()))
+        return end;
     if (strings.size() == 1) {
         m_lines.modify(line, [&](std::string& text) { text.insert(column, strings[0]); });
         end.column = column + strings[0].size();
         notifyChanged(line, line);
-    } else if (strings.size() > 1) {
+    } else {
         std::string tail(lineText(line).substr(column));
         m_lines.modify(line, [&](std::string& text) {
             text.resize(column);
@@ -327,8 +332,6 @@ TextPos CLiDoc::InsertBlock(std::size_t line, std::size_t column,
         end = {line + strings.size() - 1, strings.back().size()};
         notifyChanged(line, line);
         notifyInserted(line + 1, strings.size() - 1);
-    } else {
-        return end;
     }
     UndoRecord entry = UndoRecord::at(UndoKind::InsertBlock, {line, column});
     entry.end = end;

@@ -99,7 +99,10 @@ std::string_view LineStore::text(Entry entry) const
 
 LineStore::Entry LineStore::appendToEditArena(std::string_view text)
 {
-    if (m_editUsed + text.size() > kEditBlockSize) {
+    // A new block when the text does not fit, and when this one is full (before the first
+    // one too): an empty text needs a place inside a block as well, or its offset would
+    // name a block that is not there.
+    if (m_editUsed == kEditBlockSize || m_editUsed + text.size() > kEditBlockSize) {
         m_editBlocks.push_back(takeEditBlock());
         m_editUsed = 0;
     }

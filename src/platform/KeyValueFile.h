@@ -38,7 +38,9 @@ Settings parseKeyValues(std::string_view bytes, std::size_t lineLimit,
         if (equals == std::string_view::npos)
             continue;
         const std::string_view key = trimmed(line->substr(0, equals));
-        const std::string_view value = trimmed(line->substr(equals + 1));
+        // A value ends at a CR as well, as it does when written: what was read saves back
+        // unchanged, and a flag followed by a lone CR (old Mac line ends) still reads.
+        const std::string_view value = trimmed(withinOneLine(line->substr(equals + 1)));
         for (const KeyValueField<Settings>& field : fields) {
             if (field.name != key)
                 continue;

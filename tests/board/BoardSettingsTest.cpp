@@ -89,6 +89,15 @@ TEST(BoardSettings, TitleWithALineEndCannotForgeAnotherKey)
     EXPECT_FALSE(read.enabled);
 }
 
+TEST(BoardSettings, ValueEndsAtALoneCrAsItDoesWhenWritten)
+{
+    // A CR pasted into the title, or a file saved with old Mac line ends.
+    const BoardSettings read = parseBoardSettings("enabled=1\rport=9000\r\ntitle=Hall 2\rl 2\r\n");
+    EXPECT_TRUE(read.enabled);
+    EXPECT_EQ(read.title, "Hall 2");
+    EXPECT_EQ(parseBoardSettings(formatBoardSettings(read)), read) << "saving changes nothing";
+}
+
 TEST(BoardSettings, UrlsNameAnAddressABrowserCanGoTo)
 {
     struct Case {

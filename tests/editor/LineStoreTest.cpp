@@ -252,6 +252,29 @@ TEST(LineStore, BulkRewritesAcrossManyEditBlocksKeepEveryText)
         ASSERT_EQ(store.text(i), "N2 N1 " + original[i] + " (N1) (N2)") << "line " << i;
 }
 
+TEST(LineStore, EmptyTextsFindAPlaceInTheEditArena)
+{
+    // "N10" with its block number removed: an empty line is the first edit of the file.
+    LineStore store;
+    ASSERT_TRUE(store.load("N10\r\nG01 X1."));
+    LineStore::SavedLines saved;
+    saved.add(0, store.rewriteLine(0, ""));
+    EXPECT_EQ(store.text(0), "");
+
+    // And once an edit block is exactly full: eight of the longest arena texts and eight
+    // bytes fill its 8 MiB.
+    const std::string longest((std::size_t{1} << 20) - 1, 'X');
+    for (int i = 0; i < 8; ++i)
+        store.rewriteLine(1, longest);
+    store.rewriteLine(1, "12345678");
+    store.rewriteLine(1, "");
+    EXPECT_EQ(store.text(1), "");
+    EXPECT_EQ(written(store), "\r\n");
+
+    store.restoreLines(saved);
+    EXPECT_EQ(store.text(0), "N10");
+}
+
 TEST(LineStore, AWriteStopsWhenTheSinkFails)
 {
     LineStore store;

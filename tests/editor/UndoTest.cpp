@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
+#include <vector>
 
 #include "editor/CLiDoc.h"
 #include "editor/DocTestSupport.h"
@@ -135,6 +137,29 @@ TEST_F(UndoTest, ACommandThatChangesNothingStillEmptiesRedo)
     EXPECT_EQ(doc.lineText(0), "N10");
     EXPECT_FALSE(doc.CanRedo());
     EXPECT_FALSE(doc.CanUndo());
+}
+
+TEST_F(UndoTest, EditsOfNothingRecordNothingSoUndoAndRedoKeepTheirPlace)
+{
+    // An empty paste, an empty insert at the end of a line, a delete of no characters.
+    const std::vector<std::function<void()>> nothings = {
+        [&] { doc.InsertBlock(0, 1, {""}); },
+        [&] { doc.InsertBlock(0, 1, {}); },
+        [&] { doc.InsertText(0, 3, ""); },
+        [&] { doc.DeleteText(0, 1, 0); },
+    };
+    for (std::size_t i = 0; i < nothings.size(); ++i) {
+        load("N10");
+        command([&] { doc.InsertChar(0, 3, 'X'); });
+        command(nothings[i]);
+        EXPECT_EQ(doc.undoDepth(), 1u) << "edit " << i;
+        doc.Undo();
+        EXPECT_EQ(doc.lineText(0), "N10") << "edit " << i;
+        ASSERT_TRUE(doc.CanRedo()) << "edit " << i;
+        doc.Redo();
+        EXPECT_EQ(doc.lineText(0), "N10X") << "edit " << i;
+        EXPECT_TRUE(doc.isModified()) << "edit " << i;
+    }
 }
 
 TEST_F(UndoTest, EveryPrimitiveIsUndoneAndRedoneExactly)

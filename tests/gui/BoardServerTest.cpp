@@ -323,6 +323,26 @@ TEST_F(BoardServerTest, RefusesTheClientPastTheLimitAndTakesOneWhenASeatFrees)
     EXPECT_TRUE(admitted.waitForMessages(1));
 }
 
+TEST_F(BoardServerTest, PageClosingInTheSameBreathAsItsUpgradeLeavesNoSeatTaken)
+{
+    // The upgrade and a masked close frame in one write: the page is closed before the
+    // server sees it, and must not hold one of the seats for ever.
+    const QByteArray mask("\x01\x02\x03\x04", 4);
+    QByteArray closeFrame("\x88\x82", 2);
+    closeFrame += mask;
+    closeFrame += char('\x03' ^ mask[0]);
+    closeFrame += char('\xe8' ^ mask[1]);
+    const Reply reply = exchange(
+        "GET /ws HTTP/1.1\r\nHost: board\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+        "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n" +
+        closeFrame);
+    ASSERT_TRUE(reply.answered);
+
+    Page page(server.port());
+    ASSERT_TRUE(page.waitForMessages(1));
+    EXPECT_EQ(server.clientCount(), 1) << "only the page that stayed";
+}
+
 TEST_F(BoardServerTest, SocketOnAnotherPathIsClosedWithoutTheBoard)
 {
     Page stray(server.port(), QStringLiteral("/api/machines"));

@@ -234,6 +234,13 @@ void BoardServer::acceptWebSockets()
     while (m_http->hasPendingWebSocketConnections()) {
         QWebSocket* client = m_http->nextPendingWebSocketConnection().release();
         client->setParent(this);
+        // A page whose close frame came with its upgrade is closed before it gets here, and
+        // its disconnected signal has gone by: kept, it would never leave, and enough of
+        // them would lock every board out.
+        if (client->state() != QAbstractSocket::ConnectedState) {
+            client->deleteLater();
+            continue;
+        }
         if (clientCount() >= kMostClients) {
             client->close(QWebSocketProtocol::CloseCodePolicyViolated,
                           QStringLiteral("Too many boards open"));
