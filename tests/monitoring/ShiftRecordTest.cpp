@@ -139,7 +139,8 @@ TEST_F(ShiftRecordTest, ShadesOfACycleStayWithinTheirSixteenSteps)
         {"_CON:H80,-50,100", 5, 80, -1},
     };
     for (const auto& row : rows) {
-        const auto record = parseShiftRecord(std::string("05/12/16,07:15:00,") + row.event);
+        const std::string line = std::string("05/12/16,07:15:00,") + row.event;
+        const auto record = parseShiftRecord(line);
         ASSERT_TRUE(record) << row.event;
         EXPECT_EQ(record->event, ShiftEvent::CycleOnShaded) << row.event;
         EXPECT_EQ(record->shade, row.shade) << row.event;
@@ -165,7 +166,9 @@ TEST_F(ShiftRecordTest, WhatAPartRecordBrings)
          false},
     };
     for (const auto& row : rows) {
-        const auto record = parseShiftRecord(std::string("05/12/16,07:15:00,") + row.event);
+        // The record's texts are views into the line: the line must outlive it.
+        const std::string line = std::string("05/12/16,07:15:00,") + row.event;
+        const auto record = parseShiftRecord(line);
         ASSERT_TRUE(record) << row.event;
         const PartRecordFields part = partRecordFields(*record);
         EXPECT_EQ(part.minimum, row.minimum) << row.event;
