@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages QuillonLT needs to build, test and run.
+# Installs the Debian 12 packages QuillonLT needs to build, test and run; `install-deps.sh
+# fuzz` also what the libFuzzer harnesses need (clang and its sanitizer runtimes).
 # Does nothing when they are all there; otherwise needs root or sudo.
 set -euo pipefail
 
@@ -13,6 +14,9 @@ packages=(
     qt6-httpserver-dev qt6-websockets-dev chromium
     desktop-file-utils appstream shared-mime-info groff-base dpkg-dev
 )
+if [ "${1:-}" = fuzz ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
